@@ -1,6 +1,6 @@
-// The message table: every text that the specification quotes with its id, with exactly that
-// text. Ids no Part quotes are absent (GetString gives the empty text for them). Ascending ids;
-// 8142 occurs twice on purpose, and GetString returns the first.
+// The message table: every text the program shows or names by number. Ids without a text are
+// absent (GetString gives the empty text for them). Ascending ids; 8142 occurs twice on purpose,
+// and GetString returns the first.
 #include "shell/messages.h"
 
 namespace tarvo::shell {
@@ -40,8 +40,7 @@ const MessageRecord kMessageTable[] = {
     {437, "Impossible to get the exit code for command\n%s"},
 
     // 996 to 1032: C keywords for colouring and the scanners, read from 996 until the empty 1032.
-    // Part 7.1 names the words and the range 996-1031 but not each id; they are numbered here in
-    // its order, which agrees with Part 1.2's rows 1000 "if", 1010 "int", 1027 "entry", 1030 "operator"
+    // The scanners read them in this order; 1000 "if", 1010 "int", 1027 "entry", 1030 "operator".
     {996, "new"},
     {997, "class"},
     {998, "public"},

@@ -1,5 +1,5 @@
-// Checks the message table against the independent list of (id, text) pairs taken from the
-// specification (data/quoted_messages.txt: "id<TAB>text", with \n, \t and \\ escaped).
+// Checks the message table against an independent reference list of the (id, text) pairs the
+// program must show (data/quoted_messages.txt: "id<TAB>text", with \n, \t and \\ escaped).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -112,7 +112,7 @@ TEST(MessageTableContents, IdsAscend) {
                                                     << records[i].id;
 }
 
-// Every record but the second 8142 comes from the specification: no invented ids.
+// Every record but the second 8142 is in the reference list: no invented ids.
 TEST(MessageTableContents, EveryRecordIsQuoted) {
     std::set<unsigned> quoted;
     for (const QuotedMessage& q : ReadQuoted()) quoted.insert(q.id);

@@ -1,0 +1,47 @@
+# The Windows build: tarvo.exe in a compiler system root, and the Win32 tests run under Wine.
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(TARVO_WINE /usr/lib/wine/wine64)
+  set(TARVO_WINESERVER /usr/lib/wine/wineserver64)
+  set(TARVO_WINEARCH win64)
+else()
+  set(TARVO_WINE /usr/lib/wine/wine)
+  set(TARVO_WINESERVER /usr/lib/wine/wineserver32)
+  set(TARVO_WINEARCH win32)
+endif()
+set(TARVO_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh
+  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE
+  @ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
+
+# The compiler system root that the program finds itself in.
+set(TARVO_ROOT ${CMAKE_BINARY_DIR}/root)
+file(MAKE_DIRECTORY ${TARVO_ROOT}/bin ${TARVO_ROOT}/include ${TARVO_ROOT}/lib ${TARVO_ROOT}/doc)
+configure_file(${PROJECT_SOURCE_DIR}/resources/root/windows.h ${TARVO_ROOT}/include/windows.h COPYONLY)
+
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+
+# The Win32 layer, as a library so the Win32 tests link the same code as the program.
+file(GLOB_RECURSE TARVO_WIN_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/*_win.cpp)
+list(FILTER TARVO_WIN_SOURCES EXCLUDE REGEX "/main_win\\.cpp$")
+add_library(tarvo_win STATIC ${TARVO_WIN_SOURCES})
+target_link_libraries(tarvo_win PUBLIC tarvo_core comctl32 comdlg32 shell32 advapi32 gdi32 user32 psapi)
+
+add_executable(tarvo WIN32 ${PROJECT_SOURCE_DIR}/src/shell/main_win.cpp
+                           ${PROJECT_SOURCE_DIR}/resources/tarvo.rc)
+target_link_libraries(tarvo PRIVATE tarvo_win)
+target_include_directories(tarvo PRIVATE ${PROJECT_SOURCE_DIR}/resources)
+set_target_properties(tarvo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TARVO_ROOT}/bin)
+
+# Win32 tests: one console program, each test case a ctest test run under Wine.
+file(GLOB_RECURSE TARVO_WIN_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/win/*.cpp)
+add_executable(tarvo_win_tests ${TARVO_WIN_TESTS})
+target_link_libraries(tarvo_win_tests PRIVATE tarvo_win tarvo_test_support GTest::gtest_main)
+# They share one registry and one desktop, so they run one at a time.
+gtest_discover_tests(tarvo_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+  PROPERTIES TIMEOUT 120 RESOURCE_LOCK wine_prefix)
+
+# The GUI driver used by the GUI tests and the start script: finds and drives tarvo.exe.
+add_executable(tarvoctl ${PROJECT_SOURCE_DIR}/tests/gui/tarvoctl_win.cpp)
+target_link_libraries(tarvoctl PRIVATE user32)

@@ -1,0 +1,69 @@
+# Shared by the README's commands: set-up, the builds, and a display for Wine.
+# Sourced, not run.
+TARVO_TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+TARVO_BUILD=${TARVO_BUILD:-$TARVO_TOP/build}
+JOBS=${JOBS:-$(nproc)}
+
+say() { printf '== %s\n' "$*"; }
+
+tarvo_setup() { bash "$TARVO_TOP/scripts/setup.sh"; }
+
+# configure_and_build DIR [cmake options...]
+configure_and_build() {
+  local dir=$1; shift
+  cmake -S "$TARVO_TOP" -B "$dir" "$@" >"$dir.configure.log" 2>&1 || {
+    mkdir -p "$dir"; cat "$dir.configure.log" >&2; return 1; }
+  cmake --build "$dir" -j "$JOBS" >"$dir.build.log" 2>&1 || {
+    grep -E -A3 'error|Error' "$dir.build.log" | head -60 >&2; return 1; }
+}
+
+# The product is 32-bit. Where the host kernel cannot execute 32-bit code (Wine's 32-bit
+# loader is then refused), the same sources are built for 64-bit Windows to run under Wine.
+host_runs_i386() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
+build_windows() {
+  mkdir -p "$TARVO_BUILD"
+  say "building tarvo.exe (32-bit Windows) in $TARVO_BUILD/win32"
+  configure_and_build "$TARVO_BUILD/win32" -DCMAKE_TOOLCHAIN_FILE="$TARVO_TOP/cmake/mingw-i686.cmake" || return 1
+  if host_runs_i386; then
+    TARVO_RUN_BUILD=$TARVO_BUILD/win32
+  else
+    say "this host cannot run 32-bit code; building the 64-bit Windows variant for Wine"
+    configure_and_build "$TARVO_BUILD/win64" -DCMAKE_TOOLCHAIN_FILE="$TARVO_TOP/cmake/mingw-x86_64.cmake" || return 1
+    TARVO_RUN_BUILD=$TARVO_BUILD/win64
+  fi
+}
+
+# Starts Xvfb when there is no display; sets DISPLAY and TARVO_XVFB_PID.
+TARVO_XVFB_PID=
+ensure_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  local n
+  for n in $(seq 91 120); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    TARVO_XVFB_PID=$!
+    local i
+    for i in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && { export DISPLAY=":$n"; return 0; }
+      kill -0 "$TARVO_XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+  done
+  echo "could not start Xvfb" >&2
+  return 1
+}
+
+stop_display() {
+  [ -n "$TARVO_XVFB_PID" ] && kill "$TARVO_XVFB_PID" 2>/dev/null || true
+  TARVO_XVFB_PID=
+}
+
+# Ends the Wine server of a build's prefix so nothing is left running.
+stop_wine() {
+  local dir=$1
+  [ -d "$dir/wineprefix" ] || return 0
+  local server=/usr/lib/wine/wineserver64
+  [ "$dir" = "$TARVO_BUILD/win32" ] && server=/usr/lib/wine/wineserver32
+  WINEPREFIX="$dir/wineprefix" "$server" -k >/dev/null 2>&1 || true
+}

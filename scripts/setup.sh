@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Installs what building and testing Tarvo needs on Debian 12. Idempotent: when everything
+# is present it only checks and returns within seconds.
+set -euo pipefail
+
+need_root() {
+  if [ "$(id -u)" != 0 ]; then
+    if command -v sudo >/dev/null 2>&1; then echo sudo; else
+      echo "setup: must run as root (or with sudo available)" >&2; exit 1; fi
+  fi
+}
+SUDO=$(need_root)
+
+# Debian package name -> a file that proves it is installed (cheaper than asking dpkg for all).
+packages=(
+  "cmake:/usr/bin/cmake"
+  "make:/usr/bin/make"
+  "g++:/usr/bin/g++"
+  "googletest:/usr/src/googletest/CMakeLists.txt"
+  "g++-mingw-w64-i686:/usr/bin/i686-w64-mingw32-g++-posix"
+  "binutils-mingw-w64-i686:/usr/bin/i686-w64-mingw32-windres"
+  "g++-mingw-w64-x86-64-posix:/usr/bin/x86_64-w64-mingw32-g++-posix"
+  "binutils-mingw-w64-x86-64:/usr/bin/x86_64-w64-mingw32-windres"
+  "util-linux:/usr/bin/flock"
+  "wine:/usr/bin/wine"
+  "wine32:i386:/usr/lib/wine/wine"
+  "wine64:/usr/lib/wine/wine64"
+  "xvfb:/usr/bin/Xvfb"
+  "xauth:/usr/bin/xauth"
+  "imagemagick:/usr/bin/import"
+  "x11-utils:/usr/bin/xwininfo"
+  "file:/usr/bin/file"
+  "fonts-wine:/usr/share/wine/fonts/tahoma.ttf"
+)
+
+missing=()
+for entry in "${packages[@]}"; do
+  name=${entry%:*}; proof=${entry##*:}
+  [ -e "$proof" ] || missing+=("$name")
+done
+
+# wine32 must be the i386 package; its files land in the i386 multiarch tree.
+if [ ! -e /usr/lib/i386-linux-gnu/wine/i386-windows/kernel32.dll ] && \
+   [ ! -e /usr/lib/wine/i386-windows/kernel32.dll ]; then
+  missing+=("wine32:i386")
+fi
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+# Unique names; keep the order stable.
+mapfile -t uniq < <(printf '%s\n' "${missing[@]}" | awk '!seen[$0]++')
+$SUDO apt-get install -y -qq --no-install-recommends "${uniq[@]}" >/dev/null
+echo "setup: done"

@@ -1,0 +1,39 @@
+#include "platform/text.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace tarvo {
+
+std::string Printf(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    int size = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string out;
+    if (size > 0) {
+        out.resize(static_cast<size_t>(size) + 1);
+        std::vsnprintf(out.data(), out.size(), format, again);
+        out.resize(static_cast<size_t>(size));
+    }
+    va_end(again);
+    return out;
+}
+
+long AtoL(const std::string& text) {
+    const char* p = text.c_str();
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    long long value = 0;
+    const long long limit = negative ? 2147483648LL : 2147483647LL;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        value = value * 10 + (*p - '0');
+        if (value > limit) value = limit;  // saturate, like strtol
+    }
+    return static_cast<long>(negative ? -value : value);
+}
+
+}  // namespace tarvo

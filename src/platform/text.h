@@ -1,0 +1,14 @@
+// Small text helpers shared by every subsystem.
+#pragma once
+#include <string>
+
+namespace tarvo {
+
+// printf into a std::string, without a length limit.
+std::string Printf(const char* format, ...) __attribute__((format(gnu_printf, 1, 2)));
+
+// The C atol rule: optional blanks, optional sign, leading digits; anything else gives 0.
+// Saturates at the 32-bit range, so the program and the native build agree.
+long AtoL(const std::string& text);
+
+}  // namespace tarvo
