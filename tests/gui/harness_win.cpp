@@ -1,0 +1,273 @@
+#include "harness_win.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace tarvo::gui {
+namespace {
+
+// Unix paths of the build reach the program through Wine's Z: drive.
+std::string WindowsPath(std::string path) {
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return "Z:" + path;
+}
+
+struct Search {
+    DWORD pid;
+    const char* className;
+    bool visibleOnly;
+    HWND found;
+};
+
+BOOL CALLBACK FindTopLevel(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<Search*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != search->pid || ClassOf(window) != search->className) return TRUE;
+    if (search->visibleOnly && !IsWindowVisible(window)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND FindWindowOf(DWORD pid, const char* className) {
+    Search search{pid, className, true, nullptr};
+    EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool Alive(const Running& tarvo) {
+    return tarvo.process.hProcess &&
+           WaitForSingleObject(tarvo.process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void Release(Running& tarvo) {
+    if (tarvo.process.hProcess) CloseHandle(tarvo.process.hProcess);
+    if (tarvo.process.hThread) CloseHandle(tarvo.process.hThread);
+    tarvo = Running{};
+}
+
+std::string EnvironmentBlock(const std::vector<std::string>& overrides) {
+    std::vector<std::string> entries;
+    char* block = GetEnvironmentStringsA();
+    for (char* p = block; *p; p += std::strlen(p) + 1) entries.emplace_back(p);
+    FreeEnvironmentStringsA(block);
+    for (const std::string& entry : overrides) {
+        std::string name = entry.substr(0, entry.find('=') + 1);
+        for (auto it = entries.begin(); it != entries.end();)
+            it = _strnicmp(it->c_str(), name.c_str(), name.size()) == 0 ? entries.erase(it) : it + 1;
+        entries.push_back(entry);
+    }
+    std::string out;
+    for (const std::string& entry : entries) out += entry + '\0';
+    return out + '\0';
+}
+
+}  // namespace
+
+std::string RootDir() { return WindowsPath(TARVO_ROOT_DIR); }
+std::string TarvoExe() { return RootDir() + "\\bin\\tarvo.exe"; }
+
+std::string ScratchDir(const std::string& name) {
+    std::string base = WindowsPath(TARVO_BUILD_DIR) + "\\guitest";
+    CreateDirectoryA(base.c_str(), nullptr);
+    std::string dir = base + "\\" + name;
+    // Empty it: files of an earlier run would change what the test sees.
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileA((dir + "\\" + found.cFileName).c_str());
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+void WriteTextFile(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string ReadTextFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void DeleteKey(const std::string& key) { RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()); }
+
+void SetValue(const std::string& key, const std::string& name, const std::string& text) {
+    HKEY handle;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &handle, nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(handle, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>(text.size() + 1));
+    RegCloseKey(handle);
+}
+
+bool GetValue(const std::string& key, const std::string& name, std::string& text) {
+    char buffer[4096];
+    DWORD size = sizeof buffer;
+    if (RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buffer,
+                     &size) != ERROR_SUCCESS)
+        return false;
+    text = buffer;
+    return true;
+}
+
+void ResetSettings() {
+    DeleteKey("Software\\vex");
+    SetValue("Software\\vex\\Compiler", "includepath", RootDir() + "\\include");
+    SetValue("Software\\vex\\vexlnk", "libpath", RootDir() + "\\lib");
+}
+
+bool Start(Running& tarvo, const std::string& tail, const std::string& folder,
+           const std::vector<std::string>& environment) {
+    std::string commandLine = "\"" + TarvoExe() + "\"" + (tail.empty() ? "" : " " + tail);
+    std::string env = EnvironmentBlock(environment);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, env.data(),
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &tarvo.process))
+        return false;
+    for (int tick = 0; tick < 300 && Alive(tarvo); ++tick) {
+        tarvo.frame = FindWindowOf(tarvo.process.dwProcessId, "clMDIFrame");
+        if (tarvo.frame) {
+            WaitForInputIdle(tarvo.process.hProcess, 5000);
+            return true;
+        }
+        Sleep(100);
+    }
+    return false;
+}
+
+bool Close(Running& tarvo, DWORD* exitCode) {
+    if (!tarvo.process.hProcess) return false;
+    if (tarvo.frame) PostMessageA(tarvo.frame, WM_CLOSE, 0, 0);
+    bool ended = WaitForSingleObject(tarvo.process.hProcess, 20000) == WAIT_OBJECT_0;
+    if (ended && exitCode) GetExitCodeProcess(tarvo.process.hProcess, exitCode);
+    if (!ended) Kill(tarvo);
+    Release(tarvo);
+    return ended;
+}
+
+void Kill(Running& tarvo) {
+    if (Alive(tarvo)) {
+        TerminateProcess(tarvo.process.hProcess, 99);
+        WaitForSingleObject(tarvo.process.hProcess, 5000);
+    }
+    Release(tarvo);
+}
+
+std::string Text(HWND window) {
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string ClassOf(HWND window) {
+    char name[256] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+HWND ChildOfClass(HWND parent, const char* className) {
+    return FindWindowExA(parent, nullptr, className, nullptr);
+}
+
+HWND MdiClient(HWND frame) { return ChildOfClass(frame, "MDIClient"); }
+
+std::vector<HWND> MdiChildren(HWND frame) {
+    std::vector<HWND> children;
+    HWND client = MdiClient(frame);
+    for (HWND child = client ? GetWindow(client, GW_CHILD) : nullptr; child;
+         child = GetWindow(child, GW_HWNDNEXT))
+        if (GetParent(child) == client && ClassOf(child) != "ScrollBar") children.push_back(child);
+    return children;
+}
+
+bool HasMenuBar(HWND frame) {
+    if (!GetMenu(frame)) return false;
+    // The menu bar lies between the caption and the client area.
+    RECT window, client;
+    GetWindowRect(frame, &window);
+    GetClientRect(frame, &client);
+    POINT origin{0, 0};
+    ClientToScreen(frame, &origin);
+    int aboveClient = origin.y - window.top;
+    return aboveClient >= GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU) - 1;
+}
+
+LRESULT Command(HWND frame, unsigned id, LPARAM param) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(frame, WM_COMMAND, id, param, SMTO_NORMAL, 10000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+void Settle(const Running& tarvo, DWORD milliseconds) {
+    if (tarvo.process.hProcess) WaitForInputIdle(tarvo.process.hProcess, milliseconds);
+    Sleep(milliseconds);
+}
+
+HWND WaitForBox(const Running& tarvo, DWORD milliseconds) {
+    for (DWORD waited = 0; waited <= milliseconds; waited += 50) {
+        if (HWND box = FindWindowOf(tarvo.process.dwProcessId, "#32770")) return box;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+std::string BoxText(HWND box) {
+    std::string longest;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (_stricmp(ClassOf(child).c_str(), "Static") != 0) continue;
+        std::string text = Text(child);
+        if (text.size() > longest.size()) longest = text;
+    }
+    return longest;
+}
+
+void Answer(HWND box, int button) {
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+    for (int tick = 0; tick < 100 && IsWindow(box); ++tick) Sleep(50);
+}
+
+bool Screenshot(const std::string& path) {
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    DWORD rowBytes = ((width * 3 + 3) / 4) * 4, size = rowBytes * height;
+    BITMAPFILEHEADER header{};
+    header.bfType = 0x4D42;
+    header.bfOffBits = sizeof header + sizeof info.bmiHeader;
+    header.bfSize = header.bfOffBits + size;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&header), sizeof header);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(static_cast<const char*>(bits), size);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return out.good();
+}
+
+}  // namespace tarvo::gui

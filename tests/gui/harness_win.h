@@ -1,0 +1,64 @@
+// Drives tarvo.exe for the GUI tests: starts it with a command tail and a prepared registry,
+// finds its windows, sends commands and keys, answers its message boxes, reads texts and the
+// registry afterwards, and saves screenshots. Tests run inside the build's Wine prefix; each
+// test starts from an emptied Software\vex key instead of a new prefix.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace tarvo::gui {
+
+// The tarvo.exe of this build, and the root folder it lives in (root\bin\tarvo.exe).
+std::string TarvoExe();
+std::string RootDir();
+// A fresh, empty folder for one test's files (under the build tree).
+std::string ScratchDir(const std::string& name);
+void WriteTextFile(const std::string& path, const std::string& text);
+std::string ReadTextFile(const std::string& path);
+
+// Registry below HKEY_CURRENT_USER.
+void DeleteKey(const std::string& key);
+void SetValue(const std::string& key, const std::string& name, const std::string& text);
+bool GetValue(const std::string& key, const std::string& name, std::string& text);
+// Removes all settings and sets up the compiler keys so the program does not ask for its root.
+void ResetSettings();
+
+struct Running {
+    PROCESS_INFORMATION process{};
+    HWND frame = nullptr;
+};
+
+// Starts tarvo.exe with the tail in the folder; waits until its frame is visible. The
+// environment variables given as "NAME=value" replace those of the test.
+bool Start(Running& tarvo, const std::string& tail, const std::string& folder = "",
+           const std::vector<std::string>& environment = {});
+// Asks the frame to close and waits for the process to end; false on time-out.
+bool Close(Running& tarvo, DWORD* exitCode = nullptr);
+// Ends the process if it still runs (always call, so a failed test leaves nothing behind).
+void Kill(Running& tarvo);
+
+std::string Text(HWND window);
+std::string ClassOf(HWND window);
+HWND MdiClient(HWND frame);
+std::vector<HWND> MdiChildren(HWND frame);
+HWND ChildOfClass(HWND parent, const char* className);
+// Whether the window shows a menu bar. (Wine keeps menus inside their process, so another
+// process can see that a menu exists and where it is drawn, but not read its items.)
+bool HasMenuBar(HWND frame);
+
+LRESULT Command(HWND frame, unsigned id, LPARAM param = 0);
+// Lets the program process what was posted to it.
+void Settle(const Running& tarvo, DWORD milliseconds = 300);
+
+// A message box of the process, waited for up to the time-out; null when none came.
+HWND WaitForBox(const Running& tarvo, DWORD milliseconds = 5000);
+std::string BoxText(HWND box);
+// Presses a button of a box (IDOK, IDYES, IDNO, IDCANCEL).
+void Answer(HWND box, int button);
+
+// Saves the screen as a BMP file.
+bool Screenshot(const std::string& path);
+
+}  // namespace tarvo::gui
