@@ -112,6 +112,11 @@ int FindKeyCommand(std::span<const CommandKey> rows, int key, int held) {
     return best;
 }
 
+int EditorKeyCommand(std::span<const CommandKey> rows, int key, int held, bool debugging) {
+    int command = debugging ? FindKeyCommand(kDebuggerKeys, key, held) : 0;
+    return command ? command : FindKeyCommand(rows, key, held);
+}
+
 int MenuCharCommand(std::span<const CommandKey> rows, int character) {
     if (character <= 0 || character > 255) return 0;
     int upper = std::toupper(static_cast<unsigned char>(character));

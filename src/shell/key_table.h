@@ -52,6 +52,9 @@ inline constexpr int kLastFunctionKeyCommand = 1012;
 // +Home reaches its own row, not the plain Ctrl+Home one), the first of equals.
 int FindKeyCommand(std::span<const CommandKey> rows, int key, int held);
 
+// An editor window's key: while debugging the debugger key table is asked first.
+int EditorKeyCommand(std::span<const CommandKey> rows, int key, int held, bool debugging);
+
 // WM_MENUCHAR: the character upper-cased; the first row with that key and the Alt bit.
 int MenuCharCommand(std::span<const CommandKey> rows, int character);
 

@@ -56,6 +56,8 @@ TEST(FirstPass, AttachOptionsTakeANumberWithOrWithoutBlanks) {
     EXPECT_TRUE(o.anotherInstance);
     EXPECT_TRUE(SecondPass(o).patterns.empty());
     EXPECT_EQ(AfterFirstPass("/d77").attachPid, 77u);
+    o = AfterFirstPass("-F");
+    EXPECT_FALSE(o.attach || o.reopen || o.saveAtExit);
     EXPECT_TRUE(boxes.ui.boxes.empty());
 }
 
@@ -71,12 +73,6 @@ TEST(FirstPass, OptionLettersInsideNamesAndBadNumbersDoNotAttach) {
     ASSERT_EQ(boxes.ui.boxes.size(), 5u);
     EXPECT_EQ(boxes.ui.boxes[1].text, "Option /p needs a number: /pabc");
     EXPECT_EQ(boxes.ui.boxes[4].text, "Option /e needs a number: /e");
-}
-
-TEST(FirstPass, FClearsReopenAndSave) {
-    StartupOptions o = AfterFirstPass("-F");
-    EXPECT_FALSE(o.reopen || o.saveAtExit);
-    EXPECT_TRUE(o.banner);
 }
 
 TEST(SecondPass, QuotesOptionsAndLoneOptions) {
