@@ -53,7 +53,7 @@ bool WriteRecentFiles(SettingsKey& key, const std::vector<std::string>& list) {
     size_t count = std::min(list.size(), kRecentFileCount);
     WriteNumber(key, "RecentFiles", static_cast<long>(count));
     for (size_t n = 0; n < count; ++n)
-        WriteText(key, Printf("RecentFile%zu", n + 1), list[n]);
+        WriteText(key, Printf("RecentFile%d", static_cast<int>(n + 1)), list[n]);
     return !key.failed;
 }
 
