@@ -26,7 +26,7 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=
 file(GLOB_RECURSE TARVO_WIN_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/*_win.cpp)
 list(FILTER TARVO_WIN_SOURCES EXCLUDE REGEX "/main_win\\.cpp$")
 add_library(tarvo_win STATIC ${TARVO_WIN_SOURCES})
-target_link_libraries(tarvo_win PUBLIC tarvo_core comctl32 comdlg32 shell32 advapi32 gdi32 user32 psapi)
+target_link_libraries(tarvo_win PUBLIC tarvo_core comctl32 comdlg32 shell32 ole32 advapi32 gdi32 user32 psapi)
 
 add_executable(tarvo WIN32 ${PROJECT_SOURCE_DIR}/src/shell/main_win.cpp
                            ${PROJECT_SOURCE_DIR}/resources/tarvo.rc)
@@ -37,7 +37,9 @@ set_target_properties(tarvo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TARVO_ROOT}/bi
 # Win32 tests: one console program, each test case a ctest test run under Wine.
 file(GLOB_RECURSE TARVO_WIN_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(tarvo_win_tests ${TARVO_WIN_TESTS})
-target_link_libraries(tarvo_win_tests PRIVATE tarvo_win tarvo_test_support GTest::gtest_main)
+target_link_libraries(tarvo_win_tests PRIVATE tarvo_win tarvo_test_support GTest::gtest)
+target_include_directories(tarvo_win_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/win)
+target_compile_definitions(tarvo_win_tests PRIVATE TARVO_ROOT_DIR="${TARVO_ROOT}")
 # They share one registry and one desktop, so they run one at a time.
 gtest_discover_tests(tarvo_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
   PROPERTIES TIMEOUT 120 RESOURCE_LOCK wine_prefix)

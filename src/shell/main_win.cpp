@@ -6,13 +6,16 @@
 #include "platform/settings_backend.h"
 #include "platform/ui_win.h"
 #include "resource_ids.h"
+#include "shell/first_run_win.h"
 #include "shell/messages.h"
+#include "shell/output_bar_win.h"
+#include "shell/settings.h"
+#include "shell/window_classes_win.h"
 
 namespace {
 
 using tarvo::shell::GetString;
 
-constexpr UINT kSetStatusText = 8037;
 constexpr UINT kLayout = 8029;
 constexpr unsigned kFrameClass = 3969;
 constexpr unsigned kMenuName = 3978;
@@ -24,35 +27,13 @@ struct Shell {
     HWND frame = nullptr;
     HWND client = nullptr;
     HWND outputBar = nullptr;
+    HBRUSH frameBrush = nullptr;
     int outputBarHeight = 0;
 };
 
 Shell& shell() {
     static Shell s;
     return s;
-}
-
-LRESULT CALLBACK OutputBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kSetStatusText) {
-        SetWindowTextA(window, reinterpret_cast<const char*>(lParam));
-        InvalidateRect(window, nullptr, TRUE);
-        return 0;
-    }
-    if (message == WM_PAINT) {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        char text[512];
-        GetWindowTextA(window, text, sizeof text);
-        RECT area;
-        GetClientRect(window, &area);
-        area.left += 4;
-        SetBkMode(dc, TRANSPARENT);
-        SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-        DrawTextA(dc, text, -1, &area, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-        EndPaint(window, &paint);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 void Layout() {
@@ -65,6 +46,23 @@ void Layout() {
     if (s.client) MoveWindow(s.client, 0, 0, width, height - s.outputBarHeight, TRUE);
 }
 
+// The frame's normal (not maximised) rectangle and state go into the settings, which are then
+// written when saving at exit is on.
+void StoreFrameAndWriteSettings(HWND frame) {
+    tarvo::shell::Settings& settings = tarvo::shell::settings();
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (GetWindowPlacement(frame, &placement)) {
+        const RECT& r = placement.rcNormalPosition;
+        settings.frameX = r.left;
+        settings.frameY = r.top;
+        settings.frameCX = r.right - r.left;
+        settings.frameCY = r.bottom - r.top;
+    }
+    settings.frameZoomed = IsZoomed(frame) != FALSE;
+    tarvo::shell::WriteSettings(settings);
+}
+
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Shell& s = shell();
     switch (message) {
@@ -73,7 +71,7 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         HMENU menu = GetMenu(window);
         create.hWindowMenu = menu ? GetSubMenu(menu, 2) : nullptr;
         create.idFirstChild = kFirstChildId;
-        s.client = CreateWindowExA(WS_EX_CLIENTEDGE, "mdiclient", nullptr,
+        s.client = CreateWindowExA(WS_EX_CLIENTEDGE | WS_EX_WINDOWEDGE, "mdiclient", nullptr,
                                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
                                    0, 0, window, nullptr, s.instance, &create);
         PostMessageA(window, kLayout, 0, 0);
@@ -101,6 +99,8 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         }
         break;
     case WM_CLOSE:
+    case WM_QUERYENDSESSION:
+        StoreFrameAndWriteSettings(window);
         DestroyWindow(window);
         return 0;
     case WM_DESTROY:
@@ -111,28 +111,6 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefFrameProcA(window, s.client, message, wParam, lParam);
 }
 
-bool RegisterClasses() {
-    Shell& s = shell();
-    WNDCLASSA frame{};
-    frame.style = CS_DBLCLKS | CS_OWNDC;
-    frame.lpfnWndProc = FrameProc;
-    frame.cbWndExtra = 40;
-    frame.hInstance = s.instance;
-    frame.hIcon = LoadIconA(s.instance, "DOCICON");
-    frame.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    frame.hbrBackground = CreateSolidBrush(RGB(224, 224, 224));
-    frame.lpszMenuName = GetString(kMenuName);
-    frame.lpszClassName = GetString(kFrameClass);
-    WNDCLASSA output{};
-    output.style = CS_DBLCLKS | CS_OWNDC;
-    output.lpfnWndProc = OutputBarProc;
-    output.cbWndExtra = 40;
-    output.hInstance = s.instance;
-    output.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    output.lpszClassName = "TarvoOutput";
-    return RegisterClassA(&frame) && RegisterClassA(&output);
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
@@ -140,21 +118,38 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     s.instance = instance;
     tarvo::platform::InstallWin32Ui();
     tarvo::platform::setSettingsBackend(tarvo::platform::RegistryBackend());
+    tarvo::shell::InstallWin32FirstRunHooks();
     s.outputBarHeight = 7 * GetSystemMetrics(SM_CYDLGFRAME);
 
-    if (!RegisterClasses()) return 0;
+    s.frameBrush = tarvo::shell::CreateFrameBrush();
+    tarvo::shell::ClassProcedures procedures{FrameProc, DefMDIChildProcA,
+                                             tarvo::shell::OutputBarProc,
+                                             tarvo::shell::SmallPopupProc};
+    if (!tarvo::shell::RegisterWindowClasses(instance, procedures, s.frameBrush)) return 0;
     HMENU menu = LoadMenuA(instance, GetString(kMenuName));
     HACCEL accelerators = LoadAcceleratorsA(instance, GetString(kAcceleratorsName));
-    s.frame = CreateWindowExA(0, GetString(kFrameClass), "tarvo",
-                              WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu, instance, nullptr);
+
+    char startDirectory[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof startDirectory, startDirectory);
+    tarvo::shell::Settings& settings = tarvo::shell::settings();
+    if (!tarvo::shell::ReadSettings(settings, {"", startDirectory})) settings.compilerRoot.clear();
+
+    bool defaultPlace = settings.frameCX <= 0 || settings.frameCY <= 0;
+    s.frame = CreateWindowExA(
+        0, GetString(kFrameClass), nullptr, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+        defaultPlace ? CW_USEDEFAULT : static_cast<int>(settings.frameX),
+        defaultPlace ? CW_USEDEFAULT : static_cast<int>(settings.frameY),
+        defaultPlace ? CW_USEDEFAULT : static_cast<int>(settings.frameCX),
+        defaultPlace ? CW_USEDEFAULT : static_cast<int>(settings.frameCY), nullptr, menu, instance,
+        nullptr);
     if (!s.frame) return 0;
     tarvo::platform::SetUiFrame(s.frame);
     s.outputBar = CreateWindowExA(WS_EX_STATICEDGE, "TarvoOutput", "",
                                   WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, s.frame,
                                   nullptr, instance, nullptr);
     tarvo::platform::SetUiOutputBar(s.outputBar);
-    ShowWindow(s.frame, show);
+    SetWindowTextA(s.frame, "tarvo");
+    ShowWindow(s.frame, settings.frameZoomed ? SW_SHOWMAXIMIZED : show);
     UpdateWindow(s.frame);
 
     MSG msg;
@@ -164,5 +159,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    DeleteObject(s.frameBrush);
     return static_cast<int>(msg.wParam);
 }

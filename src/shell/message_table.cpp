@@ -88,6 +88,10 @@ const MessageRecord kMessageTable[] = {
 
     // 3945 to 3999: more messages; window class, menu and accelerator resource names
     {3946, "No project defined"},
+    {3947, "Error %d writing to the registry"},
+    {3948, "Incorrect format in key 'FileProcessor' stored in registry"},
+    {3949, "Incorrect value for Include path in the registry\nKey: includePath"},
+    {3950, "Incorrect project name '%s'"},
     {3963, "Incorrect path for compiler in registry"},
     {3969, "clMDIFrame"},
     {3970, "clMDIDocument"},

@@ -90,7 +90,7 @@ void chooseCurrentProject(const SettingsKey& key, Settings& s, const StartupInpu
     if (s.currentProject.empty()) ReadText(key, "CurrentProject", s.currentProject);
     if (s.currentProject.empty()) ReadText(key, "CMSProjectPath", s.currentProject);
     if (!s.currentProject.empty() && !ValidProjectName(s.currentProject)) {
-        ErrorBox(Printf(kTextBadProjectName, s.currentProject.c_str()));
+        ErrorBox(Printf(GetString(kTextBadProjectName), s.currentProject.c_str()));
         s.currentProject.clear();
     }
 }
@@ -172,7 +172,7 @@ bool ReadSettings(Settings& s, const StartupInputs& inputs) {
         ReadReleaseValues(key, s.project.releases);
         CloseKey(key);
     }
-    if (s.includePath.find('\\') == std::string::npos) ErrorBox(kTextBadIncludePath);
+    if (s.includePath.find('\\') == std::string::npos) ErrorBoxId(kTextBadIncludePath);
     return true;
 }
 

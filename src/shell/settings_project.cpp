@@ -85,7 +85,7 @@ void ReadFileProcessors(const SettingsKey& key, std::vector<FileProcessor>& proc
         if (!ReadText(key, Numbered("FileProcessor%d", n), text)) break;
         FileProcessor p;
         if (!ParseFileProcessor(text, p)) {
-            ErrorBox(kTextBadFileProcessor);
+            ErrorBoxId(kTextBadFileProcessor);
             break;
         }
         processors.push_back(p);

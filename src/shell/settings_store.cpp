@@ -27,7 +27,7 @@ bool finish(SettingsKey& key, unsigned long code) {
 }  // namespace
 
 void ReportWriteError(unsigned long code) {
-    ErrorBox(Printf(kTextWriteError, static_cast<int>(code)));
+    ErrorBox(Printf(GetString(kTextWriteError), static_cast<int>(code)));
 }
 
 bool OpenOrCreateKey(SettingsKey& key, const std::string& path) {
@@ -52,7 +52,7 @@ bool OpenMainKey(SettingsKey& key) {
 
 bool OpenProjectKey(SettingsKey& key, const std::string& project) {
     if (!ValidProjectName(project)) {
-        ErrorBox(Printf(kTextBadProjectName, project.c_str()));
+        ErrorBox(Printf(GetString(kTextBadProjectName), project.c_str()));
         key = SettingsKey{};
         return false;
     }
@@ -109,7 +109,7 @@ bool ValidProjectName(std::string_view project) {
 
 bool DeleteProject(const std::string& project) {
     if (!ValidProjectName(project)) {
-        ErrorBox(Printf(kTextBadProjectName, project.c_str()));
+        ErrorBox(Printf(GetString(kTextBadProjectName), project.c_str()));
         return false;
     }
     SettingsKey key;

@@ -21,13 +21,11 @@ inline constexpr size_t kMaxProjectName = 49;
 inline constexpr unsigned kMsgBadCompilerPath = 3963;  // "Incorrect path for compiler in registry"
 inline constexpr unsigned kMsgDebuggerArguments = 4522;  // value name "DebuggerArguments"
 
-// Texts that have no message id yet; they move into the message table when they get one.
-inline constexpr char kTextWriteError[] = "Error %d writing to the registry";
-inline constexpr char kTextBadFileProcessor[] =
-    "Incorrect format in key 'FileProcessor' stored in registry";
-inline constexpr char kTextBadIncludePath[] =
-    "Incorrect value for Include path in the registry\nKey: includePath";
-inline constexpr char kTextBadProjectName[] = "Incorrect project name '%s'";
+// Message ids of the store's own texts.
+inline constexpr unsigned kTextWriteError = 3947;        // "Error %d writing to the registry"
+inline constexpr unsigned kTextBadFileProcessor = 3948;
+inline constexpr unsigned kTextBadIncludePath = 3949;
+inline constexpr unsigned kTextBadProjectName = 3950;    // "Incorrect project name '%s'"
 
 // An open key and the state of the writing sequence in it. After a failed write (already
 // reported) every later write through the same record is skipped and fails too, so a sequence

@@ -35,5 +35,32 @@ TEST_F(FrameTest, ComesUpWithMenuBarOutputBarAndTitleAndClosesCleanly) {
     EXPECT_EQ(exitCode, 0u);
 }
 
+TEST_F(FrameTest, ClosingStoresTheFrameRectangleAndTheSettingsAndTheNextStartUsesThem) {
+    SetValue("Software\\vex\\Tarvo", "Tabsize", "7");
+    ASSERT_TRUE(Start(tarvo, ""));
+    MoveWindow(tarvo.frame, 40, 30, 640, 480, TRUE);
+    Settle(tarvo);
+    ASSERT_TRUE(Close(tarvo));
+    std::string text;
+    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "FrameX", text));
+    EXPECT_EQ(text, "40");
+    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "FrameCX", text));
+    EXPECT_EQ(text, "640");
+    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "FrameCY", text));
+    EXPECT_EQ(text, "480");
+    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "Tabsize", text));
+    EXPECT_EQ(text, "7");  // read at start-up, written back at exit
+    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "EditorFlags", text));
+    EXPECT_EQ(text, "47");
+
+    ASSERT_TRUE(Start(tarvo, ""));
+    RECT placed;
+    GetWindowRect(tarvo.frame, &placed);
+    EXPECT_EQ(placed.left, 40);
+    EXPECT_EQ(placed.top, 30);
+    EXPECT_EQ(placed.right - placed.left, 640);
+    ASSERT_TRUE(Close(tarvo));
+}
+
 }  // namespace
 }  // namespace tarvo::gui

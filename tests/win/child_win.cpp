@@ -1,0 +1,73 @@
+#include "child_win.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "platform/registry_win.h"
+#include "settings_sample.h"
+#include "shell/settings.h"
+
+namespace tarvo::test {
+namespace {
+
+// Reads the settings from the registry and compares them with the sample; argv[0] is the
+// help file the sample was made with.
+int ReadBackEverySetting(int argc, char** argv) {
+    if (argc < 1) return 2;
+    platform::setSettingsBackend(platform::RegistryBackend());
+    shell::Settings expected = EverySetting(argv[0]);
+    shell::Settings read;
+    read.languages = {{"C Language", "C;H", "", "", "/*", "'\"", "", 1, 0, {"if"}, true}};
+    read.keyRows = {{0, 1101, 0}, {0, 1103, 0}};
+    if (!shell::ReadSettings(read, {"", "C:\\start"})) {
+        std::fprintf(stderr, "child: the settings could not be read\n");
+        return 3;
+    }
+    if (!(read.project == expected.project)) {
+        std::fprintf(stderr, "child: the project settings differ\n");
+        return 4;
+    }
+    if (!(read == expected)) {
+        std::fprintf(stderr, "child: the main settings differ\n");
+        return 5;
+    }
+    return 0;
+}
+
+}  // namespace
+
+std::string BuildRoot() {
+    std::string path = TARVO_ROOT_DIR;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return "Z:" + path;
+}
+
+int RunChild(const std::string& name, int argc, char** argv) {
+    if (name == "read-every-setting") return ReadBackEverySetting(argc, argv);
+    std::fprintf(stderr, "child: unknown check %s\n", name.c_str());
+    return 2;
+}
+
+int StartChild(const std::string& name, const std::string& arguments) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string commandLine = "\"" + std::string(self) + "\" --child " + name + " " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return -1;
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return static_cast<int>(code);
+}
+
+}  // namespace tarvo::test
