@@ -2,7 +2,67 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <new>
+#include <system_error>
+
+#include "platform/text.h"
+
 namespace tarvo::platform {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::FILE* hostOpen(const char* hostPath, const char* mode) { return std::fopen(hostPath, mode); }
+
+std::size_t hostWrite(const void* data, std::size_t size, std::FILE* file) {
+    return std::fwrite(data, 1, size, file);
+}
+
+int hostClose(std::FILE* file) { return std::fclose(file); }
+
+bool hostRename(const char* from, const char* to) {
+    std::error_code ec;
+    fs::rename(fs::path(from), fs::path(to), ec);
+    return !ec;
+}
+
+bool hostRemove(const char* hostPath) {
+    std::error_code ec;
+    return fs::remove(fs::path(hostPath), ec) && !ec;
+}
+
+constexpr FileOps kHostOps{hostOpen, hostWrite, hostClose, hostRename, hostRemove};
+
+FileOps& currentOps() {
+    static FileOps ops = kHostOps;
+    return ops;
+}
+
+constexpr std::size_t kWriterBuffer = 1 << 20;
+
+// A name beside the file that no other writer picks: the path, a counter and the clock.
+std::string ScratchName(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
+    return path + Printf(".%x%llx.~tmp", counter++, static_cast<unsigned long long>(tick) & 0xffffff);
+}
+
+// The new file keeps the old one's permissions (POSIX; Windows files carry no mode to keep).
+void KeepMode(std::FILE* file, const std::string& hostTarget) {
+#ifndef _WIN32
+    struct stat info {};
+    if (stat(hostTarget.c_str(), &info) == 0) fchmod(fileno(file), info.st_mode & 07777);
+#else
+    (void)file;
+    (void)hostTarget;
+#endif
+}
+
+}  // namespace
 
 std::string HostPath(const std::string& path) {
 #ifdef _WIN32
@@ -18,6 +78,180 @@ std::string HostPath(const std::string& path) {
 bool FileExists(const std::string& path) {
     struct stat info {};
     return stat(HostPath(path).c_str(), &info) == 0 && !(info.st_mode & S_IFDIR);
+}
+
+bool DirectoryExists(const std::string& path) {
+    struct stat info {};
+    return stat(HostPath(path).c_str(), &info) == 0 && (info.st_mode & S_IFDIR);
+}
+
+const FileOps& fileOps() { return currentOps(); }
+void setFileOps(const FileOps& ops) { currentOps() = ops; }
+void resetFileOps() { currentOps() = kHostOps; }
+
+ReadStatus ReadWholeFile(const std::string& path, FileContent& content) {
+    std::string host = HostPath(path);
+    if (DirectoryExists(path)) return ReadStatus::CannotOpen;
+    std::FILE* file = std::fopen(host.c_str(), "rb");
+    if (!file) return ReadStatus::CannotOpen;
+    std::error_code ec;
+    std::uintmax_t expected = fs::file_size(fs::path(host), ec);
+    std::size_t capacity = ec ? 65536 : static_cast<std::size_t>(expected) + 1;
+    std::unique_ptr<char[]> data(new (std::nothrow) char[capacity]);
+    std::size_t size = 0;
+    ReadStatus status = data ? ReadStatus::Ok : ReadStatus::NoMemory;
+    // Read until the end, growing when the file is longer than its size said.
+    while (status == ReadStatus::Ok) {
+        if (size == capacity) {
+            std::size_t larger = capacity * 2;
+            std::unique_ptr<char[]> grown(new (std::nothrow) char[larger]);
+            if (!grown) {
+                status = ReadStatus::NoMemory;
+                break;
+            }
+            std::copy(data.get(), data.get() + size, grown.get());
+            data = std::move(grown);
+            capacity = larger;
+        }
+        std::size_t got = std::fread(data.get() + size, 1, capacity - size, file);
+        size += got;
+        if (got == 0) {
+            if (std::ferror(file)) status = ReadStatus::ReadError;
+            break;
+        }
+    }
+    std::fclose(file);
+    if (status != ReadStatus::Ok) return status;
+    content.data = std::move(data);
+    content.size = size;
+    return ReadStatus::Ok;
+}
+
+bool ReadFirstLine(const std::string& path, std::size_t limit, std::string& line) {
+    std::FILE* file = std::fopen(HostPath(path).c_str(), "rb");
+    if (!file) return false;
+    line.clear();
+    int c;
+    while (line.size() < limit && (c = std::fgetc(file)) != EOF && c != '\n') line += static_cast<char>(c);
+    std::fclose(file);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+}
+
+std::int64_t FileTime(const std::string& path) {
+    std::error_code ec;
+    auto time = fs::last_write_time(fs::path(HostPath(path)), ec);
+    if (ec) return 0;
+    return static_cast<std::int64_t>(time.time_since_epoch().count());
+}
+
+bool SetFileTime(const std::string& path, std::int64_t time) {
+    std::error_code ec;
+    fs::last_write_time(fs::path(HostPath(path)),
+                        fs::file_time_type(fs::file_time_type::duration(time)), ec);
+    return !ec;
+}
+
+bool RemoveFile(const std::string& path) { return fileOps().remove(HostPath(path).c_str()); }
+
+bool RenameFile(const std::string& from, const std::string& to) {
+    return fileOps().rename(HostPath(from).c_str(), HostPath(to).c_str());
+}
+
+bool MakeDirectory(const std::string& path) {
+    std::error_code ec;
+    fs::create_directory(fs::path(HostPath(path)), ec);
+    return !ec && DirectoryExists(path);
+}
+
+std::vector<std::string> ListDirectory(const std::string& path) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(fs::path(HostPath(path)), ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (it->is_regular_file(typeError)) names.push_back(it->path().filename().string());
+    }
+    return names;
+}
+
+ReplaceFile::~ReplaceFile() { AbandonReplace(*this); }
+
+ReplaceStatus BeginReplace(ReplaceFile& out, const std::string& path) {
+    AbandonReplace(out);
+    const FileOps& ops = fileOps();
+    std::string host = HostPath(path);
+    if (DirectoryExists(path)) return ReplaceStatus::CannotCreate;
+    // A file we may not write must not be replaced behind its back: try it without changing it.
+    if (FileExists(path)) {
+        std::FILE* probe = ops.open(host.c_str(), "ab");
+        if (!probe) return ReplaceStatus::CannotCreate;
+        ops.close(probe);
+    }
+    out.path = path;
+    out.scratch = ScratchName(path);
+    out.failed = false;
+    out.file = ops.open(HostPath(out.scratch).c_str(), "wb");
+    if (!out.file) {
+        out.scratch.clear();
+        return ReplaceStatus::CannotCreate;
+    }
+    KeepMode(out.file, host);
+    return ReplaceStatus::Ok;
+}
+
+bool WriteReplace(ReplaceFile& out, const char* data, std::size_t size) {
+    if (!out.file || out.failed) return false;
+    if (size != 0 && fileOps().write(data, size, out.file) != size) out.failed = true;
+    return !out.failed;
+}
+
+ReplaceStatus FinishReplace(ReplaceFile& out, const std::string& backupPath) {
+    const FileOps& ops = fileOps();
+    if (!out.file) return ReplaceStatus::WriteFailed;
+    bool closed = ops.close(out.file) == 0;
+    out.file = nullptr;
+    if (out.failed || !closed) {
+        AbandonReplace(out);
+        return ReplaceStatus::WriteFailed;
+    }
+    std::string host = HostPath(out.path);
+    std::string scratch = HostPath(out.scratch);
+    bool movedToBackup = false;
+    if (!backupPath.empty() && FileExists(out.path)) {
+        std::string backup = HostPath(backupPath);
+        if (FileExists(backupPath)) ops.remove(backup.c_str());
+        movedToBackup = ops.rename(host.c_str(), backup.c_str());
+    }
+    if (!ops.rename(scratch.c_str(), host.c_str())) {
+        if (movedToBackup) ops.rename(HostPath(backupPath).c_str(), host.c_str());
+        AbandonReplace(out);
+        return ReplaceStatus::CannotReplace;
+    }
+    out.scratch.clear();
+    return ReplaceStatus::Ok;
+}
+
+void AbandonReplace(ReplaceFile& out) {
+    const FileOps& ops = fileOps();
+    if (out.file) ops.close(out.file);
+    out.file = nullptr;
+    if (!out.scratch.empty()) ops.remove(HostPath(out.scratch).c_str());
+    out.scratch.clear();
+}
+
+BufferedWriter::BufferedWriter(ReplaceFile& target) : out(&target) { buffer.reserve(kWriterBuffer); }
+
+bool BufferedWriter::Put(const char* data, std::size_t size) {
+    if (buffer.size() + size > kWriterBuffer && !Flush()) return false;
+    if (size >= kWriterBuffer) return WriteReplace(*out, data, size);
+    buffer.append(data, size);
+    return true;
+}
+
+bool BufferedWriter::Flush() {
+    bool ok = WriteReplace(*out, buffer.data(), buffer.size());
+    buffer.clear();
+    return ok;
 }
 
 }  // namespace tarvo::platform

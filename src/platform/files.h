@@ -1,7 +1,12 @@
 // The file layer: the one place that touches the file system. Paths are Windows paths with
 // backslashes; the native build reads a backslash as a slash so tests can use real files.
 #pragma once
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace tarvo::platform {
 
@@ -9,5 +14,73 @@ namespace tarvo::platform {
 std::string HostPath(const std::string& path);
 
 bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+
+// The few calls that can fail while a file is written, reached through one table so that
+// tests can make any of them fail. Paths given to them are host paths.
+struct FileOps {
+    std::FILE* (*open)(const char* hostPath, const char* mode);
+    std::size_t (*write)(const void* data, std::size_t size, std::FILE* file);
+    int (*close)(std::FILE* file);  // 0 when everything written reached the file
+    bool (*rename)(const char* from, const char* to);  // replaces an existing `to`
+    bool (*remove)(const char* hostPath);
+};
+
+const FileOps& fileOps();
+void setFileOps(const FileOps& ops);
+void resetFileOps();
+
+// The whole content of a file, read at once.
+enum class ReadStatus { Ok, CannotOpen, NoMemory, ReadError };
+struct FileContent {
+    std::unique_ptr<char[]> data;
+    std::size_t size = 0;
+};
+ReadStatus ReadWholeFile(const std::string& path, FileContent& content);
+
+// The first line of a file, at most `limit` bytes, without its line end. False when the file
+// cannot be opened.
+bool ReadFirstLine(const std::string& path, std::size_t limit, std::string& line);
+
+// Modification time in the host's finest unit; 0 when the file does not exist.
+std::int64_t FileTime(const std::string& path);
+bool SetFileTime(const std::string& path, std::int64_t time);
+
+bool RemoveFile(const std::string& path);
+bool RenameFile(const std::string& from, const std::string& to);  // replaces `to`
+bool MakeDirectory(const std::string& path);
+// Names of the plain files in a directory ("." and ".." left out), in no particular order.
+std::vector<std::string> ListDirectory(const std::string& path);
+
+// Whole-file replacement: the new text goes to a scratch file in the same directory, which
+// then takes the file's place, so a failed or interrupted write leaves the old file as it was.
+struct ReplaceFile {
+    std::string path;     // the file to replace
+    std::string scratch;  // where the new text is written meanwhile
+    std::FILE* file = nullptr;
+    bool failed = false;  // a write came up short
+    ~ReplaceFile();       // abandons an unfinished replacement
+};
+
+enum class ReplaceStatus { Ok, CannotCreate, WriteFailed, CannotReplace };
+
+// Fails with CannotCreate when the file exists but may not be written, or the scratch file
+// cannot be created.
+ReplaceStatus BeginReplace(ReplaceFile& out, const std::string& path);
+bool WriteReplace(ReplaceFile& out, const char* data, std::size_t size);
+// Closes the scratch file and moves it over the file. With a backup name, the old file is
+// first moved there (an older backup of that name is removed). On failure the scratch file is
+// removed and the old file is left in place.
+ReplaceStatus FinishReplace(ReplaceFile& out, const std::string& backupPath = {});
+void AbandonReplace(ReplaceFile& out);
+
+// Streams text to a ReplaceFile through a buffer of its own.
+struct BufferedWriter {
+    ReplaceFile* out;
+    std::string buffer;
+    explicit BufferedWriter(ReplaceFile& target);
+    bool Put(const char* data, std::size_t size);
+    bool Flush();
+};
 
 }  // namespace tarvo::platform
