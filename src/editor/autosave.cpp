@@ -1,0 +1,216 @@
+#include "editor/autosave.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "editor/document_io.h"
+#include "editor/editor_messages.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "platform/ui.h"
+#include "shell/messages.h"
+#include "shell/settings.h"
+
+namespace tarvo::editor {
+namespace {
+
+constexpr const char* kHeaderWord = "Autosaved ";
+constexpr std::size_t kHeaderLimit = 512;
+constexpr std::size_t kProbeSize = 256;
+constexpr std::string_view kScratchEnd = ".~tmp";
+
+AutosaveState& state() { return *editor().autosave; }
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return text;
+}
+
+std::uint32_t Fnv1a(const std::string& text) {
+    std::uint32_t hash = 2166136261u;
+    for (unsigned char c : text) hash = (hash ^ c) * 16777619u;
+    return hash;
+}
+
+void DisableAutosave(const std::string& dir) {
+    shell::ErrorBox(Printf(shell::GetString(kMsgAutosaveDirNotWritable), dir.c_str()));
+    shell::settings().editorFlags &= ~shell::kEditorAutoSave;
+    state().running = false;
+}
+
+// Creates a file in the directory, writes 256 bytes to it and deletes it again.
+bool Writable(const std::string& dir) {
+    const platform::FileOps& ops = platform::fileOps();
+    std::string probe = platform::HostPath(dir + "\\~tarvo-probe.~tmp");
+    std::FILE* file = ops.open(probe.c_str(), "wb");
+    if (!file) return false;
+    char bytes[kProbeSize] = {};
+    bool ok = ops.write(bytes, sizeof bytes, file) == sizeof bytes;
+    ok = ops.close(file) == 0 && ok;
+    ops.remove(probe.c_str());
+    return ok;
+}
+
+void Register(const std::string& path) {
+    auto& files = state().files;
+    if (std::find(files.begin(), files.end(), path) == files.end()) files.push_back(path);
+}
+
+bool EndsWith(std::string_view text, std::string_view end) {
+    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+struct Found {
+    std::string path;
+    std::string name;
+};
+
+}  // namespace
+
+std::string AutosaveDirectory() { return Printf("%s\\tarvoautosave", shell::settings().compilerRoot.c_str()); }
+
+std::string AutosavePath(const Document& doc) {
+    std::size_t slash = doc.name.find_last_of('\\');
+    std::string base = slash == std::string::npos ? doc.name : doc.name.substr(slash + 1);
+    return AutosaveDirectory() + "\\" + Lower(base) + Printf(".%08x", Fnv1a(Lower(doc.name)));
+}
+
+std::string AutosaveHeader(const Document& doc) {
+    return Printf("%s%s %s\r\n", kHeaderWord, doc.name.c_str(), DateStamp(Now()).c_str());
+}
+
+bool ParseAutosaveHeader(const std::string& line, std::string& name, std::string& time) {
+    std::string_view word = kHeaderWord;
+    if (line.compare(0, word.size(), word) != 0) return false;
+    std::size_t blank = line.find_last_of(' ');
+    if (blank == std::string::npos || blank < word.size() + 1 || blank + 1 >= line.size()) return false;
+    name = line.substr(word.size(), blank - word.size());
+    time = line.substr(blank + 1);
+    return true;
+}
+
+bool AutosaveDocument(Document& doc) {
+    std::string dir = AutosaveDirectory();
+    std::string path = AutosavePath(doc);
+    bool ok = (platform::DirectoryExists(dir) || platform::MakeDirectory(dir)) &&
+              WriteDocumentToFile(path, doc, AutosaveHeader(doc));
+    if (!ok) {
+        shell::ErrorBox(Printf(shell::GetString(kMsgCannotAutosave), path.c_str()));
+        return false;
+    }
+    Register(path);
+    doc.flags |= kAutoSaved;
+    return true;
+}
+
+int AutosaveTick() {
+    if (!(shell::settings().editorFlags & shell::kEditorAutoSave)) return 0;
+    std::vector<Document*> due;
+    for (auto& d : editor().documents)
+        if ((d->flags & kModified) && !(d->flags & (kAutoSaved | kInternalBuffer))) due.push_back(d.get());
+    int written = 0;
+    for (Document* doc : due) {
+        if (!AutosaveDocument(*doc)) break;
+        ++written;
+    }
+    if (written > 0) platform::ui().statusText(Printf(shell::GetString(kMsgFilesAutosaved), written).c_str());
+    return written;
+}
+
+void ForgetAutosave(Document& doc) {
+    std::string path = AutosavePath(doc);
+    if (platform::FileExists(path)) platform::RemoveFile(path);
+    auto& files = state().files;
+    files.erase(std::remove(files.begin(), files.end(), path), files.end());
+    doc.flags &= static_cast<std::uint16_t>(~kAutoSaved);
+}
+
+void StopAutosave() {
+    for (const std::string& path : state().files) platform::RemoveFile(path);
+    state().files.clear();
+    state().running = false;
+}
+
+int RestoreAutosaved(std::vector<Document*>* restored) {
+    std::string dir = AutosaveDirectory();
+    if (shell::settings().compilerRoot.empty()) {
+        DisableAutosave(dir);
+        return -1;
+    }
+    if (!platform::DirectoryExists(dir)) {
+        if (platform::MakeDirectory(dir)) return 0;
+        DisableAutosave(dir);
+        return -1;
+    }
+    if (!Writable(dir)) {
+        DisableAutosave(dir);
+        return -1;
+    }
+    std::vector<std::string> names = platform::ListDirectory(dir);
+    std::sort(names.begin(), names.end());
+    std::vector<Found> found;
+    std::vector<std::string> entries;
+    for (const std::string& fileName : names) {
+        if (EndsWith(fileName, kScratchEnd)) continue;  // an autosave cut short by the crash
+        std::string path = dir + "\\" + fileName;
+        std::string header, name, time;
+        if (!platform::ReadFirstLine(path, kHeaderLimit, header)) {
+            shell::ErrorBox(Printf(shell::GetString(kMsgCannotReopen), path.c_str()));
+            return 0;
+        }
+        if (!ParseAutosaveHeader(header, name, time)) continue;  // not an autosave file
+        found.push_back({path, name});
+        entries.push_back(name + " " + time);
+    }
+    if (found.empty()) return 0;
+    if (!editor().hooks.chooseRestore || !editor().hooks.chooseRestore(entries)) {
+        if (shell::ConfirmId(kMsgEraseAutosaved))
+            for (const Found& f : found) platform::RemoveFile(f.path);
+        return 0;
+    }
+    int count = 0;
+    for (const Found& f : found) {
+        Document* doc = FindDocument(f.name, false);
+        bool existed = doc != nullptr;
+        if (!doc) doc = FindDocument(f.name, true);
+        if (!doc) {
+            shell::OutOfMemoryBox();
+            break;
+        }
+        // An open document keeps its file time, so the change check does not offer to reload
+        // the file over the restored text; a new one takes its file's time for the same reason.
+        std::int64_t fileTime = existed ? doc->fileTime : platform::FileTime(f.name);
+        if (LoadFile(f.path, *doc, true) != kLoadOk) {
+            shell::ErrorBoxId(kMsgReadWriteError);
+            if (!existed) CloseDocument(doc);
+            continue;
+        }
+        doc->fileTime = fileTime;
+        if (!existed) ChooseLanguage(*doc);
+        doc->flags |= kModified;
+        // The file stays until the text is saved or the program ends normally: a second crash
+        // before the next autosave must not lose the restored text.
+        Register(f.path);
+        if (f.path == AutosavePath(*doc)) doc->flags |= kAutoSaved;
+        for (auto& v : editor().views)
+            if (v->document == doc) {
+                ActivateView(v.get());
+                break;
+            }
+        if (restored) restored->push_back(doc);
+        ++count;
+    }
+    return count;
+}
+
+bool StartAutosave(std::vector<Document*>* restored) {
+    if (!(shell::settings().editorFlags & shell::kEditorAutoSave)) return false;
+    int count = RestoreAutosaved(restored);
+    if (count < 0) return false;
+    if (count > 0) shell::InfoBox(shell::GetString(kMsgAutosaveRestored));
+    state().running = true;
+    return true;
+}
+
+}  // namespace tarvo::editor

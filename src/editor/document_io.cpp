@@ -1,0 +1,459 @@
+#include "editor/document_io.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "editor/autosave.h"
+#include "editor/cursor.h"
+#include "editor/edit.h"
+#include "editor/editor_messages.h"
+#include "editor/places.h"
+#include "editor/undo.h"
+#include "platform/text.h"
+#include "platform/ui.h"
+#include "shell/messages.h"
+#include "shell/settings.h"
+
+namespace tarvo::editor {
+namespace {
+
+constexpr std::string_view kCmsIdPrefix = "static char *_CMSID = ";
+constexpr std::size_t kCmsIdMinimum = 21;
+
+struct Busy {
+    Busy() {
+        if (editor().hooks.busy) editor().hooks.busy(true);
+    }
+    ~Busy() {
+        if (editor().hooks.busy) editor().hooks.busy(false);
+    }
+};
+
+// Calls f(text, length) for each line of a file's bytes: LF ends a line and one CR before it
+// is dropped; a last line without a line end is kept, and a final line end adds no line.
+template <class F>
+void ForEachFileLine(char* data, std::size_t size, F f) {
+    char* p = data;
+    char* end = data + size;
+    while (p < end) {
+        char* lf = static_cast<char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        char* stop = lf ? lf : end;
+        std::size_t length = static_cast<std::size_t>(stop - p);
+        if (length && p[length - 1] == '\r') --length;
+        f(p, length);
+        if (!lf) break;
+        p = lf + 1;
+    }
+}
+
+// Reads a file, showing the message for a failure other than a missing file.
+platform::ReadStatus ReadFile(const std::string& name, platform::FileContent& content) {
+    platform::ReadStatus status = platform::ReadWholeFile(name, content);
+    if (status == platform::ReadStatus::NoMemory) shell::OutOfMemoryBox();
+    return status;
+}
+
+void ResetViewsToTop(Document& doc) {
+    for (auto& v : editor().views) {
+        if (v->document != &doc) continue;
+        v->topLine = v->cursorLine = doc.lines->next;
+        v->anchorLine = nullptr;
+        v->cursorColumn = v->anchorColumn = v->goalColumn = v->leftColumn = 0;
+        v->cursorRow = 0;
+        v->regions = nullptr;
+        v->redraw |= kRedrawAll;
+    }
+    doc.savedCursorLine = doc.lines->next;
+    doc.savedCursorColumn = 0;
+    doc.savedAnchorLine = nullptr;
+    doc.savedAnchorColumn = 0;
+}
+
+// Writes the document's lines under a scratch name and moves the result over `path`.
+platform::ReplaceStatus WriteLines(const std::string& path, const Document& doc, std::string_view header,
+                                   const std::string& backup) {
+    platform::ReplaceFile out;
+    platform::ReplaceStatus status = platform::BeginReplace(out, path);
+    if (status != platform::ReplaceStatus::Ok) return status;
+    platform::BufferedWriter writer(out);
+    bool ok = writer.Put(header.data(), header.size());
+    for (Line* line = doc.lines->next; ok && line != doc.lines; line = line->next)
+        ok = writer.Put(line->text, line->length) && writer.Put("\r\n", 2);
+    if (!ok || !writer.Flush()) return platform::ReplaceStatus::WriteFailed;
+    return platform::FinishReplace(out, backup);
+}
+
+// Trailing blanks and tabs leave every line; cursors beyond a line's new end are pulled back.
+void StripTrailingBlanks(Document& doc) {
+    for (Line* line = doc.lines->next; line != doc.lines; line = line->next) {
+        std::size_t n = line->length;
+        while (n > 0 && (line->text[n - 1] == ' ' || line->text[n - 1] == '\t')) --n;
+        if (n == line->length) continue;
+        long removed = static_cast<long>(line->length - n);
+        TruncateText(*line, n);
+        if (editor().hooks.lineEdited) editor().hooks.lineEdited(doc, line, static_cast<long>(n), -removed);
+    }
+    ForEachPlace(doc, [&](Line*& l, long& c) {
+        if (l != doc.lines) c = std::min<long>(c, l->length);
+    });
+    for (auto& v : editor().views) {
+        if (v->document != &doc || v->cursorLine == doc.lines) continue;
+        long end = DisplayColumn(*v->cursorLine, v->cursorLine->length);
+        if (v->goalColumn > end) {
+            v->goalColumn = end;
+            v->redraw |= kRedrawCursor;
+        }
+    }
+}
+
+bool WriteDocument(Document& doc, const std::string& path, const std::string& backup) {
+    StripTrailingBlanks(doc);
+    platform::ReplaceStatus status = WriteLines(path, doc, {}, backup);
+    if (!ReportWriteStatus(status, path)) return false;
+    doc.fileTime = platform::FileTime(path);
+    ForgetAutosave(doc);
+    return true;
+}
+
+}  // namespace
+
+std::tm Now() {
+    std::tm now{};
+    if (editor().hooks.localTime && editor().hooks.localTime(now)) return now;
+    std::time_t t = std::time(nullptr);
+    if (std::tm* local = std::localtime(&t)) now = *local;
+    return now;
+}
+
+std::string DateStamp(const std::tm& time) {
+    return Printf("%d.%d.%d.%d.%d.%d", time.tm_year + 1900, time.tm_mon + 1, time.tm_mday, time.tm_hour, time.tm_min,
+                  time.tm_sec);
+}
+
+bool ReportWriteStatus(platform::ReplaceStatus status, const std::string& path) {
+    switch (status) {
+        case platform::ReplaceStatus::Ok:
+            return true;
+        case platform::ReplaceStatus::CannotCreate:
+            shell::ErrorBox(Printf(shell::GetString(kMsgCannotOpenForWriting), path.c_str()));
+            return false;
+        case platform::ReplaceStatus::WriteFailed:
+            shell::ErrorBoxId(kMsgWriteError);
+            return false;
+        case platform::ReplaceStatus::CannotReplace:
+            shell::ErrorBox(Printf(shell::GetString(kMsgCannotReplace), path.c_str()));
+            return false;
+    }
+    return false;
+}
+
+int Load(const std::string& name, Document& doc) {
+    int result = LoadFile(name, doc, false);
+    if (result == kLoadOk) doc.fileTime = platform::FileTime(name);
+    return result;
+}
+
+int LoadFile(const std::string& path, Document& doc, bool skipFirstLine) {
+    platform::FileContent content;
+    switch (ReadFile(path, content)) {
+        case platform::ReadStatus::Ok:
+            break;
+        case platform::ReadStatus::NoMemory:
+            return kLoadNoMemory;
+        default:
+            return kLoadCannotOpen;
+    }
+    // The new ring is built apart, so running out of memory leaves the document as it was.
+    LinePool pool;
+    Line* sentinel = nullptr;
+    long count = 0;
+    try {
+        sentinel = NewLine(pool);
+        sentinel->next = sentinel->prev = sentinel;
+        bool skip = skipFirstLine;
+        ForEachFileLine(content.data.get(), content.size, [&](char* text, std::size_t length) {
+            if (skip) {
+                skip = false;
+                return;
+            }
+            Line* line = NewLine(pool);
+            line->text = text;
+            line->length = static_cast<std::uint32_t>(length);
+            LinkBefore(sentinel, line);
+            ++count;
+        });
+        doc.blocks.reserve(1);
+    } catch (const std::bad_alloc&) {
+        shell::OutOfMemoryBox();
+        return kLoadNoMemory;
+    }
+    doc.pool = std::move(pool);
+    doc.lines = sentinel;
+    doc.blocks.clear();
+    doc.blocks.push_back(std::move(content.data));
+    doc.lineCount = count;
+    doc.functions.reset();
+    doc.comments.reset();
+    doc.flags &= static_cast<std::uint16_t>(~(kModified | kLoadIncomplete | kFunctionsCurrent | kCommentMapCurrent));
+    if (editor().numbers.document == &doc) ClearLineNumberCache();
+    ResetViewsToTop(doc);
+    if (editor().hooks.textReplaced) editor().hooks.textReplaced(doc);
+    return kLoadOk;
+}
+
+void ChooseLanguage(Document& doc) {
+    bool isC = false;
+    doc.language = editor().hooks.chooseLanguage ? editor().hooks.chooseLanguage(doc.name, isC) : nullptr;
+    if (doc.language && isC) doc.flags |= kCLanguage;
+    else doc.flags &= static_cast<std::uint16_t>(~kCLanguage);
+}
+
+Document* OpenDocument(const std::string& name, bool* existed) {
+    if (existed) *existed = false;
+    if (Document* doc = FindDocument(name, false)) {
+        if (existed) *existed = true;
+        return doc;
+    }
+    Busy busy;
+    Document* doc = FindDocument(name, true);
+    if (!doc) {
+        shell::OutOfMemoryBox();
+        return nullptr;
+    }
+    if (Load(name, *doc) != kLoadOk) {
+        CloseDocument(doc);
+        return nullptr;
+    }
+    ChooseLanguage(*doc);
+    return doc;
+}
+
+bool LoadIntoCurrentDocument(const std::string& name) {
+    Document* doc = CurrentDocument();
+    if (!doc) return false;
+    Document* other = FindDocument(name, false);
+    if (other && other != doc) {
+        shell::InfoBox(shell::GetString(kMsgNameAlreadyUsed));
+        return false;
+    }
+    Busy busy;
+    int result = Load(name, *doc);
+    if (result == kLoadCannotOpen) shell::ErrorBoxId(kMsgReadWriteError);
+    if (result != kLoadOk) return false;
+    doc->name = name;
+    SortDocuments();
+    ChooseLanguage(*doc);
+    ClearLineNumberCache();
+    return true;
+}
+
+bool InsertFileAtCursor(const std::string& name) {
+    View& v = *CurrentView();
+    Document& d = *v.document;
+    if (!CanEdit(d)) return false;
+    Busy busy;
+    platform::FileContent content;
+    switch (ReadFile(name, content)) {
+        case platform::ReadStatus::Ok:
+            break;
+        case platform::ReadStatus::CannotOpen:
+            shell::FileNotFoundBox(name);
+            return false;
+        case platform::ReadStatus::ReadError:
+            shell::ErrorBoxId(kMsgReadWriteError);
+            return false;
+        case platform::ReadStatus::NoMemory:
+            return false;
+    }
+    // The lines are made first and linked in together: all of the file or nothing.
+    std::vector<Line*> made;
+    try {
+        d.blocks.reserve(d.blocks.size() + 1);
+        ForEachFileLine(content.data.get(), content.size, [&](char* text, std::size_t length) {
+            made.push_back(nullptr);
+            Line* line = made.back() = NewLine(d.pool);
+            line->text = text;
+            line->length = static_cast<std::uint32_t>(length);
+        });
+    } catch (const std::bad_alloc&) {
+        for (Line* line : made)
+            if (line) FreeLine(d.pool, line);
+        shell::OutOfMemoryBox();
+        return false;
+    }
+    d.blocks.push_back(std::move(content.data));
+    // After the last line (the cursor on the sentinel) the file goes at the end.
+    Line* after = v.cursorLine == d.lines ? d.lines->prev : v.cursorLine;
+    Line* at = after;
+    for (Line* line : made) {
+        LinkAfter(at, line);
+        at = line;
+    }
+    long count = static_cast<long>(made.size());
+    d.lineCount += count;
+    RingChanged(d, after);
+    platform::ui().statusText(Printf(shell::GetString(kMsgLinesRead), static_cast<int>(count)).c_str());
+    if (count == 0) return true;
+    v.cursorLine = at;
+    v.cursorColumn = 0;
+    KeepGoalColumn();
+    MarkChanged(d, false);
+    d.flags &= static_cast<std::uint16_t>(~kCommentMapCurrent);
+    d.savedCursorLine = v.cursorLine;
+    d.savedCursorColumn = v.cursorColumn;
+    d.savedAnchorLine = v.anchorLine;
+    d.savedAnchorColumn = v.anchorColumn;
+    if (editor().hooks.linesInserted) editor().hooks.linesInserted(d, after, count);
+    return true;
+}
+
+std::string BackupName(const std::string& path) {
+    std::size_t name = path.find_last_of("\\/");
+    name = name == std::string::npos ? 0 : name + 1;
+    std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || dot < name) return path + ".~";
+    return path.substr(0, dot) + ".~" + path.substr(dot + 1, 2);
+}
+
+bool StampCmsId(Document& doc) {
+    for (Line* line = doc.lines->next; line != doc.lines; line = line->next) {
+        std::string_view text = LineText(*line);
+        if (text.size() < kCmsIdMinimum || text.substr(0, kCmsIdPrefix.size()) != kCmsIdPrefix) continue;
+        doc.flags |= kHasCmsIdLine;
+        std::size_t keyword = text.find("$D", kCmsIdPrefix.size());
+        std::size_t colon = keyword == std::string_view::npos ? keyword : text.find(':', keyword);
+        std::size_t dollar = colon == std::string_view::npos ? colon : text.find('$', colon + 1);
+        // Without the closing dollar there is no room to write into.
+        if (dollar == std::string_view::npos) return false;
+        std::string stamp = DateStamp(Now());
+        std::size_t room = dollar - colon - 1;
+        stamp.resize(room, ' ');
+        std::memcpy(line->text + colon + 1, stamp.data(), room);
+        RequestRedraw(doc, kRedrawAll);
+        return true;
+    }
+    return false;
+}
+
+bool WriteFile(const std::string& name) {
+    Document* doc = CurrentDocument();
+    if (!doc || CompareNames(doc->name, name) != 0) doc = FindDocument(name, false);
+    if (!doc) {
+        shell::ErrorBox(Printf(shell::GetString(kMsgNoSuchDocument), name.c_str()));
+        return false;
+    }
+    return WriteDocument(*doc, name, {});
+}
+
+bool WriteDocumentToFile(const std::string& path, const Document& doc, std::string_view header) {
+    return WriteLines(path, doc, header, {}) == platform::ReplaceStatus::Ok;
+}
+
+bool SaveCurrentDocument() {
+    Document* doc = CurrentDocument();
+    if (!doc) return false;
+    if (!(doc->flags & kModified)) return true;
+    Busy busy;
+    if (doc->flags & kLoadIncomplete) {
+        if (!shell::ConfirmId(kMsgTruncatedLines)) return false;
+        doc->flags &= static_cast<std::uint16_t>(~kLoadIncomplete);
+    }
+    const long editorFlags = shell::settings().editorFlags;
+    if (doc->language && (editorFlags & shell::kEditorCheckSyntax) && editor().hooks.checkBeforeSave) {
+        std::string problem;
+        if (!editor().hooks.checkBeforeSave(*doc, problem) &&
+            !shell::Confirm(Printf(shell::GetString(kMsgCheckSave), problem.c_str())))
+            return false;
+    }
+    StampCmsId(*doc);
+    std::string backup = (editorFlags & shell::kEditorBackups) ? BackupName(doc->name) : std::string();
+    if (!WriteDocument(*doc, doc->name, backup)) return false;
+    doc->flags &= static_cast<std::uint16_t>(~kModified);
+    return true;
+}
+
+bool SaveAll() {
+    EditorState& s = editor();
+    Document* current = s.current;
+    std::vector<Document*> modified;
+    for (auto& d : s.documents)
+        if ((d->flags & kModified) && !(d->flags & kInternalBuffer)) modified.push_back(d.get());
+    bool ok = true;
+    for (Document* d : modified) {
+        s.current = d;
+        if (!SaveCurrentDocument()) {
+            ok = false;
+            break;
+        }
+    }
+    s.current = current;
+    return ok;
+}
+
+bool ReloadDocument(Document& doc) {
+    struct Kept {
+        View* view;
+        long line;
+        long display;
+    };
+    std::vector<Kept> kept;
+    for (auto& v : editor().views) {
+        if (v->document != &doc) continue;
+        long display = v->cursorLine == doc.lines ? 0 : DisplayColumn(*v->cursorLine, v->cursorColumn);
+        kept.push_back({v.get(), LineIndex(doc, v->cursorLine), display});
+    }
+    Busy busy;
+    int result = Load(doc.name, doc);
+    if (result == kLoadCannotOpen) shell::ErrorBoxId(kMsgReadWriteError);
+    if (result != kLoadOk) return false;  // the text and its flags stay as they were
+    doc.flags = static_cast<std::uint16_t>(doc.flags & kInternalBuffer);
+    ChooseLanguage(doc);
+    View* current = editor().currentView;
+    for (const Kept& k : kept) {
+        editor().currentView = k.view;
+        SetCursor({k.line, 0});
+        GoToDisplayColumn(k.display);
+    }
+    editor().currentView = current;
+    ClearActionLog();
+    return true;
+}
+
+bool ReloadCurrentDocument() {
+    Document* doc = CurrentDocument();
+    if (!doc) return false;
+    if (doc->flags & kInternalBuffer) {
+        shell::ErrorBoxId(kMsgInternalBuffer);
+        return false;
+    }
+    if (!shell::ConfirmId(kMsgDiscardAndReload)) return false;
+    return ReloadDocument(*doc);
+}
+
+int CheckFilesOnDisk() {
+    EditorState& s = editor();
+    View* before = s.currentView;
+    std::vector<Document*> docs;
+    for (auto& d : s.documents)
+        if (!(d->flags & kInternalBuffer) && CompareNames(d->name, kUntitled) != 0) docs.push_back(d.get());
+    int changed = 0;
+    for (Document* doc : docs) {
+        std::int64_t time = platform::FileTime(doc->name);
+        if (time == 0 || time == doc->fileTime) continue;
+        // Remembered before asking: a "no" is not asked again until the file changes again.
+        doc->fileTime = time;
+        ++changed;
+        if (!shell::Confirm(Printf(shell::GetString(kMsgFileChanged), doc->name.c_str()))) continue;
+        for (auto& v : s.views)
+            if (v->document == doc) {
+                ActivateView(v.get());
+                break;
+            }
+        ReloadDocument(*doc);
+    }
+    if (before && s.currentView != before) ActivateView(before);
+    return changed;
+}
+
+}  // namespace tarvo::editor

@@ -1,0 +1,71 @@
+// A line of a document: a node of the document's ring of lines, with a stable identity for as
+// long as the line exists, so views, bookmarks, regions and breakpoints can hold it.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvo::editor {
+
+// Line marks.
+inline constexpr std::uint8_t kMarkDebugA = 0x04;     // set by the debugger
+inline constexpr std::uint8_t kMarkInactive = 0x08;   // inactive conditional code (grey)
+inline constexpr std::uint8_t kMarkBreakpoint = 0x40;
+inline constexpr std::uint8_t kMarkDebugB = 0x80;     // set by the debugger
+
+struct Line {
+    Line* next = nullptr;  // the sentinel's next is the first line
+    Line* prev = nullptr;  // the sentinel's prev is the last line
+    // `length` characters, no line end, not NUL-terminated. They lie either in the document's
+    // load block (capacity 0) or in `own`, which has room for `capacity` characters.
+    char* text = nullptr;
+    std::uint32_t length = 0;
+    std::uint32_t capacity = 0;
+    std::unique_ptr<char[]> own;
+    std::uint8_t marks = 0;
+};
+
+inline std::string_view LineText(const Line& line) { return {line.text, line.length}; }
+
+// Lines are allocated in chunks and recycled through a free list: a 100 MB file has millions
+// of lines, and one allocation each would cost more than reading the file.
+struct LinePool {
+    std::vector<std::unique_ptr<Line[]>> chunks;
+    std::size_t chunkSize = 0;
+    std::size_t used = 0;  // lines handed out of the last chunk
+    Line* freeList = nullptr;
+};
+
+// Throws std::bad_alloc like any allocation.
+Line* NewLine(LinePool& pool);
+void FreeLine(LinePool& pool, Line* line);
+
+// Text changes; all may throw std::bad_alloc before changing anything.
+void ReserveText(Line& line, std::size_t length);
+void SetText(Line& line, std::string_view text);
+void InsertText(Line& line, std::size_t column, std::string_view text);
+void InsertRepeated(Line& line, std::size_t column, std::size_t count, char c);
+void EraseText(Line& line, std::size_t column, std::size_t count);  // never allocates
+void TruncateText(Line& line, std::size_t length);                 // never allocates
+
+// Display columns: a tab advances to the next multiple of the tab width.
+int TabWidth();  // from the settings, at least 1
+long DisplayColumn(std::string_view text, std::size_t index);
+inline long DisplayColumn(const Line& line, std::size_t index) {
+    return DisplayColumn(LineText(line), index);
+}
+// The character index whose display column is the largest not beyond `column`.
+std::size_t IndexAtDisplayColumn(std::string_view text, long column);
+// The text with each tab replaced by blanks up to the next tab stop.
+std::string ExpandTabs(std::string_view text);
+// Display width of the leading blanks and tabs.
+long IndentWidth(std::string_view text);
+std::size_t IndentLength(std::string_view text);  // their number of characters
+
+// Letters, digits and underscore.
+bool IsWordChar(char c);
+
+}  // namespace tarvo::editor

@@ -1,0 +1,331 @@
+#include "editor/undo.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "editor/edit.h"
+#include "editor/editor_messages.h"
+#include "editor/places.h"
+#include "editor/selection.h"
+#include "shell/messages.h"
+
+namespace tarvo::editor {
+namespace {
+
+// Commands that only move the cursor: Undo puts the cursor back. Top, End, Line, the find
+// commands, bookmarks, Functions list, Recenter, the definition searches, word moves and the
+// selection-extending moves.
+constexpr unsigned kCursorCommands[] = {1115, 1121, 1122, 1123, 1135, 1136, 1137, 1143, 1144, 1153,
+                                         1154, 1155, 1158, 1163, 1164, 1165, 1168, 1171, 1172, 1188,
+                                         1191, 1199, 1204, 1207, 1208, 1209, 1210, 1211, 1212, 1272};
+
+bool IsCursorCommand(long command) {
+    return std::find(std::begin(kCursorCommands), std::end(kCursorCommands), static_cast<unsigned>(command)) !=
+           std::end(kCursorCommands);
+}
+
+long Repeat(long data) {
+    long n = data & 0xFFFF;
+    return n < 1 ? 1 : n;
+}
+
+enum class Inverted { Done, Nothing, Failed };
+
+bool ChangesText(const Action& a) {
+    switch (a.kind) {
+        case kActionCharacter:
+        case kActionLineRestore:
+        case kActionPlainReplace:
+        case kActionPatternReplace:
+        case kActionPatternReplaceEnd:
+            return true;
+        case kActionKey:
+            return a.param == static_cast<long>(kKeyDelete);
+        case kActionOvertype:
+            return a.param != 13;
+        case kActionCommand:
+            return a.param == static_cast<long>(kCommandCut) || a.param == static_cast<long>(kCommandPaste) ||
+                   a.param == static_cast<long>(kCommandMacro) || a.param == static_cast<long>(kCommandEscape);
+        default:
+            return false;
+    }
+}
+
+// Replaces the `removed` characters at a place by `text`, then puts the cursor back.
+bool PutBack(Position at, long removed, const std::string& text, Position cursor) {
+    SetCursor(at);
+    if (removed > 0 && !DeleteForward(removed, false)) return false;
+    if (!text.empty() && !InsertString(text)) return false;
+    SetCursor(cursor);
+    return true;
+}
+
+bool RestoreLines(const Action& a) {
+    View& v = *CurrentView();
+    Document& d = *v.document;
+    try {
+        for (const SavedLine& saved : a.lines) {
+            Line* line = LineAtNumber(d, saved.number);
+            if (!line) continue;
+            SetText(*line, saved.text);
+            line->marks = saved.marks;
+            ForEachPlace(d, [&](Line*& l, long& c) {
+                if (l == line) c = std::min<long>(c, line->length);
+            });
+        }
+    } catch (const std::bad_alloc&) {
+        shell::OutOfMemoryBox();
+        return false;
+    }
+    d.flags &= static_cast<std::uint16_t>(~kCommentMapCurrent);
+    MarkChanged(d, false);
+    SetCursor(a.cursor);
+    return true;
+}
+
+// The records of one replace command, newest first, ending with its first replacement.
+Inverted UndoReplacements(Action last) {
+    ActionLog& log = actionLog();
+    std::vector<Action> group;
+    unsigned kind = last.kind == kActionPatternReplaceEnd ? kActionPatternReplace : last.kind;
+    if (last.kind != kActionPatternReplaceEnd) group.push_back(std::move(last));
+    while (group.empty() || group.back().param != 0) {
+        if (log.records.empty() || log.records.back().kind != kind || log.records.back().window != last.window) {
+            // The command's first record is gone: what is left of it cannot be undone.
+            shell::ErrorBoxId(kMsgUndoInternalError);
+            log.records.clear();
+            return Inverted::Failed;
+        }
+        group.push_back(std::move(log.records.back()));
+        log.records.pop_back();
+    }
+    // Newest first: each replacement then sits exactly where it was made.
+    for (const Action& r : group)
+        if (!PutBack(r.at, static_cast<long>(r.inserted.size()), r.text, r.cursor)) return Inverted::Failed;
+    SetCursor(group.back().cursor);
+    return Inverted::Done;
+}
+
+Inverted Invert(Action a) {
+    auto done = [](bool ok) { return ok ? Inverted::Done : Inverted::Failed; };
+    switch (a.kind) {
+        case kActionLeftClick:
+        case kActionRightClick:
+        case kActionScroll:
+            SetCursor(a.cursor);
+            return Inverted::Done;
+        case kActionKey:
+            if (a.param == static_cast<long>(kKeyDelete)) {
+                if (a.text.empty()) return Inverted::Nothing;
+                return done(PutBack(a.cursor, 0, a.text, a.cursor));
+            }
+            SetCursor(a.cursor);
+            return Inverted::Done;
+        case kActionCharacter: {
+            if (a.param == 13) return done(PutBack(a.cursor, Repeat(a.data) + a.indent, {}, a.cursor));
+            if (a.param == 8) {
+                if (a.text.empty()) return Inverted::Nothing;
+                return done(PutBack(a.at, 0, a.text, a.cursor));
+            }
+            if (!PutBack(a.at, Repeat(a.data), a.text, a.cursor)) return Inverted::Failed;
+            // Characters the typing overwrote were logged just before it.
+            ActionLog& log = actionLog();
+            while (!log.records.empty() && log.records.back().kind == kActionOvertype &&
+                   log.records.back().param != 13 && log.records.back().window == a.window) {
+                Action o = std::move(log.records.back());
+                log.records.pop_back();
+                if (Invert(std::move(o)) == Inverted::Failed) return Inverted::Failed;
+            }
+            return Inverted::Done;
+        }
+        case kActionOvertype:
+            if (a.param == 13) {
+                SetCursor(a.cursor);
+                return Inverted::Done;
+            }
+            return done(PutBack(a.cursor, 0, std::string(1, static_cast<char>(a.param)), a.cursor));
+        case kActionCommand:
+            if (a.param == static_cast<long>(kCommandCut)) {
+                if (a.text.empty()) return Inverted::Nothing;
+                return done(PutBack(a.at, 0, a.text, a.cursor));
+            }
+            if (a.param == static_cast<long>(kCommandPaste)) {
+                if (a.data == 0 && a.text.empty()) return Inverted::Nothing;
+                return done(PutBack(a.at, a.data, a.text, a.cursor));
+            }
+            if (a.param == static_cast<long>(kCommandMacro)) {
+                if (a.data == 0) return Inverted::Nothing;
+                return done(PutBack(a.cursor, a.data, {}, a.cursor));
+            }
+            if (a.param == static_cast<long>(kCommandEscape)) {
+                if (a.text.empty()) return Inverted::Nothing;
+                return done(DeleteBackward(static_cast<long>(a.text.size())));
+            }
+            if (IsCursorCommand(a.param)) {
+                SetCursor(a.cursor);
+                return Inverted::Done;
+            }
+            return Inverted::Nothing;
+        case kActionLineRestore:
+            return done(RestoreLines(a));
+        case kActionPlainReplace:
+        case kActionPatternReplace:
+        case kActionPatternReplaceEnd:
+            return UndoReplacements(std::move(a));
+        default:
+            return Inverted::Nothing;
+    }
+}
+
+// The characters a Backspace of `count` will remove, and where they start; empty when the
+// start of the document comes first (the Backspace then does nothing).
+void SaveBefore(Action& a, long count) {
+    View& v = *CurrentView();
+    const Document& d = *v.document;
+    Line* line = v.cursorLine;
+    long column = v.cursorColumn;
+    long left = count;
+    if (line == d.lines) {
+        if (d.lines->prev == d.lines) return;
+        line = d.lines->prev;
+        column = line->length;
+        --left;
+    }
+    while (left > column) {
+        if (line->prev == d.lines) return;
+        left -= column + 1;
+        line = line->prev;
+        column = line->length;
+    }
+    column -= left;
+    a.at = {LineIndex(d, line), column};
+    a.text = TextAt(d, line, column, count);
+}
+
+}  // namespace
+
+ActionLog& actionLog() { return *editor().log; }
+
+void ClearActionLog() { actionLog().records.clear(); }
+
+Action MakeAction(std::uintptr_t window, unsigned kind, long param, long data) {
+    Action a;
+    a.window = window;
+    a.kind = kind;
+    a.param = param;
+    a.data = data;
+    if (CurrentView()) a.cursor = a.at = CursorPosition();
+    return a;
+}
+
+void AppendAction(Action action) {
+    ActionLog& log = actionLog();
+    log.records.push_back(std::move(action));
+    while (log.records.size() > log.capacity) log.records.pop_front();
+}
+
+void LogAction(std::uintptr_t window, unsigned kind, long param, long data) {
+    View* v = CurrentView();
+    if (!v) return;
+    Action a = MakeAction(window, kind, param, data);
+    const Document& d = *v->document;
+    bool editable = !(d.flags & kReadOnly);
+    if (kind == kActionCharacter && param == 8 && editable) {
+        SaveBefore(a, Repeat(data));
+    } else if (kind == kActionKey && param == static_cast<long>(kKeyDelete) && editable) {
+        a.text = TextAt(d, v->cursorLine, v->cursorColumn, Repeat(data));
+    } else if (kind == kActionCommand && (param == static_cast<long>(kCommandCut) || param == static_cast<long>(kCommandPaste))) {
+        Extent e;
+        if (editable && HasSelection() && SelectionExtent(e)) {
+            a.at = e.start;
+            a.text = TextAt(d, e.line, e.column, e.count);
+        }
+    }
+    AppendAction(std::move(a));
+}
+
+void LogCommand(std::uintptr_t window, unsigned command) { LogAction(window, kActionCommand, command, 0); }
+
+void SetCommandCount(unsigned command, long count) {
+    ActionLog& log = actionLog();
+    if (!log.records.empty() && log.records.back().kind == kActionCommand &&
+        log.records.back().param == static_cast<long>(command))
+        log.records.back().data = count;
+}
+
+void SetCommandText(unsigned command, std::string_view text) {
+    ActionLog& log = actionLog();
+    if (!log.records.empty() && log.records.back().kind == kActionCommand &&
+        log.records.back().param == static_cast<long>(command))
+        log.records.back().text = text;
+}
+
+void DropLastAction() {
+    if (!actionLog().records.empty()) actionLog().records.pop_back();
+}
+
+void LogReplacement(std::uintptr_t window, unsigned kind, long index, Position at, std::string_view matched,
+                    std::string_view replacement) {
+    Action a = MakeAction(window, kind, index, 0);
+    a.at = at;
+    a.text = matched;
+    a.inserted = replacement;
+    AppendAction(std::move(a));
+}
+
+void LogPatternReplaceEnd(std::uintptr_t window, long count) {
+    AppendAction(MakeAction(window, kActionPatternReplaceEnd, count, 0));
+}
+
+void LogLineRestore(std::uintptr_t window, Position cursor, std::vector<SavedLine> lines) {
+    Action a = MakeAction(window, kActionLineRestore, 0, 0);
+    a.cursor = a.at = cursor;
+    a.lines = std::move(lines);
+    AppendAction(std::move(a));
+}
+
+void ForgetWindowActions(std::uintptr_t window) {
+    auto& records = actionLog().records;
+    records.erase(std::remove_if(records.begin(), records.end(), [window](const Action& a) { return a.window == window; }),
+                  records.end());
+}
+
+bool Undo() {
+    View* view = CurrentView();
+    if (!view) return false;
+    ActionLog& log = actionLog();
+    ClearSelection();
+    while (!log.records.empty()) {
+        Action& newest = log.records.back();
+        if (newest.window != view->window) {
+            View* other = FindView(newest.window);
+            bool jump = newest.kind == kActionRightClick ||
+                        (newest.kind == kActionCommand && newest.param == static_cast<long>(kCommandSearchDefinition));
+            if (other && jump) {
+                Position back = newest.cursor;
+                log.records.pop_back();
+                ActivateView(other);
+                SetCursor(back);
+                return true;
+            }
+            // Newer records of other windows cannot be undone from this one.
+            while (!log.records.empty() && log.records.back().window != view->window) log.records.pop_back();
+            continue;
+        }
+        if (ChangesText(newest) && !CanEdit(*view->document)) return false;
+        Action a = std::move(newest);
+        log.records.pop_back();
+        switch (Invert(std::move(a))) {
+            case Inverted::Done:
+                RequestRedraw(*view->document, kRedrawAll);
+                return true;
+            case Inverted::Failed:
+                return false;
+            case Inverted::Nothing:
+                break;  // nothing to invert: go on to the record before it
+        }
+    }
+    return false;
+}
+
+}  // namespace tarvo::editor
