@@ -55,7 +55,7 @@ bool optionNumber(const std::vector<Token>& tokens, size_t& i, unsigned long& va
         }
     }
     if (parseNumber(digits, value)) return true;
-    ErrorBox(Printf(kTextOptionNeedsNumber, tokens[i].text.substr(0, 2).c_str(),
+    ErrorBox(Printf(GetString(kTextOptionNeedsNumber), tokens[i].text.substr(0, 2).c_str(),
                     tokens[i].text.c_str()));
     return false;
 }
@@ -176,7 +176,7 @@ OpenPlan SecondPass(StartupOptions& o) {
     for (size_t i = 0; i < tokens.size(); ++i) {
         const Token& t = tokens[i];
         if (i == kMaxCommandLineNames) {
-            ErrorBox(Printf(kTextTooManyNames, t.text.c_str()));
+            ErrorBox(Printf(GetString(kTextTooManyNames), t.text.c_str()));
             break;
         }
         if (isOption(t)) {

@@ -10,10 +10,9 @@
 
 namespace tarvo::shell {
 
-// Texts that have no message id yet; they move into the message table when they get one.
-inline constexpr char kTextOptionNeedsNumber[] = "Option %s needs a number: %s";
-inline constexpr char kTextTooManyNames[] =
-    "Too many names on the command line: %s and the names after it are not opened";
+// Message ids of the command line's own texts.
+inline constexpr unsigned kTextOptionNeedsNumber = 3952;  // "Option %s needs a number: %s"
+inline constexpr unsigned kTextTooManyNames = 3953;
 
 // Start-up options, from the command line.
 struct StartupOptions {

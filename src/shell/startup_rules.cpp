@@ -55,11 +55,11 @@ FramePlacement ChooseFramePlacement(long x, long y, long width, long height,
 }
 
 std::string FrameTitle(const std::string& project) {
-    if (project.empty()) return kTextProgramTitle;
+    if (project.empty()) return GetString(kTextProgramTitle);
     std::string name = project.substr(project.find_last_of("\\/") + 1);
     if (size_t dot = name.rfind('.'); dot != std::string::npos) name.resize(dot);
     if (name.size() > kTitleProjectLength) name.resize(kTitleProjectLength);
-    return Printf("%s-%s", kTextProgramTitle, name.c_str());
+    return Printf("%s-%s", GetString(kTextProgramTitle), name.c_str());
 }
 
 std::optional<std::string> PreparedPath(const std::string& path, const std::string& root) {

@@ -13,8 +13,8 @@
 
 namespace tarvo::shell {
 
-// Texts that have no message id yet; they move into the message table when they get one.
-inline constexpr char kTextProgramTitle[] = "tarvo";
+// Message id of the program's title.
+inline constexpr unsigned kTextProgramTitle = 3951;  // "tarvo"
 
 // The frame's saved position, or the system's default (CW_USEDEFAULT for all four) when the
 // size is unusable or another instance runs (it must not cover the first one's frame).
