@@ -71,7 +71,7 @@ struct Found {
 std::string AutosaveDirectory() { return Printf("%s\\tarvoautosave", shell::settings().compilerRoot.c_str()); }
 
 std::string AutosavePath(const Document& doc) {
-    std::size_t slash = doc.name.find_last_of('\\');
+    std::size_t slash = doc.name.find_last_of("\\/");
     std::string base = slash == std::string::npos ? doc.name : doc.name.substr(slash + 1);
     return AutosaveDirectory() + "\\" + Lower(base) + Printf(".%08x", Fnv1a(Lower(doc.name)));
 }

@@ -106,7 +106,18 @@ long DisplayColumn(std::string_view text, std::size_t index) {
     const long tab = TabWidth();
     long column = 0;
     std::size_t end = std::min(index, text.size());
-    for (std::size_t i = 0; i < end; ++i) column = text[i] == '\t' ? (column / tab + 1) * tab : column + 1;
+    // From tab to tab: long lines are mostly runs of other characters.
+    const char* p = text.data();
+    const char* stop = p + end;
+    while (p < stop) {
+        const char* t = static_cast<const char*>(std::memchr(p, '\t', static_cast<std::size_t>(stop - p)));
+        if (!t) {
+            column += stop - p;
+            break;
+        }
+        column = ((column + (t - p)) / tab + 1) * tab;
+        p = t + 1;
+    }
     if (index > text.size()) column += static_cast<long>(index - text.size());
     return column;
 }
