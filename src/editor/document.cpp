@@ -18,7 +18,9 @@ Document::Document() {
 
 Document::~Document() = default;  // the pool frees every line
 
-EditorState::EditorState() : log(std::make_unique<ActionLog>()), autosave(std::make_unique<AutosaveState>()) {}
+EditorState::EditorState() : log(std::make_unique<ActionLog>()), autosave(std::make_unique<AutosaveState>()) {
+    hooks.checkBeforeSave = PassBeforeSave;
+}
 EditorState::~EditorState() = default;
 
 namespace {

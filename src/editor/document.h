@@ -33,7 +33,7 @@ inline constexpr const char* kUntitled = "untitled";
 
 struct Document {
     LinePool pool;                                // owns every Line of the ring
-    std::vector<std::unique_ptr<char[]>> blocks;  // text of loaded lines
+    std::vector<platform::LargeBlock> blocks;     // text of loaded lines
     Line* lines = nullptr;                        // the sentinel of the ring
     Line* savedCursorLine = nullptr;  // cursor of the last view that lost the focus
     Line* savedAnchorLine = nullptr;  // null: no selection

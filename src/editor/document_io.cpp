@@ -70,30 +70,47 @@ void ResetViewsToTop(Document& doc) {
     doc.savedAnchorColumn = 0;
 }
 
-// Writes the document's lines under a scratch name and moves the result over `path`.
+// Removes trailing blanks and tabs from a line, telling whoever keeps columns in it.
+void StripLine(Document& doc, Line* line) {
+    std::size_t n = line->length;
+    while (n > 0 && (line->text[n - 1] == ' ' || line->text[n - 1] == '\t')) --n;
+    if (n == line->length) return;
+    long removed = static_cast<long>(line->length - n);
+    TruncateText(*line, n);
+    if (editor().hooks.lineEdited) editor().hooks.lineEdited(doc, line, static_cast<long>(n), -removed);
+}
+
+// Writes the document's lines, each with CR LF, under a scratch name and moves the result over
+// `path`; given the document as `stripping`, trailing blanks leave its lines on the way.
 platform::ReplaceStatus WriteLines(const std::string& path, const Document& doc, std::string_view header,
-                                   const std::string& backup) {
+                                   const std::string& backup, Document* stripping) {
+    constexpr std::size_t kBuffer = std::size_t{1} << 20;
     platform::ReplaceFile out;
     platform::ReplaceStatus status = platform::BeginReplace(out, path);
     if (status != platform::ReplaceStatus::Ok) return status;
-    platform::BufferedWriter writer(out);
-    bool ok = writer.Put(header.data(), header.size());
-    for (Line* line = doc.lines->next; ok && line != doc.lines; line = line->next)
-        ok = writer.Put(line->text, line->length) && writer.Put("\r\n", 2);
-    if (!ok || !writer.Flush()) return platform::ReplaceStatus::WriteFailed;
+    std::unique_ptr<char[]> buffer(new char[kBuffer]);
+    std::size_t filled = 0;
+    auto put = [&](const char* data, std::size_t size) {
+        if (filled + size > kBuffer) {
+            if (!platform::WriteReplace(out, buffer.get(), filled)) return false;
+            filled = 0;
+            if (size > kBuffer) return platform::WriteReplace(out, data, size);
+        }
+        std::memcpy(buffer.get() + filled, data, size);
+        filled += size;
+        return true;
+    };
+    bool ok = put(header.data(), header.size());
+    for (Line* line = doc.lines->next; ok && line != doc.lines; line = line->next) {
+        if (stripping) StripLine(*stripping, line);
+        ok = put(line->text, line->length) && put("\r\n", 2);
+    }
+    if (!ok || !platform::WriteReplace(out, buffer.get(), filled)) return platform::ReplaceStatus::WriteFailed;
     return platform::FinishReplace(out, backup);
 }
 
-// Trailing blanks and tabs leave every line; cursors beyond a line's new end are pulled back.
-void StripTrailingBlanks(Document& doc) {
-    for (Line* line = doc.lines->next; line != doc.lines; line = line->next) {
-        std::size_t n = line->length;
-        while (n > 0 && (line->text[n - 1] == ' ' || line->text[n - 1] == '\t')) --n;
-        if (n == line->length) continue;
-        long removed = static_cast<long>(line->length - n);
-        TruncateText(*line, n);
-        if (editor().hooks.lineEdited) editor().hooks.lineEdited(doc, line, static_cast<long>(n), -removed);
-    }
+// Cursors beyond the new end of their line are pulled back to it.
+void PullBackCursors(Document& doc) {
     ForEachPlace(doc, [&](Line*& l, long& c) {
         if (l != doc.lines) c = std::min<long>(c, l->length);
     });
@@ -108,8 +125,8 @@ void StripTrailingBlanks(Document& doc) {
 }
 
 bool WriteDocument(Document& doc, const std::string& path, const std::string& backup) {
-    StripTrailingBlanks(doc);
-    platform::ReplaceStatus status = WriteLines(path, doc, {}, backup);
+    platform::ReplaceStatus status = WriteLines(path, doc, {}, backup, &doc);
+    PullBackCursors(doc);
     if (!ReportWriteStatus(status, path)) return false;
     doc.fileTime = platform::FileTime(path);
     ForgetAutosave(doc);
@@ -347,7 +364,7 @@ bool WriteFile(const std::string& name) {
 }
 
 bool WriteDocumentToFile(const std::string& path, const Document& doc, std::string_view header) {
-    return WriteLines(path, doc, header, {}) == platform::ReplaceStatus::Ok;
+    return WriteLines(path, doc, header, {}, nullptr) == platform::ReplaceStatus::Ok;
 }
 
 bool SaveCurrentDocument() {

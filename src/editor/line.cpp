@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "shell/settings.h"
 
@@ -9,32 +10,78 @@ namespace tarvo::editor {
 namespace {
 
 constexpr std::size_t kFirstChunk = 256;
-constexpr std::size_t kLargestChunk = 65536;
+constexpr std::size_t kLargestChunkBytes = std::size_t{4} << 20;
 
 std::size_t RoundedCapacity(std::size_t length) { return std::max<std::size_t>(16, (length + 15) & ~std::size_t{15}); }
 
+void ReleaseText(Line& line) {
+    if (line.capacity) delete[] line.text;
+    line.text = nullptr;
+    line.length = line.capacity = 0;
+}
+
+// Gives the line a text of its own with room for `capacity` characters, keeping its first
+// `keep` characters.
+void Reallocate(Line& line, std::size_t capacity, std::size_t keep) {
+    char* fresh = new char[capacity];
+    if (keep) std::memcpy(fresh, line.text, keep);
+    if (line.capacity) delete[] line.text;
+    line.text = fresh;
+    line.capacity = static_cast<std::uint32_t>(capacity);
+}
+
+void ReleasePool(LinePool& pool) {
+    for (LinePool::Chunk& chunk : pool.chunks) {
+        Line* lines = reinterpret_cast<Line*>(chunk.block.get());
+        for (std::size_t i = 0; i < chunk.used; ++i)
+            if (lines[i].capacity) delete[] lines[i].text;
+    }
+    pool.chunks.clear();
+    pool.freeList = nullptr;
+}
+
 }  // namespace
 
+LinePool::LinePool(LinePool&& other) noexcept : chunks(std::move(other.chunks)), freeList(other.freeList) {
+    other.chunks.clear();
+    other.freeList = nullptr;
+}
+
+LinePool& LinePool::operator=(LinePool&& other) noexcept {
+    if (this != &other) {
+        ReleasePool(*this);
+        chunks = std::move(other.chunks);
+        freeList = other.freeList;
+        other.chunks.clear();
+        other.freeList = nullptr;
+    }
+    return *this;
+}
+
+LinePool::~LinePool() { ReleasePool(*this); }
+
 Line* NewLine(LinePool& pool) {
+    Line* line;
     if (pool.freeList) {
-        Line* line = pool.freeList;
+        line = pool.freeList;
         pool.freeList = line->next;
-        line->next = line->prev = nullptr;
-        return line;
+    } else {
+        if (pool.chunks.empty() || pool.chunks.back().used == pool.chunks.back().size) {
+            std::size_t size = pool.chunks.empty() ? kFirstChunk
+                                                   : std::min(pool.chunks.back().size * 2, kLargestChunkBytes / sizeof(Line));
+            pool.chunks.reserve(pool.chunks.size() + 1);
+            platform::LargeBlock block = platform::AllocateLarge(size * sizeof(Line));
+            if (!block) throw std::bad_alloc();
+            pool.chunks.push_back({std::move(block), 0, size});
+        }
+        LinePool::Chunk& chunk = pool.chunks.back();
+        line = reinterpret_cast<Line*>(chunk.block.get()) + chunk.used++;
     }
-    if (pool.chunks.empty() || pool.used == pool.chunkSize) {
-        std::size_t size = pool.chunks.empty() ? kFirstChunk : std::min(pool.chunkSize * 2, kLargestChunk);
-        pool.chunks.push_back(std::make_unique<Line[]>(size));
-        pool.chunkSize = size;
-        pool.used = 0;
-    }
-    return &pool.chunks.back()[pool.used++];
+    return new (line) Line{};
 }
 
 void FreeLine(LinePool& pool, Line* line) {
-    line->own.reset();
-    line->text = nullptr;
-    line->length = line->capacity = 0;
+    ReleaseText(*line);
     line->marks = 0;
     line->prev = nullptr;
     line->next = pool.freeList;
@@ -42,28 +89,16 @@ void FreeLine(LinePool& pool, Line* line) {
 }
 
 void ReserveText(Line& line, std::size_t length) {
-    if (line.capacity >= length && (line.own || length == 0)) return;
-    if (!line.own && length <= line.length) return;  // shrinking text in the load block stays
+    if (line.capacity >= length) return;
+    if (!line.capacity && length <= line.length) return;  // shrinking text in the load block stays
     // Growth by half again keeps typing into a long line from copying it at every character.
-    std::size_t capacity = RoundedCapacity(std::max<std::size_t>(length, line.own ? line.capacity + line.capacity / 2 : length));
-    std::unique_ptr<char[]> grown(new char[capacity]);
-    if (line.length) std::memcpy(grown.get(), line.text, line.length);
-    line.own = std::move(grown);
-    line.text = line.own.get();
-    line.capacity = static_cast<std::uint32_t>(capacity);
+    Reallocate(line, RoundedCapacity(std::max<std::size_t>(length, line.capacity + line.capacity / 2)), line.length);
 }
 
 void SetText(Line& line, std::string_view text) {
-    if (!line.own || line.capacity < text.size()) {
-        std::size_t capacity = RoundedCapacity(text.size());
-        std::unique_ptr<char[]> fresh(new char[capacity]);
-        if (!text.empty()) std::memcpy(fresh.get(), text.data(), text.size());  // text may be ours
-        line.own = std::move(fresh);
-        line.text = line.own.get();
-        line.capacity = static_cast<std::uint32_t>(capacity);
-    } else if (!text.empty()) {
-        std::memmove(line.text, text.data(), text.size());
-    }
+    if (line.capacity < text.size() || (!line.capacity && !text.empty()))
+        Reallocate(line, RoundedCapacity(text.size()), 0);
+    if (!text.empty()) std::memmove(line.text, text.data(), text.size());
     line.length = static_cast<std::uint32_t>(text.size());
 }
 

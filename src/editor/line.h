@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/large_memory.h"
+
 namespace tarvo::editor {
 
 // Line marks.
@@ -19,31 +21,40 @@ inline constexpr std::uint8_t kMarkDebugB = 0x80;     // set by the debugger
 struct Line {
     Line* next = nullptr;  // the sentinel's next is the first line
     Line* prev = nullptr;  // the sentinel's prev is the last line
-    // `length` characters, no line end, not NUL-terminated. They lie either in the document's
-    // load block (capacity 0) or in `own`, which has room for `capacity` characters.
+    // `length` characters, no line end, not NUL-terminated. With capacity 0 they lie in the
+    // document's load block; otherwise the line owns them (room for `capacity` characters).
     char* text = nullptr;
     std::uint32_t length = 0;
     std::uint32_t capacity = 0;
-    std::unique_ptr<char[]> own;
     std::uint8_t marks = 0;
 };
 
 inline std::string_view LineText(const Line& line) { return {line.text, line.length}; }
 
 // Lines are allocated in chunks and recycled through a free list: a 100 MB file has millions
-// of lines, and one allocation each would cost more than reading the file.
+// of lines, and one allocation each would cost more than reading the file. The pool owns
+// every line made from it and the text they own.
 struct LinePool {
-    std::vector<std::unique_ptr<Line[]>> chunks;
-    std::size_t chunkSize = 0;
-    std::size_t used = 0;  // lines handed out of the last chunk
+    struct Chunk {
+        platform::LargeBlock block;
+        std::size_t used = 0;  // lines handed out of it
+        std::size_t size = 0;  // lines it holds
+    };
+    std::vector<Chunk> chunks;
     Line* freeList = nullptr;
+
+    LinePool() = default;
+    LinePool(LinePool&& other) noexcept;
+    LinePool& operator=(LinePool&& other) noexcept;
+    ~LinePool();
 };
 
 // Throws std::bad_alloc like any allocation.
 Line* NewLine(LinePool& pool);
 void FreeLine(LinePool& pool, Line* line);
 
-// Text changes; all may throw std::bad_alloc before changing anything.
+// Text changes; all may throw std::bad_alloc before changing anything. The text inserted
+// must not lie in the line itself.
 void ReserveText(Line& line, std::size_t length);
 void SetText(Line& line, std::string_view text);
 void InsertText(Line& line, std::size_t column, std::string_view text);

@@ -97,14 +97,14 @@ ReadStatus ReadWholeFile(const std::string& path, FileContent& content) {
     std::error_code ec;
     std::uintmax_t expected = fs::file_size(fs::path(host), ec);
     std::size_t capacity = ec ? 65536 : static_cast<std::size_t>(expected) + 1;
-    std::unique_ptr<char[]> data(new (std::nothrow) char[capacity]);
+    LargeBlock data = AllocateLarge(capacity);
     std::size_t size = 0;
     ReadStatus status = data ? ReadStatus::Ok : ReadStatus::NoMemory;
     // Read until the end, growing when the file is longer than its size said.
     while (status == ReadStatus::Ok) {
         if (size == capacity) {
             std::size_t larger = capacity * 2;
-            std::unique_ptr<char[]> grown(new (std::nothrow) char[larger]);
+            LargeBlock grown = AllocateLarge(larger);
             if (!grown) {
                 status = ReadStatus::NoMemory;
                 break;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/large_memory.h"
+
 namespace tarvo::platform {
 
 // The path as the host's file system wants it.
@@ -33,7 +35,7 @@ void resetFileOps();
 // The whole content of a file, read at once.
 enum class ReadStatus { Ok, CannotOpen, NoMemory, ReadError };
 struct FileContent {
-    std::unique_ptr<char[]> data;
+    LargeBlock data;
     std::size_t size = 0;
 };
 ReadStatus ReadWholeFile(const std::string& path, FileContent& content);
