@@ -96,7 +96,7 @@ platform::ReplaceStatus WriteLines(const std::string& path, const Document& doc,
             filled = 0;
             if (size > kBuffer) return platform::WriteReplace(out, data, size);
         }
-        std::memcpy(buffer.get() + filled, data, size);
+        if (size) std::memcpy(buffer.get() + filled, data, size);  // an empty text may have no data
         filled += size;
         return true;
     };
