@@ -1,0 +1,103 @@
+// Regular expressions: a compiler from a pattern to a small node program, and a backtracking
+// matcher that runs the program over one line of text.
+//
+// Syntax: branches separated by '|'; pieces are atoms with an optional '*', '+' or '?'; atoms
+// are '^', '$', '.', '(' pattern ')', '[' set ']', '\' and any character, or a run of ordinary
+// characters. Matching is always case-sensitive.
+#pragma once
+#include <array>
+#include <bitset>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarvo::editor {
+
+inline constexpr std::uint8_t kRegexMagic = 83;  // first byte of every program ('S')
+
+// Node kinds. Every node is three bytes (kind, then a 16-bit offset to the next node, high
+// byte first; zero for none), optionally followed by its operand.
+enum RegexOp : std::uint8_t {
+    kReEnd = 0,      // end of program
+    kReBol = 1,      // start of the line
+    kReEol = 2,      // end of the line
+    kReAny = 3,      // any one character
+    kReAnyOf = 4,    // one character of the NUL-terminated set
+    kReAnyBut = 5,   // one character not in the set
+    kReBranch = 6,   // try this alternative, then the next BRANCH
+    kReBack = 7,     // jump backwards (the offset counts back)
+    kReExactly = 8,  // the NUL-terminated string
+    kReNothing = 9,  // the empty string
+    kReStar = 10,    // the following simple node, 0 or more times, greedily
+    kRePlus = 11,    // the following simple node, 1 or more times, greedily
+    kReOpen = 20,    // 20 + n: start of group n (1 to 9)
+    kReClose = 30,   // 30 + n: its end
+};
+
+inline constexpr int kRegexGroups = 10;         // group 0 is the whole match
+inline constexpr std::size_t kRegexMaxProgram = 32767;
+
+// Where a compiled program may start matching quickly: a literal searched with a skip table.
+struct RegexNeedle {
+    std::string text;
+    std::array<std::uint32_t, 256> skip{};  // Horspool shifts
+
+    void Set(std::string_view literal);
+    // Offset of the first occurrence at or after `from`, or npos.
+    std::size_t Find(std::string_view haystack, std::size_t from) const;
+};
+
+struct Regex {
+    std::string source;                 // the pattern it was compiled from
+    std::vector<std::uint8_t> program;  // the magic byte, then the nodes
+    // Optimisation data, only for a pattern of a single branch:
+    std::uint8_t firstChar = 0;  // every match begins with it; 0 when unknown
+    bool anchored = false;       // the branch begins with '^'
+    std::string mustContain;     // every match contains it (branch begins with x* or x+)
+    // Not in the stored layout but derived from it: the literal every match begins with, and
+    // whether the branch begins with ".*" or ".+" (then only the first start can succeed).
+    RegexNeedle prefix;
+    RegexNeedle must;
+    bool leadingAny = false;
+    // The members of each set node, so a character is tested in one step.
+    std::vector<std::bitset<256>> sets;
+    std::vector<std::uint16_t> setAt;  // per program offset: 1 + index into sets, 0 for none
+};
+
+// Group n spans [start[n], end[n]) of the line; -1 when the group took no part.
+struct RegexMatch {
+    std::array<long, kRegexGroups> start{};
+    std::array<long, kRegexGroups> end{};
+};
+
+// Compiles a pattern; null after showing the error.
+std::unique_ptr<Regex> CompileRegex(std::string_view pattern);
+// The same without a message: 0, or the message id of the error.
+unsigned CompileRegexQuietly(std::string_view pattern, Regex& out);
+
+enum class RegexResult { NoMatch, Match, Failed };
+
+// The limits that keep a pathological pattern from hanging the editor or exhausting memory.
+struct RegexLimits {
+    std::size_t steps = 50'000'000;    // nodes and characters visited for one line
+    std::size_t backtrack = 2'000'000; // pending alternatives
+};
+
+// Tries the program on a line from column `from` on: the leftmost match at or after `from`
+// fills `match`. '^' matches only at column 0 of the line. Failed (after the message "Bad
+// regular expression" or "Regular expression too complex") for a corrupt program or a match
+// beyond the limits.
+RegexResult ExecuteRegex(const Regex& re, std::string_view line, std::size_t from, RegexMatch& match,
+                         const RegexLimits& limits = {});
+// The same without a message; `error` receives the message id on Failed.
+RegexResult ExecuteRegexQuietly(const Regex& re, std::string_view line, std::size_t from, RegexMatch& match,
+                                unsigned& error, const RegexLimits& limits = {});
+
+// Helpers for reading a program (tests, the pattern-driven function finder).
+std::uint8_t RegexOpAt(const Regex& re, std::size_t node);
+std::size_t RegexNext(const Regex& re, std::size_t node);  // 0: none
+inline constexpr std::size_t kRegexFirstNode = 1;
+
+}  // namespace tarvo::editor

@@ -1,0 +1,400 @@
+// The regular-expression compiler. It runs twice over the pattern: first only measuring the
+// program, then emitting it into a block of that size, so the program is one allocation and
+// its nodes can refer to each other by offset.
+#include <algorithm>
+#include <cstring>
+
+#include "editor/regex.h"
+#include "editor/search_messages.h"
+#include "shell/messages.h"
+
+namespace tarvo::editor {
+namespace {
+
+// What a parsed piece can promise about its matches.
+constexpr int kWorst = 0;       // nothing known
+constexpr int kHasWidth = 1;    // never matches the empty string
+constexpr int kSimple = 2;      // exactly one character wide: fit for STAR and PLUS
+constexpr int kStartsStar = 4;  // begins with a piece quantified by '*' or '+'
+
+constexpr std::string_view kMeta = "^$.[()|?+*\\";
+
+bool IsQuantifier(char c) { return c == '*' || c == '+' || c == '?'; }
+
+struct Compiler {
+    std::string_view pattern;
+    std::size_t at = 0;
+    int groups = 1;
+    bool measuring = true;
+    std::size_t size = 0;              // bytes measured or emitted
+    std::vector<std::uint8_t>* code = nullptr;
+    unsigned error = 0;
+
+    bool Fail(unsigned id) {
+        if (!error) error = id;
+        return false;
+    }
+    bool AtEnd() const { return at >= pattern.size(); }
+    char Peek() const { return AtEnd() ? '\0' : pattern[at]; }
+
+    void Byte(std::uint8_t b) {
+        if (!measuring) code->push_back(b);
+        ++size;
+    }
+    // Emits a node; returns its offset (in the measuring pass a dummy).
+    std::size_t Node(std::uint8_t op) {
+        std::size_t here = size;
+        Byte(op);
+        Byte(0);
+        Byte(0);
+        return measuring ? 1 : here;
+    }
+    // Puts a node in front of the operand that starts at `at`.
+    void Insert(std::uint8_t op, std::size_t where) {
+        size += 3;
+        if (measuring) return;
+        std::uint8_t node[3] = {op, 0, 0};
+        code->insert(code->begin() + static_cast<long>(where), node, node + 3);
+    }
+    std::uint8_t Op(std::size_t p) const { return (*code)[p]; }
+    std::size_t Next(std::size_t p) const {
+        unsigned offset = (static_cast<unsigned>((*code)[p + 1]) << 8) | (*code)[p + 2];
+        if (offset == 0) return 0;
+        return Op(p) == kReBack ? p - offset : p + offset;
+    }
+    // Points the last node of the chain starting at p to `target`.
+    void Tail(std::size_t p, std::size_t target) {
+        if (measuring) return;
+        for (std::size_t n = Next(p); n; n = Next(p)) p = n;
+        std::size_t offset = Op(p) == kReBack ? p - target : target - p;
+        (*code)[p + 1] = static_cast<std::uint8_t>(offset >> 8);
+        (*code)[p + 2] = static_cast<std::uint8_t>(offset & 0xFF);
+    }
+    // Tail on the operand of a BRANCH; anything else is left alone.
+    void OperandTail(std::size_t p, std::size_t target) {
+        if (measuring || p == 0 || Op(p) != kReBranch) return;
+        Tail(p + 3, target);
+    }
+
+    std::size_t Alternation(bool group, int& flags);
+    std::size_t Sequence(int& flags);
+    std::size_t Piece(int& flags);
+    std::size_t Atom(int& flags);
+    std::size_t Set();
+    std::size_t Run();
+};
+
+// pattern := branch ('|' branch)*, in a group when `group` is set.
+std::size_t Compiler::Alternation(bool group, int& flags) {
+    flags = kHasWidth;
+    int number = 0;
+    std::size_t result = 0;
+    if (group) {
+        if (groups >= kRegexGroups) return Fail(kMsgRegexTooManyGroups), 0;
+        number = groups++;
+        result = Node(static_cast<std::uint8_t>(kReOpen + number));
+    }
+    for (;;) {
+        int branchFlags = 0;
+        std::size_t branch = Sequence(branchFlags);
+        if (error) return 0;
+        if (result) Tail(result, branch);
+        else result = branch;
+        if (!(branchFlags & kHasWidth)) flags &= ~kHasWidth;
+        flags |= branchFlags & kStartsStar;
+        if (Peek() != '|' || AtEnd()) break;
+        ++at;
+    }
+    std::size_t ender = Node(group ? static_cast<std::uint8_t>(kReClose + number) : kReEnd);
+    Tail(result, ender);
+    if (!measuring)
+        for (std::size_t b = result; b; b = Next(b)) OperandTail(b, ender);
+    if (group) {
+        if (AtEnd() || Peek() != ')') return Fail(kMsgRegexMismatchedParens), 0;
+        ++at;
+    } else if (!AtEnd()) {
+        return Fail(Peek() == ')' ? kMsgRegexMismatchedParens : kMsgRegexBad), 0;
+    }
+    return result;
+}
+
+// branch := piece*, as a BRANCH node followed by its pieces.
+std::size_t Compiler::Sequence(int& flags) {
+    flags = kWorst;
+    std::size_t result = Node(kReBranch);
+    std::size_t chain = 0;
+    while (!AtEnd() && Peek() != '|' && Peek() != ')') {
+        int pieceFlags = 0;
+        std::size_t latest = Piece(pieceFlags);
+        if (error) return 0;
+        flags |= pieceFlags & kHasWidth;
+        if (chain == 0) flags |= pieceFlags & kStartsStar;
+        else Tail(chain, latest);
+        chain = latest;
+    }
+    if (chain == 0) Node(kReNothing);
+    return result;
+}
+
+// piece := atom ('*' | '+' | '?')?
+std::size_t Compiler::Piece(int& flags) {
+    int atomFlags = 0;
+    std::size_t atom = Atom(atomFlags);
+    if (error) return 0;
+    char op = Peek();
+    if (AtEnd() || !IsQuantifier(op)) {
+        flags = atomFlags;
+        return atom;
+    }
+    if (!(atomFlags & kHasWidth) && op != '?') return Fail(kMsgRegexEmptyOperand), 0;
+    flags = op == '?' ? kWorst : (op == '*' ? kStartsStar : kStartsStar | kHasWidth);
+    if (op == '*' && (atomFlags & kSimple)) {
+        Insert(kReStar, atom);
+    } else if (op == '*') {
+        // x* as (x BACK-to-here | NOTHING)
+        Insert(kReBranch, atom);
+        OperandTail(atom, Node(kReBack));
+        OperandTail(atom, atom);
+        Tail(atom, Node(kReBranch));
+        Tail(atom, Node(kReNothing));
+    } else if (op == '+' && (atomFlags & kSimple)) {
+        Insert(kRePlus, atom);
+    } else if (op == '+') {
+        // x+ as x (BACK-to-x | NOTHING)
+        std::size_t loop = Node(kReBranch);
+        Tail(atom, loop);
+        Tail(Node(kReBack), atom);
+        Tail(loop, Node(kReBranch));
+        Tail(atom, Node(kReNothing));
+    } else {
+        // x? as (x | NOTHING)
+        Insert(kReBranch, atom);
+        Tail(atom, Node(kReBranch));
+        std::size_t empty = Node(kReNothing);
+        Tail(atom, empty);
+        OperandTail(atom, empty);
+    }
+    ++at;
+    if (!AtEnd() && IsQuantifier(Peek())) return Fail(kMsgRegexBad), 0;
+    return atom;
+}
+
+std::size_t Compiler::Atom(int& flags) {
+    flags = kWorst;
+    char c = pattern[at++];
+    switch (c) {
+        case '^':
+            return Node(kReBol);
+        case '$':
+            return Node(kReEol);
+        case '.':
+            flags = kHasWidth | kSimple;
+            return Node(kReAny);
+        case '[':
+            flags = kHasWidth | kSimple;
+            return Set();
+        case '(': {
+            int inner = 0;
+            std::size_t group = Alternation(true, inner);
+            flags |= inner & (kHasWidth | kStartsStar);
+            return group;
+        }
+        case '*':
+        case '+':
+        case '?':
+            return Fail(kMsgRegexNothingBefore), 0;
+        case '\\': {
+            if (AtEnd()) return Fail(kMsgRegexTrailingBackslash), 0;
+            std::size_t node = Node(kReExactly);
+            Byte(static_cast<std::uint8_t>(pattern[at++]));
+            Byte(0);
+            flags = kHasWidth | kSimple;
+            return node;
+        }
+        case '|':
+        case ')':
+            // A sequence stops before these; reaching them here means the parse went wrong.
+            return Fail(kMsgRegexBad), 0;
+        default:
+            --at;
+            flags = kHasWidth;
+            std::size_t node = Run();
+            return node;
+    }
+}
+
+// After '[': the members up to the closing ']'.
+std::size_t Compiler::Set() {
+    std::size_t node;
+    if (Peek() == '^' && !AtEnd()) {
+        node = Node(kReAnyBut);
+        ++at;
+    } else {
+        node = Node(kReAnyOf);
+    }
+    if (!AtEnd() && (Peek() == ']' || Peek() == '-')) Byte(static_cast<std::uint8_t>(pattern[at++]));
+    while (!AtEnd() && Peek() != ']') {
+        if (Peek() != '-') {
+            Byte(static_cast<std::uint8_t>(pattern[at++]));
+            continue;
+        }
+        ++at;
+        if (AtEnd() || Peek() == ']') {
+            Byte('-');  // a '-' before ']' is a member
+            continue;
+        }
+        int from = static_cast<unsigned char>(pattern[at - 2]);
+        int to = static_cast<unsigned char>(pattern[at]);
+        // A reversed range would otherwise match only its first character, silently.
+        if (from > to) return Fail(kMsgRegexBadRange), 0;
+        for (int member = from + 1; member <= to; ++member) Byte(static_cast<std::uint8_t>(member));
+        ++at;
+    }
+    if (AtEnd()) return Fail(kMsgRegexMissingBracket), 0;
+    ++at;
+    Byte(0);
+    return node;
+}
+
+// A run of ordinary characters; the last one stays for a following quantifier.
+std::size_t Compiler::Run() {
+    std::size_t length = 0;
+    while (at + length < pattern.size() && kMeta.find(pattern[at + length]) == std::string_view::npos) ++length;
+    if (length == 0) return Fail(kMsgRegexBad), 0;
+    if (length > 1 && at + length < pattern.size() && IsQuantifier(pattern[at + length])) --length;
+    std::size_t node = Node(kReExactly);
+    for (std::size_t i = 0; i < length; ++i) Byte(static_cast<std::uint8_t>(pattern[at + i]));
+    Byte(0);
+    at += length;
+    return node;
+}
+
+unsigned Optimise(Regex& re, int flags) {
+    re.firstChar = 0;
+    re.anchored = false;
+    re.leadingAny = false;
+    re.mustContain.clear();
+    std::size_t branch = kRegexFirstNode;
+    std::size_t after = RegexNext(re, branch);
+    if (after == 0 || RegexOpAt(re, after) != kReEnd) return 0;  // several branches
+    std::size_t first = branch + 3;
+    std::uint8_t op = RegexOpAt(re, first);
+    if (op == kReExactly) {
+        re.firstChar = re.program[first + 3];
+        re.prefix.Set(reinterpret_cast<const char*>(&re.program[first + 3]));
+    } else if (op == kReBol) {
+        re.anchored = true;
+    } else if ((op == kReStar || op == kRePlus) && RegexOpAt(re, first + 3) == kReAny) {
+        re.leadingAny = true;
+    }
+    if (flags & kStartsStar) {
+        std::size_t longest = 0, length = 0;
+        for (std::size_t n = first; n; n = RegexNext(re, n)) {
+            if (RegexOpAt(re, n) != kReExactly) continue;
+            std::size_t l = std::strlen(reinterpret_cast<const char*>(&re.program[n + 3]));
+            if (l >= length) longest = n, length = l;
+        }
+        if (longest) re.mustContain.assign(reinterpret_cast<const char*>(&re.program[longest + 3]), length);
+    }
+    re.must.Set(re.mustContain);
+    return 0;
+}
+
+// The nodes lie one after the other, each followed by its operand: one walk finds every set.
+void IndexSets(Regex& re) {
+    re.sets.clear();
+    re.setAt.assign(re.program.size(), 0);
+    std::size_t p = kRegexFirstNode;
+    while (p + 3 <= re.program.size()) {
+        std::uint8_t op = re.program[p];
+        std::size_t node = p;
+        p += 3;
+        if (op != kReAnyOf && op != kReAnyBut && op != kReExactly) continue;
+        std::bitset<256> members;
+        for (; p < re.program.size() && re.program[p]; ++p) members.set(re.program[p]);
+        ++p;
+        if (op == kReExactly) continue;
+        re.sets.push_back(members);
+        re.setAt[node] = static_cast<std::uint16_t>(re.sets.size());
+    }
+}
+
+}  // namespace
+
+void RegexNeedle::Set(std::string_view literal) {
+    text = literal;
+    std::uint32_t n = static_cast<std::uint32_t>(text.size());
+    skip.fill(n ? n : 1);
+    for (std::uint32_t i = 0; i + 1 < n; ++i) skip[static_cast<unsigned char>(text[i])] = n - 1 - i;
+}
+
+std::size_t RegexNeedle::Find(std::string_view haystack, std::size_t from) const {
+    std::size_t n = text.size();
+    if (from > haystack.size()) return std::string_view::npos;
+    if (n == 0) return from;
+    if (n > haystack.size() - from) return std::string_view::npos;
+    const char* h = haystack.data();
+    if (n == 1) {
+        const void* hit = std::memchr(h + from, text[0], haystack.size() - from);
+        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - h) : std::string_view::npos;
+    }
+    const char last = text[n - 1];
+    const char* t = text.data();
+    std::size_t end = haystack.size() - n;
+    for (std::size_t at = from; at <= end;) {
+        char c = h[at + n - 1];
+        if (c == last && std::memcmp(h + at, t, n - 1) == 0) return at;
+        at += skip[static_cast<unsigned char>(c)];
+    }
+    return std::string_view::npos;
+}
+
+std::uint8_t RegexOpAt(const Regex& re, std::size_t node) {
+    return node < re.program.size() ? re.program[node] : kReEnd;
+}
+
+std::size_t RegexNext(const Regex& re, std::size_t node) {
+    if (node + 2 >= re.program.size()) return 0;
+    unsigned offset = (static_cast<unsigned>(re.program[node + 1]) << 8) | re.program[node + 2];
+    if (offset == 0) return 0;
+    if (re.program[node] == kReBack) return offset <= node ? node - offset : 0;
+    return node + offset;
+}
+
+unsigned CompileRegexQuietly(std::string_view pattern, Regex& out) {
+    // Operands are NUL-terminated, so a NUL cannot be part of a pattern.
+    if (pattern.find('\0') != std::string_view::npos) return kMsgRegexBad;
+    Compiler c;
+    c.pattern = pattern;
+    c.size = 1;  // the magic byte
+    int flags = 0;
+    c.Alternation(false, flags);
+    if (c.error) return c.error;
+    if (c.size >= kRegexMaxProgram) return kMsgRegexBad;
+
+    Regex re;
+    re.source = pattern;
+    re.program.reserve(c.size + 100);
+    Compiler emit;
+    emit.pattern = pattern;
+    emit.measuring = false;
+    emit.code = &re.program;
+    emit.Byte(kRegexMagic);
+    emit.Alternation(false, flags);
+    if (emit.error) return emit.error;
+    Optimise(re, flags);
+    IndexSets(re);
+    out = std::move(re);
+    return 0;
+}
+
+std::unique_ptr<Regex> CompileRegex(std::string_view pattern) {
+    auto re = std::make_unique<Regex>();
+    if (unsigned error = CompileRegexQuietly(pattern, *re)) {
+        shell::ErrorBoxId(error);
+        return nullptr;
+    }
+    return re;
+}
+
+}  // namespace tarvo::editor

@@ -1,0 +1,294 @@
+// The regular-expression matcher: a depth-first backtracking walk of the node program. The
+// alternatives still to be tried are kept on an explicit stack rather than the machine stack,
+// so a long line or a deep pattern cannot overflow it; a step count and the stack's size
+// bound the work for one line, and a pattern that needs more fails with a message.
+#include <cstring>
+
+#include "editor/regex.h"
+#include "editor/search_messages.h"
+#include "shell/messages.h"
+
+namespace tarvo::editor {
+namespace {
+
+enum FrameKind : std::uint8_t {
+    kAlternative,   // resume at the BRANCH `node` from `pos`
+    kRepeat,        // retry the STAR/PLUS `node` from `pos` taking `value` characters
+    kRestoreStart,  // put back the start of group `node`
+    kRestoreEnd,
+};
+
+struct Frame {
+    std::uint32_t node : 30;
+    std::uint32_t kind : 2;
+    std::uint32_t pos;
+    std::int32_t value;
+};
+
+struct Matcher {
+    const Regex& re;
+    std::string_view text;
+    const RegexLimits& limits;
+    std::vector<Frame>& stack;
+    RegexMatch& match;
+    std::size_t steps = 0;
+    std::size_t choices = 0;  // alternatives and repeats on the stack
+    unsigned error = 0;
+
+    std::size_t Size() const { return re.program.size(); }
+    std::uint8_t Op(std::size_t p) const { return re.program[p]; }
+
+    bool Member(std::size_t node, unsigned char c) const {
+        if (node < re.setAt.size() && re.setAt[node]) return re.sets[re.setAt[node] - 1].test(c);
+        for (std::size_t p = node + 3; p < Size() && re.program[p]; ++p)
+            if (re.program[p] == c) return true;
+        return false;
+    }
+
+    // How many characters from pos on the simple node matches, one after the other.
+    std::size_t Repeat(std::size_t node, std::size_t pos) {
+        std::size_t n = text.size();
+        std::size_t i = pos;
+        switch (Op(node)) {
+            case kReAny:
+                i = n;
+                break;
+            case kReExactly: {
+                char c = node + 3 < Size() ? static_cast<char>(re.program[node + 3]) : '\0';
+                while (i < n && text[i] == c && c) ++i;
+                break;
+            }
+            case kReAnyOf:
+                while (i < n && Member(node, static_cast<unsigned char>(text[i]))) ++i;
+                break;
+            case kReAnyBut:
+                while (i < n && !Member(node, static_cast<unsigned char>(text[i]))) ++i;
+                break;
+            default:
+                error = kMsgRegexBad;  // not a simple node: the program is corrupt
+                return 0;
+        }
+        steps += i - pos;
+        return i - pos;
+    }
+
+    bool Push(FrameKind kind, std::size_t node, std::size_t pos, long value) {
+        if (stack.size() >= limits.backtrack) {
+            error = kMsgRegexTooComplex;
+            return false;
+        }
+        Frame f;
+        f.node = static_cast<std::uint32_t>(node);
+        f.kind = kind;
+        f.pos = static_cast<std::uint32_t>(pos);
+        f.value = static_cast<std::int32_t>(value);
+        stack.push_back(f);
+        if (kind == kAlternative || kind == kRepeat) ++choices;
+        return true;
+    }
+
+    // A group boundary; the old value is kept only while an alternative could bring it back.
+    bool SetGroup(bool start, int group, std::size_t pos) {
+        long& slot = start ? match.start[group] : match.end[group];
+        if (choices && !Push(start ? kRestoreStart : kRestoreEnd, group, 0, slot)) return false;
+        slot = static_cast<long>(pos);
+        return true;
+    }
+
+    // The largest count from `count` down to `least` after which the next node's first
+    // character follows (any count when that is unknown); -1 when none.
+    long Settle(std::size_t node, std::size_t base, long count, long least) {
+        std::size_t next = RegexNext(re, node);
+        if (next == 0 || next >= Size() || Op(next) != kReExactly || next + 3 >= Size()) return count >= least ? count : -1;
+        char c = static_cast<char>(re.program[next + 3]);
+        long k = count;
+        while (k >= least && (base + k >= text.size() || text[base + k] != c)) --k;
+        steps += static_cast<std::size_t>(count - k);
+        return k >= least ? k : -1;
+    }
+
+    // Resumes from the newest alternative; false when none is left.
+    bool Backtrack(std::size_t& scan, std::size_t& pos) {
+        while (!stack.empty()) {
+            Frame f = stack.back();
+            stack.pop_back();
+            switch (f.kind) {
+                case kRestoreStart:
+                    match.start[f.node] = f.value;
+                    continue;
+                case kRestoreEnd:
+                    match.end[f.node] = f.value;
+                    continue;
+                case kAlternative:
+                    --choices;
+                    scan = f.node;
+                    pos = f.pos;
+                    return true;
+                case kRepeat: {
+                    --choices;
+                    long least = Op(f.node) == kReStar ? 0 : 1;
+                    long k = Settle(f.node, f.pos, f.value, least);
+                    if (k < 0) continue;
+                    if (k > least && !Push(kRepeat, f.node, f.pos, k - 1)) return false;
+                    scan = RegexNext(re, f.node);
+                    pos = f.pos + static_cast<std::size_t>(k);
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
+    // Runs the program from `start`; true on a match, which then fills group 0.
+    bool Try(std::size_t start) {
+        stack.clear();
+        choices = 0;
+        match.start.fill(-1);
+        match.end.fill(-1);
+        std::size_t scan = kRegexFirstNode;
+        std::size_t pos = start;
+        const std::size_t n = text.size();
+        for (;;) {
+            if (error) return false;
+            if (++steps > limits.steps) {
+                error = kMsgRegexTooComplex;
+                return false;
+            }
+            bool ok = true;
+            if (scan == 0 || scan + 3 > Size()) {
+                error = kMsgRegexBad;
+                return false;
+            }
+            std::uint8_t op = Op(scan);
+            std::size_t next = RegexNext(re, scan);
+            switch (op) {
+                case kReEnd:
+                    match.start[0] = static_cast<long>(start);
+                    match.end[0] = static_cast<long>(pos);
+                    return true;
+                case kReBol:
+                    ok = pos == 0;
+                    break;
+                case kReEol:
+                    ok = pos == n;
+                    break;
+                case kReAny:
+                    ok = pos < n;
+                    ++pos;
+                    break;
+                case kReExactly: {
+                    std::size_t p = scan + 3;
+                    while (ok && p < Size() && re.program[p]) {
+                        ok = pos < n && text[pos] == static_cast<char>(re.program[p]);
+                        ++pos, ++p;
+                    }
+                    break;
+                }
+                case kReAnyOf:
+                case kReAnyBut:
+                    ok = pos < n && Member(scan, static_cast<unsigned char>(text[pos])) == (op == kReAnyOf);
+                    ++pos;
+                    break;
+                case kReNothing:
+                case kReBack:
+                    break;
+                case kReBranch:
+                    if (next && next < Size() && Op(next) == kReBranch && !Push(kAlternative, next, pos, 0)) return false;
+                    next = scan + 3;
+                    break;
+                case kReStar:
+                case kRePlus: {
+                    long least = op == kReStar ? 0 : 1;
+                    long count = static_cast<long>(Repeat(scan + 3, pos));
+                    long k = error ? -1 : Settle(scan, pos, count, least);
+                    if (k < 0) {
+                        ok = false;
+                        break;
+                    }
+                    if (k > least && !Push(kRepeat, scan, pos, k - 1)) return false;
+                    pos += static_cast<std::size_t>(k);
+                    break;
+                }
+                default:
+                    if (op > kReOpen && op < kReOpen + kRegexGroups) {
+                        ok = SetGroup(true, op - kReOpen, pos);
+                    } else if (op > kReClose && op < kReClose + kRegexGroups) {
+                        ok = SetGroup(false, op - kReClose, pos);
+                    } else {
+                        error = kMsgRegexBad;
+                        return false;
+                    }
+                    if (!ok && error) return false;
+                    break;
+            }
+            if (ok) {
+                scan = next;
+                continue;
+            }
+            if (error || !Backtrack(scan, pos)) return false;
+        }
+    }
+};
+
+}  // namespace
+
+RegexResult ExecuteRegexQuietly(const Regex& re, std::string_view line, std::size_t from, RegexMatch& match,
+                                unsigned& error, const RegexLimits& limits) {
+    error = 0;
+    match.start.fill(-1);
+    match.end.fill(-1);
+    if (re.program.empty() || re.program[0] != kRegexMagic) {
+        error = kMsgRegexBad;
+        return RegexResult::Failed;
+    }
+    // Positions are kept in 32 bits on the backtracking stack.
+    if (line.size() >= 0x7FFFFFFF) {
+        error = kMsgRegexTooComplex;
+        return RegexResult::Failed;
+    }
+    if (from > line.size()) return RegexResult::NoMatch;
+    if (!re.mustContain.empty() && re.must.Find(line, from) == std::string_view::npos) return RegexResult::NoMatch;
+
+    std::vector<Frame> stack;
+    Matcher m{re, line, limits, stack, match};
+    auto attempt = [&](std::size_t start) {
+        if (m.Try(start)) return RegexResult::Match;
+        return m.error ? RegexResult::Failed : RegexResult::NoMatch;
+    };
+    RegexResult result = RegexResult::NoMatch;
+    if (re.anchored) {
+        // '^' holds only at the start of the line.
+        if (from == 0) result = attempt(0);
+    } else if (re.leadingAny) {
+        // Whatever a later start could match, ".*" or ".+" from the first one covers too.
+        result = attempt(from);
+    } else if (!re.prefix.text.empty()) {
+        for (std::size_t at = from; result == RegexResult::NoMatch; ++at) {
+            at = re.prefix.Find(line, at);
+            if (at == std::string_view::npos) break;
+            result = attempt(at);
+        }
+    } else {
+        for (std::size_t at = from; at <= line.size() && result == RegexResult::NoMatch; ++at) result = attempt(at);
+    }
+    if (result == RegexResult::Failed) {
+        error = m.error;
+        match.start.fill(-1);
+        match.end.fill(-1);
+    }
+    if (result == RegexResult::NoMatch) {
+        match.start.fill(-1);
+        match.end.fill(-1);
+    }
+    return result;
+}
+
+RegexResult ExecuteRegex(const Regex& re, std::string_view line, std::size_t from, RegexMatch& match,
+                         const RegexLimits& limits) {
+    unsigned error = 0;
+    RegexResult result = ExecuteRegexQuietly(re, line, from, match, error, limits);
+    if (result == RegexResult::Failed) shell::ErrorBoxId(error);
+    return result;
+}
+
+}  // namespace tarvo::editor
