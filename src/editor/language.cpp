@@ -1,0 +1,169 @@
+#include "editor/language.h"
+
+#include <algorithm>
+#include <cctype>
+#include <span>
+
+#include "editor/document.h"
+#include "editor/search_messages.h"
+#include "shell/messages.h"
+#include "shell/settings.h"
+
+namespace tarvo::editor {
+namespace {
+
+struct BuiltInLanguage {
+    unsigned nameId;
+    const char* extensions;
+    const char* comment;
+    const char* stringChars;
+    FunctionFinder finder;
+    const char* startFunction;
+    const char* endFunction;
+    std::span<const std::string_view> keywords;  // empty: the C keywords of the message table
+};
+
+constexpr BuiltInLanguage kBuiltIn[] = {
+    {kMsgLanguageC, "C;H;CPP;HPP", "/*", "'\"", FunctionFinder::C, "", "", {}},
+    {kMsgLanguageAssembly, "ASM", ";", "'", FunctionFinder::Pattern, "^[A-Za-z_][_A-Za-z0-9]+[ \t]+PROC[ \t]",
+     "^[A-Za-z_][A-Za-z0-9]+[ \t]+ENDP[ \t]", {}},
+    {kMsgLanguageFortran, "F", ";", "'", FunctionFinder::Fortran, "", "", analysis::kFortranKeywords},
+    {kMsgLanguagePascal, "PAS", "{}(*)", "'", FunctionFinder::Pascal, "", "", analysis::kPascalKeywords},
+    {kMsgLanguageEiffel, "e", "-", "'\"", FunctionFinder::Eiffel, "", "", analysis::kEiffelKeywords},
+};
+
+bool SameText(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+std::string Lower(std::string_view word) {
+    std::string s(word);
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+const BuiltInLanguage* BuiltInNamed(std::string_view name) {
+    for (const BuiltInLanguage& b : kBuiltIn)
+        if (name == shell::GetString(b.nameId)) return &b;
+    return nullptr;
+}
+
+std::unique_ptr<Language> MakeLanguage(const shell::Language& stored) {
+    auto l = std::make_unique<Language>();
+    l->name = stored.name;
+    l->code = stored.code;
+    l->comment = stored.comment;
+    l->startFunction = stored.startFunction;
+    l->endFunction = stored.endFunction;
+    l->extensions = stored.extensions;
+    l->stringChars = stored.stringChars;
+    l->flags = stored.flags;
+    const BuiltInLanguage* b = stored.builtIn ? BuiltInNamed(stored.name) : nullptr;
+    l->builtIn = b != nullptr;
+    l->finder = b ? b->finder : FunctionFinder::Pattern;
+    for (const std::string& word : stored.keywords)
+        l->keywords.Add((l->flags & kLanguageIgnoreCase) ? Lower(word) : word);
+    for (int c = 0; c < 256; ++c) l->wordChars[static_cast<std::size_t>(c)] = analysis::IsWordChar(static_cast<char>(c));
+    if (l->finder == FunctionFinder::Fortran) l->wordChars['.'] = true;  // ".gt." and its kind
+    return l;
+}
+
+// The extension of a file name: the text after the last '.' of its last component.
+std::string_view Extension(std::string_view fileName) {
+    std::size_t slash = fileName.find_last_of("\\/:");
+    std::size_t dot = fileName.rfind('.');
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return {};
+    return fileName.substr(dot + 1);
+}
+
+bool ListsExtension(const Language& l, std::string_view extension) {
+    std::string_view list = l.extensions;
+    while (!list.empty()) {
+        std::size_t semi = list.find(';');
+        std::string_view one = list.substr(0, semi);
+        if (!one.empty() && SameText(one, extension)) return true;
+        if (semi == std::string_view::npos) break;
+        list.remove_prefix(semi + 1);
+    }
+    return false;
+}
+
+}  // namespace
+
+LanguageState& languages() {
+    static LanguageState state;
+    return state;
+}
+
+void ResetLanguages() { languages() = LanguageState{}; }
+
+void InstallBuiltInLanguages() {
+    auto& list = shell::settings().languages;
+    list.clear();
+    for (const BuiltInLanguage& b : kBuiltIn) {
+        shell::Language l;
+        l.name = shell::GetString(b.nameId);
+        l.extensions = b.extensions;
+        l.comment = b.comment;
+        l.stringChars = b.stringChars;
+        l.startFunction = b.startFunction;
+        l.endFunction = b.endFunction;
+        l.flags = kLanguageDefault;
+        if (b.nameId == kMsgLanguageC) l.keywords = analysis::CKeywords();
+        else l.keywords.assign(b.keywords.begin(), b.keywords.end());
+        l.builtIn = true;
+        list.push_back(std::move(l));
+    }
+}
+
+void BuildLanguages() {
+    LanguageState& state = languages();
+    // Documents point at the records: give each its language again from the new list.
+    std::vector<std::unique_ptr<Language>> list;
+    for (const shell::Language& stored : shell::settings().languages) list.push_back(MakeLanguage(stored));
+    state.list = std::move(list);
+    state.built = true;
+    for (auto& doc : editor().documents) {
+        doc->language = LanguageForFile(doc->name);
+        if (IsCLanguage(doc->language)) doc->flags |= kCLanguage;
+        else doc->flags &= static_cast<std::uint16_t>(~kCLanguage);
+    }
+}
+
+const Language* LanguageForFile(std::string_view fileName) {
+    if (!languages().built) BuildLanguages();
+    std::string_view extension = Extension(fileName);
+    if (extension.empty()) return nullptr;
+    for (const auto& l : languages().list)
+        if (ListsExtension(*l, extension)) return l.get();
+    return nullptr;
+}
+
+const Language* ChooseLanguageForDocument(const std::string& fileName, bool& isC) {
+    const Language* l = LanguageForFile(fileName);
+    isC = IsCLanguage(l);
+    shell::Settings& s = shell::settings();
+    if (l && s.projectActive()) {
+        // The built-in Eiffel language is named "eiffel": compare without case, or it never counts.
+        if (SameText(l->name, "Eiffel")) s.project.projectFlags |= shell::kProjectEiffel;
+        if (SameText(l->name, shell::GetString(kMsgLanguageFortran))) s.project.projectFlags |= shell::kProjectFortran;
+    }
+    return l;
+}
+
+bool IsCLanguage(const Language* language) {
+    return language && language->name == shell::GetString(kMsgLanguageC);
+}
+
+bool IsEiffelLanguage(const Language* language) {
+    return language && language->name == shell::GetString(kMsgLanguageEiffel);
+}
+
+bool IsLanguageKeyword(const Language& language, std::string_view word) {
+    if (language.flags & kLanguageIgnoreCase) return language.keywords.Contains(Lower(word));
+    return language.keywords.Contains(word);
+}
+
+}  // namespace tarvo::editor
