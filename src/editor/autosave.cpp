@@ -15,7 +15,8 @@ namespace tarvo::editor {
 namespace {
 
 constexpr const char* kHeaderWord = "Autosaved ";
-constexpr std::size_t kHeaderLimit = 512;
+// Room for the longest Windows path in the header line.
+constexpr std::size_t kHeaderLimit = 33000;
 constexpr std::size_t kProbeSize = 256;
 constexpr std::string_view kScratchEnd = ".~tmp";
 

@@ -113,7 +113,7 @@ bool CloseDocument(Document* doc) {
     auto at = std::find_if(s.documents.begin(), s.documents.end(), [doc](const auto& d) { return d.get() == doc; });
     if (at != s.documents.end()) s.documents.erase(at);
     if (!s.currentView && !s.views.empty()) SetCurrentView(s.views.front().get());
-    if (!s.current) s.current = s.documents.front().get();
+    if (!s.current) s.current = s.currentView ? s.currentView->document : s.documents.front().get();
     return true;
 }
 
