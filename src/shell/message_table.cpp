@@ -141,7 +141,7 @@ const MessageRecord kMessageTable[] = {
     {4584, "This file is not a Tarvo project file"},
     {4590, "Do you want to use the wizard to generate the application skeleton?"},
     {4591, "No files selected\nContinue with empty project?"},
-    // 4601 to 4629: search, regular expressions, languages and the source checks
+    // 4601 to 4630: search, regular expressions, languages and the source checks
     {4601, "Empty search string?"},
     {4602, "Direction ?"},
     {4603, "?*+ followed by nothing"},
@@ -171,6 +171,7 @@ const MessageRecord kMessageTable[] = {
     {4627, "%s: mismatched { } after line %d"},
     {4628, "%s: #if without matching #endif line %d"},
     {4629, "temporary file"},
+    {4630, "%s: mismatched [ ] after line %d"},
 
     // 5100 to 5110: debugger run-time support
     {5104, "Stack corruption"},
