@@ -20,12 +20,14 @@ set(TARVO_ROOT ${CMAKE_BINARY_DIR}/root)
 file(MAKE_DIRECTORY ${TARVO_ROOT}/bin ${TARVO_ROOT}/include ${TARVO_ROOT}/lib ${TARVO_ROOT}/doc)
 configure_file(${PROJECT_SOURCE_DIR}/resources/root/windows.h ${TARVO_ROOT}/include/windows.h COPYONLY)
 
-add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601
+  TARVO_VERSION="${PROJECT_VERSION}")
 
 # The Win32 layer, as a library so the Win32 tests link the same code as the program.
 file(GLOB_RECURSE TARVO_WIN_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/*_win.cpp)
 list(FILTER TARVO_WIN_SOURCES EXCLUDE REGEX "/main_win\\.cpp$")
 add_library(tarvo_win STATIC ${TARVO_WIN_SOURCES})
+target_include_directories(tarvo_win PRIVATE ${PROJECT_SOURCE_DIR}/resources)
 target_link_libraries(tarvo_win PUBLIC tarvo_core comctl32 comdlg32 shell32 ole32 advapi32 gdi32 user32 psapi)
 
 add_executable(tarvo WIN32 ${PROJECT_SOURCE_DIR}/src/shell/main_win.cpp

@@ -1,164 +1,353 @@
-// Entry point: brings up the settings and the frame, runs the message loop, and writes the
-// settings back at exit.
+// Entry point: start-up in its fixed order, the message loop, and the clean-up after it.
 #include <windows.h>
 
+#include <exception>
+
+#include "cms/cms_state.h"
+#include "editor/autosave.h"
+#include "editor/cursor.h"
+#include "editor/document.h"
+#include "platform/files.h"
 #include "platform/registry_win.h"
 #include "platform/settings_backend.h"
+#include "platform/text.h"
 #include "platform/ui_win.h"
-#include "resource_ids.h"
+#include "shell/app_win.h"
+#include "shell/command_line.h"
+#include "shell/commands_win.h"
+#include "shell/dialogs_win.h"
+#include "shell/document_windows_win.h"
 #include "shell/first_run_win.h"
+#include "shell/frame_win.h"
+#include "shell/key_table.h"
 #include "shell/messages.h"
 #include "shell/output_bar_win.h"
+#include "shell/recent_files.h"
 #include "shell/settings.h"
+#include "shell/settings_store.h"
+#include "shell/shared_area_win.h"
+#include "shell/shell_state.h"
+#include "shell/startup_rules.h"
 #include "shell/window_classes_win.h"
+
+namespace tarvo::shell {
+
+App& app() {
+    static App a;
+    return a;
+}
 
 namespace {
 
-using tarvo::shell::GetString;
-
-constexpr UINT kLayout = 8029;
 constexpr unsigned kFrameClass = 3969;
 constexpr unsigned kMenuName = 3978;
 constexpr unsigned kAcceleratorsName = 3979;
-constexpr int kFirstChildId = 1350;
+constexpr unsigned kDirectoryMissing = 4380;  // "Directory %s doesn't exist"
+constexpr int kToolsMenu = 6;
 
-struct Shell {
-    HINSTANCE instance = nullptr;
-    HWND frame = nullptr;
-    HWND client = nullptr;
-    HWND outputBar = nullptr;
-    HBRUSH frameBrush = nullptr;
-    int outputBarHeight = 0;
-};
-
-Shell& shell() {
-    static Shell s;
-    return s;
+HFONT MakeFont(int height, int pitchAndFamily, const char* face, int weight = FW_NORMAL) {
+    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       static_cast<BYTE>(pitchAndFamily), face);
 }
 
-void Layout() {
-    Shell& s = shell();
-    RECT area;
-    GetClientRect(s.frame, &area);
-    int width = area.right - area.left, height = area.bottom - area.top;
-    if (s.outputBar)
-        MoveWindow(s.outputBar, 0, height - s.outputBarHeight, width, s.outputBarHeight, TRUE);
-    if (s.client) MoveWindow(s.client, 0, 0, width, height - s.outputBarHeight, TRUE);
-}
-
-// The frame's normal (not maximised) rectangle and state go into the settings, which are then
-// written when saving at exit is on.
-void StoreFrameAndWriteSettings(HWND frame) {
-    tarvo::shell::Settings& settings = tarvo::shell::settings();
-    WINDOWPLACEMENT placement{};
-    placement.length = sizeof placement;
-    if (GetWindowPlacement(frame, &placement)) {
-        const RECT& r = placement.rcNormalPosition;
-        settings.frameX = r.left;
-        settings.frameY = r.top;
-        settings.frameCX = r.right - r.left;
-        settings.frameCY = r.bottom - r.top;
+void LoadMenusFontsAndPictures() {
+    App& a = app();
+    a.mainMenu = LoadMenuA(a.instance, GetString(kMenuName));
+    a.accelerators = LoadAcceleratorsA(a.instance, GetString(kAcceleratorsName));
+    if (a.mainMenu) {
+        a.fileMenu = GetSubMenu(a.mainMenu, 0);
+        a.menu3 = GetSubMenu(a.mainMenu, 3);
+        a.menu5 = GetSubMenu(a.mainMenu, 5);
+        a.windowMenu = GetSubMenu(a.mainMenu, 8);
     }
-    settings.frameZoomed = IsZoomed(frame) != FALSE;
-    tarvo::shell::WriteSettings(settings);
+    a.fixedFont = MakeFont(-13, FIXED_PITCH | FF_MODERN, "Courier New");
+    a.fixedFontSmall = MakeFont(-11, FIXED_PITCH | FF_MODERN, "Courier New");
+    a.proportionalFont = MakeFont(-13, VARIABLE_PITCH | FF_SWISS, "MS Sans Serif");
+    a.proportionalFontSmall = MakeFont(-11, VARIABLE_PITCH | FF_SWISS, "MS Sans Serif");
+    a.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    a.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    a.handCursor = LoadCursorA(a.instance, "HandCursor");
+    a.debuggerLine = LoadBitmapA(a.instance, "DbgCur");
+    a.breakpoint = LoadBitmapA(a.instance, "bkpt");
 }
 
-LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Shell& s = shell();
-    switch (message) {
-    case WM_CREATE: {
-        CLIENTCREATESTRUCT create{};
-        HMENU menu = GetMenu(window);
-        create.hWindowMenu = menu ? GetSubMenu(menu, 2) : nullptr;
-        create.idFirstChild = kFirstChildId;
-        s.client = CreateWindowExA(WS_EX_CLIENTEDGE | WS_EX_WINDOWEDGE, "mdiclient", nullptr,
-                                   WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
-                                   0, 0, window, nullptr, s.instance, &create);
-        PostMessageA(window, kLayout, 0, 0);
-        return 0;
+void ReadAllSettings() {
+    Settings& s = settings();
+    ResetSettings();
+    s.keyRows = KeyRowsOf(shell().commandKeys);
+    if (!ReadSettings(s, {shell().options.projectName, shell().startDirectory}))
+        s.compilerRoot.clear();
+    ApplyKeyRows(s.keyRows, shell().commandKeys);
+    SettingsKey key;
+    if (OpenMainKey(key)) {
+        ReadRecentFiles(key, shell().recentFiles);
+        CloseKey(key);
     }
-    case WM_SIZE:
-    case WM_MOVE:
-    case kLayout:
-        Layout();
-        break;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDM_QUIT:
-            PostMessageA(window, WM_CLOSE, 0, 0);
-            return 0;
-        case IDM_CASCADE:
-            SendMessageA(s.client, WM_MDICASCADE, 0, 0);
-            return 0;
-        case IDM_TILE:
-            SendMessageA(s.client, WM_MDITILE, 0, 0);
-            return 0;
-        case IDM_ARRANGE:
-            SendMessageA(s.client, WM_MDIICONARRANGE, 0, 0);
-            return 0;
+}
+
+HWND CreateFrame() {
+    App& a = app();
+    Settings& s = settings();
+    FramePlacement place =
+        ChooseFramePlacement(s.frameX, s.frameY, s.frameCX, s.frameCY, shell().options.anotherInstance);
+    int x = place.systemDefault ? CW_USEDEFAULT : static_cast<int>(place.x);
+    int y = place.systemDefault ? CW_USEDEFAULT : static_cast<int>(place.y);
+    int width = place.systemDefault ? CW_USEDEFAULT : static_cast<int>(place.width);
+    int height = place.systemDefault ? CW_USEDEFAULT : static_cast<int>(place.height);
+    DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | (s.frameZoomed ? WS_MAXIMIZE : 0);
+    return CreateWindowExA(0, GetString(kFrameClass), nullptr, style, x, y, width, height, nullptr,
+                           a.mainMenu, a.instance, nullptr);
+}
+
+// Step 14: the saved current directory, or the start directory when it is gone.
+void EnterSavedDirectory() {
+    const std::string& saved = settings().currentDir;
+    if (saved.empty() || SetCurrentDirectoryA(saved.c_str())) return;
+    shell().requiredDirectory = saved;
+    ErrorBox(Printf(GetString(kDirectoryMissing), saved.c_str()));
+    SetCurrentDirectoryA(shell().startDirectory.c_str());
+}
+
+void CreateEditorFont() {
+    Settings& s = settings();
+    HFONT font = MakeFont(static_cast<int>(s.fontHeight), static_cast<int>(s.fontFamily),
+                          s.fontName.c_str(), static_cast<int>(s.fontStyle));
+    app().editorFont = font ? font : app().fixedFont;
+}
+
+void BuildUtilitiesMenu() {
+    HMENU tools = GetSubMenu(app().mainMenu, kToolsMenu);
+    if (!tools || settings().utilities.empty()) return;
+    AppendMenuA(tools, MF_SEPARATOR, 0, nullptr);
+    for (const Utility& u : settings().utilities)
+        AppendMenuA(tools, MF_STRING, static_cast<UINT_PTR>(u.id), u.nickname.c_str());
+}
+
+void BuildHelpMenu() {
+    HMENU menu = app().mainMenu;
+    HMENU help = menu ? GetSubMenu(menu, GetMenuItemCount(menu) - 1) : nullptr;
+    if (!help) return;
+    std::vector<HelpMenuItem> items =
+        HelpMenuItems(settings().compilerRoot, settings().winHelpDataBase,
+                      [](const std::string& path) { return platform::FileExists(path); });
+    if (!items.empty()) AppendMenuA(help, MF_SEPARATOR, 0, nullptr);
+    for (const HelpMenuItem& item : items)
+        AppendMenuA(help, MF_STRING, static_cast<UINT_PTR>(item.command), item.label.c_str());
+}
+
+std::vector<std::string> ListDirectory(const std::string& directory) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    std::string pattern = (directory.empty() ? std::string(".") : directory) + "\\*";
+    HANDLE find = FindFirstFileA(pattern.c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    return names;
+}
+
+std::string FullPath(const std::string& name) {
+    char full[MAX_PATH * 2] = "";
+    DWORD length = GetFullPathNameA(name.c_str(), sizeof full, full, nullptr);
+    return length > 0 && length < sizeof full ? std::string(full) : name;
+}
+
+// Step 18: the files and the executable named on the command line.
+int OpenCommandLineFiles() {
+    OpenPlan plan = SecondPass(shell().options);
+    int opened = 0;
+    std::string lastOpened;
+    for (const std::string& pattern : plan.patterns)
+        for (const std::string& file : ExpandPattern(pattern, ListDirectory)) {
+            std::string path = FullPath(file);
+            if (OpenAndRemember(path)) {
+                ++opened;
+                lastOpened = path;
+            }
         }
-        break;
-    case WM_CLOSE:
-    case WM_QUERYENDSESSION:
-        StoreFrameAndWriteSettings(window);
-        DestroyWindow(window);
-        return 0;
-    case WM_DESTROY:
-        s.client = nullptr;
-        PostQuitMessage(0);
-        return 0;
+    if (plan.debug) {
+        std::string exe = FullPath(plan.executable);
+        std::string directory = DirectoryOf(exe);
+        if (!directory.empty()) SetCurrentDirectoryA(directory.c_str());
+        app().debuggeeExecutable = exe;
+        app().debuggeeArguments = plan.arguments;
     }
-    return DefFrameProcA(window, s.client, message, wParam, lParam);
+    if (opened > 0) {
+        std::string directory = DirectoryOf(lastOpened);
+        settings().currentDir = directory;
+        shell().startDirectory = directory;
+        SetCurrentDirectoryA(directory.c_str());
+    }
+    return opened;
+}
+
+// Step 19: the documents of the last exit, with their windows.
+void ReopenLastFiles() {
+    App& a = app();
+    Settings& s = settings();
+    if (s.projectActive() && s.project.frame.right > 0 && s.project.frame.bottom > 0 && !IsZoomed(a.frame))
+        MoveWindow(a.frame, s.project.frame.left, s.project.frame.top, s.project.frame.right,
+                   s.project.frame.bottom, TRUE);
+    const std::vector<OpenFile>& saved = s.projectActive() ? s.project.openFiles : s.openFiles;
+    std::vector<std::string> failed;
+    HWND maximise = nullptr;
+    bool iconic = false;
+    for (const ReopenWindow& file : FilesToReopen(saved, shell().requiredDirectory)) {
+        HWND window = OpenAndRemember(file.name);
+        if (!window) {
+            failed.push_back(file.name);
+            continue;
+        }
+        editor::GoToLine(file.line > 0 ? file.line : 1);
+        if (file.rect.right > file.rect.left && file.rect.bottom > file.rect.top)
+            MoveWindow(window, file.rect.left, file.rect.top, file.rect.right - file.rect.left,
+                       file.rect.bottom - file.rect.top, TRUE);
+        if (file.iconic) {
+            ShowWindow(window, SW_MINIMIZE);
+            iconic = true;
+        }
+        if (file.maximised) maximise = window;
+    }
+    if (maximise) SendMessageA(a.client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(maximise), 0);
+    if (iconic) SendMessageA(a.client, WM_MDIICONARRANGE, 0, 0);
+    if (failed.empty()) return;
+    for (const std::string& name : failed)
+        if (editor::CompareNames(name, s.currentFile) == 0) s.currentFile.clear();
+    ListDialog("Files not reopened", "These files of the last session could not be opened:", failed, false);
+}
+
+void PrepareEnvironment() {
+    char buffer[32768] = "";
+    DWORD length = GetEnvironmentVariableA("PATH", buffer, sizeof buffer);
+    std::string path = length < sizeof buffer ? std::string(buffer, length) : std::string();
+    if (std::optional<std::string> prepared = PreparedPath(path, settings().compilerRoot))
+        SetEnvironmentVariableA("PATH", prepared->c_str());
+}
+
+void ReleaseResources() {
+    App& a = app();
+    for (HFONT font : {a.fixedFont, a.fixedFontSmall, a.proportionalFont, a.proportionalFontSmall})
+        if (font) DeleteObject(font);
+    if (a.editorFont && a.editorFont != a.fixedFont) DeleteObject(a.editorFont);
+    if (a.frameBrush) DeleteObject(a.frameBrush);
+    if (a.debuggerLine) DeleteObject(a.debuggerLine);
+    if (a.breakpoint) DeleteObject(a.breakpoint);
+    CloseSharedArea();
 }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-    Shell& s = shell();
-    s.instance = instance;
-    tarvo::platform::InstallWin32Ui();
-    tarvo::platform::setSettingsBackend(tarvo::platform::RegistryBackend());
-    tarvo::shell::InstallWin32FirstRunHooks();
-    s.outputBarHeight = 7 * GetSystemMetrics(SM_CYDLGFRAME);
+int Run(HINSTANCE instance, int show) {
+    App& a = app();
+    ShellState& sh = shell();
+    // Steps 0 to 5: the command line, the start directory and the shared command area.
+    std::string tail = CommandTail(GetCommandLineA());
+    a.instance = instance;
+    bool another = FindWindowA(GetString(kFrameClass), nullptr) != nullptr;
+    a.outputBarHeight = 7 * GetSystemMetrics(SM_CYDLGFRAME);
+    sh.options = InitialOptions(tail, another);
+    char start[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof start, start);
+    sh.startDirectory = start;
+    CreateSharedArea();
+    if (!sh.options.tail.empty()) FirstPass(sh.options);
 
-    s.frameBrush = tarvo::shell::CreateFrameBrush();
-    tarvo::shell::ClassProcedures procedures{FrameProc, DefMDIChildProcA,
-                                             tarvo::shell::OutputBarProc,
-                                             tarvo::shell::SmallPopupProc};
-    if (!tarvo::shell::RegisterWindowClasses(instance, procedures, s.frameBrush)) return 0;
-    HMENU menu = LoadMenuA(instance, GetString(kMenuName));
-    HACCEL accelerators = LoadAcceleratorsA(instance, GetString(kAcceleratorsName));
+    platform::InstallWin32Ui();
+    platform::setSettingsBackend(platform::RegistryBackend());
+    InstallWin32FirstRunHooks();
+    InstallDispatchHooks();
 
-    char startDirectory[MAX_PATH] = "";
-    GetCurrentDirectoryA(sizeof startDirectory, startDirectory);
-    tarvo::shell::Settings& settings = tarvo::shell::settings();
-    if (!tarvo::shell::ReadSettings(settings, {"", startDirectory})) settings.compilerRoot.clear();
+    // Steps 6 to 9: classes, menus, fonts, settings, the version store's defaults.
+    a.frameBrush = CreateFrameBrush();
+    ClassProcedures procedures{FrameProc, DocumentWindowProc, OutputBarProc, SmallPopupProc};
+    if (!RegisterWindowClasses(instance, procedures, a.frameBrush)) return 0;
+    LoadMenusFontsAndPictures();
+    ReadAllSettings();
+    cms::InitCmsState(settings().currentDir.empty() ? sh.startDirectory : settings().currentDir,
+                      sh.options.saveAtExit, settings().project.userName);
 
-    bool defaultPlace = settings.frameCX <= 0 || settings.frameCY <= 0;
-    s.frame = CreateWindowExA(
-        0, GetString(kFrameClass), nullptr, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-        defaultPlace ? CW_USEDEFAULT : static_cast<int>(settings.frameX),
-        defaultPlace ? CW_USEDEFAULT : static_cast<int>(settings.frameY),
-        defaultPlace ? CW_USEDEFAULT : static_cast<int>(settings.frameCX),
-        defaultPlace ? CW_USEDEFAULT : static_cast<int>(settings.frameCY), nullptr, menu, instance,
-        nullptr);
-    if (!s.frame) return 0;
-    tarvo::platform::SetUiFrame(s.frame);
-    s.outputBar = CreateWindowExA(WS_EX_STATICEDGE, "TarvoOutput", "",
-                                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, s.frame,
+    // Steps 10 to 17: the frame, the pop-up, the banner, the output bar and the menus.
+    if (!CreateFrame()) return 0;
+    platform::SetUiFrame(a.frame);
+    a.popup = CreateWindowExA(0, "smallTextPopup", "", WS_POPUP | WS_BORDER, 0, 0, 200, 40,
+                              a.frame, nullptr, instance, nullptr);
+    if (a.popup) SendMessageA(a.popup, WM_SETFONT, reinterpret_cast<WPARAM>(a.proportionalFont), FALSE);
+    if (sh.options.banner) a.banner = ShowBanner();
+    if (settings().frameZoomed && !sh.options.anotherInstance) ShowWindow(a.frame, SW_SHOWMAXIMIZED);
+    EnterSavedDirectory();
+    CreateEditorFont();
+    a.outputBar = CreateWindowExA(WS_EX_STATICEDGE, "TarvoOutput", "",
+                                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, a.frame,
                                   nullptr, instance, nullptr);
-    tarvo::platform::SetUiOutputBar(s.outputBar);
-    SetWindowTextA(s.frame, "tarvo");
-    ShowWindow(s.frame, settings.frameZoomed ? SW_SHOWMAXIMIZED : show);
-    UpdateWindow(s.frame);
+    if (a.outputBar) SendMessageA(a.outputBar, WM_SETFONT, reinterpret_cast<WPARAM>(a.proportionalFont), FALSE);
+    platform::SetUiOutputBar(a.outputBar);
+    SetWindowTextA(a.frame, FrameTitle(settings().currentProject).c_str());
+    LayoutFrame();
+    BuildUtilitiesMenu();
+    BuildHelpMenu();
+    UpdateRecentFilesMenu();
+    DrawMenuBar(a.frame);
 
+    // Steps 18 and 19: the command line's files, or those of the last exit.
+    a.loadingDocuments = true;
+    int opened = sh.options.attach ? 0 : OpenCommandLineFiles();
+    if (CommandLineTakesOver(sh.options, opened)) {
+        settings().statusBar = Rect{};
+        if (HWND active = ActiveDocumentWindow())
+            SendMessageA(a.client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(active), 0);
+    } else if (!sh.options.anotherInstance) {
+        if (sh.options.reopen) ReopenLastFiles();
+        if (!settings().currentFile.empty()) OpenAndRemember(settings().currentFile);
+    }
+    a.loadingDocuments = false;
+
+    // Steps 20 to 23: show the frame, the environment, autosave.
+    if (!sh.options.attach) ShowWindow(a.frame, settings().frameZoomed ? SW_SHOWMAXIMIZED : show);
+    SendMessageA(a.client, WM_MDIICONARRANGE, 0, 0);
+    settings().saveAtExit = sh.options.saveAtExit;
+    PrepareEnvironment();
+    CloseBanner(a.banner);
+    a.banner = nullptr;
+    if (sh.options.attach) {
+        sh.options.reopen = false;
+        settings().saveAtExit = false;
+    }
+    UpdateWindow(a.frame);
+    SetForegroundWindow(a.frame);
+    bool autosave = (settings().editorFlags & 0x40) && !sh.options.attach && !sh.options.anotherInstance;
+    if (autosave && editor::StartAutosave())
+        SetTimer(a.frame, editor::kAutosaveTimerId, editor::kAutosavePeriodMs, nullptr);
+
+    // Step 24: the message loop.
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (s.client && TranslateMDISysAccel(s.client, &msg)) continue;
-        if (accelerators && TranslateAcceleratorA(s.frame, accelerators, &msg)) continue;
+        if (a.client && TranslateMDISysAccel(a.client, &msg)) continue;
+        if (a.accelerators && a.frame && TranslateAcceleratorA(a.frame, a.accelerators, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    DeleteObject(s.frameBrush);
-    return static_cast<int>(msg.wParam);
+    // Step 25.
+    if (settings().editorFlags & 0x40) editor::StopAutosave();
+    ReleaseResources();
+    return 0;
+}
+
+}  // namespace tarvo::shell
+
+// The program reads its command line itself; the C runtime must not expand wild cards in it
+// (under Wine that expansion corrupts the heap when a pattern matches nothing).
+extern "C" int _dowildcard;
+int _dowildcard = 0;
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    try {
+        return tarvo::shell::Run(instance, show);
+    } catch (const std::exception& failure) {
+        // A fault of ours: say what it was instead of vanishing.
+        MessageBoxA(nullptr, failure.what(), "tarvo", MB_ICONHAND | MB_SETFOREGROUND);
+        return 1;
+    }
 }

@@ -1,6 +1,7 @@
 #include "harness_win.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -127,16 +128,18 @@ void ResetSettings() {
     SetValue("Software\\vex\\vexlnk", "libpath", RootDir() + "\\lib");
 }
 
-bool Start(Running& tarvo, const std::string& tail, const std::string& folder,
-           const std::vector<std::string>& environment) {
+bool Launch(Running& tarvo, const std::string& tail, const std::string& folder,
+            const std::vector<std::string>& environment) {
     std::string commandLine = "\"" + TarvoExe() + "\"" + (tail.empty() ? "" : " " + tail);
     std::string env = EnvironmentBlock(environment);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, env.data(),
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &tarvo.process))
-        return false;
-    for (int tick = 0; tick < 300 && Alive(tarvo); ++tick) {
+    return CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, env.data(),
+                          folder.empty() ? nullptr : folder.c_str(), &startup, &tarvo.process) != FALSE;
+}
+
+bool WaitForFrame(Running& tarvo, DWORD milliseconds) {
+    for (DWORD waited = 0; waited <= milliseconds && Alive(tarvo); waited += 100) {
         tarvo.frame = FindWindowOf(tarvo.process.dwProcessId, "clMDIFrame");
         if (tarvo.frame) {
             WaitForInputIdle(tarvo.process.hProcess, 5000);
@@ -145,6 +148,11 @@ bool Start(Running& tarvo, const std::string& tail, const std::string& folder,
         Sleep(100);
     }
     return false;
+}
+
+bool Start(Running& tarvo, const std::string& tail, const std::string& folder,
+           const std::vector<std::string>& environment) {
+    return Launch(tarvo, tail, folder, environment) && WaitForFrame(tarvo);
 }
 
 bool Close(Running& tarvo, DWORD* exitCode) {
@@ -215,9 +223,19 @@ void Settle(const Running& tarvo, DWORD milliseconds) {
     Sleep(milliseconds);
 }
 
+std::vector<HWND> Dialogs(const Running& tarvo);
+
+// A dialog that can be answered: the start-up banner has no buttons.
+bool HasButton(HWND dialog) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (_stricmp(ClassOf(child).c_str(), "Button") == 0) return true;
+    return false;
+}
+
 HWND WaitForBox(const Running& tarvo, DWORD milliseconds) {
     for (DWORD waited = 0; waited <= milliseconds; waited += 50) {
-        if (HWND box = FindWindowOf(tarvo.process.dwProcessId, "#32770")) return box;
+        for (HWND dialog : Dialogs(tarvo))
+            if (HasButton(dialog)) return dialog;
         Sleep(50);
     }
     return nullptr;
@@ -237,6 +255,38 @@ void Answer(HWND box, int button) {
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
     for (int tick = 0; tick < 100 && IsWindow(box); ++tick) Sleep(50);
+}
+
+struct DialogSearch {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialogs(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<DialogSearch*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == search->pid && IsWindowVisible(window) && ClassOf(window) == "#32770")
+        search->found.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> Dialogs(const Running& tarvo) {
+    DialogSearch search{tarvo.process.dwProcessId, {}};
+    EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool WriteSharedArea(const std::string& text) {
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, "tarvo");
+    if (!mapping) return false;
+    char* view = static_cast<char*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 1024));
+    if (view) {
+        std::memcpy(view, text.c_str(), std::min<size_t>(text.size() + 1, 1024));
+        UnmapViewOfFile(view);
+    }
+    CloseHandle(mapping);
+    return view != nullptr;
 }
 
 bool Screenshot(const std::string& path) {

@@ -34,6 +34,10 @@ struct Running {
 // environment variables given as "NAME=value" replace those of the test.
 bool Start(Running& tarvo, const std::string& tail, const std::string& folder = "",
            const std::vector<std::string>& environment = {});
+// Starts tarvo.exe without waiting; then WaitForFrame (which needs the frame visible).
+bool Launch(Running& tarvo, const std::string& tail, const std::string& folder = "",
+            const std::vector<std::string>& environment = {});
+bool WaitForFrame(Running& tarvo, DWORD milliseconds = 30000);
 // Asks the frame to close and waits for the process to end; false on time-out.
 bool Close(Running& tarvo, DWORD* exitCode = nullptr);
 // Ends the process if it still runs (always call, so a failed test leaves nothing behind).
@@ -53,10 +57,14 @@ LRESULT Command(HWND frame, unsigned id, LPARAM param = 0);
 void Settle(const Running& tarvo, DWORD milliseconds = 300);
 
 // A message box of the process, waited for up to the time-out; null when none came.
-HWND WaitForBox(const Running& tarvo, DWORD milliseconds = 5000);
+HWND WaitForBox(const Running& tarvo, DWORD milliseconds = 15000);
 std::string BoxText(HWND box);
 // Presses a button of a box (IDOK, IDYES, IDNO, IDCANCEL).
 void Answer(HWND box, int button);
+// Every visible dialog window of the process (message boxes, dialogs, the banner).
+std::vector<HWND> Dialogs(const Running& tarvo);
+// Puts a text into the program's shared command area "tarvo".
+bool WriteSharedArea(const std::string& text);
 
 // Saves the screen as a BMP file.
 bool Screenshot(const std::string& path);

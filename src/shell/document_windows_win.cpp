@@ -1,0 +1,117 @@
+#include "shell/document_windows_win.h"
+
+#include <algorithm>
+
+#include "editor/cursor.h"
+#include "editor/document.h"
+#include "editor/document_io.h"
+#include "shell/app_win.h"
+#include "shell/messages.h"
+
+namespace tarvo::shell {
+namespace {
+
+constexpr unsigned kDocumentClass = 3970;  // "clMDIDocument"
+
+// The document a new window is to show, handed from OpenWindowFor to WM_CREATE.
+editor::Document* pendingDocument = nullptr;
+
+HWND OpenWindowFor(editor::Document* doc) {
+    if (HWND existing = WindowOfDocument(doc->name)) {
+        SendMessageA(app().client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(existing), 0);
+        return existing;
+    }
+    MDICREATESTRUCTA create{};
+    create.szClass = GetString(kDocumentClass);
+    create.szTitle = doc->name.c_str();
+    create.hOwner = app().instance;
+    // Cascaded places of our own: Wine's default placement of MDI children (CW_USEDEFAULT)
+    // crashes in 64-bit programs.
+    RECT area{};
+    GetClientRect(app().client, &area);
+    int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFRAME);
+    int n = static_cast<int>(DocumentWindows().size() % 8);
+    create.x = create.y = n * step;
+    create.cx = std::max(200, static_cast<int>((area.right - area.left) * 3 / 4));
+    create.cy = std::max(120, static_cast<int>((area.bottom - area.top) * 3 / 4));
+    create.style = WS_VSCROLL | WS_HSCROLL;
+    pendingDocument = doc;
+    HWND window = reinterpret_cast<HWND>(
+        SendMessageA(app().client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
+    pendingDocument = nullptr;
+    return window;
+}
+
+}  // namespace
+
+LRESULT CALLBACK DocumentWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        if (pendingDocument) {
+            editor::View* view = editor::AddView(pendingDocument, reinterpret_cast<std::uintptr_t>(window));
+            editor::SetCurrentView(view);
+        }
+        break;
+    case WM_MDIACTIVATE:
+        if (reinterpret_cast<HWND>(lParam) == window)
+            if (editor::View* view = editor::FindView(reinterpret_cast<std::uintptr_t>(window)))
+                editor::ActivateView(view);
+        break;
+    case WM_DESTROY:
+        if (editor::View* view = editor::FindView(reinterpret_cast<std::uintptr_t>(window)))
+            editor::RemoveView(view);
+        break;
+    }
+    return DefMDIChildProcA(window, message, wParam, lParam);
+}
+
+HWND OpenFileWindow(const std::string& path) {
+    bool existed = false;
+    editor::Document* doc = editor::OpenDocument(path, &existed);
+    if (!doc) return nullptr;
+    HWND window = OpenWindowFor(doc);
+    // A freshly loaded file is shown from its first line.
+    if (window && !existed) editor::MoveToTop();
+    return window;
+}
+
+HWND OpenUntitledWindow() {
+    editor::Document* doc = editor::FindDocument("untitled", true);
+    return doc ? OpenWindowFor(doc) : nullptr;
+}
+
+std::vector<HWND> DocumentWindows() {
+    std::vector<HWND> windows;
+    if (!app().client) return windows;
+    const char* className = GetString(kDocumentClass);
+    for (HWND child = GetWindow(app().client, GW_CHILD); child;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        char name[64] = "";
+        GetClassNameA(child, name, sizeof name);
+        if (lstrcmpiA(name, className) == 0 && !GetWindow(child, GW_OWNER)) windows.push_back(child);
+    }
+    return windows;
+}
+
+HWND ActiveDocumentWindow() {
+    if (!app().client) return nullptr;
+    HWND active = reinterpret_cast<HWND>(SendMessageA(app().client, WM_MDIGETACTIVE, 0, 0));
+    return DocumentOf(active) ? active : nullptr;
+}
+
+editor::Document* DocumentOf(HWND window) {
+    if (!window) return nullptr;
+    editor::View* view = editor::FindView(reinterpret_cast<std::uintptr_t>(window));
+    return view ? view->document : nullptr;
+}
+
+bool AnyDocumentWindow() { return !DocumentWindows().empty(); }
+
+HWND WindowOfDocument(const std::string& name) {
+    for (HWND window : DocumentWindows())
+        if (editor::Document* doc = DocumentOf(window))
+            if (editor::CompareNames(doc->name, name) == 0) return window;
+    return nullptr;
+}
+
+}  // namespace tarvo::shell

@@ -1,0 +1,30 @@
+// The MDI child windows that show documents ("clMDIDocument"), as the shell opens, lists and
+// closes them. The editor window's drawing and input belong to the editor.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace tarvo::editor {
+struct Document;
+}
+
+namespace tarvo::shell {
+
+LRESULT CALLBACK DocumentWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Opens the file in a window, or activates the window that already shows it. Null when the
+// file could not be loaded (the loader has said why).
+HWND OpenFileWindow(const std::string& path);
+// A window on the internal buffer "untitled".
+HWND OpenUntitledWindow();
+
+std::vector<HWND> DocumentWindows();
+HWND ActiveDocumentWindow();
+editor::Document* DocumentOf(HWND window);
+bool AnyDocumentWindow();
+// The window showing the document with that name (compared without case), or null.
+HWND WindowOfDocument(const std::string& name);
+
+}  // namespace tarvo::shell

@@ -1,0 +1,155 @@
+#include "shell/frame_win.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "editor/autosave.h"
+#include "editor/document_io.h"
+#include "shell/app_win.h"
+#include "shell/commands_win.h"
+#include "shell/dispatch.h"
+#include "shell/document_windows_win.h"
+#include "shell/exit_win.h"
+#include "shell/key_table.h"
+#include "shell/output_bar_win.h"
+#include "shell/settings.h"
+#include "shell/shell_state.h"
+#include "shell/startup_rules.h"
+
+namespace tarvo::shell {
+namespace {
+
+void ShowStatus(const std::string& text) {
+    if (app().outputBar)
+        SendMessageA(app().outputBar, kSetStatusText, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void MenuSelect(WPARAM wParam, LPARAM lParam) {
+    UINT id = LOWORD(wParam), flags = HIWORD(wParam);
+    if (flags == 0xFFFF && lParam == 0) {  // the menu closed
+        ShowStatus("");
+        return;
+    }
+    if (flags & (MF_POPUP | MF_GRAYED | MF_DISABLED | MF_SEPARATOR) || !AnyDocumentWindow()) {
+        ShowStatus("");
+        return;
+    }
+    ShowStatus(MenuStatusHelp(static_cast<int>(id), settings().utilities));
+}
+
+LRESULT MenuChar(WPARAM wParam) {
+    int command = MenuCharCommand(shell().commandKeys, LOWORD(wParam));
+    if (command == 0) return MAKELRESULT(0, MNC_IGNORE);
+    PostMessageA(app().frame, WM_COMMAND, static_cast<WPARAM>(command), 0);
+    return MAKELRESULT(0, MNC_CLOSE);
+}
+
+// Dropped files open last one first.
+void DropFiles(HDROP drop) {
+    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = count; i-- > 0;) {
+        char name[MAX_PATH + 1] = "";
+        if (DragQueryFileA(drop, i, name, sizeof name)) OpenAndRemember(name);
+    }
+    DragFinish(drop);
+}
+
+void MinMaxInfo(MINMAXINFO* info) {
+    int width = 8;
+    if (HDC dc = GetDC(app().frame)) {
+        HGDIOBJ old = SelectObject(dc, app().editorFont ? app().editorFont : app().fixedFont);
+        TEXTMETRICA metrics;
+        if (GetTextMetricsA(dc, &metrics)) width = metrics.tmAveCharWidth;
+        SelectObject(dc, old);
+        ReleaseDC(app().frame, dc);
+    }
+    info->ptMinTrackSize.x = info->ptMinTrackSize.y = 30 * width;
+}
+
+}  // namespace
+
+void LayoutFrame() {
+    App& a = app();
+    if (!a.frame) return;
+    RECT area;
+    GetClientRect(a.frame, &area);
+    int width = area.right - area.left, height = area.bottom - area.top;
+    int bar = a.outputBar ? a.outputBarHeight : 0;
+    if (a.outputBar) MoveWindow(a.outputBar, 0, height - bar, width, bar, TRUE);
+    if (a.client) MoveWindow(a.client, 0, 0, width, height - bar, TRUE);
+}
+
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    App& a = app();
+    switch (message) {
+    case WM_CREATE: {
+        a.frame = window;
+        CLIENTCREATESTRUCT create{};
+        create.hWindowMenu = a.windowMenu;
+        create.idFirstChild = kFirstMdiChildId;
+        a.client = CreateWindowExA(WS_EX_CLIENTEDGE | WS_EX_WINDOWEDGE, "mdiclient", nullptr,
+                                   WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                                   0, 0, 0, 0, window, nullptr, a.instance, &create);
+        PostMessageA(window, kMsgLayout, 0, 0);
+        DragAcceptFiles(window, TRUE);
+        return 0;
+    }
+    case WM_SIZE:
+    case WM_MOVE:
+        LayoutFrame();
+        break;  // DefFrameProc keeps the MDI client's maximised child in step
+    case kMsgLayout:
+        LayoutFrame();
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && !a.loadingDocuments)
+            PostMessageA(window, kMsgOfferReload, 0, 0);
+        break;
+    case kMsgOfferReload:
+        editor::CheckFilesOnDisk();
+        return 0;
+    case WM_GETMINMAXINFO:
+        MinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
+        return 0;
+    case WM_MENUSELECT:
+        MenuSelect(wParam, lParam);
+        return 0;
+    case WM_MENUCHAR:
+        return MenuChar(wParam);
+    case WM_COMMAND:
+        return Dispatch(LOWORD(wParam), lParam);
+    case WM_TIMER:
+        if (wParam == editor::kAutosaveTimerId) {
+            editor::AutosaveTick();
+            return 0;
+        }
+        break;
+    case WM_DROPFILES:
+        DropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case WM_CLOSE:
+        RunExitSequence(window);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return RunExitSequence(window) ? TRUE : FALSE;
+    case WM_DESTROY:
+        a.client = nullptr;
+        a.frame = nullptr;
+        PostQuitMessage(0);
+        return 0;
+    case kMsgAttachDebugger:
+        a.attachedPid = static_cast<unsigned long>(wParam);  // the debugger attaches to it
+        return 0;
+    case kMsgToEditor:
+        if (HWND editorWindow = ActiveDocumentWindow())
+            return SendMessageA(editorWindow, message, wParam, lParam);
+        return 0;
+    default:
+        if (message >= kMsgModuleMenuFirst && message <= kMsgModuleMenuLast) return 0;
+        break;
+    }
+    return DefFrameProcA(window, a.client, message, wParam, lParam);
+}
+
+}  // namespace tarvo::shell

@@ -1,0 +1,193 @@
+// The shell as a user meets it: the command line, the last session, the shared command area
+// and the commands that work without a document.
+#include <gtest/gtest.h>
+
+#include "harness_win.h"
+
+namespace tarvo::gui {
+namespace {
+
+const char kMain[] = "Software\\vex\\Tarvo";
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetSettings();
+        dir = ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    }
+    void TearDown() override {
+        Kill(tarvo);
+        Kill(second);
+    }
+    std::vector<std::string> ChildTitles() {
+        std::vector<std::string> titles;
+        for (HWND child : MdiChildren(tarvo.frame)) titles.push_back(Text(child));
+        return titles;
+    }
+    static bool EndsWith(const std::string& text, const std::string& end) {
+        return text.size() >= end.size() &&
+               _stricmp(text.c_str() + text.size() - end.size(), end.c_str()) == 0;
+    }
+    std::string Stored(const std::string& name, const char* key = kMain) {
+        std::string text;
+        return GetValue(key, name, text) ? text : "<absent>";
+    }
+    Running tarvo, second;
+    std::string dir;
+};
+
+TEST_F(ShellTest, FilesOnTheCommandLineOpenInWindowsNamedAfterThem) {
+    WriteTextFile(dir + "\\a.c", "int a;\r\n");
+    WriteTextFile(dir + "\\b.c", "int b;\r\n");
+    ASSERT_TRUE(Start(tarvo, "a.c b.c", dir));
+    std::vector<std::string> titles = ChildTitles();
+    ASSERT_EQ(titles.size(), 2u);
+    int a = 0, b = 0;
+    for (const std::string& title : titles) {
+        a += EndsWith(title, "\\a.c");
+        b += EndsWith(title, "\\b.c");
+    }
+    EXPECT_EQ(a, 1);
+    EXPECT_EQ(b, 1);
+}
+
+TEST_F(ShellTest, APatternMatchingNothingIsReportedAndTheOtherFilesStillOpen) {
+    WriteTextFile(dir + "\\a.c", "int a;\r\n");
+    WriteTextFile(dir + "\\b.c", "int b;\r\n");
+    ASSERT_TRUE(Launch(tarvo, "a.c nothing*.zz b.c", dir));
+    HWND box = WaitForBox(tarvo, 20000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(BoxText(box), "[nothing*.zz]: incorrect file name");
+    Answer(box, IDOK);
+    ASSERT_TRUE(WaitForFrame(tarvo));
+    EXPECT_EQ(ChildTitles().size(), 2u);
+}
+
+// The start-up banner is up while the command line's files open; a box about a missing file
+// stops the start-up there, so the dialogs present then tell whether there is a banner.
+TEST_F(ShellTest, SlashWAnywhereInTheTailSuppressesTheBanner) {
+    ASSERT_TRUE(Launch(tarvo, "nothing.zz", dir));
+    HWND box = WaitForBox(tarvo, 20000);
+    ASSERT_NE(box, nullptr);
+    Sleep(200);
+    EXPECT_EQ(Dialogs(tarvo).size(), 2u);  // the banner and the box
+    Kill(tarvo);
+
+    ASSERT_TRUE(Launch(tarvo, "sub/wx.zz", dir));  // "/w" inside a file name
+    box = WaitForBox(tarvo, 20000);
+    ASSERT_NE(box, nullptr);
+    Sleep(200);
+    EXPECT_EQ(Dialogs(tarvo).size(), 1u);
+}
+
+TEST_F(ShellTest, AProjectTailReopensTheLastFilesAndSavesAtExitOtherTailsDoNeither) {
+    WriteTextFile(dir + "\\m.c", "int main;\r\n");
+    std::string project = std::string(kMain) + "\\demo";
+    SetValue(project, "Name", "demo");
+    SetValue(project, "OpenFiles", "1");
+    SetValue(project, "OpenFile1", "\"" + dir + "\\m.c\" 1 0 0 300 200");
+    SetValue(kMain, "Tabsize", "6");
+
+    ASSERT_TRUE(Start(tarvo, "/prj:demo", dir));
+    std::vector<std::string> titles = ChildTitles();
+    ASSERT_EQ(titles.size(), 1u);
+    EXPECT_TRUE(EndsWith(titles[0], "\\m.c"));
+    ASSERT_TRUE(Close(tarvo));
+    EXPECT_EQ(Stored("CurrentProject"), "demo");
+    EXPECT_NE(Stored("FrameX"), "<absent>");
+
+    DeleteKey(kMain);
+    SetValue(project, "OpenFiles", "1");
+    SetValue(project, "OpenFile1", "\"" + dir + "\\m.c\" 1 0 0 300 200");
+    SetValue(kMain, "CurrentProject", "demo");
+    ASSERT_TRUE(Start(tarvo, "-f", dir));
+    EXPECT_TRUE(ChildTitles().empty());
+    ASSERT_TRUE(Close(tarvo));
+    EXPECT_EQ(Stored("FrameX"), "<absent>");
+    EXPECT_EQ(Stored("Tabsize"), "<absent>");
+}
+
+TEST_F(ShellTest, WithAnotherInstanceRunningTheFrameTakesTheDefaultPlaceAndReopensNothing) {
+    WriteTextFile(dir + "\\m.c", "int main;\r\n");
+    SetValue(kMain, "FrameX", "40");
+    SetValue(kMain, "FrameY", "30");
+    SetValue(kMain, "FrameCX", "500");
+    SetValue(kMain, "FrameCY", "400");
+    SetValue(kMain, "OpenFiles", "1");
+    SetValue(kMain, "OpenFile1", "\"" + dir + "\\m.c\" 1 0 0 300 200");
+    ASSERT_TRUE(Start(tarvo, "", dir));
+    RECT first;
+    GetWindowRect(tarvo.frame, &first);
+    EXPECT_EQ(first.left, 40);
+    EXPECT_EQ(ChildTitles().size(), 1u);
+
+    ASSERT_TRUE(Start(second, "", dir));
+    ASSERT_NE(second.frame, tarvo.frame);
+    RECT other;
+    GetWindowRect(second.frame, &other);
+    EXPECT_FALSE(other.left == 40 && other.top == 30 && other.right - other.left == 500);
+    EXPECT_TRUE(MdiChildren(second.frame).empty());
+}
+
+// PATH as a program started by Execute sees it.
+std::string PathSeenByChild(Running& tarvo, const std::string& dir) {
+    std::string out = dir + "\\path.txt";
+    DeleteFileA(out.c_str());
+    PostMessageA(tarvo.frame, WM_COMMAND, 1124, 0);
+    HWND prompt = WaitForBox(tarvo);
+    if (!prompt) return "<no prompt>";
+    SetDlgItemTextA(prompt, 1002, ("cmd /c echo %PATH%> " + out).c_str());
+    Answer(prompt, IDOK);
+    for (int tick = 0; tick < 100 && GetFileAttributesA(out.c_str()) == INVALID_FILE_ATTRIBUTES; ++tick) Sleep(100);
+    Sleep(300);
+    std::string text = ReadTextFile(out);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+    return text;
+}
+
+TEST_F(ShellTest, PathGetsTheRootsBinInFrontUnlessItHoldsTheRootAlready) {
+    std::string root = RootDir();
+    ASSERT_TRUE(Start(tarvo, "", dir, {"PATH=C:\\windows\\system32;C:\\windows"}));
+    EXPECT_EQ(PathSeenByChild(tarvo, dir), root + "\\bin;C:\\windows\\system32;C:\\windows");
+    ASSERT_TRUE(Close(tarvo));
+
+    std::string holding = "C:\\windows\\system32;" + root + "\\binaries\\extra;C:\\windows";
+    ASSERT_TRUE(Start(tarvo, "", dir, {"PATH=" + holding}));
+    EXPECT_EQ(PathSeenByChild(tarvo, dir), holding);
+}
+
+TEST_F(ShellTest, SaveWithoutADocumentIsIgnoredWhileOpenWorks) {
+    ASSERT_TRUE(Start(tarvo, "", dir));
+    PostMessageA(tarvo.frame, WM_COMMAND, 1103, 0);
+    EXPECT_EQ(WaitForBox(tarvo, 1500), nullptr);
+    PostMessageA(tarvo.frame, WM_COMMAND, 1102, 0);
+    HWND open = WaitForBox(tarvo, 10000);
+    ASSERT_NE(open, nullptr);  // the file-open dialog
+    PostMessageA(open, WM_COMMAND, IDCANCEL, 0);
+    for (int tick = 0; tick < 50 && IsWindow(open); ++tick) Sleep(100);
+    EXPECT_FALSE(IsWindow(open));
+}
+
+TEST_F(ShellTest, SharedAreaCommandsGiveTheClientSizeAndInsertAFunctionStub) {
+    std::string file = dir + "\\s.c";
+    WriteTextFile(file, "int x;\r\n");
+    ASSERT_TRUE(Start(tarvo, "s.c", dir));
+    RECT area;
+    GetClientRect(MdiClient(tarvo.frame), &area);
+    LRESULT size = Command(tarvo.frame, 3503);
+    EXPECT_EQ(size & 0xFFFF, area.right);
+    EXPECT_EQ((size >> 16) & 0xFFFF, area.bottom);
+
+    ASSERT_TRUE(WriteSharedArea("int foo(int a); /* more */"));
+    Command(tarvo.frame, 3502);
+    // Closing offers the modified file for saving; saving writes the stub.
+    PostMessageA(tarvo.frame, WM_CLOSE, 0, 0);
+    HWND save = WaitForBox(tarvo);
+    ASSERT_NE(save, nullptr);
+    Answer(save, IDOK);
+    ASSERT_EQ(WaitForSingleObject(tarvo.process.hProcess, 20000), WAIT_OBJECT_0);
+    EXPECT_EQ(ReadTextFile(file), "int foo(int a)\r\n{\r\n}\r\nint x;\r\n");
+}
+
+}  // namespace
+}  // namespace tarvo::gui
