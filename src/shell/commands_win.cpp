@@ -111,7 +111,7 @@ CommandResult CmdStatistics(int, CommandParam) {
         rows.push_back(Printf("%s\t%ld\t%lld", doc->name.c_str(), count.lines, bytes));
     }
     rows.push_back(Printf("Total\t%lld\t%lld", totalLines, totalBytes));
-    ListDialog("Statistics", "File\tLines\tBytes", rows, false);
+    ListDialog("Statistics", "File\tLines\tBytes", rows, ListMode::Show);
     return 0;
 }
 
@@ -129,7 +129,7 @@ CommandResult CmdUtilities(int, CommandParam) {
     }
     std::vector<std::string> names;
     for (const Utility& u : utilities) names.push_back(u.nickname);
-    int chosen = ListDialog("Utilities", "Run the utility:", names, true);
+    int chosen = ListDialog("Utilities", "Run the utility:", names, ListMode::Choose);
     if (chosen >= 0) PostMessageA(app().frame, WM_COMMAND, utilities[static_cast<size_t>(chosen)].id, 0);
     return 0;
 }

@@ -10,7 +10,7 @@ struct ListRequest {
     const std::string* title;
     const std::string* label;
     const std::vector<std::string>* items;
-    bool selectable;
+    ListMode mode;
     int chosen = -1;
 };
 
@@ -68,14 +68,15 @@ INT_PTR CALLBACK ListProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         SetWindowTextA(dialog, request->title->c_str());
         SetDlgItemTextA(dialog, IDC_TEXT, request->label->c_str());
         FillList(GetDlgItem(dialog, IDC_LIST), *request->items);
-        if (request->selectable) SendDlgItemMessageA(dialog, IDC_LIST, LB_SETCURSEL, 0, 0);
-        if (!request->selectable) ShowWindow(GetDlgItem(dialog, IDCANCEL), SW_HIDE);
+        if (request->mode == ListMode::Choose) SendDlgItemMessageA(dialog, IDC_LIST, LB_SETCURSEL, 0, 0);
+        if (request->mode == ListMode::Show) ShowWindow(GetDlgItem(dialog, IDCANCEL), SW_HIDE);
         return TRUE;
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK ||
-            (LOWORD(wParam) == IDC_LIST && HIWORD(wParam) == LBN_DBLCLK && request->selectable)) {
-            if (request->selectable)
-                request->chosen = static_cast<int>(SendDlgItemMessageA(dialog, IDC_LIST, LB_GETCURSEL, 0, 0));
+        if (LOWORD(wParam) == IDOK || (LOWORD(wParam) == IDC_LIST && HIWORD(wParam) == LBN_DBLCLK &&
+                                       request->mode == ListMode::Choose)) {
+            request->chosen = request->mode == ListMode::Choose
+                                  ? static_cast<int>(SendDlgItemMessageA(dialog, IDC_LIST, LB_GETCURSEL, 0, 0))
+                                  : 0;
             EndDialog(dialog, IDOK);
             return TRUE;
         }
@@ -154,8 +155,8 @@ bool PromptDialog(const std::string& title, const std::string& label, std::strin
 }
 
 int ListDialog(const std::string& title, const std::string& label,
-               const std::vector<std::string>& items, bool selectable) {
-    ListRequest request{&title, &label, &items, selectable};
+               const std::vector<std::string>& items, ListMode mode) {
+    ListRequest request{&title, &label, &items, mode};
     if (DialogBoxParamA(app().instance, MAKEINTRESOURCEA(IDD_LIST), app().frame, ListProc,
                         reinterpret_cast<LPARAM>(&request)) != IDOK)
         return -1;

@@ -9,10 +9,11 @@ namespace tarvo::shell {
 
 // A one-line prompt; false when cancelled. text holds the initial and the entered text.
 bool PromptDialog(const std::string& title, const std::string& label, std::string& text);
-// A list; returns the chosen index, or -1 when cancelled. With selectable false the list is
-// only shown (OK closes it) and the result is -1.
+// A list dialog. Show: only OK, result 0. Confirm: OK (0) or Cancel (-1). Choose: the chosen
+// index, or -1 when cancelled.
+enum class ListMode { Show, Confirm, Choose };
 int ListDialog(const std::string& title, const std::string& label,
-               const std::vector<std::string>& items, bool selectable);
+               const std::vector<std::string>& items, ListMode mode);
 
 enum class SaveChoice { Save, DontSave, Cancel };
 SaveChoice SaveModifiedDialog(const std::vector<std::string>& names);

@@ -7,6 +7,7 @@
 #include "editor/autosave.h"
 #include "editor/cursor.h"
 #include "editor/document.h"
+#include "editor/language.h"
 #include "platform/files.h"
 #include "platform/registry_win.h"
 #include "platform/settings_backend.h"
@@ -16,6 +17,7 @@
 #include "shell/command_line.h"
 #include "shell/commands_win.h"
 #include "shell/dialogs_win.h"
+#include "shell/editor_hooks_win.h"
 #include "shell/document_windows_win.h"
 #include "shell/first_run_win.h"
 #include "shell/frame_win.h"
@@ -75,9 +77,11 @@ void LoadMenusFontsAndPictures() {
 void ReadAllSettings() {
     Settings& s = settings();
     ResetSettings();
+    editor::InstallBuiltInLanguages();  // stored definitions update or join them
     s.keyRows = KeyRowsOf(shell().commandKeys);
     if (!ReadSettings(s, {shell().options.projectName, shell().startDirectory}))
         s.compilerRoot.clear();
+    editor::BuildLanguages();
     ApplyKeyRows(s.keyRows, shell().commandKeys);
     SettingsKey key;
     if (OpenMainKey(key)) {
@@ -216,7 +220,7 @@ void ReopenLastFiles() {
     if (failed.empty()) return;
     for (const std::string& name : failed)
         if (editor::CompareNames(name, s.currentFile) == 0) s.currentFile.clear();
-    ListDialog("Files not reopened", "These files of the last session could not be opened:", failed, false);
+    ListDialog("Files not reopened", "These files of the last session could not be opened:", failed, ListMode::Show);
 }
 
 void PrepareEnvironment() {
@@ -259,6 +263,7 @@ int Run(HINSTANCE instance, int show) {
     platform::setSettingsBackend(platform::RegistryBackend());
     InstallWin32FirstRunHooks();
     InstallDispatchHooks();
+    InstallEditorHooks();
 
     // Steps 6 to 9: classes, menus, fonts, settings, the version store's defaults.
     a.frameBrush = CreateFrameBrush();
@@ -317,9 +322,7 @@ int Run(HINSTANCE instance, int show) {
     }
     UpdateWindow(a.frame);
     SetForegroundWindow(a.frame);
-    bool autosave = (settings().editorFlags & 0x40) && !sh.options.attach && !sh.options.anotherInstance;
-    if (autosave && editor::StartAutosave())
-        SetTimer(a.frame, editor::kAutosaveTimerId, editor::kAutosavePeriodMs, nullptr);
+    StartEditor((settings().editorFlags & 0x40) && !sh.options.attach && !sh.options.anotherInstance);
 
     // Step 24: the message loop.
     MSG msg;

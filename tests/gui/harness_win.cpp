@@ -71,11 +71,8 @@ std::string EnvironmentBlock(const std::vector<std::string>& overrides) {
 std::string RootDir() { return WindowsPath(TARVO_ROOT_DIR); }
 std::string TarvoExe() { return RootDir() + "\\bin\\tarvo.exe"; }
 
-std::string ScratchDir(const std::string& name) {
-    std::string base = WindowsPath(TARVO_BUILD_DIR) + "\\guitest";
-    CreateDirectoryA(base.c_str(), nullptr);
-    std::string dir = base + "\\" + name;
-    // Empty it: files of an earlier run would change what the test sees.
+// Files of an earlier run would change what a test sees.
+void EmptyFolder(const std::string& dir) {
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
     if (find != INVALID_HANDLE_VALUE) {
@@ -85,6 +82,13 @@ std::string ScratchDir(const std::string& name) {
         } while (FindNextFileA(find, &found));
         FindClose(find);
     }
+}
+
+std::string ScratchDir(const std::string& name) {
+    std::string base = WindowsPath(TARVO_BUILD_DIR) + "\\guitest";
+    CreateDirectoryA(base.c_str(), nullptr);
+    std::string dir = base + "\\" + name;
+    EmptyFolder(dir);
     CreateDirectoryA(dir.c_str(), nullptr);
     return dir;
 }
@@ -123,6 +127,7 @@ bool GetValue(const std::string& key, const std::string& name, std::string& text
 }
 
 void ResetSettings() {
+    EmptyFolder(RootDir() + "\\tarvoautosave");
     DeleteKey("Software\\vex");
     SetValue("Software\\vex\\Compiler", "includepath", RootDir() + "\\include");
     SetValue("Software\\vex\\vexlnk", "libpath", RootDir() + "\\lib");

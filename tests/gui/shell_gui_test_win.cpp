@@ -189,5 +189,61 @@ TEST_F(ShellTest, SharedAreaCommandsGiveTheClientSizeAndInsertAFunctionStub) {
     EXPECT_EQ(ReadTextFile(file), "int foo(int a)\r\n{\r\n}\r\nint x;\r\n");
 }
 
+TEST_F(ShellTest, RecentFilesAreRememberedAcrossSessionsAndReopenFromTheirCommands) {
+    std::string file = dir + "\\r.c";
+    WriteTextFile(file, "int r;\r\n");
+    ASSERT_TRUE(Start(tarvo, "", dir));
+    ASSERT_TRUE(WriteSharedArea(file));
+    Command(tarvo.frame, 3501);  // open the named file
+    ASSERT_EQ(ChildTitles().size(), 1u);
+    ASSERT_TRUE(Close(tarvo));
+    EXPECT_EQ(Stored("RecentFile1"), file);
+
+    SetValue(kMain, "OpenFiles", "0");
+    SetValue(kMain, "CurrentFile", "");
+    ASSERT_TRUE(Start(tarvo, "", dir));
+    ASSERT_TRUE(ChildTitles().empty());
+    Command(tarvo.frame, 1214);
+    std::vector<std::string> titles = ChildTitles();
+    ASSERT_EQ(titles.size(), 1u);
+    EXPECT_TRUE(EndsWith(titles[0], "\\r.c"));
+}
+
+// A session that dies leaves its autosave files; the next start offers them back.
+TEST_F(ShellTest, AutosavedChangesOfAKilledSessionAreRestoredAtTheNextStart) {
+    std::string file = dir + "\\k.c";
+    WriteTextFile(file, "int k;\r\n");
+    SetValue(kMain, "EditorFlags", "111");  // the defaults and auto save
+    ASSERT_TRUE(Start(tarvo, "", dir));
+    ASSERT_TRUE(WriteSharedArea(file));
+    Command(tarvo.frame, 3501);
+    ASSERT_TRUE(WriteSharedArea("void kept(void);"));
+    Command(tarvo.frame, 3502);
+    SendMessageA(tarvo.frame, WM_TIMER, 53987, 0);  // the autosave tick
+    Kill(tarvo);
+    EXPECT_EQ(ReadTextFile(file), "int k;\r\n");
+
+    ASSERT_TRUE(Launch(tarvo, "", dir));
+    HWND restore = WaitForBox(tarvo);
+    ASSERT_NE(restore, nullptr);
+    Answer(restore, IDOK);
+    HWND told = WaitForBox(tarvo);
+    ASSERT_NE(told, nullptr);
+    EXPECT_EQ(BoxText(told), "Autosaved files restored in the editor");
+    Answer(told, IDOK);
+    ASSERT_TRUE(WaitForFrame(tarvo));
+    Settle(tarvo);
+    std::vector<std::string> titles = ChildTitles();
+    ASSERT_EQ(titles.size(), 1u);
+    EXPECT_TRUE(EndsWith(titles[0], "\\k.c"));
+    // The restored text is the changed one: saving at exit writes it.
+    PostMessageA(tarvo.frame, WM_CLOSE, 0, 0);
+    HWND save = WaitForBox(tarvo);
+    ASSERT_NE(save, nullptr);
+    Answer(save, IDOK);
+    ASSERT_EQ(WaitForSingleObject(tarvo.process.hProcess, 20000), WAIT_OBJECT_0);
+    EXPECT_EQ(ReadTextFile(file), "void kept(void)\r\n{\r\n}\r\nint k;\r\n");
+}
+
 }  // namespace
 }  // namespace tarvo::gui
