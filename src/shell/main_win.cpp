@@ -284,6 +284,7 @@ int Run(HINSTANCE instance, int show) {
     if (settings().frameZoomed && !sh.options.anotherInstance) ShowWindow(a.frame, SW_SHOWMAXIMIZED);
     EnterSavedDirectory();
     CreateEditorFont();
+    if (settings().outputWndHeight > 0) a.outputBarHeight = static_cast<int>(settings().outputWndHeight);
     a.outputBar = CreateWindowExA(WS_EX_STATICEDGE, "TarvoOutput", "",
                                   WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, a.frame,
                                   nullptr, instance, nullptr);

@@ -189,6 +189,21 @@ TEST_F(ShellTest, SharedAreaCommandsGiveTheClientSizeAndInsertAFunctionStub) {
     EXPECT_EQ(ReadTextFile(file), "int foo(int a)\r\n{\r\n}\r\nint x;\r\n");
 }
 
+TEST_F(ShellTest, AMissingSavedDirectoryIsReportedAndTheStartDirectoryUsed) {
+    SetValue(kMain, "CurrentDir", dir + "\\gone");
+    SetValue(kMain, "OutputWndHeight", "37");
+    ASSERT_TRUE(Launch(tarvo, "", dir));
+    HWND box = WaitForBox(tarvo);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(BoxText(box), "Directory " + dir + "\\gone doesn't exist");
+    Answer(box, IDOK);
+    ASSERT_TRUE(WaitForFrame(tarvo));
+    RECT bar;
+    GetClientRect(ChildOfClass(tarvo.frame, "TarvoOutput"), &bar);
+    EXPECT_GE(bar.bottom, 33);  // the stored height, less the static edge
+    EXPECT_LE(bar.bottom, 37);
+}
+
 TEST_F(ShellTest, RecentFilesAreRememberedAcrossSessionsAndReopenFromTheirCommands) {
     std::string file = dir + "\\r.c";
     WriteTextFile(file, "int r;\r\n");
