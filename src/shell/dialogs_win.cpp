@@ -1,194 +1,149 @@
 #include "shell/dialogs_win.h"
 
+#include <functional>
+
 #include "resource_ids.h"
 #include "shell/app_win.h"
 
 namespace tarvo::shell {
 namespace {
 
-struct ListRequest {
-    const std::string* title;
-    const std::string* label;
-    const std::vector<std::string>* items;
-    ListMode mode;
-    int chosen = -1;
+// One dialog procedure serves every dialog here: each says how it fills itself, what OK
+// returns, and what its other buttons do.
+struct DialogSpec {
+    std::function<void(HWND)> init;
+    std::function<INT_PTR(HWND)> ok;                     // the result of OK (IDCANCEL: stay open)
+    std::function<bool(HWND, WPARAM)> command = nullptr;  // other controls; true when handled
 };
 
-struct PromptRequest {
-    const std::string* title;
-    const std::string* label;
-    std::string* text;
-};
+INT_PTR CALLBACK SpecProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* spec = reinterpret_cast<DialogSpec*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG:
+        spec = reinterpret_cast<DialogSpec*>(lParam);
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        if (spec->init) spec->init(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        if (!spec) break;
+        if (spec->command && spec->command(dialog, wParam)) return TRUE;
+        if (LOWORD(wParam) == IDOK) {
+            EndDialog(dialog, spec->ok ? spec->ok(dialog) : IDOK);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
 
-struct DispositionRequest {
-    const std::vector<std::string>* names;
-    int left = -1, right = -1;
-};
+INT_PTR RunDialog(int id, DialogSpec& spec) {
+    return DialogBoxParamA(app().instance, MAKEINTRESOURCEA(id), app().frame, SpecProc,
+                           reinterpret_cast<LPARAM>(&spec));
+}
 
 void FillList(HWND list, const std::vector<std::string>& items) {
     for (const std::string& item : items)
         SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
 }
 
-INT_PTR CALLBACK PromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* request = reinterpret_cast<PromptRequest*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    switch (message) {
-    case WM_INITDIALOG:
-        request = reinterpret_cast<PromptRequest*>(lParam);
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        SetWindowTextA(dialog, request->title->c_str());
-        SetDlgItemTextA(dialog, IDC_TEXT, request->label->c_str());
-        SetDlgItemTextA(dialog, IDC_EDIT, request->text->c_str());
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            HWND edit = GetDlgItem(dialog, IDC_EDIT);
-            std::string text(static_cast<size_t>(GetWindowTextLengthA(edit)) + 1, '\0');
-            GetWindowTextA(edit, text.data(), static_cast<int>(text.size()));
-            text.resize(text.size() - 1);
-            *request->text = text;
-            EndDialog(dialog, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
+void SetTitleAndLabel(HWND dialog, const std::string& title, const std::string& label) {
+    SetWindowTextA(dialog, title.c_str());
+    SetDlgItemTextA(dialog, IDC_TEXT, label.c_str());
 }
 
-INT_PTR CALLBACK ListProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* request = reinterpret_cast<ListRequest*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    switch (message) {
-    case WM_INITDIALOG:
-        request = reinterpret_cast<ListRequest*>(lParam);
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        SetWindowTextA(dialog, request->title->c_str());
-        SetDlgItemTextA(dialog, IDC_TEXT, request->label->c_str());
-        FillList(GetDlgItem(dialog, IDC_LIST), *request->items);
-        if (request->mode == ListMode::Choose) SendDlgItemMessageA(dialog, IDC_LIST, LB_SETCURSEL, 0, 0);
-        if (request->mode == ListMode::Show) ShowWindow(GetDlgItem(dialog, IDCANCEL), SW_HIDE);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || (LOWORD(wParam) == IDC_LIST && HIWORD(wParam) == LBN_DBLCLK &&
-                                       request->mode == ListMode::Choose)) {
-            request->chosen = request->mode == ListMode::Choose
-                                  ? static_cast<int>(SendDlgItemMessageA(dialog, IDC_LIST, LB_GETCURSEL, 0, 0))
-                                  : 0;
-            EndDialog(dialog, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
+int Selection(HWND dialog, int list) {
+    return static_cast<int>(SendDlgItemMessageA(dialog, list, LB_GETCURSEL, 0, 0));
 }
 
-INT_PTR CALLBACK SaveModifiedProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG:
-        FillList(GetDlgItem(dialog, IDC_LIST), *reinterpret_cast<std::vector<std::string>*>(lParam));
-        return TRUE;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-        case IDC_DONT_SAVE:
-        case IDCANCEL:
-            EndDialog(dialog, LOWORD(wParam));
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
-}
+void ShowVersion(HWND dialog) { SetDlgItemTextA(dialog, IDC_VERSION, VersionText().c_str()); }
 
-INT_PTR CALLBACK DispositionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* request = reinterpret_cast<DispositionRequest*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    switch (message) {
-    case WM_INITDIALOG:
-        request = reinterpret_cast<DispositionRequest*>(lParam);
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        FillList(GetDlgItem(dialog, IDC_LEFT), *request->names);
-        FillList(GetDlgItem(dialog, IDC_RIGHT), *request->names);
-        SendDlgItemMessageA(dialog, IDC_LEFT, LB_SETCURSEL, 0, 0);
-        SendDlgItemMessageA(dialog, IDC_RIGHT, LB_SETCURSEL, request->names->size() > 1 ? 1 : 0, 0);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            request->left = static_cast<int>(SendDlgItemMessageA(dialog, IDC_LEFT, LB_GETCURSEL, 0, 0));
-            request->right = static_cast<int>(SendDlgItemMessageA(dialog, IDC_RIGHT, LB_GETCURSEL, 0, 0));
-            EndDialog(dialog, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
-}
-
-INT_PTR CALLBACK VersionTextProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    if (message == WM_INITDIALOG) {
-        SetDlgItemTextA(dialog, IDC_VERSION, VersionText().c_str());
-        return TRUE;
-    }
-    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-        EndDialog(dialog, IDOK);
-        return TRUE;
-    }
-    return FALSE;
+INT_PTR CALLBACK BannerProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+    if (message != WM_INITDIALOG) return FALSE;
+    ShowVersion(dialog);
+    return TRUE;
 }
 
 }  // namespace
 
 bool PromptDialog(const std::string& title, const std::string& label, std::string& text) {
-    PromptRequest request{&title, &label, &text};
-    return DialogBoxParamA(app().instance, MAKEINTRESOURCEA(IDD_PROMPT), app().frame, PromptProc,
-                           reinterpret_cast<LPARAM>(&request)) == IDOK;
+    DialogSpec spec{[&](HWND dialog) {
+                        SetTitleAndLabel(dialog, title, label);
+                        SetDlgItemTextA(dialog, IDC_EDIT, text.c_str());
+                    },
+                    [&](HWND dialog) -> INT_PTR {
+                        HWND edit = GetDlgItem(dialog, IDC_EDIT);
+                        std::string entered(static_cast<size_t>(GetWindowTextLengthA(edit)) + 1, '\0');
+                        GetWindowTextA(edit, entered.data(), static_cast<int>(entered.size()));
+                        entered.resize(entered.size() - 1);
+                        text = entered;
+                        return IDOK;
+                    }};
+    return RunDialog(IDD_PROMPT, spec) == IDOK;
 }
 
 int ListDialog(const std::string& title, const std::string& label,
                const std::vector<std::string>& items, ListMode mode) {
-    ListRequest request{&title, &label, &items, mode};
-    if (DialogBoxParamA(app().instance, MAKEINTRESOURCEA(IDD_LIST), app().frame, ListProc,
-                        reinterpret_cast<LPARAM>(&request)) != IDOK)
-        return -1;
-    return request.chosen;
+    int chosen = -1;
+    auto accept = [&](HWND dialog) -> INT_PTR {
+        chosen = mode == ListMode::Choose ? Selection(dialog, IDC_LIST) : 0;
+        return IDOK;
+    };
+    DialogSpec spec{[&](HWND dialog) {
+                        SetTitleAndLabel(dialog, title, label);
+                        FillList(GetDlgItem(dialog, IDC_LIST), items);
+                        if (mode == ListMode::Choose) SendDlgItemMessageA(dialog, IDC_LIST, LB_SETCURSEL, 0, 0);
+                        if (mode == ListMode::Show) ShowWindow(GetDlgItem(dialog, IDCANCEL), SW_HIDE);
+                    },
+                    accept,
+                    [&](HWND dialog, WPARAM wParam) {
+                        if (mode != ListMode::Choose || LOWORD(wParam) != IDC_LIST ||
+                            HIWORD(wParam) != LBN_DBLCLK)
+                            return false;
+                        EndDialog(dialog, accept(dialog));
+                        return true;
+                    }};
+    return RunDialog(IDD_LIST, spec) == IDOK ? chosen : -1;
 }
 
 SaveChoice SaveModifiedDialog(const std::vector<std::string>& names) {
-    INT_PTR answer = DialogBoxParamA(app().instance, MAKEINTRESOURCEA(IDD_SAVE_MODIFIED), app().frame,
-                                     SaveModifiedProc,
-                                     reinterpret_cast<LPARAM>(const_cast<std::vector<std::string>*>(&names)));
+    DialogSpec spec{[&](HWND dialog) { FillList(GetDlgItem(dialog, IDC_LIST), names); }, nullptr,
+                    [](HWND dialog, WPARAM wParam) {
+                        if (LOWORD(wParam) != IDC_DONT_SAVE) return false;
+                        EndDialog(dialog, IDC_DONT_SAVE);
+                        return true;
+                    }};
+    INT_PTR answer = RunDialog(IDD_SAVE_MODIFIED, spec);
     if (answer == IDOK) return SaveChoice::Save;
     if (answer == IDC_DONT_SAVE) return SaveChoice::DontSave;
     return SaveChoice::Cancel;
 }
 
 bool DispositionDialog(const std::vector<std::string>& names, int& left, int& right) {
-    DispositionRequest request{&names};
-    if (DialogBoxParamA(app().instance, MAKEINTRESOURCEA(IDD_DISPOSITION), app().frame,
-                        DispositionProc, reinterpret_cast<LPARAM>(&request)) != IDOK)
-        return false;
-    left = request.left;
-    right = request.right;
-    return left >= 0 && right >= 0;
+    DialogSpec spec{[&](HWND dialog) {
+                        FillList(GetDlgItem(dialog, IDC_LEFT), names);
+                        FillList(GetDlgItem(dialog, IDC_RIGHT), names);
+                        SendDlgItemMessageA(dialog, IDC_LEFT, LB_SETCURSEL, 0, 0);
+                        SendDlgItemMessageA(dialog, IDC_RIGHT, LB_SETCURSEL, names.size() > 1 ? 1 : 0, 0);
+                    },
+                    [&](HWND dialog) -> INT_PTR {
+                        left = Selection(dialog, IDC_LEFT);
+                        right = Selection(dialog, IDC_RIGHT);
+                        return IDOK;
+                    }};
+    return RunDialog(IDD_DISPOSITION, spec) == IDOK && left >= 0 && right >= 0;
 }
 
 void AboutDialog() {
-    DialogBoxParamA(app().instance, MAKEINTRESOURCEA(IDD_ABOUT), app().frame, VersionTextProc, 0);
+    DialogSpec spec{ShowVersion, nullptr};
+    RunDialog(IDD_ABOUT, spec);
 }
 
 HWND ShowBanner() {
-    HWND banner = CreateDialogParamA(app().instance, MAKEINTRESOURCEA(IDD_BANNER), nullptr,
-                                     VersionTextProc, 0);
+    HWND banner = CreateDialogParamA(app().instance, MAKEINTRESOURCEA(IDD_BANNER), nullptr, BannerProc, 0);
     if (banner) {
         ShowWindow(banner, SW_SHOWNOACTIVATE);
         UpdateWindow(banner);
