@@ -1,0 +1,101 @@
+#include "analysis/function_list.h"
+
+#include <memory>
+
+namespace tarvo::analysis {
+
+FunctionRecords FindFunctionsIn(const Lines& lines, const editor::Language* language, std::string_view name) {
+    if (!language) return {};
+    switch (language->finder) {
+        case editor::FunctionFinder::C:
+            return FindCFunctions(lines);
+        case editor::FunctionFinder::Fortran:
+            return FindFortranFunctions(lines);
+        case editor::FunctionFinder::Pascal:
+            return FindPascalFunctions(lines);
+        case editor::FunctionFinder::Eiffel:
+            return FindEiffelFunctions(lines);
+        case editor::FunctionFinder::Pattern: {
+            FunctionRecords out;
+            FindPatternFunctions(lines, *language, name, out);
+            return out;
+        }
+    }
+    return {};
+}
+
+bool FindFunctions(editor::Document& doc) {
+    auto list = std::make_shared<editor::FunctionList>();
+    list->functions = FindFunctionsIn(LinesOf(doc), doc.language, doc.name);
+    bool found = !list->functions.empty();
+    doc.functions = std::move(list);
+    doc.flags |= editor::kFunctionsCurrent;
+    return found;
+}
+
+void FreeFunctionList(editor::Document& doc) {
+    doc.functions.reset();
+    doc.flags &= static_cast<std::uint16_t>(~editor::kFunctionsCurrent);
+}
+
+const editor::FunctionList& FunctionsOf(editor::Document& doc) {
+    if (!doc.functions || doc.functions->stale) FindFunctions(doc);
+    return *doc.functions;
+}
+
+const Function* FunctionAtLine(editor::Document& doc, long n) {
+    for (const Function& f : FunctionsOf(doc).functions)
+        if (f.startLine <= n && n <= f.endNumber) return &f;
+    return nullptr;
+}
+
+namespace {
+
+// Moves every line number beyond `after` by `delta`; marks the list stale when a record's
+// first or last line is `touched`.
+void Shift(editor::Document& doc, long after, long delta, long touched) {
+    if (!doc.functions) return;
+    for (Function& f : doc.functions->functions) {
+        if (f.startLine == touched || f.startNumber == touched || f.endNumber == touched) doc.functions->stale = true;
+        for (long* n : {&f.startLine, &f.startNumber, &f.endNumber, &f.bodyLine, &f.endLine})
+            if (*n > after) *n += delta;
+    }
+}
+
+}  // namespace
+
+void FunctionsAfterSplit(editor::Document& doc, editor::Line* upper) {
+    if (!doc.functions) return;
+    // `upper` keeps its number; the new line after it pushes the rest down.
+    long n = editor::LineIndex(doc, upper);
+    if (n <= 0) return;
+    Shift(doc, n, 1, n);
+    // A function ending on the split line now ends on its lower part.
+    for (Function& f : doc.functions->functions)
+        if (f.startLine <= n && f.endNumber == n) f.endNumber = f.endLine = n + 1;
+}
+
+void FunctionsBeforeLineDeleted(editor::Document& doc, editor::Line* line) {
+    if (!doc.functions) return;
+    long n = editor::LineIndex(doc, line);
+    if (n <= 0) return;
+    Shift(doc, n, -1, n);
+}
+
+void FunctionsAfterLinesInserted(editor::Document& doc, editor::Line* after, long count) {
+    if (!doc.functions || count <= 0) return;
+    long n = after == doc.lines ? 0 : editor::LineIndex(doc, after);
+    Shift(doc, n, count, -1);
+}
+
+void FunctionsAfterLineEdited(editor::Document& doc, editor::Line* line) {
+    if (!doc.functions || doc.functions->stale) return;
+    long n = editor::LineIndex(doc, line);
+    for (const Function& f : doc.functions->functions)
+        if (f.startLine == n || f.startNumber == n || f.endNumber == n) {
+            doc.functions->stale = true;
+            return;
+        }
+}
+
+}  // namespace tarvo::analysis
