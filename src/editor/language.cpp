@@ -25,8 +25,9 @@ struct BuiltInLanguage {
 
 constexpr BuiltInLanguage kBuiltIn[] = {
     {kMsgLanguageC, "C;H;CPP;HPP", "/*", "'\"", FunctionFinder::C, "", "", {}},
-    {kMsgLanguageAssembly, "ASM", ";", "'", FunctionFinder::Pattern, "^[A-Za-z_][_A-Za-z0-9]+[ \t]+PROC[ \t]",
-     "^[A-Za-z_][A-Za-z0-9]+[ \t]+ENDP[ \t]", {}},
+    // Names of one character and with underscores, and PROC or ENDP at the end of the line.
+    {kMsgLanguageAssembly, "ASM", ";", "'", FunctionFinder::Pattern, "^[A-Za-z_][_A-Za-z0-9]*[ \t]+PROC([ \t]|$)",
+     "^[A-Za-z_][_A-Za-z0-9]*[ \t]+ENDP([ \t]|$)", {}},
     {kMsgLanguageFortran, "F", ";", "'", FunctionFinder::Fortran, "", "", analysis::kFortranKeywords},
     {kMsgLanguagePascal, "PAS", "{}(*)", "'", FunctionFinder::Pascal, "", "", analysis::kPascalKeywords},
     {kMsgLanguageEiffel, "e", "-", "'\"", FunctionFinder::Eiffel, "", "", analysis::kEiffelKeywords},

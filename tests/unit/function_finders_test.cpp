@@ -5,6 +5,7 @@
 #include "editor/language.h"
 #include "scan_test_util.h"
 #include "scripted_ui.h"
+#include "shell/settings.h"
 
 namespace tarvo::analysis {
 namespace {
@@ -143,11 +144,9 @@ TEST(EiffelFinder, RoutinesConstantsAndNestedEnds) {
 
 TEST(PatternFinder, StartAndEndPatterns) {
     tarvo::test::ScopedScriptedUi boxes;
-    editor::Language asmLanguage;
-    asmLanguage.name = "Assembly";
-    asmLanguage.comment = ";";
-    asmLanguage.startFunction = "^[A-Za-z_][_A-Za-z0-9]*[ \t]+PROC([ \t]|$)";
-    asmLanguage.endFunction = "^[A-Za-z_][_A-Za-z0-9]*[ \t]+ENDP([ \t]|$)";
+    editor::ResetLanguages();
+    editor::InstallBuiltInLanguages();
+    const editor::Language& asmLanguage = *editor::LanguageForFile("x.asm");
     Text t("; main PROC NEAR\n"
            "main PROC NEAR\n"
            "  ret\n"
@@ -160,6 +159,8 @@ TEST(PatternFinder, StartAndEndPatterns) {
     EXPECT_EQ(Names(out), "main 2-4|do_it 5-6|tail 7-7");
     ASSERT_EQ(boxes.ui.boxes.size(), 1u);
     EXPECT_EQ(boxes.ui.boxes[0].text, "x.asm: open function definition");
+    editor::ResetLanguages();
+    shell::ResetSettings();
 
     // Without an end pattern a function ends before the next; the must-contain text is cut
     // out of the line to name it; case is ignored with flag 4.

@@ -73,7 +73,7 @@ TEST_F(LanguageTest, TheFiveBuiltInLanguages) {
     EXPECT_EQ(list[0].extensions, "C;H;CPP;HPP");
     EXPECT_EQ(list[0].keywords.size(), 36u);
     EXPECT_EQ(list[1].name, "Assembly");
-    EXPECT_EQ(list[1].startFunction, "^[A-Za-z_][_A-Za-z0-9]+[ \t]+PROC[ \t]");
+    EXPECT_EQ(list[1].startFunction, "^[A-Za-z_][_A-Za-z0-9]*[ \t]+PROC([ \t]|$)");
     EXPECT_EQ(list[2].name, "Fortran");
     EXPECT_EQ(list[2].keywords.size(), 29u);
     EXPECT_EQ(list[3].name, "Pascal");
