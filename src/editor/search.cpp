@@ -1,0 +1,306 @@
+#include "editor/search.h"
+
+#include <climits>
+
+#include "editor/cursor.h"
+#include "editor/search_messages.h"
+#include "editor/selection.h"
+#include "shell/messages.h"
+
+namespace tarvo::editor {
+namespace {
+
+SearchState& S() { return searchState(); }
+
+bool IgnoreCase() { return (S().flags & kFindIgnoreCase) && !(S().flags & kFindRegex); }
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool SameAt(std::string_view line, std::size_t at, std::string_view needle, bool ignoreCase) {
+    if (at + needle.size() > line.size()) return false;
+    if (!ignoreCase) return line.compare(at, needle.size(), needle) == 0;
+    for (std::size_t i = 0; i < needle.size(); ++i)
+        if (Upper(line[at + i]) != Upper(needle[i])) return false;
+    return true;
+}
+
+bool Accepted(std::string_view line, std::size_t at, std::size_t length) {
+    if (!(S().flags & kFindWholeWords)) return true;
+    bool before = at > 0 && IsWordChar(line[at - 1]);
+    bool after = at + length < line.size() && IsWordChar(line[at + length]);
+    return !before && !after;
+}
+
+void Place(View& v, Line* line, const LineMatch& m) {
+    v.anchorLine = line;
+    v.anchorColumn = m.start;
+    SetCursorLine(line, m.start + m.length);
+    S().last = {v.document, line, m.start, m.length};
+    RequestRedraw(*v.document, kRedrawAll);
+}
+
+bool Backwards() { return (S().flags & kFindBackwards) && !(S().flags & kFindForwards); }
+
+// The place a search of the current view starts from: the cursor, stepped past the last match
+// when it stands at its end.
+void StartPlace(View& v, Line*& line, long& column) {
+    line = v.cursorLine;
+    column = v.cursorColumn;
+    const LastMatch& last = S().last;
+    if (last.document != v.document || last.line != line || column != last.column + last.length) return;
+    if (Backwards()) {
+        column = last.column + last.length - 1;  // matches ending before this one's end
+    } else if (last.length == 0) {
+        column += 1;  // an empty match would be found again where it is
+    }
+}
+
+void PlaceMark(View& v) {
+    S().mark = {v.window, v.document, v.cursorLine, v.cursorColumn};
+}
+
+// The search of all editor windows, from the current one.
+bool SearchAllWindows() {
+    View* start = CurrentView();
+    const bool backwards = Backwards();
+    Hit hit;
+    switch (SearchDocument(*start->document, start->cursorLine, start->cursorColumn, backwards, false, hit)) {
+        case LineSearch::Found:
+            Place(*start, hit.line, hit.match);
+            return true;
+        case LineSearch::Failed:
+            return false;
+        case LineSearch::NotFound:
+            break;
+    }
+    auto& views = editor().views;
+    std::size_t first = 0;
+    while (first < views.size() && views[first].get() != start) ++first;
+    for (std::size_t k = 1; k <= views.size(); ++k) {
+        View* v = views[(first + k) % views.size()].get();
+        Document& d = *v->document;
+        LineSearch found;
+        if (v == start) {
+            // Back where it began: what lies before the start mark is still to be tried.
+            const SearchStartMark& m = S().mark;
+            bool marked = m.document == &d && m.line;
+            found = SearchDocument(d, marked ? m.line : d.lines, marked ? m.column : 0, backwards, true, hit);
+        } else {
+            if ((S().flags & kFindSkipMinimised) && S().ui.isMinimised && S().ui.isMinimised(*v)) continue;
+            Line* line = backwards ? d.lines->prev : d.lines->next;
+            found = SearchDocument(d, line, backwards && line != d.lines ? static_cast<long>(line->length) : 0,
+                                   backwards, false, hit);
+        }
+        if (found == LineSearch::Failed) return false;
+        if (found == LineSearch::Found) {
+            ActivateView(v);
+            ClearSelection();
+            Place(*v, hit.line, hit.match);
+            return true;
+        }
+        if (v == start) break;
+    }
+    shell::InfoBox(shell::GetString(kMsgStringNotFound));
+    return false;
+}
+
+// Searches with the current text and flags, showing "String not found" when nothing is found.
+bool RunSearch() {
+    if (!CurrentView()) return false;
+    if (S().flags & kFindAllWindows) return SearchAllWindows();
+    if (SearchFromCursor()) return true;
+    if (!S().text.empty()) shell::InfoBox(shell::GetString(kMsgStringNotFound));
+    return false;
+}
+
+}  // namespace
+
+LineSearch FindInLine(std::string_view line, long from, long until, LineMatch& match) {
+    if (from < 0) from = 0;
+    if (S().flags & kFindRegex) {
+        const Regex* re = SearchRegex();
+        if (!re) return LineSearch::Failed;
+        RegexMatch m;
+        switch (ExecuteRegex(*re, line, static_cast<std::size_t>(from), m)) {
+            case RegexResult::Failed:
+                return LineSearch::Failed;
+            case RegexResult::NoMatch:
+                return LineSearch::NotFound;
+            case RegexResult::Match:
+                break;
+        }
+        if (m.start[0] >= until) return LineSearch::NotFound;
+        match = {m.start[0], m.end[0] - m.start[0]};
+        return LineSearch::Found;
+    }
+    const std::string& needle = S().text;
+    if (needle.empty()) return LineSearch::NotFound;
+    const bool ignoreCase = IgnoreCase();
+    for (std::size_t at = static_cast<std::size_t>(from); at < line.size() && static_cast<long>(at) < until; ++at) {
+        if (!ignoreCase) {
+            at = line.find(needle, at);
+            if (at == std::string_view::npos || static_cast<long>(at) >= until) break;
+        } else if (!SameAt(line, at, needle, true)) {
+            continue;
+        }
+        if (Accepted(line, at, needle.size())) {
+            match = {static_cast<long>(at), static_cast<long>(needle.size())};
+            return LineSearch::Found;
+        }
+    }
+    return LineSearch::NotFound;
+}
+
+LineSearch FindInLineBackwards(std::string_view line, long after, long upTo, LineMatch& match) {
+    upTo = std::min<long>(upTo, static_cast<long>(line.size()));
+    if (S().flags & kFindRegex) {
+        // The rightmost of the matches the forward search would give from each start.
+        const Regex* re = SearchRegex();
+        if (!re) return LineSearch::Failed;
+        RegexMatch m;
+        bool found = false;
+        for (std::size_t from = 0; from <= line.size() && static_cast<long>(from) <= upTo;) {
+            RegexResult r = ExecuteRegex(*re, line, from, m);
+            if (r == RegexResult::Failed) return LineSearch::Failed;
+            if (r == RegexResult::NoMatch || m.start[0] > upTo) break;
+            if (m.end[0] <= upTo && m.end[0] > after) {
+                match = {m.start[0], m.end[0] - m.start[0]};
+                found = true;
+            }
+            from = static_cast<std::size_t>(m.start[0]) + 1;
+        }
+        return found ? LineSearch::Found : LineSearch::NotFound;
+    }
+    // The reversed text read from right to left is the text read from left to right.
+    const std::string& needle = S().text;
+    const long n = static_cast<long>(needle.size());
+    if (n == 0) return LineSearch::NotFound;
+    for (long at = upTo - n; at >= 0 && at + n > after; --at) {
+        if (SameAt(line, static_cast<std::size_t>(at), needle, IgnoreCase()) &&
+            Accepted(line, static_cast<std::size_t>(at), needle.size())) {
+            match = {at, n};
+            return LineSearch::Found;
+        }
+    }
+    return LineSearch::NotFound;
+}
+
+LineSearch SearchDocument(Document& doc, Line* line, long column, bool backwards, bool wrap, Hit& hit) {
+    Line* const sentinel = doc.lines;
+    bool wrapped = false;
+    Line* l = line;
+    if (!backwards) {
+        long from = column;
+        for (;;) {
+            if (l == sentinel) {
+                if (!wrap || wrapped) break;
+                wrapped = true;
+                l = sentinel->next;
+                from = 0;
+                continue;
+            }
+            const bool last = wrapped && l == line;
+            LineSearch r = FindInLine(LineText(*l), from, last ? column : LONG_MAX, hit.match);
+            if (r != LineSearch::NotFound) {
+                hit.line = l;
+                return r;
+            }
+            if (last) break;
+            l = l->next;
+            from = 0;
+        }
+        return LineSearch::NotFound;
+    }
+    long upTo = column;
+    if (l == sentinel) {
+        l = sentinel->prev;  // after the last line: from the end of the last line
+        upTo = l == sentinel ? 0 : static_cast<long>(l->length);
+        line = l;
+        column = upTo;
+    }
+    for (;;) {
+        if (l == sentinel) {
+            if (!wrap || wrapped) break;
+            wrapped = true;
+            l = sentinel->prev;
+            upTo = l == sentinel ? 0 : static_cast<long>(l->length);
+            continue;
+        }
+        const bool last = wrapped && l == line;
+        LineSearch r = FindInLineBackwards(LineText(*l), last ? column : -1, upTo, hit.match);
+        if (r != LineSearch::NotFound) {
+            hit.line = l;
+            return r;
+        }
+        if (last) break;
+        l = l->prev;
+        upTo = l == sentinel ? 0 : static_cast<long>(l->length);
+    }
+    return LineSearch::NotFound;
+}
+
+bool SearchFromCursor() {
+    View* v = CurrentView();
+    if (!v || S().text.empty()) return false;
+    if ((S().flags & kFindRegex) && !SearchRegex()) return false;
+    Line* line = nullptr;
+    long column = 0;
+    StartPlace(*v, line, column);
+    Hit hit;
+    if (SearchDocument(*v->document, line, column, Backwards(), S().flags & kFindWrap, hit) != LineSearch::Found)
+        return false;
+    Place(*v, hit.line, hit.match);
+    return true;
+}
+
+bool Find(const FindRequest& request) {
+    if (request.text.empty()) {
+        shell::ErrorBoxId(kMsgEmptySearch);
+        return false;
+    }
+    if (request.direction == SearchDirection::None) {
+        shell::ErrorBoxId(kMsgNoDirection);
+        return false;
+    }
+    SearchState& s = S();
+    std::uint16_t flags = s.flags & (kFindConfirm | kFindInBlock);
+    flags |= request.allWindows ? kFindAllWindows : kFindCurrentWindow;
+    flags |= request.regex ? kFindRegex : kFindPlain;
+    if (!request.matchCase && !request.regex) flags |= kFindIgnoreCase;
+    if (request.wholeWords) flags |= kFindWholeWords;
+    if (!request.searchMinimised) flags |= kFindSkipMinimised;
+    if (request.direction == SearchDirection::Backwards) flags |= kFindBackwards;
+    else flags |= kFindForwards;
+    if (request.direction == SearchDirection::Wrap) flags |= kFindWrap;
+    s.flags = flags;
+    SaveFindFlags();
+    SetSearchText(request.text);
+    if (request.regex && !SearchRegex()) return false;
+    View* v = CurrentView();
+    if (!v) return false;
+    PlaceMark(*v);
+    ClearSelection();
+    s.last = {};
+    return RunSearch();
+}
+
+bool FindNext() {
+    SearchState& s = S();
+    if (s.text.empty() || !CurrentView()) return false;
+    // Forwards again after a Find Previous.
+    s.flags = static_cast<std::uint16_t>((s.flags | kFindForwards) & ~kFindBackwards);
+    PlaceMark(*CurrentView());
+    return RunSearch();
+}
+
+bool FindPrevious() {
+    SearchState& s = S();
+    if (s.text.empty() || !CurrentView()) return false;
+    s.flags = static_cast<std::uint16_t>((s.flags | kFindBackwards) & ~kFindForwards);
+    PlaceMark(*CurrentView());
+    return RunSearch();
+}
+
+bool CanFindNext() { return !S().text.empty(); }
+
+}  // namespace tarvo::editor
