@@ -2,12 +2,16 @@
 
 #include <windows.h>
 
+#include "analysis/analysis_hooks.h"
+#include "analysis/function_list.h"
 #include "editor/autosave.h"
+#include "editor/cursor.h"
 #include "editor/document.h"
 #include "editor/language.h"
 #include "editor/undo.h"
 #include "platform/clipboard_win.h"
 #include "shell/app_win.h"
+#include "shell/commands_win.h"
 #include "shell/dialogs_win.h"
 #include "shell/dispatch.h"
 #include "shell/document_windows_win.h"
@@ -28,6 +32,16 @@ bool ChooseRestore(const std::vector<std::string>& entries) {
                       entries, ListMode::Confirm) == 0;
 }
 
+// Command 3502: a function the document defines already is shown, not inserted again.
+bool GoToDefinedFunction(editor::Document& doc, const std::string& name) {
+    for (const analysis::Function& f : analysis::FunctionsOf(doc).functions)
+        if (f.name == name) {
+            editor::GoToLine(f.startLine > 0 ? f.startLine : f.startNumber);
+            return true;
+        }
+    return false;
+}
+
 void LogDispatchedCommand(int id, CommandParam) {
     HWND window = ActiveDocumentWindow();
     editor::LogCommand(reinterpret_cast<std::uintptr_t>(window), static_cast<unsigned>(id));
@@ -42,6 +56,8 @@ void InstallEditorHooks() {
     hooks.chooseRestore = ChooseRestore;
     hooks.chooseLanguage = editor::ChooseLanguageForDocument;
     shell().dispatch.logCommand = LogDispatchedCommand;
+    analysis::InstallAnalysisHooks();  // function lists kept in step, checks before saving
+    goToFunction = GoToDefinedFunction;
 }
 
 void StartEditor(bool startAutosave) {

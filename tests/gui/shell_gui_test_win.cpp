@@ -189,6 +189,19 @@ TEST_F(ShellTest, SharedAreaCommandsGiveTheClientSizeAndInsertAFunctionStub) {
     EXPECT_EQ(ReadTextFile(file), "int foo(int a)\r\n{\r\n}\r\nint x;\r\n");
 }
 
+TEST_F(ShellTest, AStubOfAFunctionTheFileDefinesAlreadyChangesNothing) {
+    std::string file = dir + "\\d.c";
+    std::string text = "int foo(int a)\r\n{\r\n    return a;\r\n}\r\n";
+    WriteTextFile(file, text);
+    ASSERT_TRUE(Start(tarvo, "d.c", dir));
+    ASSERT_TRUE(WriteSharedArea("int foo(int a);"));
+    Command(tarvo.frame, 3502);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(Close(tarvo, &exitCode));  // no save question: nothing changed
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(ReadTextFile(file), text);
+}
+
 TEST_F(ShellTest, AMissingSavedDirectoryIsReportedAndTheStartDirectoryUsed) {
     SetValue(kMain, "CurrentDir", dir + "\\gone");
     SetValue(kMain, "OutputWndHeight", "37");
