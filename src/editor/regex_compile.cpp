@@ -105,7 +105,7 @@ std::size_t Compiler::Alternation(bool group, int& flags) {
         if (Peek() != '|' || AtEnd()) break;
         ++at;
     }
-    std::size_t ender = Node(group ? static_cast<std::uint8_t>(kReClose + number) : kReEnd);
+    std::size_t ender = Node(group ? static_cast<std::uint8_t>(kReClose + number) : std::uint8_t{kReEnd});
     Tail(result, ender);
     if (!measuring)
         for (std::size_t b = result; b; b = Next(b)) OperandTail(b, ender);
@@ -350,7 +350,7 @@ std::size_t RegexNeedle::Find(std::string_view haystack, std::size_t from) const
 }
 
 std::uint8_t RegexOpAt(const Regex& re, std::size_t node) {
-    return node < re.program.size() ? re.program[node] : kReEnd;
+    return node < re.program.size() ? re.program[node] : std::uint8_t{kReEnd};
 }
 
 std::size_t RegexNext(const Regex& re, std::size_t node) {
