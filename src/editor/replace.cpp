@@ -162,6 +162,9 @@ void ReplaceInView(View& view, bool fromCursor, ReplaceOutcome& outcome) {
                    fromCursor ? view.cursorLine : doc.lines->next, fromCursor ? view.cursorColumn : 0};
     const bool backwards = (flags & kFindBackwards) && !(flags & kFindForwards);
     const bool wrap = fromCursor && (flags & kFindWrap);
+    // Replacements never remove a line, so the scroll position can be put back as it was.
+    Line* const top = view.topLine;
+    const long left = view.leftColumn;
     Walk walk = backwards ? run.Backwards(wrap) : run.Forwards(wrap);
     if (run.regex && run.count > 0) LogPatternReplaceEnd(view.window, run.count);
     outcome.count += run.count;
@@ -170,6 +173,8 @@ void ReplaceInView(View& view, bool fromCursor, ReplaceOutcome& outcome) {
     if (walk == Walk::Cancelled) return;  // the match asked about stays selected
     ClearSelection();
     SetCursorLine(run.startLine, run.startColumn);
+    view.topLine = top;
+    view.leftColumn = left;
     RequestRedraw(doc, kRedrawAll);
 }
 

@@ -185,6 +185,20 @@ LineSearch FindInLineBackwards(std::string_view line, long after, long upTo, Lin
     return LineSearch::NotFound;
 }
 
+long SearchInLine(std::string_view text, long column, long& length) {
+    LineMatch m;
+    switch (FindInLine(text, column, LONG_MAX, m)) {
+        case LineSearch::Found:
+            length = m.length;
+            return m.start - column;
+        case LineSearch::Failed:
+            return -2;
+        case LineSearch::NotFound:
+            break;
+    }
+    return -1;
+}
+
 LineSearch SearchDocument(Document& doc, Line* line, long column, bool backwards, bool wrap, Hit& hit) {
     Line* const sentinel = doc.lines;
     bool wrapped = false;

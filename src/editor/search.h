@@ -34,6 +34,10 @@ enum class LineSearch { Found, NotFound, Failed };
 LineSearch FindInLine(std::string_view line, long from, long until, LineMatch& match);
 LineSearch FindInLineBackwards(std::string_view line, long after, long upTo, LineMatch& match);
 
+// The search of one line from a column with the current text and flags: the offset of the
+// match from that column (its length in `length`), or -1; -2 after a refused pattern.
+long SearchInLine(std::string_view text, long column, long& length);
+
 struct Hit {
     Line* line = nullptr;
     LineMatch match;

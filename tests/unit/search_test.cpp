@@ -84,6 +84,11 @@ TEST_F(Search, CaseWholeWordsAndRegularExpressions) {
     EXPECT_FALSE(FindNext());
     EXPECT_EQ(Boxes(), "String not found|");
 
+    long length = 0;
+    EXPECT_EQ(SearchInLine("a in b in", 3, length), 4);  // the second "in", 4 after column 3
+    EXPECT_EQ(length, 2);
+    EXPECT_EQ(SearchInLine("a in b", 3, length), -1);
+
     FindRequest match = Plain("abc");
     match.matchCase = true;
     SetCursor({2, 2});
