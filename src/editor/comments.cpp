@@ -1,0 +1,272 @@
+#include "editor/comments.h"
+
+#include <algorithm>
+
+namespace tarvo::editor {
+namespace {
+
+constexpr int kOutside = 0;
+constexpr int kBlock = 1;        // /* */ or { }
+constexpr int kParenBlock = 2;   // (* *)
+
+bool At(std::string_view text, std::size_t i, std::string_view what) {
+    return text.substr(i, what.size()) == what;
+}
+
+// The index after a literal opened at `i`; a literal ends at its closing quote or the line end.
+std::size_t SkipLiteral(std::string_view text, std::size_t i, char escape) {
+    char quote = text[i];
+    for (++i; i < text.size(); ++i) {
+        if (escape && text[i] == escape) {
+            ++i;
+            continue;
+        }
+        if (text[i] == quote) return i + 1;
+    }
+    return text.size();
+}
+
+struct Scanner {
+    std::string_view text;
+    const CommentSyntax& syntax;
+    LineComments out;
+
+    void Span(std::size_t start, std::size_t end) {
+        if (end > start) out.spans.push_back({static_cast<long>(start), static_cast<long>(end)});
+    }
+
+    // Runs on from `i` inside a block comment of kind `state` that began at `start`; returns
+    // the index after its end, or npos when the line ends inside it.
+    std::size_t CloseBlock(std::size_t start, std::size_t i, int state) {
+        std::string_view closer = state == kParenBlock ? "*)" : syntax.style == CommentStyle::Pascal ? "}" : "*/";
+        std::size_t end = text.find(closer, i);
+        if (end == std::string_view::npos) {
+            Span(start, text.size());
+            out.endState = state;
+            return std::string_view::npos;
+        }
+        Span(start, end + closer.size());
+        return end + closer.size();
+    }
+
+    void Run(int state) {
+        std::size_t i = 0;
+        if (state != kOutside) {
+            i = CloseBlock(0, 0, state);
+            if (i == std::string_view::npos) return;
+        }
+        const CommentStyle style = syntax.style;
+        if (style == CommentStyle::Fortran && !text.empty() && std::string_view("Cc*!").find(text[0]) != std::string_view::npos) {
+            Span(0, text.size());
+            return;
+        }
+        char escape = style == CommentStyle::C ? '\\' : style == CommentStyle::Eiffel ? '%' : 0;
+        while (i < text.size()) {
+            char c = text[i];
+            if (syntax.quotes.find(c) != std::string_view::npos) {
+                i = SkipLiteral(text, i, escape);
+                continue;
+            }
+            bool toLineEnd = false;
+            int block = kOutside;
+            std::size_t opener = 0;
+            switch (style) {
+            case CommentStyle::C:
+                toLineEnd = At(text, i, "//");
+                if (At(text, i, "/*")) block = kBlock, opener = 2;
+                break;
+            case CommentStyle::Pascal:
+                toLineEnd = At(text, i, "//");
+                if (c == '{') block = kBlock, opener = 1;
+                else if (At(text, i, "(*")) block = kParenBlock, opener = 2;
+                break;
+            case CommentStyle::Eiffel:
+                toLineEnd = At(text, i, "--");
+                break;
+            case CommentStyle::Fortran:
+                toLineEnd = c == '!';
+                break;
+            case CommentStyle::Line:
+                toLineEnd = !syntax.lineOpener.empty() && At(text, i, syntax.lineOpener);
+                break;
+            case CommentStyle::None:
+                return;
+            }
+            if (toLineEnd) {
+                Span(i, text.size());
+                return;
+            }
+            if (block != kOutside) {
+                i = CloseBlock(i, i + opener, block);
+                if (i == std::string_view::npos) return;
+                continue;
+            }
+            ++i;
+        }
+    }
+};
+
+bool HasEntry(const LineComments& c) { return !c.spans.empty() || c.endState != kOutside; }
+
+int EndStateOf(const CommentMap& map, const Line* line) {
+    auto it = map.lines.find(line);
+    return it == map.lines.end() ? kOutside : it->second.endState;
+}
+
+// Scans `line` again, then the lines below it while the state at their start changes.
+void Rescan(Document& doc, CommentMap& map, const CommentSyntax& syntax, const Line* line) {
+    int state = line->prev == doc.lines ? kOutside : EndStateOf(map, line->prev);
+    while (line != doc.lines) {
+        int oldEnd = EndStateOf(map, line);
+        LineComments fresh = ScanCommentLine(LineText(*line), syntax, state);
+        int newEnd = fresh.endState;
+        if (HasEntry(fresh)) map.lines[line] = std::move(fresh);
+        else map.lines.erase(line);
+        if (newEnd == oldEnd) return;
+        state = newEnd;
+        line = line->next;
+    }
+}
+
+void Rebuild(Document& doc, CommentMap& map, const CommentSyntax& syntax) {
+    map.lines.clear();
+    map.dirty.clear();
+    int state = kOutside;
+    for (const Line* line = doc.lines->next; line != doc.lines; line = line->next) {
+        LineComments c = ScanCommentLine(LineText(*line), syntax, state);
+        state = c.endState;
+        if (HasEntry(c)) map.lines.emplace(line, std::move(c));
+    }
+}
+
+CommentMap* MapOf(Document& doc) { return doc.comments.get(); }
+
+void MarkDirty(Document& doc, const Line* line) {
+    CommentMap* map = MapOf(doc);
+    if (!map || line == doc.lines) return;
+    if (std::find(map->dirty.begin(), map->dirty.end(), line) == map->dirty.end()) map->dirty.push_back(line);
+}
+
+// The hooks installed before ours.
+EditorHooks& Previous() {
+    static EditorHooks previous{};
+    return previous;
+}
+
+void OnLineEdited(Document& doc, Line* line, long column, long delta) {
+    if (Previous().lineEdited) Previous().lineEdited(doc, line, column, delta);
+    MarkDirty(doc, line);
+}
+
+void OnLineSplit(Document& doc, Line* upper, Line* lower, long column) {
+    if (Previous().lineSplit) Previous().lineSplit(doc, upper, lower, column);
+    if (CommentMap* map = MapOf(doc)) {
+        // The old line's end is now the lower line's: the state it ended in goes with it, so
+        // the rescan knows whether the lines below must follow.
+        int end = EndStateOf(*map, upper);
+        if (end != kOutside) map->lines[lower] = LineComments{{}, end};
+        MarkDirty(doc, upper);
+        MarkDirty(doc, lower);
+    }
+}
+
+void OnLineDeleted(Document& doc, Line* line, Line* heir, long shift) {
+    if (Previous().lineDeleted) Previous().lineDeleted(doc, line, heir, shift);
+    CommentMap* map = MapOf(doc);
+    if (!map) return;
+    int end = EndStateOf(*map, line);
+    map->lines.erase(line);
+    map->dirty.erase(std::remove(map->dirty.begin(), map->dirty.end(), line), map->dirty.end());
+    if (heir == doc.lines) return;
+    if (heir == line->prev) {
+        // Joined: the upper line now ends where the lower one did.
+        if (end != kOutside) map->lines[heir].endState = end;
+        else if (auto it = map->lines.find(heir); it != map->lines.end()) it->second.endState = kOutside;
+    }
+    MarkDirty(doc, heir);
+}
+
+void Forget(Document& doc) {
+    if (CommentMap* map = MapOf(doc)) {
+        map->lines.clear();
+        map->dirty.clear();
+    }
+    doc.flags &= static_cast<std::uint16_t>(~kCommentMapCurrent);
+}
+
+void OnLinesInserted(Document& doc, Line* after, long count) {
+    if (Previous().linesInserted) Previous().linesInserted(doc, after, count);
+    Forget(doc);
+}
+
+void OnTextReplaced(Document& doc) {
+    if (Previous().textReplaced) Previous().textReplaced(doc);
+    Forget(doc);
+}
+
+}  // namespace
+
+CommentSyntax SyntaxOf(const Language* language) {
+    CommentSyntax s;
+    if (!language) return s;
+    s.quotes = language->stringChars;
+    switch (language->finder) {
+    case FunctionFinder::C: s.style = CommentStyle::C; break;
+    case FunctionFinder::Pascal: s.style = CommentStyle::Pascal; break;
+    case FunctionFinder::Eiffel: s.style = CommentStyle::Eiffel; break;
+    case FunctionFinder::Fortran: s.style = CommentStyle::Fortran; break;
+    case FunctionFinder::Pattern:
+        s.lineOpener = language->comment;
+        s.style = s.lineOpener.empty() ? CommentStyle::None : CommentStyle::Line;
+        break;
+    }
+    return s;
+}
+
+LineComments ScanCommentLine(std::string_view text, const CommentSyntax& syntax, int startState) {
+    Scanner scanner{text, syntax, {}};
+    scanner.Run(startState);
+    return std::move(scanner.out);
+}
+
+bool UpdateCommentMap(Document& doc) {
+    CommentSyntax syntax = SyntaxOf(doc.language);
+    if (syntax.style == CommentStyle::None) {
+        doc.comments.reset();
+        return false;
+    }
+    if (!doc.comments || doc.comments->language != doc.language) {
+        doc.comments = std::make_shared<CommentMap>();
+        doc.comments->language = doc.language;
+        doc.flags &= static_cast<std::uint16_t>(~kCommentMapCurrent);
+    }
+    CommentMap& map = *doc.comments;
+    if (!(doc.flags & kCommentMapCurrent)) {
+        Rebuild(doc, map, syntax);
+        doc.flags |= kCommentMapCurrent;
+        return true;
+    }
+    std::vector<const Line*> dirty;
+    dirty.swap(map.dirty);
+    for (const Line* line : dirty) Rescan(doc, map, syntax, line);
+    return true;
+}
+
+const LineComments* CommentsOfLine(Document& doc, const Line* line) {
+    if (!UpdateCommentMap(doc)) return nullptr;
+    auto it = doc.comments->lines.find(line);
+    return it == doc.comments->lines.end() ? nullptr : &it->second;
+}
+
+void InstallCommentHooks() {
+    EditorHooks& hooks = editor().hooks;
+    if (hooks.lineEdited == OnLineEdited) return;  // chaining twice would loop
+    Previous() = hooks;
+    hooks.lineEdited = OnLineEdited;
+    hooks.lineSplit = OnLineSplit;
+    hooks.lineDeleted = OnLineDeleted;
+    hooks.linesInserted = OnLinesInserted;
+    hooks.textReplaced = OnTextReplaced;
+}
+
+}  // namespace tarvo::editor
