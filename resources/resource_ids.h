@@ -10,6 +10,9 @@
 #define IDD_SAVE_MODIFIED 103
 #define IDD_DISPOSITION 104
 #define IDD_BANNER 105
+#define IDD_FIND 110
+#define IDD_REPLACE 111
+#define IDD_REPLACE_CONFIRM 112
 
 /* Controls */
 #define IDC_TEXT 1001
@@ -19,5 +22,21 @@
 #define IDC_RIGHT 1005
 #define IDC_DONT_SAVE 1006
 #define IDC_VERSION 1007
+
+/* Controls of the Find and Replace dialogs */
+#define IDC_SEARCH_TEXT 1020
+#define IDC_REPLACE_TEXT 1021
+#define IDC_REGEX 1022
+#define IDC_MATCH_CASE 1023
+#define IDC_WHOLE_WORDS 1024
+#define IDC_SCOPE_CURRENT 1025
+#define IDC_SCOPE_ALL 1026
+#define IDC_ICONIZED 1027
+#define IDC_FORWARDS 1028
+#define IDC_BACKWARDS 1029
+#define IDC_WRAP 1030
+#define IDC_CONFIRM 1031
+#define IDC_REPLACE_ALL 1032
+#define IDC_QUESTION 1033
 
 #endif

@@ -10,6 +10,7 @@
 #include "editor/cursor.h"
 #include "editor/document.h"
 #include "editor/edit.h"
+#include "editor/editor_commands_win.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "shell/app_win.h"
@@ -233,6 +234,8 @@ bool BuiltIn(int id, CommandParam param, CommandResult& result) {
         result = CmdDocumentation(id, param);
         return true;
     }
+    // The editor's commands, and the function list it shows for the source tools.
+    if (editor::RunEditorCommand(id, param, result)) return true;
     // Commands of the parts that are not in the program yet do nothing rather than reach the
     // MDI child, which does not know them.
     switch (OwnerOf(id)) {

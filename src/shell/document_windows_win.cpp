@@ -5,6 +5,7 @@
 #include "editor/cursor.h"
 #include "editor/document.h"
 #include "editor/document_io.h"
+#include "editor/editor_window_win.h"
 #include "shell/app_win.h"
 #include "shell/messages.h"
 
@@ -13,14 +14,8 @@ namespace {
 
 constexpr unsigned kDocumentClass = 3970;  // "clMDIDocument"
 
-// The document a new window is to show, handed from OpenWindowFor to WM_CREATE.
-editor::Document* pendingDocument = nullptr;
-
-HWND OpenWindowFor(editor::Document* doc) {
-    if (HWND existing = WindowOfDocument(doc->name)) {
-        SendMessageA(app().client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(existing), 0);
-        return existing;
-    }
+// A new window on the document; the editor window takes the document from lParam.
+HWND CreateWindowFor(editor::Document* doc) {
     MDICREATESTRUCTA create{};
     create.szClass = GetString(kDocumentClass);
     create.szTitle = doc->name.c_str();
@@ -35,34 +30,22 @@ HWND OpenWindowFor(editor::Document* doc) {
     create.cx = std::max(200, static_cast<int>((area.right - area.left) * 3 / 4));
     create.cy = std::max(120, static_cast<int>((area.bottom - area.top) * 3 / 4));
     create.style = WS_VSCROLL | WS_HSCROLL;
-    pendingDocument = doc;
-    HWND window = reinterpret_cast<HWND>(
-        SendMessageA(app().client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
-    pendingDocument = nullptr;
-    return window;
+    create.lParam = reinterpret_cast<LPARAM>(doc);
+    return reinterpret_cast<HWND>(SendMessageA(app().client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
+}
+
+HWND OpenWindowFor(editor::Document* doc) {
+    if (HWND existing = WindowOfDocument(doc->name)) {
+        SendMessageA(app().client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(existing), 0);
+        return existing;
+    }
+    return CreateWindowFor(doc);
 }
 
 }  // namespace
 
 LRESULT CALLBACK DocumentWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CREATE:
-        if (pendingDocument) {
-            editor::View* view = editor::AddView(pendingDocument, reinterpret_cast<std::uintptr_t>(window));
-            editor::SetCurrentView(view);
-        }
-        break;
-    case WM_MDIACTIVATE:
-        if (reinterpret_cast<HWND>(lParam) == window)
-            if (editor::View* view = editor::FindView(reinterpret_cast<std::uintptr_t>(window)))
-                editor::ActivateView(view);
-        break;
-    case WM_DESTROY:
-        if (editor::View* view = editor::FindView(reinterpret_cast<std::uintptr_t>(window)))
-            editor::RemoveView(view);
-        break;
-    }
-    return DefMDIChildProcA(window, message, wParam, lParam);
+    return editor::EditorWindowProc(window, message, wParam, lParam);
 }
 
 HWND OpenFileWindow(const std::string& path) {
@@ -74,6 +57,8 @@ HWND OpenFileWindow(const std::string& path) {
     if (window && !existed) editor::MoveToTop();
     return window;
 }
+
+HWND OpenAnotherWindow(editor::Document* doc) { return doc ? CreateWindowFor(doc) : nullptr; }
 
 HWND OpenUntitledWindow() {
     editor::Document* doc = editor::FindDocument("untitled", true);

@@ -1,5 +1,5 @@
 // The MDI child windows that show documents ("clMDIDocument"), as the shell opens, lists and
-// closes them. The editor window's drawing and input belong to the editor.
+// closes them. The window procedure is the editor's (editor/editor_window_win.h).
 #pragma once
 #include <windows.h>
 
@@ -17,6 +17,8 @@ LRESULT CALLBACK DocumentWindowProc(HWND window, UINT message, WPARAM wParam, LP
 // Opens the file in a window, or activates the window that already shows it. Null when the
 // file could not be loaded (the loader has said why).
 HWND OpenFileWindow(const std::string& path);
+// One more window on an open document (each window has a view of its own).
+HWND OpenAnotherWindow(editor::Document* doc);
 // A window on the internal buffer "untitled".
 HWND OpenUntitledWindow();
 

@@ -7,6 +7,7 @@
 #include "editor/autosave.h"
 #include "editor/cursor.h"
 #include "editor/document.h"
+#include "editor/editor_window_win.h"
 #include "editor/language.h"
 #include "platform/files.h"
 #include "platform/registry_win.h"
@@ -264,6 +265,7 @@ int Run(HINSTANCE instance, int show) {
     InstallWin32FirstRunHooks();
     InstallDispatchHooks();
     InstallEditorHooks();
+    editor::InstallEditorWindowHooks();
 
     // Steps 6 to 9: classes, menus, fonts, settings, the version store's defaults.
     a.frameBrush = CreateFrameBrush();

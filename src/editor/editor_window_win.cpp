@@ -1,0 +1,456 @@
+#include "editor/editor_window_win.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "editor/bookmarks.h"
+#include "editor/comments.h"
+#include "editor/cursor.h"
+#include "editor/document_io.h"
+#include "editor/editor_paint_win.h"
+#include "editor/keys.h"
+#include "editor/search_dialogs_win.h"
+#include "editor/selection.h"
+#include "editor/typing.h"
+#include "editor/undo.h"
+#include "editor/window_messages.h"
+#include "platform/text.h"
+#include "platform/ui.h"
+#include "shell/app_win.h"
+#include "shell/messages.h"
+#include "shell/settings.h"
+#include "shell/shell_state.h"
+
+namespace tarvo::editor {
+namespace {
+
+constexpr UINT_PTR kDragTimer = 0x2F01;
+constexpr UINT kDragPeriodMs = 25;
+constexpr UINT kMsgRefresh = WM_APP + 0x141;  // posted: bring the pictures up to date
+
+std::uintptr_t Id(HWND window) { return reinterpret_cast<std::uintptr_t>(window); }
+
+// The window's view becomes the current one: every editing operation works on that.
+View* Own(HWND window) {
+    View* v = ViewOf(window);
+    if (v && v != CurrentView()) SetCurrentView(v);
+    return v;
+}
+
+int HeldModifiers() {
+    int held = 0;
+    if (GetKeyState(VK_CONTROL) < 0) held |= shell::kModCtrl;
+    if (GetKeyState(VK_MENU) < 0) held |= shell::kModAlt;
+    if (GetKeyState(VK_SHIFT) < 0) held |= shell::kModShift;
+    return held;
+}
+
+bool Debugging() {
+    const shell::DispatchHooks& d = shell::shell().dispatch;
+    return d.debuggingActive && d.debuggingActive();
+}
+
+// A key that ran a command must not also type its character (Ctrl+S would run a macro).
+void DropCharacter(HWND window) {
+    MSG msg;
+    while (PeekMessageA(&msg, window, WM_CHAR, WM_CHAR, PM_REMOVE) ||
+           PeekMessageA(&msg, window, WM_SYSCHAR, WM_SYSCHAR, PM_REMOVE)) {
+    }
+}
+
+void RunCommand(HWND window, int command) {
+    DropCharacter(window);
+    HWND frame = shell::app().frame;
+    if (frame) SendMessageA(frame, WM_COMMAND, static_cast<WPARAM>(command), 0);
+}
+
+// The documents' text was replaced behind the windows' backs (a reload): draw again soon.
+EditorHooks& Previous() {
+    static EditorHooks previous{};
+    return previous;
+}
+
+void OnTextReplaced(Document& doc) {
+    if (Previous().textReplaced) Previous().textReplaced(doc);
+    for (auto& [window, w] : editorWindows().windows) {
+        View* v = ViewOf(window);
+        if (v && v->document == &doc) {
+            InvalidateScreen(*v);
+            PostMessageA(window, kMsgRefresh, 0, 0);
+        }
+    }
+}
+
+}  // namespace
+
+void InstallEditorWindowHooks() {
+    EditorWindowsState& s = editorWindows();
+    if (s.hooksInstalled) return;  // chaining twice would loop
+    s.hooksInstalled = true;
+    InstallCommentHooks();
+    InstallBookmarkHooks();
+    InstallSearchUi();
+    EditorHooks& hooks = editor().hooks;
+    Previous() = hooks;
+    hooks.textReplaced = OnTextReplaced;
+}
+
+namespace {
+
+// ---- mouse -----------------------------------------------------------------------------
+
+void PlaceCursorAt(HWND window, View& v, int x, int y) {
+    int row;
+    long column;
+    RowAndColumnAt(window, x, y, row, column);
+    Place p = PlaceAt(v, row, column);
+    SetCursorLine(p.line, p.column);
+}
+
+void ButtonDown(HWND window, WPARAM keys, int x, int y) {
+    View* v = Own(window);
+    EditorWindow* w = WindowState(window);
+    if (!v || !w) return;
+    if (GetFocus() != window) SetFocus(window);
+    LogAction(Id(window), kActionLeftClick, 0, 0);
+    bool extend = (keys & MK_SHIFT) && HasSelection();
+    if (!extend) ClearSelection();
+    PlaceCursorAt(window, *v, x, y);
+    if (!extend) StartSelection();  // the anchor of a drag; dropped again if nothing is dragged
+    w->dragging = true;
+    w->dragDirection = 0;
+    w->mouse = {x, y};
+    SetCapture(window);
+    v->redraw |= kRedrawCursor;
+}
+
+void EndDrag(HWND window, bool release) {
+    EditorWindow* w = WindowState(window);
+    if (!w || !w->dragging) return;
+    w->dragging = false;
+    if (w->dragDirection) KillTimer(window, kDragTimer);
+    w->dragDirection = 0;
+    if (release) ReleaseCapture();
+    View* v = Own(window);
+    if (v && v->anchorLine == v->cursorLine && v->anchorColumn == v->cursorColumn) ClearSelection();
+}
+
+// Above or below the window the timer scrolls; inside it the cursor follows the mouse.
+void DragTo(HWND window, int x, int y) {
+    EditorWindow* w = WindowState(window);
+    View* v = Own(window);
+    if (!w || !v || !w->dragging) return;
+    w->mouse = {x, y};
+    RECT area;
+    GetClientRect(window, &area);
+    int direction = y < 0 ? -1 : y >= area.bottom ? 1 : 0;
+    if (direction != w->dragDirection) {
+        if (direction) SetTimer(window, kDragTimer, kDragPeriodMs, nullptr);
+        else KillTimer(window, kDragTimer);
+        w->dragDirection = direction;
+    }
+    if (direction == 0) PlaceCursorAt(window, *v, x, y);
+}
+
+void DragTick(HWND window) {
+    EditorWindow* w = WindowState(window);
+    View* v = Own(window);
+    if (!w || !v || !w->dragging || !w->dragDirection) return;
+    bool moved = w->dragDirection < 0 ? MoveUp(1) : MoveDown(1);
+    if (!moved) return;
+    int row;
+    long column;
+    RowAndColumnAt(window, w->mouse.x, 0, row, column);
+    GoToDisplayColumn(column);
+}
+
+// ---- scrolling -------------------------------------------------------------------------
+
+void VerticalScroll(HWND window, int code) {
+    View* v = Own(window);
+    EditorWindow* w = WindowState(window);
+    if (!v || !w) return;
+    Document& d = *v->document;
+    long step = std::max(1L, shell::settings().subScroll);
+    switch (code) {
+    case SB_LINEUP:
+    case SB_LINEDOWN:
+        LogAction(Id(window), kActionScroll, 0, 0);
+        if (!ScrollRows(*v, code == SB_LINEUP ? -step : step, v->rows)) DropLastAction();
+        break;
+    case SB_PAGEUP:
+    case SB_PAGEDOWN:
+        LogAction(Id(window), kActionScroll, 0, 0);
+        ClearSelection();
+        code == SB_PAGEUP ? PageUp() : PageDown();
+        break;
+    case SB_TOP:
+    case SB_BOTTOM:
+        LogAction(Id(window), kActionScroll, 0, 0);
+        ClearSelection();
+        code == SB_TOP ? MoveToTop() : MoveToEnd();
+        break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_TRACKPOS;
+        GetScrollInfo(window, SB_VERT, &info);
+        long line = LineOfScrollPosition(info.nTrackPos, w->bar, d.lineCount);
+        if (line == LineIndex(d, v->cursorLine)) break;
+        LogAction(Id(window), kActionScroll, 0, 0);
+        ClearSelection();
+        GoToLine(line);
+        CentreCursor();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void HorizontalScroll(HWND window, int code) {
+    View* v = Own(window);
+    if (!v) return;
+    long columns = GeometryOf(window).columns;
+    long left = v->leftColumn;
+    switch (code) {
+    case SB_LINELEFT: --left; break;
+    case SB_LINERIGHT: ++left; break;
+    case SB_PAGELEFT: left -= std::max(1L, columns / 2); break;
+    case SB_PAGERIGHT: left += std::max(1L, columns / 2); break;
+    case SB_LEFT: left = 0; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_TRACKPOS;
+        GetScrollInfo(window, SB_HORZ, &info);
+        left = info.nTrackPos;
+        break;
+    }
+    default: break;
+    }
+    v->leftColumn = std::max(0L, left);
+}
+
+// ---- keys ------------------------------------------------------------------------------
+
+bool KeyMessage(HWND window, UINT message, WPARAM key, LPARAM data) {
+    View* v = Own(window);
+    if (!v) return false;
+    int held = HeldModifiers();
+    const auto& keys = shell::shell().commandKeys;
+    if (message == WM_SYSKEYDOWN) {
+        // With Alt only the table's bindings; the rest belongs to the menus.
+        int command = shell::EditorKeyCommand(keys, static_cast<int>(key), held, Debugging());
+        if (!command) return false;
+        RunCommand(window, command);
+        return true;
+    }
+    KeyResult r = KeyDown(Id(window), static_cast<int>(key), held, LOWORD(data), keys, Debugging());
+    if (r.command) {
+        RunCommand(window, r.command);
+        return true;
+    }
+    if (r.handled) RefreshEditorWindows();
+    return r.handled;
+}
+
+// ---- closing ---------------------------------------------------------------------------
+
+bool OtherWindowShows(HWND window, const Document* doc) {
+    for (auto& v : editor().views)
+        if (v->document == doc && v->window != 0 && v->window != Id(window)) return true;
+    return false;
+}
+
+// A modified document is offered for saving before its last window goes; false keeps it.
+bool MayClose(HWND window) {
+    View* v = ViewOf(window);
+    if (!v) return true;
+    Document& d = *v->document;
+    if (OtherWindowShows(window, &d) || !(d.flags & kModified) || (d.flags & kInternalBuffer)) return true;
+    std::string text = Printf(shell::GetString(kMsgSaveBeforeClosing), d.name.c_str());
+    int answer = platform::ui().messageBox(platform::BoxOwner::Frame, text.c_str(), shell::GetString(kMsgInformationTitle),
+                                          MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (answer == IDNO) return true;
+    if (answer != IDYES) return false;
+    Own(window);
+    return SaveCurrentDocument();
+}
+
+void Destroyed(HWND window) {
+    KillTimer(window, kDragTimer);
+    DestroyEditorCaret(window);
+    if (View* v = ViewOf(window)) {
+        Document* d = v->document;
+        ForgetScreen(*v);
+        RemoveView(v);
+        if (!OtherWindowShows(window, d) && !d->permanent) CloseDocument(d);
+    }
+    editorWindows().windows.erase(window);
+}
+
+LRESULT Query(HWND window, WPARAM what, LPARAM argument) {
+    View* v = ViewOf(window);
+    if (!v) return -1;
+    const Document& d = *v->document;
+    auto lineAt = [&](long n) { return LineAtNumber(d, n); };
+    switch (what) {
+    case kQueryCursorLine: return LineIndex(d, v->cursorLine);
+    case kQueryCursorColumn: return v->cursorColumn;
+    case kQueryTopLine: return v->topLine ? LineIndex(d, v->topLine) : 0;
+    case kQueryLineCount: return d.lineCount;
+    case kQueryAnchorLine: return v->anchorLine ? LineIndex(d, v->anchorLine) : 0;
+    case kQueryAnchorColumn: return v->anchorColumn;
+    case kQueryFlags: return d.flags;
+    case kQueryLeftColumn: return v->leftColumn;
+    case kQueryLineMarks: {
+        Line* line = lineAt(static_cast<long>(argument));
+        return line ? line->marks : -1;
+    }
+    case kQueryRows: return v->rows;
+    case kQueryOvertype: return v->overtype;
+    case kQueryLineLength: {
+        Line* line = lineAt(static_cast<long>(argument));
+        return line ? static_cast<LRESULT>(line->length) : -1;
+    }
+    case kQueryLineChar: {
+        Line* line = lineAt(HIWORD(argument));
+        unsigned column = LOWORD(argument);
+        return line && column < line->length ? static_cast<unsigned char>(line->text[column]) : -1;
+    }
+    default: return -1;
+    }
+}
+
+}  // namespace
+
+void RefreshEditorWindows() {
+    std::vector<HWND> windows;
+    for (auto& [window, w] : editorWindows().windows) windows.push_back(window);
+    for (HWND window : windows) SyncWindow(window, false);
+    for (HWND window : windows) UpdateWindow(window);
+}
+
+LRESULT CALLBACK EditorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: {
+        editorWindows().windows[window].window = window;
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        auto* mdi = create ? static_cast<MDICREATESTRUCTA*>(create->lpCreateParams) : nullptr;
+        if (auto* doc = mdi ? reinterpret_cast<Document*>(mdi->lParam) : nullptr) {
+            View* view = AddView(doc, Id(window));
+            ForgetScreen(*view);
+            SetCurrentView(view);
+        }
+        break;
+    }
+    case WM_MDIACTIVATE:
+        if (reinterpret_cast<HWND>(lParam) == window) {
+            Own(window);
+            PostMessageA(window, kMsgRefresh, 0, 0);
+        }
+        break;
+    case WM_SETFOCUS:
+        Own(window);
+        CreateEditorCaret(window);
+        RefreshEditorWindows();
+        break;
+    case WM_KILLFOCUS:
+        DestroyEditorCaret(window);
+        break;
+    case WM_SIZE:
+        if (View* v = ViewOf(window)) InvalidateScreen(*v);
+        InvalidateRect(window, nullptr, FALSE);
+        break;
+    case WM_ERASEBKGND:
+        return 1;  // every row paints its own background
+    case WM_PAINT:
+        PaintWindow(window);
+        return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (KeyMessage(window, message, wParam, lParam)) return 0;
+        break;
+    case WM_CHAR:
+        if (Own(window)) {
+            bool ctrl = GetKeyState(VK_CONTROL) < 0;
+            HandleCharacter(Id(window), static_cast<unsigned char>(wParam), std::max(1, static_cast<int>(LOWORD(lParam))), ctrl);
+            RefreshEditorWindows();
+        }
+        return 0;
+    case WM_LBUTTONDOWN:
+        ButtonDown(window, wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        RefreshEditorWindows();
+        return 0;
+    case WM_MOUSEMOVE:
+        if (EditorWindow* w = WindowState(window); w && w->dragging) {
+            DragTo(window, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            RefreshEditorWindows();
+        }
+        return 0;
+    case WM_LBUTTONUP:
+        EndDrag(window, true);
+        RefreshEditorWindows();
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lParam) != window) EndDrag(window, false);
+        break;
+    case WM_LBUTTONDBLCLK:
+        if (Own(window)) {
+            LogAction(Id(window), kActionLeftClick, 0, 0);
+            if (!RunSelectionCommand(kCommandSelectWord)) DropLastAction();
+            RefreshEditorWindows();
+        }
+        return 0;
+    case WM_RBUTTONDOWN:
+        if (View* v = Own(window)) {
+            LogAction(Id(window), kActionRightClick, 0, 0);
+            if (!HasSelection()) PlaceCursorAt(window, *v, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            RefreshEditorWindows();
+        }
+        return 0;
+    case WM_TIMER:
+        if (wParam == kDragTimer) {
+            DragTick(window);
+            RefreshEditorWindows();
+            return 0;
+        }
+        break;
+    case WM_VSCROLL:
+        VerticalScroll(window, LOWORD(wParam));
+        RefreshEditorWindows();
+        return 0;
+    case WM_HSCROLL:
+        HorizontalScroll(window, LOWORD(wParam));
+        RefreshEditorWindows();
+        return 0;
+    case WM_MOUSEWHEEL:
+        if (View* v = Own(window)) {
+            long rows = -GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * 3;
+            LogAction(Id(window), kActionScroll, 0, 0);
+            if (rows == 0 || !ScrollRows(*v, rows, v->rows)) DropLastAction();
+            RefreshEditorWindows();
+        }
+        return 0;
+    case kMsgRefresh:
+        RefreshEditorWindows();
+        return 0;
+    case kMsgEditorQuery:
+        return Query(window, wParam, lParam);
+    case WM_CLOSE:
+        if (!MayClose(window)) return 0;
+        break;
+    case WM_DESTROY:
+        Destroyed(window);
+        break;
+    default:
+        break;
+    }
+    return DefMDIChildProcA(window, message, wParam, lParam);
+}
+
+}  // namespace tarvo::editor

@@ -1,0 +1,253 @@
+#include "editor/search_dialogs_win.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "editor/edit.h"
+#include "editor/editor_window_win.h"
+#include "editor/regex.h"
+#include "editor/replace.h"
+#include "editor/search.h"
+#include "editor/search_messages.h"
+#include "editor/selection.h"
+#include "editor/undo.h"
+#include "editor/window_messages.h"
+#include "resource_ids.h"
+#include "shell/app_win.h"
+#include "shell/messages.h"
+
+namespace tarvo::editor {
+namespace {
+
+constexpr int kFindCommand = 1137;
+constexpr int kReplaceCommand = 1139;
+
+// What one of the two dialogs shows and collects.
+struct SearchForm {
+    bool replace = false;
+    std::string text;
+    std::string replacement;
+    bool regex = false, matchCase = false, wholeWords = false, allWindows = false;
+    bool searchMinimised = true, confirm = true;
+    SearchDirection direction = SearchDirection::None;
+};
+
+std::string ItemText(HWND dialog, int id) {
+    HWND item = GetDlgItem(dialog, id);
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(item)) + 1, '\0');
+    GetWindowTextA(item, text.data(), static_cast<int>(text.size()));
+    text.resize(text.size() - 1);
+    return text;
+}
+
+bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+void Check(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
+
+SearchForm FormFromState(bool replace) {
+    const SearchState& s = searchState();
+    SearchForm f;
+    f.replace = replace;
+    f.text = s.text;
+    f.replacement = s.replacement;
+    f.regex = (s.flags & kFindRegex) != 0;
+    f.matchCase = !(s.flags & kFindIgnoreCase);
+    f.wholeWords = (s.flags & kFindWholeWords) != 0;
+    f.allWindows = (s.flags & kFindAllWindows) != 0;
+    f.searchMinimised = !(s.flags & kFindSkipMinimised);
+    f.direction = (s.flags & kFindWrap) ? SearchDirection::Wrap
+                  : (s.flags & kFindBackwards) ? SearchDirection::Backwards
+                  : (s.flags & kFindForwards) ? SearchDirection::Forwards
+                                              : SearchDirection::None;
+    // A selection within one line is what the user most likely looks for.
+    if (View* v = CurrentView(); v && v->anchorLine == v->cursorLine && HasSelection()) {
+        std::string selected = SelectionText();
+        if (!selected.empty() && selected.size() < 128) f.text = selected;
+    }
+    return f;
+}
+
+void ShowForm(HWND dialog, const SearchForm& f) {
+    SetDlgItemTextA(dialog, IDC_SEARCH_TEXT, f.text.c_str());
+    if (f.replace) SetDlgItemTextA(dialog, IDC_REPLACE_TEXT, f.replacement.c_str());
+    Check(dialog, IDC_REGEX, f.regex);
+    Check(dialog, IDC_MATCH_CASE, f.matchCase);
+    Check(dialog, IDC_WHOLE_WORDS, f.wholeWords);
+    Check(dialog, IDC_SCOPE_CURRENT, !f.allWindows);
+    Check(dialog, IDC_SCOPE_ALL, f.allWindows);
+    if (!f.replace) Check(dialog, IDC_ICONIZED, f.searchMinimised);
+    Check(dialog, IDC_FORWARDS, f.direction == SearchDirection::Forwards);
+    Check(dialog, IDC_BACKWARDS, f.direction == SearchDirection::Backwards);
+    Check(dialog, IDC_WRAP, f.direction == SearchDirection::Wrap);
+    if (f.replace) Check(dialog, IDC_CONFIRM, true);  // ticked whenever the dialog opens
+    SendDlgItemMessageA(dialog, IDC_SEARCH_TEXT, EM_SETSEL, 0, -1);
+}
+
+SearchForm ReadForm(HWND dialog, bool replace) {
+    SearchForm f;
+    f.replace = replace;
+    f.text = ItemText(dialog, IDC_SEARCH_TEXT);
+    if (replace) f.replacement = ItemText(dialog, IDC_REPLACE_TEXT);
+    f.regex = Checked(dialog, IDC_REGEX);
+    f.matchCase = Checked(dialog, IDC_MATCH_CASE);
+    f.wholeWords = Checked(dialog, IDC_WHOLE_WORDS);
+    f.allWindows = Checked(dialog, IDC_SCOPE_ALL);
+    f.searchMinimised = replace || Checked(dialog, IDC_ICONIZED);
+    f.confirm = replace && Checked(dialog, IDC_CONFIRM);
+    f.direction = Checked(dialog, IDC_WRAP) ? SearchDirection::Wrap
+                  : Checked(dialog, IDC_BACKWARDS) ? SearchDirection::Backwards
+                  : Checked(dialog, IDC_FORWARDS) ? SearchDirection::Forwards
+                                                  : SearchDirection::None;
+    return f;
+}
+
+// The form's faults keep the dialog open, each with its message.
+bool Acceptable(const SearchForm& f) {
+    if (f.text.empty()) {
+        shell::ErrorBoxId(kMsgEmptySearch);
+        return false;
+    }
+    if (f.direction == SearchDirection::None) {
+        shell::ErrorBoxId(kMsgNoDirection);
+        return false;
+    }
+    if (f.regex && !CompileRegex(f.text)) return false;  // it said why
+    return true;
+}
+
+INT_PTR CALLBACK FormProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* form = reinterpret_cast<SearchForm*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG:
+        form = reinterpret_cast<SearchForm*>(lParam);
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        ShowForm(dialog, *form);
+        SetFocus(GetDlgItem(dialog, IDC_SEARCH_TEXT));
+        return FALSE;  // the focus is set
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK && form) {
+            SearchForm read = ReadForm(dialog, form->replace);
+            if (!Acceptable(read)) {
+                SetFocus(GetDlgItem(dialog, IDC_SEARCH_TEXT));
+                return TRUE;
+            }
+            *form = read;
+            EndDialog(dialog, IDOK);
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+bool RunForm(int dialogId, SearchForm& form) {
+    return DialogBoxParamA(shell::app().instance, MAKEINTRESOURCEA(dialogId), shell::app().frame, FormProc,
+                           reinterpret_cast<LPARAM>(&form)) == IDOK;
+}
+
+// A cancelled dialog leaves nothing for Undo to step over.
+void DropCommandRecord(int command) {
+    auto& records = actionLog().records;
+    if (!records.empty() && records.back().kind == kActionCommand && records.back().param == command) records.pop_back();
+}
+
+// The question dialog keeps clear of the match it asks about.
+INT_PTR CALLBACK QuestionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        SetDlgItemTextA(dialog, IDC_QUESTION, shell::GetString(kMsgReplaceThis));
+        SetWindowTextA(dialog, shell::GetString(kMsgReplaceTitle));
+        POINT caret{};
+        GetCaretPos(&caret);
+        if (HWND owner = GetFocus()) ClientToScreen(owner, &caret);
+        RECT box;
+        GetWindowRect(dialog, &box);
+        int height = box.bottom - box.top;
+        int screen = GetSystemMetrics(SM_CYSCREEN);
+        int y = caret.y < screen / 2 ? std::min<int>(caret.y + 3 * height / 2, screen - height) : std::max<int>(0, caret.y - 2 * height);
+        SetWindowPos(dialog, nullptr, box.left, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDYES:
+        case IDNO:
+        case IDC_REPLACE_ALL:
+        case IDCANCEL:
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+ReplaceAnswer AskReplace(View&) {
+    RefreshEditorWindows();  // the match is selected: let it be seen
+    INT_PTR answer = DialogBoxParamA(shell::app().instance, MAKEINTRESOURCEA(IDD_REPLACE_CONFIRM), shell::app().frame,
+                                     QuestionProc, 0);
+    switch (answer) {
+    case IDYES: return ReplaceAnswer::Yes;
+    case IDNO: return ReplaceAnswer::No;
+    case IDC_REPLACE_ALL: return ReplaceAnswer::All;
+    default: return ReplaceAnswer::Cancel;
+    }
+}
+
+bool IsMinimised(const View& view) { return view.window && IsIconic(reinterpret_cast<HWND>(view.window)); }
+
+}  // namespace
+
+void InstallSearchUi() {
+    searchState().ui.confirmReplace = AskReplace;
+    searchState().ui.isMinimised = IsMinimised;
+}
+
+bool FindDialog() {
+    InstallSearchUi();
+    SearchForm form = FormFromState(false);
+    if (!RunForm(IDD_FIND, form)) {
+        DropCommandRecord(kFindCommand);
+        return false;
+    }
+    FindRequest request;
+    request.text = form.text;
+    request.regex = form.regex;
+    request.matchCase = form.matchCase;
+    request.wholeWords = form.wholeWords;
+    request.allWindows = form.allWindows;
+    request.searchMinimised = form.searchMinimised;
+    request.direction = form.direction;
+    return Find(request);
+}
+
+bool FindNextCommand() { return CanFindNext() ? FindNext() : FindDialog(); }
+bool FindPreviousCommand() { return CanFindNext() ? FindPrevious() : FindDialog(); }
+
+bool ReplaceDialog() {
+    InstallSearchUi();
+    Document* doc = CurrentDocument();
+    if (!doc || !CanEdit(*doc)) return false;
+    SearchForm form = FormFromState(true);
+    if (!RunForm(IDD_REPLACE, form)) {
+        DropCommandRecord(kReplaceCommand);
+        return false;
+    }
+    ReplaceRequest request;
+    request.text = form.text;
+    request.replacement = form.replacement;
+    request.regex = form.regex;
+    request.matchCase = form.matchCase;
+    request.wholeWords = form.wholeWords;
+    request.allWindows = form.allWindows;
+    request.confirm = form.confirm;
+    request.direction = form.direction;
+    return Replace(request);
+}
+
+}  // namespace tarvo::editor
