@@ -8,6 +8,7 @@
 #include "editor/cursor.h"
 #include "editor/document.h"
 #include "editor/language.h"
+#include "editor/search_state.h"
 #include "editor/undo.h"
 #include "platform/clipboard_win.h"
 #include "shell/app_win.h"
@@ -57,10 +58,12 @@ void InstallEditorHooks() {
     hooks.chooseLanguage = editor::ChooseLanguageForDocument;
     shell().dispatch.logCommand = LogDispatchedCommand;
     analysis::InstallAnalysisHooks();  // function lists kept in step, checks before saving
+    editor::InstallSearchHooks();
     goToFunction = GoToDefinedFunction;
 }
 
 void StartEditor(bool startAutosave) {
+    editor::LoadFindFlags();
     platform::InstallWin32Clipboard(app().frame);
     if (!startAutosave) return;
     std::vector<editor::Document*> restored;

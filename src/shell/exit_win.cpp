@@ -3,6 +3,7 @@
 #include "editor/cursor.h"
 #include "editor/document.h"
 #include "editor/document_io.h"
+#include "editor/search_state.h"
 #include "shell/app_win.h"
 #include "shell/dialogs_win.h"
 #include "shell/document_windows_win.h"
@@ -95,6 +96,7 @@ bool RunExitSequence(HWND frame) {
     s.frameZoomed = IsZoomed(frame) != FALSE;
     StoreOpenFiles();
     s.keyRows = KeyRowsOf(shell().commandKeys);
+    editor::SaveFindFlags();
     if (s.saveAtExit && WriteSettings(s)) {
         SettingsKey key;
         if (OpenMainKey(key)) {

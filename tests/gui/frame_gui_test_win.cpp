@@ -37,6 +37,7 @@ TEST_F(FrameTest, ComesUpWithMenuBarOutputBarAndTitleAndClosesCleanly) {
 
 TEST_F(FrameTest, ClosingStoresTheFrameRectangleAndTheSettingsAndTheNextStartUsesThem) {
     SetValue("Software\\vex\\Tarvo", "Tabsize", "7");
+    SetValue("Software\\vex\\Tarvo", "FindFlags", "5");
     ASSERT_TRUE(Start(tarvo, ""));
     MoveWindow(tarvo.frame, 40, 30, 640, 480, TRUE);
     Settle(tarvo);
@@ -50,6 +51,8 @@ TEST_F(FrameTest, ClosingStoresTheFrameRectangleAndTheSettingsAndTheNextStartUse
     EXPECT_EQ(text, "480");
     ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "Tabsize", text));
     EXPECT_EQ(text, "7");  // read at start-up, written back at exit
+    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "FindFlags", text));
+    EXPECT_EQ(text, "5");  // through the search's own state
     ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "EditorFlags", text));
     EXPECT_EQ(text, "47");
 

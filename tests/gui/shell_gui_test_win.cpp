@@ -172,9 +172,10 @@ TEST_F(ShellTest, SharedAreaCommandsGiveTheClientSizeAndInsertAFunctionStub) {
     std::string file = dir + "\\s.c";
     WriteTextFile(file, "int x;\r\n");
     ASSERT_TRUE(Start(tarvo, "s.c", dir));
+    Settle(tarvo, 500);  // the layout after start-up is posted
+    LRESULT size = Command(tarvo.frame, 3503);
     RECT area;
     GetClientRect(MdiClient(tarvo.frame), &area);
-    LRESULT size = Command(tarvo.frame, 3503);
     EXPECT_EQ(size & 0xFFFF, area.right);
     EXPECT_EQ((size >> 16) & 0xFFFF, area.bottom);
 
