@@ -60,3 +60,6 @@ target_link_libraries(tarvo_gui_tests PRIVATE GTest::gtest_main advapi32 user32 
 add_dependencies(tarvo_gui_tests tarvo)
 gtest_discover_tests(tarvo_gui_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
   PROPERTIES TIMEOUT 180 RESOURCE_LOCK wine_prefix)
+
+# The stand-ins of the compiler system's tools, in the root's bin folder.
+add_subdirectory(${PROJECT_SOURCE_DIR}/testbed ${CMAKE_BINARY_DIR}/testbed)

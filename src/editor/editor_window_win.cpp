@@ -322,6 +322,16 @@ LRESULT Query(HWND window, WPARAM what, LPARAM argument) {
         unsigned column = LOWORD(argument);
         return line && column < line->length ? static_cast<unsigned char>(line->text[column]) : -1;
     }
+    case kQueryScreenRowLength:
+    case kQueryScreenRowChar: {
+        const Screen& screen = ScreenOf(*v);
+        long row = what == kQueryScreenRowLength ? static_cast<long>(argument) : HIWORD(argument);
+        if (row < 0 || row >= static_cast<long>(screen.rows.size())) return -1;
+        const std::string& text = screen.rows[static_cast<std::size_t>(row)].text;
+        if (what == kQueryScreenRowLength) return static_cast<LRESULT>(text.size());
+        unsigned column = LOWORD(argument);
+        return column < text.size() ? static_cast<unsigned char>(text[column]) : -1;
+    }
     default: return -1;
     }
 }

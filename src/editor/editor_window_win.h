@@ -37,6 +37,8 @@ enum EditorQuery : WPARAM {
     kQueryOvertype = 10,
     kQueryLineLength = 11,   // length of line lParam, -1 past the end
     kQueryLineChar = 12,     // character LOWORD(lParam) of line HIWORD(lParam), -1 past its end
+    kQueryScreenRowLength = 13,  // length of the text shown on screen row lParam, -1 below
+    kQueryScreenRowChar = 14,    // character LOWORD(lParam) of screen row HIWORD(lParam)
 };
 
 }  // namespace tarvo::editor

@@ -16,6 +16,7 @@ inline constexpr UINT kQuery = WM_APP + 0x140;
 enum : WPARAM {
     kCursorLine = 0, kCursorColumn = 1, kTopLine = 2, kLineCount = 3, kAnchorLine = 4, kAnchorColumn = 5,
     kFlags = 6, kLeftColumn = 7, kLineMarks = 8, kRows = 9, kOvertype = 10, kLineLength = 11, kLineChar = 12,
+    kScreenRowLength = 13, kScreenRowChar = 14,
 };
 inline constexpr LRESULT kModified = 0x0002;
 
@@ -37,6 +38,14 @@ inline std::string LineText(HWND editor, long n) {
     return text;
 }
 
+// What a row of the window shows (tabs expanded).
+inline std::string ScreenRow(HWND editor, int row) {
+    long length = static_cast<long>(Query(editor, kScreenRowLength, row));
+    std::string text;
+    for (long i = 0; i < length; ++i) text += static_cast<char>(Query(editor, kScreenRowChar, MAKELPARAM(i, row)));
+    return text;
+}
+
 // The document as the window's view holds it, lines joined by LF.
 inline std::string DocumentText(HWND editor) {
     long count = static_cast<long>(Query(editor, kLineCount));
@@ -47,11 +56,11 @@ inline std::string DocumentText(HWND editor) {
 
 // Characters and keys go straight to the window procedure, one after the other: each is
 // handled (and painted) before the call returns.
-inline void Type(HWND editor, const std::string& text) {
+inline void Type(HWND editor, const std::string& text, int repeat = 1) {
     for (char c : text) {
         WPARAM code = c == '\n' ? '\r' : static_cast<unsigned char>(c);
         DWORD_PTR ignored;
-        SendMessageTimeoutA(editor, WM_CHAR, code, 1, SMTO_NORMAL, 10000, &ignored);
+        SendMessageTimeoutA(editor, WM_CHAR, code, MAKELPARAM(repeat, 0), SMTO_NORMAL, 10000, &ignored);
     }
 }
 

@@ -2,6 +2,8 @@
 // clipboard keys, saving with Ctrl+S, Left over a selection, and Undo after each kind of edit.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "editor_gui_util_win.h"
 
 namespace tarvo::gui {
@@ -40,6 +42,94 @@ TEST_F(EditorTyping, TypingIndentsAfterAConditionAndTheClosingBraceGoesBack) {
     EXPECT_EQ(ReadTextFile(file), "int f(int x)\r\n{\r\n\tif (x)\r\n\t\tx = 1;\r\n\treturn x;\r\n}\r\n\r\n");
     EXPECT_FALSE(Query(editor, kFlags) & kModified);
     EXPECT_EQ(Text(editor), file);
+}
+
+TEST_F(EditorTyping, BackspaceJoinsLinesAndUndoSplitsThemAgain) {
+    HWND editor = Open("b.c", "ab\r\ncd\r\n");
+    ASSERT_NE(editor, nullptr);
+    Key(editor, VK_DOWN);
+    Type(editor, "\b");
+    EXPECT_EQ(DocumentText(editor), "abcd");
+    EXPECT_EQ(Query(editor, kCursorColumn), 2);
+    Type(editor, "\b\b\b");  // the third finds the start of the document: nothing
+    EXPECT_EQ(DocumentText(editor), "cd");
+    for (const char* expected : {"acd", "abcd", "ab\ncd"}) {  // one Backspace per Undo
+        Command(tarvo.frame, 1110);
+        EXPECT_EQ(DocumentText(editor), expected);
+    }
+}
+
+// Chords go through the input queue: the program reads Shift and Ctrl as a user holds them.
+TEST_F(EditorTyping, ShiftDeleteCutsShiftInsertPastesCtrlInsertCopies) {
+    HWND editor = Open("k.c", "hello world\r\n");
+    ASSERT_NE(editor, nullptr);
+    Command(tarvo.frame, 1165);  // select "hello "
+    Chord(tarvo.frame, {VK_SHIFT, VK_DELETE});
+    ASSERT_TRUE(WaitUntil([&] { return DocumentText(editor) == "world"; })) << DocumentText(editor);
+    Key(editor, VK_END);
+    Chord(tarvo.frame, {VK_SHIFT, VK_INSERT});
+    ASSERT_TRUE(WaitUntil([&] { return DocumentText(editor) == "worldhello "; })) << DocumentText(editor);
+    Key(editor, VK_HOME);
+    Command(tarvo.frame, 1165);  // "worldhello" and the blank: a word with what follows it
+    Chord(tarvo.frame, {VK_CONTROL, VK_INSERT});
+    Settle(tarvo, 200);
+    EXPECT_EQ(DocumentText(editor), "worldhello ");  // copying changes nothing
+    std::string clip;
+    ASSERT_TRUE(WaitUntil([&] {
+        if (!OpenClipboard(nullptr)) return false;
+        HANDLE data = GetClipboardData(CF_TEXT);
+        clip = data ? static_cast<const char*>(GlobalLock(data)) : "";
+        if (data) GlobalUnlock(data);
+        CloseClipboard();
+        return clip == "worldhello ";
+    })) << clip;
+}
+
+TEST_F(EditorTyping, CtrlSSavesAndTypesNothing) {
+    HWND editor = Open("s.c", "int s;\r\n");
+    ASSERT_NE(editor, nullptr);
+    Key(editor, VK_END);
+    Type(editor, " /* saved */");
+    Chord(tarvo.frame, {VK_CONTROL, 'S'});
+    ASSERT_TRUE(WaitUntil([&] { return ReadTextFile(file) == "int s; /* saved */\r\n"; })) << ReadTextFile(file);
+    EXPECT_EQ(DocumentText(editor), "int s; /* saved */");
+    EXPECT_FALSE(Query(editor, kFlags) & kModified);
+    EXPECT_EQ(Text(editor), file);
+}
+
+TEST_F(EditorTyping, LeftWithASelectionLandsOnItsAnchor) {
+    HWND editor = Open("l.c", "abcdef\r\n");
+    ASSERT_NE(editor, nullptr);
+    Key(editor, VK_RIGHT, 2);
+    for (int i = 0; i < 3; ++i) Command(tarvo.frame, 1154);  // Shift+Right
+    EXPECT_EQ(Query(editor, kAnchorColumn), 2);
+    EXPECT_EQ(Query(editor, kCursorColumn), 5);
+    Key(editor, VK_LEFT);
+    EXPECT_EQ(Query(editor, kCursorColumn), 2);
+    EXPECT_EQ(Query(editor, kAnchorLine), 0);
+}
+
+// Each kind of edit, then Undo: the text is back as it was before that edit.
+TEST_F(EditorTyping, UndoTakesBackEachKindOfEdit) {
+    HWND editor = Open("u.c", "int a;\r\n    int b;\r\n");
+    ASSERT_NE(editor, nullptr);
+    auto undone = [&](const char* what, const std::function<void()>& edit) {
+        std::string before = DocumentText(editor);
+        edit();
+        EXPECT_NE(DocumentText(editor), before) << what << " changed nothing";
+        Command(tarvo.frame, 1110);
+        EXPECT_EQ(DocumentText(editor), before) << "after undoing " << what;
+    };
+    undone("typing with a repeat count", [&] { Type(editor, "x", 3); });
+    undone("Enter with indentation", [&] { Key(editor, VK_DOWN); Key(editor, VK_END); Type(editor, "\n"); });
+    undone("Backspace", [&] { Type(editor, "\b"); });
+    undone("Delete", [&] { Key(editor, VK_HOME); Key(editor, VK_DELETE, 3); });
+    undone("Tab", [&] { Type(editor, "\t"); });
+    undone("Cut", [&] { Command(tarvo.frame, 1165); Command(tarvo.frame, 1111); });
+    undone("Paste", [&] { Command(tarvo.frame, 1113); });
+    undone("overtyping", [&] { Key(editor, VK_INSERT); Type(editor, "Q"); Key(editor, VK_INSERT); });
+    undone("Spaces->tabs", [&] { Command(tarvo.frame, 1189); });
+    EXPECT_EQ(DocumentText(editor), "int a;\n    int b;");
 }
 
 }  // namespace
