@@ -158,5 +158,36 @@ TEST_F(EditorDisplay, DraggingBelowTheWindowScrollsAndExtendsTheSelection) {
     EXPECT_EQ(Query(editor, kTopLine), top);
 }
 
+// What was typed before a crash comes back from its autosave file (the restore dialog is
+// saved as a screenshot), and saving then writes it to the file.
+TEST_F(EditorDisplay, TypingLostInACrashIsRestoredFromItsAutosaveFile) {
+    SetValue("Software\\vex\\Tarvo", "EditorFlags", "111");  // the defaults and auto save
+    HWND editor = Open("crash.c", "int kept;\r\n");
+    ASSERT_NE(editor, nullptr);
+    Key(editor, VK_END);
+    Type(editor, "\nint typed;");
+    SendMessageA(tarvo.frame, WM_TIMER, 53987, 0);  // the autosave tick
+    Kill(tarvo);
+    ASSERT_EQ(ReadTextFile(file), "int kept;\r\n");
+
+    ASSERT_TRUE(Launch(tarvo, "", dir));
+    HWND restore = WaitForBox(tarvo);
+    ASSERT_NE(restore, nullptr);
+    Settle(tarvo, 300);
+    Screenshot(dir + "\\restore_dialog.bmp");
+    Answer(restore, IDOK);
+    HWND told = WaitForBox(tarvo);
+    ASSERT_NE(told, nullptr);
+    Answer(told, IDOK);
+    ASSERT_TRUE(WaitForFrame(tarvo));
+    Settle(tarvo, 200);
+    editor = ActiveEditor(tarvo.frame);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(DocumentText(editor), "int kept;\nint typed;");
+    EXPECT_TRUE(Query(editor, kFlags) & kModified);
+    Command(tarvo.frame, 1103);
+    EXPECT_EQ(ReadTextFile(file), "int kept;\r\nint typed;\r\n");
+}
+
 }  // namespace
 }  // namespace tarvo::gui
