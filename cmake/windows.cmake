@@ -63,3 +63,4 @@ gtest_discover_tests(tarvo_gui_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 1
 
 # The stand-ins of the compiler system's tools, in the root's bin folder.
 add_subdirectory(${PROJECT_SOURCE_DIR}/testbed ${CMAKE_BINARY_DIR}/testbed)
+include(${PROJECT_SOURCE_DIR}/bench/editor_bench.cmake)

@@ -62,6 +62,9 @@ struct Scanner {
         }
         char escape = style == CommentStyle::C ? '\\' : style == CommentStyle::Eiffel ? '%' : 0;
         while (i < text.size()) {
+            // Most characters start nothing: skip them in a tight loop.
+            while (i < text.size() && !syntax.starts[static_cast<unsigned char>(text[i])]) ++i;
+            if (i >= text.size()) break;
             char c = text[i];
             if (syntax.quotes.find(c) != std::string_view::npos) {
                 i = SkipLiteral(text, i, escape);
@@ -219,6 +222,16 @@ CommentSyntax SyntaxOf(const Language* language) {
         s.lineOpener = language->comment;
         s.style = s.lineOpener.empty() ? CommentStyle::None : CommentStyle::Line;
         break;
+    }
+    auto start = [&](char c) { s.starts[static_cast<unsigned char>(c)] = true; };
+    for (char c : s.quotes) start(c);
+    switch (s.style) {
+    case CommentStyle::C: start('/'); break;
+    case CommentStyle::Pascal: start('/'), start('{'), start('('); break;
+    case CommentStyle::Eiffel: start('-'); break;
+    case CommentStyle::Fortran: start('!'); break;
+    case CommentStyle::Line: start(s.lineOpener[0]); break;
+    case CommentStyle::None: break;
     }
     return s;
 }

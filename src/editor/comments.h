@@ -4,6 +4,7 @@
 // edits: an edited line is scanned again, and so are the lines below it for as long as the
 // comment state at their start changes.
 #pragma once
+#include <bitset>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -27,6 +28,7 @@ struct CommentSyntax {
     CommentStyle style = CommentStyle::None;
     std::string_view lineOpener;  // CommentStyle::Line
     std::string_view quotes;      // characters that open and close literals
+    std::bitset<256> starts;      // characters that may start a comment or a literal
 };
 
 CommentSyntax SyntaxOf(const Language* language);

@@ -46,7 +46,8 @@ void Fill(HDC dc, const RECT& area, COLORREF colour) {
     ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &area, nullptr, 0, nullptr);
 }
 
-// The off-screen row, at least as large as a row of this window.
+// The off-screen picture, at least as large as the window: rows are drawn there and copied
+// in one piece, so nothing flickers.
 HDC RowBuffer(int width, int height) {
     EditorWindowsState& s = editorWindows();
     if (s.rowDC && s.rowWidth >= width && s.rowHeight >= height) return s.rowDC;
@@ -54,54 +55,47 @@ HDC RowBuffer(int width, int height) {
     HDC screen = GetDC(nullptr);
     s.rowDC = CreateCompatibleDC(screen);
     s.rowWidth = std::max({width, GetSystemMetrics(SM_CXSCREEN), s.rowWidth});
-    s.rowHeight = std::max(height, s.rowHeight);
+    s.rowHeight = std::max({height, GetSystemMetrics(SM_CYSCREEN), s.rowHeight});
     s.rowBitmap = CreateCompatibleBitmap(screen, s.rowWidth, s.rowHeight);
     s.oldBitmap = SelectObject(s.rowDC, s.rowBitmap);
     ReleaseDC(nullptr, screen);
     return s.rowDC;
 }
 
-void DrawRow(HDC target, const Screen& screen, int r, int width) {
+// Draws row r into the off-screen picture at the row's own place.
+void DrawRow(HDC dc, const Screen& screen, int r, int width) {
     const Metrics& m = EditorMetrics();
     const int cw = m.charWidth, rh = m.rowHeight, margin = MarginWidth();
-    HDC dc = RowBuffer(width, rh);
-    RECT area{0, 0, width, rh};
+    const int y = r * rh;
+    RECT area{0, y, width, y + rh};
     Fill(dc, area, Colour(shell::settings().backgroundColor));
-    if (r >= 0 && r < static_cast<int>(screen.rows.size())) {
-        const ScreenRow& row = screen.rows[static_cast<std::size_t>(r)];
-        const long left = screen.leftColumn;
-        const long shown = (width - margin + cw - 1) / cw + 1;
-        HGDIOBJ oldFont = SelectObject(dc, m.font);
-        SetBkMode(dc, TRANSPARENT);
-        SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
-        for (const InkRun& run : row.runs) {
-            long from = std::max(run.start, left), to = std::min(run.end, left + shown);
-            if (from >= to) continue;
-            SetTextColor(dc, InkColour(run.ink));
-            TextOutA(dc, margin + static_cast<int>(from - left) * cw, 0, row.text.data() + from, static_cast<int>(to - from));
-        }
-        SelectObject(dc, oldFont);
-        // A line running on past the right edge ends in a small box.
-        long fullColumns = (width - margin) / cw;
-        if (static_cast<long>(row.text.size()) > left + fullColumns && width > margin + 2 * cw) {
-            RECT box{width - 2 * cw, rh / 4, width - 1, rh - rh / 4};
-            Fill(dc, box, kContinuationColour);
-        }
-        if (margin > 0) {
-            int mark = MarginMark(row.marks, display().options.marginMarks);
-            if (mark) Fill(dc, RECT{0, 1, margin - 2, rh - 1}, mark == 1 ? kLightMarkColour : kDarkMarkColour);
-        }
-        if (row.selectEnd > row.selectStart) {
-            long from = std::max(row.selectStart, left);
-            int x0 = margin + static_cast<int>(std::min(from - left, shown)) * cw;
-            int x1 = row.selectEnd >= kToEdge ? width : margin + static_cast<int>(std::clamp(row.selectEnd - left, 0L, shown)) * cw;
-            if (x1 > x0) {
-                RECT inverted{x0, 0, std::min(x1, width), rh};
-                InvertRect(dc, &inverted);
-            }
+    if (r < 0 || r >= static_cast<int>(screen.rows.size())) return;
+    const ScreenRow& row = screen.rows[static_cast<std::size_t>(r)];
+    const long left = screen.leftColumn;
+    const long shown = (width - margin + cw - 1) / cw + 1;
+    for (const InkRun& run : row.runs) {
+        long from = std::max(run.start, left), to = std::min(run.end, left + shown);
+        if (from >= to) continue;
+        SetTextColor(dc, InkColour(run.ink));
+        TextOutA(dc, margin + static_cast<int>(from - left) * cw, y, row.text.data() + from, static_cast<int>(to - from));
+    }
+    // A line running on past the right edge ends in a small box.
+    long fullColumns = (width - margin) / cw;
+    if (static_cast<long>(row.text.size()) > left + fullColumns && width > margin + 2 * cw)
+        Fill(dc, RECT{width - 2 * cw, y + rh / 4, width - 1, y + rh - rh / 4}, kContinuationColour);
+    if (margin > 0) {
+        int mark = MarginMark(row.marks, display().options.marginMarks);
+        if (mark) Fill(dc, RECT{0, y + 1, margin - 2, y + rh - 1}, mark == 1 ? kLightMarkColour : kDarkMarkColour);
+    }
+    if (row.selectEnd > row.selectStart) {
+        long from = std::max(row.selectStart, left);
+        int x0 = margin + static_cast<int>(std::min(from - left, shown)) * cw;
+        int x1 = row.selectEnd >= kToEdge ? width : margin + static_cast<int>(std::clamp(row.selectEnd - left, 0L, shown)) * cw;
+        if (x1 > x0) {
+            RECT inverted{x0, y, std::min(x1, width), y + rh};
+            InvertRect(dc, &inverted);
         }
     }
-    BitBlt(target, 0, r * rh, width, rh, dc, 0, 0, SRCCOPY);
 }
 
 void SetScrollBars(HWND window, EditorWindow& w, View& v, const ScreenGeometry& g) {
@@ -293,7 +287,15 @@ void PaintWindow(HWND window) {
     const Screen& screen = ScreenOf(*v);
     int first = std::max(0, static_cast<int>(ps.rcPaint.top) / m.rowHeight);
     int last = (static_cast<int>(ps.rcPaint.bottom) + m.rowHeight - 1) / m.rowHeight;
-    for (int r = first; r < last; ++r) DrawRow(dc, screen, r, area.right);
+    if (last > first) {
+        HDC picture = RowBuffer(area.right, last * m.rowHeight);
+        HGDIOBJ oldFont = SelectObject(picture, m.font);
+        SetBkMode(picture, TRANSPARENT);
+        SetTextAlign(picture, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+        for (int r = first; r < last; ++r) DrawRow(picture, screen, r, area.right);
+        SelectObject(picture, oldFont);
+        BitBlt(dc, 0, first * m.rowHeight, area.right, (last - first) * m.rowHeight, picture, 0, first * m.rowHeight, SRCCOPY);
+    }
     EndPaint(window, &ps);
 }
 

@@ -1,0 +1,140 @@
+// Editor window benchmark, run against the real tarvo.exe under Wine (bench/editor_bench.sh):
+//   1. keystroke to repaint: characters typed at the end of a 50,000-line C file, each sent
+//      to the editor window and timed until the window procedure returns (the window paints
+//      before it returns);
+//   2. scrolling the same file from top to bottom a page at a time with Page Down.
+// Prints the figures; the exit status is 0 when the program could be driven.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "harness_win.h"
+
+namespace {
+
+using namespace tarvo::gui;
+
+constexpr UINT kQuery = WM_APP + 0x140;
+constexpr WPARAM kCursorLine = 0, kLineCount = 3;
+constexpr int kLines = 50000;
+
+double Now() {
+    static LARGE_INTEGER frequency{};
+    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 60000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+// A C file of many small functions: comments, keywords, strings and indentation.
+std::string SampleText() {
+    std::string text;
+    text.reserve(kLines * 32);
+    int line = 0;
+    for (int f = 0; line < kLines; ++f) {
+        std::string n = std::to_string(f);
+        const std::string block[] = {
+            "/* Function " + n + ": adds up a table. */",
+            "static int sum" + n + "(const int *table, int count)",
+            "{",
+            "\tint total = 0; // running sum",
+            "\tfor (int i = 0; i < count; i++)",
+            "\t\ttotal += table[i];",
+            "\tprintf(\"sum " + n + " = %d\\n\", total);",
+            "\treturn total;",
+            "}",
+            "",
+        };
+        for (const std::string& l : block) {
+            if (line++ == kLines) break;
+            text += l + "\r\n";
+        }
+    }
+    return text;
+}
+
+struct Figures {
+    double mean = 0, median = 0, p95 = 0, worst = 0;
+};
+
+Figures Summarise(std::vector<double> samples) {
+    Figures f;
+    if (samples.empty()) return f;
+    std::sort(samples.begin(), samples.end());
+    for (double s : samples) f.mean += s;
+    f.mean /= static_cast<double>(samples.size());
+    f.median = samples[samples.size() / 2];
+    f.p95 = samples[samples.size() * 95 / 100];
+    f.worst = samples.back();
+    return f;
+}
+
+}  // namespace
+
+int main() {
+    ResetSettings();
+    std::string dir = ScratchDir("editor_bench");
+    std::string file = dir + "\\big.c";
+    WriteTextFile(file, SampleText());
+    Running tarvo;
+    double started = Now();
+    if (!Start(tarvo, "big.c", dir)) {
+        std::fprintf(stderr, "tarvo.exe did not start\n");
+        return 1;
+    }
+    Settle(tarvo, 300);
+    HWND client = MdiClient(tarvo.frame);
+    HWND editor = reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0));
+    long lines = static_cast<long>(Send(editor, kQuery, kLineCount, 0));
+    std::printf("start-up with the %ld-line file: %.0f ms\n", lines, Now() - started);
+    if (lines != kLines) {
+        std::fprintf(stderr, "the file has %ld lines, not %d\n", lines, kLines);
+        Kill(tarvo);
+        return 1;
+    }
+
+    // Typing at the end of the document.
+    Send(tarvo.frame, WM_COMMAND, 1122, 0);  // End
+    const std::string typed = "\tcount = count * 2 + sum0(table, 10); /* note */\r";
+    std::vector<double> keystrokes;
+    for (int round = 0; round < 12; ++round)
+        for (char c : typed) {
+            double t = Now();
+            Send(editor, WM_CHAR, static_cast<unsigned char>(c), 1);
+            keystrokes.push_back(Now() - t);
+        }
+    Figures k = Summarise(keystrokes);
+    if (getenv("TARVO_BENCH_DETAIL"))
+        for (std::size_t i = 0; i < keystrokes.size(); ++i)
+            if (keystrokes[i] > 5) std::printf("  key %zu ('%c'): %.2f ms\n", i, typed[i % typed.size()], keystrokes[i]);
+    std::printf("keystroke to repaint at the end of %d lines (%zu keys): mean %.2f ms, median %.2f ms, "
+                "95%% %.2f ms, worst %.2f ms\n",
+                kLines, keystrokes.size(), k.mean, k.median, k.p95, k.worst);
+
+    // A page at a time from the top to the bottom.
+    Send(tarvo.frame, WM_COMMAND, 1121, 0);  // Top
+    long total = static_cast<long>(Send(editor, kQuery, kLineCount, 0));
+    std::vector<double> pages;
+    double t0 = Now();
+    while (Send(editor, kQuery, kCursorLine, 0) < total && pages.size() < 100000) {
+        double t = Now();
+        Send(editor, WM_KEYDOWN, VK_NEXT, 1);
+        pages.push_back(Now() - t);
+    }
+    double whole = Now() - t0;
+    Figures p = Summarise(pages);
+    std::printf("top to bottom with Page Down: %zu pages in %.0f ms; per page mean %.2f ms, median %.2f ms, "
+                "95%% %.2f ms, worst %.2f ms\n",
+                pages.size(), whole, p.mean, p.median, p.p95, p.worst);
+    Kill(tarvo);
+    return 0;
+}
