@@ -101,6 +101,7 @@ namespace {
 // ---- mouse -----------------------------------------------------------------------------
 
 void PlaceCursorAt(HWND window, View& v, int x, int y) {
+    SyncWindow(window, false);  // the rows must be those of the text as it is now
     int row;
     long column;
     RowAndColumnAt(window, x, y, row, column);
@@ -290,7 +291,12 @@ void Destroyed(HWND window) {
         RemoveView(v);
         if (!OtherWindowShows(window, d) && !d->permanent) CloseDocument(d);
     }
-    editorWindows().windows.erase(window);
+    EditorWindowsState& s = editorWindows();
+    s.windows.erase(window);
+    if (s.windows.empty() && s.positionPane) {
+        SetWindowTextA(s.positionPane, "");
+        s.position.clear();
+    }
 }
 
 LRESULT Query(HWND window, WPARAM what, LPARAM argument) {
