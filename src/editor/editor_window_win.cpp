@@ -51,16 +51,20 @@ bool Debugging() {
     return d.debuggingActive && d.debuggingActive();
 }
 
-// A key that ran a command must not also type its character (Ctrl+S would run a macro).
-void DropCharacter(HWND window) {
+// A key that ran a command must not also type its character (Ctrl+S would run a macro): the
+// character the key made is taken out of the queue, and only that one.
+void DropCharacter(HWND window, LPARAM keyData) {
+    auto scanCode = [](LPARAM data) { return (static_cast<unsigned long>(data) >> 16) & 0xFF; };
     MSG msg;
-    while (PeekMessageA(&msg, window, WM_CHAR, WM_CHAR, PM_REMOVE) ||
-           PeekMessageA(&msg, window, WM_SYSCHAR, WM_SYSCHAR, PM_REMOVE)) {
-    }
+    for (UINT kind : {WM_CHAR, WM_SYSCHAR})
+        if (PeekMessageA(&msg, window, kind, kind, PM_NOREMOVE) && scanCode(msg.lParam) == scanCode(keyData)) {
+            PeekMessageA(&msg, window, kind, kind, PM_REMOVE);
+            return;
+        }
 }
 
-void RunCommand(HWND window, int command) {
-    DropCharacter(window);
+void RunCommand(HWND window, int command, LPARAM keyData) {
+    DropCharacter(window, keyData);
     HWND frame = shell::app().frame;
     if (frame) SendMessageA(frame, WM_COMMAND, static_cast<WPARAM>(command), 0);
 }
@@ -115,8 +119,10 @@ void ButtonDown(HWND window, WPARAM keys, int x, int y) {
     if (!v || !w) return;
     if (GetFocus() != window) SetFocus(window);
     LogAction(Id(window), kActionLeftClick, 0, 0);
-    bool extend = (keys & MK_SHIFT) && HasSelection();
-    if (!extend) ClearSelection();
+    // Shift+click extends the selection from its anchor (or from the cursor) to the point.
+    bool extend = (keys & MK_SHIFT) != 0;
+    if (extend) StartSelection();
+    else ClearSelection();
     PlaceCursorAt(window, *v, x, y);
     if (!extend) StartSelection();  // the anchor of a drag; dropped again if nothing is dragged
     w->dragging = true;
@@ -247,12 +253,12 @@ bool KeyMessage(HWND window, UINT message, WPARAM key, LPARAM data) {
         // With Alt only the table's bindings; the rest belongs to the menus.
         int command = shell::EditorKeyCommand(keys, static_cast<int>(key), held, Debugging());
         if (!command) return false;
-        RunCommand(window, command);
+        RunCommand(window, command, data);
         return true;
     }
     KeyResult r = KeyDown(Id(window), static_cast<int>(key), held, LOWORD(data), keys, Debugging());
     if (r.command) {
-        RunCommand(window, r.command);
+        RunCommand(window, r.command, data);
         return true;
     }
     if (r.handled) RefreshEditorWindows();

@@ -111,6 +111,9 @@ TEST_F(EditorDisplay, TwoWindowsOnOneDocumentShowEachOthersEdits) {
     EXPECT_EQ(Query(second, kCursorColumn), 5);  // after "long ", untouched by the edit above
     EXPECT_EQ(Text(first).rfind("* ", 0), 0u);
     EXPECT_EQ(Text(second).rfind("* ", 0), 0u);
+    Command(tarvo.frame, 1132);  // side by side
+    Settle(tarvo, 300);
+    Screenshot(dir + "\\two_windows.bmp");
     // Closing one of the two windows asks nothing: the other still shows the text.
     PostMessageA(second, WM_CLOSE, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return MdiChildren(tarvo.frame).size() == 1; }));
