@@ -6,6 +6,7 @@
 #include "editor/search_state.h"
 #include "shell/app_win.h"
 #include "shell/dialogs_win.h"
+#include "shell/dispatch.h"
 #include "shell/document_windows_win.h"
 #include "shell/key_table.h"
 #include "shell/messages.h"
@@ -18,6 +19,24 @@ namespace tarvo::shell {
 namespace {
 
 constexpr unsigned kCloseDebugging = 31;  // "This will close the debugging session"
+constexpr int kSaveAs = 1104;
+
+// The internal buffer has no file, but text typed into it must not go without a question.
+bool UnsavedBufferText(const editor::Document& doc) {
+    if (!(doc.flags & editor::kInternalBuffer) || !(doc.flags & editor::kModified)) return false;
+    editor::TextCount count = editor::CountLinesAndCharacters(doc);
+    return count.characters > 0 || count.lines > 1;
+}
+
+// Saves the buffer through Save as in its window; false when the user cancelled or it failed.
+bool SaveBuffer(editor::Document& doc) {
+    HWND window = WindowOfDocument(doc.name);
+    if (!window) window = OpenUntitledWindow();
+    if (!window) return false;
+    SendMessageA(app().client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window), 0);
+    Dispatch(kSaveAs, 0);
+    return !(doc.flags & editor::kModified);
+}
 
 bool DebuggingActive() {
     return shell().dispatch.debuggingActive && shell().dispatch.debuggingActive();
@@ -43,14 +62,17 @@ bool MayEndSession() {
         // Stopping the run belongs to the debugger, which installs the hook.
     }
     std::vector<std::string> names;
-    for (const auto& doc : editor::editor().documents)
-        if ((doc->flags & editor::kModified) && !(doc->flags & editor::kInternalBuffer))
+    editor::Document* buffer = nullptr;
+    for (const auto& doc : editor::editor().documents) {
+        if (UnsavedBufferText(*doc)) buffer = doc.get();
+        if ((doc->flags & editor::kModified) && (!(doc->flags & editor::kInternalBuffer) || buffer == doc.get()))
             names.push_back(doc->name);
+    }
     if (names.empty()) return true;
     switch (SaveModifiedDialog(names)) {
     case SaveChoice::Cancel: return false;
     case SaveChoice::DontSave: return true;
-    case SaveChoice::Save: return editor::SaveAll();
+    case SaveChoice::Save: return editor::SaveAll() && (!buffer || SaveBuffer(*buffer));
     }
     return false;
 }

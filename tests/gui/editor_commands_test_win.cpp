@@ -151,5 +151,32 @@ TEST_F(EditorCommands, SavingTheUntitledBufferAsksForAName) {
     EXPECT_EQ(DocumentText(ActiveEditor(tarvo.frame)), "int made;\n");
 }
 
+// Text typed into the untitled buffer is offered for saving at exit like any modified file.
+TEST_F(EditorCommands, QuittingAsksAboutTextInTheUntitledBuffer) {
+    ASSERT_TRUE(Start(tarvo, "", dir));
+    Command(tarvo.frame, 1101);
+    Settle(tarvo, 200);
+    HWND editor = ActiveEditor(tarvo.frame);
+    ASSERT_NE(editor, nullptr);
+    Type(editor, "keep me");
+    PostMessageA(tarvo.frame, WM_CLOSE, 0, 0);
+    HWND save = WaitForBox(tarvo);
+    ASSERT_NE(save, nullptr);
+    Answer(save, IDOK);  // Save: the buffer has no file, so Save as asks for a name
+    HWND saveAs = WaitForBox(tarvo, 10000);
+    ASSERT_NE(saveAs, nullptr);
+    PostMessageA(saveAs, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    // Cancelling the name ends the exit: the program and the text are still there.
+    Settle(tarvo, 1000);
+    ASSERT_EQ(WaitForSingleObject(tarvo.process.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(DocumentText(ActiveEditor(tarvo.frame)), "keep me");
+
+    PostMessageA(tarvo.frame, WM_CLOSE, 0, 0);
+    save = WaitForBox(tarvo);
+    ASSERT_NE(save, nullptr);
+    Answer(save, 1006);  // Don't save: the user's choice ends the program
+    EXPECT_EQ(WaitForSingleObject(tarvo.process.hProcess, 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+}
+
 }  // namespace
 }  // namespace tarvo::gui
