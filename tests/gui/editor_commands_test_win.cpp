@@ -12,26 +12,12 @@ using namespace edit;
 constexpr int kPromptEdit = 1002;  // IDC_EDIT of the prompt dialog
 constexpr int kListBox = 1003;     // IDC_LIST of the list dialog
 
-class EditorCommands : public ::testing::Test {
+class EditorCommands : public EditorTest {
 protected:
-    void SetUp() override {
-        ResetSettings();
-        dir = ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-    void TearDown() override { Kill(tarvo); }
-    HWND Open(const std::string& name, const std::string& text) {
-        file = dir + "\\" + name;
-        WriteTextFile(file, text);
-        if (!Start(tarvo, name, dir)) return nullptr;
-        Settle(tarvo, 200);
-        return ActiveEditor(tarvo.frame);
-    }
     static void SetItemText(HWND dialog, int id, const std::string& text) {
         SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
     std::string Status() { return Text(ChildOfClass(tarvo.frame, "TarvoOutput")); }
-    Running tarvo;
-    std::string dir, file;
 };
 
 TEST_F(EditorCommands, GoToLineRefusesWhatIsNotALineNumber) {

@@ -32,23 +32,7 @@ const char kSample[] =
     "/* a line that goes on and on and on and on and on and on and on and on and on and on and on and on "
     "past the right edge of the window */\r\n";
 
-class EditorDisplay : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ResetSettings();
-        dir = ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-    void TearDown() override { Kill(tarvo); }
-    HWND Open(const std::string& name, const std::string& text, const std::string& tail = "") {
-        file = dir + "\\" + name;
-        WriteTextFile(file, text);
-        if (!Start(tarvo, tail.empty() ? name : tail, dir)) return nullptr;
-        Settle(tarvo, 200);
-        return ActiveEditor(tarvo.frame);
-    }
-    Running tarvo;
-    std::string dir, file;
-};
+class EditorDisplay : public EditorTest {};
 
 TEST_F(EditorDisplay, ColouredCFileWithASelection) {
     HWND editor = Open("sample.c", kSample);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "harness_win.h"
 
 namespace tarvo::gui::edit {
@@ -105,5 +107,26 @@ inline void Click(HWND editor, int x, int y, UINT down = WM_LBUTTONDOWN, UINT up
     SendMessageTimeoutA(editor, down, MK_LBUTTON, MAKELPARAM(x, y), SMTO_NORMAL, 10000, &ignored);
     if (up) SendMessageTimeoutA(editor, up, 0, MAKELPARAM(x, y), SMTO_NORMAL, 10000, &ignored);
 }
+
+// The fixture of the editor's GUI tests: settings reset, a scratch folder per test, and the
+// program started on one file.
+class EditorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetSettings();
+        dir = ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    }
+    void TearDown() override { Kill(tarvo); }
+    // Starts the program on one file holding `text` (or with another tail); its editor window.
+    HWND Open(const std::string& name, const std::string& text, const std::string& tail = "") {
+        file = dir + "\\" + name;
+        WriteTextFile(file, text);
+        if (!Start(tarvo, tail.empty() ? name : tail, dir)) return nullptr;
+        Settle(tarvo, 200);
+        return ActiveEditor(tarvo.frame);
+    }
+    Running tarvo;
+    std::string dir, file;
+};
 
 }  // namespace tarvo::gui::edit

@@ -13,20 +13,8 @@ using namespace edit;
 constexpr int kSearchText = 1020, kReplaceText = 1021, kRegex = 1022, kForwards = 1028, kBackwards = 1029,
               kWrap = 1030, kReplaceAll = 1032;
 
-class EditorSearch : public ::testing::Test {
+class EditorSearch : public EditorTest {
 protected:
-    void SetUp() override {
-        ResetSettings();
-        dir = ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-    void TearDown() override { Kill(tarvo); }
-    HWND Open(const std::string& name, const std::string& text) {
-        file = dir + "\\" + name;
-        WriteTextFile(file, text);
-        if (!Start(tarvo, name, dir)) return nullptr;
-        Settle(tarvo, 200);
-        return ActiveEditor(tarvo.frame);
-    }
     // Opens a dialog with a command and waits for it.
     HWND OpenDialog(unsigned command) {
         PostMessageA(tarvo.frame, WM_COMMAND, command, 0);
@@ -55,8 +43,6 @@ protected:
     // Presses OK on a dialog that closes at once (what comes next is waited for apart).
     static void CloseWithOk(HWND dialog) { Answer(dialog, IDOK); }
     std::string Status() { return Text(ChildOfClass(tarvo.frame, "TarvoOutput")); }
-    Running tarvo;
-    std::string dir, file;
 };
 
 TEST_F(EditorSearch, FindAPatternThenFindNextWithF3) {

@@ -11,25 +11,7 @@ namespace {
 
 using namespace edit;
 
-class EditorTyping : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ResetSettings();
-        dir = ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-    void TearDown() override { Kill(tarvo); }
-
-    // Starts the program on one file holding `text`; returns its editor window.
-    HWND Open(const std::string& name, const std::string& text) {
-        file = dir + "\\" + name;
-        WriteTextFile(file, text);
-        if (!Start(tarvo, name, dir)) return nullptr;
-        Settle(tarvo, 200);
-        return ActiveEditor(tarvo.frame);
-    }
-    Running tarvo;
-    std::string dir, file;
-};
+class EditorTyping : public EditorTest {};
 
 TEST_F(EditorTyping, TypingIndentsAfterAConditionAndTheClosingBraceGoesBack) {
     HWND editor = Open("t.c", "");
