@@ -25,6 +25,19 @@ std::string Lower(std::string_view s) {
 }
 
 // Pascal: comments { } and (* *) across lines, // to the line end; strings in single quotes.
+// A word (kept in lower case, with its spelling) or one non-blank character; c moves past it.
+void WordOrSymbol(std::string_view t, std::size_t& c, long line, std::vector<Token>& tokens) {
+    if (IsWordChar(t[c])) {
+        std::size_t start = c;
+        while (c < t.size() && IsWordChar(t[c])) ++c;
+        std::string_view word = t.substr(start, c - start);
+        tokens.push_back({Lower(word), line, std::string(word)});
+        return;
+    }
+    if (!IsBlank(t[c])) tokens.push_back({std::string(1, t[c]), line, {}});
+    ++c;
+}
+
 std::vector<Token> PascalTokens(const Lines& lines) {
     std::vector<Token> tokens;
     enum { Code, Brace, Paren } state = Code;
@@ -56,14 +69,8 @@ std::vector<Token> PascalTokens(const Lines& lines) {
             } else if (ch == '\'') {
                 std::size_t close = t.find('\'', c + 1);
                 c = close == std::string_view::npos ? t.size() : close + 1;
-            } else if (IsWordChar(ch)) {
-                std::size_t start = c;
-                while (c < t.size() && IsWordChar(t[c])) ++c;
-                std::string_view word = t.substr(start, c - start);
-                tokens.push_back({Lower(word), line, std::string(word)});
             } else {
-                if (!IsBlank(ch)) tokens.push_back({std::string(1, ch), line, {}});
-                ++c;
+                WordOrSymbol(t, c, line, tokens);
             }
         }
     }
@@ -187,14 +194,8 @@ std::vector<Token> EiffelTokens(const Lines& lines) {
                     if (t[c] == '%') ++c;
                 c = std::min(c + 1, t.size());
                 tokens.push_back({std::string(1, ch), line, std::string(t.substr(start, c - start))});
-            } else if (IsWordChar(ch)) {
-                std::size_t start = c;
-                while (c < t.size() && IsWordChar(t[c])) ++c;
-                std::string_view word = t.substr(start, c - start);
-                tokens.push_back({Lower(word), line, std::string(word)});
             } else {
-                if (!IsBlank(ch)) tokens.push_back({std::string(1, ch), line, {}});
-                ++c;
+                WordOrSymbol(t, c, line, tokens);
             }
         }
     }

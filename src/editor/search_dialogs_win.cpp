@@ -208,6 +208,19 @@ void InstallSearchUi() {
     searchState().ui.isMinimised = IsMinimised;
 }
 
+// The options both dialogs have.
+template <typename Request>
+Request RequestFrom(const SearchForm& form) {
+    Request request;
+    request.text = form.text;
+    request.regex = form.regex;
+    request.matchCase = form.matchCase;
+    request.wholeWords = form.wholeWords;
+    request.allWindows = form.allWindows;
+    request.direction = form.direction;
+    return request;
+}
+
 bool FindDialog() {
     InstallSearchUi();
     SearchForm form = FormFromState(false);
@@ -215,14 +228,8 @@ bool FindDialog() {
         DropCommandRecord(kFindCommand);
         return false;
     }
-    FindRequest request;
-    request.text = form.text;
-    request.regex = form.regex;
-    request.matchCase = form.matchCase;
-    request.wholeWords = form.wholeWords;
-    request.allWindows = form.allWindows;
+    FindRequest request = RequestFrom<FindRequest>(form);
     request.searchMinimised = form.searchMinimised;
-    request.direction = form.direction;
     return Find(request);
 }
 
@@ -238,15 +245,9 @@ bool ReplaceDialog() {
         DropCommandRecord(kReplaceCommand);
         return false;
     }
-    ReplaceRequest request;
-    request.text = form.text;
+    ReplaceRequest request = RequestFrom<ReplaceRequest>(form);
     request.replacement = form.replacement;
-    request.regex = form.regex;
-    request.matchCase = form.matchCase;
-    request.wholeWords = form.wholeWords;
-    request.allWindows = form.allWindows;
     request.confirm = form.confirm;
-    request.direction = form.direction;
     return Replace(request);
 }
 
