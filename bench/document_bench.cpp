@@ -16,7 +16,7 @@
 
 #include "editor/document.h"
 #include "editor/document_io.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 
 namespace {
 
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
     stat(file.c_str(), &info);
     std::printf("file %s: %.1f MB, %ld lines\n", file.c_str(), info.st_size / 1048576.0, lines);
 
-    tarvo::shell::settings().editorFlags = 0;  // no backups, no checks: the plain save
+    tarvo::base::settings().editorFlags = 0;  // no backups, no checks: the plain save
     std::vector<double> wc, cp, load, save;
     bool ok = true;
     for (int round = 0; round < rounds && ok; ++round) {

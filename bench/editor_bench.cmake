@@ -2,7 +2,7 @@
 # test harness. Not part of the default build; run it with bench/editor_bench.sh.
 add_executable(tarvo_editor_bench EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/bench/editor_gui_bench_win.cpp
                                   ${PROJECT_SOURCE_DIR}/tests/gui/harness_win.cpp)
-target_include_directories(tarvo_editor_bench PRIVATE ${PROJECT_SOURCE_DIR}/tests/gui)
+target_include_directories(tarvo_editor_bench PRIVATE ${PROJECT_SOURCE_DIR}/tests/gui ${PROJECT_SOURCE_DIR}/src)
 target_compile_definitions(tarvo_editor_bench PRIVATE
   TARVO_ROOT_DIR="${TARVO_ROOT}" TARVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
 target_compile_options(tarvo_editor_bench PRIVATE -O2)

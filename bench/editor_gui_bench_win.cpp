@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "harness_win.h"
+#include "base/command_ids.h"
 
 namespace {
 
@@ -103,7 +104,7 @@ int main() {
     }
 
     // Typing at the end of the document.
-    Send(tarvo.frame, WM_COMMAND, 1122, 0);  // End
+    Send(tarvo.frame, WM_COMMAND, CMD_END, 0);  // End
     const std::string typed = "\tcount = count * 2 + sum0(table, 10); /* note */\r";
     std::vector<double> keystrokes;
     for (int round = 0; round < 12; ++round)
@@ -121,7 +122,7 @@ int main() {
                 kLines, keystrokes.size(), k.mean, k.median, k.p95, k.worst);
 
     // A page at a time from the top to the bottom.
-    Send(tarvo.frame, WM_COMMAND, 1121, 0);  // Top
+    Send(tarvo.frame, WM_COMMAND, CMD_TOP, 0);  // Top
     long total = static_cast<long>(Send(editor, kQuery, kLineCount, 0));
     std::vector<double> pages;
     double t0 = Now();

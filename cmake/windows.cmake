@@ -53,7 +53,7 @@ target_link_libraries(tarvoctl PRIVATE user32)
 # GUI tests: drive the real tarvo.exe inside the build's prefix (needs an X display).
 file(GLOB TARVO_GUI_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/gui/*_test_win.cpp)
 add_executable(tarvo_gui_tests ${TARVO_GUI_TESTS} ${PROJECT_SOURCE_DIR}/tests/gui/harness_win.cpp)
-target_include_directories(tarvo_gui_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/gui)
+target_include_directories(tarvo_gui_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/gui ${PROJECT_SOURCE_DIR}/src)
 target_compile_definitions(tarvo_gui_tests PRIVATE
   TARVO_ROOT_DIR="${TARVO_ROOT}" TARVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
 target_link_libraries(tarvo_gui_tests PRIVATE GTest::gtest_main advapi32 user32 gdi32)

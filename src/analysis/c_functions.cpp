@@ -24,7 +24,7 @@ bool TakesGroup(std::string_view word) {
 bool IsOperatorChar(char c) { return c != '\0' && std::strchr("!%=[]^|~*+,-./<>&()", c) != nullptr; }
 
 // Characters of the return type and qualifiers before a function's name.
-bool IsTypeChar(char c) { return IsWordChar(c) || c == '*' || c == '&' || c == ':' || IsBlank(c); }
+bool IsTypeChar(char c) { return editor::IsWordChar(c) || c == '*' || c == '&' || c == ':' || IsBlank(c); }
 
 struct CScanner {
     const Lines& lines;
@@ -53,7 +53,7 @@ struct CScanner {
             while (column > 0 && IsBlank(t[static_cast<std::size_t>(column - 1)])) --column;
             if (column == 0) continue;
             long end = column;
-            while (column > 0 && IsWordChar(t[static_cast<std::size_t>(column - 1)])) --column;
+            while (column > 0 && editor::IsWordChar(t[static_cast<std::size_t>(column - 1)])) --column;
             if (where) *where = {static_cast<std::size_t>(line), static_cast<std::size_t>(column)};
             return t.substr(static_cast<std::size_t>(column), static_cast<std::size_t>(end - column));
         }
@@ -113,10 +113,10 @@ struct CScanner {
                 look.Next();
                 continue;
             }
-            if (IsWordChar(static_cast<char>(c))) {
+            if (editor::IsWordChar(static_cast<char>(c))) {
                 std::string_view rest = look.Rest();
                 std::size_t n = 0;
-                while (n < rest.size() && IsWordChar(rest[n])) ++n;
+                while (n < rest.size() && editor::IsWordChar(rest[n])) ++n;
                 std::string_view word = rest.substr(0, n);
                 look.at.column += n;
                 words = true;
@@ -170,8 +170,8 @@ struct CScanner {
         while (i >= 0 && (IsBlank(at(i)) || at(i) == '(')) --i;
         if (i < 0) return false;
         long end = i + 1;
-        if (IsWordChar(at(i))) {
-            while (i >= 0 && (IsWordChar(at(i)) || at(i) == ':' || at(i) == '~')) --i;
+        if (editor::IsWordChar(at(i))) {
+            while (i >= 0 && (editor::IsWordChar(at(i)) || at(i) == ':' || at(i) == '~')) --i;
             f.name = t.substr(static_cast<std::size_t>(i + 1), static_cast<std::size_t>(end - i - 1));
         } else {
             // operator functions: "operator" and the operator's characters
@@ -185,7 +185,7 @@ struct CScanner {
                 t.substr(static_cast<std::size_t>(i + 1) - kOperator.size(), kOperator.size()) != kOperator)
                 return false;
             i -= static_cast<long>(kOperator.size());
-            if (i >= 0 && IsWordChar(at(i))) return false;  // "myoperator+"
+            if (i >= 0 && editor::IsWordChar(at(i))) return false;  // "myoperator+"
             f.name = std::string(kOperator) + symbol;
         }
         while (i >= 0 && IsTypeChar(at(i))) --i;
@@ -199,7 +199,7 @@ struct CScanner {
         if (pending) {
             Function f;
             if (NameBefore(pendingOpen, f)) {
-                f.hash = KeywordHash(f.name);
+                f.hash = editor::KeywordHash(f.name);
                 f.bodyLine = static_cast<long>(brace.line) + 1;
                 out.push_back(std::move(f));
             }

@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "analysis/analysis_messages.h"
-#include "analysis/keywords.h"
+#include "editor/keywords.h"
 #include "editor/language.h"
 #include "platform/text.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 namespace tarvo::analysis {
 namespace {
@@ -15,7 +15,7 @@ struct Report {
     std::string_view name;
     std::string& message;
     bool Fail(unsigned id, long line) {
-        message = Printf(shell::GetString(id), std::string(name).c_str(), static_cast<int>(line));
+        message = Printf(base::GetString(id), std::string(name).c_str(), static_cast<int>(line));
         return false;
     }
 };
@@ -69,7 +69,7 @@ bool CheckBraces(const Lines& lines, std::string_view name, std::string& message
             case 'f': {
                 // "for" followed by a blank, a tab or '(' opens a header whose ';' are fine.
                 std::string_view text = src.Text();
-                bool wordBefore = src.before.column > 0 && IsWordChar(text[src.before.column - 1]);
+                bool wordBefore = src.before.column > 0 && editor::IsWordChar(text[src.before.column - 1]);
                 std::string_view rest = src.Rest();
                 if (!wordBefore && parens.empty() && rest.size() >= 3 && rest.substr(0, 2) == "or" &&
                     (rest[2] == ' ' || rest[2] == '\t' || rest[2] == '('))
@@ -87,7 +87,7 @@ bool CheckBraces(const Lines& lines, std::string_view name, std::string& message
                     ifs.push_back(line);
                 } else if (rest.substr(0, 5) == "endif") {
                     if (ifs.empty()) {
-                        message = Printf(shell::GetString(kMsgEndifWithoutIf), static_cast<int>(line));
+                        message = Printf(base::GetString(kMsgEndifWithoutIf), static_cast<int>(line));
                         return false;
                     }
                     ifs.pop_back();

@@ -2,6 +2,10 @@
 
 #include <memory>
 
+#include "base/messages.h"
+#include "editor/window_messages.h"
+#include "platform/text.h"
+
 namespace tarvo::analysis {
 
 FunctionRecords FindFunctionsIn(const Lines& lines, const editor::Language* language, std::string_view name) {
@@ -25,6 +29,7 @@ FunctionRecords FindFunctionsIn(const Lines& lines, const editor::Language* lang
 }
 
 bool FindFunctions(editor::Document& doc) {
+    editor::Listen(kFunctionListListener);  // the list must follow the edits from now on
     auto list = std::make_shared<editor::FunctionList>();
     list->functions = FindFunctionsIn(LinesOf(doc), doc.language, doc.name);
     bool found = !list->functions.empty();
@@ -41,6 +46,16 @@ void FreeFunctionList(editor::Document& doc) {
 const editor::FunctionList& FunctionsOf(editor::Document& doc) {
     if (!doc.functions || doc.functions->stale) FindFunctions(doc);
     return *doc.functions;
+}
+
+FunctionChoices FunctionChoicesOf(editor::Document& doc) {
+    FunctionChoices choices;
+    for (const Function& f : FunctionsOf(doc).functions) {
+        long line = f.startLine > 0 ? f.startLine : f.startNumber;
+        choices.items.push_back(Printf(base::GetString(editor::kMsgFunctionLine), f.name.c_str(), line));
+        choices.lines.push_back(line);
+    }
+    return choices;
 }
 
 const Function* FunctionAtLine(editor::Document& doc, long n) {
@@ -97,5 +112,19 @@ void FunctionsAfterLineEdited(editor::Document& doc, editor::Line* line) {
             return;
         }
 }
+
+const editor::DocumentListener kFunctionListListener = {
+    .lineDeleted = [](editor::Document& doc, editor::Line* line, editor::Line*, long) {
+        FunctionsBeforeLineDeleted(doc, line);
+    },
+    .lineSplit = [](editor::Document& doc, editor::Line* upper, editor::Line*, long) {
+        FunctionsAfterSplit(doc, upper);
+    },
+    .linesInserted = FunctionsAfterLinesInserted,
+    .lineEdited = [](editor::Document& doc, editor::Line* line, long, long) {
+        FunctionsAfterLineEdited(doc, line);
+    },
+    .textReplaced = FreeFunctionList,
+};
 
 }  // namespace tarvo::analysis

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "analysis/char_source.h"
-#include "analysis/keywords.h"
+#include "editor/keywords.h"
 #include "editor/document.h"
 #include "editor/language.h"
 
@@ -18,14 +18,14 @@ namespace tarvo::analysis {
 // that outlives an edit never points at a freed line.
 struct Function {
     std::string name;
-    std::int32_t hash = 0;   // KeywordHash of the name
+    std::int32_t hash = 0;   // editor::KeywordHash of the name
     long startLine = 0;      // where the declaration starts (C: after the return type's walk)
     int startColumn = 0;
     long startNumber = 0;    // C: the line of the parameter list's '('; others: the matching line
     long endNumber = 0;      // C: the line of the body's closing brace; others: the ending line
     long bodyLine = 0;       // where the scanner stood on recognising it (C: the opening brace)
     long endLine = 0;        // last line of the body
-    KeywordTable tables[2];  // for the tools that annotate functions
+    editor::KeywordTable tables[2];  // for the tools that annotate functions
 };
 
 using FunctionRecords = std::vector<Function>;
@@ -62,15 +62,22 @@ bool FindFunctions(editor::Document& doc);
 void FreeFunctionList(editor::Document& doc);
 // The document's list, built first when it is missing or an edit made it stale.
 const editor::FunctionList& FunctionsOf(editor::Document& doc);
+// The functions as a list to choose from ("name<tab>line N" each) and the line each goes to.
+struct FunctionChoices {
+    std::vector<std::string> items;
+    std::vector<long> lines;
+};
+FunctionChoices FunctionChoicesOf(editor::Document& doc);
 // The function whose lines hold line number n, or null.
 const Function* FunctionAtLine(editor::Document& doc, long n);
 
-// Keeping the list in step with edits (the documents' hooks call these): records after an
-// inserted or removed line move by one; a change on a record's first or last line makes the
-// list stale.
+// Keeping the list in step with edits: records after an inserted or removed line move by one;
+// a change on a record's first or last line makes the list stale. A document's first list
+// makes the function lists listen to the edits.
 void FunctionsAfterSplit(editor::Document& doc, editor::Line* upper);
 void FunctionsBeforeLineDeleted(editor::Document& doc, editor::Line* line);
 void FunctionsAfterLinesInserted(editor::Document& doc, editor::Line* after, long count);
 void FunctionsAfterLineEdited(editor::Document& doc, editor::Line* line);
+extern const editor::DocumentListener kFunctionListListener;
 
 }  // namespace tarvo::analysis

@@ -6,7 +6,7 @@
 #include "analysis/function_list.h"
 #include "editor/regex.h"
 #include "platform/text.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 namespace tarvo::analysis {
 namespace {
@@ -22,7 +22,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 Function Record(std::string name, long line) {
     Function f;
     f.name = std::move(name);
-    f.hash = KeywordHash(f.name);
+    f.hash = editor::KeywordHash(f.name);
     f.startLine = f.startNumber = f.bodyLine = line;
     return f;
 }
@@ -37,12 +37,12 @@ struct Word {
 std::vector<Word> Words(std::string_view line) {
     std::vector<Word> words;
     for (std::size_t i = 0; i < line.size();) {
-        if (!IsWordChar(line[i])) {
+        if (!editor::IsWordChar(line[i])) {
             ++i;
             continue;
         }
         std::size_t start = i;
-        while (i < line.size() && IsWordChar(line[i])) ++i;
+        while (i < line.size() && editor::IsWordChar(line[i])) ++i;
         words.push_back({line.substr(start, i - start), start});
     }
     return words;
@@ -159,7 +159,7 @@ bool FindPatternFunctions(const Lines& lines, const editor::Language& language, 
         inside = end != nullptr;
     }
     if (!out.empty() && out.back().endNumber == 0) End(out.back(), static_cast<long>(lines.size()));
-    if (inside) shell::ErrorBox(Printf(shell::GetString(kMsgOpenFunction), std::string(name).c_str()));
+    if (inside) base::ErrorBox(Printf(base::GetString(kMsgOpenFunction), std::string(name).c_str()));
     return true;
 }
 

@@ -3,11 +3,11 @@
 #include <cstring>
 
 #include "analysis/analysis_messages.h"
-#include "analysis/keywords.h"
+#include "editor/keywords.h"
 #include "editor/document_io.h"
 #include "platform/files.h"
 #include "platform/text.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 namespace tarvo::analysis {
 namespace {
@@ -25,7 +25,7 @@ struct Writer {
         if (entry == 0) entry = static_cast<long>(out.lines.size()) + 1;
     }
     void Put(char c, std::size_t sourceLine) {
-        if (spaced && IsWordChar(c) && IsWordChar(last)) line += ' ';
+        if (spaced && editor::IsWordChar(c) && editor::IsWordChar(last)) line += ' ';
         Mark(sourceLine);
         line += c;
         last = c;
@@ -113,14 +113,14 @@ std::optional<std::vector<long>> Normalise(const std::string& fileName, const st
     } else {
         editor::Document temporary;
         if (editor::LoadFile(fileName, temporary, false) != editor::kLoadOk) {
-            shell::FileNotFoundBox(fileName);
+            base::FileNotFoundBox(fileName);
             return std::nullopt;
         }
         n = NormaliseLines(LinesOf(temporary));
     }
     const platform::FileOps& ops = platform::fileOps();
     auto cannotWrite = [] {
-        shell::ErrorBox(Printf(shell::GetString(kMsgCannotOpenForWriting), shell::GetString(kMsgTemporaryFile)));
+        base::ErrorBox(Printf(base::GetString(kMsgCannotOpenForWriting), base::GetString(kMsgTemporaryFile)));
         return std::nullopt;
     };
     std::FILE* file = ops.open(platform::HostPath(scratchFileName).c_str(), "wb");

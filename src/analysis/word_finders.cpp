@@ -27,9 +27,9 @@ std::string Lower(std::string_view s) {
 // Pascal: comments { } and (* *) across lines, // to the line end; strings in single quotes.
 // A word (kept in lower case, with its spelling) or one non-blank character; c moves past it.
 void WordOrSymbol(std::string_view t, std::size_t& c, long line, std::vector<Token>& tokens) {
-    if (IsWordChar(t[c])) {
+    if (editor::IsWordChar(t[c])) {
         std::size_t start = c;
-        while (c < t.size() && IsWordChar(t[c])) ++c;
+        while (c < t.size() && editor::IsWordChar(t[c])) ++c;
         std::string_view word = t.substr(start, c - start);
         tokens.push_back({Lower(word), line, std::string(word)});
         return;
@@ -166,7 +166,7 @@ FunctionRecords FindPascalFunctions(const Lines& lines) {
             if (bodiless) continue;
             Function f;
             f.name = name;
-            f.hash = KeywordHash(name);
+            f.hash = editor::KeywordHash(name);
             f.startLine = f.startNumber = f.bodyLine = tokens[i].line;
             out.push_back(std::move(f));
             routines.push_back({out.size() - 1, blocks.size()});
@@ -243,7 +243,7 @@ FunctionRecords FindEiffelFunctions(const Lines& lines) {
             f.name = tokens[n].original;
             if ((tokens[n].text == "infix" || tokens[n].text == "prefix") && n + 1 < i && tokens[n + 1].text == "\"")
                 f.name += " " + tokens[n + 1].original;
-            f.hash = KeywordHash(f.name);
+            f.hash = editor::KeywordHash(f.name);
             f.startLine = f.startNumber = tokens[n].line;
             f.bodyLine = tokens[i].line;
             out.push_back(std::move(f));

@@ -8,8 +8,8 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "platform/ui.h"
-#include "shell/messages.h"
-#include "shell/settings.h"
+#include "base/messages.h"
+#include "base/settings.h"
 
 namespace tarvo::editor {
 namespace {
@@ -35,8 +35,8 @@ std::uint32_t Fnv1a(const std::string& text) {
 }
 
 void DisableAutosave(const std::string& dir) {
-    shell::ErrorBox(Printf(shell::GetString(kMsgAutosaveDirNotWritable), dir.c_str()));
-    shell::settings().editorFlags &= ~shell::kEditorAutoSave;
+    base::ErrorBox(Printf(base::GetString(kMsgAutosaveDirNotWritable), dir.c_str()));
+    base::settings().editorFlags &= ~base::kEditorAutoSave;
     state().running = false;
 }
 
@@ -69,7 +69,7 @@ struct Found {
 
 }  // namespace
 
-std::string AutosaveDirectory() { return Printf("%s\\tarvoautosave", shell::settings().compilerRoot.c_str()); }
+std::string AutosaveDirectory() { return Printf("%s\\tarvoautosave", base::settings().compilerRoot.c_str()); }
 
 std::string AutosavePath(const Document& doc) {
     std::size_t slash = doc.name.find_last_of("\\/");
@@ -97,7 +97,7 @@ bool AutosaveDocument(Document& doc) {
     bool ok = (platform::DirectoryExists(dir) || platform::MakeDirectory(dir)) &&
               WriteDocumentToFile(path, doc, AutosaveHeader(doc));
     if (!ok) {
-        shell::ErrorBox(Printf(shell::GetString(kMsgCannotAutosave), path.c_str()));
+        base::ErrorBox(Printf(base::GetString(kMsgCannotAutosave), path.c_str()));
         return false;
     }
     Register(path);
@@ -106,7 +106,7 @@ bool AutosaveDocument(Document& doc) {
 }
 
 int AutosaveTick() {
-    if (!(shell::settings().editorFlags & shell::kEditorAutoSave)) return 0;
+    if (!(base::settings().editorFlags & base::kEditorAutoSave)) return 0;
     std::vector<Document*> due;
     for (auto& d : editor().documents)
         if ((d->flags & kModified) && !(d->flags & (kAutoSaved | kInternalBuffer))) due.push_back(d.get());
@@ -115,7 +115,7 @@ int AutosaveTick() {
         if (!AutosaveDocument(*doc)) break;
         ++written;
     }
-    if (written > 0) platform::ui().statusText(Printf(shell::GetString(kMsgFilesAutosaved), written).c_str());
+    if (written > 0) platform::ui().statusText(Printf(base::GetString(kMsgFilesAutosaved), written).c_str());
     return written;
 }
 
@@ -135,7 +135,7 @@ void StopAutosave() {
 
 int RestoreAutosaved(std::vector<Document*>* restored) {
     std::string dir = AutosaveDirectory();
-    if (shell::settings().compilerRoot.empty()) {
+    if (base::settings().compilerRoot.empty()) {
         DisableAutosave(dir);
         return -1;
     }
@@ -157,7 +157,7 @@ int RestoreAutosaved(std::vector<Document*>* restored) {
         std::string path = dir + "\\" + fileName;
         std::string header, name, time;
         if (!platform::ReadFirstLine(path, kHeaderLimit, header)) {
-            shell::ErrorBox(Printf(shell::GetString(kMsgCannotReopen), path.c_str()));
+            base::ErrorBox(Printf(base::GetString(kMsgCannotReopen), path.c_str()));
             return 0;
         }
         if (!ParseAutosaveHeader(header, name, time)) continue;  // not an autosave file
@@ -165,8 +165,8 @@ int RestoreAutosaved(std::vector<Document*>* restored) {
         entries.push_back(name + " " + time);
     }
     if (found.empty()) return 0;
-    if (!editor().hooks.chooseRestore || !editor().hooks.chooseRestore(entries)) {
-        if (shell::ConfirmId(kMsgEraseAutosaved))
+    if (!editor().seam.chooseRestore || !editor().seam.chooseRestore(entries)) {
+        if (base::ConfirmId(kMsgEraseAutosaved))
             for (const Found& f : found) platform::RemoveFile(f.path);
         return 0;
     }
@@ -176,14 +176,14 @@ int RestoreAutosaved(std::vector<Document*>* restored) {
         bool existed = doc != nullptr;
         if (!doc) doc = FindDocument(f.name, true);
         if (!doc) {
-            shell::OutOfMemoryBox();
+            base::OutOfMemoryBox();
             break;
         }
         // An open document keeps its file time, so the change check does not offer to reload
         // the file over the restored text; a new one takes its file's time for the same reason.
         std::int64_t fileTime = existed ? doc->fileTime : platform::FileTime(f.name);
         if (LoadFile(f.path, *doc, true) != kLoadOk) {
-            shell::ErrorBoxId(kMsgReadWriteError);
+            base::ErrorBoxId(kMsgReadWriteError);
             if (!existed) CloseDocument(doc);
             continue;
         }
@@ -206,10 +206,10 @@ int RestoreAutosaved(std::vector<Document*>* restored) {
 }
 
 bool StartAutosave(std::vector<Document*>* restored) {
-    if (!(shell::settings().editorFlags & shell::kEditorAutoSave)) return false;
+    if (!(base::settings().editorFlags & base::kEditorAutoSave)) return false;
     int count = RestoreAutosaved(restored);
     if (count < 0) return false;
-    if (count > 0) shell::InfoBox(shell::GetString(kMsgAutosaveRestored));
+    if (count > 0) base::InfoBox(base::GetString(kMsgAutosaveRestored));
     state().running = true;
     return true;
 }

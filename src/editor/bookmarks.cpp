@@ -8,11 +8,6 @@
 namespace tarvo::editor {
 namespace {
 
-EditorHooks& Previous() {
-    static EditorHooks previous{};
-    return previous;
-}
-
 void Drop(Document& doc) {
     auto& marks = bookmarks().marks;
     marks.erase(std::remove_if(marks.begin(), marks.end(), [&](const Bookmark& b) { return b.document == &doc; }),
@@ -20,7 +15,6 @@ void Drop(Document& doc) {
 }
 
 void OnLineDeleted(Document& doc, Line* line, Line* heir, long shift) {
-    if (Previous().lineDeleted) Previous().lineDeleted(doc, line, heir, shift);
     auto& marks = bookmarks().marks;
     for (Bookmark& b : marks) {
         if (b.document != &doc || b.line != line) continue;
@@ -33,12 +27,10 @@ void OnLineDeleted(Document& doc, Line* line, Line* heir, long shift) {
 }
 
 void OnTextReplaced(Document& doc) {
-    if (Previous().textReplaced) Previous().textReplaced(doc);
     Drop(doc);
 }
 
 void OnDocumentClosing(Document& doc) {
-    if (Previous().documentClosing) Previous().documentClosing(doc);
     Drop(doc);
 }
 
@@ -113,13 +105,10 @@ bool GoToNextBookmark() {
     return GoToBookmark(best);
 }
 
-void InstallBookmarkHooks() {
-    EditorHooks& hooks = editor().hooks;
-    if (hooks.lineDeleted == OnLineDeleted) return;
-    Previous() = hooks;
-    hooks.lineDeleted = OnLineDeleted;
-    hooks.textReplaced = OnTextReplaced;
-    hooks.documentClosing = OnDocumentClosing;
-}
+const DocumentListener kBookmarkListener = {
+    .lineDeleted = OnLineDeleted,
+    .textReplaced = OnTextReplaced,
+    .documentClosing = OnDocumentClosing,
+};
 
 }  // namespace tarvo::editor

@@ -32,8 +32,7 @@ bool GoToBookmark(std::size_t index);
 // the document, else the first of another document; false when there is none.
 bool GoToNextBookmark();
 
-// Keeps bookmarks on their lines: installs hooks in editor().hooks, calling those installed
-// before first.
-void InstallBookmarkHooks();
+// Keeps bookmarks on their lines; the editor listens with it from the start.
+extern const DocumentListener kBookmarkListener;
 
 }  // namespace tarvo::editor

@@ -150,19 +150,11 @@ void MarkDirty(Document& doc, const Line* line) {
     if (std::find(map->dirty.begin(), map->dirty.end(), line) == map->dirty.end()) map->dirty.push_back(line);
 }
 
-// The hooks installed before ours.
-EditorHooks& Previous() {
-    static EditorHooks previous{};
-    return previous;
-}
-
 void OnLineEdited(Document& doc, Line* line, long column, long delta) {
-    if (Previous().lineEdited) Previous().lineEdited(doc, line, column, delta);
     MarkDirty(doc, line);
 }
 
 void OnLineSplit(Document& doc, Line* upper, Line* lower, long column) {
-    if (Previous().lineSplit) Previous().lineSplit(doc, upper, lower, column);
     if (CommentMap* map = MapOf(doc)) {
         // The old line's end is now the lower line's: the state it ended in goes with it, so
         // the rescan knows whether the lines below must follow.
@@ -174,7 +166,6 @@ void OnLineSplit(Document& doc, Line* upper, Line* lower, long column) {
 }
 
 void OnLineDeleted(Document& doc, Line* line, Line* heir, long shift) {
-    if (Previous().lineDeleted) Previous().lineDeleted(doc, line, heir, shift);
     CommentMap* map = MapOf(doc);
     if (!map) return;
     int end = EndStateOf(*map, line);
@@ -198,12 +189,10 @@ void Forget(Document& doc) {
 }
 
 void OnLinesInserted(Document& doc, Line* after, long count) {
-    if (Previous().linesInserted) Previous().linesInserted(doc, after, count);
     Forget(doc);
 }
 
 void OnTextReplaced(Document& doc) {
-    if (Previous().textReplaced) Previous().textReplaced(doc);
     Forget(doc);
 }
 
@@ -271,15 +260,12 @@ const LineComments* CommentsOfLine(Document& doc, const Line* line) {
     return it == doc.comments->lines.end() ? nullptr : &it->second;
 }
 
-void InstallCommentHooks() {
-    EditorHooks& hooks = editor().hooks;
-    if (hooks.lineEdited == OnLineEdited) return;  // chaining twice would loop
-    Previous() = hooks;
-    hooks.lineEdited = OnLineEdited;
-    hooks.lineSplit = OnLineSplit;
-    hooks.lineDeleted = OnLineDeleted;
-    hooks.linesInserted = OnLinesInserted;
-    hooks.textReplaced = OnTextReplaced;
-}
+const DocumentListener kCommentListener = {
+    .lineDeleted = OnLineDeleted,
+    .lineSplit = OnLineSplit,
+    .linesInserted = OnLinesInserted,
+    .lineEdited = OnLineEdited,
+    .textReplaced = OnTextReplaced,
+};
 
 }  // namespace tarvo::editor

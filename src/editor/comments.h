@@ -62,8 +62,7 @@ const LineComments* CommentsOfLine(Document& doc, const Line* line);
 // Brings the map up to date; false when the document has no comment syntax.
 bool UpdateCommentMap(Document& doc);
 
-// Keeps the maps in step with edits: installs hooks in editor().hooks, calling those
-// installed before first.
-void InstallCommentHooks();
+// Keeps the maps in step with edits; the editor listens with it from the start.
+extern const DocumentListener kCommentListener;
 
 }  // namespace tarvo::editor

@@ -239,4 +239,21 @@ void CentreCursor() {
     v.redraw |= kRedrawAll;
 }
 
+bool WordAtCursor(long& start, long& end) {
+    View* v = CurrentView();
+    if (!v || v->cursorLine == v->document->lines) return false;
+    std::string_view text = LineText(*v->cursorLine);
+    start = std::min<long>(v->cursorColumn, static_cast<long>(text.size()));
+    end = start;
+    while (start > 0 && IsWordChar(text[start - 1])) --start;
+    while (end < static_cast<long>(text.size()) && IsWordChar(text[end])) ++end;
+    return start < end;
+}
+
+std::string WordAtCursor() {
+    long start = 0, end = 0;
+    if (!WordAtCursor(start, end)) return "";
+    return std::string(LineText(*CurrentView()->cursorLine).substr(start, end - start));
+}
+
 }  // namespace tarvo::editor

@@ -1,6 +1,8 @@
 // Cursor movement in the current view. Moves ask for a cursor repaint and keep the goal
 // column (the display column vertical moves aim for) except the vertical ones.
 #pragma once
+#include <string>
+
 #include "editor/document.h"
 
 namespace tarvo::editor {
@@ -37,5 +39,10 @@ bool PageUp();
 bool PageDown();
 // The cursor line becomes the middle row of the window.
 void CentreCursor();
+
+// The word around the cursor: its start and end on the cursor line; false when the cursor is
+// not in or just after a word.
+bool WordAtCursor(long& start, long& end);
+std::string WordAtCursor();
 
 }  // namespace tarvo::editor

@@ -2,11 +2,16 @@
 
 #include <algorithm>
 
+#include "base/messages.h"
 #include "editor/autosave.h"
-#include "editor/undo.h"
-#include "shell/messages.h"
+#include "editor/bookmarks.h"
+#include "editor/comments.h"
 #include "editor/editor_messages.h"
+#include "editor/language.h"
 #include "editor/places.h"
+#include "editor/screen.h"
+#include "editor/search_state.h"
+#include "editor/undo.h"
 
 namespace tarvo::editor {
 
@@ -18,9 +23,7 @@ Document::Document() {
 
 Document::~Document() = default;  // the pool frees every line
 
-EditorState::EditorState() : log(std::make_unique<ActionLog>()), autosave(std::make_unique<AutosaveState>()) {
-    hooks.checkBeforeSave = PassBeforeSave;
-}
+EditorState::EditorState() : log(std::make_unique<ActionLog>()), autosave(std::make_unique<AutosaveState>()) {}
 EditorState::~EditorState() = default;
 
 namespace {
@@ -28,6 +31,13 @@ namespace {
 EditorState& state() {
     static EditorState s;
     return s;
+}
+
+// The editor's own modules that follow the lines.
+void ListenOwnModules() {
+    Listen(kCommentListener);
+    Listen(kBookmarkListener);
+    Listen(kSearchListener);
 }
 
 void CreateInternalBuffer() {
@@ -47,17 +57,17 @@ unsigned char Lower(char c) {
 
 }  // namespace
 
-bool PassBeforeSave(Document&, std::string&) { return true; }
-
 EditorState& editor() {
     EditorState& s = state();
-    if (s.documents.empty()) CreateInternalBuffer();
+    if (s.documents.empty()) {
+        ListenOwnModules();
+        CreateInternalBuffer();
+    }
     return s;
 }
 
 void ResetEditor() {
     EditorState& s = state();
-    EditorHooks hooks = s.hooks;
     s.views.clear();
     s.documents.clear();
     s.current = nullptr;
@@ -66,9 +76,43 @@ void ResetEditor() {
     s.cutBuffer.clear();
     *s.log = ActionLog{};
     *s.autosave = AutosaveState{};
-    s.hooks = hooks;
+    s.listeners.clear();
+    ResetSearchState();
+    display().screens.clear();
+    bookmarks() = BookmarkState{};
+    ResetLanguages();
+    ListenOwnModules();
     CreateInternalBuffer();
 }
+
+void Listen(const DocumentListener& listener) {
+    auto& list = state().listeners;
+    if (std::find(list.begin(), list.end(), &listener) == list.end()) list.push_back(&listener);
+}
+
+// By index: a listener may join others while it is told.
+#define TARVO_NOTIFY(member, ...)                                         \
+    for (std::size_t i = 0; i < state().listeners.size(); ++i)            \
+        if (auto f = state().listeners[i]->member) f(__VA_ARGS__)
+
+void NotifyLineDeleted(Document& doc, Line* line, Line* heir, long shift) {
+    TARVO_NOTIFY(lineDeleted, doc, line, heir, shift);
+}
+void NotifyLineSplit(Document& doc, Line* upper, Line* lower, long column) {
+    TARVO_NOTIFY(lineSplit, doc, upper, lower, column);
+}
+void NotifyLinesInserted(Document& doc, Line* after, long count) {
+    TARVO_NOTIFY(linesInserted, doc, after, count);
+}
+void NotifyLineEdited(Document& doc, Line* line, long column, long delta) {
+    TARVO_NOTIFY(lineEdited, doc, line, column, delta);
+}
+void NotifyTextReplaced(Document& doc) { TARVO_NOTIFY(textReplaced, doc); }
+void NotifyDocumentClosing(Document& doc) { TARVO_NOTIFY(documentClosing, doc); }
+void NotifyDocumentRenamed(Document& doc, const std::string& oldName) {
+    TARVO_NOTIFY(documentRenamed, doc, oldName);
+}
+#undef TARVO_NOTIFY
 
 int CompareNames(std::string_view a, std::string_view b) {
     std::size_t n = std::min(a.size(), b.size());
@@ -104,7 +148,7 @@ void SortDocuments() {
 bool CloseDocument(Document* doc) {
     EditorState& s = editor();
     if (!doc || doc->permanent) return false;
-    if (s.hooks.documentClosing) s.hooks.documentClosing(*doc);
+    NotifyDocumentClosing(*doc);
     ForgetAutosave(*doc);
     for (std::size_t i = s.views.size(); i-- > 0;)
         if (s.views[i]->document == doc) RemoveView(s.views[i].get());
@@ -122,12 +166,14 @@ bool RenameCurrentDocument(const std::string& name) {
     if (!doc) return false;
     Document* other = FindDocument(name, false);
     if (other && other != doc) {
-        shell::InfoBox(shell::GetString(kMsgNameAlreadyUsed));
+        base::InfoBox(base::GetString(kMsgNameAlreadyUsed));
         return false;
     }
+    std::string oldName = doc->name;
     doc->name = name;
     doc->flags = static_cast<std::uint16_t>((doc->flags | kModified) & ~kAutoSaved);
     SortDocuments();
+    NotifyDocumentRenamed(*doc, oldName);
     return true;
 }
 
@@ -180,7 +226,7 @@ void SetCurrentView(View* view) {
 void ActivateView(View* view) {
     if (!view) return;
     if (view != state().currentView) SetCurrentView(view);
-    if (state().hooks.activateView) state().hooks.activateView(*view);
+    if (state().seam.activateView) state().seam.activateView(*view);
 }
 
 View* CurrentView() { return editor().currentView; }
@@ -293,7 +339,7 @@ void RemoveLine(Document& doc, Line* line, Line* heir, long shift) {
     });
     for (auto& v : state().views)
         if (v->document == &doc && v->topLine == line) v->topLine = heir == doc.lines ? line->prev : heir;
-    if (state().hooks.lineDeleted) state().hooks.lineDeleted(doc, line, heir, shift);
+    NotifyLineDeleted(doc, line, heir, shift);
     line->prev->next = line->next;
     line->next->prev = line->prev;
     --doc.lineCount;

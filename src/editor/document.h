@@ -83,38 +83,58 @@ struct View {
     void* regions = nullptr;  // comment regions above topLine, kept by the display
 };
 
-// Calls out of the document model to the parts that keep their own references to lines, and
-// to the window side. Every member may be null.
-struct EditorHooks {
+// Document change notices, for the modules that keep their own references to lines (comment
+// maps, function lists, bookmarks, the search mark, the editor windows; later breakpoints, build
+// error marks and the version store). Every member may be null.
+struct DocumentListener {
     // A line is about to be freed; what was on it moves to `heir` (the sentinel at the end),
     // columns shifted by `columnShift`.
-    void (*lineDeleted)(Document& doc, Line* line, Line* heir, long columnShift);
+    void (*lineDeleted)(Document& doc, Line* line, Line* heir, long columnShift) = nullptr;
     // `lower` was made from `upper`'s characters from `column` on.
-    void (*lineSplit)(Document& doc, Line* upper, Line* lower, long column);
+    void (*lineSplit)(Document& doc, Line* upper, Line* lower, long column) = nullptr;
     // `count` lines were inserted after `after` (which may be the sentinel).
-    void (*linesInserted)(Document& doc, Line* after, long count);
+    void (*linesInserted)(Document& doc, Line* after, long count) = nullptr;
     // Characters were inserted (delta > 0) or removed (delta < 0) at `column`.
-    void (*lineEdited)(Document& doc, Line* line, long column, long delta);
+    void (*lineEdited)(Document& doc, Line* line, long column, long delta) = nullptr;
     // The whole text was replaced (load, reload): every line held elsewhere is gone.
-    void (*textReplaced)(Document& doc);
-    // The document is being closed (project records let go of it).
-    void (*documentClosing)(Document& doc);
-    // The check of the text before saving; false with a message describing the problem.
-    bool (*checkBeforeSave)(Document& doc, std::string& problem);
-    // The language for a file name; sets isC for the C language.
-    const Language* (*chooseLanguage)(const std::string& name, bool& isC);
-    // Bring a view's window to the front (the core has already made it current).
-    void (*activateView)(View& view);
-    // Wait cursor on and off around long operations.
-    void (*busy)(bool on);
-    // The restore dialog: shows the autosaved files found ("name time" each); true for OK.
-    bool (*chooseRestore)(const std::vector<std::string>& entries);
-    // The local time for date stamps (the clock seam; null: the system clock).
-    bool (*localTime)(std::tm& now);
+    void (*textReplaced)(Document& doc) = nullptr;
+    // The document is being closed.
+    void (*documentClosing)(Document& doc) = nullptr;
+    // The document now has another name (Save as, Rename).
+    void (*documentRenamed)(Document& doc, const std::string& oldName) = nullptr;
 };
 
-// Fills in what a null hook would do: saving checks pass, no language.
-bool PassBeforeSave(Document& doc, std::string& problem);
+// Joins the list of listeners with a record that lives as long as the program; joining again
+// changes nothing. Notices go to the listeners in the order they joined. ResetEditor leaves
+// only the editor's own listeners on the list.
+void Listen(const DocumentListener& listener);
+
+void NotifyLineDeleted(Document& doc, Line* line, Line* heir, long columnShift);
+void NotifyLineSplit(Document& doc, Line* upper, Line* lower, long column);
+void NotifyLinesInserted(Document& doc, Line* after, long count);
+void NotifyLineEdited(Document& doc, Line* line, long column, long delta);
+void NotifyTextReplaced(Document& doc);
+void NotifyDocumentClosing(Document& doc);
+void NotifyDocumentRenamed(Document& doc, const std::string& oldName);
+
+// What the editor core needs from the window side and the world. The program installs the
+// Win32 implementation; tests leave the defaults or script them. A null member does nothing.
+struct EditorSeam {
+    // Bring a view's window to the front (the core has already made it current).
+    void (*activateView)(View& view) = nullptr;
+    // Wait cursor on and off around long operations.
+    void (*busy)(bool on) = nullptr;
+    // The restore dialog: shows the autosaved files found ("name time" each); true for OK.
+    bool (*chooseRestore)(const std::vector<std::string>& entries) = nullptr;
+    // The local time for date stamps (null: the system clock).
+    bool (*localTime)(std::tm& now) = nullptr;
+    // The check of the text before saving; false with a message describing the problem.
+    bool (*checkBeforeSave)(Document& doc, std::string& problem) = nullptr;
+    // The language for a file name; sets isC for the C language (null: chosen by extension).
+    const Language* (*chooseLanguage)(const std::string& name, bool& isC) = nullptr;
+    // True while a debugging run is active: the debugger's keys come first then.
+    bool (*debugging)() = nullptr;
+};
 
 struct LineNumberCache {
     const Document* document = nullptr;
@@ -135,14 +155,16 @@ struct EditorState {
     std::string cutBuffer;  // line breaks stored as LF
     std::unique_ptr<ActionLog> log;
     std::unique_ptr<AutosaveState> autosave;
-    EditorHooks hooks{};
+    std::vector<const DocumentListener*> listeners;
+    EditorSeam seam;
     EditorState();
     ~EditorState();
 };
 
 EditorState& editor();
-// Frees every document and view and starts again with the internal buffer (for start-up
-// and tests). Hooks are kept.
+// Starts the editor again: frees every document and view, empties the cut buffer, the action
+// log, the autosave record, the search state, the screens, the bookmarks and the languages,
+// leaves only the editor's own listeners and makes a new internal buffer. The seam is kept.
 void ResetEditor();
 
 // Case-insensitive comparison of document names.

@@ -12,8 +12,8 @@
 #include "editor/undo.h"
 #include "platform/text.h"
 #include "platform/ui.h"
-#include "shell/messages.h"
-#include "shell/settings.h"
+#include "base/messages.h"
+#include "base/settings.h"
 
 namespace tarvo::editor {
 namespace {
@@ -23,10 +23,10 @@ constexpr std::size_t kCmsIdMinimum = 21;
 
 struct Busy {
     Busy() {
-        if (editor().hooks.busy) editor().hooks.busy(true);
+        if (editor().seam.busy) editor().seam.busy(true);
     }
     ~Busy() {
-        if (editor().hooks.busy) editor().hooks.busy(false);
+        if (editor().seam.busy) editor().seam.busy(false);
     }
 };
 
@@ -50,7 +50,7 @@ void ForEachFileLine(char* data, std::size_t size, F f) {
 // Reads a file, showing the message for a failure other than a missing file.
 platform::ReadStatus ReadFile(const std::string& name, platform::FileContent& content) {
     platform::ReadStatus status = platform::ReadWholeFile(name, content);
-    if (status == platform::ReadStatus::NoMemory) shell::OutOfMemoryBox();
+    if (status == platform::ReadStatus::NoMemory) base::OutOfMemoryBox();
     return status;
 }
 
@@ -77,7 +77,7 @@ void StripLine(Document& doc, Line* line) {
     if (n == line->length) return;
     long removed = static_cast<long>(line->length - n);
     TruncateText(*line, n);
-    if (editor().hooks.lineEdited) editor().hooks.lineEdited(doc, line, static_cast<long>(n), -removed);
+    NotifyLineEdited(doc, line, static_cast<long>(n), -removed);
 }
 
 // Writes the document's lines, each with CR LF, under a scratch name and moves the result over
@@ -137,7 +137,7 @@ bool WriteDocument(Document& doc, const std::string& path, const std::string& ba
 
 std::tm Now() {
     std::tm now{};
-    if (editor().hooks.localTime && editor().hooks.localTime(now)) return now;
+    if (editor().seam.localTime && editor().seam.localTime(now)) return now;
     std::time_t t = std::time(nullptr);
     if (std::tm* local = std::localtime(&t)) now = *local;
     return now;
@@ -153,13 +153,13 @@ bool ReportWriteStatus(platform::ReplaceStatus status, const std::string& path) 
         case platform::ReplaceStatus::Ok:
             return true;
         case platform::ReplaceStatus::CannotCreate:
-            shell::ErrorBox(Printf(shell::GetString(kMsgCannotOpenForWriting), path.c_str()));
+            base::ErrorBox(Printf(base::GetString(kMsgCannotOpenForWriting), path.c_str()));
             return false;
         case platform::ReplaceStatus::WriteFailed:
-            shell::ErrorBoxId(kMsgWriteError);
+            base::ErrorBoxId(kMsgWriteError);
             return false;
         case platform::ReplaceStatus::CannotReplace:
-            shell::ErrorBox(Printf(shell::GetString(kMsgCannotReplace), path.c_str()));
+            base::ErrorBox(Printf(base::GetString(kMsgCannotReplace), path.c_str()));
             return false;
     }
     return false;
@@ -202,7 +202,7 @@ int LoadFile(const std::string& path, Document& doc, bool skipFirstLine) {
         });
         doc.blocks.reserve(1);
     } catch (const std::bad_alloc&) {
-        shell::OutOfMemoryBox();
+        base::OutOfMemoryBox();
         return kLoadNoMemory;
     }
     doc.pool = std::move(pool);
@@ -215,13 +215,13 @@ int LoadFile(const std::string& path, Document& doc, bool skipFirstLine) {
     doc.flags &= static_cast<std::uint16_t>(~(kModified | kLoadIncomplete | kFunctionsCurrent | kCommentMapCurrent));
     if (editor().numbers.document == &doc) ClearLineNumberCache();
     ResetViewsToTop(doc);
-    if (editor().hooks.textReplaced) editor().hooks.textReplaced(doc);
+    NotifyTextReplaced(doc);
     return kLoadOk;
 }
 
 void ChooseLanguage(Document& doc) {
     bool isC = false;
-    doc.language = editor().hooks.chooseLanguage ? editor().hooks.chooseLanguage(doc.name, isC) : nullptr;
+    doc.language = editor().seam.chooseLanguage ? editor().seam.chooseLanguage(doc.name, isC) : nullptr;
     if (doc.language && isC) doc.flags |= kCLanguage;
     else doc.flags &= static_cast<std::uint16_t>(~kCLanguage);
 }
@@ -235,7 +235,7 @@ Document* OpenDocument(const std::string& name, bool* existed) {
     Busy busy;
     Document* doc = FindDocument(name, true);
     if (!doc) {
-        shell::OutOfMemoryBox();
+        base::OutOfMemoryBox();
         return nullptr;
     }
     if (Load(name, *doc) != kLoadOk) {
@@ -251,12 +251,12 @@ bool LoadIntoCurrentDocument(const std::string& name) {
     if (!doc) return false;
     Document* other = FindDocument(name, false);
     if (other && other != doc) {
-        shell::InfoBox(shell::GetString(kMsgNameAlreadyUsed));
+        base::InfoBox(base::GetString(kMsgNameAlreadyUsed));
         return false;
     }
     Busy busy;
     int result = Load(name, *doc);
-    if (result == kLoadCannotOpen) shell::ErrorBoxId(kMsgReadWriteError);
+    if (result == kLoadCannotOpen) base::ErrorBoxId(kMsgReadWriteError);
     if (result != kLoadOk) return false;
     doc->name = name;
     SortDocuments();
@@ -275,10 +275,10 @@ bool InsertFileAtCursor(const std::string& name) {
         case platform::ReadStatus::Ok:
             break;
         case platform::ReadStatus::CannotOpen:
-            shell::FileNotFoundBox(name);
+            base::FileNotFoundBox(name);
             return false;
         case platform::ReadStatus::ReadError:
-            shell::ErrorBoxId(kMsgReadWriteError);
+            base::ErrorBoxId(kMsgReadWriteError);
             return false;
         case platform::ReadStatus::NoMemory:
             return false;
@@ -296,7 +296,7 @@ bool InsertFileAtCursor(const std::string& name) {
     } catch (const std::bad_alloc&) {
         for (Line* line : made)
             if (line) FreeLine(d.pool, line);
-        shell::OutOfMemoryBox();
+        base::OutOfMemoryBox();
         return false;
     }
     d.blocks.push_back(std::move(content.data));
@@ -310,7 +310,7 @@ bool InsertFileAtCursor(const std::string& name) {
     long count = static_cast<long>(made.size());
     d.lineCount += count;
     RingChanged(d, after);
-    platform::ui().statusText(Printf(shell::GetString(kMsgLinesRead), static_cast<int>(count)).c_str());
+    platform::ui().statusText(Printf(base::GetString(kMsgLinesRead), static_cast<int>(count)).c_str());
     if (count == 0) return true;
     v.cursorLine = at;
     v.cursorColumn = 0;
@@ -321,7 +321,7 @@ bool InsertFileAtCursor(const std::string& name) {
     d.savedCursorColumn = v.cursorColumn;
     d.savedAnchorLine = v.anchorLine;
     d.savedAnchorColumn = v.anchorColumn;
-    if (editor().hooks.linesInserted) editor().hooks.linesInserted(d, after, count);
+    NotifyLinesInserted(d, after, count);
     return true;
 }
 
@@ -357,7 +357,7 @@ bool WriteFile(const std::string& name) {
     Document* doc = CurrentDocument();
     if (!doc || CompareNames(doc->name, name) != 0) doc = FindDocument(name, false);
     if (!doc) {
-        shell::ErrorBox(Printf(shell::GetString(kMsgNoSuchDocument), name.c_str()));
+        base::ErrorBox(Printf(base::GetString(kMsgNoSuchDocument), name.c_str()));
         return false;
     }
     return WriteDocument(*doc, name, {});
@@ -373,18 +373,18 @@ bool SaveCurrentDocument() {
     if (!(doc->flags & kModified)) return true;
     Busy busy;
     if (doc->flags & kLoadIncomplete) {
-        if (!shell::ConfirmId(kMsgTruncatedLines)) return false;
+        if (!base::ConfirmId(kMsgTruncatedLines)) return false;
         doc->flags &= static_cast<std::uint16_t>(~kLoadIncomplete);
     }
-    const long editorFlags = shell::settings().editorFlags;
-    if (doc->language && (editorFlags & shell::kEditorCheckSyntax) && editor().hooks.checkBeforeSave) {
+    const long editorFlags = base::settings().editorFlags;
+    if (doc->language && (editorFlags & base::kEditorCheckSyntax) && editor().seam.checkBeforeSave) {
         std::string problem;
-        if (!editor().hooks.checkBeforeSave(*doc, problem) &&
-            !shell::Confirm(Printf(shell::GetString(kMsgCheckSave), problem.c_str())))
+        if (!editor().seam.checkBeforeSave(*doc, problem) &&
+            !base::Confirm(Printf(base::GetString(kMsgCheckSave), problem.c_str())))
             return false;
     }
     StampCmsId(*doc);
-    std::string backup = (editorFlags & shell::kEditorBackups) ? BackupName(doc->name) : std::string();
+    std::string backup = (editorFlags & base::kEditorBackups) ? BackupName(doc->name) : std::string();
     if (!WriteDocument(*doc, doc->name, backup)) return false;
     doc->flags &= static_cast<std::uint16_t>(~kModified);
     return true;
@@ -422,7 +422,7 @@ bool ReloadDocument(Document& doc) {
     }
     Busy busy;
     int result = Load(doc.name, doc);
-    if (result == kLoadCannotOpen) shell::ErrorBoxId(kMsgReadWriteError);
+    if (result == kLoadCannotOpen) base::ErrorBoxId(kMsgReadWriteError);
     if (result != kLoadOk) return false;  // the text and its flags stay as they were
     doc.flags = static_cast<std::uint16_t>(doc.flags & kInternalBuffer);
     ChooseLanguage(doc);
@@ -441,10 +441,10 @@ bool ReloadCurrentDocument() {
     Document* doc = CurrentDocument();
     if (!doc) return false;
     if (doc->flags & kInternalBuffer) {
-        shell::ErrorBoxId(kMsgInternalBuffer);
+        base::ErrorBoxId(kMsgInternalBuffer);
         return false;
     }
-    if (!shell::ConfirmId(kMsgDiscardAndReload)) return false;
+    if (!base::ConfirmId(kMsgDiscardAndReload)) return false;
     return ReloadDocument(*doc);
 }
 
@@ -461,7 +461,7 @@ int CheckFilesOnDisk() {
         // Remembered before asking: a "no" is not asked again until the file changes again.
         doc->fileTime = time;
         ++changed;
-        if (!shell::Confirm(Printf(shell::GetString(kMsgFileChanged), doc->name.c_str()))) continue;
+        if (!base::Confirm(Printf(base::GetString(kMsgFileChanged), doc->name.c_str()))) continue;
         for (auto& v : s.views)
             if (v->document == doc) {
                 ActivateView(v.get());

@@ -8,13 +8,13 @@
 #include "editor/places.h"
 #include "editor/undo.h"
 #include "platform/ui.h"
-#include "shell/messages.h"
-#include "shell/settings.h"
+#include "base/messages.h"
+#include "base/settings.h"
 
 namespace tarvo::editor {
 namespace {
 
-bool AutoIndent() { return (shell::settings().editorFlags & shell::kEditorAutoIndent) != 0; }
+bool AutoIndent() { return (base::settings().editorFlags & base::kEditorAutoIndent) != 0; }
 
 // The last character of the line that is neither blank nor tab nor inside a comment or after
 // its start; 0 when there is none.
@@ -45,7 +45,7 @@ char LastCodeChar(std::string_view text) {
 bool IsCKeyword(std::string_view word) {
     constexpr unsigned kFirstKeyword = 996;
     for (unsigned id = kFirstKeyword;; ++id) {
-        std::string_view keyword = shell::GetString(id);
+        std::string_view keyword = base::GetString(id);
         if (keyword.empty()) return false;
         if (keyword == word) return true;
     }
@@ -83,11 +83,11 @@ bool InsertAtCursor(std::string_view text) {
             if (l == &line && c > column) c += n;
         });
         v.cursorColumn = column + n;
-        if (editor().hooks.lineEdited) editor().hooks.lineEdited(d, &line, column, n);
+        NotifyLineEdited(d, &line, column, n);
         KeepGoalColumn();
         return true;
     } catch (const std::bad_alloc&) {
-        shell::OutOfMemoryBox();
+        base::OutOfMemoryBox();
         return false;
     }
 }
@@ -96,7 +96,7 @@ bool InsertAtCursor(std::string_view text) {
 
 bool CanEdit(Document& doc) {
     if (!(doc.flags & kReadOnly)) return true;
-    platform::ui().statusText(shell::GetString(kMsgReadOnly));
+    platform::ui().statusText(base::GetString(kMsgReadOnly));
     return false;
 }
 
@@ -110,7 +110,7 @@ bool InsertCharacters(long count, char c) {
     try {
         return InsertAtCursor(std::string(static_cast<std::size_t>(count), c));
     } catch (const std::bad_alloc&) {
-        shell::OutOfMemoryBox();
+        base::OutOfMemoryBox();
         return false;
     }
 }
@@ -131,7 +131,7 @@ bool SplitLine() {
         }
     } catch (const std::bad_alloc&) {
         if (lower) FreeLine(d.pool, lower);
-        shell::OutOfMemoryBox();
+        base::OutOfMemoryBox();
         return false;
     }
     if (v.cursorLine == d.lines) {
@@ -162,7 +162,7 @@ bool SplitLine() {
         d.flags &= static_cast<std::uint16_t>(~kCommentMapCurrent);
     RingChanged(d, upper);
     MarkChanged(d, false);
-    if (editor().hooks.lineSplit) editor().hooks.lineSplit(d, upper, lower, column);
+    NotifyLineSplit(d, upper, lower, column);
     KeepGoalColumn();
     return true;
 }
@@ -187,7 +187,7 @@ bool JoinLines() {
     try {
         InsertText(*upper, upper->length, LineText(*lower));
     } catch (const std::bad_alloc&) {
-        shell::OutOfMemoryBox();
+        base::OutOfMemoryBox();
         return false;
     }
     upper->marks &= static_cast<std::uint8_t>(~kMarkBreakpoint);  // breakpoints of both lines go
@@ -217,7 +217,7 @@ bool DeleteForward(long count, bool save, long* deleted) {
             ForEachPlace(d, [&](Line*& l, long& c) {
                 if (l == line && c > column) c = std::max(column, c - n);
             });
-            if (editor().hooks.lineEdited) editor().hooks.lineEdited(d, line, column, -n);
+            NotifyLineEdited(d, line, column, -n);
             MarkChanged(d, true);
             done += n;
             continue;
@@ -359,7 +359,7 @@ bool TypeCharacter(char c, long count, TypedCharacter* typed) {
                 if (l == line && col > column) col = column;
             });
             v.cursorColumn = column;
-            if (editor().hooks.lineEdited) editor().hooks.lineEdited(d, line, column, -removed);
+            NotifyLineEdited(d, line, column, -removed);
             MarkChanged(d, true);
         }
     }
@@ -431,7 +431,7 @@ bool ConvertIndentation(Convert convert) {
                 *column = static_cast<long>(IndexAtDisplayColumn(LineText(*line), display));
         }
     } catch (const std::bad_alloc&) {
-        shell::OutOfMemoryBox();
+        base::OutOfMemoryBox();
     }
     if (saved.empty()) return true;
     d.flags &= static_cast<std::uint16_t>(~kCommentMapCurrent);

@@ -6,13 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "analysis/function_list.h"
 #include "editor/bookmarks.h"
 #include "editor/cursor.h"
 #include "editor/document_io.h"
 #include "editor/edit.h"
 #include "editor/editor_window_win.h"
-#include "editor/inactive_code_win.h"
 #include "editor/keys.h"
 #include "editor/places.h"
 #include "editor/screen.h"
@@ -24,10 +22,11 @@
 #include "editor/editor_messages.h"
 #include "platform/text.h"
 #include "platform/ui.h"
-#include "shell/app_win.h"
-#include "shell/dialogs_win.h"
-#include "shell/document_windows_win.h"
-#include "shell/messages.h"
+#include "base/app_win.h"
+#include "base/dialogs_win.h"
+#include "editor/document_windows_win.h"
+#include "base/messages.h"
+#include "base/command_ids.h"
 
 namespace tarvo::editor {
 namespace {
@@ -46,7 +45,7 @@ bool AskFileName(bool save, std::string& name) {
     if (name.size() < buffer.size()) buffer.replace(0, name.size(), name);
     OPENFILENAMEA dialog{};
     dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = shell::app().frame;
+    dialog.hwndOwner = base::app().frame;
     dialog.lpstrFilter = "C sources (*.c;*.h)\0*.c;*.h\0All files (*.*)\0*.*\0";
     dialog.nFilterIndex = 2;
     dialog.lpstrFile = buffer.data();
@@ -67,19 +66,19 @@ Document& D() { return *CurrentDocument(); }
 bool SaveBufferAs(const std::string& name) {
     Document& buffer = D();
     if (FindDocument(name, false)) {
-        shell::InfoBox(shell::GetString(kMsgNameAlreadyUsed));
+        base::InfoBox(base::GetString(kMsgNameAlreadyUsed));
         return false;
     }
     if (!WriteDocumentToFile(name, buffer)) {
-        shell::ErrorBox(Printf(shell::GetString(kMsgCannotOpenForWriting), name.c_str()));
+        base::ErrorBox(Printf(base::GetString(kMsgCannotOpenForWriting), name.c_str()));
         return false;
     }
-    HWND old = shell::ActiveDocumentWindow();
-    if (!shell::OpenFileWindow(name)) return false;  // written, but not read back: the buffer stays
+    HWND old = ActiveDocumentWindow();
+    if (!OpenFileWindow(name)) return false;  // written, but not read back: the buffer stays
     while (buffer.lines->next != buffer.lines) RemoveLine(buffer, buffer.lines->next);
     buffer.flags &= static_cast<std::uint16_t>(~kModified);
     RequestRedraw(buffer, kRedrawAll);
-    if (old) SendMessageA(shell::app().client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(old), 0);
+    if (old) SendMessageA(base::app().client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(old), 0);
     return true;
 }
 
@@ -114,11 +113,11 @@ bool InsertFile() {
 bool Rename() {
     Document& d = D();
     if (d.flags & kInternalBuffer) {
-        shell::ErrorBoxId(kMsgInternalBuffer);
+        base::ErrorBoxId(kMsgInternalBuffer);
         return false;
     }
     std::string name = d.name;
-    if (!shell::PromptDialog(shell::GetString(kMsgRenameTitle), shell::GetString(kMsgRenameLabel), name)) return false;
+    if (!base::PromptDialog(base::GetString(kMsgRenameTitle), base::GetString(kMsgRenameLabel), name)) return false;
     if (name.find_first_not_of(' ') == std::string::npos) return false;
     name = FullPath(name);
     if (name == d.name) return false;
@@ -132,14 +131,14 @@ bool Rename() {
 bool ToggleReadOnly() {
     Document& d = D();
     d.flags ^= kReadOnly;
-    Status(Printf(shell::GetString((d.flags & kReadOnly) ? kMsgNowReadOnly : kMsgNowWritable), d.name.c_str()));
+    Status(Printf(base::GetString((d.flags & kReadOnly) ? kMsgNowReadOnly : kMsgNowWritable), d.name.c_str()));
     return true;
 }
 
 bool CopySelectionToFile() {
     if (HasSelection()) Copy();
     if (editor().cutBuffer.empty()) {
-        shell::InfoBox(shell::GetString(kMsgEmptyCutBuffer));
+        base::InfoBox(base::GetString(kMsgEmptyCutBuffer));
         return false;
     }
     std::string name;
@@ -153,11 +152,11 @@ bool GoToLineAsked() {
     Document& d = D();
     if (d.lineCount == 0) return false;
     std::string text = Printf("%ld", LineIndex(d, V().cursorLine));
-    std::string label = Printf(shell::GetString(kMsgGoToLineLabel), d.lineCount);
-    if (!shell::PromptDialog(shell::GetString(kMsgGoToLineTitle), label, text)) return false;
+    std::string label = Printf(base::GetString(kMsgGoToLineLabel), d.lineCount);
+    if (!base::PromptDialog(base::GetString(kMsgGoToLineTitle), label, text)) return false;
     long line = ParseLineNumber(text, d.lineCount);
     if (line == 0) {
-        shell::ErrorBox(Printf(shell::GetString(kMsgBadLineNumber), text.c_str()));
+        base::ErrorBox(Printf(base::GetString(kMsgBadLineNumber), text.c_str()));
         return false;
     }
     ClearSelection();
@@ -165,47 +164,24 @@ bool GoToLineAsked() {
 }
 
 bool Bookmark(int id) {
-    if (id == 1142) {
-        Status(shell::GetString(ToggleBookmark() ? kMsgBookmarkSet : kMsgBookmarkRemoved));
+    if (id == CMD_SET_BOOKMARK) {
+        Status(base::GetString(ToggleBookmark() ? kMsgBookmarkSet : kMsgBookmarkRemoved));
         return true;
     }
     if (bookmarks().marks.empty()) {
-        Status(shell::GetString(kMsgNoBookmarks));
+        Status(base::GetString(kMsgNoBookmarks));
         return false;
     }
     ClearSelection();
-    if (id == 1144 || bookmarks().marks.size() == 1) return id == 1144 ? GoToNextBookmark() : GoToBookmark(0);
-    int chosen = shell::ListDialog(shell::GetString(kMsgBookmarksTitle), shell::GetString(kMsgBookmarksLabel),
-                                   BookmarkLabels(), shell::ListMode::Choose);
+    if (id == CMD_NEXT_BOOKMARK || bookmarks().marks.size() == 1) return id == CMD_NEXT_BOOKMARK ? GoToNextBookmark() : GoToBookmark(0);
+    int chosen = base::ListDialog(base::GetString(kMsgBookmarksTitle), base::GetString(kMsgBookmarksLabel),
+                                   BookmarkLabels(), base::ListMode::Choose);
     return chosen >= 0 && GoToBookmark(static_cast<std::size_t>(chosen));
-}
-
-bool FunctionsList() {
-    Document& d = D();
-    const FunctionList& list = analysis::FunctionsOf(d);
-    if (list.functions.empty()) {
-        shell::InfoBox(Printf(shell::GetString(kMsgNoFunctions), d.name.c_str()));
-        return false;
-    }
-    std::vector<std::string> items;
-    std::vector<long> lines;
-    for (const analysis::Function& f : list.functions) {
-        long line = f.startLine > 0 ? f.startLine : f.startNumber;
-        items.push_back(Printf(shell::GetString(kMsgFunctionLine), f.name.c_str(), line));
-        lines.push_back(line);
-    }
-    int chosen = shell::ListDialog(shell::GetString(kMsgFunctionsTitle), shell::GetString(kMsgFunctionsLabel), items,
-                                   shell::ListMode::Choose);
-    if (chosen < 0) return false;
-    ClearSelection();
-    GoToLine(lines[static_cast<std::size_t>(chosen)]);
-    CentreCursor();
-    return true;
 }
 
 bool UndoOnce() {
     if (Undo()) return true;
-    Status(shell::GetString(kMsgNothingToUndo));
+    Status(base::GetString(kMsgNothingToUndo));
     return false;
 }
 
@@ -217,55 +193,53 @@ struct EditorCommand {
 };
 
 constexpr EditorCommand kCommands[] = {
-    {1103, [](int) { return Save(); }},
-    {kCommandSaveAs, [](int) { return SaveAs(); }},
-    {kCommandReload, [](int) { return ReloadCurrentDocument(); }},
-    {kCommandInsertFile, [](int) { return InsertFile(); }},
-    {1110, [](int) { return UndoOnce(); }},
-    {1111, [](int) { return Cut(); }},
-    {1112, [](int) { return Copy(); }},
-    {1113, [](int) { return Paste() > 0; }},
-    {kCommandRename, [](int) { return Rename(); }},
-    {1121, [](int) { ClearSelection(); return MoveToTop(); }},
-    {1122, [](int) { ClearSelection(); return MoveToEnd(); }},
-    {1123, [](int) { return GoToLineAsked(); }},
-    {kCommandReadOnly, [](int) { return ToggleReadOnly(); }},
-    {1135, [](int) { return FindNextCommand(); }},
-    {1136, [](int) { return FindPreviousCommand(); }},
-    {1137, [](int) { return FindDialog(); }},
-    {1139, [](int) { return ReplaceDialog(); }},
-    {1142, Bookmark},
-    {1143, Bookmark},
-    {1144, Bookmark},
-    {kCommandSaveAll, [](int) { return SaveAll(); }},
-    {kCommandFunctions, [](int) { return FunctionsList(); }},
-    {kCommandCopyToFile, [](int) { return CopySelectionToFile(); }},
-    {kCommandSpacesToTabs, [](int) { return SpacesToTabs(); }},
-    {kCommandTabsToSpaces, [](int) { return TabsToSpaces(); }},
-    {1191, [](int) { CentreCursor(); return true; }},
-    {kCommandInactiveCode, [](int) { return ShowInactiveCode(); }},
-    {kCommandAnotherWindow, [](int) { return shell::OpenAnotherWindow(CurrentDocument()) != nullptr; }},
-    {kCommandEscape, [](int) { ClearSelection(); return true; }},
+    {CMD_SAVE, [](int) { return Save(); }},
+    {CMD_SAVE_AS, [](int) { return SaveAs(); }},
+    {CMD_RELOAD, [](int) { return ReloadCurrentDocument(); }},
+    {CMD_INSERT_FILE, [](int) { return InsertFile(); }},
+    {CMD_UNDO, [](int) { return UndoOnce(); }},
+    {CMD_CUT, [](int) { return Cut(); }},
+    {CMD_COPY, [](int) { return Copy(); }},
+    {CMD_PASTE, [](int) { return Paste() > 0; }},
+    {CMD_RENAME, [](int) { return Rename(); }},
+    {CMD_TOP, [](int) { ClearSelection(); return MoveToTop(); }},
+    {CMD_END, [](int) { ClearSelection(); return MoveToEnd(); }},
+    {CMD_GO_TO_LINE, [](int) { return GoToLineAsked(); }},
+    {CMD_READ_ONLY, [](int) { return ToggleReadOnly(); }},
+    {CMD_FIND_NEXT, [](int) { return FindNextCommand(); }},
+    {CMD_FIND_PREVIOUS, [](int) { return FindPreviousCommand(); }},
+    {CMD_FIND, [](int) { return FindDialog(); }},
+    {CMD_REPLACE, [](int) { return ReplaceDialog(); }},
+    {CMD_SET_BOOKMARK, Bookmark},
+    {CMD_GO_TO_BOOKMARK, Bookmark},
+    {CMD_NEXT_BOOKMARK, Bookmark},
+    {CMD_SAVE_ALL, [](int) { return SaveAll(); }},
+    {CMD_COPY_TO_FILE, [](int) { return CopySelectionToFile(); }},
+    {CMD_SPACES_TO_TABS, [](int) { return SpacesToTabs(); }},
+    {CMD_TABS_TO_SPACES, [](int) { return TabsToSpaces(); }},
+    {CMD_RECENTER, [](int) { CentreCursor(); return true; }},
+    {CMD_NEW_WINDOW, [](int) { return OpenAnotherWindow(CurrentDocument()) != nullptr; }},
+    {CMD_ESCAPE, [](int) { ClearSelection(); return true; }},
 };
 
 }  // namespace
 
-bool RunEditorCommand(int id, std::intptr_t, std::intptr_t& result) {
+bool RunOnActiveWindow(int id, bool (*run)(int id), std::intptr_t& result) {
     result = 0;
-    bool selection = IsSelectionCommand(id);
-    const EditorCommand* command = nullptr;
-    for (const EditorCommand& c : kCommands)
-        if (c.id == id) command = &c;
-    if (!command && !selection) return false;
-    // Commands act on the active window's view.
-    HWND active = shell::ActiveDocumentWindow();
+    HWND active = ActiveDocumentWindow();
     View* view = active ? FindView(reinterpret_cast<std::uintptr_t>(active)) : nullptr;
     if (!view) return true;
     if (view != CurrentView()) SetCurrentView(view);
-    bool done = selection ? RunSelectionCommand(id) : command->run(id);
-    result = done ? 1 : 0;
+    result = run(id) ? 1 : 0;
     RefreshEditorWindows();
     return true;
+}
+
+bool RunEditorCommand(int id, std::intptr_t, std::intptr_t& result) {
+    if (IsSelectionCommand(id)) return RunOnActiveWindow(id, RunSelectionCommand, result);
+    for (const EditorCommand& c : kCommands)
+        if (c.id == id) return RunOnActiveWindow(id, c.run, result);
+    return false;
 }
 
 }  // namespace tarvo::editor

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "editor/status.h"
-#include "shell/app_win.h"
-#include "shell/settings.h"
+#include "base/app_win.h"
+#include "base/settings.h"
 
 namespace tarvo::editor {
 namespace {
@@ -21,7 +21,7 @@ constexpr int kPositionPaneWidth = 170;
 COLORREF Colour(long setting) { return static_cast<COLORREF>(setting) & 0xFFFFFF; }
 
 COLORREF InkColour(Ink ink) {
-    const shell::Settings& s = shell::settings();
+    const base::Settings& s = base::settings();
     switch (ink) {
     case Ink::Text: return Colour(s.textColor);
     case Ink::Keyword: return Colour(s.keywordColor);
@@ -68,7 +68,7 @@ void DrawRow(HDC dc, const Screen& screen, int r, int width) {
     const int cw = m.charWidth, rh = m.rowHeight, margin = MarginWidth();
     const int y = r * rh;
     RECT area{0, y, width, y + rh};
-    Fill(dc, area, Colour(shell::settings().backgroundColor));
+    Fill(dc, area, Colour(base::settings().backgroundColor));
     if (r < 0 || r >= static_cast<int>(screen.rows.size())) return;
     const ScreenRow& row = screen.rows[static_cast<std::size_t>(r)];
     const long left = screen.leftColumn;
@@ -116,7 +116,7 @@ void SetScrollBars(HWND window, EditorWindow& w, View& v, const ScreenGeometry& 
 
 void ShowPosition(const View& v) {
     EditorWindowsState& s = editorWindows();
-    HWND bar = shell::app().outputBar;
+    HWND bar = base::app().outputBar;
     if (!bar) return;
     RECT area;
     GetClientRect(bar, &area);
@@ -124,8 +124,8 @@ void ShowPosition(const View& v) {
     if (!s.positionPane || !IsWindow(s.positionPane)) {
         s.positionPane = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_RIGHT | SS_CENTERIMAGE, pane.left,
                                          pane.top, pane.right - pane.left, pane.bottom - pane.top, bar, nullptr,
-                                         shell::app().instance, nullptr);
-        SendMessageA(s.positionPane, WM_SETFONT, reinterpret_cast<WPARAM>(shell::app().proportionalFont), FALSE);
+                                         base::app().instance, nullptr);
+        SendMessageA(s.positionPane, WM_SETFONT, reinterpret_cast<WPARAM>(base::app().proportionalFont), FALSE);
         s.position.clear();
     } else {
         RECT now;
@@ -158,14 +158,14 @@ View* ViewOf(HWND window) { return FindView(reinterpret_cast<std::uintptr_t>(win
 
 const Metrics& EditorMetrics() {
     EditorWindowsState& s = editorWindows();
-    HFONT wanted = shell::app().editorFont ? shell::app().editorFont : shell::app().fixedFont;
+    HFONT wanted = base::app().editorFont ? base::app().editorFont : base::app().fixedFont;
     if (s.metrics.font && s.metricsFont == wanted) return s.metrics;
     s.metricsFont = wanted;
     HDC dc = GetDC(nullptr);
     TEXTMETRICA tm{};
     // Columns are counted in cells, so the font must be fixed-pitch.
     HFONT font = nullptr;
-    for (HFONT candidate : {wanted, shell::app().fixedFont, static_cast<HFONT>(GetStockObject(ANSI_FIXED_FONT))})
+    for (HFONT candidate : {wanted, base::app().fixedFont, static_cast<HFONT>(GetStockObject(ANSI_FIXED_FONT))})
         if (candidate && FixedPitch(dc, candidate, tm)) {
             font = candidate;
             break;

@@ -41,7 +41,6 @@ struct EditorWindowsState {
     int rowWidth = 0, rowHeight = 0;
     HWND positionPane = nullptr;  // the cursor position at the right of the output bar
     std::string position;
-    bool hooksInstalled = false;
 };
 
 EditorWindowsState& editorWindows();

@@ -17,10 +17,11 @@
 #include "editor/window_messages.h"
 #include "platform/text.h"
 #include "platform/ui.h"
-#include "shell/app_win.h"
-#include "shell/messages.h"
-#include "shell/settings.h"
-#include "shell/shell_state.h"
+#include "base/app_win.h"
+#include "base/messages.h"
+#include "base/settings.h"
+#include "base/key_table.h"
+#include "base/command_ids.h"
 
 namespace tarvo::editor {
 namespace {
@@ -40,16 +41,13 @@ View* Own(HWND window) {
 
 int HeldModifiers() {
     int held = 0;
-    if (GetKeyState(VK_CONTROL) < 0) held |= shell::kModCtrl;
-    if (GetKeyState(VK_MENU) < 0) held |= shell::kModAlt;
-    if (GetKeyState(VK_SHIFT) < 0) held |= shell::kModShift;
+    if (GetKeyState(VK_CONTROL) < 0) held |= base::kModCtrl;
+    if (GetKeyState(VK_MENU) < 0) held |= base::kModAlt;
+    if (GetKeyState(VK_SHIFT) < 0) held |= base::kModShift;
     return held;
 }
 
-bool Debugging() {
-    const shell::DispatchHooks& d = shell::shell().dispatch;
-    return d.debuggingActive && d.debuggingActive();
-}
+bool Debugging() { return editor().seam.debugging && editor().seam.debugging(); }
 
 // A key that ran a command must not also type its character (Ctrl+S would run a macro): the
 // character the key made is taken out of the queue, and only that one.
@@ -65,18 +63,12 @@ void DropCharacter(HWND window, LPARAM keyData) {
 
 void RunCommand(HWND window, int command, LPARAM keyData) {
     DropCharacter(window, keyData);
-    HWND frame = shell::app().frame;
+    HWND frame = base::app().frame;
     if (frame) SendMessageA(frame, WM_COMMAND, static_cast<WPARAM>(command), 0);
 }
 
 // The documents' text was replaced behind the windows' backs (a reload): draw again soon.
-EditorHooks& Previous() {
-    static EditorHooks previous{};
-    return previous;
-}
-
 void OnTextReplaced(Document& doc) {
-    if (Previous().textReplaced) Previous().textReplaced(doc);
     for (auto& [window, w] : editorWindows().windows) {
         View* v = ViewOf(window);
         if (v && v->document == &doc) {
@@ -86,21 +78,8 @@ void OnTextReplaced(Document& doc) {
     }
 }
 
-}  // namespace
+const DocumentListener kWindowListener = {.textReplaced = OnTextReplaced};
 
-void InstallEditorWindowHooks() {
-    EditorWindowsState& s = editorWindows();
-    if (s.hooksInstalled) return;  // chaining twice would loop
-    s.hooksInstalled = true;
-    InstallCommentHooks();
-    InstallBookmarkHooks();
-    InstallSearchUi();
-    EditorHooks& hooks = editor().hooks;
-    Previous() = hooks;
-    hooks.textReplaced = OnTextReplaced;
-}
-
-namespace {
 
 // ---- mouse -----------------------------------------------------------------------------
 
@@ -179,7 +158,7 @@ void VerticalScroll(HWND window, int code) {
     EditorWindow* w = WindowState(window);
     if (!v || !w) return;
     Document& d = *v->document;
-    long step = std::max(1L, shell::settings().subScroll);
+    long step = std::max(1L, base::settings().subScroll);
     switch (code) {
     case SB_LINEUP:
     case SB_LINEDOWN:
@@ -248,10 +227,10 @@ bool KeyMessage(HWND window, UINT message, WPARAM key, LPARAM data) {
     View* v = Own(window);
     if (!v) return false;
     int held = HeldModifiers();
-    const auto& keys = shell::shell().commandKeys;
+    const auto& keys = base::commandKeys();
     if (message == WM_SYSKEYDOWN) {
         // With Alt only the table's bindings; the rest belongs to the menus.
-        int command = shell::EditorKeyCommand(keys, static_cast<int>(key), held, Debugging());
+        int command = base::EditorKeyCommand(keys, static_cast<int>(key), held, Debugging());
         if (!command) return false;
         RunCommand(window, command, data);
         return true;
@@ -279,8 +258,8 @@ bool MayClose(HWND window) {
     if (!v) return true;
     Document& d = *v->document;
     if (OtherWindowShows(window, &d) || !(d.flags & kModified) || (d.flags & kInternalBuffer)) return true;
-    std::string text = Printf(shell::GetString(kMsgSaveBeforeClosing), d.name.c_str());
-    int answer = platform::ui().messageBox(platform::BoxOwner::Frame, text.c_str(), shell::GetString(kMsgInformationTitle),
+    std::string text = Printf(base::GetString(kMsgSaveBeforeClosing), d.name.c_str());
+    int answer = platform::ui().messageBox(platform::BoxOwner::Frame, text.c_str(), base::GetString(kMsgInformationTitle),
                                           MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDNO) return true;
     if (answer != IDYES) return false;
@@ -360,6 +339,7 @@ void RefreshEditorWindows() {
 LRESULT CALLBACK EditorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE: {
+        Listen(kWindowListener);
         editorWindows().windows[window].window = window;
         auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
         auto* mdi = create ? static_cast<MDICREATESTRUCTA*>(create->lpCreateParams) : nullptr;
@@ -424,7 +404,7 @@ LRESULT CALLBACK EditorWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_LBUTTONDBLCLK:
         if (Own(window)) {
             LogAction(Id(window), kActionLeftClick, 0, 0);
-            if (!RunSelectionCommand(kCommandSelectWord)) DropLastAction();
+            if (!RunSelectionCommand(CMD_SELECT_WORD)) DropLastAction();
             RefreshEditorWindows();
         }
         return 0;

@@ -11,11 +11,6 @@ struct Document;
 // lParam of WM_CREATE: the MDI creation record whose lParam is the Document to show.
 LRESULT CALLBACK EditorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Keeps the comment maps, bookmarks and the windows in step with edits, and gives the search
-// its questions. Once, at start-up, after the shell's editor hooks (which install the
-// analysis and search hooks).
-void InstallEditorWindowHooks();
-
 // Brings every editor window's picture, caret, scroll bars, title and the status line up to
 // date after a command, and paints at once.
 void RefreshEditorWindows();

@@ -8,11 +8,12 @@
 #include "editor/selection.h"
 #include "editor/typing.h"
 #include "editor/undo.h"
+#include "base/command_ids.h"
 
 namespace tarvo::editor {
 namespace {
 
-namespace vk = shell::vk;
+namespace vk = base::vk;
 
 enum class Extend { Keep, Clear };
 
@@ -39,15 +40,9 @@ bool SelectAll() {
 
 bool SelectWord() {
     View& v = *CurrentView();
-    Document& d = *v.document;
     Line* line = v.cursorLine;
-    if (line == d.lines) return false;
-    std::string_view text = LineText(*line);
-    long start = std::min<long>(v.cursorColumn, static_cast<long>(text.size()));
-    long end = start;
-    while (start > 0 && IsWordChar(text[start - 1])) --start;
-    while (end < static_cast<long>(text.size()) && IsWordChar(text[end])) ++end;
-    if (start == end) return false;
+    long start = 0, end = 0;
+    if (!WordAtCursor(start, end)) return false;
     SetCursorLine(line, end);
     v.anchorLine = line;
     v.anchorColumn = start;
@@ -55,14 +50,14 @@ bool SelectWord() {
 }
 
 constexpr SelectionCommand kSelectionCommands[] = {
-    {1115, Extend::Keep, Down},        {1153, Extend::Keep, Up},
-    {1154, Extend::Keep, Right},       {1155, Extend::Keep, Left},
-    {1163, Extend::Clear, WordRight},  {1164, Extend::Clear, WordLeft},
-    {1165, Extend::Keep, WordRight},   {1272, Extend::Keep, WordLeft},
-    {1171, Extend::Keep, MoveToTop},   {1172, Extend::Keep, MoveToEnd},
-    {1188, Extend::Keep, MoveToLineEnd}, {1199, Extend::Keep, MoveToLineStart},
-    {1211, Extend::Keep, PageUp},      {1212, Extend::Keep, PageDown},
-    {kCommandSelectAll, Extend::Clear, SelectAll}, {kCommandSelectWord, Extend::Clear, SelectWord},
+    {CMD_EXTEND_LINE_DOWN, Extend::Keep, Down},        {CMD_EXTEND_LINE_UP, Extend::Keep, Up},
+    {CMD_EXTEND_CHAR_RIGHT, Extend::Keep, Right},       {CMD_EXTEND_CHAR_LEFT, Extend::Keep, Left},
+    {CMD_WORD_RIGHT, Extend::Clear, WordRight},  {CMD_WORD_LEFT, Extend::Clear, WordLeft},
+    {CMD_EXTEND_WORD_RIGHT, Extend::Keep, WordRight},   {CMD_EXTEND_WORD_LEFT, Extend::Keep, WordLeft},
+    {CMD_EXTEND_TO_TOP, Extend::Keep, MoveToTop},   {CMD_EXTEND_TO_END, Extend::Keep, MoveToEnd},
+    {CMD_EXTEND_TO_LINE_END, Extend::Keep, MoveToLineEnd}, {CMD_EXTEND_TO_LINE_START, Extend::Keep, MoveToLineStart},
+    {CMD_EXTEND_PAGE_UP, Extend::Keep, PageUp},      {CMD_EXTEND_PAGE_DOWN, Extend::Keep, PageDown},
+    {CMD_SELECT_ALL, Extend::Clear, SelectAll}, {CMD_SELECT_WORD, Extend::Clear, SelectWord},
 };
 
 const SelectionCommand* FindSelectionCommand(int command) {
@@ -100,10 +95,10 @@ bool RunSelectionCommand(int command) {
 }
 
 KeyResult KeyDown(std::uintptr_t window, int key, int held, long count,
-                  std::span<const shell::CommandKey> keys, bool debugging) {
+                  std::span<const base::CommandKey> keys, bool debugging) {
     KeyResult result;
-    if (key == editor::key::Control || key == editor::key::Shift || key == editor::key::Menu) return result;
-    if (int command = shell::EditorKeyCommand(keys, key, held, debugging)) {
+    if (key == key::Control || key == key::Shift || key == key::Menu) return result;
+    if (int command = base::EditorKeyCommand(keys, key, held, debugging)) {
         result.command = command;
         return result;
     }
@@ -111,11 +106,11 @@ KeyResult KeyDown(std::uintptr_t window, int key, int held, long count,
     if (!view) return result;
     View& v = *view;
     count = std::max(count, 1L);
-    bool ctrl = (held & shell::kModCtrl) != 0;
+    bool ctrl = (held & base::kModCtrl) != 0;
     result.handled = true;
     switch (key) {
-    case editor::key::Escape:
-        result.command = kCommandEscape;
+    case key::Escape:
+        result.command = CMD_ESCAPE;
         result.handled = false;
         break;
     case vk::Prior:

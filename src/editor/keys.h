@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-#include "shell/key_table.h"
+#include "base/key_table.h"
 
 namespace tarvo::editor {
 
@@ -13,8 +13,6 @@ namespace key {
 inline constexpr int Shift = 0x10, Control = 0x11, Menu = 0x12, Escape = 0x1B;
 }
 
-inline constexpr int kCommandSelectAll = 1207;   // anchor at the top, cursor at the end
-inline constexpr int kCommandSelectWord = 1208;  // the word under the cursor
 
 struct KeyResult {
     int command = 0;       // a command of the key table, for the frame to dispatch
@@ -25,7 +23,7 @@ struct KeyResult {
 // binds gives its command (the debugger's table first while debugging); Esc gives 1280; the
 // cursor keys, Insert and Delete act on the current view and log themselves for Undo.
 KeyResult KeyDown(std::uintptr_t window, int key, int held, long count,
-                  std::span<const shell::CommandKey> keys, bool debugging);
+                  std::span<const base::CommandKey> keys, bool debugging);
 
 // The cursor and selection commands of the key table (1115, 1153-1155, 1163-1165, 1171,
 // 1172, 1188, 1199, 1207, 1208, 1211, 1212, 1272).

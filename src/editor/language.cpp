@@ -6,8 +6,8 @@
 
 #include "editor/document.h"
 #include "editor/search_messages.h"
-#include "shell/messages.h"
-#include "shell/settings.h"
+#include "base/messages.h"
+#include "base/settings.h"
 
 namespace tarvo::editor {
 namespace {
@@ -28,9 +28,9 @@ constexpr BuiltInLanguage kBuiltIn[] = {
     // Names of one character and with underscores, and PROC or ENDP at the end of the line.
     {kMsgLanguageAssembly, "ASM", ";", "'", FunctionFinder::Pattern, "^[A-Za-z_][_A-Za-z0-9]*[ \t]+PROC([ \t]|$)",
      "^[A-Za-z_][_A-Za-z0-9]*[ \t]+ENDP([ \t]|$)", {}},
-    {kMsgLanguageFortran, "F", ";", "'", FunctionFinder::Fortran, "", "", analysis::kFortranKeywords},
-    {kMsgLanguagePascal, "PAS", "{}(*)", "'", FunctionFinder::Pascal, "", "", analysis::kPascalKeywords},
-    {kMsgLanguageEiffel, "e", "-", "'\"", FunctionFinder::Eiffel, "", "", analysis::kEiffelKeywords},
+    {kMsgLanguageFortran, "F", ";", "'", FunctionFinder::Fortran, "", "", kFortranKeywords},
+    {kMsgLanguagePascal, "PAS", "{}(*)", "'", FunctionFinder::Pascal, "", "", kPascalKeywords},
+    {kMsgLanguageEiffel, "e", "-", "'\"", FunctionFinder::Eiffel, "", "", kEiffelKeywords},
 };
 
 bool SameText(std::string_view a, std::string_view b) {
@@ -47,11 +47,11 @@ std::string Lower(std::string_view word) {
 
 const BuiltInLanguage* BuiltInNamed(std::string_view name) {
     for (const BuiltInLanguage& b : kBuiltIn)
-        if (name == shell::GetString(b.nameId)) return &b;
+        if (name == base::GetString(b.nameId)) return &b;
     return nullptr;
 }
 
-std::unique_ptr<Language> MakeLanguage(const shell::Language& stored) {
+std::unique_ptr<Language> MakeLanguage(const base::Language& stored) {
     auto l = std::make_unique<Language>();
     l->name = stored.name;
     l->code = stored.code;
@@ -66,7 +66,7 @@ std::unique_ptr<Language> MakeLanguage(const shell::Language& stored) {
     l->finder = b ? b->finder : FunctionFinder::Pattern;
     for (const std::string& word : stored.keywords)
         l->keywords.Add((l->flags & kLanguageIgnoreCase) ? Lower(word) : word);
-    for (int c = 0; c < 256; ++c) l->wordChars[static_cast<std::size_t>(c)] = analysis::IsWordChar(static_cast<char>(c));
+    for (int c = 0; c < 256; ++c) l->wordChars[static_cast<std::size_t>(c)] = IsWordChar(static_cast<char>(c));
     if (l->finder == FunctionFinder::Fortran) l->wordChars['.'] = true;  // ".gt." and its kind
     return l;
 }
@@ -101,18 +101,18 @@ LanguageState& languages() {
 void ResetLanguages() { languages() = LanguageState{}; }
 
 void InstallBuiltInLanguages() {
-    auto& list = shell::settings().languages;
+    auto& list = base::settings().languages;
     list.clear();
     for (const BuiltInLanguage& b : kBuiltIn) {
-        shell::Language l;
-        l.name = shell::GetString(b.nameId);
+        base::Language l;
+        l.name = base::GetString(b.nameId);
         l.extensions = b.extensions;
         l.comment = b.comment;
         l.stringChars = b.stringChars;
         l.startFunction = b.startFunction;
         l.endFunction = b.endFunction;
         l.flags = kLanguageDefault;
-        if (b.nameId == kMsgLanguageC) l.keywords = analysis::CKeywords();
+        if (b.nameId == kMsgLanguageC) l.keywords = CKeywords();
         else l.keywords.assign(b.keywords.begin(), b.keywords.end());
         l.builtIn = true;
         list.push_back(std::move(l));
@@ -123,7 +123,7 @@ void BuildLanguages() {
     LanguageState& state = languages();
     // Documents point at the records: give each its language again from the new list.
     std::vector<std::unique_ptr<Language>> list;
-    for (const shell::Language& stored : shell::settings().languages) list.push_back(MakeLanguage(stored));
+    for (const base::Language& stored : base::settings().languages) list.push_back(MakeLanguage(stored));
     state.list = std::move(list);
     state.built = true;
     for (auto& doc : editor().documents) {
@@ -145,21 +145,21 @@ const Language* LanguageForFile(std::string_view fileName) {
 const Language* ChooseLanguageForDocument(const std::string& fileName, bool& isC) {
     const Language* l = LanguageForFile(fileName);
     isC = IsCLanguage(l);
-    shell::Settings& s = shell::settings();
+    base::Settings& s = base::settings();
     if (l && s.projectActive()) {
         // The built-in Eiffel language is named "eiffel": compare without case, or it never counts.
-        if (SameText(l->name, "Eiffel")) s.project.projectFlags |= shell::kProjectEiffel;
-        if (SameText(l->name, shell::GetString(kMsgLanguageFortran))) s.project.projectFlags |= shell::kProjectFortran;
+        if (SameText(l->name, "Eiffel")) s.project.projectFlags |= base::kProjectEiffel;
+        if (SameText(l->name, base::GetString(kMsgLanguageFortran))) s.project.projectFlags |= base::kProjectFortran;
     }
     return l;
 }
 
 bool IsCLanguage(const Language* language) {
-    return language && language->name == shell::GetString(kMsgLanguageC);
+    return language && language->name == base::GetString(kMsgLanguageC);
 }
 
 bool IsEiffelLanguage(const Language* language) {
-    return language && language->name == shell::GetString(kMsgLanguageEiffel);
+    return language && language->name == base::GetString(kMsgLanguageEiffel);
 }
 
 bool IsLanguageKeyword(const Language& language, std::string_view word) {

@@ -1,6 +1,6 @@
 // Language definitions: for the files whose extension a language lists, its keywords, comment
 // and string characters and the way to find its functions. Five languages are built in; the
-// user may change them or add others through the settings (shell::Settings::languages).
+// user may change them or add others through the settings (base::Settings::languages).
 #pragma once
 #include <bitset>
 #include <cstdint>
@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/keywords.h"
+#include "editor/keywords.h"
 
 namespace tarvo::editor {
 
@@ -24,7 +24,7 @@ enum class FunctionFinder { C, Pattern, Fortran, Pascal, Eiffel };
 struct Language {
     std::string name;  // unique in the list
     long code = 0;     // kept for user-defined languages
-    analysis::KeywordTable keywords;
+    KeywordTable keywords;
     std::string comment;  // the pattern-driven finder skips lines starting with its first char
     FunctionFinder finder = FunctionFinder::Pattern;
     std::string startFunction;  // regular expression matching a function's first line

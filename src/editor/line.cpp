@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "shell/settings.h"
+#include "base/settings.h"
 
 namespace tarvo::editor {
 namespace {
@@ -132,7 +132,7 @@ void TruncateText(Line& line, std::size_t length) {
 }
 
 int TabWidth() {
-    long width = shell::settings().tabSize;
+    long width = base::settings().tabSize;
     // A stored width of 0 or less would divide by zero; such a value means no tab stops.
     return width < 1 ? 1 : width > 64 ? 64 : static_cast<int>(width);
 }
@@ -188,9 +188,5 @@ std::size_t IndentLength(std::string_view text) {
 
 long IndentWidth(std::string_view text) { return DisplayColumn(text, IndentLength(text)); }
 
-bool IsWordChar(char c) {
-    unsigned char u = static_cast<unsigned char>(c);
-    return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_';
-}
 
 }  // namespace tarvo::editor

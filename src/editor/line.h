@@ -77,6 +77,8 @@ long IndentWidth(std::string_view text);
 std::size_t IndentLength(std::string_view text);  // their number of characters
 
 // Letters, digits and underscore.
-bool IsWordChar(char c);
+inline bool IsWordChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
 
 }  // namespace tarvo::editor

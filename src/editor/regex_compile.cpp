@@ -6,7 +6,7 @@
 
 #include "editor/regex.h"
 #include "editor/search_messages.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 namespace tarvo::editor {
 namespace {
@@ -391,7 +391,7 @@ unsigned CompileRegexQuietly(std::string_view pattern, Regex& out) {
 std::unique_ptr<Regex> CompileRegex(std::string_view pattern) {
     auto re = std::make_unique<Regex>();
     if (unsigned error = CompileRegexQuietly(pattern, *re)) {
-        shell::ErrorBoxId(error);
+        base::ErrorBoxId(error);
         return nullptr;
     }
     return re;

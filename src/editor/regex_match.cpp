@@ -6,7 +6,7 @@
 
 #include "editor/regex.h"
 #include "editor/search_messages.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 namespace tarvo::editor {
 namespace {
@@ -287,7 +287,7 @@ RegexResult ExecuteRegex(const Regex& re, std::string_view line, std::size_t fro
                          const RegexLimits& limits) {
     unsigned error = 0;
     RegexResult result = ExecuteRegexQuietly(re, line, from, match, error, limits);
-    if (result == RegexResult::Failed) shell::ErrorBoxId(error);
+    if (result == RegexResult::Failed) base::ErrorBoxId(error);
     return result;
 }
 

@@ -11,7 +11,7 @@
 #include "editor/undo.h"
 #include "platform/text.h"
 #include "platform/ui.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 namespace tarvo::editor {
 namespace {
@@ -212,11 +212,11 @@ ReplaceOutcome ReplaceWithState() {
 bool Replace(const ReplaceRequest& request, long* count) {
     if (count) *count = 0;
     if (request.text.empty()) {
-        shell::ErrorBoxId(kMsgEmptySearch);
+        base::ErrorBoxId(kMsgEmptySearch);
         return false;
     }
     if (request.direction == SearchDirection::None) {
-        shell::ErrorBoxId(kMsgNoDirection);
+        base::ErrorBoxId(kMsgNoDirection);
         return false;
     }
     View* v = CurrentView();
@@ -240,9 +240,9 @@ bool Replace(const ReplaceRequest& request, long* count) {
     ReplaceOutcome outcome = ReplaceWithState();
     if (count) *count = outcome.count;
     if (outcome.found)
-        platform::ui().statusText(Printf(shell::GetString(kMsgSubstitutions), static_cast<int>(outcome.count)).c_str());
+        platform::ui().statusText(Printf(base::GetString(kMsgSubstitutions), static_cast<int>(outcome.count)).c_str());
     else if (!outcome.stopped)
-        shell::InfoBox(shell::GetString(kMsgStringNotFound));
+        base::InfoBox(base::GetString(kMsgStringNotFound));
     return outcome.count > 0 && !outcome.stopped;
 }
 

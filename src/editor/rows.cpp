@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "analysis/keywords.h"
+#include "editor/keywords.h"
 #include "editor/line.h"
 
 namespace tarvo::editor {
@@ -24,8 +24,8 @@ bool MarkDirective(std::string_view text, std::vector<Ink>& ink) {
     std::size_t hash = i++;
     while (i < text.size() && IsBlank(text[i])) ++i;
     std::size_t word = i;
-    while (i < text.size() && analysis::IsWordChar(text[i])) ++i;
-    if (analysis::IsPreprocessorDirective(text.substr(word, i - word)))
+    while (i < text.size() && IsWordChar(text[i])) ++i;
+    if (IsPreprocessorDirective(text.substr(word, i - word)))
         std::fill(ink.begin() + static_cast<long>(hash), ink.begin() + static_cast<long>(i), Ink::Keyword);
     return true;
 }

@@ -5,7 +5,7 @@
 #include "editor/cursor.h"
 #include "editor/search_messages.h"
 #include "editor/selection.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 namespace tarvo::editor {
 namespace {
@@ -100,7 +100,7 @@ bool SearchAllWindows() {
         }
         if (v == start) break;
     }
-    shell::InfoBox(shell::GetString(kMsgStringNotFound));
+    base::InfoBox(base::GetString(kMsgStringNotFound));
     return false;
 }
 
@@ -109,7 +109,7 @@ bool RunSearch() {
     if (!CurrentView()) return false;
     if (S().flags & kFindAllWindows) return SearchAllWindows();
     if (SearchFromCursor()) return true;
-    if (!S().text.empty()) shell::InfoBox(shell::GetString(kMsgStringNotFound));
+    if (!S().text.empty()) base::InfoBox(base::GetString(kMsgStringNotFound));
     return false;
 }
 
@@ -269,11 +269,11 @@ bool SearchFromCursor() {
 
 bool Find(const FindRequest& request) {
     if (request.text.empty()) {
-        shell::ErrorBoxId(kMsgEmptySearch);
+        base::ErrorBoxId(kMsgEmptySearch);
         return false;
     }
     if (request.direction == SearchDirection::None) {
-        shell::ErrorBoxId(kMsgNoDirection);
+        base::ErrorBoxId(kMsgNoDirection);
         return false;
     }
     SearchState& s = S();

@@ -15,14 +15,13 @@
 #include "editor/undo.h"
 #include "editor/window_messages.h"
 #include "resource_ids.h"
-#include "shell/app_win.h"
-#include "shell/messages.h"
+#include "base/app_win.h"
+#include "base/messages.h"
+#include "base/command_ids.h"
 
 namespace tarvo::editor {
 namespace {
 
-constexpr int kFindCommand = 1137;
-constexpr int kReplaceCommand = 1139;
 
 // What one of the two dialogs shows and collects.
 struct SearchForm {
@@ -105,11 +104,11 @@ SearchForm ReadForm(HWND dialog, bool replace) {
 // The form's faults keep the dialog open, each with its message.
 bool Acceptable(const SearchForm& f) {
     if (f.text.empty()) {
-        shell::ErrorBoxId(kMsgEmptySearch);
+        base::ErrorBoxId(kMsgEmptySearch);
         return false;
     }
     if (f.direction == SearchDirection::None) {
-        shell::ErrorBoxId(kMsgNoDirection);
+        base::ErrorBoxId(kMsgNoDirection);
         return false;
     }
     if (f.regex && !CompileRegex(f.text)) return false;  // it said why
@@ -146,7 +145,7 @@ INT_PTR CALLBACK FormProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 bool RunForm(int dialogId, SearchForm& form) {
-    return DialogBoxParamA(shell::app().instance, MAKEINTRESOURCEA(dialogId), shell::app().frame, FormProc,
+    return DialogBoxParamA(base::app().instance, MAKEINTRESOURCEA(dialogId), base::app().frame, FormProc,
                            reinterpret_cast<LPARAM>(&form)) == IDOK;
 }
 
@@ -160,8 +159,8 @@ void DropCommandRecord(int command) {
 INT_PTR CALLBACK QuestionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG: {
-        SetDlgItemTextA(dialog, IDC_QUESTION, shell::GetString(kMsgReplaceThis));
-        SetWindowTextA(dialog, shell::GetString(kMsgReplaceTitle));
+        SetDlgItemTextA(dialog, IDC_QUESTION, base::GetString(kMsgReplaceThis));
+        SetWindowTextA(dialog, base::GetString(kMsgReplaceTitle));
         POINT caret{};
         GetCaretPos(&caret);
         if (HWND owner = GetFocus()) ClientToScreen(owner, &caret);
@@ -189,7 +188,7 @@ INT_PTR CALLBACK QuestionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) 
 
 ReplaceAnswer AskReplace(View&) {
     RefreshEditorWindows();  // the match is selected: let it be seen
-    INT_PTR answer = DialogBoxParamA(shell::app().instance, MAKEINTRESOURCEA(IDD_REPLACE_CONFIRM), shell::app().frame,
+    INT_PTR answer = DialogBoxParamA(base::app().instance, MAKEINTRESOURCEA(IDD_REPLACE_CONFIRM), base::app().frame,
                                      QuestionProc, 0);
     switch (answer) {
     case IDYES: return ReplaceAnswer::Yes;
@@ -225,7 +224,7 @@ bool FindDialog() {
     InstallSearchUi();
     SearchForm form = FormFromState(false);
     if (!RunForm(IDD_FIND, form)) {
-        DropCommandRecord(kFindCommand);
+        DropCommandRecord(CMD_FIND);
         return false;
     }
     FindRequest request = RequestFrom<FindRequest>(form);
@@ -242,7 +241,7 @@ bool ReplaceDialog() {
     if (!doc || !CanEdit(*doc)) return false;
     SearchForm form = FormFromState(true);
     if (!RunForm(IDD_REPLACE, form)) {
-        DropCommandRecord(kReplaceCommand);
+        DropCommandRecord(CMD_REPLACE);
         return false;
     }
     ReplaceRequest request = RequestFrom<ReplaceRequest>(form);

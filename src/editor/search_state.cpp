@@ -3,22 +3,12 @@
 #include <algorithm>
 
 #include "editor/language.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 
 namespace tarvo::editor {
 namespace {
 
-struct Chained {
-    EditorHooks previous{};
-};
-
-Chained& chained() {
-    static Chained state;
-    return state;
-}
-
 void LineDeleted(Document& doc, Line* line, Line* heir, long shift) {
-    if (chained().previous.lineDeleted) chained().previous.lineDeleted(doc, line, heir, shift);
     SearchState& s = searchState();
     if (s.mark.line == line) {
         s.mark.line = heir;
@@ -28,14 +18,12 @@ void LineDeleted(Document& doc, Line* line, Line* heir, long shift) {
 }
 
 void TextReplaced(Document& doc) {
-    if (chained().previous.textReplaced) chained().previous.textReplaced(doc);
     SearchState& s = searchState();
     if (s.mark.document == &doc) s.mark = {};
     if (s.last.document == &doc) s.last = {};
 }
 
 void DocumentClosing(Document& doc) {
-    if (chained().previous.documentClosing) chained().previous.documentClosing(doc);
     TextReplaced(doc);
 }
 
@@ -54,9 +42,9 @@ void ResetSearchState() {
     s.flags = kFindFlagsReset;
 }
 
-void SaveFindFlags() { shell::settings().findFlags = searchState().flags; }
+void SaveFindFlags() { base::settings().findFlags = searchState().flags; }
 
-void LoadFindFlags() { searchState().flags = shell::settings().findFlags; }
+void LoadFindFlags() { searchState().flags = base::settings().findFlags; }
 
 void SetSearchText(std::string_view text) {
     SearchState& s = searchState();
@@ -75,14 +63,10 @@ const Regex* SearchRegex() {
     return s.regex.get();
 }
 
-void InstallSearchHooks() {
-    EditorHooks& hooks = editor().hooks;
-    hooks.chooseLanguage = ChooseLanguageForDocument;
-    if (hooks.lineDeleted == LineDeleted) return;  // installed already: chaining twice would loop
-    chained().previous = hooks;
-    hooks.lineDeleted = LineDeleted;
-    hooks.textReplaced = TextReplaced;
-    hooks.documentClosing = DocumentClosing;
-}
+const DocumentListener kSearchListener = {
+    .lineDeleted = LineDeleted,
+    .textReplaced = TextReplaced,
+    .documentClosing = DocumentClosing,
+};
 
 }  // namespace tarvo::editor

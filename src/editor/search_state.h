@@ -76,9 +76,8 @@ void SetSearchText(std::string_view text);
 // search text is emptied and the start mark removed, and null is returned.
 const Regex* SearchRegex();
 
-// The documents' hooks: the mark and the last match move off a line being deleted and are
-// forgotten with a closing document; documents get their language from the file name.
-// Hooks installed before are kept and called first.
-void InstallSearchHooks();
+// The mark and the last match move off a line being deleted and are forgotten with a closing
+// document; the editor listens with it from the start.
+extern const DocumentListener kSearchListener;
 
 }  // namespace tarvo::editor

@@ -9,7 +9,8 @@
 #include "platform/clipboard.h"
 #include "platform/files.h"
 #include "platform/ui.h"
-#include "shell/messages.h"
+#include "base/messages.h"
+#include "base/command_ids.h"
 
 namespace tarvo::editor {
 
@@ -63,7 +64,7 @@ bool SelectionExtent(Extent& extent) {
             }
         }
         if (!found) {
-            shell::ErrorBoxId(kMsgInternalError);
+            base::ErrorBoxId(kMsgInternalError);
             return false;
         }
     }
@@ -163,7 +164,7 @@ long Paste() {
         firstColumn = 0;
     }
     long count = CharactersBetween(d, first, firstColumn, v.cursorLine, v.cursorColumn);
-    SetCommandCount(kCommandPaste, count);
+    SetCommandCount(CMD_PASTE, count);
     d.flags &= static_cast<std::uint16_t>(~kCommentMapCurrent);
     return count;
 }

@@ -2,14 +2,14 @@
 
 #include "editor/window_messages.h"
 #include "platform/text.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 namespace tarvo::editor {
 
 std::string WindowTitle(const Document& doc) {
     std::string title = doc.name;
-    if (doc.flags & kReadOnly) title = Printf(shell::GetString(kMsgTitleReadOnly), title.c_str());
-    if (doc.flags & kModified) title = Printf(shell::GetString(kMsgTitleModified), title.c_str());
+    if (doc.flags & kReadOnly) title = Printf(base::GetString(kMsgTitleReadOnly), title.c_str());
+    if (doc.flags & kModified) title = Printf(base::GetString(kMsgTitleModified), title.c_str());
     return title;
 }
 
@@ -17,7 +17,7 @@ std::string CursorPositionText(const View& view) {
     const Document& d = *view.document;
     long line = LineIndex(d, view.cursorLine);
     long column = view.cursorLine == d.lines ? 0 : DisplayColumn(*view.cursorLine, static_cast<std::size_t>(view.cursorColumn));
-    return Printf(shell::GetString(kMsgCursorPosition), line, column + 1);
+    return Printf(base::GetString(kMsgCursorPosition), line, column + 1);
 }
 
 long ParseLineNumber(std::string_view text, long lineCount) {

@@ -6,7 +6,8 @@
 #include "editor/edit.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
-#include "shell/settings.h"
+#include "base/settings.h"
+#include "base/command_ids.h"
 
 namespace tarvo::editor {
 namespace {
@@ -34,8 +35,8 @@ bool MoveInstead(std::uintptr_t window, unsigned key, long count) {
 }  // namespace
 
 long InsertMacro(char letter) {
-    const shell::Macro* macro = nullptr;
-    for (const shell::Macro& m : shell::settings().macros)
+    const base::Macro* macro = nullptr;
+    for (const base::Macro& m : base::settings().macros)
         if (MacroKeyIs(m.key, letter)) {
             macro = &m;
             break;
@@ -78,20 +79,20 @@ bool HandleCharacter(std::uintptr_t window, unsigned char c, long count, bool ct
             return true;
         }
         if (!ctrl) {
-            LogCommand(window, kCommandCut);
+            LogCommand(window, CMD_CUT);
             Cut();
             ClearSelection();
             if (c == kBackspace) return true;
         }
     }
     if (ctrl && c >= 1 && c <= 26) {
-        LogCommand(window, kCommandMacro);
+        LogCommand(window, CMD_MACRO);
         long inserted = InsertMacro(static_cast<char>('a' + c - 1));
         if (inserted < 0) {
             DropLastAction();
             return false;
         }
-        SetCommandCount(kCommandMacro, inserted);
+        SetCommandCount(CMD_MACRO, inserted);
         return inserted > 0;
     }
     if (c == kEnter) {
@@ -135,7 +136,7 @@ bool KeyDelete(std::uintptr_t window, long count) {
     View* view = CurrentView();
     if (!view || (view->document->flags & kReadOnly)) return false;
     if (HasSelection()) {
-        LogCommand(window, kCommandCut);
+        LogCommand(window, CMD_CUT);
         return Cut();
     }
     LogAction(window, kActionKey, kKeyDelete, count);

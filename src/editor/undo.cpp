@@ -7,7 +7,8 @@
 #include "editor/editor_messages.h"
 #include "editor/places.h"
 #include "editor/selection.h"
-#include "shell/messages.h"
+#include "base/messages.h"
+#include "base/command_ids.h"
 
 namespace tarvo::editor {
 namespace {
@@ -15,9 +16,17 @@ namespace {
 // Commands that only move the cursor: Undo puts the cursor back. Top, End, Line, the find
 // commands, bookmarks, Functions list, Recenter, the definition searches, word moves and the
 // selection-extending moves.
-constexpr unsigned kCursorCommands[] = {1115, 1121, 1122, 1123, 1135, 1136, 1137, 1143, 1144, 1153,
-                                         1154, 1155, 1158, 1163, 1164, 1165, 1168, 1171, 1172, 1188,
-                                         1191, 1199, 1204, 1207, 1208, 1209, 1210, 1211, 1212, 1272};
+constexpr unsigned kCursorCommands[] = {
+    CMD_EXTEND_LINE_DOWN, CMD_TOP, CMD_END, CMD_GO_TO_LINE, CMD_FIND_NEXT, CMD_FIND_PREVIOUS,
+    CMD_FIND, CMD_GO_TO_BOOKMARK, CMD_NEXT_BOOKMARK, CMD_EXTEND_LINE_UP, CMD_EXTEND_CHAR_RIGHT,
+    CMD_EXTEND_CHAR_LEFT, CMD_SEARCH_DEFINITION, CMD_WORD_RIGHT, CMD_WORD_LEFT,
+    CMD_EXTEND_WORD_RIGHT, CMD_FUNCTIONS_LIST, CMD_EXTEND_TO_TOP, CMD_EXTEND_TO_END,
+    CMD_EXTEND_TO_LINE_END, CMD_RECENTER, CMD_EXTEND_TO_LINE_START, CMD_SYMBOL_USAGE,
+    CMD_SELECT_ALL, CMD_SELECT_WORD, CMD_EXTEND_PAGE_UP, CMD_EXTEND_PAGE_DOWN,
+    CMD_EXTEND_WORD_LEFT,
+    // Kept from the classic table, though nothing sends them.
+    1209, 1210,
+};
 
 bool IsCursorCommand(long command) {
     return std::find(std::begin(kCursorCommands), std::end(kCursorCommands), static_cast<unsigned>(command)) !=
@@ -44,8 +53,8 @@ bool ChangesText(const Action& a) {
         case kActionOvertype:
             return a.param != 13;
         case kActionCommand:
-            return a.param == static_cast<long>(kCommandCut) || a.param == static_cast<long>(kCommandPaste) ||
-                   a.param == static_cast<long>(kCommandMacro) || a.param == static_cast<long>(kCommandEscape);
+            return a.param == static_cast<long>(CMD_CUT) || a.param == static_cast<long>(CMD_PASTE) ||
+                   a.param == static_cast<long>(CMD_MACRO) || a.param == static_cast<long>(CMD_ESCAPE);
         default:
             return false;
     }
@@ -74,7 +83,7 @@ bool RestoreLines(const Action& a) {
             });
         }
     } catch (const std::bad_alloc&) {
-        shell::OutOfMemoryBox();
+        base::OutOfMemoryBox();
         return false;
     }
     d.flags &= static_cast<std::uint16_t>(~kCommentMapCurrent);
@@ -92,7 +101,7 @@ Inverted UndoReplacements(Action last) {
     while (group.empty() || group.back().param != 0) {
         if (log.records.empty() || log.records.back().kind != kind || log.records.back().window != last.window) {
             // The command's first record is gone: what is left of it cannot be undone.
-            shell::ErrorBoxId(kMsgUndoInternalError);
+            base::ErrorBoxId(kMsgUndoInternalError);
             log.records.clear();
             return Inverted::Failed;
         }
@@ -145,19 +154,19 @@ Inverted Invert(Action a) {
             }
             return done(PutBack(a.cursor, 0, std::string(1, static_cast<char>(a.param)), a.cursor));
         case kActionCommand:
-            if (a.param == static_cast<long>(kCommandCut)) {
+            if (a.param == static_cast<long>(CMD_CUT)) {
                 if (a.text.empty()) return Inverted::Nothing;
                 return done(PutBack(a.at, 0, a.text, a.cursor));
             }
-            if (a.param == static_cast<long>(kCommandPaste)) {
+            if (a.param == static_cast<long>(CMD_PASTE)) {
                 if (a.data == 0 && a.text.empty()) return Inverted::Nothing;
                 return done(PutBack(a.at, a.data, a.text, a.cursor));
             }
-            if (a.param == static_cast<long>(kCommandMacro)) {
+            if (a.param == static_cast<long>(CMD_MACRO)) {
                 if (a.data == 0) return Inverted::Nothing;
                 return done(PutBack(a.cursor, a.data, {}, a.cursor));
             }
-            if (a.param == static_cast<long>(kCommandEscape)) {
+            if (a.param == static_cast<long>(CMD_ESCAPE)) {
                 if (a.text.empty()) return Inverted::Nothing;
                 return done(DeleteBackward(static_cast<long>(a.text.size())));
             }
@@ -234,7 +243,7 @@ void LogAction(std::uintptr_t window, unsigned kind, long param, long data) {
         SaveBefore(a, Repeat(data));
     } else if (kind == kActionKey && param == static_cast<long>(kKeyDelete) && editable) {
         a.text = TextAt(d, v->cursorLine, v->cursorColumn, Repeat(data));
-    } else if (kind == kActionCommand && (param == static_cast<long>(kCommandCut) || param == static_cast<long>(kCommandPaste))) {
+    } else if (kind == kActionCommand && (param == static_cast<long>(CMD_CUT) || param == static_cast<long>(CMD_PASTE))) {
         Extent e;
         if (editable && HasSelection() && SelectionExtent(e)) {
             a.at = e.start;
@@ -300,7 +309,7 @@ bool Undo() {
         if (newest.window != view->window) {
             View* other = FindView(newest.window);
             bool jump = newest.kind == kActionRightClick ||
-                        (newest.kind == kActionCommand && newest.param == static_cast<long>(kCommandSearchDefinition));
+                        (newest.kind == kActionCommand && newest.param == static_cast<long>(CMD_SEARCH_DEFINITION));
             if (other && jump) {
                 Position back = newest.cursor;
                 log.records.pop_back();

@@ -25,11 +25,6 @@ inline constexpr unsigned kActionPatternReplace = 1027;
 inline constexpr unsigned kActionPatternReplaceEnd = 1028;
 
 // Command numbers the log treats specially.
-inline constexpr unsigned kCommandCut = 1111;
-inline constexpr unsigned kCommandPaste = 1113;
-inline constexpr unsigned kCommandMacro = 1400;
-inline constexpr unsigned kCommandEscape = 1280;
-inline constexpr unsigned kCommandSearchDefinition = 1158;
 
 // Virtual keys the log treats specially.
 inline constexpr unsigned kKeyLeft = 37;

@@ -4,7 +4,7 @@
 #include <cctype>
 
 #include "platform/text.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 
 namespace tarvo::shell {
 namespace {
@@ -55,7 +55,7 @@ bool optionNumber(const std::vector<Token>& tokens, size_t& i, unsigned long& va
         }
     }
     if (parseNumber(digits, value)) return true;
-    ErrorBox(Printf(GetString(kTextOptionNeedsNumber), tokens[i].text.substr(0, 2).c_str(),
+    base::ErrorBox(Printf(base::GetString(kTextOptionNeedsNumber), tokens[i].text.substr(0, 2).c_str(),
                     tokens[i].text.c_str()));
     return false;
 }
@@ -176,7 +176,7 @@ OpenPlan SecondPass(StartupOptions& o) {
     for (size_t i = 0; i < tokens.size(); ++i) {
         const Token& t = tokens[i];
         if (i == kMaxCommandLineNames) {
-            ErrorBox(Printf(GetString(kTextTooManyNames), t.text.c_str()));
+            base::ErrorBox(Printf(base::GetString(kTextTooManyNames), t.text.c_str()));
             break;
         }
         if (isOption(t)) {
@@ -230,7 +230,7 @@ std::vector<std::string> ExpandPattern(const std::string& pattern, const Directo
     std::sort(found.begin(), found.end(),
               [](const std::string& a, const std::string& b) { return lowered(a) < lowered(b); });
     found.erase(std::unique(found.begin(), found.end()), found.end());
-    if (found.empty()) IncorrectFileNameBox(pattern);
+    if (found.empty()) base::IncorrectFileNameBox(pattern);
     return found;
 }
 

@@ -7,20 +7,21 @@
 #include <fstream>
 #include <sstream>
 
+#include "analysis/analysis_commands_win.h"
 #include "editor/cursor.h"
 #include "editor/document.h"
 #include "editor/edit.h"
 #include "editor/editor_commands_win.h"
 #include "platform/files.h"
 #include "platform/text.h"
-#include "shell/app_win.h"
-#include "shell/dialogs_win.h"
+#include "base/app_win.h"
+#include "base/dialogs_win.h"
 #include "shell/dispatch.h"
-#include "shell/document_windows_win.h"
+#include "editor/document_windows_win.h"
 #include "shell/exit_win.h"
-#include "shell/messages.h"
+#include "base/messages.h"
 #include "shell/recent_files.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "shell/shared_area_win.h"
 #include "shell/shell_state.h"
 #include "shell/startup_rules.h"
@@ -33,7 +34,6 @@ namespace {
 
 constexpr unsigned kImpossibleToExecute = 1157;
 constexpr unsigned kNoUtilities = 1205;
-constexpr int kFirstRecentCommand = 1214;
 constexpr int kRecentOnMenu = 4;
 
 CommandResult Post(UINT message, HWND window) {
@@ -42,7 +42,7 @@ CommandResult Post(UINT message, HWND window) {
 }
 
 CommandResult CmdNew(int, CommandParam) {
-    OpenUntitledWindow();
+    editor::OpenUntitledWindow();
     return 0;
 }
 
@@ -51,7 +51,7 @@ CommandResult CmdOpen(int, CommandParam) {
     std::string buffer(32768, '\0');
     OPENFILENAMEA dialog{};
     dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = app().frame;
+    dialog.hwndOwner = base::app().frame;
     dialog.lpstrFilter = "C sources (*.c;*.h)\0*.c;*.h\0All files (*.*)\0*.*\0";
     dialog.lpstrFile = buffer.data();
     dialog.nMaxFile = static_cast<DWORD>(buffer.size());
@@ -67,37 +67,38 @@ CommandResult CmdOpen(int, CommandParam) {
     return 0;
 }
 
-CommandResult CmdQuit(int, CommandParam) { return Post(WM_CLOSE, app().frame); }
+CommandResult CmdQuit(int, CommandParam) { return Post(WM_CLOSE, base::app().frame); }
 
 CommandResult CmdAbout(int, CommandParam) {
-    AboutDialog();
+    base::AboutDialog();
     return 0;
 }
 
 CommandResult CmdClose(int, CommandParam) {
-    HWND active = reinterpret_cast<HWND>(SendMessageA(app().client, WM_MDIGETACTIVE, 0, 0));
+    HWND active = reinterpret_cast<HWND>(SendMessageA(base::app().client, WM_MDIGETACTIVE, 0, 0));
     return Post(WM_CLOSE, active);
 }
 
+// The parameter is a ticket of a name queued by this program; anything else opens nothing.
 CommandResult CmdOpenNamed(int, CommandParam param) {
-    const char* name = reinterpret_cast<const char*>(param);
-    if (name && *name) OpenAndRemember(name);
+    std::string name;
+    if (TakeNamedFile(param, name) && !name.empty()) OpenAndRemember(name);
     return 0;
 }
 
 CommandResult CmdExecute(int, CommandParam) {
     static std::string last;
     std::string command = last;
-    if (!PromptDialog("Execute", "Command line:", command) || command.empty()) return 0;
+    if (!base::PromptDialog("Execute", "Command line:", command) || command.empty()) return 0;
     last = command;
     if (WinExec(command.c_str(), SW_SHOWNORMAL) < 32)
-        ErrorBox(Printf(GetString(kImpossibleToExecute), command.c_str()));
+        base::ErrorBox(Printf(base::GetString(kImpossibleToExecute), command.c_str()));
     return 0;
 }
 
 CommandResult CmdCloseAll(int, CommandParam) {
     if (!MayEndSession()) return 0;
-    for (HWND window : DocumentWindows()) SendMessageA(app().client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window), 0);
+    for (HWND window : editor::DocumentWindows()) SendMessageA(base::app().client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window), 0);
     return 0;
 }
 
@@ -112,26 +113,26 @@ CommandResult CmdStatistics(int, CommandParam) {
         rows.push_back(Printf("%s\t%ld\t%lld", doc->name.c_str(), count.lines, bytes));
     }
     rows.push_back(Printf("Total\t%lld\t%lld", totalLines, totalBytes));
-    ListDialog("Statistics", "File\tLines\tBytes", rows, ListMode::Show);
+    base::ListDialog("Statistics", "File\tLines\tBytes", rows, base::ListMode::Show);
     return 0;
 }
 
 CommandResult CmdMdi(int id, CommandParam) {
-    UINT message = id == 1131 ? WM_MDICASCADE : id == 1132 ? WM_MDITILE : WM_MDIICONARRANGE;
-    SendMessageA(app().client, message, 0, 0);
+    UINT message = id == CMD_CASCADE ? WM_MDICASCADE : id == CMD_TILE ? WM_MDITILE : WM_MDIICONARRANGE;
+    SendMessageA(base::app().client, message, 0, 0);
     return 0;
 }
 
 CommandResult CmdUtilities(int, CommandParam) {
-    const std::vector<Utility>& utilities = settings().utilities;
+    const std::vector<base::Utility>& utilities = base::settings().utilities;
     if (utilities.empty()) {
-        InfoBox(GetString(kNoUtilities));
+        base::InfoBox(base::GetString(kNoUtilities));
         return 0;
     }
     std::vector<std::string> names;
-    for (const Utility& u : utilities) names.push_back(u.nickname);
-    int chosen = ListDialog("Utilities", "Run the utility:", names, ListMode::Choose);
-    if (chosen >= 0) PostMessageA(app().frame, WM_COMMAND, utilities[static_cast<size_t>(chosen)].id, 0);
+    for (const base::Utility& u : utilities) names.push_back(u.nickname);
+    int chosen = base::ListDialog("Utilities", "Run the utility:", names, base::ListMode::Choose);
+    if (chosen >= 0) PostMessageA(base::app().frame, WM_COMMAND, utilities[static_cast<size_t>(chosen)].id, 0);
     return 0;
 }
 
@@ -146,7 +147,7 @@ CommandResult CmdRecent(int id, CommandParam) {
 
 // Two windows side by side, each half of the MDI area.
 CommandResult CmdDisposition(int, CommandParam) {
-    std::vector<HWND> windows = DocumentWindows();
+    std::vector<HWND> windows = editor::DocumentWindows();
     if (windows.size() < 2) return 0;
     std::vector<std::string> names;
     for (HWND window : windows) {
@@ -155,9 +156,9 @@ CommandResult CmdDisposition(int, CommandParam) {
         names.emplace_back(title);
     }
     int left = 0, right = 1;
-    if (!DispositionDialog(names, left, right) || left == right) return 0;
+    if (!base::DispositionDialog(names, left, right) || left == right) return 0;
     RECT area;
-    GetClientRect(app().client, &area);
+    GetClientRect(base::app().client, &area);
     int half = (area.right - area.left) / 2, height = area.bottom - area.top;
     HWND leftWindow = windows[static_cast<size_t>(left)], rightWindow = windows[static_cast<size_t>(right)];
     for (HWND window : {leftWindow, rightWindow})
@@ -168,36 +169,43 @@ CommandResult CmdDisposition(int, CommandParam) {
 }
 
 CommandResult CmdVersion(int, CommandParam) {
-    InfoBox("Tarvo\n" + VersionText() + "\nBuilt " __DATE__);
+    base::InfoBox("Tarvo\n" + base::VersionText() + "\nBuilt " __DATE__);
     return 0;
 }
 
 CommandResult CmdHelpIndex(int, CommandParam) {
-    std::string file = Printf("%s\\bin\\tarvo.hlp", settings().compilerRoot.c_str());
+    std::string file = Printf("%s\\bin\\tarvo.hlp", base::settings().compilerRoot.c_str());
     if (!platform::FileExists(file)) {
-        FileNotFoundBox(file);
+        base::FileNotFoundBox(file);
         return 0;
     }
-    WinHelpA(app().frame, file.c_str(), HELP_FINDER, 0);
+    WinHelpA(base::app().frame, file.c_str(), HELP_FINDER, 0);
     shell().helpUsed = true;
     return 0;
 }
 
 CommandResult CmdDocumentation(int id, CommandParam) {
-    std::string file = DocumentationFileFor(id, settings().compilerRoot, settings().winHelpDataBase);
+    std::string file = DocumentationFileFor(id, base::settings().compilerRoot, base::settings().winHelpDataBase);
     if (file.empty()) return 0;
-    ShellExecuteA(app().frame, "open", file.c_str(), nullptr, shell().startDirectory.c_str(), SW_SHOWNORMAL);
+    ShellExecuteA(base::app().frame, "open", file.c_str(), nullptr, shell().startDirectory.c_str(), SW_SHOWNORMAL);
     return 0;
 }
 
-// 3501: open the named file maximised; 3502: a function stub; 3503: the MDI client's size.
+// Help for the word at the cursor of the active editor window.
+CommandResult CmdContextHelp(int, CommandParam) {
+    std::string word = editor::WordAtCursor();
+    if (!word.empty()) ShowContextHelp(word);
+    return 0;
+}
+
+// Open the named file maximised; insert a function stub; the MDI client's size.
 CommandResult SharedAreaCommand(int id, CommandParam) {
     std::string text = SharedAreaText();
-    if (id == 3501) {
-        if (HWND window = OpenAndRemember(text)) SendMessageA(app().client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(window), 0);
+    if (id == CMD_SHARED_OPEN_FILE) {
+        if (HWND window = OpenAndRemember(text)) SendMessageA(base::app().client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(window), 0);
         return 0;
     }
-    if (id == 3502) {
+    if (id == CMD_SHARED_FUNCTION_STUB) {
         FunctionStub stub;
         editor::Document* doc = editor::CurrentDocument();
         if (!doc || !ParseFunctionStub(text, stub)) return 0;
@@ -208,60 +216,60 @@ CommandResult SharedAreaCommand(int id, CommandParam) {
         }
         doc->flags |= editor::kModified;
         editor::RequestRedraw(*doc, editor::kRedrawAll);
-        if (HWND window = ActiveDocumentWindow()) InvalidateRect(window, nullptr, TRUE);
+        if (HWND window = editor::ActiveDocumentWindow()) InvalidateRect(window, nullptr, TRUE);
         return 0;
     }
-    if (id == 3503) {
+    if (id == CMD_SHARED_CLIENT_SIZE) {
         RECT area{};
-        GetClientRect(app().client, &area);
+        GetClientRect(base::app().client, &area);
         return (static_cast<CommandResult>(area.bottom - area.top) << 16) | ((area.right - area.left) & 0xFFFF);
     }
     return 0;
 }
 
-// Commands of the shell; the documentation items and utilities are ranges, handled in builtIn.
+// Commands of the shell; the documentation items and utilities are ranges, handled in RunShellCommand.
 constexpr CommandHandler kHandlers[] = {
-    {1101, CmdNew},        {1102, CmdOpen},       {1106, CmdQuit},       {1107, CmdAbout},
-    {1109, CmdClose},      {1117, CmdOpenNamed},  {1124, CmdExecute},    {1128, CmdCloseAll},
-    {1130, CmdStatistics}, {1131, CmdMdi},        {1132, CmdMdi},        {1133, CmdMdi},
-    {1152, CmdUtilities},  {1214, CmdRecent},     {1215, CmdRecent},     {1216, CmdRecent},
-    {1217, CmdRecent},     {1254, CmdDisposition}, {1291, CmdVersion},   {14000, CmdHelpIndex},
+    {CMD_NEW, CmdNew},
+    {CMD_OPEN, CmdOpen},
+    {CMD_QUIT, CmdQuit},
+    {CMD_ABOUT, CmdAbout},
+    {CMD_CLOSE, CmdClose},
+    {CMD_OPEN_NAMED_FILE, CmdOpenNamed},
+    {CMD_EXECUTE, CmdExecute},
+    {CMD_CLOSE_ALL, CmdCloseAll},
+    {CMD_STATISTICS, CmdStatistics},
+    {CMD_CASCADE, CmdMdi},
+    {CMD_TILE, CmdMdi},
+    {CMD_ARRANGE_ICONS, CmdMdi},
+    {CMD_UTILITIES, CmdUtilities},
+    {CMD_RECENT_FILE_1, CmdRecent},
+    {CMD_RECENT_FILE_2, CmdRecent},
+    {CMD_RECENT_FILE_3, CmdRecent},
+    {CMD_RECENT_FILE_4, CmdRecent},
+    {CMD_DISPOSITION, CmdDisposition},
+    {CMD_VERSION, CmdVersion},
+    {CMD_HELP_INDEX, CmdHelpIndex},
+    {CMD_CONTEXT_HELP, CmdContextHelp},
     {0, nullptr},
 };
 
-bool BuiltIn(int id, CommandParam param, CommandResult& result) {
-    if (!DocumentationFileFor(id, settings().compilerRoot, "x").empty()) {
+bool RunShellCommand(int id, CommandParam param, CommandResult& result) {
+    if (const CommandHandler* h = FindHandler(kHandlers, id)) {
+        result = h->run(id, param);
+        return true;
+    }
+    if (!DocumentationFileFor(id, base::settings().compilerRoot, "x").empty()) {
         result = CmdDocumentation(id, param);
         return true;
     }
-    // The editor's commands, and the function list it shows for the source tools.
-    if (editor::RunEditorCommand(id, param, result)) return true;
-    // Commands of the parts that are not in the program yet do nothing rather than reach the
-    // MDI child, which does not know them.
-    switch (OwnerOf(id)) {
-    case CommandOwner::Editor:
-    case CommandOwner::SourceTools:
-    case CommandOwner::Browse:
-    case CommandOwner::Project:
-    case CommandOwner::Build:
-    case CommandOwner::Debugger:
-    case CommandOwner::Version:
-        result = 0;
-        return true;
-    default:
-        break;
-    }
-    if (id >= 1300 && id <= 1312) {  // utilities run with the utilities part
-        result = 0;
-        return true;
-    }
-    return false;
+    result = 0;
+    return id >= CMD_FIRST_UTILITY && id <= CMD_LAST_UTILITY;  // run with the utilities part
 }
 
-bool AnyEditorOpen() { return AnyDocumentWindow(); }
+bool AnyEditorOpen() { return editor::AnyDocumentWindow(); }
 
 CommandResult DefaultProcessing(int id, CommandParam param) {
-    return DefFrameProcA(app().frame, app().client, WM_COMMAND, static_cast<WPARAM>(id), param);
+    return DefFrameProcA(base::app().frame, base::app().client, WM_COMMAND, static_cast<WPARAM>(id), param);
 }
 
 }  // namespace
@@ -270,16 +278,17 @@ void InstallDispatchHooks() {
     DispatchHooks& hooks = shell().dispatch;
     hooks = DispatchHooks{};
     hooks.anyEditorOpen = AnyEditorOpen;
-    hooks.handlers = kHandlers;
-    hooks.builtIn = BuiltIn;
+    hooks.runners[static_cast<int>(base::Owner::Shell)] = RunShellCommand;
+    hooks.runners[static_cast<int>(base::Owner::Editor)] = editor::RunEditorCommand;
+    hooks.runners[static_cast<int>(base::Owner::Analysis)] = analysis::RunAnalysisCommand;
     hooks.sharedArea = SharedAreaCommand;
     hooks.defaultProcessing = DefaultProcessing;
 }
 
 HWND OpenAndRemember(const std::string& path) {
-    HWND window = OpenFileWindow(path);
+    HWND window = editor::OpenFileWindow(path);
     if (window) {
-        if (editor::Document* doc = DocumentOf(window))
+        if (editor::Document* doc = editor::DocumentOf(window))
             if (!(doc->flags & editor::kInternalBuffer)) AddRecentFile(shell().recentFiles, doc->name);
         UpdateRecentFilesMenu();
     }
@@ -287,23 +296,23 @@ HWND OpenAndRemember(const std::string& path) {
 }
 
 void UpdateRecentFilesMenu() {
-    HMENU file = app().fileMenu;
+    HMENU file = base::app().fileMenu;
     if (!file) return;
-    for (int i = 0; i < kRecentOnMenu; ++i) DeleteMenu(file, static_cast<UINT>(kFirstRecentCommand + i), MF_BYCOMMAND);
+    for (int i = 0; i < kRecentOnMenu; ++i) DeleteMenu(file, static_cast<UINT>(CMD_RECENT_FILE_1 + i), MF_BYCOMMAND);
     // The recent files stand above the last separator and Quit.
     int position = GetMenuItemCount(file) - 2;
     const std::vector<std::string>& recent = shell().recentFiles;
     for (int i = 0; i < kRecentOnMenu && i < static_cast<int>(recent.size()); ++i) {
         std::string text = Printf("&%d %s", i + 1, recent[static_cast<size_t>(i)].c_str());
         InsertMenuA(file, static_cast<UINT>(position + i), MF_BYPOSITION | MF_STRING,
-                    static_cast<UINT_PTR>(kFirstRecentCommand + i), text.c_str());
+                    static_cast<UINT_PTR>(CMD_RECENT_FILE_1 + i), text.c_str());
     }
 }
 
 void ShowContextHelp(const std::string& word) {
     static std::string indexText;
     static bool indexRead = false;
-    const std::string& root = settings().compilerRoot;
+    const std::string& root = base::settings().compilerRoot;
     if (!indexRead) {
         std::ifstream in(platform::HostPath(HelpIndexPath(root)), std::ios::binary);
         std::stringstream text;
@@ -311,14 +320,14 @@ void ShowContextHelp(const std::string& word) {
         indexText = text.str();
         indexRead = true;
     }
-    ContextHelp choice = ChooseContextHelp(word, indexText, root, settings().winHelpDataBase);
+    ContextHelp choice = ChooseContextHelp(word, indexText, root, base::settings().winHelpDataBase);
     if (choice.kind == ContextHelp::None) return;
     std::string file = choice.file;
     if (choice.askForFile) {
-        if (!PromptDialog("Win32 help file", "Name of the Win32 help file:", file) || file.empty()) return;
-        settings().winHelpDataBase = file;
+        if (!base::PromptDialog("Win32 help file", "Name of the Win32 help file:", file) || file.empty()) return;
+        base::settings().winHelpDataBase = file;
     }
-    WinHelpA(app().frame, file.c_str(), HELP_KEY, reinterpret_cast<ULONG_PTR>(word.c_str()));
+    WinHelpA(base::app().frame, file.c_str(), HELP_KEY, reinterpret_cast<ULONG_PTR>(word.c_str()));
     shell().helpUsed = true;
 }
 

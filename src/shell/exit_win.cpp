@@ -4,22 +4,22 @@
 #include "editor/document.h"
 #include "editor/document_io.h"
 #include "editor/search_state.h"
-#include "shell/app_win.h"
-#include "shell/dialogs_win.h"
+#include "base/app_win.h"
+#include "base/dialogs_win.h"
 #include "shell/dispatch.h"
-#include "shell/document_windows_win.h"
-#include "shell/key_table.h"
-#include "shell/messages.h"
+#include "editor/document_windows_win.h"
+#include "base/key_table.h"
+#include "base/messages.h"
 #include "shell/recent_files.h"
-#include "shell/settings.h"
-#include "shell/settings_store.h"
+#include "base/settings.h"
+#include "base/settings_store.h"
 #include "shell/shell_state.h"
+#include "base/command_ids.h"
 
 namespace tarvo::shell {
 namespace {
 
 constexpr unsigned kCloseDebugging = 31;  // "This will close the debugging session"
-constexpr int kSaveAs = 1104;
 
 // The internal buffer has no file, but text typed into it must not go without a question.
 bool UnsavedBufferText(const editor::Document& doc) {
@@ -30,11 +30,11 @@ bool UnsavedBufferText(const editor::Document& doc) {
 
 // Saves the buffer through Save as in its window; false when the user cancelled or it failed.
 bool SaveBuffer(editor::Document& doc) {
-    HWND window = WindowOfDocument(doc.name);
-    if (!window) window = OpenUntitledWindow();
+    HWND window = editor::WindowOfDocument(doc.name);
+    if (!window) window = editor::OpenUntitledWindow();
     if (!window) return false;
-    SendMessageA(app().client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window), 0);
-    Dispatch(kSaveAs, 0);
+    SendMessageA(base::app().client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window), 0);
+    Dispatch(CMD_SAVE_AS, 0);
     return !(doc.flags & editor::kModified);
 }
 
@@ -43,12 +43,12 @@ bool DebuggingActive() {
 }
 
 // The window's rectangle in the MDI client, with the iconic and maximised marks.
-Rect SavedRectOf(HWND window, HWND maximised) {
+base::Rect SavedRectOf(HWND window, HWND maximised) {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     GetWindowPlacement(window, &placement);
     const RECT& r = placement.rcNormalPosition;
-    Rect rect{r.left, r.top, r.right, r.bottom};
+    base::Rect rect{r.left, r.top, r.right, r.bottom};
     if (IsIconic(window)) rect.left = -(rect.left == 0 ? 1 : rect.left);
     if (window == maximised) rect.right = -(rect.right == 0 ? 1 : rect.right);
     return rect;
@@ -58,7 +58,7 @@ Rect SavedRectOf(HWND window, HWND maximised) {
 
 bool MayEndSession() {
     if (DebuggingActive()) {
-        if (!ConfirmId(kCloseDebugging)) return false;
+        if (!base::ConfirmId(kCloseDebugging)) return false;
         // Stopping the run belongs to the debugger, which installs the hook.
     }
     std::vector<std::string> names;
@@ -69,30 +69,30 @@ bool MayEndSession() {
             names.push_back(doc->name);
     }
     if (names.empty()) return true;
-    switch (SaveModifiedDialog(names)) {
-    case SaveChoice::Cancel: return false;
-    case SaveChoice::DontSave: return true;
-    case SaveChoice::Save: return editor::SaveAll() && (!buffer || SaveBuffer(*buffer));
+    switch (base::SaveModifiedDialog(names)) {
+    case base::SaveChoice::Cancel: return false;
+    case base::SaveChoice::DontSave: return true;
+    case base::SaveChoice::Save: return editor::SaveAll() && (!buffer || SaveBuffer(*buffer));
     }
     return false;
 }
 
 void StoreOpenFiles() {
-    Settings& s = settings();
-    std::vector<OpenFile> files;
-    HWND active = reinterpret_cast<HWND>(SendMessageA(app().client, WM_MDIGETACTIVE, 0, 0));
+    base::Settings& s = base::settings();
+    std::vector<base::OpenFile> files;
+    HWND active = reinterpret_cast<HWND>(SendMessageA(base::app().client, WM_MDIGETACTIVE, 0, 0));
     HWND maximised = active && IsZoomed(active) ? active : nullptr;
     // The MDI client lists its children topmost first; the saved order restores bottom first.
-    std::vector<HWND> windows = DocumentWindows();
+    std::vector<HWND> windows = editor::DocumentWindows();
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-        editor::Document* doc = DocumentOf(*it);
+        editor::Document* doc = editor::DocumentOf(*it);
         editor::View* view = editor::FindView(reinterpret_cast<std::uintptr_t>(*it));
         if (!doc || !view) continue;
         long line = editor::LineIndex(*doc, view->cursorLine);
         bool neverSave = (doc->flags & editor::kInternalBuffer) != 0;
         files.push_back({doc->name, line, SavedRectOf(*it, maximised), neverSave});
     }
-    editor::Document* current = DocumentOf(active);
+    editor::Document* current = editor::DocumentOf(active);
     std::string currentFile = current && !(current->flags & editor::kInternalBuffer) ? current->name : "";
     if (s.projectActive()) {
         s.project.openFiles = files;
@@ -105,7 +105,7 @@ void StoreOpenFiles() {
 
 bool RunExitSequence(HWND frame) {
     if (!MayEndSession()) return false;
-    Settings& s = settings();
+    base::Settings& s = base::settings();
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     if (GetWindowPlacement(frame, &placement)) {
@@ -117,13 +117,13 @@ bool RunExitSequence(HWND frame) {
     }
     s.frameZoomed = IsZoomed(frame) != FALSE;
     StoreOpenFiles();
-    s.keyRows = KeyRowsOf(shell().commandKeys);
+    s.keyRows = base::KeyRowsOf(base::commandKeys());
     editor::SaveFindFlags();
-    if (s.saveAtExit && WriteSettings(s)) {
-        SettingsKey key;
-        if (OpenMainKey(key)) {
+    if (s.saveAtExit && base::WriteSettings(s)) {
+        base::SettingsKey key;
+        if (base::OpenMainKey(key)) {
             WriteRecentFiles(key, shell().recentFiles);
-            CloseKey(key);
+            base::CloseKey(key);
         }
     }
     if (shell().helpUsed) WinHelpA(frame, nullptr, HELP_QUIT, 0);

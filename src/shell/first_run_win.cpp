@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "shell/first_run.h"
+#include "base/first_run.h"
 
 namespace tarvo::shell {
 namespace {
@@ -35,7 +35,7 @@ bool AskDirectory(const char* title, std::string& directory) {
 }  // namespace
 
 void InstallWin32FirstRunHooks() {
-    setFirstRunHooks({ProcessCommandLine, CurrentDrive, AskDirectory});
+    base::setFirstRunHooks({ProcessCommandLine, CurrentDrive, AskDirectory});
 }
 
 }  // namespace tarvo::shell

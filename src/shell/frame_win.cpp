@@ -6,14 +6,14 @@
 
 #include "editor/autosave.h"
 #include "editor/document_io.h"
-#include "shell/app_win.h"
+#include "base/app_win.h"
 #include "shell/commands_win.h"
 #include "shell/dispatch.h"
-#include "shell/document_windows_win.h"
+#include "editor/document_windows_win.h"
 #include "shell/exit_win.h"
-#include "shell/key_table.h"
+#include "base/key_table.h"
 #include "shell/output_bar_win.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "shell/shell_state.h"
 #include "shell/startup_rules.h"
 
@@ -21,8 +21,8 @@ namespace tarvo::shell {
 namespace {
 
 void ShowStatus(const std::string& text) {
-    if (app().outputBar)
-        SendMessageA(app().outputBar, kSetStatusText, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (base::app().outputBar)
+        SendMessageA(base::app().outputBar, kSetStatusText, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void MenuSelect(WPARAM wParam, LPARAM lParam) {
@@ -31,17 +31,17 @@ void MenuSelect(WPARAM wParam, LPARAM lParam) {
         ShowStatus("");
         return;
     }
-    if (flags & (MF_POPUP | MF_GRAYED | MF_DISABLED | MF_SEPARATOR) || !AnyDocumentWindow()) {
+    if (flags & (MF_POPUP | MF_GRAYED | MF_DISABLED | MF_SEPARATOR) || !editor::AnyDocumentWindow()) {
         ShowStatus("");
         return;
     }
-    ShowStatus(MenuStatusHelp(static_cast<int>(id), settings().utilities));
+    ShowStatus(MenuStatusHelp(static_cast<int>(id), base::settings().utilities));
 }
 
 LRESULT MenuChar(WPARAM wParam) {
-    int command = MenuCharCommand(shell().commandKeys, LOWORD(wParam));
+    int command = base::MenuCharCommand(base::commandKeys(), LOWORD(wParam));
     if (command == 0) return MAKELRESULT(0, MNC_IGNORE);
-    PostMessageA(app().frame, WM_COMMAND, static_cast<WPARAM>(command), 0);
+    PostMessageA(base::app().frame, WM_COMMAND, static_cast<WPARAM>(command), 0);
     return MAKELRESULT(0, MNC_CLOSE);
 }
 
@@ -57,12 +57,12 @@ void DropFiles(HDROP drop) {
 
 void MinMaxInfo(MINMAXINFO* info) {
     int width = 8;
-    if (HDC dc = GetDC(app().frame)) {
-        HGDIOBJ old = SelectObject(dc, app().editorFont ? app().editorFont : app().fixedFont);
+    if (HDC dc = GetDC(base::app().frame)) {
+        HGDIOBJ old = SelectObject(dc, base::app().editorFont ? base::app().editorFont : base::app().fixedFont);
         TEXTMETRICA metrics;
         if (GetTextMetricsA(dc, &metrics)) width = metrics.tmAveCharWidth;
         SelectObject(dc, old);
-        ReleaseDC(app().frame, dc);
+        ReleaseDC(base::app().frame, dc);
     }
     info->ptMinTrackSize.x = info->ptMinTrackSize.y = 30 * width;
 }
@@ -70,7 +70,7 @@ void MinMaxInfo(MINMAXINFO* info) {
 }  // namespace
 
 void LayoutFrame() {
-    App& a = app();
+    base::App& a = base::app();
     if (!a.frame) return;
     RECT area;
     GetClientRect(a.frame, &area);
@@ -81,17 +81,17 @@ void LayoutFrame() {
 }
 
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    App& a = app();
+    base::App& a = base::app();
     switch (message) {
     case WM_CREATE: {
         a.frame = window;
         CLIENTCREATESTRUCT create{};
         create.hWindowMenu = a.windowMenu;
-        create.idFirstChild = kFirstMdiChildId;
+        create.idFirstChild = base::kFirstMdiChildId;
         a.client = CreateWindowExA(WS_EX_CLIENTEDGE | WS_EX_WINDOWEDGE, "mdiclient", nullptr,
                                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                                    0, 0, 0, 0, window, nullptr, a.instance, &create);
-        PostMessageA(window, kMsgLayout, 0, 0);
+        PostMessageA(window, base::kMsgLayout, 0, 0);
         DragAcceptFiles(window, TRUE);
         return 0;
     }
@@ -99,14 +99,14 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_MOVE:
         LayoutFrame();
         break;  // DefFrameProc keeps the MDI client's maximised child in step
-    case kMsgLayout:
+    case base::kMsgLayout:
         LayoutFrame();
         return 0;
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE && !a.loadingDocuments)
-            PostMessageA(window, kMsgOfferReload, 0, 0);
+            PostMessageA(window, base::kMsgOfferReload, 0, 0);
         break;
-    case kMsgOfferReload:
+    case base::kMsgOfferReload:
         editor::CheckFilesOnDisk();
         return 0;
     case WM_GETMINMAXINFO:
@@ -138,15 +138,15 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         a.frame = nullptr;
         PostQuitMessage(0);
         return 0;
-    case kMsgAttachDebugger:
+    case base::kMsgAttachDebugger:
         a.attachedPid = static_cast<unsigned long>(wParam);  // the debugger attaches to it
         return 0;
-    case kMsgToEditor:
-        if (HWND editorWindow = ActiveDocumentWindow())
+    case base::kMsgToEditor:
+        if (HWND editorWindow = editor::ActiveDocumentWindow())
             return SendMessageA(editorWindow, message, wParam, lParam);
         return 0;
     default:
-        if (message >= kMsgModuleMenuFirst && message <= kMsgModuleMenuLast) return 0;
+        if (message >= base::kMsgModuleMenuFirst && message <= base::kMsgModuleMenuLast) return 0;
         break;
     }
     return DefFrameProcA(window, a.client, message, wParam, lParam);

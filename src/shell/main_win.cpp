@@ -14,31 +14,26 @@
 #include "platform/settings_backend.h"
 #include "platform/text.h"
 #include "platform/ui_win.h"
-#include "shell/app_win.h"
+#include "base/app_win.h"
 #include "shell/command_line.h"
 #include "shell/commands_win.h"
-#include "shell/dialogs_win.h"
-#include "shell/editor_hooks_win.h"
-#include "shell/document_windows_win.h"
+#include "base/dialogs_win.h"
+#include "shell/editor_seam_win.h"
+#include "editor/document_windows_win.h"
 #include "shell/first_run_win.h"
 #include "shell/frame_win.h"
-#include "shell/key_table.h"
-#include "shell/messages.h"
+#include "base/key_table.h"
+#include "base/messages.h"
 #include "shell/output_bar_win.h"
 #include "shell/recent_files.h"
-#include "shell/settings.h"
-#include "shell/settings_store.h"
+#include "base/settings.h"
+#include "base/settings_store.h"
 #include "shell/shared_area_win.h"
 #include "shell/shell_state.h"
 #include "shell/startup_rules.h"
 #include "shell/window_classes_win.h"
 
 namespace tarvo::shell {
-
-App& app() {
-    static App a;
-    return a;
-}
 
 namespace {
 
@@ -55,9 +50,9 @@ HFONT MakeFont(int height, int pitchAndFamily, const char* face, int weight = FW
 }
 
 void LoadMenusFontsAndPictures() {
-    App& a = app();
-    a.mainMenu = LoadMenuA(a.instance, GetString(kMenuName));
-    a.accelerators = LoadAcceleratorsA(a.instance, GetString(kAcceleratorsName));
+    base::App& a = base::app();
+    a.mainMenu = LoadMenuA(a.instance, base::GetString(kMenuName));
+    a.accelerators = LoadAcceleratorsA(a.instance, base::GetString(kAcceleratorsName));
     if (a.mainMenu) {
         a.fileMenu = GetSubMenu(a.mainMenu, 0);
         a.menu3 = GetSubMenu(a.mainMenu, 3);
@@ -76,24 +71,24 @@ void LoadMenusFontsAndPictures() {
 }
 
 void ReadAllSettings() {
-    Settings& s = settings();
-    ResetSettings();
+    base::Settings& s = base::settings();
+    base::ResetSettings();
     editor::InstallBuiltInLanguages();  // stored definitions update or join them
-    s.keyRows = KeyRowsOf(shell().commandKeys);
-    if (!ReadSettings(s, {shell().options.projectName, shell().startDirectory}))
+    s.keyRows = base::KeyRowsOf(base::commandKeys());
+    if (!base::ReadSettings(s, {shell().options.projectName, shell().startDirectory}))
         s.compilerRoot.clear();
     editor::BuildLanguages();
-    ApplyKeyRows(s.keyRows, shell().commandKeys);
-    SettingsKey key;
-    if (OpenMainKey(key)) {
+    base::ApplyKeyRows(s.keyRows, base::commandKeys());
+    base::SettingsKey key;
+    if (base::OpenMainKey(key)) {
         ReadRecentFiles(key, shell().recentFiles);
-        CloseKey(key);
+        base::CloseKey(key);
     }
 }
 
 HWND CreateFrame() {
-    App& a = app();
-    Settings& s = settings();
+    base::App& a = base::app();
+    base::Settings& s = base::settings();
     FramePlacement place =
         ChooseFramePlacement(s.frameX, s.frameY, s.frameCX, s.frameCY, shell().options.anotherInstance);
     int x = place.systemDefault ? CW_USEDEFAULT : static_cast<int>(place.x);
@@ -101,40 +96,40 @@ HWND CreateFrame() {
     int width = place.systemDefault ? CW_USEDEFAULT : static_cast<int>(place.width);
     int height = place.systemDefault ? CW_USEDEFAULT : static_cast<int>(place.height);
     DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | (s.frameZoomed ? WS_MAXIMIZE : 0);
-    return CreateWindowExA(0, GetString(kFrameClass), nullptr, style, x, y, width, height, nullptr,
+    return CreateWindowExA(0, base::GetString(kFrameClass), nullptr, style, x, y, width, height, nullptr,
                            a.mainMenu, a.instance, nullptr);
 }
 
 // Step 14: the saved current directory, or the start directory when it is gone.
 void EnterSavedDirectory() {
-    const std::string& saved = settings().currentDir;
+    const std::string& saved = base::settings().currentDir;
     if (saved.empty() || SetCurrentDirectoryA(saved.c_str())) return;
     shell().requiredDirectory = saved;
-    ErrorBox(Printf(GetString(kDirectoryMissing), saved.c_str()));
+    base::ErrorBox(Printf(base::GetString(kDirectoryMissing), saved.c_str()));
     SetCurrentDirectoryA(shell().startDirectory.c_str());
 }
 
 void CreateEditorFont() {
-    Settings& s = settings();
+    base::Settings& s = base::settings();
     HFONT font = MakeFont(static_cast<int>(s.fontHeight), static_cast<int>(s.fontFamily),
                           s.fontName.c_str(), static_cast<int>(s.fontStyle));
-    app().editorFont = font ? font : app().fixedFont;
+    base::app().editorFont = font ? font : base::app().fixedFont;
 }
 
 void BuildUtilitiesMenu() {
-    HMENU tools = GetSubMenu(app().mainMenu, kToolsMenu);
-    if (!tools || settings().utilities.empty()) return;
+    HMENU tools = GetSubMenu(base::app().mainMenu, kToolsMenu);
+    if (!tools || base::settings().utilities.empty()) return;
     AppendMenuA(tools, MF_SEPARATOR, 0, nullptr);
-    for (const Utility& u : settings().utilities)
+    for (const base::Utility& u : base::settings().utilities)
         AppendMenuA(tools, MF_STRING, static_cast<UINT_PTR>(u.id), u.nickname.c_str());
 }
 
 void BuildHelpMenu() {
-    HMENU menu = app().mainMenu;
+    HMENU menu = base::app().mainMenu;
     HMENU help = menu ? GetSubMenu(menu, GetMenuItemCount(menu) - 1) : nullptr;
     if (!help) return;
     std::vector<HelpMenuItem> items =
-        HelpMenuItems(settings().compilerRoot, settings().winHelpDataBase,
+        HelpMenuItems(base::settings().compilerRoot, base::settings().winHelpDataBase,
                       [](const std::string& path) { return platform::FileExists(path); });
     if (!items.empty()) AppendMenuA(help, MF_SEPARATOR, 0, nullptr);
     for (const HelpMenuItem& item : items)
@@ -177,12 +172,12 @@ int OpenCommandLineFiles() {
         std::string exe = FullPath(plan.executable);
         std::string directory = DirectoryOf(exe);
         if (!directory.empty()) SetCurrentDirectoryA(directory.c_str());
-        app().debuggeeExecutable = exe;
-        app().debuggeeArguments = plan.arguments;
+        base::app().debuggeeExecutable = exe;
+        base::app().debuggeeArguments = plan.arguments;
     }
     if (opened > 0) {
         std::string directory = DirectoryOf(lastOpened);
-        settings().currentDir = directory;
+        base::settings().currentDir = directory;
         shell().startDirectory = directory;
         SetCurrentDirectoryA(directory.c_str());
     }
@@ -191,12 +186,12 @@ int OpenCommandLineFiles() {
 
 // Step 19: the documents of the last exit, with their windows.
 void ReopenLastFiles() {
-    App& a = app();
-    Settings& s = settings();
+    base::App& a = base::app();
+    base::Settings& s = base::settings();
     if (s.projectActive() && s.project.frame.right > 0 && s.project.frame.bottom > 0 && !IsZoomed(a.frame))
         MoveWindow(a.frame, s.project.frame.left, s.project.frame.top, s.project.frame.right,
                    s.project.frame.bottom, TRUE);
-    const std::vector<OpenFile>& saved = s.projectActive() ? s.project.openFiles : s.openFiles;
+    const std::vector<base::OpenFile>& saved = s.projectActive() ? s.project.openFiles : s.openFiles;
     std::vector<std::string> failed;
     HWND maximise = nullptr;
     bool iconic = false;
@@ -221,19 +216,19 @@ void ReopenLastFiles() {
     if (failed.empty()) return;
     for (const std::string& name : failed)
         if (editor::CompareNames(name, s.currentFile) == 0) s.currentFile.clear();
-    ListDialog("Files not reopened", "These files of the last session could not be opened:", failed, ListMode::Show);
+    base::ListDialog("Files not reopened", "These files of the last session could not be opened:", failed, base::ListMode::Show);
 }
 
 void PrepareEnvironment() {
     char buffer[32768] = "";
     DWORD length = GetEnvironmentVariableA("PATH", buffer, sizeof buffer);
     std::string path = length < sizeof buffer ? std::string(buffer, length) : std::string();
-    if (std::optional<std::string> prepared = PreparedPath(path, settings().compilerRoot))
+    if (std::optional<std::string> prepared = PreparedPath(path, base::settings().compilerRoot))
         SetEnvironmentVariableA("PATH", prepared->c_str());
 }
 
 void ReleaseResources() {
-    App& a = app();
+    base::App& a = base::app();
     for (HFONT font : {a.fixedFont, a.fixedFontSmall, a.proportionalFont, a.proportionalFontSmall})
         if (font) DeleteObject(font);
     if (a.editorFont && a.editorFont != a.fixedFont) DeleteObject(a.editorFont);
@@ -246,12 +241,12 @@ void ReleaseResources() {
 }  // namespace
 
 int Run(HINSTANCE instance, int show) {
-    App& a = app();
+    base::App& a = base::app();
     ShellState& sh = shell();
     // Steps 0 to 5: the command line, the start directory and the shared command area.
     std::string tail = CommandTail(GetCommandLineA());
     a.instance = instance;
-    bool another = FindWindowA(GetString(kFrameClass), nullptr) != nullptr;
+    bool another = FindWindowA(base::GetString(kFrameClass), nullptr) != nullptr;
     a.outputBarHeight = 7 * GetSystemMetrics(SM_CYDLGFRAME);
     sh.options = InitialOptions(tail, another);
     char start[MAX_PATH] = "";
@@ -264,17 +259,16 @@ int Run(HINSTANCE instance, int show) {
     platform::setSettingsBackend(platform::RegistryBackend());
     InstallWin32FirstRunHooks();
     InstallDispatchHooks();
-    InstallEditorHooks();
-    editor::InstallEditorWindowHooks();
+    InstallEditorSeam();
 
     // Steps 6 to 9: classes, menus, fonts, settings, the version store's defaults.
     a.frameBrush = CreateFrameBrush();
-    ClassProcedures procedures{FrameProc, DocumentWindowProc, OutputBarProc, SmallPopupProc};
+    ClassProcedures procedures{FrameProc, editor::DocumentWindowProc, OutputBarProc, SmallPopupProc};
     if (!RegisterWindowClasses(instance, procedures, a.frameBrush)) return 0;
     LoadMenusFontsAndPictures();
     ReadAllSettings();
-    cms::InitCmsState(settings().currentDir.empty() ? sh.startDirectory : settings().currentDir,
-                      sh.options.saveAtExit, settings().project.userName);
+    cms::InitCmsState(base::settings().currentDir.empty() ? sh.startDirectory : base::settings().currentDir,
+                      sh.options.saveAtExit, base::settings().project.userName);
 
     // Steps 10 to 17: the frame, the pop-up, the banner, the output bar and the menus.
     if (!CreateFrame()) return 0;
@@ -282,17 +276,17 @@ int Run(HINSTANCE instance, int show) {
     a.popup = CreateWindowExA(0, "smallTextPopup", "", WS_POPUP | WS_BORDER, 0, 0, 200, 40,
                               a.frame, nullptr, instance, nullptr);
     if (a.popup) SendMessageA(a.popup, WM_SETFONT, reinterpret_cast<WPARAM>(a.proportionalFont), FALSE);
-    if (sh.options.banner) a.banner = ShowBanner();
-    if (settings().frameZoomed && !sh.options.anotherInstance) ShowWindow(a.frame, SW_SHOWMAXIMIZED);
+    if (sh.options.banner) a.banner = base::ShowBanner();
+    if (base::settings().frameZoomed && !sh.options.anotherInstance) ShowWindow(a.frame, SW_SHOWMAXIMIZED);
     EnterSavedDirectory();
     CreateEditorFont();
-    if (settings().outputWndHeight > 0) a.outputBarHeight = static_cast<int>(settings().outputWndHeight);
+    if (base::settings().outputWndHeight > 0) a.outputBarHeight = static_cast<int>(base::settings().outputWndHeight);
     a.outputBar = CreateWindowExA(WS_EX_STATICEDGE, "TarvoOutput", "",
                                   WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, a.frame,
                                   nullptr, instance, nullptr);
     if (a.outputBar) SendMessageA(a.outputBar, WM_SETFONT, reinterpret_cast<WPARAM>(a.proportionalFont), FALSE);
     platform::SetUiOutputBar(a.outputBar);
-    SetWindowTextA(a.frame, FrameTitle(settings().currentProject).c_str());
+    SetWindowTextA(a.frame, FrameTitle(base::settings().currentProject).c_str());
     LayoutFrame();
     BuildUtilitiesMenu();
     BuildHelpMenu();
@@ -303,29 +297,29 @@ int Run(HINSTANCE instance, int show) {
     a.loadingDocuments = true;
     int opened = sh.options.attach ? 0 : OpenCommandLineFiles();
     if (CommandLineTakesOver(sh.options, opened)) {
-        settings().statusBar = Rect{};
-        if (HWND active = ActiveDocumentWindow())
+        base::settings().statusBar = base::Rect{};
+        if (HWND active = editor::ActiveDocumentWindow())
             SendMessageA(a.client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(active), 0);
     } else if (!sh.options.anotherInstance) {
         if (sh.options.reopen) ReopenLastFiles();
-        if (!settings().currentFile.empty()) OpenAndRemember(settings().currentFile);
+        if (!base::settings().currentFile.empty()) OpenAndRemember(base::settings().currentFile);
     }
     a.loadingDocuments = false;
 
     // Steps 20 to 23: show the frame, the environment, autosave.
-    if (!sh.options.attach) ShowWindow(a.frame, settings().frameZoomed ? SW_SHOWMAXIMIZED : show);
+    if (!sh.options.attach) ShowWindow(a.frame, base::settings().frameZoomed ? SW_SHOWMAXIMIZED : show);
     SendMessageA(a.client, WM_MDIICONARRANGE, 0, 0);
-    settings().saveAtExit = sh.options.saveAtExit;
+    base::settings().saveAtExit = sh.options.saveAtExit;
     PrepareEnvironment();
-    CloseBanner(a.banner);
+    base::CloseBanner(a.banner);
     a.banner = nullptr;
     if (sh.options.attach) {
         sh.options.reopen = false;
-        settings().saveAtExit = false;
+        base::settings().saveAtExit = false;
     }
     UpdateWindow(a.frame);
     SetForegroundWindow(a.frame);
-    StartEditor((settings().editorFlags & 0x40) && !sh.options.attach && !sh.options.anotherInstance);
+    StartEditor((base::settings().editorFlags & 0x40) && !sh.options.attach && !sh.options.anotherInstance);
 
     // Step 24: the message loop.
     MSG msg;
@@ -336,7 +330,7 @@ int Run(HINSTANCE instance, int show) {
         DispatchMessageA(&msg);
     }
     // Step 25.
-    if (settings().editorFlags & 0x40) editor::StopAutosave();
+    if (base::settings().editorFlags & 0x40) editor::StopAutosave();
     ReleaseResources();
     return 0;
 }

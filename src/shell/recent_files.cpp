@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "platform/text.h"
+#include "base/command_ids.h"
 
 namespace tarvo::shell {
 namespace {
@@ -30,30 +31,30 @@ void RemoveRecentFile(std::vector<std::string>& list, const std::string& name) {
 }
 
 std::string RecentFileForCommand(const std::vector<std::string>& list, int command) {
-    int index = command - kFirstRecentFileCommand;
+    int index = command - CMD_RECENT_FILE_1;
     if (index < 0 || index >= kRecentFileMenuItems || static_cast<size_t>(index) >= list.size())
         return "";
     return list[static_cast<size_t>(index)];
 }
 
-void ReadRecentFiles(const SettingsKey& key, std::vector<std::string>& list) {
+void ReadRecentFiles(const base::SettingsKey& key, std::vector<std::string>& list) {
     list.clear();
-    long count = std::min<long>(ReadNumber(key, "RecentFiles", 0), kRecentFileCount);
+    long count = std::min<long>(base::ReadNumber(key, "RecentFiles", 0), kRecentFileCount);
     std::vector<std::string> stored;
     for (long n = 1; n <= count; ++n) {
         std::string name;
-        if (!ReadText(key, Printf("RecentFile%ld", n), name)) break;
+        if (!base::ReadText(key, Printf("RecentFile%ld", n), name)) break;
         stored.push_back(name);
     }
     // Added oldest first, so the newest ends in front and duplicates collapse.
     for (auto it = stored.rbegin(); it != stored.rend(); ++it) AddRecentFile(list, *it);
 }
 
-bool WriteRecentFiles(SettingsKey& key, const std::vector<std::string>& list) {
+bool WriteRecentFiles(base::SettingsKey& key, const std::vector<std::string>& list) {
     size_t count = std::min(list.size(), kRecentFileCount);
-    WriteNumber(key, "RecentFiles", static_cast<long>(count));
+    base::WriteNumber(key, "RecentFiles", static_cast<long>(count));
     for (size_t n = 0; n < count; ++n)
-        WriteText(key, Printf("RecentFile%d", static_cast<int>(n + 1)), list[n]);
+        base::WriteText(key, Printf("RecentFile%d", static_cast<int>(n + 1)), list[n]);
     return !key.failed;
 }
 

@@ -6,12 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "shell/settings_store.h"
+#include "base/settings_store.h"
 
 namespace tarvo::shell {
 
 inline constexpr std::size_t kRecentFileCount = 10;
-inline constexpr int kFirstRecentFileCommand = 1214;
 inline constexpr int kRecentFileMenuItems = 4;
 
 // Puts the name in front; an equal name (compared without case) moves there instead of
@@ -23,8 +22,8 @@ void RemoveRecentFile(std::vector<std::string>& list, const std::string& name);
 std::string RecentFileForCommand(const std::vector<std::string>& list, int command);
 
 // Reads the stored list (empty and duplicate names are dropped); a missing value ends it.
-void ReadRecentFiles(const SettingsKey& key, std::vector<std::string>& list);
+void ReadRecentFiles(const base::SettingsKey& key, std::vector<std::string>& list);
 // Writes the count and the names; stops at the first failed write (reported), false then.
-bool WriteRecentFiles(SettingsKey& key, const std::vector<std::string>& list);
+bool WriteRecentFiles(base::SettingsKey& key, const std::vector<std::string>& list);
 
 }  // namespace tarvo::shell

@@ -1,21 +1,33 @@
 #include "shell/shell_state.h"
 
+#include "base/key_table.h"
+
 namespace tarvo::shell {
-namespace {
-
-ShellState freshState() {
-    ShellState s;
-    s.commandKeys.assign(kDefaultCommandKeys.begin(), kDefaultCommandKeys.end());
-    return s;
-}
-
-}  // namespace
 
 ShellState& shell() {
-    static ShellState state = freshState();
+    static ShellState state;
     return state;
 }
 
-void ResetShellState() { shell() = freshState(); }
+void ResetShellState() {
+    shell() = ShellState{};
+    base::ResetCommandKeys();
+}
+
+CommandParam QueueNamedFile(const std::string& name) {
+    ShellState& s = shell();
+    CommandParam ticket = s.nextTicket++;
+    s.namedFiles[ticket] = name;
+    return ticket;
+}
+
+bool TakeNamedFile(CommandParam ticket, std::string& name) {
+    auto& queued = shell().namedFiles;
+    auto at = queued.find(ticket);
+    if (at == queued.end()) return false;
+    name = at->second;
+    queued.erase(at);
+    return true;
+}
 
 }  // namespace tarvo::shell

@@ -1,12 +1,12 @@
-// The shell's program-wide state: start-up options, the command key table as the user's
-// bindings changed it, the most-recently-used files and the dispatcher's hooks.
+// The shell's program-wide state: start-up options, the most-recently-used files, the names
+// queued for opening and the dispatcher's hooks.
 #pragma once
+#include <map>
 #include <string>
 #include <vector>
 
 #include "shell/command_line.h"
 #include "shell/dispatch.h"
-#include "shell/key_table.h"
 
 namespace tarvo::shell {
 
@@ -16,8 +16,9 @@ struct ShellState {
     // Set when the saved current directory was missing at start-up: reopened files must lie in
     // it (start-up step 14).
     std::string requiredDirectory;
-    // A copy of kDefaultCommandKeys (with its end row); stored key bindings change it.
-    std::vector<CommandKey> commandKeys;
+    // Names waiting for CMD_OPEN_NAMED_FILE, by ticket (the command's parameter).
+    std::map<CommandParam, std::string> namedFiles;
+    CommandParam nextTicket = 1;
     std::vector<std::string> recentFiles;  // newest first
     bool helpUsed = false;                 // the exit sequence closes the help system
     DispatchHooks dispatch{};
@@ -26,5 +27,10 @@ struct ShellState {
 ShellState& shell();
 // Back to the start: default options and key table, no hooks (for tests).
 void ResetShellState();
+
+// CMD_OPEN_NAMED_FILE carries a ticket, never a pointer: the program queues a name and posts
+// its ticket. A parameter that is no queued ticket (another program's message) names nothing.
+CommandParam QueueNamedFile(const std::string& name);
+bool TakeNamedFile(CommandParam ticket, std::string& name);
 
 }  // namespace tarvo::shell

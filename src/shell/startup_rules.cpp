@@ -5,14 +5,13 @@
 #include <cstring>
 
 #include "platform/text.h"
-#include "shell/messages.h"
+#include "base/messages.h"
+#include "base/command_ids.h"
 
 namespace tarvo::shell {
 namespace {
 
 constexpr unsigned kMsgExecuteUtility = 405;  // "Execute %s %s."
-constexpr int kFirstUtilityCommand = 1300;
-constexpr int kLastUtilityCommand = 1312;
 
 bool space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -41,10 +40,10 @@ bool liesIn(const std::string& name, const std::string& directory) {
 }  // namespace
 
 const DocumentationItem kDocumentationItems[7] = {
-    {1296, "Win32 API", nullptr},         {1299, "Manual", "manual"},
-    {1313, "Technical doc", "vexwin32"},  {1314, "Resources doc", "tarvores"},
-    {1315, "Samples doc", "examples.hlp"}, {1316, "C-FAQ", "c-faq"},
-    {1317, "C-Tutorial", "c-tutorial"},
+    {CMD_DOC_WIN32_API, "Win32 API", nullptr},         {CMD_DOC_MANUAL, "Manual", "manual"},
+    {CMD_DOC_TECHNICAL, "Technical doc", "vexwin32"},  {CMD_DOC_RESOURCES, "Resources doc", "tarvores"},
+    {CMD_DOC_SAMPLES, "Samples doc", "examples.hlp"}, {CMD_DOC_C_FAQ, "C-FAQ", "c-faq"},
+    {CMD_DOC_C_TUTORIAL, "C-Tutorial", "c-tutorial"},
 };
 
 FramePlacement ChooseFramePlacement(long x, long y, long width, long height,
@@ -55,11 +54,11 @@ FramePlacement ChooseFramePlacement(long x, long y, long width, long height,
 }
 
 std::string FrameTitle(const std::string& project) {
-    if (project.empty()) return GetString(kTextProgramTitle);
+    if (project.empty()) return base::GetString(kTextProgramTitle);
     std::string name = project.substr(project.find_last_of("\\/") + 1);
     if (size_t dot = name.rfind('.'); dot != std::string::npos) name.resize(dot);
     if (name.size() > kTitleProjectLength) name.resize(kTitleProjectLength);
-    return Printf("%s-%s", GetString(kTextProgramTitle), name.c_str());
+    return Printf("%s-%s", base::GetString(kTextProgramTitle), name.c_str());
 }
 
 std::optional<std::string> PreparedPath(const std::string& path, const std::string& root) {
@@ -149,19 +148,19 @@ bool ParseFunctionStub(std::string_view text, FunctionStub& stub) {
     return true;
 }
 
-std::string MenuStatusHelp(int command, const std::vector<Utility>& utilities) {
-    if (command >= kFirstUtilityCommand && command <= kLastUtilityCommand)
-        for (const Utility& u : utilities)
+std::string MenuStatusHelp(int command, const std::vector<base::Utility>& utilities) {
+    if (command >= CMD_FIRST_UTILITY && command <= CMD_LAST_UTILITY)
+        for (const base::Utility& u : utilities)
             if (u.id == command)
-                return Printf(GetString(kMsgExecuteUtility), u.program.c_str(),
+                return Printf(base::GetString(kMsgExecuteUtility), u.program.c_str(),
                               u.arguments.c_str());
-    return StatusHelp(static_cast<unsigned>(command));
+    return base::StatusHelp(static_cast<unsigned>(command));
 }
 
-std::vector<ReopenWindow> FilesToReopen(const std::vector<OpenFile>& saved,
+std::vector<ReopenWindow> FilesToReopen(const std::vector<base::OpenFile>& saved,
                                         const std::string& requiredDirectory) {
     std::vector<ReopenWindow> out;
-    for (const OpenFile& f : saved) {
+    for (const base::OpenFile& f : saved) {
         if (f.name.empty() || f.name == "untitled") continue;
         if (!requiredDirectory.empty() && !liesIn(f.name, requiredDirectory)) continue;
         ReopenWindow w;

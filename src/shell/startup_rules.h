@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/settings.h"
+#include "base/settings.h"
 
 namespace tarvo::shell {
 
@@ -85,19 +85,19 @@ bool ParseFunctionStub(std::string_view text, FunctionStub& stub);
 
 // Status help for a highlighted menu item: "Execute %s %s." (program, arguments) for a utility,
 // else the command's help text with a period.
-std::string MenuStatusHelp(int command, const std::vector<Utility>& utilities);
+std::string MenuStatusHelp(int command, const std::vector<base::Utility>& utilities);
 
 // A saved document to reopen, with its window.
 struct ReopenWindow {
     std::string name;
     long line = 0;
-    Rect rect;  // in the MDI client
+    base::Rect rect;  // in the MDI client
     bool iconic = false;
     bool maximised = false;
 };
 // Skips "untitled" and empty names, and, when a required directory is given, names that do not
 // lie in it (compared without case, at a directory boundary).
-std::vector<ReopenWindow> FilesToReopen(const std::vector<OpenFile>& saved,
+std::vector<ReopenWindow> FilesToReopen(const std::vector<base::OpenFile>& saved,
                                         const std::string& requiredDirectory);
 
 }  // namespace tarvo::shell

@@ -1,6 +1,6 @@
 #include "shell/window_classes_win.h"
 
-#include "shell/messages.h"
+#include "base/messages.h"
 
 namespace tarvo::shell {
 namespace {
@@ -79,7 +79,7 @@ bool RegisterWindowClasses(HINSTANCE instance, const ClassProcedures& procedures
         wc.hCursor = LoadRowCursor(row.cursor);
         wc.hbrBackground = RowBrush(row.background, frameBrush);
         wc.lpszMenuName = row.menu;
-        wc.lpszClassName = row.nameId ? GetString(row.nameId) : row.name;
+        wc.lpszClassName = row.nameId ? base::GetString(row.nameId) : row.name;
         if (!RegisterClassA(&wc)) return false;
     }
     return true;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "editor_gui_util_win.h"
+#include "base/command_ids.h"
 
 namespace tarvo::gui {
 namespace {
@@ -35,7 +36,7 @@ TEST_F(EditorCommands, GoToLineRefusesWhatIsNotALineNumber) {
     EXPECT_EQ(BoxText(box), "Incorrect line number: 3x");
     Answer(box, IDOK);
     EXPECT_EQ(Query(editor, kCursorLine), 2);  // nothing moved
-    PostMessageA(tarvo.frame, WM_COMMAND, 1123, 0);
+    PostMessageA(tarvo.frame, WM_COMMAND, CMD_GO_TO_LINE, 0);
     prompt = WaitForBox(tarvo, 5000);
     ASSERT_NE(prompt, nullptr);
     SetItemText(prompt, kPromptEdit, " 4 ");
@@ -68,15 +69,15 @@ TEST_F(EditorCommands, BookmarksAreSetWithF7AndVisitedWithCtrlShiftF7) {
     Key(editor, VK_DOWN, 3);
     Key(editor, VK_F7);
     Key(editor, VK_HOME);
-    Command(tarvo.frame, 1121);  // Top
+    Command(tarvo.frame, CMD_TOP);  // Top
     for (long expected : {2, 5, 2}) {
         Chord(tarvo.frame, {VK_CONTROL, VK_SHIFT, VK_F7});
         ASSERT_TRUE(WaitUntil([&] { return Query(editor, kCursorLine) == expected; })) << expected;
     }
     Key(editor, VK_F7);  // on line 2 again: removed
     EXPECT_EQ(Status(), "Bookmark removed");
-    Command(tarvo.frame, 1121);
-    Command(tarvo.frame, 1143);  // the only one left: straight to it
+    Command(tarvo.frame, CMD_TOP);
+    Command(tarvo.frame, CMD_GO_TO_BOOKMARK);  // the only one left: straight to it
     EXPECT_EQ(Query(editor, kCursorLine), 5);
 }
 
@@ -98,14 +99,14 @@ TEST_F(EditorCommands, AFileChangedOnDiskIsOfferedForReload) {
 TEST_F(EditorCommands, AReadOnlyDocumentIsNotChangedByTyping) {
     HWND editor = Open("ro.c", "int x;\r\n");
     ASSERT_NE(editor, nullptr);
-    Command(tarvo.frame, 1126);
+    Command(tarvo.frame, CMD_READ_ONLY);
     EXPECT_EQ(Text(editor), file + " [read only]");
     Type(editor, "a \tb\n");
     Key(editor, VK_DELETE);
     EXPECT_EQ(DocumentText(editor), "int x;");
     EXPECT_EQ(Query(editor, kCursorColumn), 2);  // the blank and the tab moved the cursor instead
     EXPECT_FALSE(Query(editor, kFlags) & kModified);
-    Command(tarvo.frame, 1126);
+    Command(tarvo.frame, CMD_READ_ONLY);
     Type(editor, "Z");
     EXPECT_EQ(DocumentText(editor), "inZt x;");
 }
@@ -114,13 +115,13 @@ TEST_F(EditorCommands, AReadOnlyDocumentIsNotChangedByTyping) {
 // shows that file.
 TEST_F(EditorCommands, SavingTheUntitledBufferAsksForAName) {
     ASSERT_TRUE(Start(tarvo, "", dir));
-    Command(tarvo.frame, 1101);  // New
+    Command(tarvo.frame, CMD_NEW);  // New
     Settle(tarvo, 200);
     HWND editor = ActiveEditor(tarvo.frame);
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(Text(editor), "untitled");
     Type(editor, "int made;\n");
-    PostMessageA(tarvo.frame, WM_COMMAND, 1103, 0);
+    PostMessageA(tarvo.frame, WM_COMMAND, CMD_SAVE, 0);
     HWND dialog = WaitForBox(tarvo, 10000);
     ASSERT_NE(dialog, nullptr);
     std::string target = dir + "\\made.c";
@@ -140,7 +141,7 @@ TEST_F(EditorCommands, SavingTheUntitledBufferAsksForAName) {
 // Text typed into the untitled buffer is offered for saving at exit like any modified file.
 TEST_F(EditorCommands, QuittingAsksAboutTextInTheUntitledBuffer) {
     ASSERT_TRUE(Start(tarvo, "", dir));
-    Command(tarvo.frame, 1101);
+    Command(tarvo.frame, CMD_NEW);
     Settle(tarvo, 200);
     HWND editor = ActiveEditor(tarvo.frame);
     ASSERT_NE(editor, nullptr);

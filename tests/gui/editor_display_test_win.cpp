@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "editor_gui_util_win.h"
+#include "base/command_ids.h"
 
 namespace tarvo::gui {
 namespace {
@@ -38,11 +39,11 @@ TEST_F(EditorDisplay, ColouredCFileWithASelection) {
     HWND editor = Open("sample.c", kSample);
     ASSERT_NE(editor, nullptr);
     // Select from line 10 column 1 to line 12's middle with the selection commands.
-    Command(tarvo.frame, 1121);  // Top
+    Command(tarvo.frame, CMD_TOP);  // Top
     for (int i = 0; i < 9; ++i) Key(editor, VK_DOWN);
     Key(editor, VK_RIGHT);
-    for (int i = 0; i < 2; ++i) Command(tarvo.frame, 1115);
-    for (int i = 0; i < 6; ++i) Command(tarvo.frame, 1154);
+    for (int i = 0; i < 2; ++i) Command(tarvo.frame, CMD_EXTEND_LINE_DOWN);
+    for (int i = 0; i < 6; ++i) Command(tarvo.frame, CMD_EXTEND_CHAR_RIGHT);
     EXPECT_EQ(Query(editor, kAnchorLine), 10);
     EXPECT_EQ(Query(editor, kCursorLine), 12);
     Settle(tarvo, 300);
@@ -55,7 +56,7 @@ TEST_F(EditorDisplay, ShowInactiveCodeGreysWhatTheToolReports) {
                        "#ifdef NOT_DEFINED\r\nint dead2;\r\n#else\r\nint live;\r\n#endif\r\n"
                        "#if ON\r\nint live2;\r\n#else\r\nint dead3;\r\n#endif\r\n");
     ASSERT_NE(editor, nullptr);
-    Command(tarvo.frame, 1201);
+    Command(tarvo.frame, CMD_INACTIVE_CODE);
     std::string grey;
     for (long n = 1; n <= Query(editor, kLineCount); ++n)
         if (Query(editor, kLineMarks, n) & 0x08) grey += std::to_string(n) + " ";
@@ -67,7 +68,7 @@ TEST_F(EditorDisplay, ShowInactiveCodeGreysWhatTheToolReports) {
     Key(editor, VK_END);
     Key(editor, VK_LEFT);
     Type(editor, "\b1");  // "#if 0" becomes "#if 1"
-    Command(tarvo.frame, 1201);
+    Command(tarvo.frame, CMD_INACTIVE_CODE);
     grey.clear();
     for (long n = 1; n <= Query(editor, kLineCount); ++n)
         if (Query(editor, kLineMarks, n) & 0x08) grey += std::to_string(n) + " ";
@@ -77,7 +78,7 @@ TEST_F(EditorDisplay, ShowInactiveCodeGreysWhatTheToolReports) {
 TEST_F(EditorDisplay, TwoWindowsOnOneDocumentShowEachOthersEdits) {
     HWND first = Open("two.c", "int one;\r\nint two;\r\n");
     ASSERT_NE(first, nullptr);
-    Command(tarvo.frame, 1220);  // another window on the file
+    Command(tarvo.frame, CMD_NEW_WINDOW);  // another window on the file
     Settle(tarvo, 200);
     HWND second = ActiveEditor(tarvo.frame);
     ASSERT_NE(second, first);
@@ -95,7 +96,7 @@ TEST_F(EditorDisplay, TwoWindowsOnOneDocumentShowEachOthersEdits) {
     EXPECT_EQ(Query(second, kCursorColumn), 5);  // after "long ", untouched by the edit above
     EXPECT_EQ(Text(first).rfind("* ", 0), 0u);
     EXPECT_EQ(Text(second).rfind("* ", 0), 0u);
-    Command(tarvo.frame, 1132);  // side by side
+    Command(tarvo.frame, CMD_TILE);  // side by side
     Settle(tarvo, 300);
     Screenshot(dir + "\\two_windows.bmp");
     // Closing one of the two windows asks nothing: the other still shows the text.
@@ -172,7 +173,7 @@ TEST_F(EditorDisplay, TypingLostInACrashIsRestoredFromItsAutosaveFile) {
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(DocumentText(editor), "int kept;\nint typed;");
     EXPECT_TRUE(Query(editor, kFlags) & kModified);
-    Command(tarvo.frame, 1103);
+    Command(tarvo.frame, CMD_SAVE);
     EXPECT_EQ(ReadTextFile(file), "int kept;\r\nint typed;\r\n");
 }
 

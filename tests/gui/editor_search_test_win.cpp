@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "editor_gui_util_win.h"
+#include "base/command_ids.h"
 
 namespace tarvo::gui {
 namespace {
@@ -48,7 +49,7 @@ protected:
 TEST_F(EditorSearch, FindAPatternThenFindNextWithF3) {
     HWND editor = Open("f.c", "int alpha;\r\nint beta2;\r\nchar gamma33;\r\n");
     ASSERT_NE(editor, nullptr);
-    HWND dialog = OpenDialog(1137);
+    HWND dialog = OpenDialog(CMD_FIND);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(Text(dialog), "Find");
     // Both faults of the form keep the dialog open with their message.
@@ -88,20 +89,20 @@ TEST_F(EditorSearch, CancellingFindChangesNothing) {
     HWND editor = Open("c.c", "abc\r\nabc\r\n");
     ASSERT_NE(editor, nullptr);
     Key(editor, VK_DOWN);
-    HWND dialog = OpenDialog(1137);
+    HWND dialog = OpenDialog(CMD_FIND);
     ASSERT_NE(dialog, nullptr);
     SetText(dialog, kSearchText, "abc");
     Answer(dialog, IDCANCEL);
     EXPECT_EQ(Query(editor, kCursorLine), 2);
     EXPECT_EQ(Query(editor, kAnchorLine), 0);
-    Command(tarvo.frame, 1110);  // the cancelled Find left nothing to undo; Down is undone
+    Command(tarvo.frame, CMD_UNDO);  // the cancelled Find left nothing to undo; Down is undone
     EXPECT_EQ(Query(editor, kCursorLine), 1);
 }
 
 TEST_F(EditorSearch, ReplaceAsksForEachMatchAndOneUndoTakesItBack) {
     HWND editor = Open("r.c", "x = x + x;\r\nint x;\r\n");
     ASSERT_NE(editor, nullptr);
-    HWND dialog = OpenDialog(1139);
+    HWND dialog = OpenDialog(CMD_REPLACE);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(Text(dialog), "Search and replace");
     SetText(dialog, kSearchText, "x");
@@ -119,11 +120,11 @@ TEST_F(EditorSearch, ReplaceAsksForEachMatchAndOneUndoTakesItBack) {
     EXPECT_EQ(seen, "Replace this occurrence?|Replace this occurrence?|Replace this occurrence?|"
                     "Replace this occurrence?|");
     EXPECT_EQ(DocumentText(editor), "yy = x + yy;\nint x;");  // the fourth was cancelled
-    Command(tarvo.frame, 1110);
+    Command(tarvo.frame, CMD_UNDO);
     EXPECT_EQ(DocumentText(editor), "x = x + x;\nint x;");
     // "All" replaces this match and every later one without asking.
-    Command(tarvo.frame, 1121);
-    dialog = OpenDialog(1139);
+    Command(tarvo.frame, CMD_TOP);
+    dialog = OpenDialog(CMD_REPLACE);
     ASSERT_NE(dialog, nullptr);
     SetText(dialog, kSearchText, "x");
     SetText(dialog, kReplaceText, "z");

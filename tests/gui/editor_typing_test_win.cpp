@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "editor_gui_util_win.h"
+#include "base/command_ids.h"
 
 namespace tarvo::gui {
 namespace {
@@ -20,7 +21,7 @@ TEST_F(EditorTyping, TypingIndentsAfterAConditionAndTheClosingBraceGoesBack) {
     EXPECT_EQ(DocumentText(editor), "int f(int x)\n{\n\tif (x)\n\t\tx = 1;\n\treturn x;\n}\n");
     EXPECT_TRUE(Query(editor, kFlags) & kModified);
     EXPECT_EQ(Text(editor).rfind("* ", 0), 0u) << Text(editor);  // the title marks the change
-    Command(tarvo.frame, 1103);
+    Command(tarvo.frame, CMD_SAVE);
     EXPECT_EQ(ReadTextFile(file), "int f(int x)\r\n{\r\n\tif (x)\r\n\t\tx = 1;\r\n\treturn x;\r\n}\r\n\r\n");
     EXPECT_FALSE(Query(editor, kFlags) & kModified);
     EXPECT_EQ(Text(editor), file);
@@ -36,7 +37,7 @@ TEST_F(EditorTyping, BackspaceJoinsLinesAndUndoSplitsThemAgain) {
     Type(editor, "\b\b\b");  // the third finds the start of the document: nothing
     EXPECT_EQ(DocumentText(editor), "cd");
     for (const char* expected : {"acd", "abcd", "ab\ncd"}) {  // one Backspace per Undo
-        Command(tarvo.frame, 1110);
+        Command(tarvo.frame, CMD_UNDO);
         EXPECT_EQ(DocumentText(editor), expected);
     }
 }
@@ -45,14 +46,14 @@ TEST_F(EditorTyping, BackspaceJoinsLinesAndUndoSplitsThemAgain) {
 TEST_F(EditorTyping, ShiftDeleteCutsShiftInsertPastesCtrlInsertCopies) {
     HWND editor = Open("k.c", "hello world\r\n");
     ASSERT_NE(editor, nullptr);
-    Command(tarvo.frame, 1165);  // select "hello "
+    Command(tarvo.frame, CMD_EXTEND_WORD_RIGHT);  // select "hello "
     Chord(tarvo.frame, {VK_SHIFT, VK_DELETE});
     ASSERT_TRUE(WaitUntil([&] { return DocumentText(editor) == "world"; })) << DocumentText(editor);
     Key(editor, VK_END);
     Chord(tarvo.frame, {VK_SHIFT, VK_INSERT});
     ASSERT_TRUE(WaitUntil([&] { return DocumentText(editor) == "worldhello "; })) << DocumentText(editor);
     Key(editor, VK_HOME);
-    Command(tarvo.frame, 1165);  // "worldhello" and the blank: a word with what follows it
+    Command(tarvo.frame, CMD_EXTEND_WORD_RIGHT);  // "worldhello" and the blank: a word with what follows it
     Chord(tarvo.frame, {VK_CONTROL, VK_INSERT});
     Settle(tarvo, 200);
     EXPECT_EQ(DocumentText(editor), "worldhello ");  // copying changes nothing
@@ -83,7 +84,7 @@ TEST_F(EditorTyping, LeftWithASelectionLandsOnItsAnchor) {
     HWND editor = Open("l.c", "abcdef\r\n");
     ASSERT_NE(editor, nullptr);
     Key(editor, VK_RIGHT, 2);
-    for (int i = 0; i < 3; ++i) Command(tarvo.frame, 1154);  // Shift+Right
+    for (int i = 0; i < 3; ++i) Command(tarvo.frame, CMD_EXTEND_CHAR_RIGHT);  // Shift+Right
     EXPECT_EQ(Query(editor, kAnchorColumn), 2);
     EXPECT_EQ(Query(editor, kCursorColumn), 5);
     Key(editor, VK_LEFT);
@@ -99,7 +100,7 @@ TEST_F(EditorTyping, UndoTakesBackEachKindOfEdit) {
         std::string before = DocumentText(editor);
         edit();
         EXPECT_NE(DocumentText(editor), before) << what << " changed nothing";
-        Command(tarvo.frame, 1110);
+        Command(tarvo.frame, CMD_UNDO);
         EXPECT_EQ(DocumentText(editor), before) << "after undoing " << what;
     };
     undone("typing with a repeat count", [&] { Type(editor, "x", 3); });
@@ -107,10 +108,10 @@ TEST_F(EditorTyping, UndoTakesBackEachKindOfEdit) {
     undone("Backspace", [&] { Type(editor, "\b"); });
     undone("Delete", [&] { Key(editor, VK_HOME); Key(editor, VK_DELETE, 3); });
     undone("Tab", [&] { Type(editor, "\t"); });
-    undone("Cut", [&] { Command(tarvo.frame, 1165); Command(tarvo.frame, 1111); });
-    undone("Paste", [&] { Command(tarvo.frame, 1113); });
+    undone("Cut", [&] { Command(tarvo.frame, CMD_EXTEND_WORD_RIGHT); Command(tarvo.frame, CMD_CUT); });
+    undone("Paste", [&] { Command(tarvo.frame, CMD_PASTE); });
     undone("overtyping", [&] { Key(editor, VK_INSERT); Type(editor, "Q"); Key(editor, VK_INSERT); });
-    undone("Spaces->tabs", [&] { Command(tarvo.frame, 1189); });
+    undone("Spaces->tabs", [&] { Command(tarvo.frame, CMD_SPACES_TO_TABS); });
     EXPECT_EQ(DocumentText(editor), "int a;\n    int b;");
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "harness_win.h"
+#include "base/command_ids.h"
 
 namespace tarvo::gui {
 namespace {
@@ -133,7 +134,7 @@ TEST_F(ShellTest, WithAnotherInstanceRunningTheFrameTakesTheDefaultPlaceAndReope
 std::string PathSeenByChild(Running& tarvo, const std::string& dir) {
     std::string out = dir + "\\path.txt";
     DeleteFileA(out.c_str());
-    PostMessageA(tarvo.frame, WM_COMMAND, 1124, 0);
+    PostMessageA(tarvo.frame, WM_COMMAND, CMD_EXECUTE, 0);
     HWND prompt = WaitForBox(tarvo);
     if (!prompt) return "<no prompt>";
     SetDlgItemTextA(prompt, 1002, ("cmd /c echo %PATH%> " + out).c_str());
@@ -158,9 +159,9 @@ TEST_F(ShellTest, PathGetsTheRootsBinInFrontUnlessItHoldsTheRootAlready) {
 
 TEST_F(ShellTest, SaveWithoutADocumentIsIgnoredWhileOpenWorks) {
     ASSERT_TRUE(Start(tarvo, "", dir));
-    PostMessageA(tarvo.frame, WM_COMMAND, 1103, 0);
+    PostMessageA(tarvo.frame, WM_COMMAND, CMD_SAVE, 0);
     EXPECT_EQ(WaitForBox(tarvo, 1500), nullptr);
-    PostMessageA(tarvo.frame, WM_COMMAND, 1102, 0);
+    PostMessageA(tarvo.frame, WM_COMMAND, CMD_OPEN, 0);
     HWND open = WaitForBox(tarvo, 10000);
     ASSERT_NE(open, nullptr);  // the file-open dialog
     PostMessageA(open, WM_COMMAND, IDCANCEL, 0);
@@ -173,14 +174,14 @@ TEST_F(ShellTest, SharedAreaCommandsGiveTheClientSizeAndInsertAFunctionStub) {
     WriteTextFile(file, "int x;\r\n");
     ASSERT_TRUE(Start(tarvo, "s.c", dir));
     Settle(tarvo, 500);  // the layout after start-up is posted
-    LRESULT size = Command(tarvo.frame, 3503);
+    LRESULT size = Command(tarvo.frame, CMD_SHARED_CLIENT_SIZE);
     RECT area;
     GetClientRect(MdiClient(tarvo.frame), &area);
     EXPECT_EQ(size & 0xFFFF, area.right);
     EXPECT_EQ((size >> 16) & 0xFFFF, area.bottom);
 
     ASSERT_TRUE(WriteSharedArea("int foo(int a); /* more */"));
-    Command(tarvo.frame, 3502);
+    Command(tarvo.frame, CMD_SHARED_FUNCTION_STUB);
     // Closing offers the modified file for saving; saving writes the stub.
     PostMessageA(tarvo.frame, WM_CLOSE, 0, 0);
     HWND save = WaitForBox(tarvo);
@@ -196,7 +197,7 @@ TEST_F(ShellTest, AStubOfAFunctionTheFileDefinesAlreadyChangesNothing) {
     WriteTextFile(file, text);
     ASSERT_TRUE(Start(tarvo, "d.c", dir));
     ASSERT_TRUE(WriteSharedArea("int foo(int a);"));
-    Command(tarvo.frame, 3502);
+    Command(tarvo.frame, CMD_SHARED_FUNCTION_STUB);
     DWORD exitCode = 1;
     ASSERT_TRUE(Close(tarvo, &exitCode));  // no save question: nothing changed
     EXPECT_EQ(exitCode, 0u);
@@ -223,7 +224,7 @@ TEST_F(ShellTest, RecentFilesAreRememberedAcrossSessionsAndReopenFromTheirComman
     WriteTextFile(file, "int r;\r\n");
     ASSERT_TRUE(Start(tarvo, "", dir));
     ASSERT_TRUE(WriteSharedArea(file));
-    Command(tarvo.frame, 3501);  // open the named file
+    Command(tarvo.frame, CMD_SHARED_OPEN_FILE);  // open the named file
     ASSERT_EQ(ChildTitles().size(), 1u);
     ASSERT_TRUE(Close(tarvo));
     EXPECT_EQ(Stored("RecentFile1"), file);
@@ -232,7 +233,7 @@ TEST_F(ShellTest, RecentFilesAreRememberedAcrossSessionsAndReopenFromTheirComman
     SetValue(kMain, "CurrentFile", "");
     ASSERT_TRUE(Start(tarvo, "", dir));
     ASSERT_TRUE(ChildTitles().empty());
-    Command(tarvo.frame, 1214);
+    Command(tarvo.frame, CMD_RECENT_FILE_1);
     std::vector<std::string> titles = ChildTitles();
     ASSERT_EQ(titles.size(), 1u);
     EXPECT_TRUE(EndsWith(titles[0], "\\r.c"));
@@ -245,9 +246,9 @@ TEST_F(ShellTest, AutosavedChangesOfAKilledSessionAreRestoredAtTheNextStart) {
     SetValue(kMain, "EditorFlags", "111");  // the defaults and auto save
     ASSERT_TRUE(Start(tarvo, "", dir));
     ASSERT_TRUE(WriteSharedArea(file));
-    Command(tarvo.frame, 3501);
+    Command(tarvo.frame, CMD_SHARED_OPEN_FILE);
     ASSERT_TRUE(WriteSharedArea("void kept(void);"));
-    Command(tarvo.frame, 3502);
+    Command(tarvo.frame, CMD_SHARED_FUNCTION_STUB);
     SendMessageA(tarvo.frame, WM_TIMER, 53987, 0);  // the autosave tick
     Kill(tarvo);
     EXPECT_EQ(ReadTextFile(file), "int k;\r\n");

@@ -3,8 +3,8 @@
 namespace tarvo::test {
 
 // Every stored value, none at its default.
-shell::Settings EverySetting(const std::string& helpFile) {
-    using namespace shell;
+base::Settings EverySetting(const std::string& helpFile) {
+    using namespace base;
     Settings s;
     s.compilerRoot = "C:\\vex";
     s.includePath = "C:\\vex\\include";

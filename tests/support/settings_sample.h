@@ -2,12 +2,12 @@
 #pragma once
 #include <string>
 
-#include "shell/settings.h"
+#include "base/settings.h"
 
 namespace tarvo::test {
 
 // helpFile must name an existing file: the help-file setting falls back to its default
 // when the stored file does not exist.
-shell::Settings EverySetting(const std::string& helpFile);
+base::Settings EverySetting(const std::string& helpFile);
 
 }  // namespace tarvo::test

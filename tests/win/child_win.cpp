@@ -6,7 +6,7 @@
 
 #include "platform/registry_win.h"
 #include "settings_sample.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 
 namespace tarvo::test {
 namespace {
@@ -16,11 +16,11 @@ namespace {
 int ReadBackEverySetting(int argc, char** argv) {
     if (argc < 1) return 2;
     platform::setSettingsBackend(platform::RegistryBackend());
-    shell::Settings expected = EverySetting(argv[0]);
-    shell::Settings read;
+    base::Settings expected = EverySetting(argv[0]);
+    base::Settings read;
     read.languages = {{"C Language", "C;H", "", "", "/*", "'\"", "", 1, 0, {"if"}, true}};
     read.keyRows = {{0, 1101, 0}, {0, 1103, 0}};
-    if (!shell::ReadSettings(read, {"", "C:\\start"})) {
+    if (!base::ReadSettings(read, {"", "C:\\start"})) {
         std::fprintf(stderr, "child: the settings could not be read\n");
         return 3;
     }

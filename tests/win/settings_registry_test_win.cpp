@@ -10,11 +10,11 @@
 #include "platform/registry_win.h"
 #include "scripted_ui.h"
 #include "settings_sample.h"
-#include "shell/first_run.h"
-#include "shell/settings.h"
-#include "shell/settings_store.h"
+#include "base/first_run.h"
+#include "base/settings.h"
+#include "base/settings_store.h"
 
-namespace tarvo::shell {
+namespace tarvo::base {
 namespace {
 
 std::string Value(const std::string& key, const std::string& name) {
@@ -136,4 +136,4 @@ TEST_F(RegistrySettings, AFailedWriteStopsTheExitSequenceWithTheMessage) {
 }
 
 }  // namespace
-}  // namespace tarvo::shell
+}  // namespace tarvo::base

@@ -1,0 +1,45 @@
+// The program's Win32 state: module, windows, menus, fonts and the start-up flags that later
+// operations read. One record, reachable through app().
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace tarvo::base {
+
+// Private window messages of the frame.
+inline constexpr UINT kMsgLayout = 8029;
+inline constexpr UINT kMsgOfferReload = 10024;
+inline constexpr UINT kMsgAttachDebugger = 10524;
+inline constexpr UINT kMsgToEditor = 4194;
+inline constexpr UINT kMsgModuleMenuFirst = 4024;
+inline constexpr UINT kMsgModuleMenuLast = 5024;
+inline constexpr int kFirstMdiChildId = 1350;
+
+struct App {
+    HINSTANCE instance = nullptr;
+    HWND frame = nullptr;
+    HWND client = nullptr;
+    HWND outputBar = nullptr;
+    HWND popup = nullptr;
+    HWND banner = nullptr;
+    HMENU mainMenu = nullptr;
+    HMENU fileMenu = nullptr, menu3 = nullptr, menu5 = nullptr, windowMenu = nullptr;
+    HACCEL accelerators = nullptr;
+    HBRUSH frameBrush = nullptr;
+    HFONT fixedFont = nullptr, fixedFontSmall = nullptr;
+    HFONT proportionalFont = nullptr, proportionalFontSmall = nullptr;
+    HFONT editorFont = nullptr;
+    HCURSOR handCursor = nullptr;
+    HBITMAP debuggerLine = nullptr, breakpoint = nullptr;
+    int screenWidth = 0, screenHeight = 0;
+    int outputBarHeight = 0;
+    bool loadingDocuments = false;  // no reload offers while the start-up opens documents
+    unsigned long attachedPid = 0;  // recorded by message 10524 for the debugger
+    std::string debuggeeArguments;  // arguments after an executable on the command line
+    std::string debuggeeExecutable;
+};
+
+App& app();
+
+}  // namespace tarvo::base

@@ -1,0 +1,31 @@
+// The shell's small dialogs.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace tarvo::base {
+
+// A one-line prompt; false when cancelled. text holds the initial and the entered text.
+bool PromptDialog(const std::string& title, const std::string& label, std::string& text);
+// A list dialog. Show: only OK, result 0. Confirm: OK (0) or Cancel (-1). Choose: the chosen
+// index, or -1 when cancelled.
+enum class ListMode { Show, Confirm, Choose };
+int ListDialog(const std::string& title, const std::string& label,
+               const std::vector<std::string>& items, ListMode mode);
+
+enum class SaveChoice { Save, DontSave, Cancel };
+SaveChoice SaveModifiedDialog(const std::vector<std::string>& names);
+
+// Two windows chosen among the names; false when cancelled.
+bool DispositionDialog(const std::vector<std::string>& names, int& left, int& right);
+
+void AboutDialog();
+HWND ShowBanner();
+void CloseBanner(HWND banner);
+
+// The program's version text, e.g. "Version 0.1.0".
+std::string VersionText();
+
+}  // namespace tarvo::base

@@ -1,0 +1,37 @@
+// The message table: every user-visible text, looked up by number, and the boxes that show them.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tarvo::base {
+
+struct MessageRecord {
+    std::uint16_t id;  // never 0 except in the record that ends the table
+    const char* text;
+};
+
+// In table order; an id may occur twice and then the first record wins. Ends at id 0.
+extern const MessageRecord kMessageTable[];
+
+// The text of the first record with that id; the empty text for an absent id, never null.
+const char* GetString(unsigned id);
+
+// Longest text a message box shows; longer texts are cut.
+inline constexpr size_t kBoxTextLimit = 254;
+
+void ErrorBox(std::string_view text);
+void ErrorBoxId(unsigned id);
+void FileNotFoundBox(std::string_view file);      // "File %s not found!"
+void IncorrectFileNameBox(std::string_view name);  // "[%s]: incorrect file name"
+void InfoBox(std::string_view text);
+// 1 for Yes, 0 for No or a closed box.
+int Confirm(std::string_view text);
+int ConfirmId(unsigned id);
+void OutOfMemoryBox();
+
+// The status-line help of a command: its help text (id + 7000) with a period appended.
+std::string StatusHelp(unsigned commandId);
+void ShowStatusHelp(unsigned commandId);
+
+}  // namespace tarvo::base

@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "base/commands.h"
+
+namespace tarvo::base {
+namespace {
+
+TEST(CommandTable, EveryIdHasOneRecord) {
+    std::set<int> seen;
+    for (const Command& c : kCommands) {
+        EXPECT_TRUE(seen.insert(c.id).second) << "twice: " << c.id;
+        EXPECT_NE(c.owner, Owner::None) << c.id;
+        EXPECT_EQ(c.help, c.id + kHelpOffset) << c.id;
+    }
+}
+
+TEST(CommandTable, OverlappingRangesResolveToTheNamedOwner) {
+    EXPECT_EQ(OwnerOf(CMD_SAVE), Owner::Editor);
+    EXPECT_EQ(OwnerOf(1138), Owner::SourceTools);  // kept for a source tool
+    EXPECT_EQ(OwnerOf(CMD_PROJECT_OPEN), Owner::Project);  // inside the version store's range
+    EXPECT_EQ(OwnerOf(1230), Owner::Version);
+    EXPECT_EQ(OwnerOf(CMD_DISPOSITION), Owner::Shell);  // inside the resource editor's range
+    EXPECT_EQ(OwnerOf(1262), Owner::Project);
+    EXPECT_EQ(OwnerOf(1255), Owner::ResourceEditor);
+    EXPECT_EQ(OwnerOf(CMD_LAST_UTILITY), Owner::Shell);
+    EXPECT_EQ(OwnerOf(CMD_FIRST_CALL_STACK_ENTRY + 50), Owner::Debugger);
+    EXPECT_EQ(OwnerOf(CMD_SEARCH_DEFINITION), Owner::Browse);
+    EXPECT_EQ(OwnerOf(CMD_MAKE), Owner::Build);
+    EXPECT_EQ(OwnerOf(CMD_FUNCTIONS_LIST), Owner::Analysis);
+    EXPECT_EQ(OwnerOf(9999), Owner::None);
+}
+
+TEST(CommandTable, DocumentRule) {
+    for (int needs : {CMD_SAVE, CMD_CUT, CMD_REDO, CMD_SELECT_ALL, CMD_CONTEXT_HELP})
+        EXPECT_TRUE(NeedsDocument(needs)) << needs;
+    for (int works : {CMD_NEW, CMD_OPEN, CMD_QUIT, CMD_MAKE, CMD_OPEN_ALL_PROJECT_FILES,
+                      CMD_OPEN_NAMED_FILE, 4242})
+        EXPECT_FALSE(NeedsDocument(works)) << works;
+}
+
+TEST(CommandTable, ResourceEditorList) {
+    for (int id : {CMD_SAVE, CMD_CLOSE, CMD_UNDO, CMD_FIRST_RESOURCE_EDITOR_3 + 5, CMD_FIRST_RESOURCE_EDITOR_2 + 9}) EXPECT_TRUE(SentToResourceEditor(id)) << id;
+    for (int id : {CMD_OPEN, CMD_FIND, CMD_FIRST_RESOURCE_EDITOR_3 + 4}) EXPECT_FALSE(SentToResourceEditor(id)) << id;
+}
+
+// The resource script's menus and accelerators name commands through the same header: every
+// id they use is a command of the table.
+TEST(CommandTable, ResourceScriptUsesOnlyNamedCommands) {
+    std::ifstream in(TARVO_SOURCE_DIR "/resources/tarvo.rc");
+    ASSERT_TRUE(in) << "resources/tarvo.rc";
+    std::string line;
+    std::regex menuItem(R"(^\s*MENUITEM\s+"[^"]*",\s*(\w+))");
+    std::regex accelerator(R"(^\s*VK_\w+,\s*(\w+),\s*VIRTKEY)");
+    int items = 0;
+    for (int number = 1; std::getline(in, line); ++number) {
+        std::smatch m;
+        if (!std::regex_search(line, m, menuItem) && !std::regex_search(line, m, accelerator)) continue;
+        ++items;
+        EXPECT_EQ(m[1].str().rfind("CMD_", 0), 0u) << "tarvo.rc:" << number << ": " << line;
+    }
+    EXPECT_GT(items, 30);
+}
+
+}  // namespace
+}  // namespace tarvo::base

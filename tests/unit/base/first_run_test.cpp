@@ -1,0 +1,131 @@
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "platform/memory_settings.h"
+#include "scripted_ui.h"
+#include "base/first_run.h"
+#include "base/settings.h"
+#include "base/settings_store.h"
+
+namespace tarvo::base {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::memorySettingsBackend;
+
+// What the scripted hooks answer, and what the dialog was asked.
+struct Script {
+    std::string commandLine;
+    bool answerDialog = false;
+    std::string dialogAnswer;
+    std::vector<std::string> dialogTitles;
+};
+Script& script() {
+    static Script s;
+    return s;
+}
+std::string scriptedCommandLine() { return script().commandLine; }
+char driveD() { return 'D'; }
+bool scriptedDialog(const char* title, std::string& directory) {
+    script().dialogTitles.push_back(title);
+    directory = script().dialogAnswer;
+    return script().answerDialog;
+}
+
+// Roots are made below the working directory with relative names, which read the same with
+// backslashes on Windows and, through the file layer, on the native build.
+struct FirstRun : ::testing::Test {
+    test::ScopedScriptedUi boxes;
+    FirstRunHooks saved = firstRunHooks();
+    std::string dir = std::string("first_run_") +
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    void SetUp() override {
+        platform::ResetMemorySettings();
+        platform::setSettingsBackend(memorySettingsBackend());
+        script() = Script{};
+        setFirstRunHooks({scriptedCommandLine, driveD, scriptedDialog});
+        fs::create_directories(fs::path(dir) / "good" / "include");
+        fs::create_directories(fs::path(dir) / "bad" / "Bin");
+        std::ofstream(fs::path(dir) / "good" / "include" / "windows.h") << "/* */";
+    }
+    void TearDown() override {
+        setFirstRunHooks(saved);
+        platform::ResetMemorySettings();
+        fs::remove_all(dir);
+    }
+    std::string stored(const char* key, const char* name) {
+        std::string text;
+        return memorySettingsBackend().readValue(key, name, text) ? text : "<absent>";
+    }
+};
+
+TEST(RootFromCommandLine, TakesTheProgramsDirectoryLessBin) {
+    EXPECT_EQ(RootFromCommandLine("\"C:\\Program Files\\vex\\BIN\\tarvo.exe\" /w", 'C'),
+              "C:\\Program Files\\vex");
+    EXPECT_EQ(RootFromCommandLine("C:\\vex\\bin\\tarvo.exe C:\\src\\a.c", 'C'), "C:\\vex");
+    EXPECT_EQ(RootFromCommandLine("C:\\tools\\tarvo.exe", 'C'), "C:\\tools");
+    EXPECT_EQ(RootFromCommandLine("\\vex\\bin\\tarvo.exe", 'E'), "E:\\vex");
+    EXPECT_EQ(RootFromCommandLine("\\\\server\\vex\\bin\\tarvo.exe", 'E'), "\\\\server\\vex");
+    EXPECT_EQ(RootFromCommandLine("tarvo.exe", 'C'), "");
+    EXPECT_EQ(RootFromCommandLine("C:\\cabin\\tarvo.exe", 'C'), "C:\\cabin");
+}
+
+TEST_F(FirstRun, TheRootIsFoundFromTheCommandLine) {
+    script().commandLine = "\"" + dir + "\\good\\BIN\\tarvo.exe\" /w";
+    Settings s;
+    ASSERT_TRUE(ReadSettings(s, {}));
+    EXPECT_EQ(s.compilerRoot, dir + "\\good");
+    EXPECT_EQ(stored(kCompilerKey, "includepath"), dir + "\\good\\include");
+    EXPECT_EQ(stored(kLinkerKey, "libpath"), dir + "\\good\\lib");
+    EXPECT_TRUE(memorySettingsBackend().keyExists(kMainKey));
+    EXPECT_TRUE(script().dialogTitles.empty());
+    EXPECT_TRUE(boxes.ui.boxes.empty());
+}
+
+TEST_F(FirstRun, OtherwiseTheUserIsAsked) {
+    script().commandLine = dir + "\\bad\\Bin\\tarvo.exe";
+    script().answerDialog = true;
+    script().dialogAnswer = dir + "\\good\\";
+    std::string root;
+    ASSERT_TRUE(RunFirstRun(root));
+    EXPECT_EQ(root, dir + "\\good");
+    EXPECT_EQ(script().dialogTitles,
+              std::vector<std::string>{"Enter path for the compiler root directory"});
+    EXPECT_EQ(stored(kCompilerKey, "includepath"), dir + "\\good\\include");
+}
+
+TEST_F(FirstRun, ACancelledDialogFailsTheStartUpReading) {
+    script().commandLine = dir + "\\bad\\bin\\tarvo.exe";
+    Settings s;
+    EXPECT_FALSE(ReadSettings(s, {}));
+    EXPECT_EQ(s.compilerRoot, "");
+    EXPECT_EQ(script().dialogTitles.size(), 1u);
+    EXPECT_FALSE(memorySettingsBackend().keyExists(kVexKey));
+    EXPECT_TRUE(boxes.ui.boxes.empty());
+}
+
+TEST_F(FirstRun, AChosenRootWithoutWindowsHIsRefused) {
+    script().answerDialog = true;
+    script().dialogAnswer = dir + "\\bad";
+    SettingsKey key;
+    EXPECT_FALSE(OpenMainKey(key));
+    ASSERT_EQ(boxes.ui.boxes.size(), 1u);
+    EXPECT_EQ(boxes.ui.boxes[0].text, "File " + dir + "\\bad\\include\\windows.h not found!");
+    EXPECT_FALSE(memorySettingsBackend().keyExists(kVexKey));
+}
+
+TEST_F(FirstRun, AFailedWriteIsReported) {
+    script().commandLine = dir + "\\good\\bin\\tarvo.exe";
+    platform::FailNthWrite(2, 1013);  // libpath
+    std::string root = "old";
+    EXPECT_FALSE(RunFirstRun(root));
+    EXPECT_EQ(root, "old");
+    ASSERT_EQ(boxes.ui.boxes.size(), 1u);
+    EXPECT_EQ(boxes.ui.boxes[0].text, "Error 1013 writing to the registry");
+    EXPECT_FALSE(memorySettingsBackend().keyExists(kVexKey));  // the next start tries again
+}
+
+}  // namespace
+}  // namespace tarvo::base

@@ -1,0 +1,152 @@
+// Autosave: files written once per change, forgotten on save, found again after a crash.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "editor/autosave.h"
+#include "editor/edit.h"
+#include "editor_test_util.h"
+
+namespace tarvo::editor::test {
+namespace {
+
+bool accept = true;
+
+class Autosave : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        base::settings().compilerRoot = dir.path;
+        base::settings().editorFlags = base::kEditorAutoSave;
+        accept = true;
+        editor().seam.chooseRestore = [](const std::vector<std::string>&) { return accept; };
+    }
+    std::vector<std::string> Saved() const {
+        std::vector<std::string> names = platform::ListDirectory(dir / "tarvoautosave");
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(Autosave, WrittenOncePerChangeAndForgottenOnSave) {
+    Document& doc = Open("one\ntwo\n", "Main.C");
+    EXPECT_EQ(AutosaveTick(), 0);  // nothing changed yet
+    ASSERT_TRUE(InsertCharacters(1, '+'));
+    EXPECT_EQ(AutosaveTick(), 1) << Boxes();
+    EXPECT_EQ(scripted.ui.status.back(), "1 files autosaved");
+    std::string path = AutosavePath(doc);
+    std::string bytes = ReadBytes(platform::HostPath(path));
+    std::string header = "Autosaved " + doc.name + " ";
+    EXPECT_EQ(bytes.substr(0, header.size()), header);
+    EXPECT_EQ(bytes.substr(bytes.find("\r\n")), "\r\n+one\r\ntwo\r\n");
+    EXPECT_TRUE(doc.flags & kAutoSaved);
+    EXPECT_EQ(AutosaveTick(), 0);
+    ASSERT_TRUE(InsertCharacters(1, '+'));
+    EXPECT_EQ(AutosaveTick(), 1);
+
+    // Another file of the same name elsewhere has an autosave file of its own.
+    std::filesystem::create_directory(dir / "sub");
+    Open("other\n", "sub/main.c", 2);
+    ASSERT_TRUE(InsertCharacters(1, '-'));
+    EXPECT_EQ(AutosaveTick(), 1);
+    ASSERT_EQ(Saved().size(), 2u);
+    EXPECT_EQ(Saved()[0].substr(0, 7), "main.c.");
+
+    ASSERT_TRUE(SaveCurrentDocument());
+    EXPECT_EQ(Saved().size(), 1u);
+    EXPECT_FALSE(CurrentDocument()->flags & kAutoSaved);
+    StopAutosave();
+    EXPECT_TRUE(Saved().empty());
+}
+
+TEST_F(Autosave, ACrashedRunIsRestoredAtTheNextStart) {
+    const std::string name = dir / "my file.c";  // a blank in the path
+    WriteBytes(name, "on disk\n");
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        Document* doc = OpenDocument(name);
+        SetCurrentView(AddView(doc, 1));
+        InsertString("unsaved ");
+        AutosaveTick();
+        kill(getpid(), SIGKILL);  // no exit sequence: the files stay
+        _exit(1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_EQ(Saved().size(), 1u);
+
+    std::vector<Document*> restored;
+    ASSERT_TRUE(StartAutosave(&restored));
+    ASSERT_EQ(restored.size(), 1u);
+    Document& doc = *restored[0];
+    EXPECT_EQ(doc.name, name);
+    EXPECT_EQ(TextOf(doc), "unsaved on disk");
+    EXPECT_TRUE(doc.flags & kModified);
+    EXPECT_EQ(doc.fileTime, platform::FileTime(name));  // no reload offer over the restored text
+    EXPECT_EQ(Boxes(), "Autosaved files restored in the editor|");
+    EXPECT_EQ(Saved().size(), 1u);  // kept until saved or a normal exit
+    StopAutosave();
+    EXPECT_TRUE(Saved().empty());
+    EXPECT_EQ(ReadBytes(name), "on disk\n");
+}
+
+TEST_F(Autosave, RestoreIntoAnOpenDocumentAndCancelling) {
+    Document& doc = Open("text\n");
+    ASSERT_TRUE(InsertCharacters(1, '>'));
+    ASSERT_EQ(AutosaveTick(), 1);
+    WriteBytes(dir / "tarvoautosave/stray.txt", "not ours\n");
+    ResetEditor();  // the crash
+    Document& again = Open("text\n");
+    std::int64_t time = again.fileTime;
+
+    accept = false;  // cancelled; and no to erasing
+    EXPECT_EQ(RestoreAutosaved(), 0);
+    EXPECT_EQ(Boxes(), "Erase the autosaved files?|");
+    EXPECT_EQ(Saved().size(), 2u);
+
+    accept = true;
+    EXPECT_EQ(RestoreAutosaved(), 1);
+    EXPECT_EQ(TextOf(again), ">text");
+    EXPECT_EQ(again.fileTime, time);
+    EXPECT_TRUE(again.flags & (kModified | kAutoSaved));
+
+    accept = false;
+    scripted.ui.answers = {platform::kAnswerYes};
+    EXPECT_EQ(RestoreAutosaved(), 0);
+    EXPECT_EQ(Saved(), std::vector<std::string>{"stray.txt"});  // only autosave files go
+    (void)doc;
+}
+
+TEST_F(Autosave, FailuresSwitchAutosaveOffOrStopTheTick) {
+    platform::FileOps ops = platform::fileOps();
+    ops.open = [](const char*, const char*) -> std::FILE* { return nullptr; };
+    platform::setFileOps(ops);
+    std::filesystem::create_directory(dir / "tarvoautosave");
+    EXPECT_FALSE(StartAutosave());
+    EXPECT_EQ(Boxes(), "Impossible to write to autosave dir\n" + dir.path + "\\tarvoautosave\nAutosave will be disabled|");
+    EXPECT_FALSE(base::settings().editorFlags & base::kEditorAutoSave);
+
+    base::settings().editorFlags = base::kEditorAutoSave;
+    Document& first = Open("a\n", "a.c");
+    InsertCharacters(1, 'x');
+    Open("b\n", "b.c", 2);
+    InsertCharacters(1, 'x');
+    scripted.ui.boxes.clear();
+    EXPECT_EQ(AutosaveTick(), 0);
+    EXPECT_EQ(Boxes(), "Impossible to autosave " + AutosavePath(first) + ". Disk Full?|");  // once
+    EXPECT_FALSE(first.flags & kAutoSaved);
+}
+
+TEST_F(Autosave, HeaderNamesMayHoldBlanks) {
+    std::string name, time;
+    ASSERT_TRUE(ParseAutosaveHeader("Autosaved c:\\my docs\\a b.c 2026.1.2.3.4.5", name, time));
+    EXPECT_EQ(name, "c:\\my docs\\a b.c");
+    EXPECT_EQ(time, "2026.1.2.3.4.5");
+    EXPECT_FALSE(ParseAutosaveHeader("Autosaved nameonly", name, time));
+    EXPECT_FALSE(ParseAutosaveHeader("#include <stdio.h>", name, time));
+}
+
+}  // namespace
+}  // namespace tarvo::editor::test

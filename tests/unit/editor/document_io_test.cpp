@@ -1,0 +1,217 @@
+// Saving documents (line ends, trailing blanks, backups, the CMS date stamp, failures that
+// must leave the old file whole) and reloading files changed on disk.
+#include "editor/cursor.h"
+#include "editor/edit.h"
+#include "editor/undo.h"
+#include "editor_test_util.h"
+
+namespace tarvo::editor::test {
+namespace {
+
+// File-layer faults: writes fail once this many bytes went out; opens of scratch files fail.
+struct Faults {
+    long bytesLeft = -1;
+    bool failScratchOpen = false;
+    bool failRename = false;
+};
+Faults faults;
+
+std::size_t FailingWrite(const void* data, std::size_t size, std::FILE* file) {
+    if (faults.bytesLeft >= 0 && static_cast<long>(size) > faults.bytesLeft) {
+        std::fwrite(data, 1, static_cast<std::size_t>(faults.bytesLeft), file);
+        faults.bytesLeft = 0;
+        return 0;
+    }
+    if (faults.bytesLeft >= 0) faults.bytesLeft -= static_cast<long>(size);
+    return std::fwrite(data, 1, size, file);
+}
+
+std::FILE* FailingOpen(const char* path, const char* mode) {
+    if (faults.failScratchOpen && std::string(path).ends_with(".~tmp")) return nullptr;
+    return std::fopen(path, mode);
+}
+
+bool FailingRename(const char* from, const char* to) {
+    if (faults.failRename && std::string(from).ends_with(".~tmp")) return false;
+    return std::rename(from, to) == 0;
+}
+
+class Saving : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        faults = {};
+        platform::FileOps ops = platform::fileOps();
+        ops.write = FailingWrite;
+        ops.open = FailingOpen;
+        ops.rename = FailingRename;
+        platform::setFileOps(ops);
+    }
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names = platform::ListDirectory(dir.path);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(Saving, CrLfAfterEveryLineAndNoTrailingBlanks) {
+    Document& doc = Open("int a;  \nb\t \n\nend");
+    SetCursor({1, 8});
+    CurrentView()->goalColumn = 8;
+    ASSERT_TRUE(InsertCharacters(1, ' '));  // a change, and a cursor beyond the stripped end
+    ASSERT_TRUE(SaveCurrentDocument());
+    EXPECT_EQ(ReadBytes(doc.name), "int a;\r\nb\r\n\r\nend\r\n");
+    EXPECT_EQ(TextOf(doc), "int a;\nb\n\nend");
+    EXPECT_EQ(CursorPosition(), (Position{1, 6}));
+    EXPECT_EQ(CurrentView()->goalColumn, 6);
+    EXPECT_FALSE(doc.flags & kModified);
+    EXPECT_EQ(doc.fileTime, platform::FileTime(doc.name));
+    EXPECT_EQ(Files(), std::vector<std::string>{"a.c"});  // no scratch file left behind
+
+    WriteBytes(doc.name, "changed behind our back");
+    EXPECT_TRUE(SaveCurrentDocument());  // nothing to save: nothing written
+    EXPECT_EQ(ReadBytes(doc.name), "changed behind our back");
+}
+
+TEST_F(Saving, BackupsTakeTheOldFile) {
+    EXPECT_EQ(BackupName("c:\\src\\prog.cpp"), "c:\\src\\prog.~cp");
+    EXPECT_EQ(BackupName("a.c"), "a.~c");
+    EXPECT_EQ(BackupName("c:\\v1.2\\Makefile"), "c:\\v1.2\\Makefile.~");
+    base::settings().editorFlags |= base::kEditorBackups;
+    for (const char* name : {"prog.cpp", "a.c"}) {
+        Document& doc = Open("old\n", name);
+        WriteBytes(BackupName(doc.name), "older backup");
+        ASSERT_TRUE(InsertCharacters(1, 'N'));
+        ASSERT_TRUE(SaveCurrentDocument());
+        EXPECT_EQ(ReadBytes(doc.name), "Nold\r\n") << name;
+        EXPECT_EQ(ReadBytes(BackupName(doc.name)), "old\n") << name;
+    }
+    EXPECT_EQ(Files(), (std::vector<std::string>{"a.c", "a.~c", "prog.cpp", "prog.~cp"}));
+}
+
+TEST_F(Saving, CmsDateStampIsPaddedWithBlanks) {
+    editor().seam.localTime = [](std::tm& now) {
+        now = {};
+        now.tm_year = 126, now.tm_mon = 2, now.tm_mday = 4, now.tm_hour = 5, now.tm_min = 6, now.tm_sec = 7;
+        return true;
+    };
+    const std::string line = "static char *_CMSID = \"$Date: 1999.12.31.23.59.59 xxxxx $\";";
+    Document& doc = Open("int x;\n" + line + "\n");
+    doc.flags |= kModified;
+    ASSERT_TRUE(SaveCurrentDocument());
+    std::string stamped = TextOfLine(2);
+    // 27 characters between the colon and the dollar: the time, then 13 blanks.
+    EXPECT_EQ(stamped, "static char *_CMSID = \"$Date:2026.3.4.5.6.7" + std::string(13, ' ') + "$\";");
+    EXPECT_EQ(stamped.size(), line.size());
+    EXPECT_TRUE(doc.flags & kHasCmsIdLine);
+
+    // Too little room: the time is cut at the dollar; no dollar: nothing is written.
+    Document& tight = Open("static char *_CMSID = \"$Date:12$\";\nstatic char *_CMSID = \"$Date: none\n", "b.c");
+    tight.flags |= kModified;
+    ASSERT_TRUE(SaveCurrentDocument());
+    EXPECT_EQ(TextOfLine(1), "static char *_CMSID = \"$Date:20$\";");
+    EXPECT_EQ(TextOfLine(2), "static char *_CMSID = \"$Date: none");
+}
+
+TEST_F(Saving, AFailedWriteLeavesTheOldFileWhole) {
+    base::settings().editorFlags |= base::kEditorBackups;
+    std::string old;
+    for (int i = 0; i < 50000; ++i) old += "line " + std::to_string(i) + "\n";
+    Document& doc = Open(old);
+    ASSERT_TRUE(InsertCharacters(1, 'x'));
+    faults.bytesLeft = 100000;  // the disk fills up in the middle of the file
+    EXPECT_FALSE(SaveCurrentDocument());
+    EXPECT_EQ(Boxes(), "Write error. Is the disk full?|");
+    EXPECT_EQ(ReadBytes(doc.name), old);
+    EXPECT_EQ(Files(), std::vector<std::string>{"a.c"});  // no backup made, no scratch left
+    EXPECT_TRUE(doc.flags & kModified);
+
+    faults = {};
+    faults.failScratchOpen = true;
+    EXPECT_FALSE(SaveCurrentDocument());
+    EXPECT_EQ(scripted.ui.boxes.back().text, "Impossible to open " + doc.name + " for writing!");
+
+    faults = {};
+    faults.failRename = true;
+    EXPECT_FALSE(SaveCurrentDocument());
+    EXPECT_EQ(scripted.ui.boxes.back().text, "Impossible to replace " + doc.name + ". The file is unchanged.");
+    EXPECT_EQ(ReadBytes(doc.name), old);
+    EXPECT_EQ(Files(), std::vector<std::string>{"a.c"});
+
+    faults = {};
+    EXPECT_TRUE(SaveCurrentDocument());
+    EXPECT_EQ(ReadBytes(doc.name).substr(0, 10), "xline 0\r\nl");
+    EXPECT_EQ(ReadBytes(doc.name).size(), old.size() + 50000 + 1);
+}
+
+TEST_F(Saving, QuestionsBeforeSaving) {
+    Document& doc = Open("x\n");
+    doc.flags |= kModified | kLoadIncomplete;
+    scripted.ui.answers = {platform::kAnswerNo};
+    EXPECT_FALSE(SaveCurrentDocument());
+    EXPECT_EQ(Boxes(), "File contains truncated lines\nSave anyway?|");
+    EXPECT_EQ(ReadBytes(doc.name), "x\n");
+
+    static Language* const kSomeLanguage = reinterpret_cast<Language*>(&doc);
+    doc.language = kSomeLanguage;
+    base::settings().editorFlags |= base::kEditorCheckSyntax;
+    editor().seam.checkBeforeSave = [](Document&, std::string& problem) {
+        problem = "Missing }";
+        return false;
+    };
+    scripted.ui.answers = {platform::kAnswerYes, platform::kAnswerNo};
+    EXPECT_FALSE(SaveCurrentDocument());
+    EXPECT_EQ(scripted.ui.boxes.back().text, "Missing }\nSave?");
+    EXPECT_FALSE(doc.flags & kLoadIncomplete);  // the yes was remembered
+    scripted.ui.answers = {platform::kAnswerYes};
+    EXPECT_TRUE(SaveCurrentDocument());
+    EXPECT_EQ(ReadBytes(doc.name), "x\r\n");
+
+    EXPECT_FALSE(WriteFile(dir / "nobody.c"));
+    EXPECT_EQ(scripted.ui.boxes.back().text, "Internal error: File " + (dir / "nobody.c") + " does not exist!");
+    EXPECT_FALSE(platform::FileExists(dir / "nobody.c"));
+}
+
+using Reloading = EditorTest;
+
+TEST_F(Reloading, AChangedFileIsOfferedOncePerChange) {
+    Document& doc = Open("one\n\tfirst\nthree\n");
+    SetCursor({2, 1});  // display column 4
+    LogAction(1, kActionLeftClick, 0, 0);
+    const std::int64_t loaded = doc.fileTime;
+    WriteBytes(doc.name, "ONE\n  \tSECOND\n");
+    platform::SetFileTime(doc.name, loaded + 1000000000);
+
+    EXPECT_EQ(CheckFilesOnDisk(), 1);  // answered no
+    EXPECT_EQ(Boxes(), "File " + doc.name + " has been changed. Reload from disk?|");
+    EXPECT_EQ(CheckFilesOnDisk(), 0);
+    EXPECT_EQ(scripted.ui.boxes.size(), 1u);
+    EXPECT_EQ(TextOf(doc), "one\n\tfirst\nthree");
+
+    WriteBytes(doc.name, "ONE\n  \tSECOND\n");
+    platform::SetFileTime(doc.name, loaded + 2000000000);
+    scripted.ui.answers = {platform::kAnswerYes};
+    EXPECT_EQ(CheckFilesOnDisk(), 1);
+    EXPECT_EQ(scripted.ui.boxes.size(), 2u);
+    EXPECT_EQ(TextOf(doc), "ONE\n  \tSECOND");
+    EXPECT_EQ(CursorPosition(), (Position{2, 3}));  // same line, same display column
+    EXPECT_TRUE(actionLog().records.empty());
+    EXPECT_EQ(doc.flags & kModified, 0);
+}
+
+TEST_F(Reloading, ReloadAsksFirstAndNeedsTheFile) {
+    Document& doc = Open("disk\n");
+    ASSERT_TRUE(InsertCharacters(1, '!'));
+    EXPECT_FALSE(ReloadCurrentDocument());
+    EXPECT_EQ(Boxes(), "Discard changes and reload?|");
+    EXPECT_EQ(TextOf(doc), "!disk");
+    std::remove(doc.name.c_str());
+    scripted.ui.answers = {platform::kAnswerYes};
+    EXPECT_FALSE(ReloadCurrentDocument());
+    EXPECT_EQ(scripted.ui.boxes.back().text, "File read or write error.");
+    EXPECT_EQ(TextOf(doc), "!disk");
+    EXPECT_TRUE(doc.flags & kModified);  // the unsaved text is still known to be unsaved
+}
+
+}  // namespace
+}  // namespace tarvo::editor::test

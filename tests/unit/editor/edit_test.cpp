@@ -1,0 +1,209 @@
+// Editing operations: typing rules, indentation, deletion, the clipboard, conversions, cursor
+// movement and macros.
+#include "editor/cursor.h"
+#include "editor/edit.h"
+#include "editor/selection.h"
+#include "editor/typing.h"
+#include "editor_test_util.h"
+
+namespace tarvo::editor::test {
+namespace {
+
+using Typing = EditorTest;
+
+TEST_F(Typing, EnterIndentsAfterAControlLineAndReturnsAfterItsStatement) {
+    base::settings().editorFlags = base::kEditorAutoIndent;
+    Document& doc = Open("void f()\n{\n\tif (x)");
+    doc.flags |= kCLanguage;
+    SetCursor({3, 7});
+    ASSERT_TRUE(HandleCharacter(1, '\r', 1, false));
+    EXPECT_EQ(TextOfLine(4), "\t\t");
+    for (char c : std::string("y();")) HandleCharacter(1, static_cast<unsigned char>(c), 1, false);
+    ASSERT_TRUE(HandleCharacter(1, '\r', 1, false));
+    EXPECT_EQ(TextOf(doc), "void f()\n{\n\tif (x)\n\t\ty();\n\t");
+    EXPECT_EQ(CursorPosition(), (Position{5, 1}));
+    // '}' on a line of white space only gives back one tab width.
+    ASSERT_TRUE(HandleCharacter(1, '}', 1, false));
+    EXPECT_EQ(TextOfLine(5), "}");
+    SetCursor({2, 1});
+    ASSERT_TRUE(HandleCharacter(1, '\r', 1, false));  // after '{': one level deeper
+    EXPECT_EQ(TextOfLine(3), "\t");
+    // Without the C language only the indentation of the line above is kept.
+    doc.flags &= static_cast<std::uint16_t>(~kCLanguage);
+    SetCursor({4, 7});
+    ASSERT_TRUE(HandleCharacter(1, '\r', 1, false));
+    EXPECT_EQ(TextOfLine(5), "\t");
+}
+
+TEST_F(Typing, ControlRule) {
+    EXPECT_EQ(ControlRule("if (a)"), 2);
+    EXPECT_EQ(ControlRule("  while (a &&   "), 2);
+    EXPECT_EQ(ControlRule("else"), 2);
+    EXPECT_EQ(ControlRule("for (;;) { // loop"), 1);
+    EXPECT_EQ(ControlRule("case 3: /* three */"), 1);
+    EXPECT_EQ(ControlRule("x = f(a)"), 0);
+    EXPECT_EQ(ControlRule("if (a) b();"), 0);
+    EXPECT_EQ(ControlRule("puts(\"{\")"), 0);
+    EXPECT_EQ(ControlRule(""), 0);
+}
+
+TEST_F(Typing, BackspaceAndDeleteAtTheEdges) {
+    Document& doc = Open("ab\ncd\n");
+    EXPECT_FALSE(HandleCharacter(1, 8, 1, false));  // start of the document: nothing
+    EXPECT_EQ(TextOf(doc), "ab\ncd");
+    EXPECT_FALSE(doc.flags & kModified);
+    SetCursor({2, 0});
+    ASSERT_TRUE(HandleCharacter(1, 8, 1, false));  // start of a line: joins
+    EXPECT_EQ(TextOf(doc), "abcd");
+    EXPECT_EQ(CursorPosition(), (Position{1, 2}));
+    EXPECT_FALSE(HandleCharacter(1, 8, 3, false));  // not that many characters before it
+    EXPECT_EQ(TextOf(doc), "abcd");
+    MoveToLineEnd();
+    EXPECT_FALSE(KeyDelete(1, 1));  // end of the text
+    ASSERT_TRUE(SplitLine());
+    ASSERT_TRUE(KeyDelete(1, 1));  // an empty last line goes
+    EXPECT_EQ(doc.lineCount, 1);
+    SetCursor({1, 1});
+    long deleted = 0;
+    EXPECT_FALSE(DeleteForward(10, true, &deleted));
+    EXPECT_EQ(deleted, 3);
+    EXPECT_EQ(editor().cutBuffer, "bcd");
+}
+
+TEST_F(Typing, OvertypeReplacesButLetsWideTabsMakeRoom) {
+    Document& doc = Open("abc\n\tz\n");
+    CurrentView()->overtype = true;
+    ASSERT_TRUE(HandleCharacter(1, 'X', 2, false));
+    EXPECT_EQ(TextOfLine(1), "XXc");
+    SetCursor({2, 0});
+    ASSERT_TRUE(HandleCharacter(1, 'y', 1, false));
+    EXPECT_EQ(TextOfLine(2), "y\tz");
+    ASSERT_TRUE(HandleCharacter(1, '\r', 1, false));  // moves down, never splits
+    EXPECT_EQ(doc.lineCount, 2);
+}
+
+TEST_F(Typing, AReadOnlyDocumentIsNotChanged) {
+    Document& doc = Open("text\n");
+    doc.flags |= kReadOnly;
+    EXPECT_FALSE(TypeCharacter('x', 1));
+    EXPECT_EQ(Paste(), 0);
+    EXPECT_FALSE(SplitLine());
+    ASSERT_TRUE(HandleCharacter(1, ' ', 2, false));  // blank moves right instead
+    EXPECT_EQ(CursorPosition(), (Position{1, 2}));
+    EXPECT_EQ(TextOf(doc), "text");
+    EXPECT_EQ(scripted.ui.status, std::vector<std::string>(3, "File is read only"));
+}
+
+TEST_F(Typing, InsertStringAndWrappedText) {
+    Document& doc = Open("");
+    ASSERT_TRUE(InsertString("ab\n\ncd"));
+    EXPECT_EQ(TextOf(doc), "ab\n\ncd");
+    EXPECT_EQ(CursorPosition(), (Position{3, 2}));
+    MoveToLineEnd();
+    ASSERT_TRUE(InsertWrappedText(" one two three four", 15));
+    EXPECT_EQ(TextOf(doc), "ab\n\ncd one two \nthree four");
+}
+
+using Clipboard = EditorTest;
+
+TEST_F(Clipboard, CopyWritesCrLfAndPasteDropsCr) {
+    Document& doc = Open("ab\nc\n");
+    SetCursor({2, 1});
+    StartSelection();
+    SetCursor({1, 0});
+    Extent e;
+    ASSERT_TRUE(SelectionExtent(e));
+    EXPECT_EQ(e.start, (Position{1, 0}));
+    EXPECT_EQ(e.count, 4);
+    ASSERT_TRUE(Copy());
+    std::string clip;
+    ASSERT_TRUE(platform::clipboard().getText(clip));
+    EXPECT_EQ(clip, "ab\r\nc");
+
+    platform::clipboard().setText("x\r\ny\rz");
+    EXPECT_EQ(Paste(), 4);  // the selection goes, the text without CR comes
+    EXPECT_EQ(TextOf(doc), "x\nyz");
+    EXPECT_EQ(editor().cutBuffer, "x\nyz");
+    EXPECT_EQ(CursorPosition(), (Position{2, 2}));
+
+    ASSERT_TRUE(CopyToFile(dir / "cut.txt"));
+    EXPECT_EQ(ReadBytes(dir / "cut.txt"), "x\r\nyz");
+}
+
+TEST_F(Clipboard, CutOfAReadOnlyDocumentOnlyCopies) {
+    Document& doc = Open("keep\n");
+    doc.flags |= kReadOnly;
+    StartSelection();
+    MoveToLineEnd();
+    ASSERT_TRUE(Cut());
+    EXPECT_EQ(TextOf(doc), "keep");
+    EXPECT_EQ(editor().cutBuffer, "keep");
+    // An anchor that is not in the document is reported, not followed.
+    Open("x\n", "b.c", 2);
+    CurrentView()->anchorLine = doc.lines->next;
+    Extent e;
+    EXPECT_FALSE(SelectionExtent(e));
+    EXPECT_EQ(Boxes(), "Internal error|");
+}
+
+using Conversion = EditorTest;
+
+TEST_F(Conversion, LeadingWhiteSpaceBetweenBlanksAndTabs) {
+    Document& doc = Open("      six\n  two\n\t  mixed\nnone\n");
+    SetCursor({3, 3});  // display column 6
+    ASSERT_TRUE(SpacesToTabs());
+    EXPECT_EQ(TextOf(doc), "\t  six\n  two\n\t  mixed\nnone");
+    ASSERT_TRUE(TabsToSpaces());
+    EXPECT_EQ(TextOf(doc), "      six\n  two\n      mixed\nnone");
+    EXPECT_EQ(CursorPosition(), (Position{3, 6}));
+    EXPECT_TRUE(doc.flags & kModified);
+}
+
+using Movement = EditorTest;
+
+TEST_F(Movement, CharactersWordsLinesAndPages) {
+    std::string text = "int main_1(void) {\n\tx = 10;\n";
+    for (int i = 0; i < 40; ++i) text += "line\n";
+    Open(text);
+    ASSERT_TRUE(WordRight());
+    EXPECT_EQ(CursorPosition(), (Position{1, 4}));
+    ASSERT_TRUE(WordRight());
+    EXPECT_EQ(CursorPosition(), (Position{1, 11}));
+    ASSERT_TRUE(WordLeft());
+    EXPECT_EQ(CursorPosition(), (Position{1, 4}));
+    ASSERT_TRUE(MoveRight(15));  // across the line end
+    EXPECT_EQ(CursorPosition(), (Position{2, 0}));
+    ASSERT_TRUE(MoveLeft(1));
+    EXPECT_EQ(CursorPosition(), (Position{1, 18}));
+    ASSERT_TRUE(MoveDown(1));  // the goal column keeps display column 18
+    EXPECT_EQ(CursorPosition(), (Position{2, 8}));
+    ASSERT_TRUE(MoveDown(1));
+    EXPECT_EQ(CursorPosition(), (Position{3, 4}));
+    CurrentView()->rows = 10;
+    ASSERT_TRUE(PageDown());
+    EXPECT_EQ(CursorPosition().line, 11);
+    ASSERT_TRUE(GoToLine(1000));
+    EXPECT_EQ(CursorPosition(), (Position{42, 0}));
+    EXPECT_FALSE(MoveDown(1));
+    CentreCursor();
+    EXPECT_EQ(CurrentView()->cursorRow, 5);
+    EXPECT_EQ(LineIndex(*CurrentDocument(), CurrentView()->topLine), 37);
+    ASSERT_TRUE(MoveToTop());
+    EXPECT_FALSE(MoveLeft(1));
+    EXPECT_FALSE(WordLeft());
+}
+
+TEST_F(Movement, MacrosInsertTheirTextAndPlaceTheCursor) {
+    base::settings().macros = {{"Ctrl+P", 8, "printf(\"\");"}, {"W", 0, "while\tx\n"}};
+    Document& doc = Open("a\n");
+    MoveToLineEnd();
+    ASSERT_TRUE(HandleCharacter(1, 16, 1, true));  // Ctrl+P
+    EXPECT_EQ(TextOf(doc), "aprintf(\"\");");
+    EXPECT_EQ(CursorPosition(), (Position{1, 9}));  // between the quotes
+    EXPECT_TRUE(HandleCharacter(1, 23, 1, true));
+    EXPECT_EQ(TextOf(doc), "aprintf(\"while\tx\n\");");
+    EXPECT_FALSE(HandleCharacter(1, 17, 1, true));  // no macro on Q
+}
+
+}  // namespace
+}  // namespace tarvo::editor::test

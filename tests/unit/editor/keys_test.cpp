@@ -1,0 +1,213 @@
+// Keys in an editor window: the key table's bindings, the cursor and editing keys with their
+// undo records, the selection commands, bookmarks, and the texts of the title and status line.
+#include "editor/bookmarks.h"
+#include "editor/cursor.h"
+#include "editor/keys.h"
+#include "editor/selection.h"
+#include "editor/status.h"
+#include "editor/undo.h"
+#include "editor_test_util.h"
+#include "base/command_ids.h"
+
+namespace tarvo::editor::test {
+namespace {
+
+namespace vk = base::vk;
+using base::kDefaultCommandKeys;
+constexpr int Ctrl = base::kModCtrl, Alt = base::kModAlt, Shift = base::kModShift;
+
+class Keys : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        bookmarks() = BookmarkState{};
+    }
+    void TearDown() override {
+        bookmarks() = BookmarkState{};
+        EditorTest::TearDown();
+    }
+    KeyResult Press(int key, int held = 0, long count = 1) {
+        return KeyDown(1, key, held, count, kDefaultCommandKeys, false);
+    }
+    Position Anchor() {
+        View& v = *CurrentView();
+        return v.anchorLine ? Position{LineIndex(*v.document, v.anchorLine), v.anchorColumn} : Position{};
+    }
+};
+
+TEST_F(Keys, EveryBoundRowOfTheKeyTableIsReachedByItsKeys) {
+    int rows = 0;
+    for (const base::CommandKey& row : kDefaultCommandKeys) {
+        if (row.command == 0) break;
+        if (row.key == 0) continue;
+        ++rows;
+        int held = row.mask & base::kModMatching;
+        EXPECT_EQ(base::EditorKeyCommand(kDefaultCommandKeys, row.key, held, false), row.command)
+            << "key " << int(row.key) << " mask " << int(row.mask);
+    }
+    EXPECT_GT(rows, 30);
+    // Ctrl+S although its row also carries the flag 16; plain S types.
+    EXPECT_EQ(Press('S', Ctrl).command, CMD_SAVE);
+    EXPECT_EQ(Press('S').command, 0);
+    // A row without modifiers matches only without them; the most specific row wins.
+    EXPECT_EQ(Press(vk::F3, Shift).command, 0);
+    EXPECT_EQ(Press(vk::F7, Ctrl | Shift).command, CMD_NEXT_BOOKMARK);
+    EXPECT_EQ(Press(vk::Home, Ctrl | Shift).command, CMD_EXTEND_TO_TOP);
+    EXPECT_EQ(Press(vk::F3, Alt).command, CMD_FIND);
+    // While debugging the debugger's keys come first.
+    EXPECT_EQ(KeyDown(1, vk::F7, 0, 1, kDefaultCommandKeys, true).command, CMD_RUN_TO_CURSOR);
+    EXPECT_EQ(KeyDown(1, vk::F3, 0, 1, kDefaultCommandKeys, true).command, CMD_FIND_NEXT);
+    // Esc is the command 1280; modifier keys alone do nothing.
+    EXPECT_EQ(Press(key::Escape).command, CMD_ESCAPE);
+    KeyResult ctrl = Press(key::Control, Ctrl);
+    EXPECT_FALSE(ctrl.handled);
+    EXPECT_EQ(ctrl.command, 0);
+}
+
+TEST_F(Keys, CursorKeysMoveLogAndDropWhatDidNotMove) {
+    Open("abc\n\tdef\nghi\n");
+    auto& log = actionLog().records;
+    EXPECT_TRUE(Press(vk::Left).handled);  // start of the document: nothing to log
+    EXPECT_TRUE(log.empty());
+    Press(vk::Right, 0, 5);  // crosses the line end
+    EXPECT_EQ(CursorPosition(), (Position{2, 1}));
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log.back().kind, kActionKey);
+    Press(vk::End);
+    EXPECT_EQ(CursorPosition(), (Position{2, 4}));
+    Press(vk::End);  // already there
+    EXPECT_EQ(log.size(), 2u);
+    Press(vk::Down);
+    EXPECT_EQ(CursorPosition(), (Position{3, 3}));  // the goal column: display column 7
+    Press(vk::Home);
+    Press(vk::Home);  // at column 0: nothing logged
+    EXPECT_EQ(log.size(), 4u);
+    ASSERT_TRUE(Undo());
+    EXPECT_EQ(CursorPosition(), (Position{3, 3}));
+    Press(vk::Insert);
+    EXPECT_TRUE(CurrentView()->overtype);
+    EXPECT_TRUE(CurrentView()->redraw & kRedrawOvertype);
+    Press(vk::Insert);
+    EXPECT_FALSE(CurrentView()->overtype);
+}
+
+TEST_F(Keys, LeftWithASelectionLandsOnTheAnchor) {
+    Open("abcdef\nxyz\n");
+    SetCursor({1, 2});
+    EXPECT_TRUE(RunSelectionCommand(CMD_EXTEND_LINE_DOWN));  // Shift+Down
+    EXPECT_TRUE(RunSelectionCommand(CMD_EXTEND_CHAR_RIGHT));  // Shift+Right
+    EXPECT_EQ(Anchor(), (Position{1, 2}));
+    EXPECT_EQ(CursorPosition(), (Position{2, 3}));
+    Press(vk::Left);
+    EXPECT_EQ(CursorPosition(), (Position{1, 2}));  // not one further
+    EXPECT_FALSE(HasSelection());
+    // Right clears a selection and moves on from the cursor.
+    RunSelectionCommand(CMD_EXTEND_WORD_RIGHT);  // Ctrl+Shift+Right: a word
+    EXPECT_EQ(CursorPosition(), (Position{1, 6}));
+    Press(vk::Right);
+    EXPECT_FALSE(HasSelection());
+    EXPECT_EQ(CursorPosition(), (Position{2, 0}));
+}
+
+TEST_F(Keys, SelectionCommandsKeepOrStartTheAnchor) {
+    Document& doc = Open("one two\nthree\n");
+    SetCursor({1, 4});
+    RunSelectionCommand(CMD_EXTEND_TO_LINE_START);  // Shift+Home
+    EXPECT_EQ(SelectionText(), "one ");
+    RunSelectionCommand(CMD_EXTEND_TO_LINE_END);  // Shift+End: back past the anchor
+    EXPECT_EQ(SelectionText(), "two");
+    RunSelectionCommand(CMD_EXTEND_CHAR_LEFT);  // Shift+Left
+    RunSelectionCommand(CMD_EXTEND_CHAR_LEFT);
+    RunSelectionCommand(CMD_EXTEND_CHAR_LEFT);
+    EXPECT_FALSE(HasSelection());  // back at the anchor: nothing selected
+    RunSelectionCommand(CMD_EXTEND_TO_END);  // Ctrl+Shift+End
+    EXPECT_EQ(SelectionText(), "two\nthree");
+    RunSelectionCommand(CMD_WORD_RIGHT);  // Ctrl+Right without Shift drops it
+    EXPECT_FALSE(HasSelection());
+    RunSelectionCommand(CMD_SELECT_ALL);
+    EXPECT_EQ(SelectionText(), TextOf(doc));
+    SetCursor({2, 2});
+    RunSelectionCommand(CMD_SELECT_WORD);
+    EXPECT_EQ(SelectionText(), "three");
+}
+
+TEST_F(Keys, CtrlUpAndDownScrollTheTextNotTheCursor) {
+    std::string text;
+    for (int i = 1; i <= 60; ++i) text += "l" + std::to_string(i) + "\n";
+    Document& doc = Open(text);
+    View& v = *CurrentView();
+    v.rows = 20;
+    SetCursor({10, 0});
+    v.topLine = LineAtNumber(doc, 1);
+    Press(vk::Down, Ctrl, 3);
+    EXPECT_EQ(LineIndex(doc, v.topLine), 4);
+    EXPECT_EQ(CursorPosition().line, 10);
+    ASSERT_TRUE(Undo());  // a scroll: the cursor goes back where it was
+    EXPECT_EQ(CursorPosition().line, 10);
+    Press(vk::Next);  // Page Down: rows - 2 lines, the cursor keeps its row
+    EXPECT_EQ(CursorPosition().line, 28);
+    EXPECT_EQ(LineIndex(doc, v.topLine), 22);
+}
+
+TEST_F(Keys, DeleteCutsASelectionAndUndoPutsItBack) {
+    Document& doc = Open("hello world\n");
+    SetCursor({1, 0});
+    RunSelectionCommand(CMD_EXTEND_WORD_RIGHT);
+    Press(vk::Delete);
+    EXPECT_EQ(TextOf(doc), "world");
+    EXPECT_EQ(editor().cutBuffer, "hello ");
+    ASSERT_TRUE(Undo());
+    EXPECT_EQ(TextOf(doc), "hello world");
+    doc.flags |= kReadOnly;
+    Press(vk::Delete);
+    EXPECT_EQ(TextOf(doc), "hello world");
+}
+
+TEST_F(Keys, BookmarksFollowTheirLinesAndCycle) {
+    Document& doc = Open("a\nb\nc\nd\n");
+    SetCursor({2, 0});
+    EXPECT_TRUE(ToggleBookmark());
+    SetCursor({4, 0});
+    EXPECT_TRUE(ToggleBookmark());
+    SetCursor({3, 0});
+    ASSERT_TRUE(GoToNextBookmark());
+    EXPECT_EQ(CursorPosition().line, 4);
+    ASSERT_TRUE(GoToNextBookmark());  // wraps to the first
+    EXPECT_EQ(CursorPosition().line, 2);
+    // Line 2 goes: its bookmark moves to the line that takes its place.
+    SetCursor({2, 0});
+    StartSelection();
+    SetCursorLine(LineAtNumber(doc, 3), 0);
+    DeleteSelection();
+    EXPECT_EQ(TextOf(doc), "a\nc\nd");
+    std::vector<std::string> labels = BookmarkLabels();
+    ASSERT_EQ(labels.size(), 2u);
+    EXPECT_NE(labels[0].find("(2): c"), std::string::npos) << labels[0];
+    SetCursor({3, 0});
+    EXPECT_FALSE(ToggleBookmark());  // removes it
+    EXPECT_EQ(bookmarks().marks.size(), 1u);
+    ASSERT_TRUE(ReloadDocument(doc));
+    EXPECT_TRUE(bookmarks().marks.empty());
+}
+
+TEST_F(Keys, TitleAndStatusTexts) {
+    Document& doc = Open("\tx\n");
+    doc.name = "C:\\src\\a.c";
+    EXPECT_EQ(WindowTitle(doc), "C:\\src\\a.c");
+    doc.flags |= kModified;
+    EXPECT_EQ(WindowTitle(doc), "* C:\\src\\a.c");
+    doc.flags |= kReadOnly;
+    EXPECT_EQ(WindowTitle(doc), "* C:\\src\\a.c [read only]");
+    SetCursor({1, 1});
+    EXPECT_EQ(CursorPositionText(*CurrentView()), "Line 1  Col 5");
+    EXPECT_EQ(ParseLineNumber(" 12 ", 40), 12);
+    EXPECT_EQ(ParseLineNumber("40", 40), 40);
+    EXPECT_EQ(ParseLineNumber("41", 40), 0);
+    EXPECT_EQ(ParseLineNumber("0", 40), 0);
+    EXPECT_EQ(ParseLineNumber("1e3", 4000), 0);
+    EXPECT_EQ(ParseLineNumber("", 40), 0);
+    EXPECT_EQ(ParseLineNumber("99999999999999999999", 40), 0);
+}
+
+}  // namespace
+}  // namespace tarvo::editor::test

@@ -1,0 +1,219 @@
+// Find, Find Next and Find Previous: plain and regular-expression search, case, whole words,
+// directions, wrapping at the start mark, all windows, and the flags.
+#include <gtest/gtest.h>
+
+#include "editor/cursor.h"
+#include "editor/edit.h"
+#include "editor/search.h"
+#include "editor/search_messages.h"
+#include "editor_test_util.h"
+
+namespace tarvo::editor {
+namespace {
+
+class Search : public test::EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        ResetSearchState();
+        searchState().ui = {};
+    }
+    void TearDown() override {
+        ResetSearchState();
+        searchState().ui = {};
+        EditorTest::TearDown();
+    }
+    // "line:start-end" of the selection, or "none".
+    static std::string Selected() {
+        View& v = *CurrentView();
+        if (!v.anchorLine) return "none";
+        return std::to_string(LineIndex(*v.document, v.anchorLine)) + ":" + std::to_string(v.anchorColumn) + "-" +
+               std::to_string(v.cursorColumn);
+    }
+    static FindRequest Plain(const std::string& text, SearchDirection d = SearchDirection::Forwards) {
+        FindRequest r;
+        r.text = text;
+        r.direction = d;
+        return r;
+    }
+};
+
+TEST_F(Search, FlagsResetAndSettings) {
+    EXPECT_EQ(searchState().flags, kFindCurrentWindow | kFindPlain | kFindForwards | kFindConfirm);
+    Open("text\n");
+    FindRequest r = Plain("TEXT");
+    r.regex = true;
+    r.allWindows = true;
+    r.wholeWords = true;
+    r.searchMinimised = false;
+    r.direction = SearchDirection::Wrap;
+    Find(r);
+    // A regular expression never ignores case; the confirm bit of the replace dialog stays.
+    EXPECT_EQ(searchState().flags, kFindAllWindows | kFindRegex | kFindWholeWords | kFindSkipMinimised | kFindForwards |
+                                       kFindWrap | kFindConfirm);
+    EXPECT_EQ(base::settings().findFlags, searchState().flags);
+    base::settings().findFlags = 0x22;
+    LoadFindFlags();
+    EXPECT_EQ(searchState().flags, 0x22);
+    ResetSearchState();
+    EXPECT_EQ(searchState().flags, 297);
+    EXPECT_FALSE(CanFindNext());
+}
+
+TEST_F(Search, CaseWholeWordsAndRegularExpressions) {
+    Open("begin int\nxabc in ABC\n");
+    EXPECT_TRUE(Find(Plain("ABC")));  // "Match case" off
+    EXPECT_EQ(Selected(), "2:1-4");
+    EXPECT_EQ(searchState().reversed, "CBA");
+    FindRequest regex = Plain("ABC");
+    regex.regex = true;
+    SetCursor({1, 0});
+    EXPECT_TRUE(Find(regex));  // always case-sensitive: the upper-case one
+    EXPECT_EQ(Selected(), "2:8-11");
+
+    FindRequest word = Plain("in");
+    word.wholeWords = true;
+    SetCursor({1, 0});
+    EXPECT_TRUE(Find(word));  // not inside "begin" or "int"
+    EXPECT_EQ(Selected(), "2:5-7");
+    EXPECT_FALSE(FindNext());
+    EXPECT_EQ(Boxes(), "String not found|");
+
+    long length = 0;
+    EXPECT_EQ(SearchInLine("a in b in", 3, length), 4);  // the second "in", 4 after column 3
+    EXPECT_EQ(length, 2);
+    EXPECT_EQ(SearchInLine("a in b", 3, length), -1);
+
+    FindRequest match = Plain("abc");
+    match.matchCase = true;
+    SetCursor({2, 2});
+    EXPECT_FALSE(Find(match));  // the one at column 1 lies behind the cursor
+}
+
+TEST_F(Search, BackwardsAndBackAgain) {
+    Open("one two one\ntwo one\n");
+    SetCursor({2, 7});
+    EXPECT_TRUE(Find(Plain("one", SearchDirection::Backwards)));
+    EXPECT_EQ(Selected(), "2:4-7");
+    EXPECT_TRUE(FindPrevious());
+    EXPECT_EQ(Selected(), "1:8-11");
+    EXPECT_TRUE(FindPrevious());
+    EXPECT_EQ(Selected(), "1:0-3");
+    EXPECT_FALSE(FindPrevious());
+    // Find Next goes forwards again after Find Previous.
+    EXPECT_TRUE(FindNext());
+    EXPECT_EQ(Selected(), "1:8-11");
+    EXPECT_TRUE(searchState().flags & kFindForwards);
+
+    // Backwards with a regular expression: the rightmost match before the cursor.
+    FindRequest regex = Plain("t[a-z]+", SearchDirection::Backwards);
+    regex.regex = true;
+    SetCursor({2, 7});
+    EXPECT_TRUE(Find(regex));
+    EXPECT_EQ(Selected(), "2:0-3");
+    EXPECT_TRUE(FindPrevious());
+    EXPECT_EQ(Selected(), "1:4-7");
+}
+
+TEST_F(Search, WrapGoesRoundOnceToTheStartMark) {
+    Open("target a target\nb\nc\n");
+    SetCursor({1, 4});
+    EXPECT_TRUE(Find(Plain("target")));
+    EXPECT_EQ(Selected(), "1:9-15");
+    EXPECT_FALSE(FindNext());  // no wrap: the end of the text ends the search
+    FindRequest wrap = Plain("target", SearchDirection::Wrap);
+    SetCursor({1, 4});
+    EXPECT_TRUE(Find(wrap));
+    EXPECT_EQ(Selected(), "1:9-15");
+    EXPECT_TRUE(FindNext());  // round through the end, to the part before the start
+    EXPECT_EQ(Selected(), "1:0-6");
+    EXPECT_EQ(searchState().mark.line, CurrentDocument()->lines->next);
+    // Nothing to find: the search goes round once and stops.
+    scripted.ui.boxes.clear();
+    EXPECT_FALSE(Find(Plain("absent", SearchDirection::Wrap)));
+    EXPECT_EQ(Boxes(), "String not found|");
+}
+
+TEST_F(Search, RegularExpressionSteps) {
+    Open("aaaa\nab\n");
+    FindRequest r = Plain("aa");
+    r.regex = true;
+    EXPECT_TRUE(Find(r));
+    EXPECT_EQ(Selected(), "1:0-2");
+    EXPECT_TRUE(FindNext());  // straight after the last match, not a character further
+    EXPECT_EQ(Selected(), "1:2-4");
+    // Empty matches: each Find Next moves on.
+    r.text = "x*";
+    SetCursor({2, 0});
+    EXPECT_TRUE(Find(r));
+    EXPECT_EQ(Selected(), "2:0-0");
+    EXPECT_TRUE(FindNext());
+    EXPECT_EQ(Selected(), "2:1-1");
+    EXPECT_TRUE(FindNext());
+    EXPECT_EQ(Selected(), "2:2-2");
+}
+
+TEST_F(Search, RefusedRequests) {
+    Open("abc\n");
+    EXPECT_FALSE(Find(Plain("")));
+    EXPECT_FALSE(Find(Plain("abc", SearchDirection::None)));
+    FindRequest bad = Plain("a**");
+    bad.regex = true;
+    EXPECT_FALSE(Find(bad));
+    EXPECT_EQ(Boxes(), "Empty search string?|Direction ?|Bad regular expression|");
+    EXPECT_EQ(searchState().text, "");  // a refused pattern leaves no search text
+    EXPECT_FALSE(CanFindNext());
+    EXPECT_FALSE(FindNext());
+    EXPECT_EQ(Selected(), "none");
+}
+
+TEST_F(Search, AllWindowsInWindowOrder) {
+    Document& first = Open("alpha beta\nbeta\n", "a.c", 1);
+    Open("gamma\n", "b.c", 2);
+    Open("delta beta\n", "c.c", 3);
+    SetCurrentView(FindView(1));
+    SetCursor({2, 0});
+    FindRequest r = Plain("beta");
+    r.allWindows = true;
+    EXPECT_TRUE(Find(r));
+    EXPECT_EQ(Selected(), "2:0-4");
+    EXPECT_TRUE(FindNext());  // the next window holding it
+    EXPECT_EQ(CurrentView()->window, 3u);
+    EXPECT_EQ(Selected(), "1:6-10");
+    // From there on to the first window, from its first line.
+    EXPECT_TRUE(FindNext());
+    EXPECT_EQ(CurrentView()->document, &first);
+    EXPECT_EQ(Selected(), "1:6-10");
+    // Round all windows back to the starting one, where the part before the mark is tried last.
+    SetCursor({2, 4});
+    r.text = "alpha";
+    EXPECT_TRUE(Find(r));
+    EXPECT_EQ(CurrentView()->window, 1u);
+    EXPECT_EQ(Selected(), "1:0-5");
+    // Minimised windows are skipped when asked.
+    searchState().ui.isMinimised = [](const View& v) { return v.window == 3; };
+    r.searchMinimised = false;
+    SetCurrentView(FindView(2));
+    SetCursor({1, 0});
+    EXPECT_TRUE(Find(r));
+    EXPECT_EQ(CurrentView()->window, 1u);
+    r.text = "nowhere";
+    scripted.ui.boxes.clear();
+    EXPECT_FALSE(Find(r));
+    EXPECT_EQ(Boxes(), "String not found|");
+}
+
+TEST_F(Search, TheStartMarkLeavesADeletedLine) {
+    Document& doc = Open("a\nb\nc\n");
+    SetCursor({2, 0});
+    Find(Plain("c"));
+    Line* second = doc.lines->next->next;
+    ASSERT_EQ(searchState().mark.line, second);
+    SetCursor({1, 1});
+    ASSERT_TRUE(JoinLines());
+    EXPECT_EQ(searchState().mark.line, doc.lines->next);
+    EXPECT_EQ(searchState().mark.column, 1);
+}
+
+}  // namespace
+}  // namespace tarvo::editor

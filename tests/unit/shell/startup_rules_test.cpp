@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "platform/memory_settings.h"
+#include "scripted_ui.h"
+#include "base/messages.h"
+#include "shell/recent_files.h"
+#include "shell/startup_rules.h"
+#include "base/command_ids.h"
+
+namespace tarvo::shell {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+TEST(FramePlacement, UnusableSizesAndASecondInstanceGetTheSystemDefault) {
+    EXPECT_FALSE(ChooseFramePlacement(10, 20, 800, 600, false).systemDefault);
+    EXPECT_EQ(ChooseFramePlacement(-4, -4, 800, 600, false).x, -4);  // a position may be negative
+    EXPECT_TRUE(ChooseFramePlacement(10, 20, 0, 600, false).systemDefault);
+    EXPECT_TRUE(ChooseFramePlacement(10, 20, 800, 0, false).systemDefault);
+    EXPECT_TRUE(ChooseFramePlacement(10, 20, -800, 600, false).systemDefault);
+    EXPECT_TRUE(ChooseFramePlacement(10, 20, 800, -600, false).systemDefault);
+    EXPECT_TRUE(ChooseFramePlacement(10, 20, 800, 600, true).systemDefault);
+}
+
+TEST(FrameTitle, ProjectNameWithoutDirectoryOrExtensionCutTo14) {
+    EXPECT_EQ(FrameTitle(""), "tarvo");
+    EXPECT_EQ(FrameTitle("C:\\work\\calc.prj"), "tarvo-calc");
+    EXPECT_EQ(FrameTitle("AVeryLongProjectName"), "tarvo-AVeryLongProje");
+}
+
+TEST(EnvironmentPath, RootBinGoesInFrontUnlessTheRootIsThere) {
+    EXPECT_EQ(PreparedPath("C:\\Windows", "C:\\vex"), "C:\\vex\\bin;C:\\Windows");
+    EXPECT_EQ(PreparedPath("", "C:\\vex"), "C:\\vex\\bin");
+    EXPECT_FALSE(PreparedPath("D:\\x;C:\\vex2\\bin", "C:\\vex").has_value());
+    EXPECT_FALSE(PreparedPath("C:\\Windows", "").has_value());
+}
+
+TEST(Documentation, PathsAndOnlyExistingItems) {
+    EXPECT_EQ(DocumentationPath("C:\\vex", "D:\\books\\x.hlp"), "D:\\books\\x.hlp");
+    EXPECT_EQ(DocumentationPath("C:\\vex", "examples.hlp"), "C:\\vex\\doc\\examples.hlp");
+    EXPECT_EQ(DocumentationPath("C:\\vex", "c-faq"), "C:\\vex\\doc\\c-faq.doc");
+    std::set<std::string> present = {"C:\\vex\\doc\\manual.doc", "C:\\vex\\bin\\win32.hlp",
+                                     "C:\\vex\\doc\\c-tutorial.doc"};
+    auto items = HelpMenuItems("C:\\vex", "C:\\vex\\bin\\win32.hlp",
+                               [&](const std::string& p) { return present.count(p) > 0; });
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].label, "Win32 API");
+    EXPECT_EQ(items[1].label, "Manual");
+    EXPECT_EQ(items[2].label, "C-Tutorial");
+    for (const DocumentationItem& d : kDocumentationItems)
+        EXPECT_TRUE(d.command < CMD_FIRST_UTILITY || d.command > CMD_LAST_UTILITY) << d.command;
+    EXPECT_EQ(DocumentationFileFor(1299, "C:\\vex", ""), "C:\\vex\\doc\\manual.doc");
+    EXPECT_EQ(DocumentationFileFor(1296, "C:\\vex", ""), "");
+}
+
+TEST(ContextHelp, IndexDecidesTheHelpFile) {
+    std::string index = "printf\nfopen\nstrtok\n";
+    ContextHelp h = ChooseContextHelp("fopen", index, "C:\\vex", "C:\\w32.hlp");
+    EXPECT_EQ(h.kind, ContextHelp::TarvoHelp);
+    EXPECT_EQ(h.file, "C:\\vex\\bin\\tarvo.hlp");
+    h = ChooseContextHelp("CreateWindow", index, "C:\\vex", "C:\\w32.hlp");
+    EXPECT_EQ(h.kind, ContextHelp::Win32Help);
+    EXPECT_EQ(h.file, "C:\\w32.hlp");
+    EXPECT_FALSE(h.askForFile);
+    EXPECT_TRUE(ChooseContextHelp("CreateWindow", index, "C:\\vex", "").askForFile);
+    EXPECT_EQ(ChooseContextHelp("", index, "C:\\vex", "").kind, ContextHelp::None);
+}
+
+TEST(SharedArea, TextStopsAtZeroOrTheEndOfTheView) {
+    const char unterminated[4] = {'a', 'b', 'c', 'd'};
+    EXPECT_EQ(SharedAreaText(unterminated, sizeof unterminated), "abcd");
+    EXPECT_EQ(SharedAreaText("ab\0cd", 5), "ab");
+    EXPECT_EQ(SharedAreaText(nullptr, 10), "");
+}
+
+TEST(SharedArea, FunctionStubFromADeclaration) {
+    FunctionStub stub;
+    ASSERT_TRUE(ParseFunctionStub("  static int  add_2 (int a,\r\n  int b) ; int x;", stub));
+    EXPECT_EQ(stub.name, "add_2");
+    EXPECT_EQ(stub.lines, (Strings{"static int  add_2 (int a,", "  int b)", "{", "}"}));
+    ASSERT_TRUE(ParseFunctionStub("void f(void)", stub));
+    EXPECT_EQ(stub.lines, (Strings{"void f(void)", "{", "}"}));
+    FunctionStub untouched{"keep", {}};
+    EXPECT_FALSE(ParseFunctionStub("int x; f(void)", untouched));
+    EXPECT_FALSE(ParseFunctionStub("(void)", untouched));
+    EXPECT_FALSE(ParseFunctionStub("int 2(void)", untouched));
+    EXPECT_EQ(untouched.name, "keep");
+}
+
+TEST(StatusHelp, UtilitiesShowTheirCommandOthersTheirHelpText) {
+    std::vector<base::Utility> utilities = {{"Grep", "grep.exe", "-n $ASK$", "", 1301}};
+    EXPECT_EQ(MenuStatusHelp(1301, utilities), "Execute grep.exe -n $ASK$.");
+    EXPECT_EQ(MenuStatusHelp(1101, utilities), "Create a new file.");
+    EXPECT_EQ(MenuStatusHelp(1302, utilities), base::StatusHelp(1302));  // no such utility
+}
+
+TEST(Reopen, FiltersNamesAndDecodesWindowStates) {
+    std::vector<base::OpenFile> saved = {
+        {"untitled", 1, {0, 0, 10, 10}},   {"C:\\src\\a.c", 12, {-5, 6, 100, 80}},
+        {"c:\\SRC\\b.c", 3, {5, 6, -100, 80}}, {"C:\\src2\\c.c", 1, {1, 2, 3, 4}},
+        {"", 1, {1, 2, 3, 4}}};
+    auto all = FilesToReopen(saved, "");
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_TRUE(all[0].iconic);
+    EXPECT_FALSE(all[0].maximised);
+    EXPECT_EQ(all[0].rect, (base::Rect{5, 6, 100, 80}));
+    EXPECT_EQ(all[0].line, 12);
+    EXPECT_TRUE(all[1].maximised);
+    EXPECT_EQ(all[1].rect.right, 100);
+    auto inSrc = FilesToReopen(saved, "C:\\src");
+    ASSERT_EQ(inSrc.size(), 2u);
+    EXPECT_EQ(inSrc[1].name, "c:\\SRC\\b.c");
+}
+
+TEST(RecentFiles, NewestFirstTenAtMostDuplicatesMove) {
+    Strings list;
+    for (int i = 1; i <= 12; ++i) AddRecentFile(list, "f" + std::to_string(i) + ".c");
+    ASSERT_EQ(list.size(), kRecentFileCount);
+    EXPECT_EQ(list.front(), "f12.c");
+    EXPECT_EQ(list.back(), "f3.c");
+    AddRecentFile(list, "F5.C");
+    EXPECT_EQ(list.size(), kRecentFileCount);
+    EXPECT_EQ(list.front(), "F5.C");
+    EXPECT_EQ(RecentFileForCommand(list, CMD_RECENT_FILE_1), "F5.C");
+    EXPECT_EQ(RecentFileForCommand(list, CMD_RECENT_FILE_4), "f10.c");
+    EXPECT_EQ(RecentFileForCommand(list, 1218), "");
+    RemoveRecentFile(list, "f12.C");
+    EXPECT_EQ(list[1], "f11.c");
+}
+
+TEST(RecentFiles, StoredAndReadBack) {
+    test::ScopedScriptedUi boxes;
+    platform::ResetMemorySettings();
+    platform::setSettingsBackend(platform::memorySettingsBackend());
+    platform::memorySettingsBackend().createKey(base::kVexKey);
+    base::SettingsKey key;
+    ASSERT_TRUE(base::OpenMainKey(key));
+    ASSERT_TRUE(WriteRecentFiles(key, {"C:\\a.c", "b.c"}));
+    Strings read;
+    ReadRecentFiles(key, read);
+    EXPECT_EQ(read, (Strings{"C:\\a.c", "b.c"}));
+    // Duplicates stored by hand collapse to the newer; a missing value ends the list.
+    base::WriteNumber(key, "RecentFiles", 5);
+    base::WriteText(key, "RecentFile2", "C:\\A.C");
+    ReadRecentFiles(key, read);
+    EXPECT_EQ(read, Strings{"C:\\a.c"});
+    platform::FailNthWrite(2, 5);
+    EXPECT_FALSE(WriteRecentFiles(key, {"x.c", "y.c"}));
+    EXPECT_EQ(boxes.ui.boxes.size(), 1u);
+    platform::ResetMemorySettings();
+}
+
+}  // namespace
+}  // namespace tarvo::shell
