@@ -44,7 +44,8 @@ void FreeFunctionList(editor::Document& doc) {
 }
 
 const editor::FunctionList& FunctionsOf(editor::Document& doc) {
-    if (!doc.functions || doc.functions->stale) FindFunctions(doc);
+    // Any change to the text may have added a function the list does not know yet.
+    if (!doc.functions || doc.functions->stale || !(doc.flags & editor::kFunctionsCurrent)) FindFunctions(doc);
     return *doc.functions;
 }
 

@@ -60,7 +60,7 @@ namespace tarvo::analysis {
 // least one function was found.
 bool FindFunctions(editor::Document& doc);
 void FreeFunctionList(editor::Document& doc);
-// The document's list, built first when it is missing or an edit made it stale.
+// The document's list, built again when it is missing or the text changed since.
 const editor::FunctionList& FunctionsOf(editor::Document& doc);
 // The functions as a list to choose from ("name<tab>line N" each) and the line each goes to.
 struct FunctionChoices {

@@ -5,10 +5,6 @@
 
 namespace tarvo::analysis {
 
-// The tool's command line: root, the project's preprocessor options, the output and the source.
-std::string InactiveCodeCommand(const std::string& root, const std::string& options, const std::string& output,
-                                const std::string& source);
-
 // Marks the current document's inactive lines (mark 0x08); false, after a message, when the
 // tool could not be run or gave nothing to read.
 bool ShowInactiveCode();

@@ -6,6 +6,12 @@
 
 namespace tarvo::analysis {
 
+std::string InactiveCodeCommand(const std::string& root, const std::string& options, const std::string& output,
+                                const std::string& source) {
+    return Printf("%s\\bin\\%s %s -showifdeflines -Fo%s %s", root.c_str(), kInactiveCodeTool, options.c_str(),
+                  output.c_str(), source.c_str());
+}
+
 void ClearInactiveMarks(editor::Document& doc) {
     for (editor::Line* l = doc.lines->next; l != doc.lines; l = l->next)
         l->marks &= static_cast<std::uint8_t>(~editor::kMarkInactive);

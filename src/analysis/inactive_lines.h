@@ -1,11 +1,18 @@
 // Inactive conditional code: the lines that the cross-reference tool reports as excluded by
 // the preprocessor are marked (Line mark 0x08) so the display greys them.
 #pragma once
+#include <string>
 #include <string_view>
 
 #include "editor/document.h"
 
 namespace tarvo::analysis {
+
+// The cross-reference tool, in the root's bin directory.
+inline constexpr const char* kInactiveCodeTool = "xrefgen.exe";
+// Its command line: root, the project's preprocessor options, the output and the source.
+std::string InactiveCodeCommand(const std::string& root, const std::string& options, const std::string& output,
+                                const std::string& source);
 
 void ClearInactiveMarks(editor::Document& doc);
 // Reads the tool's output: each line starts with a decimal line number (read as atoi does).

@@ -2,33 +2,41 @@
 
 #include <functional>
 
+#include <commdlg.h>
+
+#include "base/dialogs.h"
+#include "base/messages.h"
+#include "platform/text.h"
+#include "platform/files.h"
 #include "resource_ids.h"
 #include "base/app_win.h"
 
 namespace tarvo::base {
 namespace {
 
+constexpr unsigned kMsgVersionText = 4814;  // "Version %s"
+
 // One dialog procedure serves every dialog here: each says how it fills itself, what OK
 // returns, and what its other buttons do.
-struct DialogSpec {
+struct DialogPlan {
     std::function<void(HWND)> init;
     std::function<INT_PTR(HWND)> ok;                     // the result of OK (IDCANCEL: stay open)
     std::function<bool(HWND, WPARAM)> command = nullptr;  // other controls; true when handled
 };
 
-INT_PTR CALLBACK SpecProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* spec = reinterpret_cast<DialogSpec*>(GetWindowLongPtrA(dialog, DWLP_USER));
+INT_PTR CALLBACK PlanProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* plan = reinterpret_cast<DialogPlan*>(GetWindowLongPtrA(dialog, DWLP_USER));
     switch (message) {
     case WM_INITDIALOG:
-        spec = reinterpret_cast<DialogSpec*>(lParam);
+        plan = reinterpret_cast<DialogPlan*>(lParam);
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        if (spec->init) spec->init(dialog);
+        if (plan->init) plan->init(dialog);
         return TRUE;
     case WM_COMMAND:
-        if (!spec) break;
-        if (spec->command && spec->command(dialog, wParam)) return TRUE;
+        if (!plan) break;
+        if (plan->command && plan->command(dialog, wParam)) return TRUE;
         if (LOWORD(wParam) == IDOK) {
-            EndDialog(dialog, spec->ok ? spec->ok(dialog) : IDOK);
+            EndDialog(dialog, plan->ok ? plan->ok(dialog) : IDOK);
             return TRUE;
         }
         if (LOWORD(wParam) == IDCANCEL) {
@@ -40,9 +48,9 @@ INT_PTR CALLBACK SpecProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
     return FALSE;
 }
 
-INT_PTR RunDialog(int id, DialogSpec& spec) {
-    return DialogBoxParamA(app().instance, MAKEINTRESOURCEA(id), app().frame, SpecProc,
-                           reinterpret_cast<LPARAM>(&spec));
+INT_PTR RunDialog(int id, DialogPlan& plan) {
+    return DialogBoxParamA(app().instance, MAKEINTRESOURCEA(id), app().frame, PlanProc,
+                           reinterpret_cast<LPARAM>(&plan));
 }
 
 void FillList(HWND list, const std::vector<std::string>& items) {
@@ -70,7 +78,7 @@ INT_PTR CALLBACK BannerProc(HWND dialog, UINT message, WPARAM, LPARAM) {
 }  // namespace
 
 bool PromptDialog(const std::string& title, const std::string& label, std::string& text) {
-    DialogSpec spec{[&](HWND dialog) {
+    DialogPlan plan{[&](HWND dialog) {
                         SetTitleAndLabel(dialog, title, label);
                         SetDlgItemTextA(dialog, IDC_EDIT, text.c_str());
                     },
@@ -82,7 +90,7 @@ bool PromptDialog(const std::string& title, const std::string& label, std::strin
                         text = entered;
                         return IDOK;
                     }};
-    return RunDialog(IDD_PROMPT, spec) == IDOK;
+    return RunDialog(IDD_PROMPT, plan) == IDOK;
 }
 
 int ListDialog(const std::string& title, const std::string& label,
@@ -92,7 +100,7 @@ int ListDialog(const std::string& title, const std::string& label,
         chosen = mode == ListMode::Choose ? Selection(dialog, IDC_LIST) : 0;
         return IDOK;
     };
-    DialogSpec spec{[&](HWND dialog) {
+    DialogPlan plan{[&](HWND dialog) {
                         SetTitleAndLabel(dialog, title, label);
                         FillList(GetDlgItem(dialog, IDC_LIST), items);
                         if (mode == ListMode::Choose) SendDlgItemMessageA(dialog, IDC_LIST, LB_SETCURSEL, 0, 0);
@@ -106,24 +114,46 @@ int ListDialog(const std::string& title, const std::string& label,
                         EndDialog(dialog, accept(dialog));
                         return true;
                     }};
-    return RunDialog(IDD_LIST, spec) == IDOK ? chosen : -1;
+    return RunDialog(IDD_LIST, plan) == IDOK ? chosen : -1;
+}
+
+bool AskFileNames(FileDialog kind, bool several, std::vector<std::string>& names) {
+    std::string buffer(32768, '\0');
+    if (!names.empty() && names.front().size() < buffer.size())
+        buffer.replace(0, names.front().size(), names.front());
+    std::string filter = FileDialogFilter();
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = app().frame;
+    dialog.lpstrFilter = filter.c_str();
+    // Opening files starts with the C sources; a single name (Save as, Insert file) with all files.
+    dialog.nFilterIndex = several ? 1 : 2;
+    dialog.lpstrFile = buffer.data();
+    dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY |
+                   (kind == FileDialog::Save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST) |
+                   (several ? OFN_ALLOWMULTISELECT : 0);
+    if (!(kind == FileDialog::Save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog))) return false;
+    names = SelectedFiles(buffer);
+    for (std::string& name : names) name = platform::FullPath(name);
+    return !names.empty();
 }
 
 SaveChoice SaveModifiedDialog(const std::vector<std::string>& names) {
-    DialogSpec spec{[&](HWND dialog) { FillList(GetDlgItem(dialog, IDC_LIST), names); }, nullptr,
+    DialogPlan plan{[&](HWND dialog) { FillList(GetDlgItem(dialog, IDC_LIST), names); }, nullptr,
                     [](HWND dialog, WPARAM wParam) {
                         if (LOWORD(wParam) != IDC_DONT_SAVE) return false;
                         EndDialog(dialog, IDC_DONT_SAVE);
                         return true;
                     }};
-    INT_PTR answer = RunDialog(IDD_SAVE_MODIFIED, spec);
+    INT_PTR answer = RunDialog(IDD_SAVE_MODIFIED, plan);
     if (answer == IDOK) return SaveChoice::Save;
     if (answer == IDC_DONT_SAVE) return SaveChoice::DontSave;
     return SaveChoice::Cancel;
 }
 
 bool DispositionDialog(const std::vector<std::string>& names, int& left, int& right) {
-    DialogSpec spec{[&](HWND dialog) {
+    DialogPlan plan{[&](HWND dialog) {
                         FillList(GetDlgItem(dialog, IDC_LEFT), names);
                         FillList(GetDlgItem(dialog, IDC_RIGHT), names);
                         SendDlgItemMessageA(dialog, IDC_LEFT, LB_SETCURSEL, 0, 0);
@@ -134,12 +164,12 @@ bool DispositionDialog(const std::vector<std::string>& names, int& left, int& ri
                         right = Selection(dialog, IDC_RIGHT);
                         return IDOK;
                     }};
-    return RunDialog(IDD_DISPOSITION, spec) == IDOK && left >= 0 && right >= 0;
+    return RunDialog(IDD_DISPOSITION, plan) == IDOK && left >= 0 && right >= 0;
 }
 
 void AboutDialog() {
-    DialogSpec spec{ShowVersion, nullptr};
-    RunDialog(IDD_ABOUT, spec);
+    DialogPlan plan{ShowVersion, nullptr};
+    RunDialog(IDD_ABOUT, plan);
 }
 
 HWND ShowBanner() {
@@ -155,6 +185,6 @@ void CloseBanner(HWND banner) {
     if (banner) DestroyWindow(banner);
 }
 
-std::string VersionText() { return "Version " TARVO_VERSION; }
+std::string VersionText() { return Printf(GetString(kMsgVersionText), TARVO_VERSION); }
 
 }  // namespace tarvo::base

@@ -15,6 +15,12 @@ enum class ListMode { Show, Confirm, Choose };
 int ListDialog(const std::string& title, const std::string& label,
                const std::vector<std::string>& items, ListMode mode);
 
+// The common file dialog, owned by the frame. Open asks for existing files (several when
+// `several`), Save for one name and confirms replacing a file. `names` holds the initial name
+// (Save) and receives the full names chosen; false when cancelled.
+enum class FileDialog { Open, Save };
+bool AskFileNames(FileDialog kind, bool several, std::vector<std::string>& names);
+
 enum class SaveChoice { Save, DontSave, Cancel };
 SaveChoice SaveModifiedDialog(const std::vector<std::string>& names);
 

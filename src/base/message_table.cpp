@@ -201,6 +201,23 @@ const MessageRecord kMessageTable[] = {
     {4724, "%s did not finish in time and was stopped"},
     {4725, "%s\tline %ld"},
     {4726, "Nothing to copy: select some text first"},
+    // 4800 to 4829: the shell's windows and dialogs
+    {4800, "Execute"},
+    {4801, "Command line:"},
+    {4802, "Statistics"},
+    {4803, "File\tLines\tBytes"},
+    {4804, "Total\t%lld\t%lld"},
+    {4805, "Utilities"},
+    {4806, "Run the utility:"},
+    {4807, "Tarvo\n%s\nBuilt %s"},
+    {4808, "Win32 help file"},
+    {4809, "Name of the Win32 help file:"},
+    {4810, "Restore"},
+    {4811, "Files autosaved by an earlier session that did not end normally:"},
+    {4812, "Files not reopened"},
+    {4813, "These files of the last session could not be opened:"},
+    {4814, "Version %s"},
+    {4816, "C sources (*.c;*.h)|*.c;*.h|All files (*.*)|*.*"},
 
     // 5100 to 5110: debugger run-time support
     {5104, "Stack corruption"},

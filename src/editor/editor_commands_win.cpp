@@ -1,7 +1,6 @@
 #include "editor/editor_commands_win.h"
 
 #include <windows.h>
-#include <commdlg.h>
 
 #include <string>
 #include <vector>
@@ -20,6 +19,7 @@
 #include "editor/undo.h"
 #include "editor/window_messages.h"
 #include "editor/editor_messages.h"
+#include "platform/files.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "base/app_win.h"
@@ -33,27 +33,12 @@ namespace {
 
 void Status(const std::string& text) { platform::ui().statusText(text.c_str()); }
 
-std::string FullPath(const std::string& name) {
-    char full[MAX_PATH * 4] = "";
-    DWORD length = GetFullPathNameA(name.c_str(), sizeof full, full, nullptr);
-    return length > 0 && length < sizeof full ? std::string(full) : name;
-}
-
-// The common file dialog; false when cancelled.
+// One name from the common file dialog, in full; false when cancelled.
 bool AskFileName(bool save, std::string& name) {
-    std::string buffer(32768, '\0');
-    if (name.size() < buffer.size()) buffer.replace(0, name.size(), name);
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = base::app().frame;
-    dialog.lpstrFilter = "C sources (*.c;*.h)\0*.c;*.h\0All files (*.*)\0*.*\0";
-    dialog.nFilterIndex = 2;
-    dialog.lpstrFile = buffer.data();
-    dialog.nMaxFile = static_cast<DWORD>(buffer.size());
-    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-    if (!(save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog))) return false;
-    name = buffer.c_str();
-    return !name.empty();
+    std::vector<std::string> names{name};
+    if (!base::AskFileNames(save ? base::FileDialog::Save : base::FileDialog::Open, false, names)) return false;
+    name = names.front();
+    return true;
 }
 
 View& V() { return *CurrentView(); }
@@ -87,7 +72,6 @@ bool SaveAs() {
     bool buffer = (d.flags & kInternalBuffer) != 0;
     std::string name = buffer ? std::string() : d.name;
     if (!AskFileName(true, name)) return false;
-    name = FullPath(name);
     if (buffer) return SaveBufferAs(name);
     if (CompareNames(name, d.name) != 0) {
         if (!RenameCurrentDocument(name)) return false;
@@ -107,7 +91,7 @@ bool InsertFile() {
     std::string name;
     if (!CanEdit(D()) || !AskFileName(false, name)) return false;
     ClearSelection();
-    return InsertFileAtCursor(FullPath(name));
+    return InsertFileAtCursor(name);
 }
 
 bool Rename() {
@@ -119,7 +103,7 @@ bool Rename() {
     std::string name = d.name;
     if (!base::PromptDialog(base::GetString(kMsgRenameTitle), base::GetString(kMsgRenameLabel), name)) return false;
     if (name.find_first_not_of(' ') == std::string::npos) return false;
-    name = FullPath(name);
+    name = platform::FullPath(name);
     if (name == d.name) return false;
     if (!RenameCurrentDocument(name)) return false;
     ChooseLanguage(d);
@@ -143,7 +127,7 @@ bool CopySelectionToFile() {
     }
     std::string name;
     if (!AskFileName(true, name)) return false;
-    return CopyToFile(FullPath(name));
+    return CopyToFile(name);
 }
 
 // ---- moving ----------------------------------------------------------------------------

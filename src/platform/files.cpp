@@ -18,6 +18,10 @@ namespace {
 
 std::FILE* hostOpen(const char* hostPath, const char* mode) { return std::fopen(hostPath, mode); }
 
+std::size_t hostRead(void* data, std::size_t size, std::FILE* file) {
+    return std::fread(data, 1, size, file);
+}
+
 std::size_t hostWrite(const void* data, std::size_t size, std::FILE* file) {
     return std::fwrite(data, 1, size, file);
 }
@@ -35,7 +39,7 @@ bool hostRemove(const char* hostPath) {
     return fs::remove(fs::path(hostPath), ec) && !ec;
 }
 
-constexpr FileOps kHostOps{hostOpen, hostWrite, hostClose, hostRename, hostRemove};
+constexpr FileOps kHostOps{hostOpen, hostRead, hostWrite, hostClose, hostRename, hostRemove};
 
 FileOps& currentOps() {
     static FileOps ops = kHostOps;
@@ -89,10 +93,47 @@ const FileOps& fileOps() { return currentOps(); }
 void setFileOps(const FileOps& ops) { currentOps() = ops; }
 void resetFileOps() { currentOps() = kHostOps; }
 
+std::string FullPath(const std::string& name, const std::string& directory) {
+    std::error_code ec;
+    fs::path path(HostPath(name));
+    if (!path.is_absolute()) {
+        fs::path base = directory.empty() ? fs::current_path(ec) : fs::path(HostPath(directory));
+        // A name starting with a backslash lies on the directory's drive.
+        if (path.has_root_directory()) base = base.root_name();
+        path = base / path;
+    }
+    path = path.lexically_normal();
+    // "dir\.." leaves a trailing separator: the same directory without it.
+    if (!path.has_filename() && path.has_relative_path()) path = path.parent_path();
+#ifdef _WIN32
+    path.make_preferred();
+#endif
+    return path.string();
+}
+
+std::string TempDirectory() {
+    std::error_code ec;
+    std::string dir = fs::temp_directory_path(ec).string();
+    if (ec || dir.empty()) return ".";
+    while (dir.size() > 1 && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
+    return dir;
+}
+
+std::string UnusedFileName(const std::string& directory, const std::string& prefix) {
+    static std::atomic<unsigned> counter{0};
+    for (;;) {
+        auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
+        std::string name = Printf("%s\\%s%x%llx.tmp", directory.c_str(), prefix.c_str(), counter++,
+                                  static_cast<unsigned long long>(tick) & 0xffffff);
+        if (!FileExists(name)) return name;
+    }
+}
+
 ReadStatus ReadWholeFile(const std::string& path, FileContent& content) {
+    const FileOps& ops = fileOps();
     std::string host = HostPath(path);
     if (DirectoryExists(path)) return ReadStatus::CannotOpen;
-    std::FILE* file = std::fopen(host.c_str(), "rb");
+    std::FILE* file = ops.open(host.c_str(), "rb");
     if (!file) return ReadStatus::CannotOpen;
     std::error_code ec;
     std::uintmax_t expected = fs::file_size(fs::path(host), ec);
@@ -113,14 +154,14 @@ ReadStatus ReadWholeFile(const std::string& path, FileContent& content) {
             data = std::move(grown);
             capacity = larger;
         }
-        std::size_t got = std::fread(data.get() + size, 1, capacity - size, file);
+        std::size_t got = ops.read(data.get() + size, capacity - size, file);
         size += got;
         if (got == 0) {
             if (std::ferror(file)) status = ReadStatus::ReadError;
             break;
         }
     }
-    std::fclose(file);
+    ops.close(file);
     if (status != ReadStatus::Ok) return status;
     content.data = std::move(data);
     content.size = size;
@@ -128,12 +169,13 @@ ReadStatus ReadWholeFile(const std::string& path, FileContent& content) {
 }
 
 bool ReadFirstLine(const std::string& path, std::size_t limit, std::string& line) {
-    std::FILE* file = std::fopen(HostPath(path).c_str(), "rb");
+    const FileOps& ops = fileOps();
+    std::FILE* file = ops.open(HostPath(path).c_str(), "rb");
     if (!file) return false;
     line.clear();
-    int c;
-    while (line.size() < limit && (c = std::fgetc(file)) != EOF && c != '\n') line += static_cast<char>(c);
-    std::fclose(file);
+    char c;
+    while (line.size() < limit && ops.read(&c, 1, file) == 1 && c != '\n') line += c;
+    ops.close(file);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return true;
 }

@@ -18,10 +18,19 @@ std::string HostPath(const std::string& path);
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 
-// The few calls that can fail while a file is written, reached through one table so that
+// The full form of a file name: a relative name is taken from `directory` (the current
+// directory when empty), and "." and ".." are resolved.
+std::string FullPath(const std::string& name, const std::string& directory = {});
+// The directory for scratch files of other programs.
+std::string TempDirectory();
+// A name in the directory, starting with the prefix, that no file has yet.
+std::string UnusedFileName(const std::string& directory, const std::string& prefix);
+
+// The calls that can fail while a file is read or written, reached through one table so that
 // tests can make any of them fail. Paths given to them are host paths.
 struct FileOps {
     std::FILE* (*open)(const char* hostPath, const char* mode);
+    std::size_t (*read)(void* data, std::size_t size, std::FILE* file);
     std::size_t (*write)(const void* data, std::size_t size, std::FILE* file);
     int (*close)(std::FILE* file);  // 0 when everything written reached the file
     bool (*rename)(const char* from, const char* to);  // replaces an existing `to`

@@ -32,7 +32,7 @@ struct StartupOptions {
 // begins with a double quote runs to the next one, any other to the first blank.
 std::string CommandTail(std::string_view commandLine);
 
-// Start-up step 3: the banner flag is clear when the tail holds "/w" anywhere (case matters);
+// The banner flag is clear when the tail holds "/w" anywhere (case matters);
 // the reopen and save-at-exit flags start equal to it.
 StartupOptions InitialOptions(std::string_view tail, bool anotherInstance);
 
@@ -70,7 +70,7 @@ struct OpenPlan {
 // Names beyond kMaxCommandLineNames are reported and not opened.
 OpenPlan SecondPass(StartupOptions& options);
 
-// Start-up step 19: when files were opened or the tail is not empty, the command line decides
+// When files were opened or the tail is not empty, the command line decides
 // the session: the reopen and save-at-exit flags are cleared and the result is true.
 bool CommandLineTakesOver(StartupOptions& options, int filesOpened);
 

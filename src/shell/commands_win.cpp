@@ -4,8 +4,6 @@
 #include <shellapi.h>
 
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "analysis/analysis_commands_win.h"
 #include "editor/cursor.h"
@@ -17,7 +15,10 @@
 #include "base/app_win.h"
 #include "base/dialogs_win.h"
 #include "shell/dispatch.h"
+#include "shell/document_rules.h"
+#include "shell/shell_messages.h"
 #include "editor/document_windows_win.h"
+#include "editor/editor_window_win.h"
 #include "shell/exit_win.h"
 #include "base/messages.h"
 #include "shell/recent_files.h"
@@ -28,12 +29,8 @@
 
 namespace tarvo::shell {
 
-bool (*goToFunction)(editor::Document& doc, const std::string& name) = nullptr;
-
 namespace {
 
-constexpr unsigned kImpossibleToExecute = 1157;
-constexpr unsigned kNoUtilities = 1205;
 constexpr int kRecentOnMenu = 4;
 
 CommandResult Post(UINT message, HWND window) {
@@ -46,24 +43,10 @@ CommandResult CmdNew(int, CommandParam) {
     return 0;
 }
 
-// The file-open dialog allows several files; they come as a folder and names.
 CommandResult CmdOpen(int, CommandParam) {
-    std::string buffer(32768, '\0');
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = base::app().frame;
-    dialog.lpstrFilter = "C sources (*.c;*.h)\0*.c;*.h\0All files (*.*)\0*.*\0";
-    dialog.lpstrFile = buffer.data();
-    dialog.nMaxFile = static_cast<DWORD>(buffer.size());
-    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameA(&dialog)) return 0;
-    std::string first = buffer.c_str();
-    const char* next = buffer.c_str() + first.size() + 1;
-    if (!*next) {
-        OpenAndRemember(first);
-        return 0;
-    }
-    for (; *next; next += std::strlen(next) + 1) OpenAndRemember(first + "\\" + next);
+    std::vector<std::string> names;
+    if (base::AskFileNames(base::FileDialog::Open, true, names))
+        for (const std::string& name : names) OpenAndRemember(name);
     return 0;
 }
 
@@ -89,10 +72,12 @@ CommandResult CmdOpenNamed(int, CommandParam param) {
 CommandResult CmdExecute(int, CommandParam) {
     static std::string last;
     std::string command = last;
-    if (!base::PromptDialog("Execute", "Command line:", command) || command.empty()) return 0;
+    if (!base::PromptDialog(base::GetString(kMsgExecuteTitle), base::GetString(kMsgExecuteLabel), command) ||
+        command.empty())
+        return 0;
     last = command;
     if (WinExec(command.c_str(), SW_SHOWNORMAL) < 32)
-        base::ErrorBox(Printf(base::GetString(kImpossibleToExecute), command.c_str()));
+        base::ErrorBox(Printf(base::GetString(kMsgImpossibleToExecute), command.c_str()));
     return 0;
 }
 
@@ -103,17 +88,8 @@ CommandResult CmdCloseAll(int, CommandParam) {
 }
 
 CommandResult CmdStatistics(int, CommandParam) {
-    std::vector<std::string> rows;
-    long long totalLines = 0, totalBytes = 0;
-    for (const auto& doc : editor::editor().documents) {
-        editor::TextCount count = editor::CountLinesAndCharacters(*doc);
-        long long bytes = count.characters + 2LL * count.lines;  // as saved, with CR LF
-        totalLines += count.lines;
-        totalBytes += bytes;
-        rows.push_back(Printf("%s\t%ld\t%lld", doc->name.c_str(), count.lines, bytes));
-    }
-    rows.push_back(Printf("Total\t%lld\t%lld", totalLines, totalBytes));
-    base::ListDialog("Statistics", "File\tLines\tBytes", rows, base::ListMode::Show);
+    base::ListDialog(base::GetString(kMsgStatisticsTitle), base::GetString(kMsgStatisticsHeader),
+                     StatisticsRows(), base::ListMode::Show);
     return 0;
 }
 
@@ -126,12 +102,13 @@ CommandResult CmdMdi(int id, CommandParam) {
 CommandResult CmdUtilities(int, CommandParam) {
     const std::vector<base::Utility>& utilities = base::settings().utilities;
     if (utilities.empty()) {
-        base::InfoBox(base::GetString(kNoUtilities));
+        base::InfoBox(base::GetString(kMsgNoUtilities));
         return 0;
     }
     std::vector<std::string> names;
     for (const base::Utility& u : utilities) names.push_back(u.nickname);
-    int chosen = base::ListDialog("Utilities", "Run the utility:", names, base::ListMode::Choose);
+    int chosen = base::ListDialog(base::GetString(kMsgUtilitiesTitle), base::GetString(kMsgUtilitiesLabel),
+                                  names, base::ListMode::Choose);
     if (chosen >= 0) PostMessageA(base::app().frame, WM_COMMAND, utilities[static_cast<size_t>(chosen)].id, 0);
     return 0;
 }
@@ -169,7 +146,7 @@ CommandResult CmdDisposition(int, CommandParam) {
 }
 
 CommandResult CmdVersion(int, CommandParam) {
-    base::InfoBox("Tarvo\n" + base::VersionText() + "\nBuilt " __DATE__);
+    base::InfoBox(Printf(base::GetString(kMsgVersionBox), base::VersionText().c_str(), __DATE__));
     return 0;
 }
 
@@ -206,17 +183,8 @@ CommandResult SharedAreaCommand(int id, CommandParam) {
         return 0;
     }
     if (id == CMD_SHARED_FUNCTION_STUB) {
-        FunctionStub stub;
-        editor::Document* doc = editor::CurrentDocument();
-        if (!doc || !ParseFunctionStub(text, stub)) return 0;
-        if (goToFunction && goToFunction(*doc, stub.name)) return 0;
-        for (const std::string& line : stub.lines) {
-            editor::InsertString(line);
-            editor::SplitLine();
-        }
-        doc->flags |= editor::kModified;
-        editor::RequestRedraw(*doc, editor::kRedrawAll);
-        if (HWND window = editor::ActiveDocumentWindow()) InvalidateRect(window, nullptr, TRUE);
+        if (PlaceFunctionStub(reinterpret_cast<std::uintptr_t>(editor::ActiveDocumentWindow()), text))
+            editor::RefreshEditorWindows();
         return 0;
     }
     if (id == CMD_SHARED_CLIENT_SIZE) {
@@ -310,21 +278,20 @@ void UpdateRecentFilesMenu() {
 }
 
 void ShowContextHelp(const std::string& word) {
-    static std::string indexText;
-    static bool indexRead = false;
     const std::string& root = base::settings().compilerRoot;
-    if (!indexRead) {
-        std::ifstream in(platform::HostPath(HelpIndexPath(root)), std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        indexText = text.str();
-        indexRead = true;
+    std::optional<std::string>& index = shell().helpIndex;
+    if (!index) {  // read whole, once: a missing index is an empty one
+        platform::FileContent content;
+        bool read = platform::ReadWholeFile(HelpIndexPath(root), content) == platform::ReadStatus::Ok;
+        index = read ? std::string(content.data.get(), content.size) : std::string();
     }
-    ContextHelp choice = ChooseContextHelp(word, indexText, root, base::settings().winHelpDataBase);
+    ContextHelp choice = ChooseContextHelp(word, *index, root, base::settings().winHelpDataBase);
     if (choice.kind == ContextHelp::None) return;
     std::string file = choice.file;
     if (choice.askForFile) {
-        if (!base::PromptDialog("Win32 help file", "Name of the Win32 help file:", file) || file.empty()) return;
+        if (!base::PromptDialog(base::GetString(kMsgHelpFileTitle), base::GetString(kMsgHelpFileLabel), file) ||
+            file.empty())
+            return;
         base::settings().winHelpDataBase = file;
     }
     WinHelpA(base::app().frame, file.c_str(), HELP_KEY, reinterpret_cast<ULONG_PTR>(word.c_str()));

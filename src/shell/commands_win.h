@@ -21,8 +21,4 @@ HWND OpenAndRemember(const std::string& path);
 // Context help for a word (the editor calls it).
 void ShowContextHelp(const std::string& word);
 
-// Whether the document defines the function; set by the scanner when it exists. When it
-// does, the cursor has been moved to the function.
-extern bool (*goToFunction)(editor::Document& doc, const std::string& name);
-
 }  // namespace tarvo::shell

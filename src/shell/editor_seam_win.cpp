@@ -15,7 +15,9 @@
 #include "base/app_win.h"
 #include "shell/commands_win.h"
 #include "base/dialogs_win.h"
+#include "base/messages.h"
 #include "shell/dispatch.h"
+#include "shell/shell_messages.h"
 #include "editor/document_windows_win.h"
 #include "shell/shell_state.h"
 
@@ -30,18 +32,8 @@ void ActivateViewWindow(editor::View& view) {
 void Busy(bool on) { SetCursor(LoadCursor(nullptr, on ? IDC_WAIT : IDC_ARROW)); }
 
 bool ChooseRestore(const std::vector<std::string>& entries) {
-    return base::ListDialog("Restore", "Files autosaved by an earlier session that did not end normally:",
+    return base::ListDialog(base::GetString(kMsgRestoreTitle), base::GetString(kMsgRestoreLabel),
                       entries, base::ListMode::Confirm) == 0;
-}
-
-// Command 3502: a function the document defines already is shown, not inserted again.
-bool GoToDefinedFunction(editor::Document& doc, const std::string& name) {
-    for (const analysis::Function& f : analysis::FunctionsOf(doc).functions)
-        if (f.name == name) {
-            editor::GoToLine(f.startLine > 0 ? f.startLine : f.startNumber);
-            return true;
-        }
-    return false;
 }
 
 void LogDispatchedCommand(int id, CommandParam) {
@@ -61,7 +53,6 @@ void InstallEditorSeam() {
     seam.debugging = [] { return shell().dispatch.debuggingActive && shell().dispatch.debuggingActive(); };
     editor::InstallSearchUi();
     shell().dispatch.logCommand = LogDispatchedCommand;
-    goToFunction = GoToDefinedFunction;
 }
 
 void StartEditor(bool startAutosave) {

@@ -13,20 +13,14 @@
 #include "shell/recent_files.h"
 #include "base/settings.h"
 #include "base/settings_store.h"
+#include "shell/document_rules.h"
+#include "shell/shell_messages.h"
 #include "shell/shell_state.h"
+#include "shell/startup_rules.h"
 #include "base/command_ids.h"
 
 namespace tarvo::shell {
 namespace {
-
-constexpr unsigned kCloseDebugging = 31;  // "This will close the debugging session"
-
-// The internal buffer has no file, but text typed into it must not go without a question.
-bool UnsavedBufferText(const editor::Document& doc) {
-    if (!(doc.flags & editor::kInternalBuffer) || !(doc.flags & editor::kModified)) return false;
-    editor::TextCount count = editor::CountLinesAndCharacters(doc);
-    return count.characters > 0 || count.lines > 1;
-}
 
 // Saves the buffer through Save as in its window; false when the user cancelled or it failed.
 bool SaveBuffer(editor::Document& doc) {
@@ -48,31 +42,22 @@ base::Rect SavedRectOf(HWND window, HWND maximised) {
     placement.length = sizeof placement;
     GetWindowPlacement(window, &placement);
     const RECT& r = placement.rcNormalPosition;
-    base::Rect rect{r.left, r.top, r.right, r.bottom};
-    if (IsIconic(window)) rect.left = -(rect.left == 0 ? 1 : rect.left);
-    if (window == maximised) rect.right = -(rect.right == 0 ? 1 : rect.right);
-    return rect;
+    return StoredWindowRect({r.left, r.top, r.right, r.bottom}, IsIconic(window), window == maximised);
 }
 
 }  // namespace
 
 bool MayEndSession() {
     if (DebuggingActive()) {
-        if (!base::ConfirmId(kCloseDebugging)) return false;
+        if (!base::ConfirmId(kMsgCloseDebugging)) return false;
         // Stopping the run belongs to the debugger, which installs the hook.
     }
-    std::vector<std::string> names;
-    editor::Document* buffer = nullptr;
-    for (const auto& doc : editor::editor().documents) {
-        if (UnsavedBufferText(*doc)) buffer = doc.get();
-        if ((doc->flags & editor::kModified) && (!(doc->flags & editor::kInternalBuffer) || buffer == doc.get()))
-            names.push_back(doc->name);
-    }
-    if (names.empty()) return true;
-    switch (base::SaveModifiedDialog(names)) {
+    SaveQuestion question = DocumentsToSave();
+    if (question.names.empty()) return true;
+    switch (base::SaveModifiedDialog(question.names)) {
     case base::SaveChoice::Cancel: return false;
     case base::SaveChoice::DontSave: return true;
-    case base::SaveChoice::Save: return editor::SaveAll() && (!buffer || SaveBuffer(*buffer));
+    case base::SaveChoice::Save: return editor::SaveAll() && (!question.buffer || SaveBuffer(*question.buffer));
     }
     return false;
 }

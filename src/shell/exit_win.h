@@ -4,7 +4,7 @@
 
 namespace tarvo::shell {
 
-// Steps 1 and 2: the debugging run and the modified documents. False when the user cancels
+// The first part of the exit: the debugging run and the modified documents. False when the user cancels
 // or a save fails; the program then goes on.
 bool MayEndSession();
 

@@ -29,6 +29,7 @@
 #include "base/settings.h"
 #include "base/settings_store.h"
 #include "shell/shared_area_win.h"
+#include "shell/shell_messages.h"
 #include "shell/shell_state.h"
 #include "shell/startup_rules.h"
 #include "shell/window_classes_win.h"
@@ -40,7 +41,6 @@ namespace {
 constexpr unsigned kFrameClass = 3969;
 constexpr unsigned kMenuName = 3978;
 constexpr unsigned kAcceleratorsName = 3979;
-constexpr unsigned kDirectoryMissing = 4380;  // "Directory %s doesn't exist"
 constexpr int kToolsMenu = 6;
 
 HFONT MakeFont(int height, int pitchAndFamily, const char* face, int weight = FW_NORMAL) {
@@ -100,12 +100,12 @@ HWND CreateFrame() {
                            a.mainMenu, a.instance, nullptr);
 }
 
-// Step 14: the saved current directory, or the start directory when it is gone.
+// The saved current directory, or the start directory when it is gone.
 void EnterSavedDirectory() {
     const std::string& saved = base::settings().currentDir;
     if (saved.empty() || SetCurrentDirectoryA(saved.c_str())) return;
     shell().requiredDirectory = saved;
-    base::ErrorBox(Printf(base::GetString(kDirectoryMissing), saved.c_str()));
+    base::ErrorBox(Printf(base::GetString(kMsgDirectoryMissing), saved.c_str()));
     SetCurrentDirectoryA(shell().startDirectory.c_str());
 }
 
@@ -136,40 +136,26 @@ void BuildHelpMenu() {
         AppendMenuA(help, MF_STRING, static_cast<UINT_PTR>(item.command), item.label.c_str());
 }
 
-std::vector<std::string> ListDirectory(const std::string& directory) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    std::string pattern = (directory.empty() ? std::string(".") : directory) + "\\*";
-    HANDLE find = FindFirstFileA(pattern.c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
-    return names;
-}
-
-std::string FullPath(const std::string& name) {
-    char full[MAX_PATH * 2] = "";
-    DWORD length = GetFullPathNameA(name.c_str(), sizeof full, full, nullptr);
-    return length > 0 && length < sizeof full ? std::string(full) : name;
-}
-
-// Step 18: the files and the executable named on the command line.
+// The files and the executable named on the command line. Their names are relative to the
+// directory the program was started in, not to the saved directory that is current by now.
 int OpenCommandLineFiles() {
     OpenPlan plan = SecondPass(shell().options);
+    const std::string start = shell().startDirectory;
+    auto list = [&start](const std::string& directory) {
+        return platform::ListDirectory(platform::FullPath(directory.empty() ? "." : directory, start));
+    };
     int opened = 0;
     std::string lastOpened;
     for (const std::string& pattern : plan.patterns)
-        for (const std::string& file : ExpandPattern(pattern, ListDirectory)) {
-            std::string path = FullPath(file);
+        for (const std::string& file : ExpandPattern(pattern, list)) {
+            std::string path = platform::FullPath(file, start);
             if (OpenAndRemember(path)) {
                 ++opened;
                 lastOpened = path;
             }
         }
     if (plan.debug) {
-        std::string exe = FullPath(plan.executable);
+        std::string exe = platform::FullPath(plan.executable, start);
         std::string directory = DirectoryOf(exe);
         if (!directory.empty()) SetCurrentDirectoryA(directory.c_str());
         base::app().debuggeeExecutable = exe;
@@ -184,7 +170,7 @@ int OpenCommandLineFiles() {
     return opened;
 }
 
-// Step 19: the documents of the last exit, with their windows.
+// The documents of the last exit, with their windows.
 void ReopenLastFiles() {
     base::App& a = base::app();
     base::Settings& s = base::settings();
@@ -216,7 +202,8 @@ void ReopenLastFiles() {
     if (failed.empty()) return;
     for (const std::string& name : failed)
         if (editor::CompareNames(name, s.currentFile) == 0) s.currentFile.clear();
-    base::ListDialog("Files not reopened", "These files of the last session could not be opened:", failed, base::ListMode::Show);
+    base::ListDialog(base::GetString(kMsgNotReopenedTitle), base::GetString(kMsgNotReopenedLabel), failed,
+                     base::ListMode::Show);
 }
 
 void PrepareEnvironment() {
@@ -243,7 +230,7 @@ void ReleaseResources() {
 int Run(HINSTANCE instance, int show) {
     base::App& a = base::app();
     ShellState& sh = shell();
-    // Steps 0 to 5: the command line, the start directory and the shared command area.
+    // The command line and the start directory first: options decide what the rest does.
     std::string tail = CommandTail(GetCommandLineA());
     a.instance = instance;
     bool another = FindWindowA(base::GetString(kFrameClass), nullptr) != nullptr;
@@ -261,7 +248,7 @@ int Run(HINSTANCE instance, int show) {
     InstallDispatchHooks();
     InstallEditorSeam();
 
-    // Steps 6 to 9: classes, menus, fonts, settings, the version store's defaults.
+    // Classes, menus and fonts, then the settings, which the windows are made from.
     a.frameBrush = CreateFrameBrush();
     ClassProcedures procedures{FrameProc, editor::DocumentWindowProc, OutputBarProc, SmallPopupProc};
     if (!RegisterWindowClasses(instance, procedures, a.frameBrush)) return 0;
@@ -270,7 +257,8 @@ int Run(HINSTANCE instance, int show) {
     cms::InitCmsState(base::settings().currentDir.empty() ? sh.startDirectory : base::settings().currentDir,
                       sh.options.saveAtExit, base::settings().project.userName);
 
-    // Steps 10 to 17: the frame, the pop-up, the banner, the output bar and the menus.
+    // The frame and its parts. The saved directory becomes current before the editor font and
+    // the menus, which may name files relative to it.
     if (!CreateFrame()) return 0;
     platform::SetUiFrame(a.frame);
     a.popup = CreateWindowExA(0, "smallTextPopup", "", WS_POPUP | WS_BORDER, 0, 0, 200, 40,
@@ -293,7 +281,7 @@ int Run(HINSTANCE instance, int show) {
     UpdateRecentFilesMenu();
     DrawMenuBar(a.frame);
 
-    // Steps 18 and 19: the command line's files, or those of the last exit.
+    // The command line's files, or those of the last exit; no reload offers meanwhile.
     a.loadingDocuments = true;
     int opened = sh.options.attach ? 0 : OpenCommandLineFiles();
     if (CommandLineTakesOver(sh.options, opened)) {
@@ -306,9 +294,11 @@ int Run(HINSTANCE instance, int show) {
     }
     a.loadingDocuments = false;
 
-    // Steps 20 to 23: show the frame, the environment, autosave.
+    // Show the frame; windows left with no room (a minimised frame) are tiled.
     if (!sh.options.attach) ShowWindow(a.frame, base::settings().frameZoomed ? SW_SHOWMAXIMIZED : show);
     SendMessageA(a.client, WM_MDIICONARRANGE, 0, 0);
+    RECT area{};
+    if (GetClientRect(a.client, &area) && IsRectEmpty(&area)) SendMessageA(a.client, WM_MDITILE, 0, 0);
     base::settings().saveAtExit = sh.options.saveAtExit;
     PrepareEnvironment();
     base::CloseBanner(a.banner);
@@ -321,7 +311,6 @@ int Run(HINSTANCE instance, int show) {
     SetForegroundWindow(a.frame);
     StartEditor((base::settings().editorFlags & 0x40) && !sh.options.attach && !sh.options.anotherInstance);
 
-    // Step 24: the message loop.
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (a.client && TranslateMDISysAccel(a.client, &msg)) continue;
@@ -329,7 +318,6 @@ int Run(HINSTANCE instance, int show) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    // Step 25.
     if (base::settings().editorFlags & 0x40) editor::StopAutosave();
     ReleaseResources();
     return 0;

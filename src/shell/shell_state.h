@@ -2,6 +2,7 @@
 // queued for opening and the dispatcher's hooks.
 #pragma once
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,13 +15,14 @@ struct ShellState {
     StartupOptions options;
     std::string startDirectory;
     // Set when the saved current directory was missing at start-up: reopened files must lie in
-    // it (start-up step 14).
+    // it.
     std::string requiredDirectory;
     // Names waiting for CMD_OPEN_NAMED_FILE, by ticket (the command's parameter).
     std::map<CommandParam, std::string> namedFiles;
     CommandParam nextTicket = 1;
     std::vector<std::string> recentFiles;  // newest first
     bool helpUsed = false;                 // the exit sequence closes the help system
+    std::optional<std::string> helpIndex;  // the context help's index file, once read
     DispatchHooks dispatch{};
 };
 

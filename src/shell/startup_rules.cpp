@@ -157,6 +157,12 @@ std::string MenuStatusHelp(int command, const std::vector<base::Utility>& utilit
     return base::StatusHelp(static_cast<unsigned>(command));
 }
 
+base::Rect StoredWindowRect(base::Rect normal, bool iconic, bool maximised) {
+    if (iconic) normal.left = -(normal.left == 0 ? 1 : std::abs(normal.left));
+    if (maximised) normal.right = -(normal.right == 0 ? 1 : std::abs(normal.right));
+    return normal;
+}
+
 std::vector<ReopenWindow> FilesToReopen(const std::vector<base::OpenFile>& saved,
                                         const std::string& requiredDirectory) {
     std::vector<ReopenWindow> out;

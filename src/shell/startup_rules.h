@@ -95,6 +95,10 @@ struct ReopenWindow {
     bool iconic = false;
     bool maximised = false;
 };
+// A window's rectangle as the session stores it: a negative left marks an iconic window, a
+// negative right the maximised one (a zero coordinate becomes -1 so that the mark shows).
+base::Rect StoredWindowRect(base::Rect normal, bool iconic, bool maximised);
+// Reading them back: the marks, and the absolute values as the rectangle.
 // Skips "untitled" and empty names, and, when a required directory is given, names that do not
 // lie in it (compared without case, at a directory boundary).
 std::vector<ReopenWindow> FilesToReopen(const std::vector<base::OpenFile>& saved,

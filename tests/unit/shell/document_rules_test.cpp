@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include "analysis/function_list.h"
+#include "editor/cursor.h"
+#include "editor/edit.h"
+#include "editor/language.h"
+#include "editor/undo.h"
+#include "editor_test_util.h"
+#include "shell/document_rules.h"
+
+namespace tarvo::shell {
+namespace {
+
+class DocumentRules : public editor::test::EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        editor::InstallBuiltInLanguages();
+        editor::editor().seam.chooseLanguage = editor::ChooseLanguageForDocument;
+    }
+};
+
+TEST_F(DocumentRules, ExitAsksAboutModifiedFilesAndTypedBufferText) {
+    editor::Document& a = Open("int a;\n", "a.c");
+    Open("int b;\n", "b.c");
+    EXPECT_TRUE(DocumentsToSave().names.empty());
+    a.flags |= editor::kModified;
+    SaveQuestion q = DocumentsToSave();
+    EXPECT_EQ(q.names, (std::vector<std::string>{a.name}));
+    EXPECT_EQ(q.buffer, nullptr);
+    // The buffer counts only with text in it, modified or not by itself.
+    editor::Document& buffer = *editor::FindDocument(editor::kUntitled, false);
+    buffer.flags |= editor::kModified;
+    EXPECT_EQ(DocumentsToSave().buffer, nullptr);
+    editor::SetCurrentView(editor::AddView(&buffer, 9));
+    ASSERT_TRUE(editor::InsertString("notes"));
+    q = DocumentsToSave();
+    EXPECT_EQ(q.buffer, &buffer);
+    EXPECT_EQ(q.names.size(), 2u);
+}
+
+TEST_F(DocumentRules, StatisticsCountBytesAsSavedAndATotal) {
+    Open("ab\ncde\n", "s.c");
+    std::vector<std::string> rows = StatisticsRows();
+    ASSERT_EQ(rows.size(), 3u);  // s.c and the buffer in name order, the total
+    EXPECT_EQ(rows[0], (dir / "s.c") + "\t2\t9");
+    EXPECT_EQ(rows[1], "untitled\t0\t0");
+    EXPECT_EQ(rows.back(), "Total\t2\t9");
+}
+
+TEST_F(DocumentRules, AFunctionStubIsInsertedOnceAndUndoneAtOnce) {
+    editor::Document& doc = Open("int g(void)\n{\n}\n", "f.c");
+    editor::SetCursor({1, 0});
+    EXPECT_TRUE(PlaceFunctionStub(1, "int f(int x);\nrest"));
+    EXPECT_EQ(editor::test::TextOf(doc), "int f(int x)\n{\n}\nint g(void)\n{\n}");
+    EXPECT_TRUE(doc.flags & editor::kModified);
+    // Defined now: the cursor goes to it and nothing more is inserted.
+    editor::SetCursor({5, 0});
+    EXPECT_TRUE(PlaceFunctionStub(1, "int f(int x);"));
+    EXPECT_EQ(editor::CursorPosition().line, 1);
+    EXPECT_EQ(editor::test::TextOf(doc), "int f(int x)\n{\n}\nint g(void)\n{\n}");
+    // One Undo takes the whole stub out.
+    EXPECT_TRUE(editor::Undo());
+    EXPECT_EQ(editor::test::TextOf(doc), "int g(void)\n{\n}");
+    EXPECT_FALSE(PlaceFunctionStub(1, "no function here;"));
+}
+
+TEST_F(DocumentRules, AFunctionStubLeavesAReadOnlyDocumentAlone) {
+    editor::Document& doc = Open("int g(void)\n{\n}\n", "r.c");
+    doc.flags |= editor::kReadOnly;
+    editor::SetCursor({4, 0});
+    EXPECT_FALSE(PlaceFunctionStub(1, "int f(int x);"));
+    EXPECT_EQ(editor::test::TextOf(doc), "int g(void)\n{\n}");
+    EXPECT_FALSE(doc.flags & editor::kModified);
+}
+
+}  // namespace
+}  // namespace tarvo::shell
