@@ -81,6 +81,16 @@ TEST_F(FunctionList, KeptInStepWithEdits) {
     EXPECT_EQ(FunctionAtLine(doc, 4), nullptr);
 }
 
+// The list a user asks for (F12) knows the function typed a moment ago, even where the edit
+// touched no known function.
+TEST_F(FunctionList, AFunctionTypedAfterTheLastOneIsListed) {
+    editor::Document& doc = Open("int a(void)\n{\n}\n");
+    ASSERT_EQ(Names(doc), "a 1-3");
+    editor::SetCursor({4, 0});
+    ASSERT_TRUE(editor::InsertString("int b(void)\n{\n}\n"));
+    EXPECT_EQ(Names(doc), "a 1-3|b 4-6");
+}
+
 TEST_F(FunctionList, SavingAsksAboutUnbalancedText) {
     base::settings().editorFlags |= base::kEditorCheckSyntax;
     editor::Document& doc = Open("int f(void)\n{\n", "u.c");
