@@ -92,7 +92,7 @@ int main() {
         std::fprintf(stderr, "tarvo.exe did not start\n");
         return 1;
     }
-    Settle(tarvo, 300);
+    Settle(tarvo);
     HWND client = MdiClient(tarvo.frame);
     HWND editor = reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0));
     long lines = static_cast<long>(Send(editor, kQuery, kLineCount, 0));

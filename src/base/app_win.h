@@ -15,6 +15,11 @@ inline constexpr UINT kMsgToEditor = 4194;
 inline constexpr UINT kMsgModuleMenuFirst = 4024;
 inline constexpr UINT kMsgModuleMenuLast = 5024;
 inline constexpr int kFirstMdiChildId = 1350;
+// Posted by the GUI tests and the benchmarks: when the frame gets it, everything posted before
+// has been handled; the frame paints what is pending and sets its property kSyncProperty to
+// wParam.
+inline constexpr UINT kMsgSync = WM_APP + 0x150;
+inline constexpr const char* kSyncProperty = "TarvoSync";
 
 struct App {
     HINSTANCE instance = nullptr;

@@ -138,6 +138,10 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         a.frame = nullptr;
         PostQuitMessage(0);
         return 0;
+    case base::kMsgSync:
+        RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        SetPropA(window, base::kSyncProperty, reinterpret_cast<HANDLE>(wParam));
+        return 0;
     case base::kMsgAttachDebugger:
         a.attachedPid = static_cast<unsigned long>(wParam);  // the debugger attaches to it
         return 0;

@@ -84,8 +84,8 @@ TEST_F(EditorCommands, BookmarksAreSetWithF7AndVisitedWithCtrlShiftF7) {
 TEST_F(EditorCommands, AFileChangedOnDiskIsOfferedForReload) {
     HWND editor = Open("disk.c", "int old;\r\n");
     ASSERT_NE(editor, nullptr);
-    Sleep(1100);  // a later modification time
     WriteTextFile(file, "int fresh;\r\nint more;\r\n");
+    ShiftFileTime(file, 5);  // a later modification time, whatever the clock's grain
     SendMessageA(tarvo.frame, WM_ACTIVATE, WA_ACTIVE, 0);
     HWND box = WaitForBox(tarvo, 5000);
     ASSERT_NE(box, nullptr);
@@ -116,7 +116,7 @@ TEST_F(EditorCommands, AReadOnlyDocumentIsNotChangedByTyping) {
 TEST_F(EditorCommands, SavingTheUntitledBufferAsksForAName) {
     ASSERT_TRUE(Start(tarvo, "", dir));
     Command(tarvo.frame, CMD_NEW);  // New
-    Settle(tarvo, 200);
+    Settle(tarvo);
     HWND editor = ActiveEditor(tarvo.frame);
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(Text(editor), "untitled");
@@ -142,7 +142,7 @@ TEST_F(EditorCommands, SavingTheUntitledBufferAsksForAName) {
 TEST_F(EditorCommands, QuittingAsksAboutTextInTheUntitledBuffer) {
     ASSERT_TRUE(Start(tarvo, "", dir));
     Command(tarvo.frame, CMD_NEW);
-    Settle(tarvo, 200);
+    Settle(tarvo);
     HWND editor = ActiveEditor(tarvo.frame);
     ASSERT_NE(editor, nullptr);
     Type(editor, "keep me");
@@ -154,7 +154,7 @@ TEST_F(EditorCommands, QuittingAsksAboutTextInTheUntitledBuffer) {
     ASSERT_NE(saveAs, nullptr);
     PostMessageA(saveAs, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     // Cancelling the name ends the exit: the program and the text are still there.
-    Settle(tarvo, 1000);
+    Settle(tarvo);
     ASSERT_EQ(WaitForSingleObject(tarvo.process.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
     EXPECT_EQ(DocumentText(ActiveEditor(tarvo.frame)), "keep me");
 

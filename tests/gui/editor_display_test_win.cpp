@@ -46,7 +46,7 @@ TEST_F(EditorDisplay, ColouredCFileWithASelection) {
     for (int i = 0; i < 6; ++i) Command(tarvo.frame, CMD_EXTEND_CHAR_RIGHT);
     EXPECT_EQ(Query(editor, kAnchorLine), 10);
     EXPECT_EQ(Query(editor, kCursorLine), 12);
-    Settle(tarvo, 300);
+    Settle(tarvo);
     EXPECT_TRUE(Screenshot(dir + "\\editor_colours.bmp"));
 }
 
@@ -79,7 +79,7 @@ TEST_F(EditorDisplay, TwoWindowsOnOneDocumentShowEachOthersEdits) {
     HWND first = Open("two.c", "int one;\r\nint two;\r\n");
     ASSERT_NE(first, nullptr);
     Command(tarvo.frame, CMD_NEW_WINDOW);  // another window on the file
-    Settle(tarvo, 200);
+    Settle(tarvo);
     HWND second = ActiveEditor(tarvo.frame);
     ASSERT_NE(second, first);
     ASSERT_EQ(MdiChildren(tarvo.frame).size(), 2u);
@@ -90,14 +90,14 @@ TEST_F(EditorDisplay, TwoWindowsOnOneDocumentShowEachOthersEdits) {
     Key(first, VK_END);
     SendMessageA(tarvo.frame, WM_MDIACTIVATE, 0, 0);
     SendMessageA(MdiClient(tarvo.frame), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
-    Settle(tarvo, 100);
+    Settle(tarvo);
     Type(first, " /* 1 */");
     EXPECT_EQ(ScreenRow(second, 0), "int one; /* 1 */");
     EXPECT_EQ(Query(second, kCursorColumn), 5);  // after "long ", untouched by the edit above
     EXPECT_EQ(Text(first).rfind("* ", 0), 0u);
     EXPECT_EQ(Text(second).rfind("* ", 0), 0u);
     Command(tarvo.frame, CMD_TILE);  // side by side
-    Settle(tarvo, 300);
+    Settle(tarvo);
     Screenshot(dir + "\\two_windows.bmp");
     // Closing one of the two windows asks nothing: the other still shows the text.
     PostMessageA(second, WM_CLOSE, 0, 0);
@@ -134,7 +134,7 @@ TEST_F(EditorDisplay, DraggingBelowTheWindowScrollsAndExtendsTheSelection) {
     ASSERT_TRUE(WaitUntil([&] { return Query(editor, kTopLine) >= 21; }, 10000));
     DWORD elapsed = GetTickCount() - start;
     PostMessageA(editor, WM_LBUTTONUP, 0, MAKELPARAM(30, area.bottom + 20));
-    Settle(tarvo, 100);
+    Settle(tarvo);
     long top = static_cast<long>(Query(editor, kTopLine));
     EXPECT_EQ(Query(editor, kAnchorLine), 3);
     EXPECT_EQ(Query(editor, kCursorLine), top + rows - 1);  // on the last row
@@ -161,14 +161,14 @@ TEST_F(EditorDisplay, TypingLostInACrashIsRestoredFromItsAutosaveFile) {
     ASSERT_TRUE(Launch(tarvo, "", dir));
     HWND restore = WaitForBox(tarvo);
     ASSERT_NE(restore, nullptr);
-    Settle(tarvo, 300);
+    Settle(tarvo);
     Screenshot(dir + "\\restore_dialog.bmp");
     Answer(restore, IDOK);
     HWND told = WaitForBox(tarvo);
     ASSERT_NE(told, nullptr);
     Answer(told, IDOK);
     ASSERT_TRUE(WaitForFrame(tarvo));
-    Settle(tarvo, 200);
+    Settle(tarvo);
     editor = ActiveEditor(tarvo.frame);
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(DocumentText(editor), "int kept;\nint typed;");

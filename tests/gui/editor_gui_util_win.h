@@ -75,7 +75,7 @@ inline void Key(HWND editor, WORD key, int repeat = 1) {
 // then sees the modifiers held. Its frame must be the foreground window.
 inline void Chord(HWND frame, std::vector<WORD> keys) {
     SetForegroundWindow(frame);
-    Sleep(50);
+    WaitUntil([&] { return GetForegroundWindow() == frame; }, 2000);
     std::vector<INPUT> inputs;
     for (WORD key : keys) {
         INPUT in{};
@@ -91,15 +91,6 @@ inline void Chord(HWND frame, std::vector<WORD> keys) {
         inputs.push_back(in);
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-// Polls until the condition holds; false after the time-out.
-inline bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds = 5000) {
-    for (DWORD waited = 0; waited <= milliseconds; waited += 20) {
-        if (condition()) return true;
-        Sleep(20);
-    }
-    return false;
 }
 
 inline void Click(HWND editor, int x, int y, UINT down = WM_LBUTTONDOWN, UINT up = WM_LBUTTONUP) {
@@ -122,7 +113,7 @@ protected:
         file = dir + "\\" + name;
         WriteTextFile(file, text);
         if (!Start(tarvo, tail.empty() ? name : tail, dir)) return nullptr;
-        Settle(tarvo, 200);
+        Settle(tarvo);
         return ActiveEditor(tarvo.frame);
     }
     Running tarvo;

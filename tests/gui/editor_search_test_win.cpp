@@ -67,7 +67,7 @@ TEST_F(EditorSearch, FindAPatternThenFindNextWithF3) {
     Answer(box, IDOK);
     ASSERT_TRUE(IsWindow(dialog));
     Direction(dialog, kForwards);
-    Settle(tarvo, 200);
+    Settle(tarvo);
     Screenshot(dir + "\\find_dialog.bmp");
     EXPECT_EQ(PressOk(dialog), nullptr);
     ASSERT_TRUE(WaitUntil([&] { return Query(editor, kAnchorLine) == 2; }));

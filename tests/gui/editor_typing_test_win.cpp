@@ -55,7 +55,7 @@ TEST_F(EditorTyping, ShiftDeleteCutsShiftInsertPastesCtrlInsertCopies) {
     Key(editor, VK_HOME);
     Command(tarvo.frame, CMD_EXTEND_WORD_RIGHT);  // "worldhello" and the blank: a word with what follows it
     Chord(tarvo.frame, {VK_CONTROL, VK_INSERT});
-    Settle(tarvo, 200);
+    Settle(tarvo);
     EXPECT_EQ(DocumentText(editor), "worldhello ");  // copying changes nothing
     std::string clip;
     ASSERT_TRUE(WaitUntil([&] {

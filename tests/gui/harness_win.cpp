@@ -1,5 +1,7 @@
 #include "harness_win.h"
 
+#include "base/app_win.h"
+
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
@@ -223,9 +225,38 @@ LRESULT Command(HWND frame, unsigned id, LPARAM param) {
     return static_cast<LRESULT>(result);
 }
 
-void Settle(const Running& tarvo, DWORD milliseconds) {
-    if (tarvo.process.hProcess) WaitForInputIdle(tarvo.process.hProcess, milliseconds);
-    Sleep(milliseconds);
+bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
+    for (DWORD waited = 0; waited <= milliseconds; waited += 20) {
+        if (condition()) return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+void ShiftFileTime(const std::string& path, int seconds) {
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    FILETIME written;
+    if (GetFileTime(file, nullptr, nullptr, &written)) {
+        ULARGE_INTEGER t{{written.dwLowDateTime, written.dwHighDateTime}};
+        t.QuadPart += static_cast<ULONGLONG>(seconds) * 10000000ULL;
+        written = {t.LowPart, t.HighPart};
+        SetFileTime(file, nullptr, nullptr, &written);
+    }
+    CloseHandle(file);
+}
+
+bool Settle(const Running& tarvo, DWORD milliseconds) {
+    static UINT_PTR ticket = 0;
+    if (!tarvo.frame || !IsWindow(tarvo.frame)) return false;
+    HANDLE wanted = reinterpret_cast<HANDLE>(++ticket);
+    if (!PostMessageA(tarvo.frame, base::kMsgSync, ticket, 0)) return false;
+    for (DWORD waited = 0; waited <= milliseconds; waited += 10) {
+        if (GetPropA(tarvo.frame, base::kSyncProperty) == wanted) return true;
+        Sleep(10);
+    }
+    return false;
 }
 
 std::vector<HWND> Dialogs(const Running& tarvo);

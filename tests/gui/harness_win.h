@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@ std::string RootDir();
 // A fresh, empty folder for one test's files (under the build tree).
 std::string ScratchDir(const std::string& name);
 void WriteTextFile(const std::string& path, const std::string& text);
+// Moves a file's modification time by that many seconds (a later time without waiting).
+void ShiftFileTime(const std::string& path, int seconds);
 std::string ReadTextFile(const std::string& path);
 
 // Registry below HKEY_CURRENT_USER.
@@ -53,8 +56,11 @@ HWND ChildOfClass(HWND parent, const char* className);
 bool HasMenuBar(HWND frame);
 
 LRESULT Command(HWND frame, unsigned id, LPARAM param = 0);
-// Lets the program process what was posted to it.
-void Settle(const Running& tarvo, DWORD milliseconds = 300);
+// Polls until the condition holds; false after the time-out.
+bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds = 5000);
+// Waits until the program has handled everything posted to it so far and painted what was
+// pending; false when that did not happen within the time-out.
+bool Settle(const Running& tarvo, DWORD milliseconds = 10000);
 
 // A message box of the process, waited for up to the time-out; null when none came.
 HWND WaitForBox(const Running& tarvo, DWORD milliseconds = 15000);

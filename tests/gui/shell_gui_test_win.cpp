@@ -70,14 +70,12 @@ TEST_F(ShellTest, SlashWAnywhereInTheTailSuppressesTheBanner) {
     ASSERT_TRUE(Launch(tarvo, "nothing.zz", dir));
     HWND box = WaitForBox(tarvo, 20000);
     ASSERT_NE(box, nullptr);
-    Sleep(200);
     EXPECT_EQ(Dialogs(tarvo).size(), 2u);  // the banner and the box
     Kill(tarvo);
 
     ASSERT_TRUE(Launch(tarvo, "sub/wx.zz", dir));  // "/w" inside a file name
     box = WaitForBox(tarvo, 20000);
     ASSERT_NE(box, nullptr);
-    Sleep(200);
     EXPECT_EQ(Dialogs(tarvo).size(), 1u);
 }
 
@@ -139,9 +137,9 @@ std::string PathSeenByChild(Running& tarvo, const std::string& dir) {
     if (!prompt) return "<no prompt>";
     SetDlgItemTextA(prompt, 1002, ("cmd /c echo %PATH%> " + out).c_str());
     Answer(prompt, IDOK);
-    for (int tick = 0; tick < 100 && GetFileAttributesA(out.c_str()) == INVALID_FILE_ATTRIBUTES; ++tick) Sleep(100);
-    Sleep(300);
-    std::string text = ReadTextFile(out);
+    std::string text;
+    // The line is whole when its line end has come.
+    WaitUntil([&] { return (text = ReadTextFile(out)).find('\n') != std::string::npos; }, 10000);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
     return text;
 }
@@ -165,15 +163,14 @@ TEST_F(ShellTest, SaveWithoutADocumentIsIgnoredWhileOpenWorks) {
     HWND open = WaitForBox(tarvo, 10000);
     ASSERT_NE(open, nullptr);  // the file-open dialog
     PostMessageA(open, WM_COMMAND, IDCANCEL, 0);
-    for (int tick = 0; tick < 50 && IsWindow(open); ++tick) Sleep(100);
-    EXPECT_FALSE(IsWindow(open));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(open); }));
 }
 
 TEST_F(ShellTest, SharedAreaCommandsGiveTheClientSizeAndInsertAFunctionStub) {
     std::string file = dir + "\\s.c";
     WriteTextFile(file, "int x;\r\n");
     ASSERT_TRUE(Start(tarvo, "s.c", dir));
-    Settle(tarvo, 500);  // the layout after start-up is posted
+    Settle(tarvo);  // the layout after start-up is posted
     LRESULT size = Command(tarvo.frame, CMD_SHARED_CLIENT_SIZE);
     RECT area;
     GetClientRect(MdiClient(tarvo.frame), &area);
