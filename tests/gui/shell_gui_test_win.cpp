@@ -52,6 +52,23 @@ TEST_F(ShellTest, FilesOnTheCommandLineOpenInWindowsNamedAfterThem) {
     EXPECT_EQ(b, 1);
 }
 
+// Names on the command line are relative to where the program is started, even when the last
+// session ended in another directory (which becomes the current one at start-up).
+TEST_F(ShellTest, RelativeNamesAreTakenFromTheStartDirectoryNotTheSavedOne) {
+    std::string other = dir + "\\elsewhere";
+    CreateDirectoryA(other.c_str(), nullptr);
+    ASSERT_TRUE(Start(tarvo, "", other));
+    ASSERT_TRUE(Close(tarvo));
+    ASSERT_EQ(Stored("CurrentDir"), other);
+    WriteTextFile(dir + "\\here.c", "int here;\r\n");
+    ASSERT_TRUE(Launch(tarvo, "here.c", dir));
+    ASSERT_TRUE(WaitForFrame(tarvo));
+    EXPECT_EQ(WaitForBox(tarvo, 500), nullptr) << "a box: " << BoxText(WaitForBox(tarvo, 0));
+    std::vector<std::string> titles = ChildTitles();
+    ASSERT_EQ(titles.size(), 1u);
+    EXPECT_TRUE(EndsWith(titles[0], dir + "\\here.c")) << titles[0];
+}
+
 TEST_F(ShellTest, APatternMatchingNothingIsReportedAndTheOtherFilesStillOpen) {
     WriteTextFile(dir + "\\a.c", "int a;\r\n");
     WriteTextFile(dir + "\\b.c", "int b;\r\n");
