@@ -31,6 +31,7 @@ struct App {
     HMENU mainMenu = nullptr;
     HMENU fileMenu = nullptr, menu3 = nullptr, menu5 = nullptr, windowMenu = nullptr;
     HACCEL accelerators = nullptr;
+    HACCEL frameKeys = nullptr;  // only while no editor window has the focus
     HBRUSH frameBrush = nullptr;
     HFONT fixedFont = nullptr, fixedFontSmall = nullptr;
     HFONT proportionalFont = nullptr, proportionalFontSmall = nullptr;

@@ -103,6 +103,7 @@ const MessageRecord kMessageTable[] = {
     {3973, "FunctionTree"},
     {3978, "EditMenu"},
     {3979, "EDITFILEACC"},
+    {3980, "FRAMEACC"},
     {3981, "Information"},
 
     // 4000 to 4600: editor, debugger, build, project and version messages; registry value names

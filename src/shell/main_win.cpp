@@ -41,6 +41,7 @@ namespace {
 constexpr unsigned kFrameClass = 3969;
 constexpr unsigned kMenuName = 3978;
 constexpr unsigned kAcceleratorsName = 3979;
+constexpr unsigned kFrameKeysName = 3980;
 constexpr int kToolsMenu = 6;
 
 HFONT MakeFont(int height, int pitchAndFamily, const char* face, int weight = FW_NORMAL) {
@@ -53,6 +54,7 @@ void LoadMenusFontsAndPictures() {
     base::App& a = base::app();
     a.mainMenu = LoadMenuA(a.instance, base::GetString(kMenuName));
     a.accelerators = LoadAcceleratorsA(a.instance, base::GetString(kAcceleratorsName));
+    a.frameKeys = LoadAcceleratorsA(a.instance, base::GetString(kFrameKeysName));
     if (a.mainMenu) {
         a.fileMenu = GetSubMenu(a.mainMenu, 0);
         a.menu3 = GetSubMenu(a.mainMenu, 3);
@@ -315,6 +317,10 @@ int Run(HINSTANCE instance, int show) {
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (a.client && TranslateMDISysAccel(a.client, &msg)) continue;
         if (a.accelerators && a.frame && TranslateAcceleratorA(a.frame, a.accelerators, &msg)) continue;
+        // In an editor window the key table has these keys, and a user's macro may take them.
+        if (a.frameKeys && a.frame && !editor::DocumentOf(GetFocus()) &&
+            TranslateAcceleratorA(a.frame, a.frameKeys, &msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -183,6 +183,30 @@ TEST_F(ShellTest, SaveWithoutADocumentIsIgnoredWhileOpenWorks) {
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(open); }));
 }
 
+// With no document open, Ctrl+O still opens the file dialog and Ctrl+N a window.
+TEST_F(ShellTest, CtrlOAndCtrlNWorkWithoutADocument) {
+    ASSERT_TRUE(Start(tarvo, "", dir));
+    ASSERT_TRUE(MdiChildren(tarvo.frame).empty());
+    SetForegroundWindow(tarvo.frame);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == tarvo.frame; }, 2000));
+    auto chord = [](WORD letter) {
+        INPUT keys[4]{};
+        for (INPUT& in : keys) in.type = INPUT_KEYBOARD;
+        keys[0].ki.wVk = keys[3].ki.wVk = VK_CONTROL;
+        keys[1].ki.wVk = keys[2].ki.wVk = letter;
+        keys[2].ki.dwFlags = keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(4, keys, sizeof(INPUT));
+    };
+    chord('O');
+    HWND open = WaitForBox(tarvo, 10000);
+    ASSERT_NE(open, nullptr);  // the file-open dialog
+    PostMessageA(open, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(open); }));
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == tarvo.frame; }, 2000));
+    chord('N');
+    EXPECT_TRUE(WaitUntil([&] { return MdiChildren(tarvo.frame).size() == 1; }));
+}
+
 TEST_F(ShellTest, SharedAreaCommandsGiveTheClientSizeAndInsertAFunctionStub) {
     std::string file = dir + "\\s.c";
     WriteTextFile(file, "int x;\r\n");

@@ -56,7 +56,7 @@ TEST(CommandTable, ResourceScriptUsesOnlyNamedCommands) {
     ASSERT_TRUE(in) << "resources/tarvo.rc";
     std::string line;
     std::regex menuItem(R"(^\s*MENUITEM\s+"[^"]*",\s*(\w+))");
-    std::regex accelerator(R"(^\s*VK_\w+,\s*(\w+),\s*VIRTKEY)");
+    std::regex accelerator(R"(^\s*(?:VK_\w+|"\w"),\s*(\w+),\s*VIRTKEY)");
     int items = 0;
     for (int number = 1; std::getline(in, line); ++number) {
         std::smatch m;
