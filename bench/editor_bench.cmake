@@ -8,3 +8,16 @@ target_compile_definitions(tarvo_editor_bench PRIVATE
 target_compile_options(tarvo_editor_bench PRIVATE -O2)
 target_link_libraries(tarvo_editor_bench PRIVATE advapi32 user32 gdi32)
 add_dependencies(tarvo_editor_bench tarvo)
+
+# The start-up benchmark: tarvo.exe beside a minimal Win32 window program (bench/startup_bench.sh).
+add_executable(tarvo_minimal_window WIN32 EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/bench/minimal_window_win.cpp)
+target_compile_options(tarvo_minimal_window PRIVATE -O2)
+target_link_libraries(tarvo_minimal_window PRIVATE user32 gdi32)
+add_executable(tarvo_startup_bench EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/bench/startup_bench_win.cpp
+                                   ${PROJECT_SOURCE_DIR}/tests/gui/harness_win.cpp)
+target_include_directories(tarvo_startup_bench PRIVATE ${PROJECT_SOURCE_DIR}/tests/gui ${PROJECT_SOURCE_DIR}/src)
+target_compile_definitions(tarvo_startup_bench PRIVATE
+  TARVO_ROOT_DIR="${TARVO_ROOT}" TARVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
+target_compile_options(tarvo_startup_bench PRIVATE -O2)
+target_link_libraries(tarvo_startup_bench PRIVATE advapi32 user32 gdi32)
+add_dependencies(tarvo_startup_bench tarvo tarvo_minimal_window)

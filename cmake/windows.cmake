@@ -35,6 +35,12 @@ add_executable(tarvo WIN32 ${PROJECT_SOURCE_DIR}/src/shell/main_win.cpp
 target_link_libraries(tarvo PRIVATE tarvo_win)
 target_include_directories(tarvo PRIVATE ${PROJECT_SOURCE_DIR}/resources)
 set_target_properties(tarvo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TARVO_ROOT}/bin)
+# The debug information goes to a file beside the program: Wine reads every section of an image
+# at each start, and the DWARF of a debug build is ten times the program.
+add_custom_command(TARGET tarvo POST_BUILD
+  COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:tarvo> $<TARGET_FILE:tarvo>.debug
+  COMMAND ${CMAKE_OBJCOPY} --strip-debug --add-gnu-debuglink=$<TARGET_FILE:tarvo>.debug $<TARGET_FILE:tarvo>
+  VERBATIM)
 
 # Win32 tests: one console program, each test case a ctest test run under Wine.
 file(GLOB_RECURSE TARVO_WIN_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/win/*.cpp)

@@ -5,6 +5,7 @@
 #include <commdlg.h>
 
 #include "base/dialogs.h"
+#include "base/system_win.h"
 #include "base/messages.h"
 #include "platform/text.h"
 #include "platform/files.h"
@@ -69,12 +70,6 @@ int Selection(HWND dialog, int list) {
 
 void ShowVersion(HWND dialog) { SetDlgItemTextA(dialog, IDC_VERSION, VersionText().c_str()); }
 
-INT_PTR CALLBACK BannerProc(HWND dialog, UINT message, WPARAM, LPARAM) {
-    if (message != WM_INITDIALOG) return FALSE;
-    ShowVersion(dialog);
-    return TRUE;
-}
-
 }  // namespace
 
 bool PromptDialog(const std::string& title, const std::string& label, std::string& text) {
@@ -133,7 +128,7 @@ bool AskFileNames(FileDialog kind, bool several, std::vector<std::string>& names
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY |
                    (kind == FileDialog::Save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST) |
                    (several ? OFN_ALLOWMULTISELECT : 0);
-    if (!(kind == FileDialog::Save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog))) return false;
+    if (!(kind == FileDialog::Save ? SaveFileDialog(&dialog) : OpenFileDialog(&dialog))) return false;
     names = SelectedFiles(buffer);
     for (std::string& name : names) name = platform::FullPath(name);
     return !names.empty();
@@ -170,19 +165,6 @@ bool DispositionDialog(const std::vector<std::string>& names, int& left, int& ri
 void AboutDialog() {
     DialogPlan plan{ShowVersion, nullptr};
     RunDialog(IDD_ABOUT, plan);
-}
-
-HWND ShowBanner() {
-    HWND banner = CreateDialogParamA(app().instance, MAKEINTRESOURCEA(IDD_BANNER), nullptr, BannerProc, 0);
-    if (banner) {
-        ShowWindow(banner, SW_SHOWNOACTIVATE);
-        UpdateWindow(banner);
-    }
-    return banner;
-}
-
-void CloseBanner(HWND banner) {
-    if (banner) DestroyWindow(banner);
 }
 
 std::string VersionText() { return Printf(GetString(kMsgVersionText), TARVO_VERSION); }

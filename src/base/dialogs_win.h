@@ -28,8 +28,6 @@ SaveChoice SaveModifiedDialog(const std::vector<std::string>& names);
 bool DispositionDialog(const std::vector<std::string>& names, int& left, int& right);
 
 void AboutDialog();
-HWND ShowBanner();
-void CloseBanner(HWND banner);
 
 // The program's version text, e.g. "Version 0.1.0".
 std::string VersionText();

@@ -1,7 +1,5 @@
 #include "shell/commands_win.h"
 
-#include <commdlg.h>
-#include <shellapi.h>
 
 #include <cstring>
 
@@ -13,6 +11,7 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "base/app_win.h"
+#include "base/system_win.h"
 #include "base/dialogs_win.h"
 #include "shell/dispatch.h"
 #include "shell/document_rules.h"
@@ -164,7 +163,7 @@ CommandResult CmdHelpIndex(int, CommandParam) {
 CommandResult CmdDocumentation(int id, CommandParam) {
     std::string file = DocumentationFileFor(id, base::settings().compilerRoot, base::settings().winHelpDataBase);
     if (file.empty()) return 0;
-    ShellExecuteA(base::app().frame, "open", file.c_str(), nullptr, shell().startDirectory.c_str(), SW_SHOWNORMAL);
+    base::ShellOpen(base::app().frame, file.c_str(), shell().startDirectory.c_str());
     return 0;
 }
 

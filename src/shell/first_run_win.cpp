@@ -1,7 +1,7 @@
 #include "shell/first_run_win.h"
 
 #include <windows.h>
-#include <shlobj.h>
+#include "base/system_win.h"
 
 #include <string>
 
@@ -23,11 +23,11 @@ bool AskDirectory(const char* title, std::string& directory) {
     browse.hwndOwner = GetActiveWindow();
     browse.lpszTitle = title;
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&browse);
+    PIDLIST_ABSOLUTE chosen = base::BrowseForFolder(&browse);
     if (!chosen) return false;
     char path[MAX_PATH] = "";
-    bool ok = SHGetPathFromIDListA(chosen, path) != FALSE;
-    CoTaskMemFree(chosen);
+    bool ok = base::PathFromIdList(chosen, path) != FALSE;
+    base::FreeIdList(chosen);
     if (ok) directory = path;
     return ok && !directory.empty();
 }

@@ -1,6 +1,6 @@
 #include "shell/frame_win.h"
 
-#include <shellapi.h>
+#include "base/system_win.h"
 
 #include <string>
 
@@ -47,12 +47,12 @@ LRESULT MenuChar(WPARAM wParam) {
 
 // Dropped files open last one first.
 void DropFiles(HDROP drop) {
-    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    UINT count = base::DroppedFile(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = count; i-- > 0;) {
         char name[MAX_PATH + 1] = "";
-        if (DragQueryFileA(drop, i, name, sizeof name)) OpenAndRemember(name);
+        if (base::DroppedFile(drop, i, name, sizeof name)) OpenAndRemember(name);
     }
-    DragFinish(drop);
+    base::DropFinished(drop);
 }
 
 void MinMaxInfo(MINMAXINFO* info) {
@@ -92,7 +92,8 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
                                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                                    0, 0, 0, 0, window, nullptr, a.instance, &create);
         PostMessageA(window, base::kMsgLayout, 0, 0);
-        DragAcceptFiles(window, TRUE);
+        // What DragAcceptFiles does, without loading the shell library at start-up.
+        SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
         return 0;
     }
     case WM_SIZE:

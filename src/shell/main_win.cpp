@@ -15,6 +15,7 @@
 #include "platform/text.h"
 #include "platform/ui_win.h"
 #include "base/app_win.h"
+#include "shell/banner_win.h"
 #include "shell/command_line.h"
 #include "shell/commands_win.h"
 #include "base/dialogs_win.h"
@@ -266,7 +267,7 @@ int Run(HINSTANCE instance, int show) {
     a.popup = CreateWindowExA(0, "smallTextPopup", "", WS_POPUP | WS_BORDER, 0, 0, 200, 40,
                               a.frame, nullptr, instance, nullptr);
     if (a.popup) SendMessageA(a.popup, WM_SETFONT, reinterpret_cast<WPARAM>(a.proportionalFont), FALSE);
-    if (sh.options.banner) a.banner = base::ShowBanner();
+    if (sh.options.banner) a.banner = ShowBanner();
     if (base::settings().frameZoomed && !sh.options.anotherInstance) ShowWindow(a.frame, SW_SHOWMAXIMIZED);
     EnterSavedDirectory();
     CreateEditorFont();
@@ -303,7 +304,7 @@ int Run(HINSTANCE instance, int show) {
     if (GetClientRect(a.client, &area) && IsRectEmpty(&area)) SendMessageA(a.client, WM_MDITILE, 0, 0);
     base::settings().saveAtExit = sh.options.saveAtExit;
     PrepareEnvironment();
-    base::CloseBanner(a.banner);
+    CloseBanner(a.banner);
     a.banner = nullptr;
     if (sh.options.attach) {
         sh.options.reopen = false;

@@ -313,6 +313,11 @@ std::vector<HWND> Dialogs(const Running& tarvo) {
     return search.found;
 }
 
+bool Banner(const Running& tarvo) {
+    HWND banner = FindWindowOf(tarvo.process.dwProcessId, "TarvoBanner");
+    return banner && IsWindowVisible(banner);
+}
+
 bool WriteSharedArea(const std::string& text) {
     HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, "tarvo");
     if (!mapping) return false;

@@ -69,6 +69,8 @@ std::string BoxText(HWND box);
 void Answer(HWND box, int button);
 // Every visible dialog window of the process (message boxes, dialogs, the banner).
 std::vector<HWND> Dialogs(const Running& tarvo);
+// Whether the start-up banner is up.
+bool Banner(const Running& tarvo);
 // Puts a text into the program's shared command area "tarvo".
 bool WriteSharedArea(const std::string& text);
 

@@ -1,0 +1,102 @@
+// Start-up benchmark, run under Wine (bench/startup_bench.sh): the time from starting a
+// program to its frame being visible and answering a message, for tarvo.exe beside a minimal
+// Win32 window program, in alternating runs. Prints each one's median and the ratio.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "harness_win.h"
+
+namespace {
+
+using namespace tarvo::gui;
+
+double Now() {
+    static LARGE_INTEGER frequency{};
+    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+struct Search {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK VisibleTopLevel(HWND window, LPARAM data) {
+    auto* s = reinterpret_cast<Search*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    // A frame: visible, with a caption (the banner has none).
+    if (pid == s->pid && IsWindowVisible(window) && (GetWindowLongA(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Milliseconds from CreateProcess to a visible frame that answers WM_NULL; negative on failure.
+double TimeToFrame(const std::string& program, const std::string& folder) {
+    std::string commandLine = "\"" + program + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    double start = Now();
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &process))
+        return -1;
+    Search s{process.dwProcessId, nullptr};
+    double elapsed = -1;
+    while (Now() - start < 30000) {
+        s.found = nullptr;
+        EnumWindows(VisibleTopLevel, reinterpret_cast<LPARAM>(&s));
+        DWORD_PTR ignored;
+        if (s.found && SendMessageTimeoutA(s.found, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored)) {
+            elapsed = Now() - start;
+            break;
+        }
+        Sleep(1);
+    }
+    if (s.found) PostMessageA(s.found, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return elapsed;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+    std::string dir = ScratchDir("startup_bench");
+    std::string minimal = RootDir() + "\\..\\tarvo_minimal_window.exe";
+    std::vector<double> tarvo, peer;
+    // One of each first, unmeasured: the first start of any program fills the caches.
+    ResetSettings();
+    TimeToFrame(TarvoExe(), dir);
+    TimeToFrame(minimal, dir);
+    for (int i = 0; i < runs; ++i) {
+        ResetSettings();  // every start reads the same settings and shows the banner
+        double t = TimeToFrame(TarvoExe(), dir), m = TimeToFrame(minimal, dir);
+        if (t < 0 || m < 0) {
+            std::fprintf(stderr, "run %d: a program did not show its frame\n", i + 1);
+            return 1;
+        }
+        tarvo.push_back(t);
+        peer.push_back(m);
+    }
+    double t = Median(tarvo), m = Median(peer);
+    std::printf("start-up to a frame that answers, median of %d runs: tarvo.exe %.0f ms, minimal window "
+                "program %.0f ms, ratio %.2f\n",
+                runs, t, m, t / m);
+    return 0;
+}
