@@ -15,6 +15,7 @@ protected:
 
 TEST_F(FrameTest, ComesUpWithMenuBarOutputBarAndTitleAndClosesCleanly) {
     ASSERT_TRUE(Start(tarvo, ""));
+    ASSERT_TRUE(Settle(tarvo));  // the layout is posted
     EXPECT_EQ(Text(tarvo.frame), "tarvo");
     EXPECT_TRUE(HasMenuBar(tarvo.frame));
     HWND output = ChildOfClass(tarvo.frame, "TarvoOutput");
