@@ -22,14 +22,6 @@ constexpr UINT kQuery = WM_APP + 0x140;
 constexpr WPARAM kCursorLine = 0, kLineCount = 3;
 constexpr int kLines = 50000;
 
-double Now() {
-    static LARGE_INTEGER frequency{};
-    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
     SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 60000, &result);
@@ -87,7 +79,7 @@ int main() {
     std::string file = dir + "\\big.c";
     WriteTextFile(file, SampleText());
     Running tarvo;
-    double started = Now();
+    double started = Milliseconds();
     if (!Start(tarvo, "big.c", dir)) {
         std::fprintf(stderr, "tarvo.exe did not start\n");
         return 1;
@@ -96,7 +88,7 @@ int main() {
     HWND client = MdiClient(tarvo.frame);
     HWND editor = reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0));
     long lines = static_cast<long>(Send(editor, kQuery, kLineCount, 0));
-    std::printf("start-up with the %ld-line file: %.0f ms\n", lines, Now() - started);
+    std::printf("start-up with the %ld-line file: %.0f ms\n", lines, Milliseconds() - started);
     if (lines != kLines) {
         std::fprintf(stderr, "the file has %ld lines, not %d\n", lines, kLines);
         Kill(tarvo);
@@ -109,9 +101,9 @@ int main() {
     std::vector<double> keystrokes;
     for (int round = 0; round < 12; ++round)
         for (char c : typed) {
-            double t = Now();
+            double t = Milliseconds();
             Send(editor, WM_CHAR, static_cast<unsigned char>(c), 1);
-            keystrokes.push_back(Now() - t);
+            keystrokes.push_back(Milliseconds() - t);
         }
     Figures k = Summarise(keystrokes);
     if (getenv("TARVO_BENCH_DETAIL"))
@@ -125,13 +117,13 @@ int main() {
     Send(tarvo.frame, WM_COMMAND, CMD_TOP, 0);  // Top
     long total = static_cast<long>(Send(editor, kQuery, kLineCount, 0));
     std::vector<double> pages;
-    double t0 = Now();
+    double t0 = Milliseconds();
     while (Send(editor, kQuery, kCursorLine, 0) < total && pages.size() < 100000) {
-        double t = Now();
+        double t = Milliseconds();
         Send(editor, WM_KEYDOWN, VK_NEXT, 1);
-        pages.push_back(Now() - t);
+        pages.push_back(Milliseconds() - t);
     }
-    double whole = Now() - t0;
+    double whole = Milliseconds() - t0;
     Figures p = Summarise(pages);
     std::printf("top to bottom with Page Down: %zu pages in %.0f ms; per page mean %.2f ms, median %.2f ms, "
                 "95%% %.2f ms, worst %.2f ms\n",

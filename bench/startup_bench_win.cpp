@@ -14,29 +14,9 @@ namespace {
 
 using namespace tarvo::gui;
 
-double Now() {
-    static LARGE_INTEGER frequency{};
-    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-struct Search {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK VisibleTopLevel(HWND window, LPARAM data) {
-    auto* s = reinterpret_cast<Search*>(data);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    // A frame: visible, with a caption (the banner has none).
-    if (pid == s->pid && IsWindowVisible(window) && (GetWindowLongA(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) {
-        s->found = window;
-        return FALSE;
-    }
-    return TRUE;
+// A frame: visible, with a caption (the banner has none).
+bool IsFrame(HWND window) {
+    return IsWindowVisible(window) && (GetWindowLongA(window, GWL_STYLE) & WS_CAPTION) == WS_CAPTION;
 }
 
 // Milliseconds from CreateProcess to a visible frame that answers WM_NULL; negative on failure.
@@ -45,23 +25,22 @@ double TimeToFrame(const std::string& program, const std::string& folder) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    double start = Now();
+    double start = Milliseconds();
     if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
                         &startup, &process))
         return -1;
-    Search s{process.dwProcessId, nullptr};
+    HWND frame = nullptr;
     double elapsed = -1;
-    while (Now() - start < 30000) {
-        s.found = nullptr;
-        EnumWindows(VisibleTopLevel, reinterpret_cast<LPARAM>(&s));
+    while (Milliseconds() - start < 30000) {
+        frame = FindTopLevel(process.dwProcessId, IsFrame);
         DWORD_PTR ignored;
-        if (s.found && SendMessageTimeoutA(s.found, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored)) {
-            elapsed = Now() - start;
+        if (frame && SendMessageTimeoutA(frame, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored)) {
+            elapsed = Milliseconds() - start;
             break;
         }
         Sleep(1);
     }
-    if (s.found) PostMessageA(s.found, WM_CLOSE, 0, 0);
+    if (frame) PostMessageA(frame, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);

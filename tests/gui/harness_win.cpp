@@ -18,27 +18,10 @@ std::string WindowsPath(std::string path) {
     return "Z:" + path;
 }
 
-struct Search {
-    DWORD pid;
-    const char* className;
-    bool visibleOnly;
-    HWND found;
-};
-
-BOOL CALLBACK FindTopLevel(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<Search*>(data);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid != search->pid || ClassOf(window) != search->className) return TRUE;
-    if (search->visibleOnly && !IsWindowVisible(window)) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 HWND FindWindowOf(DWORD pid, const char* className) {
-    Search search{pid, className, true, nullptr};
-    EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FindTopLevel(pid, [className](HWND window) {
+        return ClassOf(window) == className && IsWindowVisible(window);
+    });
 }
 
 bool Alive(const Running& tarvo) {
@@ -178,6 +161,35 @@ void Kill(Running& tarvo) {
         WaitForSingleObject(tarvo.process.hProcess, 5000);
     }
     Release(tarvo);
+}
+
+struct Search {
+    DWORD pid;
+    const std::function<bool(HWND)>* wanted;
+    HWND found;
+};
+
+BOOL CALLBACK SearchTopLevel(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<Search*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != search->pid || !(*search->wanted)(window)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND FindTopLevel(DWORD pid, const std::function<bool(HWND)>& wanted) {
+    Search search{pid, &wanted, nullptr};
+    EnumWindows(SearchTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+double Milliseconds() {
+    static LARGE_INTEGER frequency{};
+    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
 std::string Text(HWND window) {

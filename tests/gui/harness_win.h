@@ -46,6 +46,11 @@ bool Close(Running& tarvo, DWORD* exitCode = nullptr);
 // Ends the process if it still runs (always call, so a failed test leaves nothing behind).
 void Kill(Running& tarvo);
 
+// A top-level window of the process that the test accepts, or null.
+HWND FindTopLevel(DWORD pid, const std::function<bool(HWND)>& wanted);
+// A clock in milliseconds, for the benchmarks.
+double Milliseconds();
+
 std::string Text(HWND window);
 std::string ClassOf(HWND window);
 HWND MdiClient(HWND frame);
