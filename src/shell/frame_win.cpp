@@ -31,11 +31,8 @@ void MenuSelect(WPARAM wParam, LPARAM lParam) {
         ShowStatus("");
         return;
     }
-    if (flags & (MF_POPUP | MF_GRAYED | MF_DISABLED | MF_SEPARATOR) || !editor::AnyDocumentWindow()) {
-        ShowStatus("");
-        return;
-    }
-    ShowStatus(MenuStatusHelp(static_cast<int>(id), base::settings().utilities));
+    bool selectable = !(flags & (MF_POPUP | MF_GRAYED | MF_DISABLED | MF_SEPARATOR));
+    ShowStatus(MenuItemStatus(static_cast<int>(id), selectable, editor::AnyDocumentWindow(), base::settings().utilities));
 }
 
 LRESULT MenuChar(WPARAM wParam) {

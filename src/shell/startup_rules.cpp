@@ -163,6 +163,11 @@ base::Rect StoredWindowRect(base::Rect normal, bool iconic, bool maximised) {
     return normal;
 }
 
+std::string MenuItemStatus(int command, bool selectable, bool documentOpen,
+                           const std::vector<base::Utility>& utilities) {
+    return selectable && documentOpen ? MenuStatusHelp(command, utilities) : std::string();
+}
+
 std::vector<ReopenWindow> FilesToReopen(const std::vector<base::OpenFile>& saved,
                                         const std::string& requiredDirectory) {
     std::vector<ReopenWindow> out;

@@ -86,6 +86,10 @@ bool ParseFunctionStub(std::string_view text, FunctionStub& stub);
 // Status help for a highlighted menu item: "Execute %s %s." (program, arguments) for a utility,
 // else the command's help text with a period.
 std::string MenuStatusHelp(int command, const std::vector<base::Utility>& utilities);
+// What the output bar shows for a highlighted menu item: nothing for pop-up titles, greyed
+// items and separators (not selectable), nor while no document is open.
+std::string MenuItemStatus(int command, bool selectable, bool documentOpen,
+                           const std::vector<base::Utility>& utilities);
 
 // A saved document to reopen, with its window.
 struct ReopenWindow {

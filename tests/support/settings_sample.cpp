@@ -1,4 +1,5 @@
 #include "settings_sample.h"
+#include "base/command_ids.h"
 
 namespace tarvo::test {
 
@@ -16,11 +17,11 @@ base::Settings EverySetting(const std::string& helpFile) {
     s.backgroundColor = Rgb(250, 250, 200); s.printerFontName = "Lucida"; s.printerFontSize = 11;
     s.debuggerArguments = "-v in.txt"; s.debuggerDir = "c:\\run"; s.debuggerExeName = "c:\\a.exe";
     s.debuggerFlags = 6;
-    s.utilities = {{"Grep", "grep.exe", "$FILE$", "c:\\", 1300}, {"Zip", "zip", "-r", "", 1301}};
+    s.utilities = {{"Grep", "grep.exe", "$FILE$", "c:\\", CMD_FIRST_UTILITY}, {"Zip", "zip", "-r", "", CMD_FIRST_UTILITY + 1}};
     s.languages = {{"Modula", "MOD", "^P", "^E", "(*", "\"", "m.ico", 3, 17, {"BEGIN", "END"}, false},
                    {"C Language", "C;H;CC", "", "", "/*", "'\"", "", 5, 0, {"if", "int"}, true}};
     s.macros = {{"Ctrl+M", 4, "hello\n\x80\xff"}, {"F3", 1, std::string(50, 'q')}};
-    s.keyRows = {{0, 1101, 0}, {'S', 1103, 1 | kKeyChanged}};
+    s.keyRows = {{0, CMD_NEW, 0}, {'S', CMD_SAVE, 1 | kKeyChanged}};
     s.print = 7; s.includeFlags = 0; s.currentDir = "c:\\work"; s.winHelpComp = "hc.exe";
     s.winHelpDataBase = helpFile; s.fontName = "Consolas"; s.currentFile = "c:\\work\\a.c";
     s.projects = {"Alpha", "Beta"};

@@ -7,6 +7,7 @@
 #include "platform/registry_win.h"
 #include "settings_sample.h"
 #include "base/settings.h"
+#include "base/command_ids.h"
 
 namespace tarvo::test {
 namespace {
@@ -19,7 +20,7 @@ int ReadBackEverySetting(int argc, char** argv) {
     base::Settings expected = EverySetting(argv[0]);
     base::Settings read;
     read.languages = {{"C Language", "C;H", "", "", "/*", "'\"", "", 1, 0, {"if"}, true}};
-    read.keyRows = {{0, 1101, 0}, {0, 1103, 0}};
+    read.keyRows = {{0, CMD_NEW, 0}, {0, CMD_SAVE, 0}};
     if (!base::ReadSettings(read, {"", "C:\\start"})) {
         std::fprintf(stderr, "child: the settings could not be read\n");
         return 3;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/messages.h"
+#include "base/command_ids.h"
 
 namespace tarvo::base {
 namespace {
@@ -137,8 +138,8 @@ TEST(MessageTableContents, KeywordListEndsAtAnEmptyPresentRecord) {
 }
 
 TEST(MessageTableContents, StatusHelpAppendsAPeriod) {
-    EXPECT_EQ(StatusHelp(1101), "Create a new file.");
-    EXPECT_EQ(StatusHelp(1142), "Establish a book mark at the current position.");
+    EXPECT_EQ(StatusHelp(CMD_NEW), "Create a new file.");
+    EXPECT_EQ(StatusHelp(CMD_SET_BOOKMARK), "Establish a book mark at the current position.");
 }
 
 }  // namespace

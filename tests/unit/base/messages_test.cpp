@@ -3,6 +3,7 @@
 #include "platform/ui.h"
 #include "scripted_ui.h"
 #include "base/messages.h"
+#include "base/command_ids.h"
 
 namespace tarvo::base {
 namespace {
@@ -81,11 +82,11 @@ TEST(MessageBoxes, OutOfMemoryBoxHasNoTitleAndTheActiveOwner) {
 }
 
 TEST(StatusHelp, HelpOfACommandIsItsTextPlusSevenThousandWithAPeriod) {
-    EXPECT_EQ(StatusHelp(1101), "Create a new file.");
-    EXPECT_EQ(StatusHelp(14000), "Show the on-line documentation.");
+    EXPECT_EQ(StatusHelp(CMD_NEW), "Create a new file.");
+    EXPECT_EQ(StatusHelp(CMD_HELP_INDEX), "Show the on-line documentation.");
     EXPECT_EQ(StatusHelp(1), ".");  // a command without help shows only the period
     test::ScopedScriptedUi scripted;
-    ShowStatusHelp(1156);
+    ShowStatusHelp(CMD_MAKE);
     ASSERT_EQ(scripted.ui.status.size(), 1u);
     EXPECT_EQ(scripted.ui.status[0], "Build the current executable.");
 }

@@ -6,6 +6,7 @@
 #include "scripted_ui.h"
 #include "base/settings_lists.h"
 #include "base/settings_project.h"
+#include "base/command_ids.h"
 
 namespace tarvo::base {
 namespace {
@@ -74,9 +75,9 @@ TEST_F(SettingsLists, AMacroWithALineMissingEndsTheReading) {
 }
 
 TEST_F(SettingsLists, UtilitiesAreReadFromTheLastAndStopAtAMissingValue) {
-    std::vector<Utility> utilities{{"Grep", "grep.exe", "$FILE$", "c:\\", 1300},
-                                   {"Lint", "lint.exe", "", "", 1301},
-                                   {"Zip", "zip.exe", "-r", "d:\\z", 1302}};
+    std::vector<Utility> utilities{{"Grep", "grep.exe", "$FILE$", "c:\\", CMD_FIRST_UTILITY},
+                                   {"Lint", "lint.exe", "", "", CMD_FIRST_UTILITY + 1},
+                                   {"Zip", "zip.exe", "-r", "d:\\z", CMD_FIRST_UTILITY + 2}};
     ASSERT_TRUE(WriteUtilities(key, utilities));
     store("Util2ProgArgs", std::string(512, 'a'));  // unreadable
     std::vector<Utility> read;
@@ -121,10 +122,10 @@ TEST_F(SettingsLists, KeywordReadingStopsAtAnEmptyLineOrTheCount) {
 }
 
 TEST_F(SettingsLists, KeyBindings) {
-    std::vector<KeyRow> table{{0, 1101, 0}, {0, 1103, 0}, {0, 14000, 0}, {0, 1110, 0}};
+    std::vector<KeyRow> table{{0, CMD_NEW, 0}, {0, CMD_SAVE, 0}, {0, CMD_HELP_INDEX, 0}, {0, CMD_UNDO, 0}};
     std::vector<KeyRow> changed = table;
-    changed[1] = {'S', 1103, 1 | kKeyChanged};
-    changed[2] = {0x70, 14000, kKeyChanged};  // five-digit command ids widen a field
+    changed[1] = {'S', CMD_SAVE, 1 | kKeyChanged};
+    changed[2] = {0x70, CMD_HELP_INDEX, kKeyChanged};  // five-digit command ids widen a field
     ASSERT_TRUE(WriteKeyBindings(key, changed));
     EXPECT_EQ(stored("Accelerators"), "2");
     EXPECT_EQ(stored("Accel1"), "   1  831103   9");
@@ -140,7 +141,7 @@ TEST_F(SettingsLists, KeyBindings) {
     store("Accel1", "   0  651101   9");  // the changed bit is set on reading, once
     read = table;
     ReadKeyBindings(key, read);
-    EXPECT_EQ(read[0], (KeyRow{65, 1101, 9}));
+    EXPECT_EQ(read[0], (KeyRow{65, CMD_NEW, 9}));
 }
 
 TEST_F(SettingsLists, OpenFiles) {

@@ -8,6 +8,7 @@
 #include "settings_sample.h"
 #include "base/settings.h"
 #include "base/settings_store.h"
+#include "base/command_ids.h"
 
 namespace tarvo::base {
 namespace {
@@ -118,7 +119,7 @@ TEST_F(SettingsFile, EverythingWrittenIsReadBack) {
     ASSERT_TRUE(WriteReleases(written));
     Settings read;
     read.languages = {{"C Language", "C;H", "", "", "/*", "'\"", "", 1, 0, {"if"}, true}};
-    read.keyRows = {{0, 1101, 0}, {0, 1103, 0}};
+    read.keyRows = {{0, CMD_NEW, 0}, {0, CMD_SAVE, 0}};
     ASSERT_TRUE(ReadSettings(read, {"", "C:\\start"}));
     EXPECT_EQ(read.project, written.project);
     EXPECT_EQ(read.languages, written.languages);

@@ -51,8 +51,8 @@ TEST(Documentation, PathsAndOnlyExistingItems) {
     EXPECT_EQ(items[2].label, "C-Tutorial");
     for (const DocumentationItem& d : kDocumentationItems)
         EXPECT_TRUE(d.command < CMD_FIRST_UTILITY || d.command > CMD_LAST_UTILITY) << d.command;
-    EXPECT_EQ(DocumentationFileFor(1299, "C:\\vex", ""), "C:\\vex\\doc\\manual.doc");
-    EXPECT_EQ(DocumentationFileFor(1296, "C:\\vex", ""), "");
+    EXPECT_EQ(DocumentationFileFor(CMD_DOC_MANUAL, "C:\\vex", ""), "C:\\vex\\doc\\manual.doc");
+    EXPECT_EQ(DocumentationFileFor(CMD_DOC_WIN32_API, "C:\\vex", ""), "");
 }
 
 TEST(ContextHelp, IndexDecidesTheHelpFile) {
@@ -90,10 +90,10 @@ TEST(SharedArea, FunctionStubFromADeclaration) {
 }
 
 TEST(StatusHelp, UtilitiesShowTheirCommandOthersTheirHelpText) {
-    std::vector<base::Utility> utilities = {{"Grep", "grep.exe", "-n $ASK$", "", 1301}};
-    EXPECT_EQ(MenuStatusHelp(1301, utilities), "Execute grep.exe -n $ASK$.");
-    EXPECT_EQ(MenuStatusHelp(1101, utilities), "Create a new file.");
-    EXPECT_EQ(MenuStatusHelp(1302, utilities), base::StatusHelp(1302));  // no such utility
+    std::vector<base::Utility> utilities = {{"Grep", "grep.exe", "-n $ASK$", "", CMD_FIRST_UTILITY + 1}};
+    EXPECT_EQ(MenuStatusHelp(CMD_FIRST_UTILITY + 1, utilities), "Execute grep.exe -n $ASK$.");
+    EXPECT_EQ(MenuStatusHelp(CMD_NEW, utilities), "Create a new file.");
+    EXPECT_EQ(MenuStatusHelp(CMD_FIRST_UTILITY + 2, utilities), base::StatusHelp(CMD_FIRST_UTILITY + 2));  // no such utility
 }
 
 TEST(Reopen, FiltersNamesAndDecodesWindowStates) {
