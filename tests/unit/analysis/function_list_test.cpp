@@ -16,14 +16,9 @@ class FunctionList : public editor::test::EditorTest {
 protected:
     void SetUp() override {
         EditorTest::SetUp();
-        editor::ResetLanguages();
         editor::InstallBuiltInLanguages();
         editor::editor().seam.chooseLanguage = editor::ChooseLanguageForDocument;
         editor::editor().seam.checkBeforeSave = CheckBeforeSave;
-    }
-    void TearDown() override {
-        EditorTest::TearDown();
-        editor::ResetLanguages();
     }
     static std::string Names(editor::Document& doc) {
         std::string all;

@@ -18,14 +18,6 @@ constexpr int Ctrl = base::kModCtrl, Alt = base::kModAlt, Shift = base::kModShif
 
 class Keys : public EditorTest {
 protected:
-    void SetUp() override {
-        EditorTest::SetUp();
-        bookmarks() = BookmarkState{};
-    }
-    void TearDown() override {
-        bookmarks() = BookmarkState{};
-        EditorTest::TearDown();
-    }
     KeyResult Press(int key, int held = 0, long count = 1) {
         return KeyDown(1, key, held, count, kDefaultCommandKeys, false);
     }

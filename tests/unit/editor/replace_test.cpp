@@ -21,7 +21,6 @@ class Replacing : public test::EditorTest {
 protected:
     void SetUp() override {
         EditorTest::SetUp();
-        ResetSearchState();
         Answers().clear();
         // The dialog's question, answered from the queue (Cancel when it runs dry).
         searchState().ui.confirmReplace = [](View&) {
@@ -32,7 +31,6 @@ protected:
         };
     }
     void TearDown() override {
-        ResetSearchState();
         searchState().ui = {};
         EditorTest::TearDown();
     }

@@ -31,7 +31,6 @@ class Display : public EditorTest {
 protected:
     void SetUp() override {
         EditorTest::SetUp();
-        ResetLanguages();
         InstallBuiltInLanguages();
         BuildLanguages();
         editor().seam.chooseLanguage = ChooseLanguageForDocument;
@@ -39,7 +38,6 @@ protected:
     }
     void TearDown() override {
         display() = DisplayState{};
-        ResetLanguages();
         EditorTest::TearDown();
     }
     const Language& Lang(const char* file) {

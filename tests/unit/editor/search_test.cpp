@@ -15,11 +15,9 @@ class Search : public test::EditorTest {
 protected:
     void SetUp() override {
         EditorTest::SetUp();
-        ResetSearchState();
         searchState().ui = {};
     }
     void TearDown() override {
-        ResetSearchState();
         searchState().ui = {};
         EditorTest::TearDown();
     }
