@@ -3,6 +3,7 @@
 #include "platform/text.h"
 #include "base/messages.h"
 #include "base/settings_lists.h"
+#include "base/settings_numbered.h"
 
 namespace tarvo::base {
 namespace {
@@ -12,23 +13,27 @@ void readCurrentFile(const SettingsKey& key, std::string& file) {
     if (file == "untitled") file.clear();  // the internal buffer is never reopened
 }
 
-// Texts numbered from 1 after their count; reading stops at the first missing one.
-void readTexts(const SettingsKey& key, const char* countName, const char* itemFormat,
-               std::vector<std::string>& items) {
-    items.clear();
-    long count = ReadNumber(key, countName, 0);
-    for (long n = 1; n <= count; ++n) {
-        std::string text;
-        if (!ReadText(key, Numbered(itemFormat, n), text)) break;
-        items.push_back(text);
-    }
+ItemRead takeBreakpoint(const std::string& text, Breakpoint& b) {
+    return ParseBreakpoint(text, b) ? ItemRead::Take : ItemRead::Skip;
 }
 
-void writeTexts(SettingsKey& key, const char* countName, const char* itemFormat,
-                const std::vector<std::string>& items) {
-    WriteNumber(key, countName, static_cast<long>(items.size()));
-    for (size_t i = 0; i < items.size(); ++i)
-        WriteText(key, Numbered(itemFormat, static_cast<long>(i + 1)), items[i]);
+// A processor that cannot be read ends the list: the ones after it may be as damaged.
+ItemRead takeFileProcessor(const std::string& text, FileProcessor& p) {
+    if (ParseFileProcessor(text, p)) return ItemRead::Take;
+    ErrorBoxId(kTextBadFileProcessor);
+    return ItemRead::End;
+}
+
+constexpr NumberedList<Breakpoint> kBreakpointList{"NumberOfBreakpoints", "BreakPoint",
+                                                   FormatBreakpoint, takeBreakpoint};
+constexpr NumberedList<FileProcessor> kFileProcessorList{"NrOfFileProcessors", "FileProcessor",
+                                                         FormatFileProcessor, takeFileProcessor};
+constexpr NumberedList<std::string> kFileList = TextList("PrjFiles", "File");
+constexpr NumberedList<std::string> kUserList = TextList("UserCount", "User");
+
+// "File%dDependencies" counts the values "File%dDependencies%d" of the nth project file.
+std::string dependencies(size_t file) {
+    return Numbered("File%dDependencies", static_cast<long>(file + 1));
 }
 
 }  // namespace
@@ -59,45 +64,19 @@ bool ParseFileProcessor(const std::string& text, FileProcessor& p) {
 }
 
 void ReadBreakpoints(const SettingsKey& key, std::vector<Breakpoint>& breakpoints) {
-    breakpoints.clear();
-    long count = ReadNumber(key, "NumberOfBreakpoints", 0);
-    for (long n = 1; n <= count; ++n) {
-        std::string text;
-        if (!ReadText(key, Numbered("BreakPoint%d", n), text)) break;
-        Breakpoint b;
-        if (ParseBreakpoint(text, b)) breakpoints.push_back(b);
-    }
+    ReadList(key, kBreakpointList, breakpoints);
 }
 
 bool WriteBreakpoints(SettingsKey& key, const std::vector<Breakpoint>& breakpoints) {
-    WriteNumber(key, "NumberOfBreakpoints", static_cast<long>(breakpoints.size()));
-    for (size_t i = 0; i < breakpoints.size(); ++i)
-        WriteText(key, Numbered("BreakPoint%d", static_cast<long>(i + 1)),
-                  FormatBreakpoint(breakpoints[i]));
-    return !key.failed;
+    return WriteList(key, kBreakpointList, breakpoints);
 }
 
 void ReadFileProcessors(const SettingsKey& key, std::vector<FileProcessor>& processors) {
-    processors.clear();
-    long count = ReadNumber(key, "NrOfFileProcessors", 0);
-    for (long n = 1; n <= count; ++n) {
-        std::string text;
-        if (!ReadText(key, Numbered("FileProcessor%d", n), text)) break;
-        FileProcessor p;
-        if (!ParseFileProcessor(text, p)) {
-            ErrorBoxId(kTextBadFileProcessor);
-            break;
-        }
-        processors.push_back(p);
-    }
+    ReadList(key, kFileProcessorList, processors);
 }
 
 bool WriteFileProcessors(SettingsKey& key, const std::vector<FileProcessor>& processors) {
-    WriteNumber(key, "NrOfFileProcessors", static_cast<long>(processors.size()));
-    for (size_t i = 0; i < processors.size(); ++i)
-        WriteText(key, Numbered("FileProcessor%d", static_cast<long>(i + 1)),
-                  FormatFileProcessor(processors[i]));
-    return !key.failed;
+    return WriteList(key, kFileProcessorList, processors);
 }
 
 void ReadProjectDefinition(const SettingsKey& key, ProjectSettings& p) {
@@ -173,20 +152,15 @@ bool WriteProjectDefinition(SettingsKey& key, const std::string& projectName,
 
 void ReadProjectListValues(const SettingsKey& key, ProjectSettings& p) {
     std::vector<std::string> names;
-    readTexts(key, "PrjFiles", "File%d", names);
+    ReadList(key, kFileList, names);
     p.files.clear();
     for (size_t i = 0; i < names.size(); ++i) {
         ProjectFile f{names[i], {}};
-        long n = static_cast<long>(i + 1);
-        long count = ReadNumber(key, Numbered("File%dDependencies", n), 0);
-        for (long d = 1; d <= count; ++d) {
-            std::string dependency;
-            if (!ReadText(key, Numbered("File%dDependencies%d", n, d), dependency)) break;
-            f.dependencies.push_back(dependency);
-        }
+        std::string name = dependencies(i);
+        ReadList(key, TextList(name, name), f.dependencies);
         p.files.push_back(f);
     }
-    readTexts(key, "UserCount", "User%d", p.users);
+    ReadList(key, kUserList, p.users);
     ReadTextOr(key, "CmsDirectory", p.cmsDirectory);
     p.putOptions = ReadNumber(key, "PutOptions", p.putOptions);
     p.getOptions = ReadNumber(key, "GetOptions", p.getOptions);
@@ -204,21 +178,17 @@ void ReadProjectListValues(const SettingsKey& key, ProjectSettings& p) {
 }
 
 bool WriteProjectListValues(SettingsKey& key, const ProjectSettings& p) {
-    WriteNumber(key, "PrjFiles", static_cast<long>(p.files.size()));
-    for (size_t i = 0; i < p.files.size(); ++i)
-        WriteText(key, Numbered("File%d", static_cast<long>(i + 1)), p.files[i].name);
+    std::vector<std::string> names;
+    for (const ProjectFile& f : p.files) names.push_back(f.name);
+    WriteList(key, kFileList, names);
     for (size_t i = 0; i < p.files.size(); ++i) {
-        long n = static_cast<long>(i + 1);
-        const std::vector<std::string>& deps = p.files[i].dependencies;
-        std::string countName = Numbered("File%dDependencies", n), ignored;
+        std::string name = dependencies(i), ignored;
         // Written only for files with dependencies; a count left by an earlier file n is
         // zeroed, or this file would inherit that file's dependencies.
-        if (deps.empty() && !ReadText(key, countName, ignored)) continue;
-        WriteNumber(key, countName, static_cast<long>(deps.size()));
-        for (size_t d = 0; d < deps.size(); ++d)
-            WriteText(key, Numbered("File%dDependencies%d", n, static_cast<long>(d + 1)), deps[d]);
+        if (p.files[i].dependencies.empty() && !ReadText(key, name, ignored)) continue;
+        WriteList(key, TextList(name, name), p.files[i].dependencies);
     }
-    writeTexts(key, "UserCount", "User%d", p.users);
+    WriteList(key, kUserList, p.users);
     WriteText(key, "CmsDirectory", p.cmsDirectory);
     WriteNumber(key, "PutOptions", p.putOptions);
     WriteNumber(key, "GetOptions", p.getOptions);
