@@ -7,6 +7,7 @@
 #include "platform/memory_settings.h"
 #include "scripted_ui.h"
 #include "base/first_run.h"
+#include "base/messages.h"
 #include "base/settings.h"
 #include "base/settings_store.h"
 #include "shell/session_settings.h"
@@ -43,12 +44,34 @@ struct SessionSettings : ::testing::Test {
     static void reset() {
         platform::ResetMemorySettings();
         platform::setSettingsBackend(memorySettingsBackend());
+        base::ResetStoreState();
         base::ResetSettings();
         ResetShellState();
         editor::ResetLanguages();
         editor::ResetSearchState();
     }
 };
+
+TEST_F(SessionSettings, ACancelledFirstRunIsAskedAndReportedOnceInARun) {
+    ReadStartupSettings();
+    EXPECT_EQ(base::settings().compilerRoot, "");
+    EXPECT_EQ(base::settings().tabSize, 4);
+    EXPECT_FALSE(base::settings().languages.empty());  // the built-in ones stay usable
+    base::settings().saveAtExit = true;
+    base::settings().tabSize = 8;
+    EXPECT_FALSE(WriteExitSettings());
+
+    EXPECT_EQ(dialogs(), 1);
+    ASSERT_EQ(boxes.ui.boxes.size(), 1u);
+    EXPECT_EQ(boxes.ui.boxes[0].text, base::GetString(base::kTextNoCompilerRoot));
+    EXPECT_EQ(boxes.ui.boxes[0].title, "Information");
+    EXPECT_FALSE(memorySettingsBackend().keyExists(base::kVexKey));
+
+    // The next run asks again.
+    base::ResetStoreState();
+    ReadStartupSettings();
+    EXPECT_EQ(dialogs(), 2);
+}
 
 TEST_F(SessionSettings, TheExitWritesWhatTheNextStartReads) {
     memorySettingsBackend().createKey(base::kCompilerKey);
