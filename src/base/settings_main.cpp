@@ -20,7 +20,8 @@ void writeProjectNames(SettingsKey& key, const std::vector<std::string>& project
     WriteList(key, kProjectList, projects);
 }
 
-// The "/prj:" name, put in before the reading, comes first.
+// The "/prj:" name, put in before the reading, comes first; CMSProjectPath, read only here,
+// stands in for an empty CurrentProject.
 void readCurrentProject(const SettingsKey& key, std::string_view name, S& s) {
     if (s.currentProject.empty()) ReadText(key, name, s.currentProject);
     if (s.currentProject.empty()) ReadText(key, "CMSProjectPath", s.currentProject);
@@ -98,12 +99,13 @@ void findProjects(S& s) {
 }  // namespace
 
 void ReadMainValues(const SettingsKey& key, Settings& s, const StartupInputs& inputs) {
-    // Defaults that depend on this start.
+    // Defaults that depend on this start; a "/prj:" name comes before CurrentProject.
     s.currentDir = inputs.startDirectory;
     s.winHelpDataBase = defaultHelpFile(s);
     s.currentProject = inputs.projectName;
     ReadValues<S>(key, {kMainValues}, s);
     if (s.subScroll < 1) s.subScroll = 1;
+    // A help file stored and gone since gives the default.
     if (!platform::FileExists(s.winHelpDataBase)) s.winHelpDataBase = defaultHelpFile(s);
     // The internal buffer is never reopened.
     if (s.currentFile == "untitled") s.currentFile.clear();

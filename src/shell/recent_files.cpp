@@ -42,10 +42,12 @@ std::string RecentFileForCommand(const std::vector<std::string>& list, int comma
 
 void ReadRecentFiles(const base::SettingsKey& key, std::vector<std::string>& list) {
     std::vector<std::string> stored;
-    base::ReadNumbered(key, kRecentFileList.count, kRecentFileList.item, [&](const std::string& name) {
-        stored.push_back(name);
-        return stored.size() < kRecentFileCount;  // only the ten newest are kept
-    });
+    // Only the ten newest are kept: the reading ends there.
+    base::ReadNumbered(key, kRecentFileList.count, kRecentFileList.item,
+                       [&](const std::string& name) {
+                           stored.push_back(name);
+                           return stored.size() < kRecentFileCount;
+                       });
     list.clear();
     // Added oldest first, so the newest ends in front and duplicates collapse.
     for (auto it = stored.rbegin(); it != stored.rend(); ++it) AddRecentFile(list, *it);
