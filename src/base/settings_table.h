@@ -6,11 +6,13 @@
 // reading leaves it to other code). A value with a rule of its own (a list, a value that is
 // moved or chosen while reading) is a pair of functions at its place in both orders.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "base/messages.h"
 #include "base/settings.h"
@@ -155,7 +157,9 @@ template <auto Member, auto Read, auto Write>
 constexpr auto ListValue(int readAt) {
     using R = typename MemberOf<decltype(Member)>::Record;
     typename StoredValue<R>::ReadRule read = nullptr;
-    if constexpr (Read != nullptr)
+    // Told apart by type: comparing a function's address with null is no constant expression
+    // under the sanitizers.
+    if constexpr (!std::is_same_v<decltype(Read), std::nullptr_t>)
         read = [](const SettingsKey& key, std::string_view, R& r) { Read(key, r.*Member); };
     typename StoredValue<R>::WriteRule write = [](SettingsKey& key, std::string_view,
                                                   const R& r) { Write(key, r.*Member); };
