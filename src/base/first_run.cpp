@@ -64,7 +64,10 @@ bool RunFirstRun(std::string& root) {
     std::string found = RootFromCommandLine(hooks.commandLine(), hooks.currentDrive());
     if (found.empty() || !platform::FileExists(windowsHeaderUnder(found))) {
         std::string chosen;
-        if (!hooks.askDirectory(GetString(kMsgAskRoot), chosen)) return false;
+        if (!hooks.askDirectory(GetString(kMsgAskRoot), chosen)) {
+            InfoBox(GetString(kTextNoCompilerRoot));
+            return false;
+        }
         // "C:\tools\" and "C:\" name the same roots as "C:\tools" and "C:".
         while (!chosen.empty() && chosen.back() == '\\') chosen.pop_back();
         found = chosen;

@@ -26,8 +26,9 @@ void setFirstRunHooks(const FirstRunHooks& hooks);
 std::string RootFromCommandLine(const std::string& commandLine, char currentDrive);
 
 // Finds the root (from the command line, else by asking), checks it holds include\windows.h
-// and writes Software\vex\Compiler includepath and Software\vex\vexlnk libpath. Failures are
-// reported; false when the root was not found or a key could not be written.
+// and writes Software\vex\Compiler includepath and Software\vex\vexlnk libpath. Failures, a
+// cancelled dialog among them, are reported; false when the root was not found or a key could
+// not be written.
 bool RunFirstRun(std::string& root);
 
 }  // namespace tarvo::base

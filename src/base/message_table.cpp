@@ -95,6 +95,8 @@ const MessageRecord kMessageTable[] = {
     {3951, "tarvo"},
     {3952, "Option %s needs a number: %s"},
     {3953, "Too many names on the command line: %s and the names after it are not opened"},
+    {3954, "No compiler root directory was chosen.\nTarvo runs without the compiler system and "
+           "without its saved settings, and saves none at exit. It asks again at the next start."},
     {3963, "Incorrect path for compiler in registry"},
     {3969, "clMDIFrame"},
     {3970, "clMDIDocument"},

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/text.h"
+#include "base/settings_numbered.h"
 
 namespace tarvo::base {
 namespace {
@@ -35,6 +36,15 @@ std::vector<std::string> splitWords(const std::string& line) {
     }
     return words;
 }
+
+ItemRead takeOpenFile(const std::string& text, OpenFile& f) {
+    return ParseOpenFile(text, f) ? ItemRead::Take : ItemRead::Skip;
+}
+
+constexpr NumberedList<OpenFile> kOpenFileList{"OpenFiles", "OpenFile", FormatOpenFile,
+                                               takeOpenFile};
+// "Accel%d" holds the row of the command key table with its binding.
+constexpr NumberedList<std::string> kKeyBindingList = TextList("Accelerators", "Accel");
 
 }  // namespace
 
@@ -272,10 +282,9 @@ bool WriteMacros(SettingsKey& key, const std::vector<Macro>& macros) {
 }
 
 void ReadKeyBindings(const SettingsKey& key, std::vector<KeyRow>& rows) {
-    long count = ReadNumber(key, "Accelerators", 0);
-    for (long n = 1; n <= count; ++n) {
-        std::string text;
-        if (!ReadText(key, Numbered("Accel%d", n), text)) break;
+    std::vector<std::string> texts;
+    ReadList(key, kKeyBindingList, texts);
+    for (const std::string& text : texts) {
         size_t row;
         KeyRow stored;
         // A binding for a row that now holds another command (or none) is not applied.
@@ -288,35 +297,21 @@ void ReadKeyBindings(const SettingsKey& key, std::vector<KeyRow>& rows) {
 }
 
 bool WriteKeyBindings(SettingsKey& key, const std::vector<KeyRow>& rows) {
-    long count = 0;
-    for (const KeyRow& r : rows) count += (r.modifiers & kKeyChanged) ? 1 : 0;
-    WriteNumber(key, "Accelerators", count);
-    long n = 0;
+    std::vector<std::string> changed;
     for (size_t row = 0; row < rows.size(); ++row)
-        if (rows[row].modifiers & kKeyChanged)
-            WriteText(key, Numbered("Accel%d", ++n), FormatKeyBinding(row, rows[row]));
-    return !key.failed;
+        if (rows[row].modifiers & kKeyChanged) changed.push_back(FormatKeyBinding(row, rows[row]));
+    return WriteList(key, kKeyBindingList, changed);
 }
 
 void ReadOpenFiles(const SettingsKey& key, std::vector<OpenFile>& files) {
-    files.clear();
-    long count = ReadNumber(key, "OpenFiles", 0);
-    for (long n = 1; n <= count; ++n) {
-        std::string text;
-        if (!ReadText(key, Numbered("OpenFile%d", n), text)) break;
-        OpenFile f;
-        if (ParseOpenFile(text, f)) files.push_back(f);
-    }
+    ReadList(key, kOpenFileList, files);
 }
 
 bool WriteOpenFiles(SettingsKey& key, const std::vector<OpenFile>& files) {
-    long count = 0;
-    for (const OpenFile& f : files) count += f.neverSave ? 0 : 1;
-    WriteNumber(key, "OpenFiles", count);
-    long n = 0;
+    std::vector<OpenFile> stored;
     for (const OpenFile& f : files)
-        if (!f.neverSave) WriteText(key, Numbered("OpenFile%d", ++n), FormatOpenFile(f));
-    return !key.failed;
+        if (!f.neverSave) stored.push_back(f);
+    return WriteList(key, kOpenFileList, stored);
 }
 
 }  // namespace tarvo::base

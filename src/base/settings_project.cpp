@@ -3,33 +3,145 @@
 #include "platform/text.h"
 #include "base/messages.h"
 #include "base/settings_lists.h"
+#include "base/settings_numbered.h"
+#include "base/settings_table.h"
 
 namespace tarvo::base {
 namespace {
 
-void readCurrentFile(const SettingsKey& key, std::string& file) {
-    ReadText(key, "CurrentFile", file);
-    if (file == "untitled") file.clear();  // the internal buffer is never reopened
+using P = ProjectSettings;
+
+ItemRead takeBreakpoint(const std::string& text, Breakpoint& b) {
+    return ParseBreakpoint(text, b) ? ItemRead::Take : ItemRead::Skip;
 }
 
-// Texts numbered from 1 after their count; reading stops at the first missing one.
-void readTexts(const SettingsKey& key, const char* countName, const char* itemFormat,
-               std::vector<std::string>& items) {
-    items.clear();
-    long count = ReadNumber(key, countName, 0);
-    for (long n = 1; n <= count; ++n) {
-        std::string text;
-        if (!ReadText(key, Numbered(itemFormat, n), text)) break;
-        items.push_back(text);
+// A processor that cannot be read ends the list: the ones after it may be as damaged.
+ItemRead takeFileProcessor(const std::string& text, FileProcessor& p) {
+    if (ParseFileProcessor(text, p)) return ItemRead::Take;
+    ErrorBoxId(kTextBadFileProcessor);
+    return ItemRead::End;
+}
+
+constexpr NumberedList<Breakpoint> kBreakpointList{"NumberOfBreakpoints", "BreakPoint",
+                                                   FormatBreakpoint, takeBreakpoint};
+constexpr NumberedList<FileProcessor> kFileProcessorList{"NrOfFileProcessors", "FileProcessor",
+                                                         FormatFileProcessor, takeFileProcessor};
+constexpr NumberedList<std::string> kFileList = TextList("PrjFiles", "File");
+constexpr NumberedList<std::string> kUserList = TextList("UserCount", "User");
+
+void readUsers(const SettingsKey& key, std::vector<std::string>& users) {
+    ReadList(key, kUserList, users);
+}
+
+void writeUsers(SettingsKey& key, const std::vector<std::string>& users) {
+    WriteList(key, kUserList, users);
+}
+
+// "File%dDependencies" counts the values "File%dDependencies%d" of the nth project file.
+std::string dependencies(size_t file) {
+    return Numbered("File%dDependencies", static_cast<long>(file + 1));
+}
+
+void readProjectFiles(const SettingsKey& key, std::vector<ProjectFile>& files) {
+    std::vector<std::string> names;
+    ReadList(key, kFileList, names);
+    files.clear();
+    for (size_t i = 0; i < names.size(); ++i) {
+        ProjectFile f{names[i], {}};
+        std::string name = dependencies(i);
+        ReadList(key, TextList(name, name), f.dependencies);
+        files.push_back(f);
     }
 }
 
-void writeTexts(SettingsKey& key, const char* countName, const char* itemFormat,
-                const std::vector<std::string>& items) {
-    WriteNumber(key, countName, static_cast<long>(items.size()));
-    for (size_t i = 0; i < items.size(); ++i)
-        WriteText(key, Numbered(itemFormat, static_cast<long>(i + 1)), items[i]);
+void writeProjectFiles(SettingsKey& key, const std::vector<ProjectFile>& files) {
+    std::vector<std::string> names;
+    for (const ProjectFile& f : files) names.push_back(f.name);
+    WriteList(key, kFileList, names);
+    for (size_t i = 0; i < files.size(); ++i) {
+        std::string name = dependencies(i), ignored;
+        // Written only for files with dependencies; a count left by an earlier file n is
+        // zeroed, or this file would inherit that file's dependencies.
+        if (files[i].dependencies.empty() && !ReadText(key, name, ignored)) continue;
+        WriteList(key, TextList(name, name), files[i].dependencies);
+    }
 }
+
+void readRootProcedure(const SettingsKey& key, std::string_view name, P& p) {
+    if (!p.eiffelRootClass.empty()) ReadTextOr(key, name, p.eiffelRootProcedure);
+}
+
+// The project's definition in its key, in the order of the exit writing, in the parts between
+// which that writing does something of its own. The number is the place in the start-up reading.
+constexpr StoredValue<P> kFrameValues[] = {
+    {"Frame", &P::frame, ' ', 1},
+    {"StatusBar", &P::statusBar, ',', 25},
+};
+constexpr StoredValue<P> kFileValues[] = {
+    {"CurrentFile", &P::currentFile, 3},
+    ListValue<&P::openFiles, ReadOpenFiles, WriteOpenFiles>(2),
+    {"ProjectPath", &P::projectPath, 4},
+    {"SourcesDir", &P::sourcesDir, 7},
+    {"Defines", &P::defines, 8},
+    {"Includes", &P::includes, 9},
+    {"Libraries", &P::libraries, 5},
+    {"LinkerArgs", &P::linkerArgs, 6},
+};
+constexpr StoredValue<P> kMakeValues[] = {
+    {"MakeName", &P::makeName, 16},
+    {"MakeArgs", &P::makeArgs, 17},
+    {"MakeDir", &P::makeDir, 20},
+    {"Exe", &P::exe, 21},
+    {kMsgDebuggerArguments, &P::debuggerArguments, 22},
+    {"DbgExeName", &P::debuggerExeName, 23},
+    {"DbgDir", &P::debuggerDir, 24},
+};
+constexpr StoredValue<P> kFlagValues[] = {
+    {"CompilerFlags", &P::compilerFlags, 10},
+    {"ProjectFlags", &P::projectFlags, 11},
+    {"FortranFlags", &P::fortranFlags, 0},
+    {"EiffelFlags", &P::eiffelFlags, 0},
+    // Read at start-up, so written here: nothing else would keep the executable's version.
+    {"ExeMajorVersion", &P::exeMajorVersion, 18},
+    {"ExeMinorVersion", &P::exeMinorVersion, 19},
+    ListValue<&P::breakpoints, ReadBreakpoints, WriteBreakpoints>(15),
+    {"ErrorFile", &P::errorFile, 14},
+    ListValue<&P::fileProcessors, ReadFileProcessors, WriteFileProcessors>(26),
+};
+constexpr StoredValue<P> kUserValues[] = {
+    {"UserName", &P::userName, 27},
+};
+// Read with the definition, written with the project's lists.
+constexpr StoredValue<P> kEiffelRootValues[] = {
+    {"EiffelRootClass", &P::eiffelRootClass, 12},
+    {"EiffelRootProcedure", readRootProcedure, nullptr, 13},
+};
+static_assert(PlacesRunFromOne<P>({kFrameValues, kFileValues, kMakeValues, kFlagValues,
+                                   kUserValues, kEiffelRootValues}));
+
+// The project's lists and version-store options: one order for reading and writing, the
+// Eiffel and Fortran values only for a project of that language.
+constexpr StoredValue<P> kListValues[] = {
+    ListValue<&P::files, readProjectFiles, writeProjectFiles>(1),
+    ListValue<&P::users, readUsers, writeUsers>(2),
+    {"CmsDirectory", &P::cmsDirectory, 3},
+    {"PutOptions", &P::putOptions, 4},
+    {"GetOptions", &P::getOptions, 5},
+    {"FileOptions", &P::fileOptions, 6},
+    {"LockOptions", &P::lockOptions, 7},
+    {"UsersOptions", &P::usersOptions, 8},
+    {"ProjectFlags", &P::projectFlags, 9},
+};
+constexpr StoredValue<P> kEiffelValues[] = {
+    {"EiffelFlags", &P::eiffelFlags, 1},
+    {"EiffelRootClass", &P::eiffelRootClass, 2},
+    {"EiffelRootProcedure", &P::eiffelRootProcedure, 3},
+};
+constexpr StoredValue<P> kFortranValues[] = {
+    {"FortranFlags", &P::fortranFlags, 1},
+};
+static_assert(PlacesRunFromOne<P>({kListValues}) && PlacesRunFromOne<P>({kEiffelValues}) &&
+              PlacesRunFromOne<P>({kFortranValues}));
 
 }  // namespace
 
@@ -59,179 +171,50 @@ bool ParseFileProcessor(const std::string& text, FileProcessor& p) {
 }
 
 void ReadBreakpoints(const SettingsKey& key, std::vector<Breakpoint>& breakpoints) {
-    breakpoints.clear();
-    long count = ReadNumber(key, "NumberOfBreakpoints", 0);
-    for (long n = 1; n <= count; ++n) {
-        std::string text;
-        if (!ReadText(key, Numbered("BreakPoint%d", n), text)) break;
-        Breakpoint b;
-        if (ParseBreakpoint(text, b)) breakpoints.push_back(b);
-    }
+    ReadList(key, kBreakpointList, breakpoints);
 }
 
 bool WriteBreakpoints(SettingsKey& key, const std::vector<Breakpoint>& breakpoints) {
-    WriteNumber(key, "NumberOfBreakpoints", static_cast<long>(breakpoints.size()));
-    for (size_t i = 0; i < breakpoints.size(); ++i)
-        WriteText(key, Numbered("BreakPoint%d", static_cast<long>(i + 1)),
-                  FormatBreakpoint(breakpoints[i]));
-    return !key.failed;
+    return WriteList(key, kBreakpointList, breakpoints);
 }
 
 void ReadFileProcessors(const SettingsKey& key, std::vector<FileProcessor>& processors) {
-    processors.clear();
-    long count = ReadNumber(key, "NrOfFileProcessors", 0);
-    for (long n = 1; n <= count; ++n) {
-        std::string text;
-        if (!ReadText(key, Numbered("FileProcessor%d", n), text)) break;
-        FileProcessor p;
-        if (!ParseFileProcessor(text, p)) {
-            ErrorBoxId(kTextBadFileProcessor);
-            break;
-        }
-        processors.push_back(p);
-    }
+    ReadList(key, kFileProcessorList, processors);
 }
 
 bool WriteFileProcessors(SettingsKey& key, const std::vector<FileProcessor>& processors) {
-    WriteNumber(key, "NrOfFileProcessors", static_cast<long>(processors.size()));
-    for (size_t i = 0; i < processors.size(); ++i)
-        WriteText(key, Numbered("FileProcessor%d", static_cast<long>(i + 1)),
-                  FormatFileProcessor(processors[i]));
-    return !key.failed;
+    return WriteList(key, kFileProcessorList, processors);
 }
 
 void ReadProjectDefinition(const SettingsKey& key, ProjectSettings& p) {
-    std::string frame;
-    if (ReadText(key, "Frame", frame)) ParseRect(frame, ' ', p.frame);
-    ReadOpenFiles(key, p.openFiles);
-    readCurrentFile(key, p.currentFile);
-    ReadTextOr(key, "ProjectPath", p.projectPath);
-    ReadTextOr(key, "Libraries", p.libraries);
-    ReadTextOr(key, "LinkerArgs", p.linkerArgs);
-    ReadTextOr(key, "SourcesDir", p.sourcesDir);
-    ReadTextOr(key, "Defines", p.defines);
-    ReadTextOr(key, "Includes", p.includes);
-    p.compilerFlags = ReadNumber(key, "CompilerFlags", p.compilerFlags);
-    p.projectFlags = ReadNumber(key, "ProjectFlags", p.projectFlags);
-    ReadTextOr(key, "EiffelRootClass", p.eiffelRootClass);
-    if (!p.eiffelRootClass.empty()) ReadTextOr(key, "EiffelRootProcedure", p.eiffelRootProcedure);
-    ReadTextOr(key, "ErrorFile", p.errorFile);
-    ReadBreakpoints(key, p.breakpoints);
-    ReadTextOr(key, "MakeName", p.makeName);
-    ReadTextOr(key, "MakeArgs", p.makeArgs);
-    p.exeMajorVersion =
-        static_cast<std::uint16_t>(ReadNumber(key, "ExeMajorVersion", p.exeMajorVersion));
-    p.exeMinorVersion =
-        static_cast<std::uint16_t>(ReadNumber(key, "ExeMinorVersion", p.exeMinorVersion));
-    ReadTextOr(key, "MakeDir", p.makeDir);
-    ReadTextOr(key, "Exe", p.exe);
-    ReadTextOr(key, GetString(kMsgDebuggerArguments), p.debuggerArguments);
-    ReadTextOr(key, "DbgExeName", p.debuggerExeName);
-    ReadTextOr(key, "DbgDir", p.debuggerDir);
+    ReadValues<P>(key, {kFrameValues, kFileValues, kMakeValues, kFlagValues, kUserValues,
+                        kEiffelRootValues}, p);
+    // The internal buffer is never reopened.
+    if (p.currentFile == "untitled") p.currentFile.clear();
     if (p.debuggerDir.empty()) p.debuggerDir = p.makeDir;
-    std::string statusBar;
-    if (ReadText(key, "StatusBar", statusBar)) ParseRect(statusBar, ',', p.statusBar);
-    ReadFileProcessors(key, p.fileProcessors);
-    ReadTextOr(key, "UserName", p.userName);
 }
 
 bool WriteProjectDefinition(SettingsKey& key, const std::string& projectName,
                             const ProjectSettings& p) {
-    WriteText(key, "Frame", FormatRect(p.frame, ' '));
-    WriteText(key, "StatusBar", FormatRect(p.statusBar, ','));
+    WriteValues<P>(key, kFrameValues, p);
     WriteText(key, "Name", projectName);
-    WriteText(key, "CurrentFile", p.currentFile);
-    WriteOpenFiles(key, p.openFiles);
-    WriteText(key, "ProjectPath", p.projectPath);
-    WriteText(key, "SourcesDir", p.sourcesDir);
-    WriteText(key, "Defines", p.defines);
-    WriteText(key, "Includes", p.includes);
-    WriteText(key, "Libraries", p.libraries);
-    WriteText(key, "LinkerArgs", p.linkerArgs);
-    if (p.hasMakeSettings()) {
-        WriteText(key, "MakeName", p.makeName);
-        WriteText(key, "MakeArgs", p.makeArgs);
-        WriteText(key, "MakeDir", p.makeDir);
-        WriteText(key, "Exe", p.exe);
-        WriteTextId(key, kMsgDebuggerArguments, p.debuggerArguments);
-        WriteText(key, "DbgExeName", p.debuggerExeName);
-        WriteText(key, "DbgDir", p.debuggerDir);
-    }
-    WriteNumber(key, "CompilerFlags", p.compilerFlags);
-    WriteNumber(key, "ProjectFlags", p.projectFlags);
-    WriteNumber(key, "FortranFlags", p.fortranFlags);
-    WriteNumber(key, "EiffelFlags", p.eiffelFlags);
-    // Read at start-up, so written here: nothing else would keep the executable's version.
-    WriteNumber(key, "ExeMajorVersion", p.exeMajorVersion);
-    WriteNumber(key, "ExeMinorVersion", p.exeMinorVersion);
-    WriteBreakpoints(key, p.breakpoints);
-    WriteText(key, "ErrorFile", p.errorFile);
-    WriteFileProcessors(key, p.fileProcessors);
-    if (!p.userName.empty()) WriteText(key, "UserName", p.userName);
+    WriteValues<P>(key, kFileValues, p);
+    if (p.hasMakeSettings()) WriteValues<P>(key, kMakeValues, p);
+    WriteValues<P>(key, kFlagValues, p);
+    if (!p.userName.empty()) WriteValues<P>(key, kUserValues, p);
     return !key.failed;
 }
 
 void ReadProjectListValues(const SettingsKey& key, ProjectSettings& p) {
-    std::vector<std::string> names;
-    readTexts(key, "PrjFiles", "File%d", names);
-    p.files.clear();
-    for (size_t i = 0; i < names.size(); ++i) {
-        ProjectFile f{names[i], {}};
-        long n = static_cast<long>(i + 1);
-        long count = ReadNumber(key, Numbered("File%dDependencies", n), 0);
-        for (long d = 1; d <= count; ++d) {
-            std::string dependency;
-            if (!ReadText(key, Numbered("File%dDependencies%d", n, d), dependency)) break;
-            f.dependencies.push_back(dependency);
-        }
-        p.files.push_back(f);
-    }
-    readTexts(key, "UserCount", "User%d", p.users);
-    ReadTextOr(key, "CmsDirectory", p.cmsDirectory);
-    p.putOptions = ReadNumber(key, "PutOptions", p.putOptions);
-    p.getOptions = ReadNumber(key, "GetOptions", p.getOptions);
-    p.fileOptions = ReadNumber(key, "FileOptions", p.fileOptions);
-    p.lockOptions = ReadNumber(key, "LockOptions", p.lockOptions);
-    p.usersOptions = ReadNumber(key, "UsersOptions", p.usersOptions);
-    p.projectFlags = ReadNumber(key, "ProjectFlags", p.projectFlags);
-    if (p.projectFlags & kProjectEiffel) {
-        p.eiffelFlags = ReadNumber(key, "EiffelFlags", p.eiffelFlags);
-        ReadTextOr(key, "EiffelRootClass", p.eiffelRootClass);
-        ReadTextOr(key, "EiffelRootProcedure", p.eiffelRootProcedure);
-    }
-    if (p.projectFlags & kProjectFortran)
-        p.fortranFlags = ReadNumber(key, "FortranFlags", p.fortranFlags);
+    ReadValues<P>(key, {kListValues}, p);
+    if (p.projectFlags & kProjectEiffel) ReadValues<P>(key, {kEiffelValues}, p);
+    if (p.projectFlags & kProjectFortran) ReadValues<P>(key, {kFortranValues}, p);
 }
 
 bool WriteProjectListValues(SettingsKey& key, const ProjectSettings& p) {
-    WriteNumber(key, "PrjFiles", static_cast<long>(p.files.size()));
-    for (size_t i = 0; i < p.files.size(); ++i)
-        WriteText(key, Numbered("File%d", static_cast<long>(i + 1)), p.files[i].name);
-    for (size_t i = 0; i < p.files.size(); ++i) {
-        long n = static_cast<long>(i + 1);
-        const std::vector<std::string>& deps = p.files[i].dependencies;
-        std::string countName = Numbered("File%dDependencies", n), ignored;
-        // Written only for files with dependencies; a count left by an earlier file n is
-        // zeroed, or this file would inherit that file's dependencies.
-        if (deps.empty() && !ReadText(key, countName, ignored)) continue;
-        WriteNumber(key, countName, static_cast<long>(deps.size()));
-        for (size_t d = 0; d < deps.size(); ++d)
-            WriteText(key, Numbered("File%dDependencies%d", n, static_cast<long>(d + 1)), deps[d]);
-    }
-    writeTexts(key, "UserCount", "User%d", p.users);
-    WriteText(key, "CmsDirectory", p.cmsDirectory);
-    WriteNumber(key, "PutOptions", p.putOptions);
-    WriteNumber(key, "GetOptions", p.getOptions);
-    WriteNumber(key, "FileOptions", p.fileOptions);
-    WriteNumber(key, "LockOptions", p.lockOptions);
-    WriteNumber(key, "UsersOptions", p.usersOptions);
-    WriteNumber(key, "ProjectFlags", p.projectFlags);
-    if (p.projectFlags & kProjectEiffel) {
-        WriteNumber(key, "EiffelFlags", p.eiffelFlags);
-        WriteText(key, "EiffelRootClass", p.eiffelRootClass);
-        WriteText(key, "EiffelRootProcedure", p.eiffelRootProcedure);
-    }
-    if (p.projectFlags & kProjectFortran) WriteNumber(key, "FortranFlags", p.fortranFlags);
+    WriteValues<P>(key, kListValues, p);
+    if (p.projectFlags & kProjectEiffel) WriteValues<P>(key, kEiffelValues, p);
+    if (p.projectFlags & kProjectFortran) WriteValues<P>(key, kFortranValues, p);
     return !key.failed;
 }
 

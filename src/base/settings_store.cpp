@@ -26,6 +26,13 @@ bool finish(SettingsKey& key, unsigned long code) {
 
 }  // namespace
 
+StoreState& storeState() {
+    static StoreState state;
+    return state;
+}
+
+void ResetStoreState() { storeState() = StoreState{}; }
+
 void ReportWriteError(unsigned long code) {
     ErrorBox(Printf(GetString(kTextWriteError), static_cast<int>(code)));
 }
@@ -44,8 +51,11 @@ bool OpenMainKey(SettingsKey& key) {
     const platform::SettingsBackend& backend = settingsBackend();
     if (!backend.keyExists(kSoftwareKey)) return false;
     if (!backend.keyExists(kVexKey)) {
+        // Asked once a run: a cancelled dialog must not come back at every open of the key.
+        if (storeState().firstRun != FirstRunOutcome::NotTried) return false;
         std::string root;
-        if (!RunFirstRun(root)) return false;
+        storeState().firstRun = RunFirstRun(root) ? FirstRunOutcome::Done : FirstRunOutcome::Failed;
+        if (storeState().firstRun == FirstRunOutcome::Failed) return false;
     }
     return OpenOrCreateKey(key, kMainKey);
 }

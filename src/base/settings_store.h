@@ -26,6 +26,17 @@ inline constexpr unsigned kTextWriteError = 3947;        // "Error %d writing to
 inline constexpr unsigned kTextBadFileProcessor = 3948;
 inline constexpr unsigned kTextBadIncludePath = 3949;
 inline constexpr unsigned kTextBadProjectName = 3950;    // "Incorrect project name '%s'"
+inline constexpr unsigned kTextNoCompilerRoot = 3954;    // the first run was cancelled
+
+// The store's state for the whole run of the program. The first-run set-up is tried at most
+// once: after it failed or was cancelled, opening the main key fails quietly, so the program
+// goes on with its defaults and writes nothing at exit.
+enum class FirstRunOutcome { NotTried, Done, Failed };
+struct StoreState {
+    FirstRunOutcome firstRun = FirstRunOutcome::NotTried;
+};
+StoreState& storeState();
+void ResetStoreState();  // for tests
 
 // An open key and the state of the writing sequence in it. After a failed write (already
 // reported) every later write through the same record is skipped and fails too, so a sequence
@@ -35,8 +46,9 @@ struct SettingsKey {
     bool failed = false;
 };
 
-// Opens Software and Software\vex (running the first-run set-up when Software\vex is missing),
-// then opens or creates Software\vex\Tarvo. False on failure.
+// Opens Software and Software\vex (running the first-run set-up when Software\vex is missing
+// and the set-up was not tried yet in this run), then opens or creates Software\vex\Tarvo.
+// False on failure.
 bool OpenMainKey(SettingsKey& key);
 // As OpenMainKey, then opens or creates the project's subkey.
 bool OpenProjectKey(SettingsKey& key, const std::string& project);

@@ -3,16 +3,13 @@
 #include "editor/cursor.h"
 #include "editor/document.h"
 #include "editor/document_io.h"
-#include "editor/search_state.h"
 #include "base/app_win.h"
 #include "base/dialogs_win.h"
 #include "shell/dispatch.h"
 #include "editor/document_windows_win.h"
-#include "base/key_table.h"
 #include "base/messages.h"
-#include "shell/recent_files.h"
+#include "shell/session_settings.h"
 #include "base/settings.h"
-#include "base/settings_store.h"
 #include "shell/document_rules.h"
 #include "shell/shell_messages.h"
 #include "shell/shell_state.h"
@@ -102,15 +99,7 @@ bool RunExitSequence(HWND frame) {
     }
     s.frameZoomed = IsZoomed(frame) != FALSE;
     StoreOpenFiles();
-    s.keyRows = base::KeyRowsOf(base::commandKeys());
-    editor::SaveFindFlags();
-    if (s.saveAtExit && base::WriteSettings(s)) {
-        base::SettingsKey key;
-        if (base::OpenMainKey(key)) {
-            WriteRecentFiles(key, shell().recentFiles);
-            base::CloseKey(key);
-        }
-    }
+    WriteExitSettings();
     if (shell().helpUsed) WinHelpA(frame, nullptr, HELP_QUIT, 0);
     DestroyWindow(frame);
     return true;

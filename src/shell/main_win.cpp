@@ -8,7 +8,6 @@
 #include "editor/cursor.h"
 #include "editor/document.h"
 #include "editor/editor_window_win.h"
-#include "editor/language.h"
 #include "platform/files.h"
 #include "platform/registry_win.h"
 #include "platform/settings_backend.h"
@@ -23,12 +22,10 @@
 #include "editor/document_windows_win.h"
 #include "shell/first_run_win.h"
 #include "shell/frame_win.h"
-#include "base/key_table.h"
 #include "base/messages.h"
 #include "shell/output_bar_win.h"
-#include "shell/recent_files.h"
+#include "shell/session_settings.h"
 #include "base/settings.h"
-#include "base/settings_store.h"
 #include "shell/shared_area_win.h"
 #include "shell/shell_messages.h"
 #include "shell/shell_state.h"
@@ -71,22 +68,6 @@ void LoadMenusFontsAndPictures() {
     a.handCursor = LoadCursorA(a.instance, "HandCursor");
     a.debuggerLine = LoadBitmapA(a.instance, "DbgCur");
     a.breakpoint = LoadBitmapA(a.instance, "bkpt");
-}
-
-void ReadAllSettings() {
-    base::Settings& s = base::settings();
-    base::ResetSettings();
-    editor::InstallBuiltInLanguages();  // stored definitions update or join them
-    s.keyRows = base::KeyRowsOf(base::commandKeys());
-    if (!base::ReadSettings(s, {shell().options.projectName, shell().startDirectory}))
-        s.compilerRoot.clear();
-    editor::BuildLanguages();
-    base::ApplyKeyRows(s.keyRows, base::commandKeys());
-    base::SettingsKey key;
-    if (base::OpenMainKey(key)) {
-        ReadRecentFiles(key, shell().recentFiles);
-        base::CloseKey(key);
-    }
 }
 
 HWND CreateFrame() {
@@ -256,7 +237,7 @@ int Run(HINSTANCE instance, int show) {
     ClassProcedures procedures{FrameProc, editor::DocumentWindowProc, OutputBarProc, SmallPopupProc};
     if (!RegisterWindowClasses(instance, procedures, a.frameBrush)) return 0;
     LoadMenusFontsAndPictures();
-    ReadAllSettings();
+    ReadStartupSettings();
     cms::InitCmsState(base::settings().currentDir.empty() ? sh.startDirectory : base::settings().currentDir,
                       sh.options.saveAtExit, base::settings().project.userName);
 

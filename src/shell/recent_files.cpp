@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/text.h"
 #include "base/command_ids.h"
+#include "base/settings_numbered.h"
 
 namespace tarvo::shell {
 namespace {
@@ -16,6 +16,9 @@ bool sameName(const std::string& a, const std::string& b) {
                       std::tolower(static_cast<unsigned char>(y));
            });
 }
+
+constexpr base::NumberedList<std::string> kRecentFileList =
+    base::TextList("RecentFiles", "RecentFile");
 
 }  // namespace
 
@@ -38,24 +41,23 @@ std::string RecentFileForCommand(const std::vector<std::string>& list, int comma
 }
 
 void ReadRecentFiles(const base::SettingsKey& key, std::vector<std::string>& list) {
-    list.clear();
-    long count = std::min<long>(base::ReadNumber(key, "RecentFiles", 0), kRecentFileCount);
     std::vector<std::string> stored;
-    for (long n = 1; n <= count; ++n) {
-        std::string name;
-        if (!base::ReadText(key, Printf("RecentFile%ld", n), name)) break;
-        stored.push_back(name);
-    }
+    // Only the ten newest are kept: the reading ends there.
+    base::ReadNumbered(key, kRecentFileList.count, kRecentFileList.item,
+                       [&](const std::string& name) {
+                           stored.push_back(name);
+                           return stored.size() < kRecentFileCount;
+                       });
+    list.clear();
     // Added oldest first, so the newest ends in front and duplicates collapse.
     for (auto it = stored.rbegin(); it != stored.rend(); ++it) AddRecentFile(list, *it);
 }
 
 bool WriteRecentFiles(base::SettingsKey& key, const std::vector<std::string>& list) {
     size_t count = std::min(list.size(), kRecentFileCount);
-    base::WriteNumber(key, "RecentFiles", static_cast<long>(count));
-    for (size_t n = 0; n < count; ++n)
-        base::WriteText(key, Printf("RecentFile%d", static_cast<int>(n + 1)), list[n]);
-    return !key.failed;
+    std::vector<std::string> newest(list.begin(),
+                                    list.begin() + static_cast<std::ptrdiff_t>(count));
+    return base::WriteList(key, kRecentFileList, newest);
 }
 
 }  // namespace tarvo::shell

@@ -44,6 +44,7 @@ protected:
         platform::SetRegistryReadOnly(false);
         platform::setSettingsBackend(platform::RegistryBackend());
         platform::RegistryBackend().deleteKey("Software\\vex");
+        ResetStoreState();
         saved = firstRunHooks();
         setFirstRunHooks({ScriptedCommandLine, ScriptedDrive, ScriptedAsk});
         FirstRunScript::asked = 0;
@@ -52,6 +53,7 @@ protected:
     }
     void TearDown() override {
         setFirstRunHooks(saved);
+        ResetStoreState();
         platform::SetRegistryReadOnly(false);
         platform::RegistryBackend().deleteKey("Software\\vex");
     }
@@ -95,8 +97,9 @@ TEST_F(RegistrySettings, AProgramOutsideARootAsksForTheRoot) {
     EXPECT_EQ(FirstRunScript::askedTitle, "Enter path for the compiler root directory");
     EXPECT_EQ(Value("Software\\vex\\Compiler", "includepath"), test::BuildRoot() + "\\include");
 
-    // Asked again with no answer: the reading fails and nothing is created.
+    // Asked again at the next start, with no answer: the reading fails and nothing is created.
     platform::RegistryBackend().deleteKey("Software\\vex");
+    ResetStoreState();
     FirstRunScript::answer.clear();
     Settings again;
     EXPECT_FALSE(ReadSettings(again, {"", "C:\\start"}));

@@ -6,6 +6,7 @@
 #include "platform/memory_settings.h"
 #include "scripted_ui.h"
 #include "base/first_run.h"
+#include "base/messages.h"
 #include "base/settings.h"
 #include "base/settings_store.h"
 
@@ -44,6 +45,7 @@ struct FirstRun : ::testing::Test {
     void SetUp() override {
         platform::ResetMemorySettings();
         platform::setSettingsBackend(memorySettingsBackend());
+        ResetStoreState();
         script() = Script{};
         setFirstRunHooks({scriptedCommandLine, driveD, scriptedDialog});
         fs::create_directories(fs::path(dir) / "good" / "include");
@@ -53,6 +55,7 @@ struct FirstRun : ::testing::Test {
     void TearDown() override {
         setFirstRunHooks(saved);
         platform::ResetMemorySettings();
+        ResetStoreState();
         fs::remove_all(dir);
     }
     std::string stored(const char* key, const char* name) {
@@ -96,14 +99,35 @@ TEST_F(FirstRun, OtherwiseTheUserIsAsked) {
     EXPECT_EQ(stored(kCompilerKey, "includepath"), dir + "\\good\\include");
 }
 
-TEST_F(FirstRun, ACancelledDialogFailsTheStartUpReading) {
+TEST_F(FirstRun, ACancelledDialogFailsTheStartUpReadingAndSaysSo) {
     script().commandLine = dir + "\\bad\\bin\\tarvo.exe";
     Settings s;
     EXPECT_FALSE(ReadSettings(s, {}));
     EXPECT_EQ(s.compilerRoot, "");
     EXPECT_EQ(script().dialogTitles.size(), 1u);
     EXPECT_FALSE(memorySettingsBackend().keyExists(kVexKey));
-    EXPECT_TRUE(boxes.ui.boxes.empty());
+    ASSERT_EQ(boxes.ui.boxes.size(), 1u);
+    EXPECT_EQ(boxes.ui.boxes[0].text, GetString(kTextNoCompilerRoot));
+}
+
+TEST_F(FirstRun, IsTriedOnceARunWhateverItsOutcome) {
+    script().answerDialog = true;
+    script().dialogAnswer = dir + "\\bad";  // refused: no include\windows.h
+    SettingsKey key;
+    EXPECT_FALSE(OpenMainKey(key));
+    EXPECT_FALSE(OpenMainKey(key));
+    EXPECT_FALSE(OpenProjectKey(key, "Alpha"));
+    EXPECT_EQ(script().dialogTitles.size(), 1u);
+    EXPECT_EQ(boxes.ui.boxes.size(), 1u);
+    EXPECT_EQ(storeState().firstRun, FirstRunOutcome::Failed);
+    // Done in this run and the key taken away since: no second set-up either.
+    ResetStoreState();
+    script().dialogAnswer = dir + "\\good";
+    ASSERT_TRUE(OpenMainKey(key));
+    EXPECT_EQ(storeState().firstRun, FirstRunOutcome::Done);
+    memorySettingsBackend().deleteKey(kVexKey);
+    EXPECT_FALSE(OpenMainKey(key));
+    EXPECT_EQ(script().dialogTitles.size(), 2u);
 }
 
 TEST_F(FirstRun, AChosenRootWithoutWindowsHIsRefused) {

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -163,6 +164,69 @@ TEST_F(SettingsFile, TheMainKeyIsWrittenInItsOrderWhenSaveAtExitIsOn) {
         "DebuggerArguments", "DebuggerDir", "DebuggerExeName", "DebuggerFlags", "CurrentFile",
         "FrameX", "FrameY", "FrameCX", "FrameCY", "OpenFiles"};
     EXPECT_EQ(platform::MemoryValueNames(kMainKey), expected);
+}
+
+// The values' names as the reading asks for them.
+std::vector<std::string>& readLog() {
+    static std::vector<std::string> log;
+    return log;
+}
+bool loggedRead(const std::string& key, const std::string& name, std::string& text) {
+    readLog().push_back(name);
+    return memorySettingsBackend().readValue(key, name, text);
+}
+
+TEST_F(SettingsFile, TheStartUpReadingTakesTheValuesInItsOrder) {
+    store(kMainKey, "CurrentProject", "Alpha");
+    store(kProjectKey, "EiffelRootClass", "ROOT");
+    platform::SettingsBackend logging = memorySettingsBackend();
+    logging.readValue = loggedRead;
+    platform::setSettingsBackend(logging);
+    readLog().clear();
+    read();
+    std::vector<std::string> expected{
+        "includepath", "Tabsize", "FindFlags", "CommentColor", "KeywordColor", "Grep",
+        "FontHeight", "FontStyle", "FrameZoomed", "StatusBar", "SubScroll", "FrameX", "FrameY",
+        "FrameCX", "FrameCY", "EditorFlags", "OutputWndHeight", "BackupFile", "FontFamily",
+        "TextColor", "BackgroundColor", "PrinterFontName", "PrinterFontSize", "DebuggerArguments",
+        "DebuggerDir", "DebuggerExeName", "DebuggerFlags", "NumberOfUtilities", "Languages",
+        "Macros", "Accelerators", "Print", "IncludeFlags", "CurrentDir", "WinHelpComp",
+        "WinHelpDataBase", "FontName", "CurrentFile", "CurrentProject",
+        // the project's definition
+        "Frame", "OpenFiles", "CurrentFile", "ProjectPath", "Libraries", "LinkerArgs",
+        "SourcesDir", "Defines", "Includes", "CompilerFlags", "ProjectFlags", "EiffelRootClass",
+        "EiffelRootProcedure", "ErrorFile", "NumberOfBreakpoints", "MakeName", "MakeArgs",
+        "ExeMajorVersion", "ExeMinorVersion", "MakeDir", "Exe", "DebuggerArguments",
+        "DbgExeName", "DbgDir", "StatusBar", "NrOfFileProcessors", "UserName",
+        // its lists and version-store options, and its releases
+        "PrjFiles", "UserCount", "CmsDirectory", "PutOptions", "GetOptions", "FileOptions",
+        "LockOptions", "UsersOptions", "ProjectFlags", "ReleasesListLen"};
+    EXPECT_EQ(readLog(), expected);
+}
+
+TEST_F(SettingsFile, TheProjectKeyIsWrittenInItsOrder) {
+    Settings s = test::EverySetting("h");
+    s.project.userName.clear();
+    ASSERT_TRUE(WriteSettings(s));
+    std::vector<std::string> expected{
+        "Frame", "StatusBar", "Name", "CurrentFile", "OpenFiles", "OpenFile1", "OpenFile2",
+        "ProjectPath", "SourcesDir", "Defines", "Includes", "Libraries", "LinkerArgs",
+        "MakeName", "MakeArgs", "MakeDir", "Exe", "DebuggerArguments", "DbgExeName", "DbgDir",
+        "CompilerFlags", "ProjectFlags", "FortranFlags", "EiffelFlags", "ExeMajorVersion",
+        "ExeMinorVersion", "NumberOfBreakpoints", "BreakPoint1", "BreakPoint2", "ErrorFile",
+        "NrOfFileProcessors", "FileProcessor1", "FileProcessor2"};
+    EXPECT_EQ(platform::MemoryValueNames(kProjectKey), expected);
+
+    // Without make settings they are left alone; a user name comes last.
+    platform::ResetMemorySettings();
+    SetUp();
+    s.project.makeName.clear();
+    s.project.userName = "ann";
+    ASSERT_TRUE(WriteSettings(s));
+    std::vector<std::string> names = platform::MemoryValueNames(kProjectKey);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "MakeArgs"), 0);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "DbgDir"), 0);
+    EXPECT_EQ(names.back(), "UserName");
 }
 
 TEST_F(SettingsFile, AFailedWriteStopsTheWholeSequence) {
