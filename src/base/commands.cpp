@@ -47,11 +47,6 @@ Owner OwnerOf(int id) {
     return Owner::None;
 }
 
-bool NeedsDocument(int id) {
-    const Command* c = FindCommand(id);
-    return c && c->needsDocument;
-}
-
 unsigned StatusHelpId(int id) {
     const Command* c = FindCommand(id);
     return c ? c->help : static_cast<unsigned>(id) + kHelpOffset;

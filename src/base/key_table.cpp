@@ -8,18 +8,10 @@
 namespace tarvo::base {
 namespace {
 
-// Searched without a pointer: testing one for null is no constant expression under the
-// sanitizers.
-constexpr bool commandNeedsDocument(int command) {
-    for (const Command& c : kCommands)
-        if (c.id == command) return c.needsDocument;
-    return false;
-}
-
 // A row's works-without-document byte comes from the command table, so the two never disagree.
 constexpr CommandKey row(std::uint8_t key, int mask, int command) {
     return {key, 0, static_cast<std::uint16_t>(command), static_cast<std::uint8_t>(mask),
-            static_cast<std::uint8_t>(commandNeedsDocument(command) ? 0 : 1)};
+            static_cast<std::uint8_t>(NeedsDocument(command) ? 0 : 1)};
 }
 
 constexpr int Ctrl = kModCtrl, Alt = kModAlt, Shift = kModShift;
