@@ -17,14 +17,6 @@ namespace {
 
 constexpr unsigned kMsgVersionText = 4814;  // "Version %s"
 
-// One dialog procedure serves every dialog here: each says how it fills itself, what OK
-// returns, and what its other buttons do.
-struct DialogPlan {
-    std::function<void(HWND)> init;
-    std::function<INT_PTR(HWND)> ok;                     // the result of OK (IDCANCEL: stay open)
-    std::function<bool(HWND, WPARAM)> command = nullptr;  // other controls; true when handled
-};
-
 INT_PTR CALLBACK PlanProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* plan = reinterpret_cast<DialogPlan*>(GetWindowLongPtrA(dialog, DWLP_USER));
     switch (message) {
@@ -32,12 +24,13 @@ INT_PTR CALLBACK PlanProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         plan = reinterpret_cast<DialogPlan*>(lParam);
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         if (plan->init) plan->init(dialog);
-        return TRUE;
+        return plan->initFocuses ? FALSE : TRUE;
     case WM_COMMAND:
         if (!plan) break;
         if (plan->command && plan->command(dialog, wParam)) return TRUE;
         if (LOWORD(wParam) == IDOK) {
-            EndDialog(dialog, plan->ok ? plan->ok(dialog) : IDOK);
+            INT_PTR result = plan->ok ? plan->ok(dialog) : IDOK;
+            if (result != kStayOpen) EndDialog(dialog, result);
             return TRUE;
         }
         if (LOWORD(wParam) == IDCANCEL) {
@@ -47,11 +40,6 @@ INT_PTR CALLBACK PlanProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         break;
     }
     return FALSE;
-}
-
-INT_PTR RunDialog(int id, DialogPlan& plan) {
-    return DialogBoxParamA(app().instance, MAKEINTRESOURCEA(id), app().frame, PlanProc,
-                           reinterpret_cast<LPARAM>(&plan));
 }
 
 void FillList(HWND list, const std::vector<std::string>& items) {
@@ -71,6 +59,11 @@ int Selection(HWND dialog, int list) {
 void ShowVersion(HWND dialog) { SetDlgItemTextA(dialog, IDC_VERSION, VersionText().c_str()); }
 
 }  // namespace
+
+INT_PTR RunDialog(int id, DialogPlan& plan) {
+    return DialogBoxParamA(app().instance, MAKEINTRESOURCEA(id), app().frame, PlanProc,
+                           reinterpret_cast<LPARAM>(&plan));
+}
 
 bool PromptDialog(const std::string& title, const std::string& label, std::string& text) {
     DialogPlan plan{[&](HWND dialog) {

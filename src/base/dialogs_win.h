@@ -1,11 +1,24 @@
-// The shell's small dialogs.
+// The program's small dialogs.
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace tarvo::base {
+
+// One dialog procedure serves every dialog of the program built from a template: each says how
+// it fills itself, what OK returns, and what its other buttons do.
+inline constexpr INT_PTR kStayOpen = -1;  // OK's answer when the dialog must stay open
+struct DialogPlan {
+    std::function<void(HWND)> init;
+    std::function<INT_PTR(HWND)> ok;  // the dialog's result, or kStayOpen
+    std::function<bool(HWND, WPARAM)> command = nullptr;  // other controls; true when handled
+    bool initFocuses = false;  // init puts the focus itself (else the first control gets it)
+};
+// Runs a modal dialog of the program's resources, owned by the frame; its result.
+INT_PTR RunDialog(int id, DialogPlan& plan);
 
 // A one-line prompt; false when cancelled. text holds the initial and the entered text.
 bool PromptDialog(const std::string& title, const std::string& label, std::string& text);

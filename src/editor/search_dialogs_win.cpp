@@ -10,28 +10,20 @@
 #include "editor/regex.h"
 #include "editor/replace.h"
 #include "editor/search.h"
+#include "editor/search_form.h"
 #include "editor/search_messages.h"
 #include "editor/selection.h"
 #include "editor/undo.h"
 #include "editor/window_messages.h"
 #include "resource_ids.h"
 #include "base/app_win.h"
+#include "base/dialogs_win.h"
 #include "base/messages.h"
 #include "base/command_ids.h"
 
 namespace tarvo::editor {
 namespace {
 
-
-// What one of the two dialogs shows and collects.
-struct SearchForm {
-    bool replace = false;
-    std::string text;
-    std::string replacement;
-    bool regex = false, matchCase = false, wholeWords = false, allWindows = false;
-    bool searchMinimised = true, confirm = true;
-    SearchDirection direction = SearchDirection::None;
-};
 
 std::string ItemText(HWND dialog, int id) {
     HWND item = GetDlgItem(dialog, id);
@@ -43,29 +35,6 @@ std::string ItemText(HWND dialog, int id) {
 
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 void Check(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
-
-SearchForm FormFromState(bool replace) {
-    const SearchState& s = searchState();
-    SearchForm f;
-    f.replace = replace;
-    f.text = s.text;
-    f.replacement = s.replacement;
-    f.regex = (s.flags & kFindRegex) != 0;
-    f.matchCase = !(s.flags & kFindIgnoreCase);
-    f.wholeWords = (s.flags & kFindWholeWords) != 0;
-    f.allWindows = (s.flags & kFindAllWindows) != 0;
-    f.searchMinimised = !(s.flags & kFindSkipMinimised);
-    f.direction = (s.flags & kFindWrap) ? SearchDirection::Wrap
-                  : (s.flags & kFindBackwards) ? SearchDirection::Backwards
-                  : (s.flags & kFindForwards) ? SearchDirection::Forwards
-                                              : SearchDirection::None;
-    // A selection within one line is what the user most likely looks for.
-    if (View* v = CurrentView(); v && v->anchorLine == v->cursorLine && HasSelection()) {
-        std::string selected = SelectionText();
-        if (!selected.empty() && selected.size() < 128) f.text = selected;
-    }
-    return f;
-}
 
 void ShowForm(HWND dialog, const SearchForm& f) {
     SetDlgItemTextA(dialog, IDC_SEARCH_TEXT, f.text.c_str());
@@ -101,52 +70,22 @@ SearchForm ReadForm(HWND dialog, bool replace) {
     return f;
 }
 
-// The form's faults keep the dialog open, each with its message.
-bool Acceptable(const SearchForm& f) {
-    if (f.text.empty()) {
-        base::ErrorBoxId(kMsgEmptySearch);
-        return false;
-    }
-    if (f.direction == SearchDirection::None) {
-        base::ErrorBoxId(kMsgNoDirection);
-        return false;
-    }
-    if (f.regex && !CompileRegex(f.text)) return false;  // it said why
-    return true;
-}
-
-INT_PTR CALLBACK FormProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* form = reinterpret_cast<SearchForm*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    switch (message) {
-    case WM_INITDIALOG:
-        form = reinterpret_cast<SearchForm*>(lParam);
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        ShowForm(dialog, *form);
-        SetFocus(GetDlgItem(dialog, IDC_SEARCH_TEXT));
-        return FALSE;  // the focus is set
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK && form) {
-            SearchForm read = ReadForm(dialog, form->replace);
-            if (!Acceptable(read)) {
-                SetFocus(GetDlgItem(dialog, IDC_SEARCH_TEXT));
-                return TRUE;
-            }
-            *form = read;
-            EndDialog(dialog, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
-}
-
 bool RunForm(int dialogId, SearchForm& form) {
-    return DialogBoxParamA(base::app().instance, MAKEINTRESOURCEA(dialogId), base::app().frame, FormProc,
-                           reinterpret_cast<LPARAM>(&form)) == IDOK;
+    base::DialogPlan plan{[&form](HWND dialog) {
+                              ShowForm(dialog, form);
+                              SetFocus(GetDlgItem(dialog, IDC_SEARCH_TEXT));
+                          },
+                          [&form](HWND dialog) -> INT_PTR {
+                              SearchForm read = ReadForm(dialog, form.replace);
+                              if (!Acceptable(read)) {
+                                  SetFocus(GetDlgItem(dialog, IDC_SEARCH_TEXT));
+                                  return base::kStayOpen;
+                              }
+                              form = read;
+                              return IDOK;
+                          }};
+    plan.initFocuses = true;
+    return base::RunDialog(dialogId, plan) == IDOK;
 }
 
 // A cancelled dialog leaves nothing for Undo to step over.
@@ -207,19 +146,6 @@ void InstallSearchUi() {
     searchState().ui.isMinimised = IsMinimised;
 }
 
-// The options both dialogs have.
-template <typename Request>
-Request RequestFrom(const SearchForm& form) {
-    Request request;
-    request.text = form.text;
-    request.regex = form.regex;
-    request.matchCase = form.matchCase;
-    request.wholeWords = form.wholeWords;
-    request.allWindows = form.allWindows;
-    request.direction = form.direction;
-    return request;
-}
-
 bool FindDialog() {
     InstallSearchUi();
     SearchForm form = FormFromState(false);
@@ -227,9 +153,7 @@ bool FindDialog() {
         DropCommandRecord(CMD_FIND);
         return false;
     }
-    FindRequest request = RequestFrom<FindRequest>(form);
-    request.searchMinimised = form.searchMinimised;
-    return Find(request);
+    return Find(FindRequestOf(form));
 }
 
 bool FindNextCommand() { return CanFindNext() ? FindNext() : FindDialog(); }
@@ -244,10 +168,7 @@ bool ReplaceDialog() {
         DropCommandRecord(CMD_REPLACE);
         return false;
     }
-    ReplaceRequest request = RequestFrom<ReplaceRequest>(form);
-    request.replacement = form.replacement;
-    request.confirm = form.confirm;
-    return Replace(request);
+    return Replace(ReplaceRequestOf(form));
 }
 
 }  // namespace tarvo::editor
