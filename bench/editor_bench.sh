@@ -4,12 +4,6 @@
 # time to scroll that file a page at a time. Usage: bench/editor_bench.sh [BUILD-DIR]
 set -euo pipefail
 source "$(dirname "$0")/../scripts/common.sh"
-build=${1:-}
-if [ -z "$build" ]; then
-  build_windows
-  build=$TARVO_RUN_BUILD
-fi
-cmake --build "$build" -j "$JOBS" --target tarvo_editor_bench >/dev/null
-ensure_display
-trap 'stop_display' EXIT
-"$build/wine-run.sh" "$build/tarvo_editor_bench.exe"
+prepare_windows_bench "${1:-}" tarvo_editor_bench
+trap 'stop_wine "$BENCH_BUILD"; stop_display' EXIT
+"$BENCH_BUILD/wine-run.sh" "$BENCH_BUILD/tarvo_editor_bench.exe"

@@ -67,3 +67,15 @@ stop_wine() {
   [ "$dir" = "$TARVO_BUILD/win32" ] && server=/usr/lib/wine/wineserver32
   WINEPREFIX="$dir/wineprefix" "$server" -k >/dev/null 2>&1 || true
 }
+
+# prepare_windows_bench BUILD-DIR TARGET...: builds the Windows program (in this machine's build
+# when BUILD-DIR is empty) and the benchmark targets, and starts a display; sets BENCH_BUILD.
+prepare_windows_bench() {
+  BENCH_BUILD=$1; shift
+  if [ -z "$BENCH_BUILD" ]; then
+    build_windows
+    BENCH_BUILD=$TARVO_RUN_BUILD
+  fi
+  cmake --build "$BENCH_BUILD" -j "$JOBS" --target "$@" >/dev/null
+  ensure_display
+}
