@@ -80,7 +80,7 @@ bool HandleCharacter(std::uintptr_t window, unsigned char c, long count, bool ct
         }
         if (!ctrl) {
             LogCommand(window, CMD_CUT);
-            Cut();
+            DeleteSelectionToCutBuffer();
             ClearSelection();
             if (c == kBackspace) return true;
         }
@@ -137,7 +137,7 @@ bool KeyDelete(std::uintptr_t window, long count) {
     if (!view || (view->document->flags & kReadOnly)) return false;
     if (HasSelection()) {
         LogCommand(window, CMD_CUT);
-        return Cut();
+        return DeleteSelectionToCutBuffer();
     }
     LogAction(window, kActionKey, kKeyDelete, count);
     long deleted = 0;

@@ -57,15 +57,27 @@ TEST_F(EditorTyping, ShiftDeleteCutsShiftInsertPastesCtrlInsertCopies) {
     Chord(tarvo.frame, {VK_CONTROL, VK_INSERT});
     Settle(tarvo, 200);
     EXPECT_EQ(DocumentText(editor), "worldhello ");  // copying changes nothing
-    std::string clip;
-    ASSERT_TRUE(WaitUntil([&] {
-        if (!OpenClipboard(nullptr)) return false;
-        HANDLE data = GetClipboardData(CF_TEXT);
-        clip = data ? static_cast<const char*>(GlobalLock(data)) : "";
-        if (data) GlobalUnlock(data);
-        CloseClipboard();
-        return clip == "worldhello ";
-    })) << clip;
+    ASSERT_TRUE(WaitUntil([&] { return ClipboardText() == "worldhello "; })) << ClipboardText();
+}
+
+// Typing or Backspace over a selection takes it into the editor's cut buffer only: what the
+// user copied in another program is still on the clipboard.
+TEST_F(EditorTyping, TypingOverASelectionKeepsTheClipboard) {
+    HWND editor = Open("c.c", "hello world\r\n");
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(SetClipboardText("USERCLIP"));
+    Command(tarvo.frame, CMD_EXTEND_WORD_RIGHT);  // "hello "
+    Type(editor, "X");
+    EXPECT_EQ(DocumentText(editor), "Xworld");
+    Command(tarvo.frame, CMD_EXTEND_WORD_RIGHT);  // "world"
+    Type(editor, "\b");
+    EXPECT_EQ(DocumentText(editor), "X");
+    EXPECT_EQ(ClipboardText(), "USERCLIP");
+    Command(tarvo.frame, CMD_UNDO);
+    Command(tarvo.frame, CMD_UNDO);
+    Command(tarvo.frame, CMD_UNDO);
+    EXPECT_EQ(DocumentText(editor), "hello world");
+    EXPECT_EQ(ClipboardText(), "USERCLIP");
 }
 
 TEST_F(EditorTyping, CtrlSSavesAndTypesNothing) {
