@@ -100,9 +100,9 @@ Inverted UndoReplacements(Action last) {
     if (last.kind != kActionPatternReplaceEnd) group.push_back(std::move(last));
     while (group.empty() || group.back().param != 0) {
         if (log.records.empty() || log.records.back().kind != kind || log.records.back().window != last.window) {
-            // The command's first record is gone: what is left of it cannot be undone.
+            // The command's first record is missing: nothing of it is undone, and its records
+            // go so that the actions before it can still be undone.
             base::ErrorBoxId(kMsgUndoInternalError);
-            log.records.clear();
             return Inverted::Failed;
         }
         group.push_back(std::move(log.records.back()));
@@ -227,10 +227,44 @@ Action MakeAction(std::uintptr_t window, unsigned kind, long param, long data) {
     return a;
 }
 
+bool ContinuesGroup(const Action& earlier, const Action& later) {
+    if (earlier.window != later.window) return false;
+    switch (later.kind) {
+        case kActionPlainReplace:
+        case kActionPatternReplace:
+            return later.param != 0 && earlier.kind == later.kind;
+        case kActionPatternReplaceEnd:
+            return earlier.kind == kActionPatternReplace;
+        case kActionOvertype:
+        case kActionCharacter:
+            // Characters typed over others come with the records of what they overwrote.
+            return earlier.kind == kActionOvertype && earlier.param != 13 && later.param != 13 && later.param != 8;
+        default:
+            return false;
+    }
+}
+
 void AppendAction(Action action) {
     ActionLog& log = actionLog();
+    bool continues = !log.records.empty() && ContinuesGroup(log.records.back(), action);
     log.records.push_back(std::move(action));
-    while (log.records.size() > log.capacity) log.records.pop_front();
+    if (log.records.size() <= log.capacity) {
+        log.oneGroup = false;
+        return;
+    }
+    // A log that is one growing group stays so: no need to look through it again.
+    if (log.oneGroup && continues) return;
+    log.oneGroup = false;
+    auto& records = log.records;
+    while (records.size() > log.capacity) {
+        std::size_t end = 1;
+        while (end < records.size() && ContinuesGroup(records[end - 1], records[end])) ++end;
+        if (end == records.size()) {
+            log.oneGroup = true;  // the newest group is kept whole, however large
+            return;
+        }
+        records.erase(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(end));
+    }
 }
 
 void LogAction(std::uintptr_t window, unsigned kind, long param, long data) {

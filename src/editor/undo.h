@@ -32,7 +32,9 @@ inline constexpr unsigned kKeyRight = 39;
 inline constexpr unsigned kKeyDown = 40;
 inline constexpr unsigned kKeyDelete = 46;
 
-// Keep at least this many records; beyond it the oldest go one by one.
+// The log holds this many records; beyond it the oldest whole groups go (a replace command,
+// or typing with the characters it overwrote, is one group). A group is never cut: the newest
+// one is kept whole even when it alone is larger.
 inline constexpr std::size_t kActionLogCapacity = 10000;
 
 struct SavedLine {
@@ -57,6 +59,7 @@ struct Action {
 struct ActionLog {
     std::deque<Action> records;  // oldest first
     std::size_t capacity = kActionLogCapacity;
+    bool oneGroup = false;  // the log is over its size and holds one group
 };
 
 ActionLog& actionLog();
@@ -77,6 +80,8 @@ void SetCommandText(unsigned command, std::string_view text);
 // Drops the newest record (an action that turned out to do nothing).
 void DropLastAction();
 void AppendAction(Action action);
+// True when `later`, logged right after `earlier`, belongs to the same undo group.
+bool ContinuesGroup(const Action& earlier, const Action& later);
 // A record for the current view's window and cursor, not yet logged.
 Action MakeAction(std::uintptr_t window, unsigned kind, long param, long data);
 

@@ -165,11 +165,45 @@ TEST_F(UndoTest, ReplacementsAreUndoneAsOneCommand) {
     ASSERT_TRUE(Undo());
     EXPECT_EQ(TextOf(doc), "a cat, a cat\ncat");
 
-    // A command whose first record is gone cannot be undone.
+    // A command whose first record is missing is not undone; what came before it still is.
+    SetCursor({2, 3});
+    Type("!");
     replace(kActionPlainReplace, 1, {2, 0}, "cat", "dog");
     ASSERT_FALSE(Undo());
     EXPECT_EQ(Boxes(), "Undo: internal error|");
+    EXPECT_EQ(TextOf(doc), "a cat, a cat\ndog!");
+    ASSERT_TRUE(Undo());
+    EXPECT_EQ(TextOf(doc), "a cat, a cat\ndog");
     EXPECT_TRUE(actionLog().records.empty());
+}
+
+// Records beyond the log's size go oldest first, a whole group at a time; the newest group
+// stays whole however large it is.
+TEST_F(UndoTest, TheLogDropsWholeGroupsOnly) {
+    Open("abcdefgh\n");
+    ActionLog& log = actionLog();
+    log.capacity = 4;
+    auto replacement = [](long index) {
+        LogReplacement(1, kActionPlainReplace, index, {1, 0}, "a", "b");
+    };
+    for (long i = 0; i < 3; ++i) replacement(i);
+    LogAction(1, kActionOvertype, 'x', 0);
+    LogAction(1, kActionOvertype, 'y', 0);
+    AppendAction(MakeAction(1, kActionCharacter, 'z', 2));  // 6 records: the first group goes
+    ASSERT_EQ(log.records.size(), 3u);
+    EXPECT_EQ(log.records.front().kind, kActionOvertype);
+    Type("q");
+    Type("r");  // 5: the typing over x and y goes as one
+    ASSERT_EQ(log.records.size(), 2u);
+    EXPECT_EQ(log.records.front().param, 'q');
+    for (long i = 0; i < 6; ++i) replacement(i);  // one group of 6 in a log of 4
+    ASSERT_EQ(log.records.size(), 6u);
+    EXPECT_EQ(log.records.front().param, 0);
+    LogPatternReplaceEnd(1, 0);  // ends no pattern group: a group of its own
+    EXPECT_EQ(log.records.size(), 1u);
+    EXPECT_TRUE(ContinuesGroup(MakeAction(1, kActionPatternReplace, 3, 0), MakeAction(1, kActionPatternReplaceEnd, 4, 0)));
+    EXPECT_FALSE(ContinuesGroup(MakeAction(1, kActionPlainReplace, 3, 0), MakeAction(2, kActionPlainReplace, 4, 0)));
+    EXPECT_FALSE(ContinuesGroup(MakeAction(1, kActionOvertype, 13, 0), MakeAction(1, kActionCharacter, 'a', 1)));
 }
 
 TEST_F(UndoTest, LineRestoreAfterConversion) {
