@@ -38,6 +38,7 @@ void ListenOwnModules() {
     Listen(kCommentListener);
     Listen(kBookmarkListener);
     Listen(kSearchListener);
+    Listen(kUndoListener);
 }
 
 void CreateInternalBuffer() {
@@ -112,6 +113,7 @@ void NotifyDocumentClosing(Document& doc) { TARVO_NOTIFY(documentClosing, doc); 
 void NotifyDocumentRenamed(Document& doc, const std::string& oldName) {
     TARVO_NOTIFY(documentRenamed, doc, oldName);
 }
+void NotifyTextChanged(Document& doc) { TARVO_NOTIFY(textChanged, doc); }
 #undef TARVO_NOTIFY
 
 int CompareNames(std::string_view a, std::string_view b) {

@@ -179,12 +179,6 @@ bool Bookmark(int id) {
     return chosen >= 0 && GoToBookmark(static_cast<std::size_t>(chosen));
 }
 
-bool UndoOnce() {
-    if (Undo()) return true;
-    Status(base::GetString(kMsgNothingToUndo));
-    return false;
-}
-
 // ---- the table -------------------------------------------------------------------------
 
 struct EditorCommand {
@@ -197,7 +191,8 @@ constexpr EditorCommand kCommands[] = {
     {CMD_SAVE_AS, [](int) { return SaveAs(); }},
     {CMD_RELOAD, [](int) { return ReloadCurrentDocument(); }},
     {CMD_INSERT_FILE, [](int) { return InsertFile(); }},
-    {CMD_UNDO, [](int) { return UndoOnce(); }},
+    {CMD_UNDO, [](int) { return UndoCommand(); }},
+    {CMD_REDO, [](int) { return RedoCommand(); }},
     {CMD_CUT, [](int) { return Cut(); }},
     {CMD_COPY, [](int) { return Copy(); }},
     {CMD_PASTE, [](int) { return Paste() > 0; }},
