@@ -34,13 +34,14 @@ bool MoveInstead(std::uintptr_t window, unsigned key, long count) {
 
 }  // namespace
 
-long InsertMacro(char letter) {
-    const base::Macro* macro = nullptr;
+const base::Macro* FindMacro(char letter) {
     for (const base::Macro& m : base::settings().macros)
-        if (MacroKeyIs(m.key, letter)) {
-            macro = &m;
-            break;
-        }
+        if (MacroKeyIs(m.key, letter)) return &m;
+    return nullptr;
+}
+
+long InsertMacro(char letter) {
+    const base::Macro* macro = FindMacro(letter);
     if (!macro) return -1;
     View& v = *CurrentView();
     Document& d = *v.document;
