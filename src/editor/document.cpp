@@ -39,6 +39,7 @@ void ListenOwnModules() {
     Listen(kBookmarkListener);
     Listen(kSearchListener);
     Listen(kUndoListener);
+    Listen(kAutosaveListener);
 }
 
 void CreateInternalBuffer() {

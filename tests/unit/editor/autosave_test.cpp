@@ -139,6 +139,29 @@ TEST_F(Autosave, FailuresSwitchAutosaveOffOrStopTheTick) {
     EXPECT_FALSE(first.flags & kAutoSaved);
 }
 
+// A renamed document's autosave file goes with its old name: after a crash it would offer
+// the old text under a name the document no longer has.
+TEST_F(Autosave, RenamingForgetsTheOldNamesFile) {
+    Document& doc = Open("text\n", "old.c");
+    ASSERT_TRUE(InsertCharacters(1, '+'));
+    ASSERT_EQ(AutosaveTick(), 1);
+    const std::string old = AutosavePath(doc);
+    ASSERT_TRUE(platform::FileExists(old));
+    ASSERT_TRUE(RenameCurrentDocument(dir / "new.c"));
+    EXPECT_FALSE(platform::FileExists(old));
+    EXPECT_FALSE(doc.flags & kAutoSaved);
+    ASSERT_EQ(AutosaveTick(), 1);
+    EXPECT_EQ(Saved().size(), 1u);
+    EXPECT_EQ(Saved()[0].substr(0, 6), "new.c.");
+    // Nothing of the old name is offered after a crash.
+    ResetEditor();
+    std::vector<Document*> restored;
+    ASSERT_TRUE(StartAutosave(&restored));
+    ASSERT_EQ(restored.size(), 1u);
+    EXPECT_EQ(restored[0]->name, dir / "new.c");
+    EXPECT_EQ(TextOf(*restored[0]), "+text");
+}
+
 TEST_F(Autosave, HeaderNamesMayHoldBlanks) {
     std::string name, time;
     ASSERT_TRUE(ParseAutosaveHeader("Autosaved c:\\my docs\\a b.c 2026.1.2.3.4.5", name, time));
