@@ -202,6 +202,7 @@ const MessageRecord kMessageTable[] = {
     {4725, "%s\tline %ld"},
     {4726, "Nothing to copy: select some text first"},
     {4727, "Nothing to redo"},
+    {4728, "%s holds NUL bytes: it is not a text file, and saving it would change it. It is open read only (the Read only command allows changes)."},
 
     // 5100 to 5110: debugger run-time support
     {5104, "Stack corruption"},

@@ -11,6 +11,7 @@
 #include "editor/document_io.h"
 #include "editor/edit.h"
 #include "editor/editor_window_win.h"
+#include "editor/file_commands.h"
 #include "editor/keys.h"
 #include "editor/places.h"
 #include "editor/screen.h"
@@ -125,13 +126,6 @@ bool Rename() {
     ChooseLanguage(d);
     d.comments.reset();
     RequestRedraw(d, kRedrawAll);
-    return true;
-}
-
-bool ToggleReadOnly() {
-    Document& d = D();
-    d.flags ^= kReadOnly;
-    Status(Printf(base::GetString((d.flags & kReadOnly) ? kMsgNowReadOnly : kMsgNowWritable), d.name.c_str()));
     return true;
 }
 

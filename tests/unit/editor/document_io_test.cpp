@@ -2,6 +2,7 @@
 // must leave the old file whole) and reloading files changed on disk.
 #include "editor/cursor.h"
 #include "editor/edit.h"
+#include "editor/file_commands.h"
 #include "editor/undo.h"
 #include "editor_test_util.h"
 
@@ -170,6 +171,35 @@ TEST_F(Saving, QuestionsBeforeSaving) {
     EXPECT_FALSE(WriteFile(dir / "nobody.c"));
     EXPECT_EQ(scripted.ui.boxes.back().text, "Internal error: File " + (dir / "nobody.c") + " does not exist!");
     EXPECT_FALSE(platform::FileExists(dir / "nobody.c"));
+}
+
+using Loading = EditorTest;
+
+// A file holding NUL bytes is no text: saving it after an edit would change it (line ends,
+// trailing blanks). It opens read only with the reason; the user may allow changes.
+TEST_F(Loading, ABinaryFileOpensReadOnlyAndSaysWhy) {
+    const std::string bytes("MZ\x90\0\x03\0\0\0  \r\nPE\0\0L\x01 \n\xff\xfe", 22);
+    Document& doc = Open(bytes, "tool.exe");
+    EXPECT_TRUE(doc.flags & kReadOnly);
+    EXPECT_EQ(Boxes(), doc.name + " holds NUL bytes: it is not a text file, and saving it would change it. It is open "
+                                  "read only (the Read only command allows changes).|");
+    EXPECT_FALSE(TypeCharacter('x', 1));
+    EXPECT_EQ(scripted.ui.status.back(), "File is read only");
+    EXPECT_TRUE(SaveCurrentDocument());  // nothing changed: nothing written
+    EXPECT_EQ(ReadBytes(doc.name), bytes);
+    ASSERT_TRUE(ReloadDocument(doc));
+    EXPECT_TRUE(doc.flags & kReadOnly);
+    // Deliberately switched off: the text can be changed and saved like any other.
+    ASSERT_TRUE(ToggleReadOnly());
+    EXPECT_EQ(scripted.ui.status.back(), doc.name + " can be changed again");
+    ASSERT_TRUE(TypeCharacter('x', 1));
+    ASSERT_TRUE(SaveCurrentDocument());
+    EXPECT_EQ(ReadBytes(doc.name).substr(0, 3), "xMZ");
+    // Text files, even with bytes above 127, open as they are.
+    scripted.ui.boxes.clear();
+    Document& text = Open("caf\xe9\n\x7f\n", "b.c", 2);
+    EXPECT_FALSE(text.flags & kReadOnly);
+    EXPECT_EQ(Boxes(), "");
 }
 
 using Reloading = EditorTest;
