@@ -177,6 +177,8 @@ int CompareNames(std::string_view a, std::string_view b);
 Document* FindDocument(const std::string& name, bool create);
 // Frees a document; refused (false) for the internal buffer. Views still on it go too.
 bool CloseDocument(Document* doc);
+// True when no document but `self` (null: none) has the name; false with "Name already used".
+bool NameIsFree(const std::string& name, const Document* self);
 // False with "Name already used" when another document has the name.
 bool RenameCurrentDocument(const std::string& name);
 // The document list is kept sorted; call after a name changed.

@@ -257,12 +257,7 @@ Document* OpenDocument(const std::string& name, bool* existed) {
 
 bool LoadIntoCurrentDocument(const std::string& name) {
     Document* doc = CurrentDocument();
-    if (!doc) return false;
-    Document* other = FindDocument(name, false);
-    if (other && other != doc) {
-        base::InfoBox(base::GetString(kMsgNameAlreadyUsed));
-        return false;
-    }
+    if (!doc || !NameIsFree(name, doc)) return false;
     Busy busy;
     int result = Load(name, *doc);
     if (result == kLoadCannotOpen) base::ErrorBoxId(kMsgReadWriteError);

@@ -62,41 +62,18 @@ Document& D() { return *CurrentDocument(); }
 
 // ---- files -----------------------------------------------------------------------------
 
-// The internal buffer keeps its name: its text goes to a new document of that name, which
-// takes its place in the window, and the buffer is emptied.
-bool SaveBufferAs(const std::string& name) {
-    Document& buffer = D();
-    if (FindDocument(name, false)) {
-        base::InfoBox(base::GetString(kMsgNameAlreadyUsed));
-        return false;
-    }
-    if (!WriteDocumentToFile(name, buffer)) {
-        base::ErrorBox(Printf(base::GetString(kMsgCannotOpenForWriting), name.c_str()));
-        return false;
-    }
+// A window on the file the internal buffer's text went to takes the buffer's window's place.
+bool ReplaceBufferWindow(const std::string& path) {
     HWND old = ActiveDocumentWindow();
-    if (!OpenFileWindow(name)) return false;  // written, but not read back: the buffer stays
-    while (buffer.lines->next != buffer.lines) RemoveLine(buffer, buffer.lines->next);
-    buffer.flags &= static_cast<std::uint16_t>(~kModified);
-    RequestRedraw(buffer, kRedrawAll);
+    if (!OpenFileWindow(path)) return false;
     if (old) SendMessageA(base::app().client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(old), 0);
     return true;
 }
 
 bool SaveAs() {
-    Document& d = D();
-    bool buffer = (d.flags & kInternalBuffer) != 0;
-    std::string name = buffer ? std::string() : d.name;
+    std::string name = SaveAsOffer(D());
     if (!AskFileName(true, name)) return false;
-    name = FullPath(name);
-    if (buffer) return SaveBufferAs(name);
-    if (CompareNames(name, d.name) != 0) {
-        if (!RenameCurrentDocument(name)) return false;
-        ChooseLanguage(d);
-        d.comments.reset();
-    }
-    d.flags |= kModified;  // written even when unchanged
-    return SaveCurrentDocument();
+    return SaveCurrentDocumentAs(FullPath(name), ReplaceBufferWindow);
 }
 
 bool Save() {
@@ -113,20 +90,10 @@ bool InsertFile() {
 
 bool Rename() {
     Document& d = D();
-    if (d.flags & kInternalBuffer) {
-        base::ErrorBoxId(kMsgInternalBuffer);
-        return false;
-    }
+    if (!MayRename(d)) return false;
     std::string name = d.name;
     if (!base::PromptDialog(base::GetString(kMsgRenameTitle), base::GetString(kMsgRenameLabel), name)) return false;
-    if (name.find_first_not_of(' ') == std::string::npos) return false;
-    name = FullPath(name);
-    if (name == d.name) return false;
-    if (!RenameCurrentDocument(name)) return false;
-    ChooseLanguage(d);
-    d.comments.reset();
-    RequestRedraw(d, kRedrawAll);
-    return true;
+    return RenameCurrentDocumentTo(name, FullPath);
 }
 
 bool CopySelectionToFile() {
