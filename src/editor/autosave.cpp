@@ -62,9 +62,13 @@ bool EndsWith(std::string_view text, std::string_view end) {
     return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
-// Deletes an autosave file and stops answering for it.
+// Deletes an autosave file. One that will not go stays on the list, so that the exit tries
+// again: left behind, a later start would offer its outdated text.
 void ForgetAutosaveFile(const std::string& path) {
-    if (platform::FileExists(path)) platform::RemoveFile(path);
+    if (platform::FileExists(path) && !platform::RemoveFile(path)) {
+        Register(path);
+        return;
+    }
     auto& files = state().files;
     files.erase(std::remove(files.begin(), files.end(), path), files.end());
 }
@@ -140,7 +144,8 @@ void ForgetAutosave(Document& doc) {
 }
 
 void StopAutosave() {
-    for (const std::string& path : state().files) platform::RemoveFile(path);
+    for (const std::string& path : state().files)
+        if (platform::FileExists(path)) platform::RemoveFile(path);
     state().files.clear();
     state().running = false;
 }

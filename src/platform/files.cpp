@@ -218,9 +218,13 @@ ReplaceStatus FinishReplace(ReplaceFile& out, const std::string& backupPath) {
     std::string scratch = HostPath(out.scratch);
     bool movedToBackup = false;
     if (!backupPath.empty() && FileExists(out.path)) {
-        std::string backup = HostPath(backupPath);
-        if (FileExists(backupPath)) ops.remove(backup.c_str());
-        movedToBackup = ops.rename(host.c_str(), backup.c_str());
+        // The old file takes the older backup's place in one move; without a backup the old
+        // text would be gone once the new file is in: the file stays as it is.
+        movedToBackup = ops.rename(host.c_str(), HostPath(backupPath).c_str());
+        if (!movedToBackup) {
+            AbandonReplace(out);
+            return ReplaceStatus::CannotReplace;
+        }
     }
     if (!ops.rename(scratch.c_str(), host.c_str())) {
         if (movedToBackup) ops.rename(HostPath(backupPath).c_str(), host.c_str());

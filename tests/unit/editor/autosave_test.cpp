@@ -6,6 +6,7 @@
 #include "editor/autosave.h"
 #include "editor/edit.h"
 #include "editor_test_util.h"
+#include "file_faults.h"
 
 namespace tarvo::editor::test {
 namespace {
@@ -160,6 +161,62 @@ TEST_F(Autosave, RenamingForgetsTheOldNamesFile) {
     ASSERT_EQ(restored.size(), 1u);
     EXPECT_EQ(restored[0]->name, dir / "new.c");
     EXPECT_EQ(TextOf(*restored[0]), "+text");
+}
+
+// Every file operation of an autosave fails in turn, n = 1, 2, ... until a tick meets no
+// failure. Each time the autosave file holds the earlier text or the new one, whole; the
+// document keeps its text; a later tick writes it; and a crash then brings the new text back.
+TEST_F(Autosave, EveryFailureLeavesAWholeAutosaveFile) {
+    const std::string earlier = "first line one\r\nline two\r\n";
+    const std::string later = "first second line one\r\nline two\r\n";
+    long n = 0;
+    for (bool met = true; met;) {
+        ++n;
+        SCOPED_TRACE("failing call " + std::to_string(n));
+        ResetEditor();
+        std::filesystem::remove_all(dir / "tarvoautosave");
+        Document* doc = &Open("line one\nline two\n");
+        const std::string name = doc->name;
+        ASSERT_TRUE(InsertString("first "));
+        ASSERT_EQ(AutosaveTick(), 1);
+        ASSERT_TRUE(InsertString("second "));
+        const std::string text = TextOf(*doc);
+        const std::string path = AutosavePath(*doc);
+        auto body = [&] {
+            std::string bytes = ReadBytes(platform::HostPath(path));
+            return bytes.substr(bytes.find("\r\n") + 2);
+        };
+        scripted.ui.boxes.clear();
+
+        tarvo::test::FaultPlan& plan = tarvo::test::InstallFaultPlan(n);
+        const int written = AutosaveTick();
+        met = plan.Met();
+        const std::string failed = plan.failed;
+        platform::resetFileOps();
+        SCOPED_TRACE("the failed call: " + failed);
+
+        EXPECT_EQ(TextOf(*doc), text);
+        if (written == 1) {
+            EXPECT_EQ(body(), later);
+            EXPECT_TRUE(doc->flags & kAutoSaved);
+        } else {
+            EXPECT_EQ(body(), earlier);
+            EXPECT_FALSE(doc->flags & kAutoSaved);
+            EXPECT_EQ(Boxes(), "Impossible to autosave " + path + ". Disk Full?|");
+            ASSERT_EQ(AutosaveTick(), 1);
+            EXPECT_EQ(body(), later);
+        }
+        // The crash: the next start brings the latest text back.
+        ResetEditor();
+        std::vector<Document*> restored;
+        ASSERT_TRUE(StartAutosave(&restored));
+        ASSERT_EQ(restored.size(), 1u);
+        EXPECT_EQ(restored[0]->name, name);
+        EXPECT_EQ(TextOf(*restored[0]), text);
+        StopAutosave();
+        EXPECT_EQ(Saved(), std::vector<std::string>{});
+    }
+    EXPECT_GT(n, 4);
 }
 
 TEST_F(Autosave, HeaderNamesMayHoldBlanks) {
