@@ -5,6 +5,7 @@
 
 #include "editor/autosave.h"
 #include "editor/edit.h"
+#include "editor/file_commands.h"
 #include "editor_test_util.h"
 #include "file_faults.h"
 
@@ -154,7 +155,15 @@ TEST_F(Autosave, RenamingForgetsTheOldNamesFile) {
     ASSERT_EQ(AutosaveTick(), 1);
     EXPECT_EQ(Saved().size(), 1u);
     EXPECT_EQ(Saved()[0].substr(0, 6), "new.c.");
-    // Nothing of the old name is offered after a crash.
+    // Save as renames too; the saved text needs no autosave file at all.
+    ASSERT_TRUE(InsertCharacters(1, '*'));
+    ASSERT_EQ(AutosaveTick(), 1);
+    ASSERT_TRUE(SaveCurrentDocumentAs(dir / "third.c", nullptr));
+    EXPECT_TRUE(Saved().empty());
+    ASSERT_TRUE(DeleteBackward(1));
+    ASSERT_TRUE(RenameCurrentDocument(dir / "new.c"));
+    ASSERT_EQ(AutosaveTick(), 1);
+    // Nothing of the old names is offered after a crash.
     ResetEditor();
     std::vector<Document*> restored;
     ASSERT_TRUE(StartAutosave(&restored));
