@@ -4,6 +4,8 @@
 #pragma once
 #include <string>
 
+#include "platform/files.h"
+
 namespace tarvo::test {
 
 struct FaultPlan {
@@ -15,5 +17,16 @@ struct FaultPlan {
 
 // Installs the counting operations with a fresh plan; resetFileOps() removes them.
 FaultPlan& InstallFaultPlan(long failAt);
+
+// Runs `operation` with the n-th file call failing and returns its result; `plan` tells what
+// happened. The host's file operations are back afterwards.
+template <class Operation>
+auto WithFailingCall(long n, FaultPlan& plan, Operation operation) {
+    FaultPlan& installed = InstallFaultPlan(n);
+    auto result = operation();
+    plan = installed;
+    platform::resetFileOps();
+    return result;
+}
 
 }  // namespace tarvo::test

@@ -197,12 +197,10 @@ TEST_F(Autosave, EveryFailureLeavesAWholeAutosaveFile) {
         };
         scripted.ui.boxes.clear();
 
-        tarvo::test::FaultPlan& plan = tarvo::test::InstallFaultPlan(n);
-        const int written = AutosaveTick();
+        tarvo::test::FaultPlan plan;
+        const int written = tarvo::test::WithFailingCall(n, plan, AutosaveTick);
         met = plan.Met();
-        const std::string failed = plan.failed;
-        platform::resetFileOps();
-        SCOPED_TRACE("the failed call: " + failed);
+        SCOPED_TRACE("the failed call: " + plan.failed);
 
         EXPECT_EQ(TextOf(*doc), text);
         if (written == 1) {

@@ -213,12 +213,10 @@ TEST_F(SaveFaults, EveryFailureLeavesAWholeFileAndTheText) {
             const std::string text = TextOf(doc);
             scripted.ui.boxes.clear();
 
-            tarvo::test::FaultPlan& plan = tarvo::test::InstallFaultPlan(n);
-            const bool saved = SaveCurrentDocument();
+            tarvo::test::FaultPlan plan;
+            const bool saved = tarvo::test::WithFailingCall(n, plan, SaveCurrentDocument);
             met = plan.Met();
-            const std::string failed = plan.failed;
-            platform::resetFileOps();
-            SCOPED_TRACE("the failed call: " + failed);
+            SCOPED_TRACE("the failed call: " + plan.failed);
 
             const std::string disk = ReadBytes(doc.name);
             EXPECT_EQ(disk, saved ? wanted : old);
@@ -232,7 +230,7 @@ TEST_F(SaveFaults, EveryFailureLeavesAWholeFileAndTheText) {
                 ASSERT_TRUE(SaveCurrentDocument()) << Boxes();
                 EXPECT_EQ(ReadBytes(doc.name), wanted);
             }
-            if (failed != "remove") EXPECT_EQ(Scratch(dir.path), std::vector<std::string>{});
+            if (plan.failed != "remove") EXPECT_EQ(Scratch(dir.path), std::vector<std::string>{});
             StopAutosave();
             EXPECT_EQ(platform::ListDirectory(dir / "tarvoautosave"), std::vector<std::string>{});
         }

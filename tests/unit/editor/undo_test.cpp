@@ -13,6 +13,13 @@ namespace {
 class UndoTest : public EditorTest {
 protected:
     static constexpr unsigned kSeeds = 20;
+    // What the replace command does: log each replacement, then make it.
+    static void Replace(unsigned kind, long index, Position at, std::string_view from, std::string_view to) {
+        LogReplacement(1, kind, index, at, from, to);
+        SetCursor(at);
+        DeleteForward(static_cast<long>(from.size()), false);
+        InsertString(to);
+    }
     void Type(const std::string& text) {
         for (char c : text) HandleCharacter(CurrentView()->window, static_cast<unsigned char>(c), 1, false);
     }
@@ -203,22 +210,15 @@ TEST_F(UndoTest, CutPasteMacroAndEscapeCommands) {
 
 TEST_F(UndoTest, ReplacementsAreUndoneAsOneCommand) {
     Document& doc = Open("a cat, a cat\ncat\n");
-    // What the replace command does: log each replacement, then make it.
-    auto replace = [&](unsigned kind, long index, Position at, std::string_view from, std::string_view to) {
-        LogReplacement(1, kind, index, at, from, to);
-        SetCursor(at);
-        DeleteForward(static_cast<long>(from.size()), false);
-        InsertString(to);
-    };
-    replace(kActionPlainReplace, 0, {1, 2}, "cat", "tiger");
-    replace(kActionPlainReplace, 1, {1, 11}, "cat", "tiger");
-    replace(kActionPlainReplace, 2, {2, 0}, "cat", "ox");
+    Replace(kActionPlainReplace, 0, {1, 2}, "cat", "tiger");
+    Replace(kActionPlainReplace, 1, {1, 11}, "cat", "tiger");
+    Replace(kActionPlainReplace, 2, {2, 0}, "cat", "ox");
     EXPECT_EQ(TextOf(doc), "a tiger, a tiger\nox");
     ASSERT_TRUE(Undo());
     EXPECT_EQ(TextOf(doc), "a cat, a cat\ncat");
 
-    replace(kActionPatternReplace, 0, {1, 2}, "cat", "c");
-    replace(kActionPatternReplace, 1, {1, 7}, "cat", "cc");
+    Replace(kActionPatternReplace, 0, {1, 2}, "cat", "c");
+    Replace(kActionPatternReplace, 1, {1, 7}, "cat", "cc");
     LogPatternReplaceEnd(1, 2);
     EXPECT_EQ(TextOf(doc), "a c, a cc\ncat");
     ASSERT_TRUE(Undo());
@@ -227,7 +227,7 @@ TEST_F(UndoTest, ReplacementsAreUndoneAsOneCommand) {
     // A command whose first record is missing is not undone; what came before it still is.
     SetCursor({2, 3});
     Type("!");
-    replace(kActionPlainReplace, 1, {2, 0}, "cat", "dog");
+    Replace(kActionPlainReplace, 1, {2, 0}, "cat", "dog");
     ASSERT_FALSE(Undo());
     EXPECT_EQ(Boxes(), "Undo: internal error|");
     EXPECT_EQ(TextOf(doc), "a cat, a cat\ndog!");
@@ -429,17 +429,11 @@ TEST_F(UndoTest, RedoOfGroupsCutPasteMacrosAndConversions) {
     roundTrip("macro");
 
     // Replacements, plain and by pattern: one step each.
-    auto replace = [&](unsigned kind, long index, Position at, std::string_view from, std::string_view to) {
-        LogReplacement(1, kind, index, at, from, to);
-        SetCursor(at);
-        DeleteForward(static_cast<long>(from.size()), false);
-        InsertString(to);
-    };
-    replace(kActionPlainReplace, 0, {1, 0}, "two", "2");
-    replace(kActionPlainReplace, 1, {3, 0}, "cd", "dc");
+    Replace(kActionPlainReplace, 0, {1, 0}, "two", "2");
+    Replace(kActionPlainReplace, 1, {3, 0}, "cd", "dc");
     roundTrip("plain replacements");
-    replace(kActionPatternReplace, 0, {1, 0}, "2", "deux");
-    replace(kActionPatternReplace, 1, {2, 0}, "one", "un");
+    Replace(kActionPatternReplace, 0, {1, 0}, "2", "deux");
+    Replace(kActionPatternReplace, 1, {2, 0}, "one", "un");
     LogPatternReplaceEnd(1, 2);
     roundTrip("pattern replacements");
 
