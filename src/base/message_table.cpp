@@ -204,6 +204,8 @@ const MessageRecord kMessageTable[] = {
     {4724, "%s did not finish in time and was stopped"},
     {4725, "%s\tline %ld"},
     {4726, "Nothing to copy: select some text first"},
+    {4727, "Nothing to redo"},
+    {4728, "%s holds NUL bytes: it is not a text file, and saving it would change it. It is open read only (the Read only command allows changes)."},
     // 4800 to 4829: the shell's windows and dialogs
     {4800, "Execute"},
     {4801, "Command line:"},
@@ -225,7 +227,7 @@ const MessageRecord kMessageTable[] = {
     // 5100 to 5110: debugger run-time support
     {5104, "Stack corruption"},
 
-    // 8101 to 8298 and 21000: status-line help; the help of command c is message c + 7000
+    // 8101 to 8319 and 21000: status-line help; the help of command c is message c + 7000
     {8101, "Create a new file"},
     {8102, "Open a new file"},
     {8103, "Save the current file"},
@@ -277,6 +279,7 @@ const MessageRecord kMessageTable[] = {
     {8275, "Read a project definition from disk"},
     {8276, "Load all project files in the editor"},
     {8291, "Version of this executable"},
+    {8319, "Take back the last undo"},
     {21000, "Show the on-line documentation"},
 
     {0, nullptr},

@@ -62,6 +62,23 @@ bool EndsWith(std::string_view text, std::string_view end) {
     return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
+// Deletes an autosave file. One that will not go stays on the list, so that the exit tries
+// again: left behind, a later start would offer its outdated text.
+void ForgetAutosaveFile(const std::string& path) {
+    if (platform::FileExists(path) && !platform::RemoveFile(path)) {
+        Register(path);
+        return;
+    }
+    auto& files = state().files;
+    files.erase(std::remove(files.begin(), files.end(), path), files.end());
+}
+
+// The file written under the old name holds text the document no longer has under that name.
+void ForgetRenamed(Document& doc, const std::string& oldName) {
+    ForgetAutosaveFile(AutosavePathOf(oldName));
+    doc.flags &= static_cast<std::uint16_t>(~kAutoSaved);
+}
+
 struct Found {
     std::string path;
     std::string name;
@@ -71,11 +88,13 @@ struct Found {
 
 std::string AutosaveDirectory() { return Printf("%s\\tarvoautosave", base::settings().compilerRoot.c_str()); }
 
-std::string AutosavePath(const Document& doc) {
-    std::size_t slash = doc.name.find_last_of("\\/");
-    std::string base = slash == std::string::npos ? doc.name : doc.name.substr(slash + 1);
-    return AutosaveDirectory() + "\\" + Lower(base) + Printf(".%08x", Fnv1a(Lower(doc.name)));
+std::string AutosavePathOf(const std::string& name) {
+    std::size_t slash = name.find_last_of("\\/");
+    std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
+    return AutosaveDirectory() + "\\" + Lower(base) + Printf(".%08x", Fnv1a(Lower(name)));
 }
+
+std::string AutosavePath(const Document& doc) { return AutosavePathOf(doc.name); }
 
 std::string AutosaveHeader(const Document& doc) {
     return Printf("%s%s %s\r\n", kHeaderWord, doc.name.c_str(), DateStamp(Now()).c_str());
@@ -120,15 +139,13 @@ int AutosaveTick() {
 }
 
 void ForgetAutosave(Document& doc) {
-    std::string path = AutosavePath(doc);
-    if (platform::FileExists(path)) platform::RemoveFile(path);
-    auto& files = state().files;
-    files.erase(std::remove(files.begin(), files.end(), path), files.end());
+    ForgetAutosaveFile(AutosavePath(doc));
     doc.flags &= static_cast<std::uint16_t>(~kAutoSaved);
 }
 
 void StopAutosave() {
-    for (const std::string& path : state().files) platform::RemoveFile(path);
+    for (const std::string& path : state().files)
+        if (platform::FileExists(path)) platform::RemoveFile(path);
     state().files.clear();
     state().running = false;
 }
@@ -204,6 +221,8 @@ int RestoreAutosaved(std::vector<Document*>* restored) {
     }
     return count;
 }
+
+const DocumentListener kAutosaveListener = {.documentRenamed = ForgetRenamed};
 
 bool StartAutosave(std::vector<Document*>* restored) {
     if (!(base::settings().editorFlags & base::kEditorAutoSave)) return false;

@@ -22,6 +22,7 @@ std::string AutosaveDirectory();
 // The directory, the document's file name in lower case, and a short hash of its full path,
 // so that two documents with the same file name have files of their own.
 std::string AutosavePath(const Document& doc);
+std::string AutosavePathOf(const std::string& name);
 // "Autosaved <name> <time>\r\n".
 std::string AutosaveHeader(const Document& doc);
 // Splits a header line (without its line end) into the document name and the time; the name
@@ -38,6 +39,9 @@ bool AutosaveDocument(Document& doc);
 void ForgetAutosave(Document& doc);
 // At exit: deletes the files of this run.
 void StopAutosave();
+// A renamed document's file under its old name goes.
+extern const DocumentListener kAutosaveListener;
+
 // Finds the files of a previous run and, if the restore dialog says so, loads them back;
 // returns how many documents were restored, -1 when autosave had to be switched off.
 int RestoreAutosaved(std::vector<Document*>* restored = nullptr);

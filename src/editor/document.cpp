@@ -38,6 +38,8 @@ void ListenOwnModules() {
     Listen(kCommentListener);
     Listen(kBookmarkListener);
     Listen(kSearchListener);
+    Listen(kUndoListener);
+    Listen(kAutosaveListener);
 }
 
 void CreateInternalBuffer() {
@@ -112,6 +114,7 @@ void NotifyDocumentClosing(Document& doc) { TARVO_NOTIFY(documentClosing, doc); 
 void NotifyDocumentRenamed(Document& doc, const std::string& oldName) {
     TARVO_NOTIFY(documentRenamed, doc, oldName);
 }
+void NotifyTextChanged(Document& doc) { TARVO_NOTIFY(textChanged, doc); }
 #undef TARVO_NOTIFY
 
 int CompareNames(std::string_view a, std::string_view b) {
@@ -161,14 +164,16 @@ bool CloseDocument(Document* doc) {
     return true;
 }
 
+bool NameIsFree(const std::string& name, const Document* self) {
+    Document* other = FindDocument(name, false);
+    if (!other || other == self) return true;
+    base::InfoBox(base::GetString(kMsgNameAlreadyUsed));
+    return false;
+}
+
 bool RenameCurrentDocument(const std::string& name) {
     Document* doc = CurrentDocument();
-    if (!doc) return false;
-    Document* other = FindDocument(name, false);
-    if (other && other != doc) {
-        base::InfoBox(base::GetString(kMsgNameAlreadyUsed));
-        return false;
-    }
+    if (!doc || !NameIsFree(name, doc)) return false;
     std::string oldName = doc->name;
     doc->name = name;
     doc->flags = static_cast<std::uint16_t>((doc->flags | kModified) & ~kAutoSaved);

@@ -102,6 +102,8 @@ struct DocumentListener {
     void (*documentClosing)(Document& doc) = nullptr;
     // The document now has another name (Save as, Rename).
     void (*documentRenamed)(Document& doc, const std::string& oldName) = nullptr;
+    // The text was changed by an edit (every change marks the document modified).
+    void (*textChanged)(Document& doc) = nullptr;
 };
 
 // Joins the list of listeners with a record that lives as long as the program; joining again
@@ -116,6 +118,7 @@ void NotifyLineEdited(Document& doc, Line* line, long column, long delta);
 void NotifyTextReplaced(Document& doc);
 void NotifyDocumentClosing(Document& doc);
 void NotifyDocumentRenamed(Document& doc, const std::string& oldName);
+void NotifyTextChanged(Document& doc);
 
 // What the editor core needs from the window side and the world. The program installs the
 // Win32 implementation; tests leave the defaults or script them. A null member does nothing.
@@ -174,6 +177,8 @@ int CompareNames(std::string_view a, std::string_view b);
 Document* FindDocument(const std::string& name, bool create);
 // Frees a document; refused (false) for the internal buffer. Views still on it go too.
 bool CloseDocument(Document* doc);
+// True when no document but `self` (null: none) has the name; false with "Name already used".
+bool NameIsFree(const std::string& name, const Document* self);
 // False with "Name already used" when another document has the name.
 bool RenameCurrentDocument(const std::string& name);
 // The document list is kept sorted; call after a name changed.

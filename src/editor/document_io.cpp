@@ -10,6 +10,7 @@
 #include "editor/editor_messages.h"
 #include "editor/places.h"
 #include "editor/undo.h"
+#include "editor/window_messages.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "base/messages.h"
@@ -166,12 +167,19 @@ bool ReportWriteStatus(platform::ReplaceStatus status, const std::string& path) 
 }
 
 int Load(const std::string& name, Document& doc) {
-    int result = LoadFile(name, doc, false);
-    if (result == kLoadOk) doc.fileTime = platform::FileTime(name);
+    bool binary = false;
+    int result = LoadFile(name, doc, false, &binary);
+    if (result != kLoadOk) return result;
+    doc.fileTime = platform::FileTime(name);
+    if (binary) {
+        // Saving writes lines of text: the file's bytes would not survive an edit.
+        doc.flags |= kReadOnly;
+        base::InfoBox(Printf(base::GetString(kMsgBinaryReadOnly), name.c_str()));
+    }
     return result;
 }
 
-int LoadFile(const std::string& path, Document& doc, bool skipFirstLine) {
+int LoadFile(const std::string& path, Document& doc, bool skipFirstLine, bool* binary) {
     platform::FileContent content;
     switch (ReadFile(path, content)) {
         case platform::ReadStatus::Ok:
@@ -181,6 +189,7 @@ int LoadFile(const std::string& path, Document& doc, bool skipFirstLine) {
         default:
             return kLoadCannotOpen;
     }
+    if (binary) *binary = std::memchr(content.data.get(), 0, content.size) != nullptr;
     // The new ring is built apart, so running out of memory leaves the document as it was.
     LinePool pool;
     Line* sentinel = nullptr;
@@ -248,12 +257,7 @@ Document* OpenDocument(const std::string& name, bool* existed) {
 
 bool LoadIntoCurrentDocument(const std::string& name) {
     Document* doc = CurrentDocument();
-    if (!doc) return false;
-    Document* other = FindDocument(name, false);
-    if (other && other != doc) {
-        base::InfoBox(base::GetString(kMsgNameAlreadyUsed));
-        return false;
-    }
+    if (!doc || !NameIsFree(name, doc)) return false;
     Busy busy;
     int result = Load(name, *doc);
     if (result == kLoadCannotOpen) base::ErrorBoxId(kMsgReadWriteError);
@@ -421,10 +425,14 @@ bool ReloadDocument(Document& doc) {
         kept.push_back({v.get(), LineIndex(doc, v->cursorLine), display});
     }
     Busy busy;
+    const std::uint16_t flags = doc.flags;
+    doc.flags &= kInternalBuffer;  // all cleared; the load may find the file is no text
     int result = Load(doc.name, doc);
     if (result == kLoadCannotOpen) base::ErrorBoxId(kMsgReadWriteError);
-    if (result != kLoadOk) return false;  // the text and its flags stay as they were
-    doc.flags = static_cast<std::uint16_t>(doc.flags & kInternalBuffer);
+    if (result != kLoadOk) {
+        doc.flags = flags;  // the text and its flags stay as they were
+        return false;
+    }
     ChooseLanguage(doc);
     View* current = editor().currentView;
     for (const Kept& k : kept) {

@@ -17,10 +17,12 @@ inline constexpr int kLoadCannotOpen = 1;
 inline constexpr int kLoadNoMemory = 4;
 
 // Replaces the document's text by the file's (LF and CR LF line ends alike; lines are kept
-// whole). On failure the document is left as it was.
+// whole). On failure the document is left as it was. A file holding NUL bytes is no text:
+// the document becomes read only, and a box says why.
 int Load(const std::string& name, Document& doc);
-// Load without taking the file's time; skipFirstLine leaves out a header line.
-int LoadFile(const std::string& path, Document& doc, bool skipFirstLine);
+// Load without taking the file's time or looking at the bytes; skipFirstLine leaves out a
+// header line; `binary` tells whether the file holds NUL bytes.
+int LoadFile(const std::string& path, Document& doc, bool skipFirstLine, bool* binary = nullptr);
 // An open document of that name (existed set), or a new one loaded from the file; null when
 // the file cannot be read.
 Document* OpenDocument(const std::string& name, bool* existed = nullptr);

@@ -103,6 +103,7 @@ bool CanEdit(Document& doc) {
 void MarkChanged(Document& doc, bool oneLine) {
     doc.flags = static_cast<std::uint16_t>((doc.flags | kModified) & ~(kAutoSaved | kFunctionsCurrent));
     RequestRedraw(doc, oneLine ? kRedrawLine : kRedrawAll);
+    NotifyTextChanged(doc);
 }
 
 bool InsertCharacters(long count, char c) {
@@ -234,19 +235,20 @@ bool DeleteForward(long count, bool save, long* deleted) {
     return done == count;
 }
 
-bool DeleteBackward(long count) {
-    View& v = *CurrentView();
-    Document& d = *v.document;
-    if (count < 1) return true;
-    if (!CanEdit(d)) return false;
-    Line* line = v.cursorLine;
-    long column = v.cursorColumn;
+bool BackwardExtent(long count, Line*& line, long& column, long& deleting) {
+    const View& v = *CurrentView();
+    const Document& d = *v.document;
+    line = v.cursorLine;
+    column = v.cursorColumn;
+    deleting = count;
     long left = count;
     if (line == d.lines) {
         if (d.lines->prev == d.lines) return false;
         line = d.lines->prev;
         column = line->length;
+        // That step only reaches the end of the last line: nothing lies between.
         --left;
+        --deleting;
     }
     while (left > 0) {
         if (column >= left) {
@@ -260,9 +262,20 @@ bool DeleteBackward(long count) {
             column = line->length;
         }
     }
+    return true;
+}
+
+bool DeleteBackward(long count) {
+    View& v = *CurrentView();
+    if (count < 1) return true;
+    if (!CanEdit(*v.document)) return false;
+    Line* line = nullptr;
+    long column = 0, deleting = 0;
+    if (!BackwardExtent(count, line, column, deleting)) return false;
     v.cursorLine = line;
     v.cursorColumn = column;
-    return DeleteForward(count, false);
+    KeepGoalColumn();
+    return DeleteForward(deleting, false);
 }
 
 bool Newline(long count, long* indented) {

@@ -11,7 +11,8 @@ namespace tarvo::editor {
 
 // False (with the status-line message) when the document may not be changed.
 bool CanEdit(Document& doc);
-// Sets Modified, clears AutoSaved and FunctionsCurrent, asks every view for a repaint.
+// Sets Modified, clears AutoSaved and FunctionsCurrent, asks every view for a repaint and
+// tells the listeners.
 void MarkChanged(Document& doc, bool oneLine);
 
 bool InsertCharacters(long count, char c);
@@ -25,6 +26,10 @@ bool DeleteForward(long count, bool save, long* deleted = nullptr);
 // Moves back count characters and deletes them; nothing at all when the start of the
 // document comes first.
 bool DeleteBackward(long count);
+// Where DeleteBackward(count) starts deleting, and how many characters it deletes; false when
+// the start of the document comes first. From after the last line the first step only reaches
+// the end of the last line and takes nothing.
+bool BackwardExtent(long count, Line*& line, long& column, long& deleting);
 // Count line breaks: overtype moves down, one break with automatic indentation indents.
 // `indented` receives the number of indentation characters inserted.
 bool Newline(long count, long* indented = nullptr);

@@ -10,6 +10,7 @@
 #include "editor/document_io.h"
 #include "editor/edit.h"
 #include "editor/editor_window_win.h"
+#include "editor/file_commands.h"
 #include "editor/keys.h"
 #include "editor/places.h"
 #include "editor/screen.h"
@@ -46,40 +47,18 @@ Document& D() { return *CurrentDocument(); }
 
 // ---- files -----------------------------------------------------------------------------
 
-// The internal buffer keeps its name: its text goes to a new document of that name, which
-// takes its place in the window, and the buffer is emptied.
-bool SaveBufferAs(const std::string& name) {
-    Document& buffer = D();
-    if (FindDocument(name, false)) {
-        base::InfoBox(base::GetString(kMsgNameAlreadyUsed));
-        return false;
-    }
-    if (!WriteDocumentToFile(name, buffer)) {
-        base::ErrorBox(Printf(base::GetString(kMsgCannotOpenForWriting), name.c_str()));
-        return false;
-    }
+// A window on the file the internal buffer's text went to takes the buffer's window's place.
+bool ReplaceBufferWindow(const std::string& path) {
     HWND old = ActiveDocumentWindow();
-    if (!OpenFileWindow(name)) return false;  // written, but not read back: the buffer stays
-    while (buffer.lines->next != buffer.lines) RemoveLine(buffer, buffer.lines->next);
-    buffer.flags &= static_cast<std::uint16_t>(~kModified);
-    RequestRedraw(buffer, kRedrawAll);
+    if (!OpenFileWindow(path)) return false;
     if (old) SendMessageA(base::app().client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(old), 0);
     return true;
 }
 
 bool SaveAs() {
-    Document& d = D();
-    bool buffer = (d.flags & kInternalBuffer) != 0;
-    std::string name = buffer ? std::string() : d.name;
+    std::string name = SaveAsOffer(D());
     if (!AskFileName(true, name)) return false;
-    if (buffer) return SaveBufferAs(name);
-    if (CompareNames(name, d.name) != 0) {
-        if (!RenameCurrentDocument(name)) return false;
-        ChooseLanguage(d);
-        d.comments.reset();
-    }
-    d.flags |= kModified;  // written even when unchanged
-    return SaveCurrentDocument();
+    return SaveCurrentDocumentAs(name, ReplaceBufferWindow);
 }
 
 bool Save() {
@@ -96,27 +75,10 @@ bool InsertFile() {
 
 bool Rename() {
     Document& d = D();
-    if (d.flags & kInternalBuffer) {
-        base::ErrorBoxId(kMsgInternalBuffer);
-        return false;
-    }
+    if (!MayRename(d)) return false;
     std::string name = d.name;
     if (!base::PromptDialog(base::GetString(kMsgRenameTitle), base::GetString(kMsgRenameLabel), name)) return false;
-    if (name.find_first_not_of(' ') == std::string::npos) return false;
-    name = platform::FullPath(name);
-    if (name == d.name) return false;
-    if (!RenameCurrentDocument(name)) return false;
-    ChooseLanguage(d);
-    d.comments.reset();
-    RequestRedraw(d, kRedrawAll);
-    return true;
-}
-
-bool ToggleReadOnly() {
-    Document& d = D();
-    d.flags ^= kReadOnly;
-    Status(Printf(base::GetString((d.flags & kReadOnly) ? kMsgNowReadOnly : kMsgNowWritable), d.name.c_str()));
-    return true;
+    return RenameCurrentDocumentTo(name);
 }
 
 bool CopySelectionToFile() {
@@ -163,12 +125,6 @@ bool Bookmark(int id) {
     return chosen >= 0 && GoToBookmark(static_cast<std::size_t>(chosen));
 }
 
-bool UndoOnce() {
-    if (Undo()) return true;
-    Status(base::GetString(kMsgNothingToUndo));
-    return false;
-}
-
 // ---- the table -------------------------------------------------------------------------
 
 struct EditorCommand {
@@ -181,7 +137,8 @@ constexpr EditorCommand kCommands[] = {
     {CMD_SAVE_AS, [](int) { return SaveAs(); }},
     {CMD_RELOAD, [](int) { return ReloadCurrentDocument(); }},
     {CMD_INSERT_FILE, [](int) { return InsertFile(); }},
-    {CMD_UNDO, [](int) { return UndoOnce(); }},
+    {CMD_UNDO, [](int) { return UndoCommand(); }},
+    {CMD_REDO, [](int) { return RedoCommand(); }},
     {CMD_CUT, [](int) { return Cut(); }},
     {CMD_COPY, [](int) { return Copy(); }},
     {CMD_PASTE, [](int) { return Paste() > 0; }},

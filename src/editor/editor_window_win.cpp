@@ -9,7 +9,9 @@
 #include "editor/cursor.h"
 #include "editor/document_io.h"
 #include "editor/editor_paint_win.h"
+#include "editor/file_commands.h"
 #include "editor/keys.h"
+#include "editor/scrolling.h"
 #include "editor/search_dialogs_win.h"
 #include "editor/selection.h"
 #include "editor/typing.h"
@@ -130,7 +132,7 @@ void DragTo(HWND window, int x, int y) {
     w->mouse = {x, y};
     RECT area;
     GetClientRect(window, &area);
-    int direction = y < 0 ? -1 : y >= area.bottom ? 1 : 0;
+    int direction = DragDirection(y, area.bottom);
     if (direction != w->dragDirection) {
         if (direction) SetTimer(window, kDragTimer, kDragPeriodMs, nullptr);
         else KillTimer(window, kDragTimer);
@@ -143,82 +145,50 @@ void DragTick(HWND window) {
     EditorWindow* w = WindowState(window);
     View* v = Own(window);
     if (!w || !v || !w->dragging || !w->dragDirection) return;
-    bool moved = w->dragDirection < 0 ? MoveUp(1) : MoveDown(1);
-    if (!moved) return;
     int row;
     long column;
     RowAndColumnAt(window, w->mouse.x, 0, row, column);
-    GoToDisplayColumn(column);
+    DragStep(w->dragDirection, column);
 }
 
 // ---- scrolling -------------------------------------------------------------------------
 
-void VerticalScroll(HWND window, int code) {
-    View* v = Own(window);
-    EditorWindow* w = WindowState(window);
-    if (!v || !w) return;
-    Document& d = *v->document;
-    long step = std::max(1L, base::settings().subScroll);
+ScrollRequest RequestOf(int code) {
     switch (code) {
-    case SB_LINEUP:
-    case SB_LINEDOWN:
-        LogAction(Id(window), kActionScroll, 0, 0);
-        if (!ScrollRows(*v, code == SB_LINEUP ? -step : step, v->rows)) DropLastAction();
-        break;
-    case SB_PAGEUP:
-    case SB_PAGEDOWN:
-        LogAction(Id(window), kActionScroll, 0, 0);
-        ClearSelection();
-        code == SB_PAGEUP ? PageUp() : PageDown();
-        break;
-    case SB_TOP:
-    case SB_BOTTOM:
-        LogAction(Id(window), kActionScroll, 0, 0);
-        ClearSelection();
-        code == SB_TOP ? MoveToTop() : MoveToEnd();
-        break;
+    case SB_LINEUP: return ScrollRequest::LineUp;
+    case SB_LINEDOWN: return ScrollRequest::LineDown;
+    case SB_PAGEUP: return ScrollRequest::PageUp;
+    case SB_PAGEDOWN: return ScrollRequest::PageDown;
+    case SB_TOP: return ScrollRequest::Top;
+    case SB_BOTTOM: return ScrollRequest::Bottom;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: {
-        SCROLLINFO info{};
-        info.cbSize = sizeof info;
-        info.fMask = SIF_TRACKPOS;
-        GetScrollInfo(window, SB_VERT, &info);
-        long line = LineOfScrollPosition(info.nTrackPos, w->bar, d.lineCount);
-        if (line == LineIndex(d, v->cursorLine)) break;
-        LogAction(Id(window), kActionScroll, 0, 0);
-        ClearSelection();
-        GoToLine(line);
-        CentreCursor();
-        break;
+    case SB_THUMBPOSITION: return ScrollRequest::Thumb;
+    default: return ScrollRequest::None;
     }
-    default:
-        break;
-    }
+}
+
+long ThumbPosition(HWND window, int bar) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_TRACKPOS;
+    GetScrollInfo(window, bar, &info);
+    return info.nTrackPos;
+}
+
+void VerticalScroll(HWND window, int code) {
+    EditorWindow* w = WindowState(window);
+    if (!Own(window) || !w) return;
+    ScrollRequest request = RequestOf(code);
+    long thumb = request == ScrollRequest::Thumb ? ThumbPosition(window, SB_VERT) : 0;
+    ScrollVertically(Id(window), request, thumb, w->bar);
 }
 
 void HorizontalScroll(HWND window, int code) {
     View* v = Own(window);
     if (!v) return;
-    long columns = GeometryOf(window).columns;
-    long left = v->leftColumn;
-    switch (code) {
-    case SB_LINELEFT: --left; break;
-    case SB_LINERIGHT: ++left; break;
-    case SB_PAGELEFT: left -= std::max(1L, columns / 2); break;
-    case SB_PAGERIGHT: left += std::max(1L, columns / 2); break;
-    case SB_LEFT: left = 0; break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: {
-        SCROLLINFO info{};
-        info.cbSize = sizeof info;
-        info.fMask = SIF_TRACKPOS;
-        GetScrollInfo(window, SB_HORZ, &info);
-        left = info.nTrackPos;
-        break;
-    }
-    default: break;
-    }
-    v->leftColumn = std::max(0L, left);
+    ScrollRequest request = RequestOf(code);
+    long thumb = request == ScrollRequest::Thumb ? ThumbPosition(window, SB_HORZ) : 0;
+    v->leftColumn = ScrolledLeftColumn(v->leftColumn, request, GeometryOf(window).columns, thumb);
 }
 
 // ---- keys ------------------------------------------------------------------------------
@@ -246,36 +216,10 @@ bool KeyMessage(HWND window, UINT message, WPARAM key, LPARAM data) {
 
 // ---- closing ---------------------------------------------------------------------------
 
-bool OtherWindowShows(HWND window, const Document* doc) {
-    for (auto& v : editor().views)
-        if (v->document == doc && v->window != 0 && v->window != Id(window)) return true;
-    return false;
-}
-
-// A modified document is offered for saving before its last window goes; false keeps it.
-bool MayClose(HWND window) {
-    View* v = ViewOf(window);
-    if (!v) return true;
-    Document& d = *v->document;
-    if (OtherWindowShows(window, &d) || !(d.flags & kModified) || (d.flags & kInternalBuffer)) return true;
-    std::string text = Printf(base::GetString(kMsgSaveBeforeClosing), d.name.c_str());
-    int answer = platform::ui().messageBox(platform::BoxOwner::Frame, text.c_str(), base::GetString(kMsgInformationTitle),
-                                          MB_YESNOCANCEL | MB_ICONQUESTION);
-    if (answer == IDNO) return true;
-    if (answer != IDYES) return false;
-    Own(window);
-    return SaveCurrentDocument();
-}
-
 void Destroyed(HWND window) {
     KillTimer(window, kDragTimer);
     DestroyEditorCaret(window);
-    if (View* v = ViewOf(window)) {
-        Document* d = v->document;
-        ForgetScreen(*v);
-        RemoveView(v);
-        if (!OtherWindowShows(window, d) && !d->permanent) CloseDocument(d);
-    }
+    if (View* v = ViewOf(window)) ViewClosed(*v);
     EditorWindowsState& s = editorWindows();
     s.windows.erase(window);
     if (s.windows.empty() && s.positionPane) {
@@ -431,10 +375,8 @@ LRESULT CALLBACK EditorWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         RefreshEditorWindows();
         return 0;
     case WM_MOUSEWHEEL:
-        if (View* v = Own(window)) {
-            long rows = -GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA * 3;
-            LogAction(Id(window), kActionScroll, 0, 0);
-            if (rows == 0 || !ScrollRows(*v, rows, v->rows)) DropLastAction();
+        if (Own(window)) {
+            ScrollByWheel(Id(window), GET_WHEEL_DELTA_WPARAM(wParam));
             RefreshEditorWindows();
         }
         return 0;
@@ -444,7 +386,7 @@ LRESULT CALLBACK EditorWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case kMsgEditorQuery:
         return Query(window, wParam, lParam);
     case WM_CLOSE:
-        if (!MayClose(window)) return 0;
+        if (View* v = ViewOf(window); v && !MayCloseView(*v)) return 0;
         break;
     case WM_DESTROY:
         Destroyed(window);

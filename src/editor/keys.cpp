@@ -79,6 +79,16 @@ bool LoggedMove(std::uintptr_t window, int key, long count, bool (*move)(long)) 
 
 }  // namespace
 
+int KeyCommand(std::span<const base::CommandKey> keys, int key, int held, bool debugging) {
+    int command = base::EditorKeyCommand(keys, key, held, debugging);
+    const base::CommandKey* row = command ? base::FindKeyRow(keys, key, held) : nullptr;
+    bool letter = key >= 'A' && key <= 'Z' && (held & base::kModCtrl);
+    if (row && row->command == command && letter && base::IsAddedKeyRow(keys, row) &&
+        FindMacro(static_cast<char>(key)))
+        return 0;  // the key's character message types the macro
+    return command;
+}
+
 bool IsSelectionCommand(int command) { return FindSelectionCommand(command) != nullptr; }
 
 bool RunSelectionCommand(int command) {
@@ -98,7 +108,7 @@ KeyResult KeyDown(std::uintptr_t window, int key, int held, long count,
                   std::span<const base::CommandKey> keys, bool debugging) {
     KeyResult result;
     if (key == key::Control || key == key::Shift || key == key::Menu) return result;
-    if (int command = base::EditorKeyCommand(keys, key, held, debugging)) {
+    if (int command = KeyCommand(keys, key, held, debugging)) {
         result.command = command;
         return result;
     }

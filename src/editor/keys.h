@@ -19,6 +19,11 @@ struct KeyResult {
     bool handled = false;  // the key did something itself
 };
 
+// The command a key runs (the debugger's table first while debugging). A user's own Ctrl+letter
+// text macro wins over the rows added to the classic table (Ctrl+Z, Ctrl+Y, Ctrl+F, ...): the
+// key then runs nothing and its character types the macro.
+int KeyCommand(std::span<const base::CommandKey> keys, int key, int held, bool debugging);
+
 // A key-down with the held modifiers (shell::kMod* bits) and the repeat count. A key the table
 // binds gives its command (the debugger's table first while debugging); Esc gives 1280; the
 // cursor keys, Insert and Delete act on the current view and log themselves for Undo.

@@ -121,11 +121,21 @@ bool DeleteSelection() {
     return DeleteForward(e.count, false);
 }
 
-bool Copy() {
+namespace {
+
+// The selected characters replace the cut buffer.
+bool SelectionToCutBuffer() {
     Extent e;
     if (!SelectionExtent(e)) return false;
-    std::string& cut = editor().cutBuffer;
-    cut = TextAt(*CurrentView()->document, e.line, e.column, e.count);
+    editor().cutBuffer = TextAt(*CurrentView()->document, e.line, e.column, e.count);
+    return true;
+}
+
+}  // namespace
+
+bool Copy() {
+    if (!SelectionToCutBuffer()) return false;
+    const std::string& cut = editor().cutBuffer;
     std::string clip;
     clip.reserve(cut.size() + cut.size() / 16);
     for (char c : cut) {
@@ -139,6 +149,11 @@ bool Copy() {
 bool Cut() {
     if (!Copy()) return false;
     if (CurrentView()->document->flags & kReadOnly) return true;
+    return DeleteSelection();
+}
+
+bool DeleteSelectionToCutBuffer() {
+    if (!CanEdit(*CurrentView()->document) || !SelectionToCutBuffer()) return false;
     return DeleteSelection();
 }
 

@@ -34,6 +34,9 @@ long CharactersBetween(const Document& doc, Line* from, long fromColumn, Line* t
 bool Copy();
 // Copy, then the selection is deleted (a read-only document only copies).
 bool Cut();
+// The selection goes into the cut buffer and out of the text; the clipboard is left alone
+// (typing over a selection must not lose what the user copied elsewhere).
+bool DeleteSelectionToCutBuffer();
 // The clipboard's text (without CR) replaces the cut buffer, and then the selection, if any;
 // returns the number of characters inserted.
 long Paste();

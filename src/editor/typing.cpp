@@ -34,13 +34,14 @@ bool MoveInstead(std::uintptr_t window, unsigned key, long count) {
 
 }  // namespace
 
-long InsertMacro(char letter) {
-    const base::Macro* macro = nullptr;
+const base::Macro* FindMacro(char letter) {
     for (const base::Macro& m : base::settings().macros)
-        if (MacroKeyIs(m.key, letter)) {
-            macro = &m;
-            break;
-        }
+        if (MacroKeyIs(m.key, letter)) return &m;
+    return nullptr;
+}
+
+long InsertMacro(char letter) {
+    const base::Macro* macro = FindMacro(letter);
     if (!macro) return -1;
     View& v = *CurrentView();
     Document& d = *v.document;
@@ -80,7 +81,7 @@ bool HandleCharacter(std::uintptr_t window, unsigned char c, long count, bool ct
         }
         if (!ctrl) {
             LogCommand(window, CMD_CUT);
-            Cut();
+            DeleteSelectionToCutBuffer();
             ClearSelection();
             if (c == kBackspace) return true;
         }
@@ -137,7 +138,7 @@ bool KeyDelete(std::uintptr_t window, long count) {
     if (!view || (view->document->flags & kReadOnly)) return false;
     if (HasSelection()) {
         LogCommand(window, CMD_CUT);
-        return Cut();
+        return DeleteSelectionToCutBuffer();
     }
     LogAction(window, kActionKey, kKeyDelete, count);
     long deleted = 0;

@@ -3,13 +3,18 @@
 #pragma once
 #include <cstdint>
 
+#include "base/settings.h"
+
 namespace tarvo::editor {
 
 // A character typed in a window `count` times (the message's repeat count); ctrl when Ctrl
 // was held. Returns true when something happened.
 bool HandleCharacter(std::uintptr_t window, unsigned char c, long count, bool ctrl);
-// The Delete key: cuts the selection, or deletes count characters forward.
+// The Delete key: the selection goes into the cut buffer (not onto the clipboard), or count
+// characters forward go.
 bool KeyDelete(std::uintptr_t window, long count);
+// The user's text macro of a letter (either case), or null.
+const base::Macro* FindMacro(char letter);
 // Inserts the macro of a letter (either case) at the cursor; the cursor returns to where it
 // was and moves the macro's offset forward. Returns the number of characters inserted, -1
 // when no macro has that letter.

@@ -32,7 +32,9 @@ inline constexpr unsigned kKeyRight = 39;
 inline constexpr unsigned kKeyDown = 40;
 inline constexpr unsigned kKeyDelete = 46;
 
-// Keep at least this many records; beyond it the oldest go one by one.
+// The log holds this many records; beyond it the oldest whole groups go (a replace command,
+// or typing with the characters it overwrote, is one group). A group is never cut: the newest
+// one is kept whole even when it alone is larger.
 inline constexpr std::size_t kActionLogCapacity = 10000;
 
 struct SavedLine {
@@ -49,14 +51,34 @@ struct Action {
     Position cursor;  // the cursor before the action
     Position at;      // where the action's text lies
     long indent = 0;  // indentation characters an Enter added
+    bool afterLast = false;  // the text went in after the last line, as a line of its own
     std::string text;      // characters the action removed (LF for a line end)
     std::string inserted;  // replacements: the text put in
     std::vector<SavedLine> lines;  // line restore: the lines as they were
 };
 
+// One change an Undo made to the text: at a place, `removed` went and `inserted` came.
+struct TextChange {
+    Position at;
+    std::string removed;
+    std::string inserted;
+};
+
+// What one Undo took back, kept for Redo: the records it took off the log (newest first), the
+// changes it made (in order), and the cursor before it, where Redo leaves the cursor.
+struct UndoneStep {
+    std::uintptr_t window = 0;
+    std::vector<Action> records;
+    std::vector<TextChange> changes;
+    Position cursor;
+};
+
 struct ActionLog {
     std::deque<Action> records;  // oldest first
     std::size_t capacity = kActionLogCapacity;
+    bool oneGroup = false;  // the log is over its size and holds one group
+    std::vector<UndoneStep> undone;  // for Redo, oldest first; an edit of a text drops its steps
+    bool replaying = false;  // Undo or Redo is changing the text
 };
 
 ActionLog& actionLog();
@@ -77,6 +99,8 @@ void SetCommandText(unsigned command, std::string_view text);
 // Drops the newest record (an action that turned out to do nothing).
 void DropLastAction();
 void AppendAction(Action action);
+// True when `later`, logged right after `earlier`, belongs to the same undo group.
+bool ContinuesGroup(const Action& earlier, const Action& later);
 // A record for the current view's window and cursor, not yet logged.
 Action MakeAction(std::uintptr_t window, unsigned kind, long param, long data);
 
@@ -95,5 +119,16 @@ void ForgetWindowActions(std::uintptr_t window);
 
 // Inverts the newest action of the active window; false when there was nothing to undo.
 bool Undo();
+// Takes back the newest Undo made in the active window, when no edit of its text came since
+// and no other window of the text undid something after it; false when there is none.
+bool Redo();
+
+// The Undo and Redo commands: "Nothing to undo" or "Nothing to redo" in the status line when
+// there was nothing.
+bool UndoCommand();
+bool RedoCommand();
+
+// Drops the steps of Redo when their text is edited (or read again).
+extern const DocumentListener kUndoListener;
 
 }  // namespace tarvo::editor

@@ -30,6 +30,8 @@ inline constexpr unsigned kMsgReplaceTitle = 4723;        // "Replace"
 inline constexpr unsigned kMsgToolTimedOut = 4724;        // "%s did not finish in time and was stopped"
 inline constexpr unsigned kMsgFunctionLine = 4725;        // "%s\tline %ld"
 inline constexpr unsigned kMsgEmptyCutBuffer = 4726;      // "Nothing to copy: select some text first"
+inline constexpr unsigned kMsgNothingToRedo = 4727;       // "Nothing to redo"
+inline constexpr unsigned kMsgBinaryReadOnly = 4728;      // "%s holds NUL bytes: ... open read only ..."
 
 // From the shell's part of the table.
 inline constexpr unsigned kMsgImpossibleToExecute = 1157;  // "Impossible to execute '%s'"

@@ -157,7 +157,8 @@ ReadStatus ReadWholeFile(const std::string& path, FileContent& content) {
         std::size_t got = ops.read(data.get() + size, capacity - size, file);
         size += got;
         if (got == 0) {
-            if (std::ferror(file)) status = ReadStatus::ReadError;
+            // Nothing read short of the end is a failure, not a shorter file.
+            if (std::ferror(file) || !std::feof(file)) status = ReadStatus::ReadError;
             break;
         }
     }
@@ -260,9 +261,13 @@ ReplaceStatus FinishReplace(ReplaceFile& out, const std::string& backupPath) {
     std::string scratch = HostPath(out.scratch);
     bool movedToBackup = false;
     if (!backupPath.empty() && FileExists(out.path)) {
-        std::string backup = HostPath(backupPath);
-        if (FileExists(backupPath)) ops.remove(backup.c_str());
-        movedToBackup = ops.rename(host.c_str(), backup.c_str());
+        // The old file takes the older backup's place in one move; without a backup the old
+        // text would be gone once the new file is in: the file stays as it is.
+        movedToBackup = ops.rename(host.c_str(), HostPath(backupPath).c_str());
+        if (!movedToBackup) {
+            AbandonReplace(out);
+            return ReplaceStatus::CannotReplace;
+        }
     }
     if (!ops.rename(scratch.c_str(), host.c_str())) {
         if (movedToBackup) ops.rename(HostPath(backupPath).c_str(), host.c_str());

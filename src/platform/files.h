@@ -80,8 +80,8 @@ enum class ReplaceStatus { Ok, CannotCreate, WriteFailed, CannotReplace };
 ReplaceStatus BeginReplace(ReplaceFile& out, const std::string& path);
 bool WriteReplace(ReplaceFile& out, const char* data, std::size_t size);
 // Closes the scratch file and moves it over the file. With a backup name, the old file is
-// first moved there (an older backup of that name is removed). On failure the scratch file is
-// removed and the old file is left in place.
+// first moved there (over an older backup of that name); when it cannot be, nothing is
+// replaced. On failure the scratch file is removed and the old file is left in place.
 ReplaceStatus FinishReplace(ReplaceFile& out, const std::string& backupPath = {});
 void AbandonReplace(ReplaceFile& out);
 

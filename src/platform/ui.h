@@ -8,8 +8,10 @@ enum class BoxOwner { Frame, ActiveWindow };
 
 // Box style bits. They carry the Win32 MB_ values so the Win32 layer passes them through.
 inline constexpr unsigned kBoxOk = 0x0;
+inline constexpr unsigned kBoxYesNoCancel = 0x3;
 inline constexpr unsigned kBoxYesNo = 0x4;
 inline constexpr unsigned kBoxIconHand = 0x10;
+inline constexpr unsigned kBoxIconQuestion = 0x20;
 inline constexpr unsigned kBoxIconAsterisk = 0x40;
 inline constexpr unsigned kBoxTaskModal = 0x2000;
 inline constexpr unsigned kBoxSetForeground = 0x10000;

@@ -93,6 +93,33 @@ inline void Chord(HWND frame, std::vector<WORD> keys) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+// The system clipboard's text, as the test process sees it; empty when it holds none.
+inline std::string ClipboardText() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* chars = static_cast<const char*>(GlobalLock(data))) text = chars;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+inline bool SetClipboardText(const std::string& text) {
+    if (!OpenClipboard(nullptr)) return false;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    bool ok = false;
+    if (char* chars = block ? static_cast<char*>(GlobalLock(block)) : nullptr) {
+        memcpy(chars, text.c_str(), text.size() + 1);
+        GlobalUnlock(block);
+        ok = SetClipboardData(CF_TEXT, block) != nullptr;
+    }
+    if (!ok && block) GlobalFree(block);
+    CloseClipboard();
+    return ok;
+}
+
 inline void Click(HWND editor, int x, int y, UINT down = WM_LBUTTONDOWN, UINT up = WM_LBUTTONUP) {
     DWORD_PTR ignored;
     SendMessageTimeoutA(editor, down, MK_LBUTTON, MAKELPARAM(x, y), SMTO_NORMAL, 10000, &ignored);

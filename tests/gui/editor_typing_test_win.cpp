@@ -57,15 +57,65 @@ TEST_F(EditorTyping, ShiftDeleteCutsShiftInsertPastesCtrlInsertCopies) {
     Chord(tarvo.frame, {VK_CONTROL, VK_INSERT});
     Settle(tarvo);
     EXPECT_EQ(DocumentText(editor), "worldhello ");  // copying changes nothing
-    std::string clip;
-    ASSERT_TRUE(WaitUntil([&] {
-        if (!OpenClipboard(nullptr)) return false;
-        HANDLE data = GetClipboardData(CF_TEXT);
-        clip = data ? static_cast<const char*>(GlobalLock(data)) : "";
-        if (data) GlobalUnlock(data);
-        CloseClipboard();
-        return clip == "worldhello ";
-    })) << clip;
+    ASSERT_TRUE(WaitUntil([&] { return ClipboardText() == "worldhello "; })) << ClipboardText();
+}
+
+// Typing or Backspace over a selection takes it into the editor's cut buffer only: what the
+// user copied in another program is still on the clipboard.
+TEST_F(EditorTyping, TypingOverASelectionKeepsTheClipboard) {
+    HWND editor = Open("c.c", "hello world\r\n");
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(SetClipboardText("USERCLIP"));
+    Command(tarvo.frame, CMD_EXTEND_WORD_RIGHT);  // "hello "
+    Type(editor, "X");
+    EXPECT_EQ(DocumentText(editor), "Xworld");
+    Command(tarvo.frame, CMD_EXTEND_WORD_RIGHT);  // "world"
+    Type(editor, "\b");
+    EXPECT_EQ(DocumentText(editor), "X");
+    EXPECT_EQ(ClipboardText(), "USERCLIP");
+    // Undo: the cut, the selecting move, the typed character, the cut.
+    for (const char* expected : {"Xworld", "Xworld", "world", "hello world"}) {
+        Command(tarvo.frame, CMD_UNDO);
+        EXPECT_EQ(DocumentText(editor), expected);
+    }
+    EXPECT_EQ(ClipboardText(), "USERCLIP");
+}
+
+TEST_F(EditorTyping, CtrlZUndoesAndCtrlYRedoes) {
+    HWND editor = Open("z.c", "int z;\r\n");
+    ASSERT_NE(editor, nullptr);
+    Key(editor, VK_END);
+    Type(editor, " /**/");
+    Chord(tarvo.frame, {VK_CONTROL, 'Z'});
+    ASSERT_TRUE(WaitUntil([&] { return DocumentText(editor) == "int z; /**"; })) << DocumentText(editor);
+    Chord(tarvo.frame, {VK_CONTROL, 'Z'});
+    ASSERT_TRUE(WaitUntil([&] { return DocumentText(editor) == "int z; /*"; })) << DocumentText(editor);
+    Chord(tarvo.frame, {VK_CONTROL, 'Y'});
+    Chord(tarvo.frame, {VK_CONTROL, 'Y'});
+    ASSERT_TRUE(WaitUntil([&] { return DocumentText(editor) == "int z; /**/"; })) << DocumentText(editor);
+    EXPECT_EQ(Query(editor, kCursorColumn), 11);
+}
+
+// The user's own Ctrl+Z macro is typed, not Undo; Ctrl+S stays Save even with an S macro.
+TEST_F(EditorTyping, AUsersCtrlZMacroIsTypedInsteadOfUndo) {
+    const std::string key = "Software\\vex\\Tarvo";
+    SetValue(key, "Macros", "2");
+    SetValue(key, "Macro1Code", "Ctrl+Z");
+    SetValue(key, "Macro1Position", "0");
+    SetValue(key, "Macro1Length", "3");
+    SetValue(key, "Macro1TextLine0", "122097112");  // "zap"
+    SetValue(key, "Macro2Code", "Ctrl+S");
+    SetValue(key, "Macro2Position", "0");
+    SetValue(key, "Macro2Length", "1");
+    SetValue(key, "Macro2TextLine0", "115");  // "s"
+    HWND editor = Open("m.c", "x\r\n");
+    ASSERT_NE(editor, nullptr);
+    Key(editor, VK_END);
+    Chord(tarvo.frame, {VK_CONTROL, 'Z'});
+    ASSERT_TRUE(WaitUntil([&] { return DocumentText(editor) == "xzap"; })) << DocumentText(editor);
+    Chord(tarvo.frame, {VK_CONTROL, 'S'});
+    ASSERT_TRUE(WaitUntil([&] { return ReadTextFile(file) == "xzap\r\n"; })) << ReadTextFile(file);
+    EXPECT_EQ(DocumentText(editor), "xzap");
 }
 
 TEST_F(EditorTyping, CtrlSSavesAndTypesNothing) {

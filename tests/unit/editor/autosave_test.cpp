@@ -5,7 +5,9 @@
 
 #include "editor/autosave.h"
 #include "editor/edit.h"
+#include "editor/file_commands.h"
 #include "editor_test_util.h"
+#include "file_faults.h"
 
 namespace tarvo::editor::test {
 namespace {
@@ -140,6 +142,91 @@ TEST_F(Autosave, FailuresSwitchAutosaveOffOrStopTheTick) {
     EXPECT_EQ(AutosaveTick(), 0);
     EXPECT_EQ(Boxes(), "Impossible to autosave " + AutosavePath(first) + ". Disk Full?|");  // once
     EXPECT_FALSE(first.flags & kAutoSaved);
+}
+
+// A renamed document's autosave file goes with its old name: after a crash it would offer
+// the old text under a name the document no longer has.
+TEST_F(Autosave, RenamingForgetsTheOldNamesFile) {
+    Document& doc = Open("text\n", "old.c");
+    ASSERT_TRUE(InsertCharacters(1, '+'));
+    ASSERT_EQ(AutosaveTick(), 1);
+    const std::string old = AutosavePath(doc);
+    ASSERT_TRUE(platform::FileExists(old));
+    ASSERT_TRUE(RenameCurrentDocument(dir / "new.c"));
+    EXPECT_FALSE(platform::FileExists(old));
+    EXPECT_FALSE(doc.flags & kAutoSaved);
+    ASSERT_EQ(AutosaveTick(), 1);
+    EXPECT_EQ(Saved().size(), 1u);
+    EXPECT_EQ(Saved()[0].substr(0, 6), "new.c.");
+    // Save as renames too; the saved text needs no autosave file at all.
+    ASSERT_TRUE(InsertCharacters(1, '*'));
+    ASSERT_EQ(AutosaveTick(), 1);
+    ASSERT_TRUE(SaveCurrentDocumentAs(dir / "third.c", nullptr));
+    EXPECT_TRUE(Saved().empty());
+    ASSERT_TRUE(DeleteBackward(1));
+    ASSERT_TRUE(RenameCurrentDocument(dir / "new.c"));
+    ASSERT_EQ(AutosaveTick(), 1);
+    // Nothing of the old names is offered after a crash.
+    ResetEditor();
+    std::vector<Document*> restored;
+    ASSERT_TRUE(StartAutosave(&restored));
+    ASSERT_EQ(restored.size(), 1u);
+    EXPECT_EQ(restored[0]->name, dir / "new.c");
+    EXPECT_EQ(TextOf(*restored[0]), "+text");
+}
+
+// Every file operation of an autosave fails in turn, n = 1, 2, ... until a tick meets no
+// failure. Each time the autosave file holds the earlier text or the new one, whole; the
+// document keeps its text; a later tick writes it; and a crash then brings the new text back.
+TEST_F(Autosave, EveryFailureLeavesAWholeAutosaveFile) {
+    const std::string earlier = "first line one\r\nline two\r\n";
+    const std::string later = "first second line one\r\nline two\r\n";
+    long n = 0;
+    for (bool met = true; met;) {
+        ++n;
+        SCOPED_TRACE("failing call " + std::to_string(n));
+        ResetEditor();
+        std::filesystem::remove_all(dir / "tarvoautosave");
+        Document* doc = &Open("line one\nline two\n");
+        const std::string name = doc->name;
+        ASSERT_TRUE(InsertString("first "));
+        ASSERT_EQ(AutosaveTick(), 1);
+        ASSERT_TRUE(InsertString("second "));
+        const std::string text = TextOf(*doc);
+        const std::string path = AutosavePath(*doc);
+        auto body = [&] {
+            std::string bytes = ReadBytes(platform::HostPath(path));
+            return bytes.substr(bytes.find("\r\n") + 2);
+        };
+        scripted.ui.boxes.clear();
+
+        tarvo::test::FaultPlan plan;
+        const int written = tarvo::test::WithFailingCall(n, plan, AutosaveTick);
+        met = plan.Met();
+        SCOPED_TRACE("the failed call: " + plan.failed);
+
+        EXPECT_EQ(TextOf(*doc), text);
+        if (written == 1) {
+            EXPECT_EQ(body(), later);
+            EXPECT_TRUE(doc->flags & kAutoSaved);
+        } else {
+            EXPECT_EQ(body(), earlier);
+            EXPECT_FALSE(doc->flags & kAutoSaved);
+            EXPECT_EQ(Boxes(), "Impossible to autosave " + path + ". Disk Full?|");
+            ASSERT_EQ(AutosaveTick(), 1);
+            EXPECT_EQ(body(), later);
+        }
+        // The crash: the next start brings the latest text back.
+        ResetEditor();
+        std::vector<Document*> restored;
+        ASSERT_TRUE(StartAutosave(&restored));
+        ASSERT_EQ(restored.size(), 1u);
+        EXPECT_EQ(restored[0]->name, name);
+        EXPECT_EQ(TextOf(*restored[0]), text);
+        StopAutosave();
+        EXPECT_EQ(Saved(), std::vector<std::string>{});
+    }
+    EXPECT_GT(n, 4);
 }
 
 TEST_F(Autosave, HeaderNamesMayHoldBlanks) {

@@ -2,8 +2,11 @@
 // must leave the old file whole) and reloading files changed on disk.
 #include "editor/cursor.h"
 #include "editor/edit.h"
+#include "editor/file_commands.h"
 #include "editor/undo.h"
+#include "editor/autosave.h"
 #include "editor_test_util.h"
+#include "file_faults.h"
 
 namespace tarvo::editor::test {
 namespace {
@@ -170,6 +173,98 @@ TEST_F(Saving, QuestionsBeforeSaving) {
     EXPECT_FALSE(WriteFile(dir / "nobody.c"));
     EXPECT_EQ(scripted.ui.boxes.back().text, "Internal error: File " + (dir / "nobody.c") + " does not exist!");
     EXPECT_FALSE(platform::FileExists(dir / "nobody.c"));
+}
+
+// Every file operation of a save fails in turn, n = 1, 2, ... until a save meets no failure.
+// Each time the file is the old text or the new one, whole; the document keeps its text; a
+// later save works; with backups a save that worked left the old text in the backup; and a
+// normal exit leaves no autosave file that a later start would offer.
+class SaveFaults : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        base::settings().compilerRoot = dir.path;
+    }
+    // The names in a folder that are scratch files of unfinished replacements.
+    std::vector<std::string> Scratch(const std::string& folder) const {
+        std::vector<std::string> found;
+        for (const std::string& name : platform::ListDirectory(folder))
+            if (name.ends_with(".~tmp")) found.push_back(name);
+        return found;
+    }
+};
+
+TEST_F(SaveFaults, EveryFailureLeavesAWholeFileAndTheText) {
+    const std::string old = "int old;\r\nint kept;\r\n";
+    const std::string wanted = "int added;\r\nint old;\r\nint kept;\r\n";
+    for (bool backups : {false, true}) {
+        long n = 0;
+        for (bool met = true; met;) {
+            ++n;
+            SCOPED_TRACE((backups ? "with backups, failing call " : "failing call ") + std::to_string(n));
+            ResetEditor();
+            std::filesystem::remove_all(dir / "tarvoautosave");
+            base::settings().editorFlags = base::kEditorAutoSave | (backups ? base::kEditorBackups : 0);
+            Document& doc = Open(old, "f.c");
+            const std::string backup = BackupName(doc.name);
+            WriteBytes(backup, "older backup");
+            ASSERT_TRUE(InsertString("int added;\n"));
+            ASSERT_EQ(AutosaveTick(), 1);  // a file the save has to forget
+            const std::string text = TextOf(doc);
+            scripted.ui.boxes.clear();
+
+            tarvo::test::FaultPlan plan;
+            const bool saved = tarvo::test::WithFailingCall(n, plan, SaveCurrentDocument);
+            met = plan.Met();
+            SCOPED_TRACE("the failed call: " + plan.failed);
+
+            const std::string disk = ReadBytes(doc.name);
+            EXPECT_EQ(disk, saved ? wanted : old);
+            EXPECT_EQ(TextOf(doc), text);
+            if (saved) {
+                EXPECT_FALSE(doc.flags & kModified);
+                if (backups) EXPECT_EQ(ReadBytes(backup), old);
+            } else {
+                EXPECT_TRUE(doc.flags & kModified);
+                EXPECT_NE(Boxes(), "");  // the user was told
+                ASSERT_TRUE(SaveCurrentDocument()) << Boxes();
+                EXPECT_EQ(ReadBytes(doc.name), wanted);
+            }
+            if (plan.failed != "remove") EXPECT_EQ(Scratch(dir.path), std::vector<std::string>{});
+            StopAutosave();
+            EXPECT_EQ(platform::ListDirectory(dir / "tarvoautosave"), std::vector<std::string>{});
+        }
+        EXPECT_GT(n, 6);  // the loop went through the whole save
+    }
+}
+
+using Loading = EditorTest;
+
+// A file holding NUL bytes is no text: saving it after an edit would change it (line ends,
+// trailing blanks). It opens read only with the reason; the user may allow changes.
+TEST_F(Loading, ABinaryFileOpensReadOnlyAndSaysWhy) {
+    const std::string bytes("MZ\x90\0\x03\0\0\0  \r\nPE\0\0L\x01 \n\xff\xfe", 22);
+    Document& doc = Open(bytes, "tool.exe");
+    EXPECT_TRUE(doc.flags & kReadOnly);
+    EXPECT_EQ(Boxes(), doc.name + " holds NUL bytes: it is not a text file, and saving it would change it. It is open "
+                                  "read only (the Read only command allows changes).|");
+    EXPECT_FALSE(TypeCharacter('x', 1));
+    EXPECT_EQ(scripted.ui.status.back(), "File is read only");
+    EXPECT_TRUE(SaveCurrentDocument());  // nothing changed: nothing written
+    EXPECT_EQ(ReadBytes(doc.name), bytes);
+    ASSERT_TRUE(ReloadDocument(doc));
+    EXPECT_TRUE(doc.flags & kReadOnly);
+    // Deliberately switched off: the text can be changed and saved like any other.
+    ASSERT_TRUE(ToggleReadOnly());
+    EXPECT_EQ(scripted.ui.status.back(), doc.name + " can be changed again");
+    ASSERT_TRUE(TypeCharacter('x', 1));
+    ASSERT_TRUE(SaveCurrentDocument());
+    EXPECT_EQ(ReadBytes(doc.name).substr(0, 3), "xMZ");
+    // Text files, even with bytes above 127, open as they are.
+    scripted.ui.boxes.clear();
+    Document& text = Open("caf\xe9\n\x7f\n", "b.c", 2);
+    EXPECT_FALSE(text.flags & kReadOnly);
+    EXPECT_EQ(Boxes(), "");
 }
 
 using Reloading = EditorTest;

@@ -4,6 +4,7 @@
 #include "editor/edit.h"
 #include "editor/selection.h"
 #include "editor/typing.h"
+#include "editor/undo.h"
 #include "editor_test_util.h"
 
 namespace tarvo::editor::test {
@@ -144,6 +145,52 @@ TEST_F(Clipboard, CutOfAReadOnlyDocumentOnlyCopies) {
     Extent e;
     EXPECT_FALSE(SelectionExtent(e));
     EXPECT_EQ(Boxes(), "Internal error|");
+}
+
+// Typing, Backspace or Delete over a selection takes it into the cut buffer only: what the
+// user put on the clipboard elsewhere stays there, and Undo still brings the text back.
+TEST_F(Clipboard, ReplacingASelectionLeavesTheClipboardAlone) {
+    struct Board {
+        std::string text;
+        int writes = 0;
+    };
+    static Board board;
+    board = {"USERCLIP", 0};
+    platform::setClipboard({[](std::string& text) {
+                                text = board.text;
+                                return true;
+                            },
+                            [](const std::string& text) {
+                                board.text = text;
+                                ++board.writes;
+                                return true;
+                            }});
+    Document& doc = Open("one two three\n");
+    auto select = [](long from, long to) {
+        SetCursor({1, from});
+        StartSelection();
+        SetCursor({1, to});
+    };
+    select(0, 4);
+    ASSERT_TRUE(HandleCharacter(1, 'X', 1, false));
+    EXPECT_EQ(TextOf(doc), "Xtwo three");
+    EXPECT_EQ(editor().cutBuffer, "one ");
+    select(1, 5);
+    ASSERT_TRUE(HandleCharacter(1, 8, 1, false));  // Backspace
+    EXPECT_EQ(TextOf(doc), "Xthree");
+    EXPECT_EQ(editor().cutBuffer, "two ");
+    select(1, 3);
+    KeyDelete(1, 1);
+    EXPECT_EQ(TextOf(doc), "Xree");
+    EXPECT_EQ(board.writes, 0);
+    EXPECT_EQ(board.text, "USERCLIP");
+    for (int i = 0; i < 4; ++i) ASSERT_TRUE(Undo());
+    EXPECT_EQ(TextOf(doc), "one two three");
+    // Cut and Copy are the commands that fill the clipboard.
+    select(0, 3);
+    ASSERT_TRUE(Cut());
+    EXPECT_EQ(board.text, "one");
+    platform::resetClipboard();
 }
 
 using Conversion = EditorTest;

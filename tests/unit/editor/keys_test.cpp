@@ -141,6 +141,38 @@ TEST_F(Keys, CtrlUpAndDownScrollTheTextNotTheCursor) {
     EXPECT_EQ(LineIndex(doc, v.topLine), 22);
 }
 
+// A user's own Ctrl+letter macro is typed instead of the rows added to the classic table
+// (Ctrl+Z, Ctrl+Y, Ctrl+F, ...), but the classic rows (Ctrl+S, Ctrl+X, ...) stay commands.
+TEST_F(Keys, OwnMacrosWinOverTheAddedRowsOnly) {
+    Open("text\n");
+    const int added[] = {'Z', 'Y', 'F', 'H', 'O', 'N', 'A'};
+    const int classic[] = {'S', 'X', 'C', 'V', 'G'};
+    for (int letter : added) EXPECT_NE(Press(letter, Ctrl).command, 0) << char(letter);
+    for (int letter : added) base::settings().macros.push_back({std::string("Ctrl+") + char(letter), 0, "m"});
+    for (int letter : classic) base::settings().macros.push_back({std::string(1, char(letter)), 0, "m"});
+    for (int letter : added) {
+        KeyResult r = Press(letter, Ctrl);
+        EXPECT_EQ(r.command, 0) << char(letter);
+        EXPECT_FALSE(r.handled) << char(letter);  // the character message then types the macro
+    }
+    EXPECT_EQ(Press('Z', Ctrl | Shift).command, 0);
+    EXPECT_EQ(Press('S', Ctrl).command, CMD_SAVE);
+    EXPECT_EQ(Press('X', Ctrl).command, CMD_CUT);
+    EXPECT_EQ(Press('C', Ctrl).command, CMD_COPY);
+    EXPECT_EQ(Press('V', Ctrl).command, CMD_PASTE);
+    EXPECT_EQ(Press('G', Ctrl).command, CMD_GO_TO_LINE);
+    // F1 is an added row, but no letter: no macro takes it.
+    EXPECT_EQ(Press(vk::F1).command, CMD_CONTEXT_HELP);
+    // A binding the user moved to another key goes with the row: a macro of the new key wins.
+    std::vector<base::CommandKey> rows(kDefaultCommandKeys.begin(), kDefaultCommandKeys.end());
+    base::settings().macros = {{"Ctrl+Q", 0, "q"}};
+    rows[base::kFirstAddedKeyRow].key = 'Q';
+    EXPECT_EQ(KeyDown(1, 'Q', Ctrl, 1, rows, false).command, 0);
+    EXPECT_EQ(KeyDown(1, 'Z', Ctrl, 1, rows, false).command, 0);  // unbound now
+    base::settings().macros.clear();
+    EXPECT_EQ(KeyDown(1, 'Q', Ctrl, 1, rows, false).command, CMD_UNDO);
+}
+
 TEST_F(Keys, DeleteCutsASelectionAndUndoPutsItBack) {
     Document& doc = Open("hello world\n");
     SetCursor({1, 0});

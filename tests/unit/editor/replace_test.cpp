@@ -5,6 +5,7 @@
 #include <deque>
 
 #include "editor/cursor.h"
+#include "editor/edit.h"
 #include "editor/replace.h"
 #include "editor/undo.h"
 #include "editor_test_util.h"
@@ -45,6 +46,32 @@ protected:
     }
     std::string Status() const { return scripted.ui.status.empty() ? "" : scripted.ui.status.back(); }
 };
+
+// One Replace All of more matches than the undo log holds records: the log keeps the command
+// whole (older actions make room), so one Undo gives the whole text back.
+TEST_F(Replacing, AReplaceAllLargerThanTheUndoLogIsUndoneWhole) {
+    std::string text;
+    for (int i = 0; i < 6000; ++i) text += "a cat, one cat\n";
+    Document& doc = Open(text);
+    const std::string before = test::TextOf(doc);
+    InsertCharacters(1, '>');  // not logged; the typed character below is
+    LogAction(1, kActionCharacter, 'q', 1);
+    InsertCharacters(1, 'q');
+    const std::string typed = test::TextOf(doc);
+    SetCursor({1, 0});
+    for (bool regex : {false, true}) {
+        long count = 0;
+        ASSERT_TRUE(Replace(Request("cat", regex ? "c" : "tiger", regex), &count));
+        ASSERT_EQ(count, 12000);
+        EXPECT_GT(actionLog().records.size(), kActionLogCapacity);
+        ASSERT_TRUE(Undo()) << Boxes();
+        EXPECT_EQ(test::TextOf(doc), typed) << (regex ? "pattern" : "plain");
+        EXPECT_EQ(Boxes(), "");
+    }
+    // The typed character went to make room: the log holds whole commands only.
+    EXPECT_FALSE(Undo());
+    EXPECT_NE(test::TextOf(doc), before);
+}
 
 TEST_F(Replacing, ScanningResumesAfterTheInsertedText) {
     Document& doc = Open("x x\n");

@@ -12,8 +12,74 @@ namespace {
 
 class UndoTest : public EditorTest {
 protected:
+    static constexpr unsigned kSeeds = 20;
+    // What the replace command does: log each replacement, then make it.
+    static void Replace(unsigned kind, long index, Position at, std::string_view from, std::string_view to) {
+        LogReplacement(1, kind, index, at, from, to);
+        SetCursor(at);
+        DeleteForward(static_cast<long>(from.size()), false);
+        InsertString(to);
+    }
     void Type(const std::string& text) {
         for (char c : text) HandleCharacter(CurrentView()->window, static_cast<unsigned char>(c), 1, false);
+    }
+    // Random edits of one seed, then Undo to the start and Redo to the end, twice.
+    void Retrace(unsigned seed) {
+        SCOPED_TRACE(seed);
+        base::settings().editorFlags = base::kEditorAutoIndent;
+        base::settings().macros = {{"K", 2, "k(\n\t);"}};
+        Document& doc = Open("int main()\n{\n\treturn 0;\n}\n");
+        doc.flags |= kCLanguage;
+        std::srand(seed);
+        auto random = [](long n) { return static_cast<long>(std::rand() % n); };
+        std::vector<std::string> texts{TextOf(doc)};
+        for (int step = 0; step < 300; ++step) {
+            SetCursor({1 + random(doc.lineCount + 1), random(12)});
+            const std::string before = TextOf(doc);
+            switch (random(10)) {
+                case 0: Type(std::string(1, static_cast<char>('a' + random(26)))); break;
+                case 1: HandleCharacter(1, '\r', 1, false); break;
+                case 2: HandleCharacter(1, 8, 1 + random(3), false); break;
+                case 3: KeyDelete(1, 1 + random(3)); break;
+                case 4: HandleCharacter(1, '}', 1, false); break;
+                case 5:
+                    StartSelection();
+                    MoveRight(1 + random(9));
+                    HandleCharacter(1, static_cast<unsigned char>('A' + random(26)), 1, false);
+                    break;
+                case 6:
+                    StartSelection();
+                    MoveDown(1);
+                    LogCommand(1, CMD_CUT);
+                    Cut();
+                    break;
+                case 7:
+                    LogCommand(1, CMD_PASTE);
+                    Paste();
+                    break;
+                case 8: random(2) ? SpacesToTabs() : TabsToSpaces(); break;
+                default: HandleCharacter(1, 11, 1, true); break;  // Ctrl+K
+            }
+            ClearSelection();
+            if (TextOf(doc) != before) texts.push_back(TextOf(doc));
+        }
+        ASSERT_GT(texts.size(), 200u);
+        // An action is one or two steps (typing over a selection cuts it first), and an action
+        // that changed nothing may have left steps of its own.
+        for (int round = 0; round < 2; ++round) {
+            for (std::size_t i = texts.size() - 1; i > 0; --i)
+                for (int n = 0; TextOf(doc) != texts[i - 1]; ++n) {
+                    ASSERT_LT(n, 6) << "undo to " << i - 1;
+                    ASSERT_TRUE(Undo()) << i;
+                }
+            while (Undo()) ASSERT_EQ(TextOf(doc), texts[0]);
+            for (std::size_t i = 1; i < texts.size(); ++i)
+                for (int n = 0; TextOf(doc) != texts[i]; ++n) {
+                    ASSERT_LT(n, 6) << "redo to " << i;
+                    ASSERT_TRUE(Redo()) << i;
+                }
+            EXPECT_FALSE(Redo());
+        }
     }
 };
 
@@ -144,32 +210,59 @@ TEST_F(UndoTest, CutPasteMacroAndEscapeCommands) {
 
 TEST_F(UndoTest, ReplacementsAreUndoneAsOneCommand) {
     Document& doc = Open("a cat, a cat\ncat\n");
-    // What the replace command does: log each replacement, then make it.
-    auto replace = [&](unsigned kind, long index, Position at, std::string_view from, std::string_view to) {
-        LogReplacement(1, kind, index, at, from, to);
-        SetCursor(at);
-        DeleteForward(static_cast<long>(from.size()), false);
-        InsertString(to);
-    };
-    replace(kActionPlainReplace, 0, {1, 2}, "cat", "tiger");
-    replace(kActionPlainReplace, 1, {1, 11}, "cat", "tiger");
-    replace(kActionPlainReplace, 2, {2, 0}, "cat", "ox");
+    Replace(kActionPlainReplace, 0, {1, 2}, "cat", "tiger");
+    Replace(kActionPlainReplace, 1, {1, 11}, "cat", "tiger");
+    Replace(kActionPlainReplace, 2, {2, 0}, "cat", "ox");
     EXPECT_EQ(TextOf(doc), "a tiger, a tiger\nox");
     ASSERT_TRUE(Undo());
     EXPECT_EQ(TextOf(doc), "a cat, a cat\ncat");
 
-    replace(kActionPatternReplace, 0, {1, 2}, "cat", "c");
-    replace(kActionPatternReplace, 1, {1, 7}, "cat", "cc");
+    Replace(kActionPatternReplace, 0, {1, 2}, "cat", "c");
+    Replace(kActionPatternReplace, 1, {1, 7}, "cat", "cc");
     LogPatternReplaceEnd(1, 2);
     EXPECT_EQ(TextOf(doc), "a c, a cc\ncat");
     ASSERT_TRUE(Undo());
     EXPECT_EQ(TextOf(doc), "a cat, a cat\ncat");
 
-    // A command whose first record is gone cannot be undone.
-    replace(kActionPlainReplace, 1, {2, 0}, "cat", "dog");
+    // A command whose first record is missing is not undone; what came before it still is.
+    SetCursor({2, 3});
+    Type("!");
+    Replace(kActionPlainReplace, 1, {2, 0}, "cat", "dog");
     ASSERT_FALSE(Undo());
     EXPECT_EQ(Boxes(), "Undo: internal error|");
+    EXPECT_EQ(TextOf(doc), "a cat, a cat\ndog!");
+    ASSERT_TRUE(Undo());
+    EXPECT_EQ(TextOf(doc), "a cat, a cat\ndog");
     EXPECT_TRUE(actionLog().records.empty());
+}
+
+// Records beyond the log's size go oldest first, a whole group at a time; the newest group
+// stays whole however large it is.
+TEST_F(UndoTest, TheLogDropsWholeGroupsOnly) {
+    Open("abcdefgh\n");
+    ActionLog& log = actionLog();
+    log.capacity = 4;
+    auto replacement = [](long index) {
+        LogReplacement(1, kActionPlainReplace, index, {1, 0}, "a", "b");
+    };
+    for (long i = 0; i < 3; ++i) replacement(i);
+    LogAction(1, kActionOvertype, 'x', 0);
+    LogAction(1, kActionOvertype, 'y', 0);
+    AppendAction(MakeAction(1, kActionCharacter, 'z', 2));  // 6 records: the first group goes
+    ASSERT_EQ(log.records.size(), 3u);
+    EXPECT_EQ(log.records.front().kind, kActionOvertype);
+    Type("q");
+    Type("r");  // 5: the typing over x and y goes as one
+    ASSERT_EQ(log.records.size(), 2u);
+    EXPECT_EQ(log.records.front().param, 'q');
+    for (long i = 0; i < 6; ++i) replacement(i);  // one group of 6 in a log of 4
+    ASSERT_EQ(log.records.size(), 6u);
+    EXPECT_EQ(log.records.front().param, 0);
+    LogPatternReplaceEnd(1, 0);  // ends no pattern group: a group of its own
+    EXPECT_EQ(log.records.size(), 1u);
+    EXPECT_TRUE(ContinuesGroup(MakeAction(1, kActionPatternReplace, 3, 0), MakeAction(1, kActionPatternReplaceEnd, 4, 0)));
+    EXPECT_FALSE(ContinuesGroup(MakeAction(1, kActionPlainReplace, 3, 0), MakeAction(2, kActionPlainReplace, 4, 0)));
+    EXPECT_FALSE(ContinuesGroup(MakeAction(1, kActionOvertype, 13, 0), MakeAction(1, kActionCharacter, 'a', 1)));
 }
 
 TEST_F(UndoTest, LineRestoreAfterConversion) {
@@ -211,6 +304,205 @@ TEST_F(UndoTest, WindowsAndTheSizeOfTheLog) {
     EXPECT_EQ(actionLog().records.size(), kActionLogCapacity);
     for (int i = 0; i < 9000; ++i) ASSERT_TRUE(Undo());
     EXPECT_EQ(doc.lines->next->length, 3u + 1005u);
+}
+
+// After the last line typing, pasting or a macro starts a line of its own, and Backspace's
+// first step only reaches the end of the last line: Undo and Redo give back exactly the lines.
+TEST_F(UndoTest, EditsAfterTheLastLine) {
+    base::settings().macros = {{"M", 0, "m\n"}};
+    Document& doc = Open("ab\ncd\n");
+    auto atEnd = [&] { SetCursor({doc.lineCount + 1, 0}); };
+    auto undoRedo = [&](const char* what, long lines) {
+        const std::string after = TextOf(doc);
+        ASSERT_TRUE(Undo()) << what;
+        EXPECT_EQ(TextOf(doc), "ab\ncd") << what;
+        EXPECT_EQ(doc.lineCount, 2) << what;
+        ASSERT_TRUE(Redo()) << what;
+        EXPECT_EQ(TextOf(doc), after) << what;
+        EXPECT_EQ(doc.lineCount, lines) << what;
+        ASSERT_TRUE(Undo()) << what;
+    };
+    atEnd();
+    Type("x");
+    EXPECT_EQ(TextOf(doc), "ab\ncd\nx");
+    undoRedo("typing", 3);
+    platform::clipboard().setText("p\r\nq\r\n");
+    atEnd();
+    LogCommand(1, CMD_PASTE);
+    ASSERT_EQ(Paste(), 4);
+    EXPECT_EQ(TextOf(doc), "ab\ncd\np\nq\n");
+    undoRedo("paste", 5);
+    atEnd();
+    ASSERT_TRUE(HandleCharacter(1, 13, 1, true));
+    undoRedo("macro", 4);
+    atEnd();
+    ASSERT_TRUE(HandleCharacter(1, 8, 3, false));  // the end of "cd", then "d" and "c"
+    EXPECT_EQ(TextOf(doc), "ab\n");
+    EXPECT_EQ(doc.lineCount, 2);
+    undoRedo("backspace", 2);
+    atEnd();
+    ASSERT_TRUE(HandleCharacter(1, 8, 1, false));  // only to the end of "cd"
+    EXPECT_EQ(TextOf(doc), "ab\ncd");
+    EXPECT_EQ(CursorPosition(), (Position{2, 2}));
+    // An empty document gets its first line, and loses it again.
+    Document& empty = Open("", "e.c", 2);
+    Type("e");
+    ASSERT_EQ(empty.lineCount, 1);
+    ASSERT_TRUE(Undo());
+    EXPECT_EQ(empty.lineCount, 0);
+    ASSERT_TRUE(Redo());
+    EXPECT_EQ(TextOf(empty), "e");
+    EXPECT_EQ(empty.lineCount, 1);
+}
+
+// Redo takes back the Undos, one step each, until the next edit.
+TEST_F(UndoTest, RedoTakesBackEachUndo) {
+    base::settings().editorFlags = base::kEditorAutoIndent;
+    Document& doc = Open("\tab\n");
+    EXPECT_FALSE(RedoCommand());  // nothing undone yet
+    EXPECT_EQ(scripted.ui.status.back(), "Nothing to redo");
+    MoveToLineEnd();
+    Type("cd");
+    Type("\r");
+    Type("x");
+    const std::string typed = TextOf(doc);
+    ASSERT_EQ(typed, "\tabcd\n\tx");
+    const Position end = CursorPosition();
+    for (const char* expected : {"\tabcd\n\t", "\tabcd", "\tabc", "\tab"}) {
+        ASSERT_TRUE(Undo());
+        EXPECT_EQ(TextOf(doc), expected);
+    }
+    for (const char* expected : {"\tabc", "\tabcd", "\tabcd\n\t", "\tabcd\n\tx"}) {
+        ASSERT_TRUE(Redo());
+        EXPECT_EQ(TextOf(doc), expected);
+    }
+    EXPECT_EQ(CursorPosition(), end);
+    EXPECT_FALSE(Redo());
+    // What Redo gave back is undone again like the first time.
+    ASSERT_TRUE(Undo());
+    ASSERT_TRUE(Undo());
+    EXPECT_EQ(TextOf(doc), "\tabcd");
+    // Moving the cursor is no edit: Redo still works from wherever the cursor is.
+    SetCursor({1, 0});
+    ASSERT_TRUE(Redo());
+    EXPECT_EQ(TextOf(doc), "\tabcd\n\t");
+    // A new edit ends it.
+    ASSERT_TRUE(Undo());
+    Type("!");
+    EXPECT_FALSE(Redo());
+    EXPECT_EQ(TextOf(doc), "\tabcd!");
+}
+
+TEST_F(UndoTest, RedoOfGroupsCutPasteMacrosAndConversions) {
+    Document& doc = Open("one two\nthree\n    four\n");
+    auto roundTrip = [&](const char* what) {
+        const std::string after = TextOf(doc);
+        const Position cursor = CursorPosition();
+        ASSERT_TRUE(Undo()) << what;
+        ASSERT_NE(TextOf(doc), after) << what;
+        const std::string before = TextOf(doc);
+        ASSERT_TRUE(Redo()) << what;
+        EXPECT_EQ(TextOf(doc), after) << what;
+        EXPECT_EQ(CursorPosition(), cursor) << what;
+        ASSERT_TRUE(Undo()) << what;
+        EXPECT_EQ(TextOf(doc), before) << what;
+        ASSERT_TRUE(Redo()) << what;
+        EXPECT_EQ(TextOf(doc), after) << what;
+    };
+    // Cut by the command, then the text pasted back elsewhere over a selection.
+    SetCursor({1, 0});
+    StartSelection();
+    SetCursor({1, 4});
+    LogCommand(1, CMD_CUT);
+    ASSERT_TRUE(Cut());
+    roundTrip("cut");
+    SetCursor({2, 0});
+    StartSelection();
+    SetCursor({2, 2});
+    LogCommand(1, CMD_PASTE);
+    ASSERT_EQ(Paste(), 4);
+    roundTrip("paste");
+    EXPECT_EQ(TextOf(doc), "two\none ree\n    four");
+
+    base::settings().macros = {{"M", 1, "ab\ncd"}};
+    ASSERT_TRUE(HandleCharacter(1, 13, 1, true));
+    roundTrip("macro");
+
+    // Replacements, plain and by pattern: one step each.
+    Replace(kActionPlainReplace, 0, {1, 0}, "two", "2");
+    Replace(kActionPlainReplace, 1, {3, 0}, "cd", "dc");
+    roundTrip("plain replacements");
+    Replace(kActionPatternReplace, 0, {1, 0}, "2", "deux");
+    Replace(kActionPatternReplace, 1, {2, 0}, "one", "un");
+    LogPatternReplaceEnd(1, 2);
+    roundTrip("pattern replacements");
+
+    ASSERT_TRUE(SpacesToTabs());
+    roundTrip("spaces to tabs");
+    EXPECT_EQ(TextOf(doc), "deux\nun ab\ndcree\n\tfour");
+
+    // Typing over characters in overtype mode, with the records of what it overwrote.
+    CurrentView()->overtype = true;
+    SetCursor({1, 0});
+    ASSERT_TRUE(HandleCharacter(1, 'X', 3, false));
+    roundTrip("overtype");
+    EXPECT_EQ(TextOf(doc), "XXXx\nun ab\ndcree\n\tfour");
+}
+
+TEST_F(UndoTest, RedoBelongsToTheWindowsOfItsText) {
+    Document& doc = Open("abc\n");
+    View* first = CurrentView();
+    View* second = AddView(&doc, 2);
+    Document& other = Open("xyz\n", "b.c", 3);
+    View* third = CurrentView();
+    SetCurrentView(first);
+    Type("1");
+    ASSERT_TRUE(Undo());
+    SetCurrentView(third);
+    Type("3");
+    ASSERT_TRUE(Undo());
+    // An edit in another text leaves this one's Redo alone.
+    Type("!");
+    SetCurrentView(first);
+    ASSERT_TRUE(Redo());
+    EXPECT_EQ(TextOf(doc), "1abc");
+    // Undone in one window of a text: the other window of that text does not redo it.
+    ASSERT_TRUE(Undo());
+    SetCurrentView(second);
+    EXPECT_FALSE(Redo());
+    SetCurrentView(first);
+    // An edit of the text from any window ends its Redo.
+    SetCurrentView(second);
+    SetCursor({1, 3});
+    Type("?");
+    SetCurrentView(first);
+    EXPECT_FALSE(Redo());
+    EXPECT_EQ(TextOf(doc), "abc?");
+    // A window that goes takes its steps along.
+    SetCurrentView(third);
+    ASSERT_TRUE(Undo());
+    RemoveView(third);
+    EXPECT_TRUE(actionLog().undone.empty());
+    EXPECT_EQ(TextOf(other), "xyz");
+    // Read only: nothing is redone.
+    SetCurrentView(first);
+    Type("+");
+    ASSERT_TRUE(Undo());
+    doc.flags |= kReadOnly;
+    EXPECT_FALSE(Redo());
+    doc.flags &= static_cast<std::uint16_t>(~kReadOnly);
+    ASSERT_TRUE(Redo());
+    EXPECT_EQ(TextOf(doc), "+abc?");
+}
+
+// Random edits of every kind, then Undo to the start and Redo to the end: every text on the
+// way matches the one the edits left, both ways, twice over.
+TEST_F(UndoTest, UndoAndRedoRetraceRandomEdits) {
+    for (unsigned seed = 1; seed <= kSeeds; ++seed) {
+        ResetEditor();
+        Retrace(seed);
+        if (HasFatalFailure()) return;
+    }
 }
 
 }  // namespace

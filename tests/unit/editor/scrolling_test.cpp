@@ -1,0 +1,100 @@
+// The scroll bars, the wheel and the drag timer on the current view: how far each moves, and
+// that each is undone as one cursor move (or not logged when it moved nothing).
+#include "editor/cursor.h"
+#include "editor/scrolling.h"
+#include "editor/undo.h"
+#include "editor_test_util.h"
+
+namespace tarvo::editor::test {
+namespace {
+
+class Scrolling : public EditorTest {
+protected:
+    Document& Lines(long count) {
+        std::string text;
+        for (long i = 1; i <= count; ++i) text += std::to_string(i) + "\n";
+        Document& doc = Open(text);
+        CurrentView()->rows = 10;
+        return doc;
+    }
+    long Top() { return LineIndex(*CurrentDocument(), CurrentView()->topLine); }
+    std::size_t Logged() { return actionLog().records.size(); }
+};
+
+TEST_F(Scrolling, TheVerticalBarMovesByStepsPagesAndTheThumb) {
+    base::settings().subScroll = 3;
+    Document& doc = Lines(100);
+    const ScrollBar none;
+    ScrollVertically(1, ScrollRequest::LineUp, 0, none);  // at the top already
+    EXPECT_EQ(Logged(), 0u);
+    ScrollVertically(1, ScrollRequest::LineDown, 0, none);
+    EXPECT_EQ(Top(), 4);
+    EXPECT_EQ(CursorPosition().line, 4);  // kept inside the window
+    ASSERT_TRUE(Undo());
+    EXPECT_EQ(CursorPosition().line, 1);
+    ScrollVertically(1, ScrollRequest::PageDown, 0, none);
+    EXPECT_EQ(CursorPosition().line, 9);  // rows - 2
+    ScrollVertically(1, ScrollRequest::Bottom, 0, none);
+    EXPECT_EQ(CursorPosition().line, 100);
+    ScrollVertically(1, ScrollRequest::Bottom, 0, none);  // there already
+    EXPECT_EQ(Logged(), 2u);
+    ScrollVertically(1, ScrollRequest::Top, 0, none);
+    EXPECT_EQ(CursorPosition(), (Position{1, 0}));
+    ScrollVertically(1, ScrollRequest::None, 0, none);
+    EXPECT_EQ(Logged(), 3u);
+    // The thumb goes to the line its position stands for, centred.
+    ScrollBar bar = VerticalScrollBar(doc.lineCount, 10, 1);
+    ScrollVertically(1, ScrollRequest::Thumb, 50, bar);
+    EXPECT_EQ(CursorPosition().line, 50);
+    EXPECT_EQ(Top(), 45);
+    ScrollVertically(1, ScrollRequest::Thumb, 50, bar);  // already on it
+    EXPECT_EQ(Logged(), 4u);
+    ASSERT_TRUE(Undo());
+    EXPECT_EQ(CursorPosition().line, 1);
+}
+
+TEST_F(Scrolling, TheThumbOfALongTextStandsForEveryTenthLine) {
+    Lines(40000);
+    ScrollBar bar = VerticalScrollBar(40000, 10, 1);
+    ASSERT_EQ(bar.scale, 10);
+    ScrollVertically(1, ScrollRequest::Thumb, 2000, bar);
+    EXPECT_EQ(CursorPosition().line, 20000);
+    ScrollVertically(1, ScrollRequest::Thumb, 4001, bar);  // the end of the range: the last line
+    EXPECT_EQ(CursorPosition().line, 40000);
+}
+
+TEST_F(Scrolling, TheHorizontalBarNeverGoesLeftOfTheFirstColumn) {
+    EXPECT_EQ(ScrolledLeftColumn(5, ScrollRequest::LineUp, 80, 0), 4);
+    EXPECT_EQ(ScrolledLeftColumn(0, ScrollRequest::LineUp, 80, 0), 0);
+    EXPECT_EQ(ScrolledLeftColumn(5, ScrollRequest::LineDown, 80, 0), 6);
+    EXPECT_EQ(ScrolledLeftColumn(50, ScrollRequest::PageUp, 80, 0), 10);
+    EXPECT_EQ(ScrolledLeftColumn(30, ScrollRequest::PageUp, 80, 0), 0);
+    EXPECT_EQ(ScrolledLeftColumn(0, ScrollRequest::PageDown, 1, 0), 1);  // a page is at least one
+    EXPECT_EQ(ScrolledLeftColumn(70, ScrollRequest::Top, 80, 0), 0);
+    EXPECT_EQ(ScrolledLeftColumn(70, ScrollRequest::Thumb, 80, 12), 12);
+    EXPECT_EQ(ScrolledLeftColumn(70, ScrollRequest::Bottom, 80, 12), 70);
+}
+
+TEST_F(Scrolling, TheWheelAndTheDragTimer) {
+    Lines(100);
+    ScrollByWheel(1, -120);
+    EXPECT_EQ(Top(), 4);
+    ScrollByWheel(1, 240);
+    EXPECT_EQ(Top(), 1);
+    ScrollByWheel(1, 60);  // less than a notch
+    ScrollByWheel(1, 120);  // at the top already
+    EXPECT_EQ(Logged(), 2u);
+
+    EXPECT_EQ(DragDirection(-1, 200), -1);
+    EXPECT_EQ(DragDirection(0, 200), 0);
+    EXPECT_EQ(DragDirection(199, 200), 0);
+    EXPECT_EQ(DragDirection(200, 200), 1);
+    SetCursor({1, 1});
+    EXPECT_FALSE(DragStep(-1, 0));
+    ASSERT_TRUE(DragStep(1, 5));
+    EXPECT_EQ(CursorPosition(), (Position{2, 1}));  // the column as far as the line goes
+    EXPECT_FALSE(DragStep(0, 0));
+}
+
+}  // namespace
+}  // namespace tarvo::editor::test
