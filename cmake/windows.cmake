@@ -42,12 +42,14 @@ add_custom_command(TARGET tarvo POST_BUILD
   COMMAND ${CMAKE_OBJCOPY} --strip-debug --add-gnu-debuglink=$<TARGET_FILE:tarvo>.debug $<TARGET_FILE:tarvo>
   VERBATIM)
 
-# Win32 tests: one console program, each test case a ctest test run under Wine.
+# Win32 tests: one console program, each test case a ctest test run under Wine. It carries the
+# program's resources, so the window layer it starts has the program's menus and dialogs.
 file(GLOB_RECURSE TARVO_WIN_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/win/*.cpp)
-add_executable(tarvo_win_tests ${TARVO_WIN_TESTS})
+add_executable(tarvo_win_tests ${TARVO_WIN_TESTS} ${PROJECT_SOURCE_DIR}/resources/tarvo.rc)
 target_link_libraries(tarvo_win_tests PRIVATE tarvo_win tarvo_test_support GTest::gtest)
-target_include_directories(tarvo_win_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/win)
-target_compile_definitions(tarvo_win_tests PRIVATE TARVO_ROOT_DIR="${TARVO_ROOT}")
+target_include_directories(tarvo_win_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/win ${PROJECT_SOURCE_DIR}/resources)
+target_compile_definitions(tarvo_win_tests PRIVATE
+  TARVO_ROOT_DIR="${TARVO_ROOT}" TARVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
 # They share one registry and one desktop, so they run one at a time.
 gtest_discover_tests(tarvo_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
   PROPERTIES TIMEOUT 120 RESOURCE_LOCK wine_prefix)

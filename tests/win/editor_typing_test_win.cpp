@@ -1,29 +1,54 @@
 // The editor window as a user types into it: indentation, the closing brace, Backspace, the
-// clipboard keys, saving with Ctrl+S, Left over a selection, and Undo after each kind of edit.
+// clipboard keys, Ctrl+Z, Ctrl+Y and Ctrl+S (and a user's macro on Ctrl+Z), Left over a
+// selection, and Undo after each kind of edit.
 #include <gtest/gtest.h>
 
-#include <functional>
-
-#include "editor_gui_util_win.h"
 #include "base/command_ids.h"
+#include "program_win.h"
 
-namespace tarvo::gui {
+namespace tarvo::test {
 namespace {
 
-using namespace edit;
+// The system clipboard's text; empty when it holds none.
+std::string ClipboardText() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* chars = static_cast<const char*>(GlobalLock(data))) text = chars;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
 
-class EditorTyping : public EditorTest {};
+// What another program copied.
+bool SetClipboardText(const std::string& text) {
+    if (!OpenClipboard(nullptr)) return false;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    bool ok = false;
+    if (char* chars = block ? static_cast<char*>(GlobalLock(block)) : nullptr) {
+        memcpy(chars, text.c_str(), text.size() + 1);
+        GlobalUnlock(block);
+        ok = SetClipboardData(CF_TEXT, block) != nullptr;
+    }
+    if (!ok && block) GlobalFree(block);
+    CloseClipboard();
+    return ok;
+}
+
+class EditorTyping : public ProgramTest {};
 
 TEST_F(EditorTyping, TypingIndentsAfterAConditionAndTheClosingBraceGoesBack) {
     HWND editor = Open("t.c", "");
     ASSERT_NE(editor, nullptr);
     Type(editor, "int f(int x)\n{\nif (x)\nx = 1;\nreturn x;\n}\n");
     EXPECT_EQ(DocumentText(editor), "int f(int x)\n{\n\tif (x)\n\t\tx = 1;\n\treturn x;\n}\n");
-    EXPECT_TRUE(Query(editor, kFlags) & kModified);
+    EXPECT_TRUE(Modified(editor));
     EXPECT_EQ(Text(editor).rfind("* ", 0), 0u) << Text(editor);  // the title marks the change
-    Command(tarvo.frame, CMD_SAVE);
+    Command(CMD_SAVE);
     EXPECT_EQ(ReadTextFile(file), "int f(int x)\r\n{\r\n\tif (x)\r\n\t\tx = 1;\r\n\treturn x;\r\n}\r\n\r\n");
-    EXPECT_FALSE(Query(editor, kFlags) & kModified);
+    EXPECT_FALSE(Modified(editor));
     EXPECT_EQ(Text(editor), file);
 }
 
@@ -33,11 +58,11 @@ TEST_F(EditorTyping, BackspaceJoinsLinesAndUndoSplitsThemAgain) {
     Key(editor, VK_DOWN);
     Type(editor, "\b");
     EXPECT_EQ(DocumentText(editor), "abcd");
-    EXPECT_EQ(Query(editor, kCursorColumn), 2);
+    EXPECT_EQ(Query(editor, kQueryCursorColumn), 2);
     Type(editor, "\b\b\b");  // the third finds the start of the document: nothing
     EXPECT_EQ(DocumentText(editor), "cd");
     for (const char* expected : {"acd", "abcd", "ab\ncd"}) {  // one Backspace per Undo
-        Command(tarvo.frame, CMD_UNDO);
+        Command(CMD_UNDO);
         EXPECT_EQ(DocumentText(editor), expected);
     }
 }
@@ -46,18 +71,17 @@ TEST_F(EditorTyping, BackspaceJoinsLinesAndUndoSplitsThemAgain) {
 TEST_F(EditorTyping, ShiftDeleteCutsShiftInsertPastesCtrlInsertCopies) {
     HWND editor = Open("k.c", "hello world\r\n");
     ASSERT_NE(editor, nullptr);
-    Command(tarvo.frame, CMD_EXTEND_WORD_RIGHT);  // select "hello "
-    Chord(tarvo.frame, {VK_SHIFT, VK_DELETE});
-    ASSERT_TRUE(WaitUntil([&] { return DocumentText(editor) == "world"; })) << DocumentText(editor);
+    Command(CMD_EXTEND_WORD_RIGHT);  // select "hello "
+    Chord({VK_SHIFT, VK_DELETE});
+    EXPECT_EQ(DocumentText(editor), "world");
     Key(editor, VK_END);
-    Chord(tarvo.frame, {VK_SHIFT, VK_INSERT});
-    ASSERT_TRUE(WaitUntil([&] { return DocumentText(editor) == "worldhello "; })) << DocumentText(editor);
+    Chord({VK_SHIFT, VK_INSERT});
+    EXPECT_EQ(DocumentText(editor), "worldhello ");
     Key(editor, VK_HOME);
-    Command(tarvo.frame, CMD_EXTEND_WORD_RIGHT);  // "worldhello" and the blank: a word with what follows it
-    Chord(tarvo.frame, {VK_CONTROL, VK_INSERT});
-    Settle(tarvo);
+    Command(CMD_EXTEND_WORD_RIGHT);  // "worldhello" and the blank: a word with what follows it
+    Chord({VK_CONTROL, VK_INSERT});
     EXPECT_EQ(DocumentText(editor), "worldhello ");  // copying changes nothing
-    ASSERT_TRUE(WaitUntil([&] { return ClipboardText() == "worldhello "; })) << ClipboardText();
+    EXPECT_EQ(ClipboardText(), "worldhello ");
 }
 
 // Typing or Backspace over a selection takes it into the editor's cut buffer only: what the
@@ -66,80 +90,68 @@ TEST_F(EditorTyping, TypingOverASelectionKeepsTheClipboard) {
     HWND editor = Open("c.c", "hello world\r\n");
     ASSERT_NE(editor, nullptr);
     ASSERT_TRUE(SetClipboardText("USERCLIP"));
-    Command(tarvo.frame, CMD_EXTEND_WORD_RIGHT);  // "hello "
+    Command(CMD_EXTEND_WORD_RIGHT);  // "hello "
     Type(editor, "X");
     EXPECT_EQ(DocumentText(editor), "Xworld");
-    Command(tarvo.frame, CMD_EXTEND_WORD_RIGHT);  // "world"
+    Command(CMD_EXTEND_WORD_RIGHT);  // "world"
     Type(editor, "\b");
     EXPECT_EQ(DocumentText(editor), "X");
     EXPECT_EQ(ClipboardText(), "USERCLIP");
     // Undo: the cut, the selecting move, the typed character, the cut.
     for (const char* expected : {"Xworld", "Xworld", "world", "hello world"}) {
-        Command(tarvo.frame, CMD_UNDO);
+        Command(CMD_UNDO);
         EXPECT_EQ(DocumentText(editor), expected);
     }
     EXPECT_EQ(ClipboardText(), "USERCLIP");
 }
 
-TEST_F(EditorTyping, CtrlZUndoesAndCtrlYRedoes) {
+TEST_F(EditorTyping, CtrlZUndoesCtrlYRedoesAndCtrlSSavesTypingNothing) {
     HWND editor = Open("z.c", "int z;\r\n");
     ASSERT_NE(editor, nullptr);
     Key(editor, VK_END);
     Type(editor, " /**/");
-    Chord(tarvo.frame, {VK_CONTROL, 'Z'});
-    ASSERT_TRUE(WaitUntil([&] { return DocumentText(editor) == "int z; /**"; })) << DocumentText(editor);
-    Chord(tarvo.frame, {VK_CONTROL, 'Z'});
-    ASSERT_TRUE(WaitUntil([&] { return DocumentText(editor) == "int z; /*"; })) << DocumentText(editor);
-    Chord(tarvo.frame, {VK_CONTROL, 'Y'});
-    Chord(tarvo.frame, {VK_CONTROL, 'Y'});
-    ASSERT_TRUE(WaitUntil([&] { return DocumentText(editor) == "int z; /**/"; })) << DocumentText(editor);
-    EXPECT_EQ(Query(editor, kCursorColumn), 11);
+    Chord({VK_CONTROL, 'Z'});
+    EXPECT_EQ(DocumentText(editor), "int z; /**");
+    Chord({VK_CONTROL, 'Z'});
+    EXPECT_EQ(DocumentText(editor), "int z; /*");
+    Chord({VK_CONTROL, 'Y'});
+    Chord({VK_CONTROL, 'Y'});
+    EXPECT_EQ(DocumentText(editor), "int z; /**/");
+    EXPECT_EQ(Query(editor, kQueryCursorColumn), 11);
+    Chord({VK_CONTROL, 'S'});
+    EXPECT_EQ(ReadTextFile(file), "int z; /**/\r\n");
+    EXPECT_EQ(DocumentText(editor), "int z; /**/");
+    EXPECT_FALSE(Modified(editor));
+    EXPECT_EQ(Text(editor), file);
 }
 
 // The user's own Ctrl+Z macro is typed, not Undo; Ctrl+S stays Save even with an S macro.
 TEST_F(EditorTyping, AUsersCtrlZMacroIsTypedInsteadOfUndo) {
-    const std::string key = "Software\\vex\\Tarvo";
-    SetValue(key, "Macros", "2");
-    SetValue(key, "Macro1Code", "Ctrl+Z");
-    SetValue(key, "Macro1Position", "0");
-    SetValue(key, "Macro1Length", "3");
-    SetValue(key, "Macro1TextLine0", "122097112");  // "zap"
-    SetValue(key, "Macro2Code", "Ctrl+S");
-    SetValue(key, "Macro2Position", "0");
-    SetValue(key, "Macro2Length", "1");
-    SetValue(key, "Macro2TextLine0", "115");  // "s"
+    UseSettings({{"Macros", "2"},
+                 {"Macro1Code", "Ctrl+Z"}, {"Macro1Position", "0"}, {"Macro1Length", "3"},
+                 {"Macro1TextLine0", "122097112"},  // "zap"
+                 {"Macro2Code", "Ctrl+S"}, {"Macro2Position", "0"}, {"Macro2Length", "1"},
+                 {"Macro2TextLine0", "115"}});  // "s"
     HWND editor = Open("m.c", "x\r\n");
     ASSERT_NE(editor, nullptr);
     Key(editor, VK_END);
-    Chord(tarvo.frame, {VK_CONTROL, 'Z'});
-    ASSERT_TRUE(WaitUntil([&] { return DocumentText(editor) == "xzap"; })) << DocumentText(editor);
-    Chord(tarvo.frame, {VK_CONTROL, 'S'});
-    ASSERT_TRUE(WaitUntil([&] { return ReadTextFile(file) == "xzap\r\n"; })) << ReadTextFile(file);
+    Chord({VK_CONTROL, 'Z'});
     EXPECT_EQ(DocumentText(editor), "xzap");
-}
-
-TEST_F(EditorTyping, CtrlSSavesAndTypesNothing) {
-    HWND editor = Open("s.c", "int s;\r\n");
-    ASSERT_NE(editor, nullptr);
-    Key(editor, VK_END);
-    Type(editor, " /* saved */");
-    Chord(tarvo.frame, {VK_CONTROL, 'S'});
-    ASSERT_TRUE(WaitUntil([&] { return ReadTextFile(file) == "int s; /* saved */\r\n"; })) << ReadTextFile(file);
-    EXPECT_EQ(DocumentText(editor), "int s; /* saved */");
-    EXPECT_FALSE(Query(editor, kFlags) & kModified);
-    EXPECT_EQ(Text(editor), file);
+    Chord({VK_CONTROL, 'S'});
+    EXPECT_EQ(ReadTextFile(file), "xzap\r\n");
+    EXPECT_EQ(DocumentText(editor), "xzap");
 }
 
 TEST_F(EditorTyping, LeftWithASelectionLandsOnItsAnchor) {
     HWND editor = Open("l.c", "abcdef\r\n");
     ASSERT_NE(editor, nullptr);
     Key(editor, VK_RIGHT, 2);
-    for (int i = 0; i < 3; ++i) Command(tarvo.frame, CMD_EXTEND_CHAR_RIGHT);  // Shift+Right
-    EXPECT_EQ(Query(editor, kAnchorColumn), 2);
-    EXPECT_EQ(Query(editor, kCursorColumn), 5);
+    for (int i = 0; i < 3; ++i) Command(CMD_EXTEND_CHAR_RIGHT);  // Shift+Right
+    EXPECT_EQ(Query(editor, kQueryAnchorColumn), 2);
+    EXPECT_EQ(Query(editor, kQueryCursorColumn), 5);
     Key(editor, VK_LEFT);
-    EXPECT_EQ(Query(editor, kCursorColumn), 2);
-    EXPECT_EQ(Query(editor, kAnchorLine), 0);
+    EXPECT_EQ(Query(editor, kQueryCursorColumn), 2);
+    EXPECT_EQ(Query(editor, kQueryAnchorLine), 0);
 }
 
 // Each kind of edit, then Undo: the text is back as it was before that edit.
@@ -150,7 +162,7 @@ TEST_F(EditorTyping, UndoTakesBackEachKindOfEdit) {
         std::string before = DocumentText(editor);
         edit();
         EXPECT_NE(DocumentText(editor), before) << what << " changed nothing";
-        Command(tarvo.frame, CMD_UNDO);
+        Command(CMD_UNDO);
         EXPECT_EQ(DocumentText(editor), before) << "after undoing " << what;
     };
     undone("typing with a repeat count", [&] { Type(editor, "x", 3); });
@@ -158,12 +170,12 @@ TEST_F(EditorTyping, UndoTakesBackEachKindOfEdit) {
     undone("Backspace", [&] { Type(editor, "\b"); });
     undone("Delete", [&] { Key(editor, VK_HOME); Key(editor, VK_DELETE, 3); });
     undone("Tab", [&] { Type(editor, "\t"); });
-    undone("Cut", [&] { Command(tarvo.frame, CMD_EXTEND_WORD_RIGHT); Command(tarvo.frame, CMD_CUT); });
-    undone("Paste", [&] { Command(tarvo.frame, CMD_PASTE); });
+    undone("Cut", [&] { Command(CMD_EXTEND_WORD_RIGHT); Command(CMD_CUT); });
+    undone("Paste", [&] { Command(CMD_PASTE); });
     undone("overtyping", [&] { Key(editor, VK_INSERT); Type(editor, "Q"); Key(editor, VK_INSERT); });
-    undone("Spaces->tabs", [&] { Command(tarvo.frame, CMD_SPACES_TO_TABS); });
+    undone("Spaces->tabs", [&] { Command(CMD_SPACES_TO_TABS); });
     EXPECT_EQ(DocumentText(editor), "int a;\n    int b;");
 }
 
 }  // namespace
-}  // namespace tarvo::gui
+}  // namespace tarvo::test

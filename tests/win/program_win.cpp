@@ -1,0 +1,206 @@
+#include "program_win.h"
+
+#include <deque>
+
+#include "base/app_win.h"
+#include "base/settings_store.h"
+#include "editor/document.h"
+#include "editor/document_windows_win.h"
+#include "editor/search_state.h"
+#include "platform/memory_settings.h"
+#include "shell/commands_win.h"
+#include "shell/editor_seam_win.h"
+#include "shell/session_settings.h"
+#include "shell/shell_state.h"
+#include "shell/startup_win.h"
+
+namespace tarvo::test {
+namespace {
+
+struct DialogScript {
+    std::deque<DialogStep> steps;
+    std::vector<std::string> unexpected;  // titles of dialogs no step was left for
+};
+
+DialogScript& script() {
+    static DialogScript s;
+    return s;
+}
+
+// The dialog waiting for the user: visible and enabled (a dialog under a nested one is disabled).
+BOOL CALLBACK FindWaitingDialog(HWND window, LPARAM found) {
+    if (ClassOf(window) != "#32770" || !IsWindowVisible(window) || !IsWindowEnabled(window)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// A step runs to its end before the next tick finds a dialog, except inside a dialog its own
+// click opened: that one is the next step's.
+void CALLBACK AnswerWaitingDialog(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindWaitingDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog) return;
+    DialogScript& s = script();
+    if (s.steps.empty()) {
+        s.unexpected.push_back(Text(dialog));
+        Press(dialog, IDCANCEL);
+        return;
+    }
+    DialogStep step = std::move(s.steps.front());
+    s.steps.pop_front();
+    step(dialog);
+}
+
+std::string LineText(HWND editor, long n) {
+    long length = static_cast<long>(Query(editor, kQueryLineLength, n));
+    std::string text;
+    for (long i = 0; i < length; ++i) text += static_cast<char>(Query(editor, kQueryLineChar, MAKELPARAM(i, n)));
+    return text;
+}
+
+INPUT KeyInput(WORD key, DWORD flags) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = key;
+    in.ki.dwFlags = flags;
+    return in;
+}
+
+}  // namespace
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (msg.message != WM_QUIT) shell::HandleMessage(msg);
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        Pump();
+        if (condition()) return true;
+        if (GetTickCount() - start > milliseconds) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void Sync() {
+    static UINT_PTR ticket = 0;
+    HWND frame = base::app().frame;
+    HANDLE wanted = reinterpret_cast<HANDLE>(++ticket);
+    PostMessageA(frame, base::kMsgSync, ticket, 0);
+    EXPECT_TRUE(WaitUntil([&] { return GetPropA(frame, base::kSyncProperty) == wanted; }));
+}
+
+void Chord(std::vector<WORD> keys) {
+    EXPECT_EQ(GetForegroundWindow(), base::app().frame) << "the keys would go to another window";
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) inputs.push_back(KeyInput(key, 0));
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) inputs.push_back(KeyInput(*key, KEYEVENTF_KEYUP));
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    // The keys are queued for this thread when SendInput returns; what they post comes first.
+    EXPECT_TRUE(WaitUntil([] { return !(HIWORD(GetQueueStatus(QS_KEY)) & QS_KEY); }));
+}
+
+void AnswerDialogs(std::vector<DialogStep> steps) {
+    static UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerWaitingDialog);
+    ASSERT_NE(timer, 0u);
+    script().steps.assign(steps.begin(), steps.end());
+}
+
+void Press(HWND dialog, int button) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
+
+void SetItemText(HWND dialog, int id, const std::string& text) { SetDlgItemTextA(dialog, id, text.c_str()); }
+
+LRESULT Query(HWND editor, WPARAM what, LPARAM argument) {
+    return SendMessageA(editor, editor::kMsgEditorQuery, what, argument);
+}
+
+std::string DocumentText(HWND editor) {
+    long count = static_cast<long>(Query(editor, kQueryLineCount));
+    std::string text;
+    for (long n = 1; n <= count; ++n) text += (n > 1 ? "\n" : "") + LineText(editor, n);
+    return text;
+}
+
+std::string ScreenRow(HWND editor, int row) {
+    long length = static_cast<long>(Query(editor, kQueryScreenRowLength, row));
+    std::string text;
+    for (long i = 0; i < length; ++i) text += static_cast<char>(Query(editor, kQueryScreenRowChar, MAKELPARAM(i, row)));
+    return text;
+}
+
+bool Modified(HWND editor) { return Query(editor, kQueryFlags) & editor::kModified; }
+
+void Type(HWND editor, const std::string& text, int repeat) {
+    for (char c : text)
+        SendMessageA(editor, WM_CHAR, c == '\n' ? '\r' : static_cast<unsigned char>(c), MAKELPARAM(repeat, 0));
+}
+
+void Key(HWND editor, WORD key, int repeat) { SendMessageA(editor, WM_KEYDOWN, key, MAKELPARAM(repeat, 0)); }
+
+void ProgramTest::SetUp() {
+    dir = ScratchDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    platform::setSettingsBackend(platform::memorySettingsBackend());
+    platform::ResetMemorySettings();
+    // With the compiler's keys the settings give the root, and no first run is needed.
+    const platform::SettingsBackend& store = platform::settingsBackend();
+    store.createKey(base::kCompilerKey);
+    store.writeValue(base::kCompilerKey, "includepath", BuildRoot() + "\\include");
+    store.createKey(base::kLinkerKey);
+    store.writeValue(base::kLinkerKey, "libpath", BuildRoot() + "\\lib");
+    if (base::app().frame) {  // an earlier test of this process made it
+        shell::ReadStartupSettings();
+        editor::LoadFindFlags();
+    } else {
+        shell::shell().options.banner = false;
+        shell::shell().startDirectory = dir;
+        ASSERT_TRUE(shell::StartWindowLayer(GetModuleHandleA(nullptr)));
+        shell::StartEditor(false);
+        ShowWindow(base::app().frame, SW_SHOW);
+    }
+    frame = base::app().frame;
+    SetForegroundWindow(frame);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == frame; }));
+    shown = &InstallScriptedUi();
+}
+
+void ProgramTest::TearDown() {
+    for (HWND window : editor::DocumentWindows())
+        SendMessageA(base::app().client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window), 0);
+    Pump();
+    editor::ResetEditor();
+    shell::shell().recentFiles.clear();
+    if (shown) RestoreUi();
+    DialogScript& s = script();
+    EXPECT_TRUE(s.steps.empty()) << s.steps.size() << " dialogs never came";
+    for (const std::string& title : s.unexpected) ADD_FAILURE() << "an unexpected dialog: " << title;
+    s = DialogScript{};
+}
+
+void ProgramTest::UseSettings(const std::vector<std::pair<std::string, std::string>>& values) {
+    const platform::SettingsBackend& store = platform::settingsBackend();
+    store.createKey(base::kMainKey);
+    for (const auto& [name, value] : values) store.writeValue(base::kMainKey, name, value);
+    shell::ReadStartupSettings();
+    editor::LoadFindFlags();
+}
+
+HWND ProgramTest::Open(const std::string& name, const std::string& text) {
+    file = dir + "\\" + name;
+    WriteTextFile(file, text);
+    HWND window = shell::OpenAndRemember(file);
+    if (window) SendMessageA(base::app().client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(window), 0);
+    Sync();
+    return window;
+}
+
+LRESULT ProgramTest::Command(unsigned id) { return SendMessageA(frame, WM_COMMAND, id, 0); }
+
+HWND ProgramTest::ActiveEditor() { return editor::ActiveDocumentWindow(); }
+
+std::string ProgramTest::Status() { return shown->status.empty() ? "" : shown->status.back(); }
+
+}  // namespace tarvo::test
