@@ -2,8 +2,10 @@
 // and the commands that work without a document.
 #include <gtest/gtest.h>
 
-#include "harness_win.h"
 #include "base/command_ids.h"
+#include "editor/editor_window_win.h"
+#include "harness_win.h"
+#include "resource_ids.h"
 
 namespace tarvo::gui {
 namespace {
@@ -162,7 +164,7 @@ std::string PathSeenByChild(Running& tarvo, const std::string& dir) {
 }
 
 TEST_F(ShellTest, PathGetsTheRootsBinInFrontUnlessItHoldsTheRootAlready) {
-    std::string root = RootDir();
+    std::string root = BuildRoot();
     ASSERT_TRUE(Start(tarvo, "", dir, {"PATH=C:\\windows\\system32;C:\\windows"}));
     EXPECT_EQ(PathSeenByChild(tarvo, dir), root + "\\bin;C:\\windows\\system32;C:\\windows");
     ASSERT_TRUE(Close(tarvo));
@@ -170,17 +172,6 @@ TEST_F(ShellTest, PathGetsTheRootsBinInFrontUnlessItHoldsTheRootAlready) {
     std::string holding = "C:\\windows\\system32;" + root + "\\binaries\\extra;C:\\windows";
     ASSERT_TRUE(Start(tarvo, "", dir, {"PATH=" + holding}));
     EXPECT_EQ(PathSeenByChild(tarvo, dir), holding);
-}
-
-TEST_F(ShellTest, SaveWithoutADocumentIsIgnoredWhileOpenWorks) {
-    ASSERT_TRUE(Start(tarvo, "", dir));
-    PostMessageA(tarvo.frame, WM_COMMAND, CMD_SAVE, 0);
-    EXPECT_EQ(WaitForBox(tarvo, 1500), nullptr);
-    PostMessageA(tarvo.frame, WM_COMMAND, CMD_OPEN, 0);
-    HWND open = WaitForBox(tarvo, 10000);
-    ASSERT_NE(open, nullptr);  // the file-open dialog
-    PostMessageA(open, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(open); }));
 }
 
 // With no document open, Ctrl+O still opens the file dialog and Ctrl+N a window.
@@ -277,7 +268,8 @@ TEST_F(ShellTest, RecentFilesAreRememberedAcrossSessionsAndReopenFromTheirComman
     EXPECT_TRUE(EndsWith(titles[0], "\\r.c"));
 }
 
-// A session that dies leaves its autosave files; the next start offers them back.
+// A session that dies leaves its autosave files; the next start offers them back (the restore
+// dialog is saved as a screenshot).
 TEST_F(ShellTest, AutosavedChangesOfAKilledSessionAreRestoredAtTheNextStart) {
     std::string file = dir + "\\k.c";
     WriteTextFile(file, "int k;\r\n");
@@ -294,6 +286,8 @@ TEST_F(ShellTest, AutosavedChangesOfAKilledSessionAreRestoredAtTheNextStart) {
     ASSERT_TRUE(Launch(tarvo, "", dir));
     HWND restore = WaitForBox(tarvo);
     ASSERT_NE(restore, nullptr);
+    Settle(tarvo);
+    Screenshot(dir + "\\restore_dialog.bmp");
     Answer(restore, IDOK);
     HWND told = WaitForBox(tarvo);
     ASSERT_NE(told, nullptr);
@@ -311,6 +305,36 @@ TEST_F(ShellTest, AutosavedChangesOfAKilledSessionAreRestoredAtTheNextStart) {
     Answer(save, IDOK);
     ASSERT_EQ(WaitForSingleObject(tarvo.process.hProcess, 20000), WAIT_OBJECT_0);
     EXPECT_EQ(ReadTextFile(file), "void kept(void)\r\n{\r\n}\r\nint k;\r\n");
+}
+
+// Text typed into the untitled buffer is offered for saving at exit like any modified file.
+TEST_F(ShellTest, QuittingAsksAboutTextInTheUntitledBuffer) {
+    ASSERT_TRUE(Start(tarvo, "", dir));
+    Command(tarvo.frame, CMD_NEW);
+    Settle(tarvo);
+    std::vector<HWND> windows = MdiChildren(tarvo.frame);
+    ASSERT_EQ(windows.size(), 1u);
+    for (char c : std::string("keep me")) SendMessageA(windows[0], WM_CHAR, static_cast<unsigned char>(c), 1);
+    PostMessageA(tarvo.frame, WM_CLOSE, 0, 0);
+    HWND save = WaitForBox(tarvo);
+    ASSERT_NE(save, nullptr);
+    Answer(save, IDOK);  // Save: the buffer has no file, so Save as asks for a name
+    HWND saveAs = WaitForBox(tarvo, 10000);
+    ASSERT_NE(saveAs, nullptr);
+    PostMessageA(saveAs, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    // Cancelling the name ends the exit: the program and the text are still there.
+    Settle(tarvo);
+    ASSERT_EQ(WaitForSingleObject(tarvo.process.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    std::string line;
+    for (long i = 0; i < SendMessageA(windows[0], editor::kMsgEditorQuery, editor::kQueryLineLength, 1); ++i)
+        line += static_cast<char>(SendMessageA(windows[0], editor::kMsgEditorQuery, editor::kQueryLineChar, MAKELPARAM(i, 1)));
+    EXPECT_EQ(line, "keep me");
+
+    PostMessageA(tarvo.frame, WM_CLOSE, 0, 0);
+    save = WaitForBox(tarvo);
+    ASSERT_NE(save, nullptr);
+    Answer(save, IDC_DONT_SAVE);  // the user's choice ends the program
+    EXPECT_EQ(WaitForSingleObject(tarvo.process.hProcess, 20000), static_cast<DWORD>(WAIT_OBJECT_0));
 }
 
 }  // namespace

@@ -102,11 +102,7 @@ void Chord(std::vector<WORD> keys) {
     EXPECT_TRUE(WaitUntil([] { return !(HIWORD(GetQueueStatus(QS_KEY)) & QS_KEY); }));
 }
 
-void AnswerDialogs(std::vector<DialogStep> steps) {
-    static UINT_PTR timer = SetTimer(nullptr, 0, 20, AnswerWaitingDialog);
-    ASSERT_NE(timer, 0u);
-    script().steps.assign(steps.begin(), steps.end());
-}
+void AnswerDialogs(std::vector<DialogStep> steps) { script().steps.assign(steps.begin(), steps.end()); }
 
 void Press(HWND dialog, int button) {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
@@ -162,6 +158,9 @@ void ProgramTest::SetUp() {
         ShowWindow(base::app().frame, SW_SHOW);
     }
     frame = base::app().frame;
+    // Dialogs are looked for all along, so an unexpected one cannot hang the test.
+    static UINT_PTR dialogTimer = SetTimer(nullptr, 0, 20, AnswerWaitingDialog);
+    ASSERT_NE(dialogTimer, 0u);
     SetForegroundWindow(frame);
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == frame; }));
     shown = &InstallScriptedUi();

@@ -13,7 +13,8 @@ std::string WindowsPath(std::string path) {
     return "Z:" + path;
 }
 
-// Files of an earlier run would change what a test sees.
+}  // namespace
+
 void EmptyFolder(const std::string& dir) {
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
@@ -23,8 +24,6 @@ void EmptyFolder(const std::string& dir) {
     } while (FindNextFileA(find, &found));
     FindClose(find);
 }
-
-}  // namespace
 
 std::string BuildRoot() { return WindowsPath(TARVO_ROOT_DIR); }
 

@@ -10,6 +10,8 @@ namespace tarvo::test {
 std::string BuildRoot();
 // A fresh, empty folder for one test's files (and screenshots), under the build tree.
 std::string ScratchDir(const std::string& name);
+// Deletes the files in the folder (files of an earlier run would change what a test sees).
+void EmptyFolder(const std::string& dir);
 void WriteTextFile(const std::string& path, const std::string& text);
 std::string ReadTextFile(const std::string& path);
 // Moves a file's modification time by that many seconds (a later time without waiting).

@@ -1,0 +1,197 @@
+// What the editor window shows and keeps: colours of a C file with a selection (saved as a
+// screenshot), inactive code, two windows on one document, dragging a selection below the
+// window, bookmarks, the reload question and read-only documents.
+#include <gtest/gtest.h>
+
+#include "base/command_ids.h"
+#include "editor/document_windows_win.h"
+#include "editor/line.h"
+#include "platform/ui.h"
+#include "program_win.h"
+
+namespace tarvo::test {
+namespace {
+
+const char kSample[] =
+    "/* Sample: the colours of the editor.\r\n"
+    "   A comment over two lines. */\r\n"
+    "#include <stdio.h>\r\n"
+    "#define LIMIT 10 /* upper bound */\r\n"
+    "\r\n"
+    "static int count; // how many\r\n"
+    "\r\n"
+    "int main(int argc, char *argv[])\r\n"
+    "{\r\n"
+    "\tint i;\r\n"
+    "\tfor (i = 0; i < LIMIT; i++) {\r\n"
+    "\t\tif (i % 2 == 0)\r\n"
+    "\t\t\tprintf(\"even: %d, not a /* comment */\\n\", i);\r\n"
+    "\t\telse\r\n"
+    "\t\t\tcount++;\r\n"
+    "\t}\r\n"
+    "\treturn 0; /* done */ int after;\r\n"
+    "}\r\n"
+    "/* a line that goes on and on and on and on and on and on and on and on and on and on and on and on "
+    "past the right edge of the window */\r\n";
+
+class EditorWindow : public ProgramTest {
+protected:
+    static std::string GreyLines(HWND editor) {
+        std::string grey;
+        for (long n = 1; n <= Query(editor, kQueryLineCount); ++n)
+            if (Query(editor, kQueryLineMarks, n) & editor::kMarkInactive) grey += std::to_string(n) + " ";
+        return grey;
+    }
+};
+
+TEST_F(EditorWindow, ColouredCFileWithASelection) {
+    HWND editor = Open("sample.c", kSample);
+    ASSERT_NE(editor, nullptr);
+    // Select from line 10 column 1 to line 12's middle with the selection commands.
+    Command(CMD_TOP);
+    Key(editor, VK_DOWN, 9);
+    Key(editor, VK_RIGHT);
+    for (int i = 0; i < 2; ++i) Command(CMD_EXTEND_LINE_DOWN);
+    for (int i = 0; i < 6; ++i) Command(CMD_EXTEND_CHAR_RIGHT);
+    EXPECT_EQ(Query(editor, kQueryAnchorLine), 10);
+    EXPECT_EQ(Query(editor, kQueryCursorLine), 12);
+    Sync();
+    EXPECT_TRUE(Screenshot(dir + "\\editor_colours.bmp"));
+}
+
+TEST_F(EditorWindow, ShowInactiveCodeGreysWhatTheToolReports) {
+    HWND editor = Open("inactive.c",
+                       "#define ON 1\r\n#if 0\r\nint dead;\r\n#define LONG a \\\r\n\tb\r\n#endif\r\n"
+                       "#ifdef NOT_DEFINED\r\nint dead2;\r\n#else\r\nint live;\r\n#endif\r\n"
+                       "#if ON\r\nint live2;\r\n#else\r\nint dead3;\r\n#endif\r\n");
+    ASSERT_NE(editor, nullptr);
+    Command(CMD_INACTIVE_CODE);
+    EXPECT_EQ(GreyLines(editor), "3 4 5 8 15 ");
+    // The temporary files are gone.
+    EXPECT_EQ(GetFileAttributesA((dir + "\\tarvomp_99_88_77_66_.c").c_str()), INVALID_FILE_ATTRIBUTES);
+    // An edit keeps the marks on their lines; running it again after a change finds the new state.
+    Key(editor, VK_DOWN);
+    Key(editor, VK_END);
+    Key(editor, VK_LEFT);
+    Type(editor, "\b1");  // "#if 0" becomes "#if 1"
+    Command(CMD_INACTIVE_CODE);
+    EXPECT_EQ(GreyLines(editor), "8 15 ");
+}
+
+TEST_F(EditorWindow, TwoWindowsOnOneDocumentShowEachOthersEdits) {
+    HWND first = Open("two.c", "int one;\r\nint two;\r\n");
+    ASSERT_NE(first, nullptr);
+    Command(CMD_NEW_WINDOW);  // another window on the file
+    HWND second = ActiveEditor();
+    ASSERT_NE(second, first);
+    ASSERT_EQ(editor::DocumentWindows().size(), 2u);
+    Key(second, VK_DOWN);
+    Type(second, "long ");
+    EXPECT_EQ(ScreenRow(first, 1), "long int two;");  // drawn in the other window too
+    EXPECT_EQ(Query(first, kQueryCursorLine), 1);      // whose cursor stays where it was
+    Key(first, VK_END);
+    SendMessageA(GetParent(first), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
+    Sync();
+    Type(first, " /* 1 */");
+    EXPECT_EQ(ScreenRow(second, 0), "int one; /* 1 */");
+    EXPECT_EQ(Query(second, kQueryCursorColumn), 5);  // after "long ", untouched by the edit above
+    EXPECT_EQ(Text(first).rfind("* ", 0), 0u);
+    EXPECT_EQ(Text(second).rfind("* ", 0), 0u);
+    Command(CMD_TILE);  // side by side
+    Sync();
+    Screenshot(dir + "\\two_windows.bmp");
+    // Closing one of the two windows asks nothing: the other still shows the text.
+    SendMessageA(second, WM_CLOSE, 0, 0);
+    EXPECT_EQ(editor::DocumentWindows().size(), 1u);
+    EXPECT_TRUE(shown->boxes.empty());
+    // The last one asks: Cancel keeps it open, Yes saves and closes it.
+    shown->answers = {platform::kAnswerCancel, platform::kAnswerYes};
+    SendMessageA(first, WM_CLOSE, 0, 0);
+    ASSERT_EQ(shown->boxes.size(), 1u);
+    EXPECT_NE(shown->boxes[0].text.find("has been modified"), std::string::npos) << shown->boxes[0].text;
+    EXPECT_EQ(editor::DocumentWindows().size(), 1u);
+    SendMessageA(first, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(editor::DocumentWindows().empty());
+    EXPECT_EQ(ReadTextFile(file), "int one; /* 1 */\r\nlong int two;\r\n");
+}
+
+TEST_F(EditorWindow, DraggingBelowTheWindowScrollsAndExtendsTheSelection) {
+    std::string text;
+    for (int i = 1; i <= 300; ++i) text += "line " + std::to_string(i) + "\r\n";
+    HWND editor = Open("drag.c", text);
+    ASSERT_NE(editor, nullptr);
+    RECT area;
+    GetClientRect(editor, &area);
+    long rows = static_cast<long>(Query(editor, kQueryRows));
+    int rowHeight = area.bottom / static_cast<int>(rows);
+    SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, rowHeight * 2 + 2));  // the third row
+    EXPECT_EQ(Query(editor, kQueryCursorLine), 3);
+    LPARAM below = MAKELPARAM(30, area.bottom + 20);
+    SendMessageA(editor, WM_MOUSEMOVE, MK_LBUTTON, below);
+    DWORD start = GetTickCount();
+    ASSERT_TRUE(WaitUntil([&] { return Query(editor, kQueryTopLine) >= 21; }, 10000));
+    DWORD elapsed = GetTickCount() - start;
+    SendMessageA(editor, WM_LBUTTONUP, 0, below);
+    long top = static_cast<long>(Query(editor, kQueryTopLine));
+    EXPECT_EQ(Query(editor, kQueryAnchorLine), 3);
+    EXPECT_EQ(Query(editor, kQueryCursorLine), top + rows - 1);  // on the last row
+    // Twenty rows at one row per 25 ms tick: half a second, give or take the timer's grain.
+    EXPECT_GE(elapsed, 300u);
+    EXPECT_LE(elapsed, 5000u);
+    // The scrolling stopped with the button: ten more ticks' time moves nothing.
+    WaitUntil([] { return false; }, 250);
+    EXPECT_EQ(Query(editor, kQueryTopLine), top);
+}
+
+TEST_F(EditorWindow, BookmarksAreSetWithF7AndVisitedWithCtrlShiftF7) {
+    HWND editor = Open("bm.c", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n");
+    ASSERT_NE(editor, nullptr);
+    Key(editor, VK_DOWN);
+    Key(editor, VK_F7);
+    EXPECT_EQ(Status(), "Bookmark set");
+    Key(editor, VK_DOWN, 3);
+    Key(editor, VK_F7);
+    Key(editor, VK_HOME);
+    Command(CMD_TOP);
+    for (long expected : {2, 5, 2}) {
+        Chord({VK_CONTROL, VK_SHIFT, VK_F7});
+        EXPECT_EQ(Query(editor, kQueryCursorLine), expected);
+    }
+    Key(editor, VK_F7);  // on line 2 again: removed
+    EXPECT_EQ(Status(), "Bookmark removed");
+    Command(CMD_TOP);
+    Command(CMD_GO_TO_BOOKMARK);  // the only one left: straight to it
+    EXPECT_EQ(Query(editor, kQueryCursorLine), 5);
+}
+
+TEST_F(EditorWindow, AFileChangedOnDiskIsOfferedForReload) {
+    HWND editor = Open("disk.c", "int old;\r\n");
+    ASSERT_NE(editor, nullptr);
+    WriteTextFile(file, "int fresh;\r\nint more;\r\n");
+    ShiftFileTime(file, 5);  // a later modification time, whatever the clock's grain
+    shown->answers = {platform::kAnswerYes};
+    SendMessageA(frame, WM_ACTIVATE, WA_ACTIVE, 0);
+    ASSERT_TRUE(WaitUntil([&] { return ScreenRow(editor, 1) == "int more;"; })) << ScreenRow(editor, 1);
+    ASSERT_EQ(shown->boxes.size(), 1u);
+    EXPECT_EQ(shown->boxes[0].text, "File " + file + " has been changed. Reload from disk?");
+    EXPECT_EQ(ScreenRow(editor, 0), "int fresh;");
+    EXPECT_EQ(DocumentText(editor), "int fresh;\nint more;");
+}
+
+TEST_F(EditorWindow, AReadOnlyDocumentIsNotChangedByTyping) {
+    HWND editor = Open("ro.c", "int x;\r\n");
+    ASSERT_NE(editor, nullptr);
+    Command(CMD_READ_ONLY);
+    EXPECT_EQ(Text(editor), file + " [read only]");
+    Type(editor, "a \tb\n");
+    Key(editor, VK_DELETE);
+    EXPECT_EQ(DocumentText(editor), "int x;");
+    EXPECT_EQ(Query(editor, kQueryCursorColumn), 2);  // the blank and the tab moved the cursor instead
+    EXPECT_FALSE(Modified(editor));
+    Command(CMD_READ_ONLY);
+    Type(editor, "Z");
+    EXPECT_EQ(DocumentText(editor), "inZt x;");
+}
+
+}  // namespace
+}  // namespace tarvo::test
