@@ -202,8 +202,6 @@ bool Settle(const Running& tarvo, DWORD milliseconds) {
     return false;
 }
 
-std::vector<HWND> Dialogs(const Running& tarvo);
-
 // A dialog that can be answered: the start-up banner has no buttons.
 bool HasButton(HWND dialog) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
@@ -212,12 +210,14 @@ bool HasButton(HWND dialog) {
 }
 
 HWND WaitForBox(const Running& tarvo, DWORD milliseconds) {
-    for (DWORD waited = 0; waited <= milliseconds; waited += 50) {
-        for (HWND dialog : Dialogs(tarvo))
-            if (HasButton(dialog)) return dialog;
-        Sleep(50);
-    }
-    return nullptr;
+    HWND box = nullptr;
+    WaitUntil([&] {
+        box = FindTopLevel(tarvo.process.dwProcessId, [](HWND window) {
+            return ClassOf(window) == "#32770" && IsWindowVisible(window) && HasButton(window);
+        });
+        return box != nullptr;
+    }, milliseconds);
+    return box;
 }
 
 std::string BoxText(HWND box) {
@@ -234,26 +234,6 @@ void Answer(HWND box, int button) {
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
     for (int tick = 0; tick < 100 && IsWindow(box); ++tick) Sleep(50);
-}
-
-struct DialogSearch {
-    DWORD pid;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectDialogs(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<DialogSearch*>(data);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == search->pid && IsWindowVisible(window) && ClassOf(window) == "#32770")
-        search->found.push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> Dialogs(const Running& tarvo) {
-    DialogSearch search{tarvo.process.dwProcessId, {}};
-    EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 bool Banner(const Running& tarvo) {

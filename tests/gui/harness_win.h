@@ -68,8 +68,6 @@ HWND WaitForBox(const Running& tarvo, DWORD milliseconds = 15000);
 std::string BoxText(HWND box);
 // Presses a button of a box (IDOK, IDYES, IDNO, IDCANCEL).
 void Answer(HWND box, int button);
-// Every visible dialog window of the process (message boxes, dialogs, the banner).
-std::vector<HWND> Dialogs(const Running& tarvo);
 // Whether the start-up banner is up.
 bool Banner(const Running& tarvo);
 // Puts a text into the program's shared command area "tarvo".

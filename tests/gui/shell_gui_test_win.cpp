@@ -1,5 +1,6 @@
-// The shell as a user meets it: the command line, the last session, the shared command area
-// and the commands that work without a document.
+// The whole program as a user meets it: the frame coming up and closing, the command line,
+// the last session, another instance, the shared command area, the keys at the frame, the
+// exit's save question, and the autosave files of a session that died.
 #include <gtest/gtest.h>
 
 #include "base/command_ids.h"
@@ -39,21 +40,6 @@ protected:
     std::string dir;
 };
 
-TEST_F(ShellTest, FilesOnTheCommandLineOpenInWindowsNamedAfterThem) {
-    WriteTextFile(dir + "\\a.c", "int a;\r\n");
-    WriteTextFile(dir + "\\b.c", "int b;\r\n");
-    ASSERT_TRUE(Start(tarvo, "a.c b.c", dir));
-    std::vector<std::string> titles = ChildTitles();
-    ASSERT_EQ(titles.size(), 2u);
-    int a = 0, b = 0;
-    for (const std::string& title : titles) {
-        a += EndsWith(title, "\\a.c");
-        b += EndsWith(title, "\\b.c");
-    }
-    EXPECT_EQ(a, 1);
-    EXPECT_EQ(b, 1);
-}
-
 // Names on the command line are relative to where the program is started, even when the last
 // session ended in another directory (which becomes the current one at start-up).
 TEST_F(ShellTest, RelativeNamesAreTakenFromTheStartDirectoryNotTheSavedOne) {
@@ -71,7 +57,7 @@ TEST_F(ShellTest, RelativeNamesAreTakenFromTheStartDirectoryNotTheSavedOne) {
     EXPECT_TRUE(EndsWith(titles[0], dir + "\\here.c")) << titles[0];
 }
 
-TEST_F(ShellTest, APatternMatchingNothingIsReportedAndTheOtherFilesStillOpen) {
+TEST_F(ShellTest, FilesOnTheCommandLineOpenInWindowsNamedAfterThemAPatternMatchingNothingIsReported) {
     WriteTextFile(dir + "\\a.c", "int a;\r\n");
     WriteTextFile(dir + "\\b.c", "int b;\r\n");
     ASSERT_TRUE(Launch(tarvo, "a.c nothing*.zz b.c", dir));
@@ -80,7 +66,15 @@ TEST_F(ShellTest, APatternMatchingNothingIsReportedAndTheOtherFilesStillOpen) {
     EXPECT_EQ(BoxText(box), "[nothing*.zz]: incorrect file name");
     Answer(box, IDOK);
     ASSERT_TRUE(WaitForFrame(tarvo));
-    EXPECT_EQ(ChildTitles().size(), 2u);
+    std::vector<std::string> titles = ChildTitles();
+    ASSERT_EQ(titles.size(), 2u);
+    int a = 0, b = 0;
+    for (const std::string& title : titles) {
+        a += EndsWith(title, "\\a.c");
+        b += EndsWith(title, "\\b.c");
+    }
+    EXPECT_EQ(a, 1);
+    EXPECT_EQ(b, 1);
 }
 
 // The start-up banner is up while the command line's files open; a box about a missing file
@@ -335,6 +329,62 @@ TEST_F(ShellTest, QuittingAsksAboutTextInTheUntitledBuffer) {
     ASSERT_NE(save, nullptr);
     Answer(save, IDC_DONT_SAVE);  // the user's choice ends the program
     EXPECT_EQ(WaitForSingleObject(tarvo.process.hProcess, 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+}
+
+// The frame as a user first sees it, and as it is kept across runs.
+class FrameTest : public ShellTest {};
+
+TEST_F(FrameTest, ComesUpWithMenuBarOutputBarAndTitleAndClosesCleanly) {
+    ASSERT_TRUE(Start(tarvo, ""));
+    ASSERT_TRUE(Settle(tarvo));  // the layout is posted
+    EXPECT_EQ(Text(tarvo.frame), "tarvo");
+    EXPECT_TRUE(HasMenuBar(tarvo.frame));
+    HWND output = ChildOfClass(tarvo.frame, "TarvoOutput");
+    ASSERT_NE(output, nullptr);
+    EXPECT_TRUE(IsWindowVisible(output));
+    HWND client = MdiClient(tarvo.frame);
+    ASSERT_NE(client, nullptr);
+    // The output bar runs along the bottom, below the MDI area.
+    RECT outputRect, clientRect;
+    GetWindowRect(output, &outputRect);
+    GetWindowRect(client, &clientRect);
+    EXPECT_GE(outputRect.top, clientRect.bottom - 1);
+    EXPECT_GT(outputRect.bottom - outputRect.top, 0);
+    EXPECT_TRUE(MdiChildren(tarvo.frame).empty());
+
+    DWORD exitCode = 1;
+    ASSERT_TRUE(Close(tarvo, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+}
+
+TEST_F(FrameTest, ClosingStoresTheFrameRectangleAndTheSettingsAndTheNextStartUsesThem) {
+    SetValue("Software\\vex\\Tarvo", "Tabsize", "7");
+    SetValue("Software\\vex\\Tarvo", "FindFlags", "5");
+    ASSERT_TRUE(Start(tarvo, ""));
+    MoveWindow(tarvo.frame, 40, 30, 640, 480, TRUE);
+    Settle(tarvo);
+    ASSERT_TRUE(Close(tarvo));
+    std::string text;
+    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "FrameX", text));
+    EXPECT_EQ(text, "40");
+    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "FrameCX", text));
+    EXPECT_EQ(text, "640");
+    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "FrameCY", text));
+    EXPECT_EQ(text, "480");
+    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "Tabsize", text));
+    EXPECT_EQ(text, "7");  // read at start-up, written back at exit
+    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "FindFlags", text));
+    EXPECT_EQ(text, "5");  // through the search's own state
+    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "EditorFlags", text));
+    EXPECT_EQ(text, "47");
+
+    ASSERT_TRUE(Start(tarvo, ""));
+    RECT placed;
+    GetWindowRect(tarvo.frame, &placed);
+    EXPECT_EQ(placed.left, 40);
+    EXPECT_EQ(placed.top, 30);
+    EXPECT_EQ(placed.right - placed.left, 640);
+    ASSERT_TRUE(Close(tarvo));
 }
 
 }  // namespace

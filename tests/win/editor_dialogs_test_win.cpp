@@ -1,5 +1,5 @@
 // The editor's dialogs as a user meets them: Go to line, the function list, Find with its
-// errors and F3, Replace asked match by match and undone at once, naming the untitled buffer
+// errors, F3 and Cancel, Replace asked match by match and undone at once, naming the untitled buffer
 // on saving, and the file commands without a document.
 #include <windows.h>
 #include <dlgs.h>
@@ -23,8 +23,8 @@ protected:
     // The Replace dialog filled in and confirmed.
     static DialogStep ReplaceWith(const std::string& text, const std::string& replacement) {
         return [=](HWND dialog) {
-            SetItemText(dialog, IDC_SEARCH_TEXT, text);
-            SetItemText(dialog, IDC_REPLACE_TEXT, replacement);
+            SetDlgItemTextA(dialog, IDC_SEARCH_TEXT, text.c_str());
+            SetDlgItemTextA(dialog, IDC_REPLACE_TEXT, replacement.c_str());
             Direction(dialog, IDC_FORWARDS);
             Press(dialog, IDOK);
         };
@@ -38,18 +38,17 @@ protected:
 
 TEST_F(EditorDialogs, GoToLineRefusesWhatIsNotALineNumber) {
     HWND editor = Open("g.c", "a\r\nb\r\nc\r\nd\r\n");
-    ASSERT_NE(editor, nullptr);
     Key(editor, VK_DOWN);
     AnswerDialogs({[](HWND prompt) {
         EXPECT_EQ(Text(prompt), "Go to line");
-        SetItemText(prompt, IDC_EDIT, "3x");
+        SetDlgItemTextA(prompt, IDC_EDIT, "3x");
         Press(prompt, IDOK);
     }});
     Chord({VK_CONTROL, 'G'});
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Incorrect line number: 3x"});
     EXPECT_EQ(Query(editor, kQueryCursorLine), 2);  // nothing moved
     AnswerDialogs({[](HWND prompt) {
-        SetItemText(prompt, IDC_EDIT, " 4 ");
+        SetDlgItemTextA(prompt, IDC_EDIT, " 4 ");
         Press(prompt, IDOK);
     }});
     Command(CMD_GO_TO_LINE);
@@ -61,7 +60,6 @@ TEST_F(EditorDialogs, F12ListsTheFunctionsAndGoesToTheChosenOne) {
                        "int one(void)\r\n{\r\n\treturn 1;\r\n}\r\n\r\n"
                        "static int two(int x)\r\n{\r\n\treturn x;\r\n}\r\n\r\n"
                        "void three(char *s)\r\n{\r\n}\r\n");
-    ASSERT_NE(editor, nullptr);
     AnswerDialogs({[](HWND list) {
         EXPECT_EQ(SendDlgItemMessageA(list, IDC_LIST, LB_GETCOUNT, 0, 0), 3);
         SendDlgItemMessageA(list, IDC_LIST, LB_SETCURSEL, 2, 0);
@@ -71,16 +69,26 @@ TEST_F(EditorDialogs, F12ListsTheFunctionsAndGoesToTheChosenOne) {
     EXPECT_EQ(Query(editor, kQueryCursorLine), 11);
 }
 
-TEST_F(EditorDialogs, FindAPatternThenFindNextWithF3) {
+TEST_F(EditorDialogs, ACancelledFindChangesNothingAFoundPatternIsSelectedAndF3FindsTheNext) {
     HWND editor = Open("f.c", "int alpha;\r\nint beta2;\r\nchar gamma33;\r\n");
-    ASSERT_NE(editor, nullptr);
+    Key(editor, VK_DOWN);
+    AnswerDialogs({[](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_SEARCH_TEXT, "beta");
+        Press(dialog, IDCANCEL);
+    }});
+    Command(CMD_FIND);
+    EXPECT_EQ(Query(editor, kQueryCursorLine), 2);
+    EXPECT_EQ(Query(editor, kQueryAnchorLine), 0);
+    Command(CMD_UNDO);  // the cancelled Find left nothing to undo; Down is undone
+    EXPECT_EQ(Query(editor, kQueryCursorLine), 1);
+
     AnswerDialogs({[&](HWND dialog) {
         EXPECT_EQ(Text(dialog), "Find");
         // Both faults of the form keep the dialog open with their message.
-        SetItemText(dialog, IDC_SEARCH_TEXT, "");
+        SetDlgItemTextA(dialog, IDC_SEARCH_TEXT, "");
         Press(dialog, IDOK);
         EXPECT_TRUE(IsWindowVisible(dialog));
-        SetItemText(dialog, IDC_SEARCH_TEXT, "[a-z]+[0-9]+");
+        SetDlgItemTextA(dialog, IDC_SEARCH_TEXT, "[a-z]+[0-9]+");
         CheckDlgButton(dialog, IDC_REGEX, BST_CHECKED);
         Direction(dialog, 0);  // none chosen (the settings start without a direction)
         Press(dialog, IDOK);
@@ -104,24 +112,8 @@ TEST_F(EditorDialogs, FindAPatternThenFindNextWithF3) {
     EXPECT_EQ(Query(editor, kQueryCursorLine), 3);  // nothing moved
 }
 
-TEST_F(EditorDialogs, CancellingFindChangesNothing) {
-    HWND editor = Open("c.c", "abc\r\nabc\r\n");
-    ASSERT_NE(editor, nullptr);
-    Key(editor, VK_DOWN);
-    AnswerDialogs({[](HWND dialog) {
-        SetItemText(dialog, IDC_SEARCH_TEXT, "abc");
-        Press(dialog, IDCANCEL);
-    }});
-    Command(CMD_FIND);
-    EXPECT_EQ(Query(editor, kQueryCursorLine), 2);
-    EXPECT_EQ(Query(editor, kQueryAnchorLine), 0);
-    Command(CMD_UNDO);  // the cancelled Find left nothing to undo; Down is undone
-    EXPECT_EQ(Query(editor, kQueryCursorLine), 1);
-}
-
 TEST_F(EditorDialogs, ReplaceAsksForEachMatchAndOneUndoTakesItBack) {
     HWND editor = Open("r.c", "x = x + x;\r\nint x;\r\n");
-    ASSERT_NE(editor, nullptr);
     // Confirmation is ticked whenever the dialog opens: a question per match.
     std::string seen;
     auto answer = [&seen](int button) -> DialogStep {
@@ -155,10 +147,9 @@ TEST_F(EditorDialogs, ReplaceAsksForEachMatchAndOneUndoTakesItBack) {
 // shows that file.
 TEST_F(EditorDialogs, SavingTheUntitledBufferAsksForAName) {
     Command(CMD_NEW);
-    HWND editor = ActiveEditor();
-    ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(Text(editor), "untitled");
-    Type(editor, "int made;\n");
+    HWND untitled = editor::ActiveDocumentWindow();
+    EXPECT_EQ(Text(untitled), "untitled");
+    Type(untitled, "int made;\n");
     std::string target = dir + "\\made.c";
     AnswerDialogs({[&](HWND dialog) {
         // The file name box of the common dialog: an edit field in a combo box in an extended one.
@@ -172,8 +163,9 @@ TEST_F(EditorDialogs, SavingTheUntitledBufferAsksForAName) {
     Command(CMD_SAVE);
     EXPECT_EQ(ReadTextFile(target), "int made;\r\n\r\n");
     ASSERT_EQ(editor::DocumentWindows().size(), 1u);
-    EXPECT_EQ(Text(ActiveEditor()), target);
-    EXPECT_EQ(DocumentText(ActiveEditor()), "int made;\n");
+    HWND saved = editor::ActiveDocumentWindow();
+    EXPECT_EQ(Text(saved), target);
+    EXPECT_EQ(DocumentText(saved), "int made;\n");
 }
 
 TEST_F(EditorDialogs, SaveWithoutADocumentIsIgnoredWhileOpenWorks) {

@@ -51,11 +51,18 @@ void CALLBACK AnswerWaitingDialog(HWND, UINT, UINT_PTR, DWORD) {
     step(dialog);
 }
 
-std::string LineText(HWND editor, long n) {
-    long length = static_cast<long>(Query(editor, kQueryLineLength, n));
+// The characters of line or row `index`, through a length query and a character query.
+std::string QueryChars(HWND editor, WPARAM length, WPARAM character, long index) {
     std::string text;
-    for (long i = 0; i < length; ++i) text += static_cast<char>(Query(editor, kQueryLineChar, MAKELPARAM(i, n)));
+    for (long i = 0, n = static_cast<long>(Query(editor, length, index)); i < n; ++i)
+        text += static_cast<char>(Query(editor, character, MAKELPARAM(i, index)));
     return text;
+}
+
+// Creates the key as the registry would, and stores the value.
+void Store(const char* key, const std::string& name, const std::string& value) {
+    platform::settingsBackend().createKey(key);
+    platform::settingsBackend().writeValue(key, name, value);
 }
 
 INPUT KeyInput(WORD key, DWORD flags) {
@@ -66,13 +73,14 @@ INPUT KeyInput(WORD key, DWORD flags) {
     return in;
 }
 
-}  // namespace
-
+// What is queued for this thread, handled as the program's message loop does.
 void Pump() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
         if (msg.message != WM_QUIT) shell::HandleMessage(msg);
 }
+
+}  // namespace
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
     DWORD start = GetTickCount();
@@ -108,24 +116,19 @@ void Press(HWND dialog, int button) {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
 }
 
-void SetItemText(HWND dialog, int id, const std::string& text) { SetDlgItemTextA(dialog, id, text.c_str()); }
-
 LRESULT Query(HWND editor, WPARAM what, LPARAM argument) {
     return SendMessageA(editor, editor::kMsgEditorQuery, what, argument);
 }
 
 std::string DocumentText(HWND editor) {
-    long count = static_cast<long>(Query(editor, kQueryLineCount));
     std::string text;
-    for (long n = 1; n <= count; ++n) text += (n > 1 ? "\n" : "") + LineText(editor, n);
+    for (long n = 1, count = static_cast<long>(Query(editor, kQueryLineCount)); n <= count; ++n)
+        text += (n > 1 ? "\n" : "") + QueryChars(editor, kQueryLineLength, kQueryLineChar, n);
     return text;
 }
 
 std::string ScreenRow(HWND editor, int row) {
-    long length = static_cast<long>(Query(editor, kQueryScreenRowLength, row));
-    std::string text;
-    for (long i = 0; i < length; ++i) text += static_cast<char>(Query(editor, kQueryScreenRowChar, MAKELPARAM(i, row)));
-    return text;
+    return QueryChars(editor, kQueryScreenRowLength, kQueryScreenRowChar, row);
 }
 
 bool Modified(HWND editor) { return Query(editor, kQueryFlags) & editor::kModified; }
@@ -142,14 +145,10 @@ void ProgramTest::SetUp() {
     platform::setSettingsBackend(platform::memorySettingsBackend());
     platform::ResetMemorySettings();
     // With the compiler's keys the settings give the root, and no first run is needed.
-    const platform::SettingsBackend& store = platform::settingsBackend();
-    store.createKey(base::kCompilerKey);
-    store.writeValue(base::kCompilerKey, "includepath", BuildRoot() + "\\include");
-    store.createKey(base::kLinkerKey);
-    store.writeValue(base::kLinkerKey, "libpath", BuildRoot() + "\\lib");
+    Store(base::kCompilerKey, "includepath", BuildRoot() + "\\include");
+    Store(base::kLinkerKey, "libpath", BuildRoot() + "\\lib");
     if (base::app().frame) {  // an earlier test of this process made it
-        shell::ReadStartupSettings();
-        editor::LoadFindFlags();
+        UseSettings({});
     } else {
         shell::shell().options.banner = false;
         shell::shell().startDirectory = dir;
@@ -180,9 +179,7 @@ void ProgramTest::TearDown() {
 }
 
 void ProgramTest::UseSettings(const std::vector<std::pair<std::string, std::string>>& values) {
-    const platform::SettingsBackend& store = platform::settingsBackend();
-    store.createKey(base::kMainKey);
-    for (const auto& [name, value] : values) store.writeValue(base::kMainKey, name, value);
+    for (const auto& [name, value] : values) Store(base::kMainKey, name, value);
     shell::ReadStartupSettings();
     editor::LoadFindFlags();
 }
@@ -191,14 +188,13 @@ HWND ProgramTest::Open(const std::string& name, const std::string& text) {
     file = dir + "\\" + name;
     WriteTextFile(file, text);
     HWND window = shell::OpenAndRemember(file);
+    EXPECT_NE(window, nullptr) << "could not open " << file;
     if (window) SendMessageA(base::app().client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(window), 0);
     Sync();
     return window;
 }
 
 LRESULT ProgramTest::Command(unsigned id) { return SendMessageA(frame, WM_COMMAND, id, 0); }
-
-HWND ProgramTest::ActiveEditor() { return editor::ActiveDocumentWindow(); }
 
 std::string ProgramTest::Status() { return shown->status.empty() ? "" : shown->status.back(); }
 

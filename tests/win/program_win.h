@@ -21,8 +21,6 @@ namespace tarvo::test {
 
 using enum editor::EditorQuery;
 
-// Handles what is queued for this thread as the program's message loop does.
-void Pump();
 // Handles messages until the condition holds; false after the time-out.
 bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds = 5000);
 // Handles messages until the frame has had everything posted to it so far, and has painted.
@@ -37,7 +35,6 @@ using DialogStep = std::function<void(HWND dialog)>;
 void AnswerDialogs(std::vector<DialogStep> steps);
 // Clicks a button of a dialog; returns once the dialog has handled the click.
 void Press(HWND dialog, int button);
-void SetItemText(HWND dialog, int id, const std::string& text);
 
 // An editor window's view, through the editor's query message.
 LRESULT Query(HWND editor, WPARAM what, LPARAM argument = 0);
@@ -59,7 +56,6 @@ protected:
     // Opens a file of the test's folder holding `text` as the command line does (maximised).
     HWND Open(const std::string& name, const std::string& text);
     LRESULT Command(unsigned id);
-    HWND ActiveEditor();
     std::string Status();  // the last status line
     ScriptedUi* shown = nullptr;
     std::string dir, file;
