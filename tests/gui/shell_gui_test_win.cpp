@@ -319,9 +319,12 @@ TEST_F(ShellTest, QuittingAsksAboutTextInTheUntitledBuffer) {
     // Cancelling the name ends the exit: the program and the text are still there.
     Settle(tarvo);
     ASSERT_EQ(WaitForSingleObject(tarvo.process.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-    std::string line;
-    for (long i = 0; i < SendMessageA(windows[0], editor::kMsgEditorQuery, editor::kQueryLineLength, 1); ++i)
-        line += static_cast<char>(SendMessageA(windows[0], editor::kMsgEditorQuery, editor::kQueryLineChar, MAKELPARAM(i, 1)));
+    std::string line;  // through the editor's query message
+    auto query = [&](WPARAM what, LPARAM argument) {
+        return SendMessageA(windows[0], editor::kMsgEditorQuery, what, argument);
+    };
+    for (long i = 0; i < query(editor::kQueryLineLength, 1); ++i)
+        line += static_cast<char>(query(editor::kQueryLineChar, MAKELPARAM(i, 1)));
     EXPECT_EQ(line, "keep me");
 
     PostMessageA(tarvo.frame, WM_CLOSE, 0, 0);

@@ -17,15 +17,9 @@
 namespace tarvo::test {
 namespace {
 
-struct DialogScript {
-    std::deque<DialogStep> steps;
-    std::vector<std::string> unexpected;  // titles of dialogs no step was left for
-};
-
-DialogScript& script() {
-    static DialogScript s;
-    return s;
-}
+// The steps still to run, and the titles of dialogs that found no step left.
+std::deque<DialogStep> steps;
+std::vector<std::string> unexpected;
 
 // The dialog waiting for the user: visible and enabled (a dialog under a nested one is disabled).
 BOOL CALLBACK FindWaitingDialog(HWND window, LPARAM found) {
@@ -40,14 +34,13 @@ void CALLBACK AnswerWaitingDialog(HWND, UINT, UINT_PTR, DWORD) {
     HWND dialog = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), FindWaitingDialog, reinterpret_cast<LPARAM>(&dialog));
     if (!dialog) return;
-    DialogScript& s = script();
-    if (s.steps.empty()) {
-        s.unexpected.push_back(Text(dialog));
+    if (steps.empty()) {
+        unexpected.push_back(Text(dialog));
         Press(dialog, IDCANCEL);
         return;
     }
-    DialogStep step = std::move(s.steps.front());
-    s.steps.pop_front();
+    DialogStep step = std::move(steps.front());
+    steps.pop_front();
     step(dialog);
 }
 
@@ -63,14 +56,6 @@ std::string QueryChars(HWND editor, WPARAM length, WPARAM character, long index)
 void Store(const char* key, const std::string& name, const std::string& value) {
     platform::settingsBackend().createKey(key);
     platform::settingsBackend().writeValue(key, name, value);
-}
-
-INPUT KeyInput(WORD key, DWORD flags) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = key;
-    in.ki.dwFlags = flags;
-    return in;
 }
 
 // What is queued for this thread, handled as the program's message loop does.
@@ -102,18 +87,22 @@ void Sync() {
 
 void Chord(std::vector<WORD> keys) {
     EXPECT_EQ(GetForegroundWindow(), base::app().frame) << "the keys would go to another window";
-    std::vector<INPUT> inputs;
-    for (WORD key : keys) inputs.push_back(KeyInput(key, 0));
-    for (auto key = keys.rbegin(); key != keys.rend(); ++key) inputs.push_back(KeyInput(*key, KEYEVENTF_KEYUP));
+    std::vector<INPUT> inputs(2 * keys.size());
+    for (std::size_t down = 0, up = inputs.size() - 1; down < keys.size(); ++down, --up) {
+        inputs[down].type = inputs[up].type = INPUT_KEYBOARD;
+        inputs[down].ki.wVk = inputs[up].ki.wVk = keys[down];
+        inputs[up].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     // The keys are queued for this thread when SendInput returns; what they post comes first.
     EXPECT_TRUE(WaitUntil([] { return !(HIWORD(GetQueueStatus(QS_KEY)) & QS_KEY); }));
 }
 
-void AnswerDialogs(std::vector<DialogStep> steps) { script().steps.assign(steps.begin(), steps.end()); }
+void AnswerDialogs(std::vector<DialogStep> script) { steps.assign(script.begin(), script.end()); }
 
 void Press(HWND dialog, int button) {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+    LPARAM control = reinterpret_cast<LPARAM>(GetDlgItem(dialog, button));
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), control);
 }
 
 LRESULT Query(HWND editor, WPARAM what, LPARAM argument) {
@@ -172,10 +161,10 @@ void ProgramTest::TearDown() {
     editor::ResetEditor();
     shell::shell().recentFiles.clear();
     if (shown) RestoreUi();
-    DialogScript& s = script();
-    EXPECT_TRUE(s.steps.empty()) << s.steps.size() << " dialogs never came";
-    for (const std::string& title : s.unexpected) ADD_FAILURE() << "an unexpected dialog: " << title;
-    s = DialogScript{};
+    EXPECT_TRUE(steps.empty()) << steps.size() << " dialogs never came";
+    for (const std::string& title : unexpected) ADD_FAILURE() << "an unexpected dialog: " << title;
+    steps.clear();
+    unexpected.clear();
 }
 
 void ProgramTest::UseSettings(const std::vector<std::pair<std::string, std::string>>& values) {
@@ -197,5 +186,11 @@ HWND ProgramTest::Open(const std::string& name, const std::string& text) {
 LRESULT ProgramTest::Command(unsigned id) { return SendMessageA(frame, WM_COMMAND, id, 0); }
 
 std::string ProgramTest::Status() { return shown->status.empty() ? "" : shown->status.back(); }
+
+std::vector<std::string> ProgramTest::BoxTexts() {
+    std::vector<std::string> texts;
+    for (const ShownBox& box : shown->boxes) texts.push_back(box.text);
+    return texts;
+}
 
 }  // namespace tarvo::test

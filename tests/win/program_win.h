@@ -57,6 +57,7 @@ protected:
     HWND Open(const std::string& name, const std::string& text);
     LRESULT Command(unsigned id);
     std::string Status();  // the last status line
+    std::vector<std::string> BoxTexts();  // the texts of the core's boxes so far
     ScriptedUi* shown = nullptr;
     std::string dir, file;
     HWND frame = nullptr;

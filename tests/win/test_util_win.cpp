@@ -20,7 +20,8 @@ void EmptyFolder(const std::string& dir) {
     HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
     if (find == INVALID_HANDLE_VALUE) return;
     do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((dir + "\\" + found.cFileName).c_str());
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteFileA((dir + "\\" + found.cFileName).c_str());
     } while (FindNextFileA(find, &found));
     FindClose(find);
 }
