@@ -1,8 +1,8 @@
 # The editor window benchmark: a Windows program that drives tarvo.exe under Wine with the GUI
 # test harness. Not part of the default build; run it with bench/editor_bench.sh.
 add_executable(tarvo_editor_bench EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/bench/editor_gui_bench_win.cpp
-                                  ${PROJECT_SOURCE_DIR}/tests/gui/harness_win.cpp)
-target_include_directories(tarvo_editor_bench PRIVATE ${PROJECT_SOURCE_DIR}/tests/gui ${PROJECT_SOURCE_DIR}/src)
+                                  ${TARVO_GUI_HARNESS})
+target_include_directories(tarvo_editor_bench PRIVATE ${TARVO_GUI_HARNESS_INCLUDES})
 target_compile_definitions(tarvo_editor_bench PRIVATE
   TARVO_ROOT_DIR="${TARVO_ROOT}" TARVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
 target_compile_options(tarvo_editor_bench PRIVATE -O2)
@@ -14,8 +14,8 @@ add_executable(tarvo_minimal_window WIN32 EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}
 target_compile_options(tarvo_minimal_window PRIVATE -O2)
 target_link_libraries(tarvo_minimal_window PRIVATE user32 gdi32)
 add_executable(tarvo_startup_bench EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/bench/startup_bench_win.cpp
-                                   ${PROJECT_SOURCE_DIR}/tests/gui/harness_win.cpp)
-target_include_directories(tarvo_startup_bench PRIVATE ${PROJECT_SOURCE_DIR}/tests/gui ${PROJECT_SOURCE_DIR}/src)
+                                   ${TARVO_GUI_HARNESS})
+target_include_directories(tarvo_startup_bench PRIVATE ${TARVO_GUI_HARNESS_INCLUDES})
 target_compile_definitions(tarvo_startup_bench PRIVATE
   TARVO_ROOT_DIR="${TARVO_ROOT}" TARVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
 target_compile_options(tarvo_startup_bench PRIVATE -O2)

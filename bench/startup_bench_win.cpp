@@ -57,7 +57,7 @@ double Median(std::vector<double> v) {
 int main(int argc, char** argv) {
     int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
     std::string dir = ScratchDir("startup_bench");
-    std::string minimal = RootDir() + "\\..\\tarvo_minimal_window.exe";
+    std::string minimal = BuildRoot() + "\\..\\tarvo_minimal_window.exe";
     std::vector<double> tarvo, peer;
     // One of each first, unmeasured: the first start of any program fills the caches.
     ResetSettings();

@@ -42,12 +42,14 @@ add_custom_command(TARGET tarvo POST_BUILD
   COMMAND ${CMAKE_OBJCOPY} --strip-debug --add-gnu-debuglink=$<TARGET_FILE:tarvo>.debug $<TARGET_FILE:tarvo>
   VERBATIM)
 
-# Win32 tests: one console program, each test case a ctest test run under Wine.
+# Win32 tests: one console program, each test case a ctest test run under Wine. It carries the
+# program's resources, so the window layer it starts has the program's menus and dialogs.
 file(GLOB_RECURSE TARVO_WIN_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/win/*.cpp)
-add_executable(tarvo_win_tests ${TARVO_WIN_TESTS})
+add_executable(tarvo_win_tests ${TARVO_WIN_TESTS} ${PROJECT_SOURCE_DIR}/resources/tarvo.rc)
 target_link_libraries(tarvo_win_tests PRIVATE tarvo_win tarvo_test_support GTest::gtest)
-target_include_directories(tarvo_win_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/win)
-target_compile_definitions(tarvo_win_tests PRIVATE TARVO_ROOT_DIR="${TARVO_ROOT}")
+target_include_directories(tarvo_win_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/win ${PROJECT_SOURCE_DIR}/resources)
+target_compile_definitions(tarvo_win_tests PRIVATE
+  TARVO_ROOT_DIR="${TARVO_ROOT}" TARVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
 # They share one registry and one desktop, so they run one at a time.
 gtest_discover_tests(tarvo_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
   PROPERTIES TIMEOUT 120 RESOURCE_LOCK wine_prefix)
@@ -56,10 +58,13 @@ gtest_discover_tests(tarvo_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 1
 add_executable(tarvoctl ${PROJECT_SOURCE_DIR}/tests/gui/tarvoctl_win.cpp)
 target_link_libraries(tarvoctl PRIVATE user32)
 
-# GUI tests: drive the real tarvo.exe inside the build's prefix (needs an X display).
+# GUI tests: drive the real tarvo.exe inside the build's prefix (needs an X display). The
+# harness shares the Win32 tests' file and screenshot helpers; the benchmarks use it too.
+set(TARVO_GUI_HARNESS ${PROJECT_SOURCE_DIR}/tests/gui/harness_win.cpp ${PROJECT_SOURCE_DIR}/tests/win/test_util_win.cpp)
+set(TARVO_GUI_HARNESS_INCLUDES ${PROJECT_SOURCE_DIR}/tests/gui ${PROJECT_SOURCE_DIR}/tests/win ${PROJECT_SOURCE_DIR}/src)
 file(GLOB TARVO_GUI_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/gui/*_test_win.cpp)
-add_executable(tarvo_gui_tests ${TARVO_GUI_TESTS} ${PROJECT_SOURCE_DIR}/tests/gui/harness_win.cpp)
-target_include_directories(tarvo_gui_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/gui ${PROJECT_SOURCE_DIR}/src)
+add_executable(tarvo_gui_tests ${TARVO_GUI_TESTS} ${TARVO_GUI_HARNESS})
+target_include_directories(tarvo_gui_tests PRIVATE ${TARVO_GUI_HARNESS_INCLUDES} ${PROJECT_SOURCE_DIR}/resources)
 target_compile_definitions(tarvo_gui_tests PRIVATE
   TARVO_ROOT_DIR="${TARVO_ROOT}" TARVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
 target_link_libraries(tarvo_gui_tests PRIVATE GTest::gtest_main advapi32 user32 gdi32)

@@ -5,18 +5,9 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace tarvo::gui {
 namespace {
-
-// Unix paths of the build reach the program through Wine's Z: drive.
-std::string WindowsPath(std::string path) {
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return "Z:" + path;
-}
 
 HWND FindWindowOf(DWORD pid, const char* className) {
     return FindTopLevel(pid, [className](HWND window) {
@@ -53,41 +44,7 @@ std::string EnvironmentBlock(const std::vector<std::string>& overrides) {
 
 }  // namespace
 
-std::string RootDir() { return WindowsPath(TARVO_ROOT_DIR); }
-std::string TarvoExe() { return RootDir() + "\\bin\\tarvo.exe"; }
-
-// Files of an earlier run would change what a test sees.
-void EmptyFolder(const std::string& dir) {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileA((dir + "\\" + found.cFileName).c_str());
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
-    }
-}
-
-std::string ScratchDir(const std::string& name) {
-    std::string base = WindowsPath(TARVO_BUILD_DIR) + "\\guitest";
-    CreateDirectoryA(base.c_str(), nullptr);
-    std::string dir = base + "\\" + name;
-    EmptyFolder(dir);
-    CreateDirectoryA(dir.c_str(), nullptr);
-    return dir;
-}
-
-void WriteTextFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string ReadTextFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+std::string TarvoExe() { return BuildRoot() + "\\bin\\tarvo.exe"; }
 
 void DeleteKey(const std::string& key) { RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()); }
 
@@ -112,10 +69,10 @@ bool GetValue(const std::string& key, const std::string& name, std::string& text
 }
 
 void ResetSettings() {
-    EmptyFolder(RootDir() + "\\tarvoautosave");
+    test::EmptyFolder(BuildRoot() + "\\tarvoautosave");
     DeleteKey("Software\\vex");
-    SetValue("Software\\vex\\Compiler", "includepath", RootDir() + "\\include");
-    SetValue("Software\\vex\\vexlnk", "libpath", RootDir() + "\\lib");
+    SetValue("Software\\vex\\Compiler", "includepath", BuildRoot() + "\\include");
+    SetValue("Software\\vex\\vexlnk", "libpath", BuildRoot() + "\\lib");
 }
 
 bool Launch(Running& tarvo, const std::string& tail, const std::string& folder,
@@ -192,18 +149,6 @@ double Milliseconds() {
     return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-std::string Text(HWND window) {
-    char text[1024] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-std::string ClassOf(HWND window) {
-    char name[256] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
 HWND ChildOfClass(HWND parent, const char* className) {
     return FindWindowExA(parent, nullptr, className, nullptr);
 }
@@ -245,20 +190,6 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds) {
     return false;
 }
 
-void ShiftFileTime(const std::string& path, int seconds) {
-    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    FILETIME written;
-    if (GetFileTime(file, nullptr, nullptr, &written)) {
-        ULARGE_INTEGER t{{written.dwLowDateTime, written.dwHighDateTime}};
-        t.QuadPart += static_cast<ULONGLONG>(seconds) * 10000000ULL;
-        written = {t.LowPart, t.HighPart};
-        SetFileTime(file, nullptr, nullptr, &written);
-    }
-    CloseHandle(file);
-}
-
 bool Settle(const Running& tarvo, DWORD milliseconds) {
     static UINT_PTR ticket = 0;
     if (!tarvo.frame || !IsWindow(tarvo.frame)) return false;
@@ -271,8 +202,6 @@ bool Settle(const Running& tarvo, DWORD milliseconds) {
     return false;
 }
 
-std::vector<HWND> Dialogs(const Running& tarvo);
-
 // A dialog that can be answered: the start-up banner has no buttons.
 bool HasButton(HWND dialog) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
@@ -281,12 +210,14 @@ bool HasButton(HWND dialog) {
 }
 
 HWND WaitForBox(const Running& tarvo, DWORD milliseconds) {
-    for (DWORD waited = 0; waited <= milliseconds; waited += 50) {
-        for (HWND dialog : Dialogs(tarvo))
-            if (HasButton(dialog)) return dialog;
-        Sleep(50);
-    }
-    return nullptr;
+    HWND box = nullptr;
+    WaitUntil([&] {
+        box = FindTopLevel(tarvo.process.dwProcessId, [](HWND window) {
+            return ClassOf(window) == "#32770" && IsWindowVisible(window) && HasButton(window);
+        });
+        return box != nullptr;
+    }, milliseconds);
+    return box;
 }
 
 std::string BoxText(HWND box) {
@@ -305,26 +236,6 @@ void Answer(HWND box, int button) {
     for (int tick = 0; tick < 100 && IsWindow(box); ++tick) Sleep(50);
 }
 
-struct DialogSearch {
-    DWORD pid;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectDialogs(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<DialogSearch*>(data);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == search->pid && IsWindowVisible(window) && ClassOf(window) == "#32770")
-        search->found.push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> Dialogs(const Running& tarvo) {
-    DialogSearch search{tarvo.process.dwProcessId, {}};
-    EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 bool Banner(const Running& tarvo) {
     HWND banner = FindWindowOf(tarvo.process.dwProcessId, "TarvoBanner");
     return banner && IsWindowVisible(banner);
@@ -340,37 +251,6 @@ bool WriteSharedArea(const std::string& text) {
     }
     CloseHandle(mapping);
     return view != nullptr;
-}
-
-bool Screenshot(const std::string& path) {
-    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    DWORD rowBytes = ((width * 3 + 3) / 4) * 4, size = rowBytes * height;
-    BITMAPFILEHEADER header{};
-    header.bfType = 0x4D42;
-    header.bfOffBits = sizeof header + sizeof info.bmiHeader;
-    header.bfSize = header.bfOffBits + size;
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&header), sizeof header);
-    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    out.write(static_cast<const char*>(bits), size);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return out.good();
 }
 
 }  // namespace tarvo::gui

@@ -9,17 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "test_util_win.h"
+
 namespace tarvo::gui {
 
-// The tarvo.exe of this build, and the root folder it lives in (root\bin\tarvo.exe).
+using test::BuildRoot, test::ClassOf, test::ReadTextFile, test::ScratchDir, test::Screenshot, test::Text,
+    test::WriteTextFile;
+
+// The tarvo.exe of this build (root\bin\tarvo.exe).
 std::string TarvoExe();
-std::string RootDir();
-// A fresh, empty folder for one test's files (under the build tree).
-std::string ScratchDir(const std::string& name);
-void WriteTextFile(const std::string& path, const std::string& text);
-// Moves a file's modification time by that many seconds (a later time without waiting).
-void ShiftFileTime(const std::string& path, int seconds);
-std::string ReadTextFile(const std::string& path);
 
 // Registry below HKEY_CURRENT_USER.
 void DeleteKey(const std::string& key);
@@ -51,8 +49,6 @@ HWND FindTopLevel(DWORD pid, const std::function<bool(HWND)>& wanted);
 // A clock in milliseconds, for the benchmarks.
 double Milliseconds();
 
-std::string Text(HWND window);
-std::string ClassOf(HWND window);
 HWND MdiClient(HWND frame);
 std::vector<HWND> MdiChildren(HWND frame);
 HWND ChildOfClass(HWND parent, const char* className);
@@ -72,14 +68,9 @@ HWND WaitForBox(const Running& tarvo, DWORD milliseconds = 15000);
 std::string BoxText(HWND box);
 // Presses a button of a box (IDOK, IDYES, IDNO, IDCANCEL).
 void Answer(HWND box, int button);
-// Every visible dialog window of the process (message boxes, dialogs, the banner).
-std::vector<HWND> Dialogs(const Running& tarvo);
 // Whether the start-up banner is up.
 bool Banner(const Running& tarvo);
 // Puts a text into the program's shared command area "tarvo".
 bool WriteSharedArea(const std::string& text);
-
-// Saves the screen as a BMP file.
-bool Screenshot(const std::string& path);
 
 }  // namespace tarvo::gui

@@ -1,9 +1,12 @@
-// The shell as a user meets it: the command line, the last session, the shared command area
-// and the commands that work without a document.
+// The whole program as a user meets it: the frame coming up and closing, the command line,
+// the last session, another instance, the shared command area, the keys at the frame, the
+// exit's save question, and the autosave files of a session that died.
 #include <gtest/gtest.h>
 
-#include "harness_win.h"
 #include "base/command_ids.h"
+#include "editor/editor_window_win.h"
+#include "harness_win.h"
+#include "resource_ids.h"
 
 namespace tarvo::gui {
 namespace {
@@ -37,21 +40,6 @@ protected:
     std::string dir;
 };
 
-TEST_F(ShellTest, FilesOnTheCommandLineOpenInWindowsNamedAfterThem) {
-    WriteTextFile(dir + "\\a.c", "int a;\r\n");
-    WriteTextFile(dir + "\\b.c", "int b;\r\n");
-    ASSERT_TRUE(Start(tarvo, "a.c b.c", dir));
-    std::vector<std::string> titles = ChildTitles();
-    ASSERT_EQ(titles.size(), 2u);
-    int a = 0, b = 0;
-    for (const std::string& title : titles) {
-        a += EndsWith(title, "\\a.c");
-        b += EndsWith(title, "\\b.c");
-    }
-    EXPECT_EQ(a, 1);
-    EXPECT_EQ(b, 1);
-}
-
 // Names on the command line are relative to where the program is started, even when the last
 // session ended in another directory (which becomes the current one at start-up).
 TEST_F(ShellTest, RelativeNamesAreTakenFromTheStartDirectoryNotTheSavedOne) {
@@ -69,7 +57,7 @@ TEST_F(ShellTest, RelativeNamesAreTakenFromTheStartDirectoryNotTheSavedOne) {
     EXPECT_TRUE(EndsWith(titles[0], dir + "\\here.c")) << titles[0];
 }
 
-TEST_F(ShellTest, APatternMatchingNothingIsReportedAndTheOtherFilesStillOpen) {
+TEST_F(ShellTest, FilesOnTheCommandLineOpenInWindowsNamedAfterThemAPatternMatchingNothingIsReported) {
     WriteTextFile(dir + "\\a.c", "int a;\r\n");
     WriteTextFile(dir + "\\b.c", "int b;\r\n");
     ASSERT_TRUE(Launch(tarvo, "a.c nothing*.zz b.c", dir));
@@ -78,7 +66,15 @@ TEST_F(ShellTest, APatternMatchingNothingIsReportedAndTheOtherFilesStillOpen) {
     EXPECT_EQ(BoxText(box), "[nothing*.zz]: incorrect file name");
     Answer(box, IDOK);
     ASSERT_TRUE(WaitForFrame(tarvo));
-    EXPECT_EQ(ChildTitles().size(), 2u);
+    std::vector<std::string> titles = ChildTitles();
+    ASSERT_EQ(titles.size(), 2u);
+    int a = 0, b = 0;
+    for (const std::string& title : titles) {
+        a += EndsWith(title, "\\a.c");
+        b += EndsWith(title, "\\b.c");
+    }
+    EXPECT_EQ(a, 1);
+    EXPECT_EQ(b, 1);
 }
 
 // The start-up banner is up while the command line's files open; a box about a missing file
@@ -162,7 +158,7 @@ std::string PathSeenByChild(Running& tarvo, const std::string& dir) {
 }
 
 TEST_F(ShellTest, PathGetsTheRootsBinInFrontUnlessItHoldsTheRootAlready) {
-    std::string root = RootDir();
+    std::string root = BuildRoot();
     ASSERT_TRUE(Start(tarvo, "", dir, {"PATH=C:\\windows\\system32;C:\\windows"}));
     EXPECT_EQ(PathSeenByChild(tarvo, dir), root + "\\bin;C:\\windows\\system32;C:\\windows");
     ASSERT_TRUE(Close(tarvo));
@@ -170,17 +166,6 @@ TEST_F(ShellTest, PathGetsTheRootsBinInFrontUnlessItHoldsTheRootAlready) {
     std::string holding = "C:\\windows\\system32;" + root + "\\binaries\\extra;C:\\windows";
     ASSERT_TRUE(Start(tarvo, "", dir, {"PATH=" + holding}));
     EXPECT_EQ(PathSeenByChild(tarvo, dir), holding);
-}
-
-TEST_F(ShellTest, SaveWithoutADocumentIsIgnoredWhileOpenWorks) {
-    ASSERT_TRUE(Start(tarvo, "", dir));
-    PostMessageA(tarvo.frame, WM_COMMAND, CMD_SAVE, 0);
-    EXPECT_EQ(WaitForBox(tarvo, 1500), nullptr);
-    PostMessageA(tarvo.frame, WM_COMMAND, CMD_OPEN, 0);
-    HWND open = WaitForBox(tarvo, 10000);
-    ASSERT_NE(open, nullptr);  // the file-open dialog
-    PostMessageA(open, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(open); }));
 }
 
 // With no document open, Ctrl+O still opens the file dialog and Ctrl+N a window.
@@ -277,7 +262,8 @@ TEST_F(ShellTest, RecentFilesAreRememberedAcrossSessionsAndReopenFromTheirComman
     EXPECT_TRUE(EndsWith(titles[0], "\\r.c"));
 }
 
-// A session that dies leaves its autosave files; the next start offers them back.
+// A session that dies leaves its autosave files; the next start offers them back (the restore
+// dialog is saved as a screenshot).
 TEST_F(ShellTest, AutosavedChangesOfAKilledSessionAreRestoredAtTheNextStart) {
     std::string file = dir + "\\k.c";
     WriteTextFile(file, "int k;\r\n");
@@ -294,6 +280,8 @@ TEST_F(ShellTest, AutosavedChangesOfAKilledSessionAreRestoredAtTheNextStart) {
     ASSERT_TRUE(Launch(tarvo, "", dir));
     HWND restore = WaitForBox(tarvo);
     ASSERT_NE(restore, nullptr);
+    Settle(tarvo);
+    Screenshot(dir + "\\restore_dialog.bmp");
     Answer(restore, IDOK);
     HWND told = WaitForBox(tarvo);
     ASSERT_NE(told, nullptr);
@@ -311,6 +299,95 @@ TEST_F(ShellTest, AutosavedChangesOfAKilledSessionAreRestoredAtTheNextStart) {
     Answer(save, IDOK);
     ASSERT_EQ(WaitForSingleObject(tarvo.process.hProcess, 20000), WAIT_OBJECT_0);
     EXPECT_EQ(ReadTextFile(file), "void kept(void)\r\n{\r\n}\r\nint k;\r\n");
+}
+
+// Text typed into the untitled buffer is offered for saving at exit like any modified file.
+TEST_F(ShellTest, QuittingAsksAboutTextInTheUntitledBuffer) {
+    ASSERT_TRUE(Start(tarvo, "", dir));
+    Command(tarvo.frame, CMD_NEW);
+    Settle(tarvo);
+    std::vector<HWND> windows = MdiChildren(tarvo.frame);
+    ASSERT_EQ(windows.size(), 1u);
+    for (char c : std::string("keep me")) SendMessageA(windows[0], WM_CHAR, static_cast<unsigned char>(c), 1);
+    PostMessageA(tarvo.frame, WM_CLOSE, 0, 0);
+    HWND save = WaitForBox(tarvo);
+    ASSERT_NE(save, nullptr);
+    Answer(save, IDOK);  // Save: the buffer has no file, so Save as asks for a name
+    HWND saveAs = WaitForBox(tarvo, 10000);
+    ASSERT_NE(saveAs, nullptr);
+    PostMessageA(saveAs, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    // Cancelling the name ends the exit: the program and the text are still there.
+    Settle(tarvo);
+    ASSERT_EQ(WaitForSingleObject(tarvo.process.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    std::string line;  // through the editor's query message
+    auto query = [&](WPARAM what, LPARAM argument) {
+        return SendMessageA(windows[0], editor::kMsgEditorQuery, what, argument);
+    };
+    for (long i = 0; i < query(editor::kQueryLineLength, 1); ++i)
+        line += static_cast<char>(query(editor::kQueryLineChar, MAKELPARAM(i, 1)));
+    EXPECT_EQ(line, "keep me");
+
+    PostMessageA(tarvo.frame, WM_CLOSE, 0, 0);
+    save = WaitForBox(tarvo);
+    ASSERT_NE(save, nullptr);
+    Answer(save, IDC_DONT_SAVE);  // the user's choice ends the program
+    EXPECT_EQ(WaitForSingleObject(tarvo.process.hProcess, 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+}
+
+// The frame as a user first sees it, and as it is kept across runs.
+class FrameTest : public ShellTest {};
+
+TEST_F(FrameTest, ComesUpWithMenuBarOutputBarAndTitleAndClosesCleanly) {
+    ASSERT_TRUE(Start(tarvo, ""));
+    ASSERT_TRUE(Settle(tarvo));  // the layout is posted
+    EXPECT_EQ(Text(tarvo.frame), "tarvo");
+    EXPECT_TRUE(HasMenuBar(tarvo.frame));
+    HWND output = ChildOfClass(tarvo.frame, "TarvoOutput");
+    ASSERT_NE(output, nullptr);
+    EXPECT_TRUE(IsWindowVisible(output));
+    HWND client = MdiClient(tarvo.frame);
+    ASSERT_NE(client, nullptr);
+    // The output bar runs along the bottom, below the MDI area.
+    RECT outputRect, clientRect;
+    GetWindowRect(output, &outputRect);
+    GetWindowRect(client, &clientRect);
+    EXPECT_GE(outputRect.top, clientRect.bottom - 1);
+    EXPECT_GT(outputRect.bottom - outputRect.top, 0);
+    EXPECT_TRUE(MdiChildren(tarvo.frame).empty());
+
+    DWORD exitCode = 1;
+    ASSERT_TRUE(Close(tarvo, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+}
+
+TEST_F(FrameTest, ClosingStoresTheFrameRectangleAndTheSettingsAndTheNextStartUsesThem) {
+    SetValue("Software\\vex\\Tarvo", "Tabsize", "7");
+    SetValue("Software\\vex\\Tarvo", "FindFlags", "5");
+    ASSERT_TRUE(Start(tarvo, ""));
+    MoveWindow(tarvo.frame, 40, 30, 640, 480, TRUE);
+    Settle(tarvo);
+    ASSERT_TRUE(Close(tarvo));
+    std::string text;
+    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "FrameX", text));
+    EXPECT_EQ(text, "40");
+    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "FrameCX", text));
+    EXPECT_EQ(text, "640");
+    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "FrameCY", text));
+    EXPECT_EQ(text, "480");
+    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "Tabsize", text));
+    EXPECT_EQ(text, "7");  // read at start-up, written back at exit
+    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "FindFlags", text));
+    EXPECT_EQ(text, "5");  // through the search's own state
+    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "EditorFlags", text));
+    EXPECT_EQ(text, "47");
+
+    ASSERT_TRUE(Start(tarvo, ""));
+    RECT placed;
+    GetWindowRect(tarvo.frame, &placed);
+    EXPECT_EQ(placed.left, 40);
+    EXPECT_EQ(placed.top, 30);
+    EXPECT_EQ(placed.right - placed.left, 640);
+    ASSERT_TRUE(Close(tarvo));
 }
 
 }  // namespace

@@ -38,13 +38,6 @@ int ReadBackEverySetting(int argc, char** argv) {
 
 }  // namespace
 
-std::string BuildRoot() {
-    std::string path = TARVO_ROOT_DIR;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return "Z:" + path;
-}
-
 int RunChild(const std::string& name, int argc, char** argv) {
     if (name == "read-every-setting") return ReadBackEverySetting(argc, argv);
     std::fprintf(stderr, "child: unknown check %s\n", name.c_str());

@@ -11,7 +11,4 @@ int RunChild(const std::string& name, int argc, char** argv);
 // Starts this test program as a child running the named check; its exit code, or -1.
 int StartChild(const std::string& name, const std::string& arguments);
 
-// The compiler root of this build as a Windows path (Z:\...\root).
-std::string BuildRoot();
-
 }  // namespace tarvo::test

@@ -10,6 +10,7 @@
 #include "platform/registry_win.h"
 #include "scripted_ui.h"
 #include "settings_sample.h"
+#include "test_util_win.h"
 #include "base/first_run.h"
 #include "base/settings.h"
 #include "base/settings_store.h"
