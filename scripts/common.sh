@@ -63,8 +63,10 @@ stop_display() {
 stop_wine() {
   local dir=$1
   [ -d "$dir/wineprefix" ] || return 0
-  local server=/usr/lib/wine/wineserver64
-  [ "$dir" = "$TARVO_BUILD/win32" ] && server=/usr/lib/wine/wineserver32
+  # The build's own Wine wrapper names the server of its machine.
+  local server
+  server=$(grep -o '/usr/lib/wine/wineserver[0-9]*' "$dir/wine-run.sh" 2>/dev/null | head -n 1)
+  [ -n "$server" ] || server=/usr/lib/wine/wineserver64
   WINEPREFIX="$dir/wineprefix" "$server" -k >/dev/null 2>&1 || true
 }
 
