@@ -31,24 +31,58 @@ struct Key {
 
 REGSAM writeAccess() { return readOnly() ? KEY_READ : KEY_READ | KEY_WRITE; }
 
-bool keyExists(const std::string& key) { return Key(key, KEY_READ, false).handle != nullptr; }
+// The key read last stays open for the next read: the settings are read value after value
+// from one key, and opening the key for each value made the start-up slower. Any write or
+// deletion closes it, so nothing stale is read back.
+struct ReadKey {
+    std::string path;
+    HKEY handle = nullptr;
+    ~ReadKey() { Forget(); }
+    void Forget() {
+        if (handle) RegCloseKey(handle);
+        handle = nullptr;
+        path.clear();
+    }
+};
+
+ReadKey& lastRead() {
+    static ReadKey key;
+    return key;
+}
+
+HKEY keyForReading(const std::string& path) {
+    ReadKey& k = lastRead();
+    if (k.handle && k.path == path) return k.handle;
+    k.Forget();
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &k.handle) != ERROR_SUCCESS) {
+        k.handle = nullptr;
+        return nullptr;
+    }
+    k.path = path;
+    return k.handle;
+}
+
+bool keyExists(const std::string& key) { return keyForReading(key) != nullptr; }
 
 unsigned long createKey(const std::string& key) {
     if (readOnly()) return keyExists(key) ? 0 : ERROR_ACCESS_DENIED;
+    lastRead().Forget();
     return static_cast<unsigned long>(Key(key, KEY_ALL_ACCESS, true).status);
 }
 
 bool readValue(const std::string& key, const std::string& name, std::string& text) {
-    Key k(key, KEY_READ, false);
-    if (!k.handle) return false;
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExA(k.handle, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-        return false;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
-    std::string buffer(size + 1, '\0');
-    if (RegQueryValueExA(k.handle, name.c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(buffer.data()), &size) != ERROR_SUCCESS)
-        return false;
+    HKEY handle = keyForReading(key);
+    if (!handle) return false;
+    // One query when the value fits the usual buffer; a larger one is asked for again.
+    std::string buffer(512, '\0');
+    DWORD type = 0, size = static_cast<DWORD>(buffer.size());
+    LONG status = RegQueryValueExA(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+    if (status == ERROR_MORE_DATA) {
+        buffer.assign(size + 1, '\0');
+        size = static_cast<DWORD>(buffer.size());
+        status = RegQueryValueExA(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+    }
+    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
     buffer.resize(size);
     // The stored size counts the terminating zero; a value may also lack it.
     size_t end = buffer.find('\0');
@@ -58,6 +92,7 @@ bool readValue(const std::string& key, const std::string& name, std::string& tex
 
 unsigned long writeValue(const std::string& key, const std::string& name,
                          const std::string& text) {
+    lastRead().Forget();
     Key k(key, writeAccess(), false);
     if (!k.handle) return static_cast<unsigned long>(k.status);
     return static_cast<unsigned long>(
@@ -68,18 +103,19 @@ unsigned long writeValue(const std::string& key, const std::string& name,
 
 unsigned long deleteKey(const std::string& key) {
     if (readOnly()) return ERROR_ACCESS_DENIED;
+    lastRead().Forget();
     // With a subkey name, the tree is deleted together with the key itself.
     return static_cast<unsigned long>(RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()));
 }
 
 std::vector<std::string> subkeys(const std::string& key) {
     std::vector<std::string> names;
-    Key k(key, KEY_READ, false);
-    if (!k.handle) return names;
+    HKEY handle = keyForReading(key);
+    if (!handle) return names;
     for (DWORD index = 0;; ++index) {
         char name[256];
         DWORD length = sizeof name;
-        if (RegEnumKeyExA(k.handle, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        if (RegEnumKeyExA(handle, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
             break;
         names.emplace_back(name, length);

@@ -18,13 +18,16 @@ struct ClassRow {
     WNDPROC ClassProcedures::*procedure;  // null: default processing for now
 };
 
+constexpr const char* kDocumentIcon = "DOCICON";
+constexpr const char* kEditorIcon = "EDICON";
+
 // Classes without a procedure of their own yet belong to tools that come later.
 constexpr ClassRow kClasses[] = {
-    {3969, nullptr, Cursor::Arrow, Background::FrameBrush, "EditMenu", "DOCICON", &ClassProcedures::frame},
-    {3971, nullptr, Cursor::Arrow, Background::AppWorkspace, "InfoDisplay", "DOCICON", nullptr},
-    {3972, nullptr, Cursor::Cross, Background::White, nullptr, "DOCICON", nullptr},
-    {3973, nullptr, Cursor::Arrow, Background::White, nullptr, "DOCICON", nullptr},
-    {3970, nullptr, Cursor::IBeam, Background::White, nullptr, "EDICON", &ClassProcedures::document},
+    {3969, nullptr, Cursor::Arrow, Background::FrameBrush, "EditMenu", kDocumentIcon, &ClassProcedures::frame},
+    {3971, nullptr, Cursor::Arrow, Background::AppWorkspace, "InfoDisplay", kDocumentIcon, nullptr},
+    {3972, nullptr, Cursor::Cross, Background::White, nullptr, kDocumentIcon, nullptr},
+    {3973, nullptr, Cursor::Arrow, Background::White, nullptr, kDocumentIcon, nullptr},
+    {3970, nullptr, Cursor::IBeam, Background::White, nullptr, kEditorIcon, &ClassProcedures::document},
     {0, "bStruct", Cursor::Arrow, Background::White, "StructDefMenu", nullptr, nullptr},
     {0, "FilesToolbar", Cursor::None, Background::FrameBrush, nullptr, nullptr, nullptr},
     {0, "TableCtrlW", Cursor::Arrow, Background::White, nullptr, nullptr, nullptr},
@@ -68,6 +71,8 @@ HBRUSH CreateFrameBrush() {
 
 bool RegisterWindowClasses(HINSTANCE instance, const ClassProcedures& procedures,
                            HBRUSH frameBrush) {
+    // Each icon once: several classes share one.
+    HICON documentIcon = LoadIconA(instance, kDocumentIcon), editorIcon = LoadIconA(instance, kEditorIcon);
     for (const ClassRow& row : kClasses) {
         WNDCLASSA wc{};
         wc.style = CS_DBLCLKS | CS_OWNDC;
@@ -75,7 +80,7 @@ bool RegisterWindowClasses(HINSTANCE instance, const ClassProcedures& procedures
         if (!wc.lpfnWndProc) wc.lpfnWndProc = DefWindowProcA;
         wc.cbWndExtra = 40;
         wc.hInstance = instance;
-        wc.hIcon = row.icon ? LoadIconA(instance, row.icon) : nullptr;
+        wc.hIcon = row.icon == kDocumentIcon ? documentIcon : row.icon == kEditorIcon ? editorIcon : nullptr;
         wc.hCursor = LoadRowCursor(row.cursor);
         wc.hbrBackground = RowBrush(row.background, frameBrush);
         wc.lpszMenuName = row.menu;
