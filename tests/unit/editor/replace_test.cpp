@@ -122,8 +122,7 @@ TEST_F(Replacing, ConfirmationAnswers) {
     EXPECT_EQ(CurrentView()->anchorColumn, 6);
     EXPECT_EQ(CursorPosition(), (Position{1, 7}));
     // What was replaced before the cancel is still one command for Undo.
-    EXPECT_TRUE(Undo());
-    EXPECT_EQ(test::TextOf(doc), "b a b b\nb b");
+    EXPECT_TRUE(test::UndoGives(doc, "b a b b\nb b"));
 }
 
 TEST_F(Replacing, OneUndoTakesBackAWholeReplaceAll) {
@@ -132,10 +131,8 @@ TEST_F(Replacing, OneUndoTakesBackAWholeReplaceAll) {
     EXPECT_EQ(test::TextOf(doc), "tiger dog tiger\ntigeralog\n\ntiger");
     EXPECT_TRUE(Replace(Request("g[a-z]*", "G", true)));
     EXPECT_EQ(test::TextOf(doc), "tiG doG tiG\ntiG\n\ntiG");
-    EXPECT_TRUE(Undo());
-    EXPECT_EQ(test::TextOf(doc), "tiger dog tiger\ntigeralog\n\ntiger");
-    EXPECT_TRUE(Undo());
-    EXPECT_EQ(test::TextOf(doc), "cat dog cat\ncatalog\n\ncat");
+    EXPECT_TRUE(test::UndoGives(doc, "tiger dog tiger\ntigeralog\n\ntiger"));
+    EXPECT_TRUE(test::UndoGives(doc, "cat dog cat\ncatalog\n\ncat"));
 }
 
 TEST_F(Replacing, DirectionsAndWrap) {
@@ -182,8 +179,7 @@ TEST_F(Replacing, AllWindowsEachTextOnce) {
     EXPECT_EQ(count, 3);
     EXPECT_EQ(CurrentView()->window, 2u);
     // Undo in each window takes back that window's replacements.
-    EXPECT_TRUE(Undo());
-    EXPECT_EQ(test::TextOf(b), "two two");
+    EXPECT_TRUE(test::UndoGives(b, "two two"));
     EXPECT_EQ(test::TextOf(a), "one 2");
 }
 

@@ -20,9 +20,6 @@ protected:
         DeleteForward(static_cast<long>(from.size()), false);
         InsertString(to);
     }
-    void Type(const std::string& text) {
-        for (char c : text) HandleCharacter(CurrentView()->window, static_cast<unsigned char>(c), 1, false);
-    }
     // Random edits of one seed, then Undo to the start and Redo to the end, twice.
     void Retrace(unsigned seed) {
         SCOPED_TRACE(seed);
@@ -89,21 +86,17 @@ TEST_F(UndoTest, TypedCharactersTabsAndEnter) {
     SetCursor({1, 3});
     ASSERT_TRUE(HandleCharacter(1, 'a', 3, false));
     EXPECT_EQ(TextOf(doc), "\tabaaa  cd");
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(TextOf(doc), "\tab  cd");
+    EXPECT_TRUE(UndoGives(doc, "\tab  cd"));
     EXPECT_EQ(CursorPosition(), (Position{1, 3}));
     ASSERT_TRUE(HandleCharacter(1, '\t', 2, false));
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(TextOf(doc), "\tab  cd");
+    EXPECT_TRUE(UndoGives(doc, "\tab  cd"));
     // The moved text's own blanks survive the undo of the indenting Enter.
     ASSERT_TRUE(HandleCharacter(1, '\r', 1, false));
     EXPECT_EQ(TextOf(doc), "\tab\n    cd");
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(TextOf(doc), "\tab  cd");
+    EXPECT_TRUE(UndoGives(doc, "\tab  cd"));
     ASSERT_TRUE(HandleCharacter(1, '\r', 3, false));
     EXPECT_EQ(doc.lineCount, 4);
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(TextOf(doc), "\tab  cd");
+    EXPECT_TRUE(UndoGives(doc, "\tab  cd"));
     EXPECT_FALSE(Undo());  // nothing left
 }
 
@@ -112,8 +105,7 @@ TEST_F(UndoTest, BackspaceAndDeleteGiveBackWhatTheyTook) {
     SetCursor({2, 1});
     ASSERT_TRUE(HandleCharacter(1, 8, 3, false));
     EXPECT_EQ(TextOf(doc), "abef");
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(TextOf(doc), "abc\ndef");
+    EXPECT_TRUE(UndoGives(doc, "abc\ndef"));
     EXPECT_EQ(CursorPosition(), (Position{2, 1}));
     SetCursor({1, 2});
     ASSERT_TRUE(KeyDelete(1, 4));
@@ -121,8 +113,7 @@ TEST_F(UndoTest, BackspaceAndDeleteGiveBackWhatTheyTook) {
     ASSERT_TRUE(KeyDelete(1, 9));  // only one was left
     EXPECT_EQ(TextOf(doc), "ab");
     ASSERT_TRUE(Undo());
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(TextOf(doc), "abc\ndef");
+    EXPECT_TRUE(UndoGives(doc, "abc\ndef"));
     EXPECT_EQ(CursorPosition(), (Position{1, 2}));
 }
 
@@ -175,37 +166,29 @@ TEST_F(UndoTest, CursorRecordsRestoreTheWholePosition) {
 
 TEST_F(UndoTest, CutPasteMacroAndEscapeCommands) {
     Document& doc = Open("one two\nthree\n");
-    SetCursor({1, 4});
-    StartSelection();
-    SetCursor({2, 2});  // cursor after the anchor
+    Select({1, 4}, {2, 2});  // cursor after the anchor
     ASSERT_TRUE(HandleCharacter(1, 8, 1, false));  // Backspace cuts the selection
     EXPECT_EQ(TextOf(doc), "one ree");
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(TextOf(doc), "one two\nthree");
+    EXPECT_TRUE(UndoGives(doc, "one two\nthree"));
     EXPECT_EQ(CursorPosition(), (Position{2, 2}));
 
     platform::clipboard().setText("A\r\nB");
-    SetCursor({1, 0});
-    StartSelection();
-    SetCursor({1, 3});
+    Select({1, 0}, {1, 3});
     LogCommand(1, CMD_PASTE);
     ASSERT_EQ(Paste(), 3);
     EXPECT_EQ(TextOf(doc), "A\nB two\nthree");
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(TextOf(doc), "one two\nthree");
+    EXPECT_TRUE(UndoGives(doc, "one two\nthree"));
 
     base::settings().macros = {{"M", 0, "ab\ncd"}};
     ASSERT_TRUE(HandleCharacter(1, 13, 1, true));  // Ctrl+M
     EXPECT_EQ(TextOf(doc), "oneab\ncd two\nthree");
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(TextOf(doc), "one two\nthree");
+    EXPECT_TRUE(UndoGives(doc, "one two\nthree"));
 
     MoveToLineEnd();
     InsertString("xyz");
     LogCommand(1, CMD_ESCAPE);
     SetCommandText(CMD_ESCAPE, "xyz");
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(TextOf(doc), "one two\nthree");
+    EXPECT_TRUE(UndoGives(doc, "one two\nthree"));
 }
 
 TEST_F(UndoTest, ReplacementsAreUndoneAsOneCommand) {
@@ -214,15 +197,13 @@ TEST_F(UndoTest, ReplacementsAreUndoneAsOneCommand) {
     Replace(kActionPlainReplace, 1, {1, 11}, "cat", "tiger");
     Replace(kActionPlainReplace, 2, {2, 0}, "cat", "ox");
     EXPECT_EQ(TextOf(doc), "a tiger, a tiger\nox");
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(TextOf(doc), "a cat, a cat\ncat");
+    EXPECT_TRUE(UndoGives(doc, "a cat, a cat\ncat"));
 
     Replace(kActionPatternReplace, 0, {1, 2}, "cat", "c");
     Replace(kActionPatternReplace, 1, {1, 7}, "cat", "cc");
     LogPatternReplaceEnd(1, 2);
     EXPECT_EQ(TextOf(doc), "a c, a cc\ncat");
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(TextOf(doc), "a cat, a cat\ncat");
+    EXPECT_TRUE(UndoGives(doc, "a cat, a cat\ncat"));
 
     // A command whose first record is missing is not undone; what came before it still is.
     SetCursor({2, 3});
@@ -231,8 +212,7 @@ TEST_F(UndoTest, ReplacementsAreUndoneAsOneCommand) {
     ASSERT_FALSE(Undo());
     EXPECT_EQ(Boxes(), "Undo: internal error|");
     EXPECT_EQ(TextOf(doc), "a cat, a cat\ndog!");
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(TextOf(doc), "a cat, a cat\ndog");
+    EXPECT_TRUE(UndoGives(doc, "a cat, a cat\ndog"));
     EXPECT_TRUE(actionLog().records.empty());
 }
 
@@ -265,14 +245,6 @@ TEST_F(UndoTest, TheLogDropsWholeGroupsOnly) {
     EXPECT_FALSE(ContinuesGroup(MakeAction(1, kActionOvertype, 13, 0), MakeAction(1, kActionCharacter, 'a', 1)));
 }
 
-TEST_F(UndoTest, LineRestoreAfterConversion) {
-    Document& doc = Open("    a\n\tb\n");
-    ASSERT_TRUE(TabsToSpaces());
-    EXPECT_EQ(TextOf(doc), "    a\n    b");
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(TextOf(doc), "    a\n\tb");
-}
-
 TEST_F(UndoTest, WindowsAndTheSizeOfTheLog) {
     Document& doc = Open("abc\n");
     View* first = CurrentView();
@@ -289,8 +261,7 @@ TEST_F(UndoTest, WindowsAndTheSizeOfTheLog) {
     EXPECT_EQ(CurrentView(), second);
     EXPECT_EQ(CursorPosition(), (Position{1, 1}));
     SetCurrentView(first);
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(TextOf(doc), "abc");
+    EXPECT_TRUE(UndoGives(doc, "abc"));
     EXPECT_FALSE(Undo());  // the other window's typing is not undone from here
     EXPECT_TRUE(actionLog().records.empty());
 
@@ -350,8 +321,7 @@ TEST_F(UndoTest, EditsAfterTheLastLine) {
     ASSERT_EQ(empty.lineCount, 1);
     ASSERT_TRUE(Undo());
     EXPECT_EQ(empty.lineCount, 0);
-    ASSERT_TRUE(Redo());
-    EXPECT_EQ(TextOf(empty), "e");
+    EXPECT_TRUE(RedoGives(empty, "e"));
     EXPECT_EQ(empty.lineCount, 1);
 }
 
@@ -368,24 +338,16 @@ TEST_F(UndoTest, RedoTakesBackEachUndo) {
     const std::string typed = TextOf(doc);
     ASSERT_EQ(typed, "\tabcd\n\tx");
     const Position end = CursorPosition();
-    for (const char* expected : {"\tabcd\n\t", "\tabcd", "\tabc", "\tab"}) {
-        ASSERT_TRUE(Undo());
-        EXPECT_EQ(TextOf(doc), expected);
-    }
-    for (const char* expected : {"\tabc", "\tabcd", "\tabcd\n\t", "\tabcd\n\tx"}) {
-        ASSERT_TRUE(Redo());
-        EXPECT_EQ(TextOf(doc), expected);
-    }
+    for (const char* expected : {"\tabcd\n\t", "\tabcd", "\tabc", "\tab"}) EXPECT_TRUE(UndoGives(doc, expected));
+    for (const char* expected : {"\tabc", "\tabcd", "\tabcd\n\t", "\tabcd\n\tx"}) EXPECT_TRUE(RedoGives(doc, expected));
     EXPECT_EQ(CursorPosition(), end);
     EXPECT_FALSE(Redo());
     // What Redo gave back is undone again like the first time.
     ASSERT_TRUE(Undo());
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(TextOf(doc), "\tabcd");
+    EXPECT_TRUE(UndoGives(doc, "\tabcd"));
     // Moving the cursor is no edit: Redo still works from wherever the cursor is.
     SetCursor({1, 0});
-    ASSERT_TRUE(Redo());
-    EXPECT_EQ(TextOf(doc), "\tabcd\n\t");
+    EXPECT_TRUE(RedoGives(doc, "\tabcd\n\t"));
     // A new edit ends it.
     ASSERT_TRUE(Undo());
     Type("!");
@@ -410,15 +372,11 @@ TEST_F(UndoTest, RedoOfGroupsCutPasteMacrosAndConversions) {
         EXPECT_EQ(TextOf(doc), after) << what;
     };
     // Cut by the command, then the text pasted back elsewhere over a selection.
-    SetCursor({1, 0});
-    StartSelection();
-    SetCursor({1, 4});
+    Select({1, 0}, {1, 4});
     LogCommand(1, CMD_CUT);
     ASSERT_TRUE(Cut());
     roundTrip("cut");
-    SetCursor({2, 0});
-    StartSelection();
-    SetCursor({2, 2});
+    Select({2, 0}, {2, 2});
     LogCommand(1, CMD_PASTE);
     ASSERT_EQ(Paste(), 4);
     roundTrip("paste");
@@ -464,8 +422,7 @@ TEST_F(UndoTest, RedoBelongsToTheWindowsOfItsText) {
     // An edit in another text leaves this one's Redo alone.
     Type("!");
     SetCurrentView(first);
-    ASSERT_TRUE(Redo());
-    EXPECT_EQ(TextOf(doc), "1abc");
+    EXPECT_TRUE(RedoGives(doc, "1abc"));
     // Undone in one window of a text: the other window of that text does not redo it.
     ASSERT_TRUE(Undo());
     SetCurrentView(second);
@@ -491,8 +448,7 @@ TEST_F(UndoTest, RedoBelongsToTheWindowsOfItsText) {
     doc.flags |= kReadOnly;
     EXPECT_FALSE(Redo());
     doc.flags &= static_cast<std::uint16_t>(~kReadOnly);
-    ASSERT_TRUE(Redo());
-    EXPECT_EQ(TextOf(doc), "+abc?");
+    EXPECT_TRUE(RedoGives(doc, "+abc?"));
 }
 
 // Random edits of every kind, then Undo to the start and Redo to the end: every text on the
