@@ -19,7 +19,7 @@ TEST_F(Typing, EnterIndentsAfterAControlLineAndReturnsAfterItsStatement) {
     SetCursor({3, 7});
     ASSERT_TRUE(HandleCharacter(1, '\r', 1, false));
     EXPECT_EQ(TextOfLine(4), "\t\t");
-    for (char c : std::string("y();")) HandleCharacter(1, static_cast<unsigned char>(c), 1, false);
+    Type("y();");
     ASSERT_TRUE(HandleCharacter(1, '\r', 1, false));
     EXPECT_EQ(TextOf(doc), "void f()\n{\n\tif (x)\n\t\ty();\n\t");
     EXPECT_EQ(CursorPosition(), (Position{5, 1}));
@@ -109,9 +109,7 @@ using Clipboard = EditorTest;
 
 TEST_F(Clipboard, CopyWritesCrLfAndPasteDropsCr) {
     Document& doc = Open("ab\nc\n");
-    SetCursor({2, 1});
-    StartSelection();
-    SetCursor({1, 0});
+    Select({2, 1}, {1, 0});
     Extent e;
     ASSERT_TRUE(SelectionExtent(e));
     EXPECT_EQ(e.start, (Position{1, 0}));
@@ -166,11 +164,7 @@ TEST_F(Clipboard, ReplacingASelectionLeavesTheClipboardAlone) {
                                 return true;
                             }});
     Document& doc = Open("one two three\n");
-    auto select = [](long from, long to) {
-        SetCursor({1, from});
-        StartSelection();
-        SetCursor({1, to});
-    };
+    auto select = [](long from, long to) { Select({1, from}, {1, to}); };
     select(0, 4);
     ASSERT_TRUE(HandleCharacter(1, 'X', 1, false));
     EXPECT_EQ(TextOf(doc), "Xtwo three");

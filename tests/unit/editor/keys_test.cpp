@@ -119,9 +119,7 @@ TEST_F(Keys, SelectionCommandsKeepOrStartTheAnchor) {
 }
 
 TEST_F(Keys, CtrlUpAndDownScrollTheTextNotTheCursor) {
-    std::string text;
-    for (int i = 1; i <= 60; ++i) text += "l" + std::to_string(i) + "\n";
-    Document& doc = Open(text);
+    Document& doc = Open(NumberedLines(60, "l"));
     View& v = *CurrentView();
     v.rows = 20;
     SetCursor({10, 0});
@@ -207,11 +205,7 @@ TEST_F(Keys, TitleAndStatusTexts) {
     EXPECT_EQ(CursorPositionText(*CurrentView()), "Line 1  Col 5");
     EXPECT_EQ(ParseLineNumber(" 12 ", 40), 12);
     EXPECT_EQ(ParseLineNumber("40", 40), 40);
-    EXPECT_EQ(ParseLineNumber("41", 40), 0);
-    EXPECT_EQ(ParseLineNumber("0", 40), 0);
-    EXPECT_EQ(ParseLineNumber("1e3", 4000), 0);
-    EXPECT_EQ(ParseLineNumber("", 40), 0);
-    EXPECT_EQ(ParseLineNumber("99999999999999999999", 40), 0);
+    for (const char* refused : {"41", "0", "1e3", "", "99999999999999999999"}) EXPECT_EQ(ParseLineNumber(refused, 40), 0) << refused;
 }
 
 }  // namespace

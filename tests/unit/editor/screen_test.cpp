@@ -68,9 +68,6 @@ protected:
         doc.flags &= static_cast<std::uint16_t>(~kCommentMapCurrent);
         return Map(doc);
     }
-    void TypeText(const std::string& text) {
-        for (char c : text) HandleCharacter(1, static_cast<unsigned char>(c == '\n' ? '\r' : c), 1, false);
-    }
 };
 
 TEST_F(Display, FillingARowExpandsTabsToTheNextStop) {
@@ -133,13 +130,13 @@ TEST_F(Display, TheCommentMapFollowsTypingSplittingAndJoining) {
     Document& doc = Open("int a;\nint b;\nint c;\nint d;\n", "m.c");
     EXPECT_EQ(Map(doc), "");
     SetCursor({2, 0});
-    TypeText("/*");
+    Type("/*");
     EXPECT_EQ(Map(doc), "2:0-8 2:+ 3:0-6 3:+ 4:0-6 4:+ ");  // open to the end
     SetCursor({3, 6});
-    TypeText("*/");
+    Type("*/");
     EXPECT_EQ(Map(doc), "2:0-8 2:+ 3:0-8 ");
     SetCursor({3, 3});
-    TypeText("\n");  // split inside the comment's last line
+    Type("\n");  // split inside the comment's last line
     EXPECT_EQ(Map(doc), "2:0-8 2:+ 3:0-3 3:+ 4:0-5 ");
     EXPECT_EQ(Map(doc), FreshMap(doc));
     SetCursor({4, 0});
@@ -151,7 +148,7 @@ TEST_F(Display, TheCommentMapFollowsTypingSplittingAndJoining) {
     EXPECT_EQ(Map(doc), FreshMap(doc));
     // Joining "x /" and "* y" makes a comment that runs on below.
     SetCursor({1, 6});
-    TypeText(" /\n*");
+    Type(" /\n*");
     EXPECT_EQ(Map(doc), "");
     SetCursor({2, 0});
     HandleCharacter(1, 8, 1, false);
@@ -174,7 +171,7 @@ TEST_F(Display, TheKeptMapAlwaysEqualsAFreshOne) {
             HandleCharacter(1, random() % 2 ? 8 : 'q', 1, false);
             if (random() % 2) KeyDelete(1, 1 + static_cast<long>(random() % 3));
         } else {
-            TypeText(pieces[random() % 8]);
+            Type(pieces[random() % 8]);
         }
         std::string kept = Map(doc);
         ASSERT_EQ(kept, FreshMap(doc)) << "after step " << step << ":\n" << TextOf(doc);
@@ -182,9 +179,7 @@ TEST_F(Display, TheKeptMapAlwaysEqualsAFreshOne) {
 }
 
 TEST_F(Display, TheCursorIsKeptInViewByOneRowOrByCentring) {
-    std::string text;
-    for (int i = 1; i <= 100; ++i) text += "line " + std::to_string(i) + "\n";
-    Document& doc = Open(text, "v.c");
+    Document& doc = Open(NumberedLines(100, "line "), "v.c");
     View& v = *CurrentView();
     SetCursor({10, 0});
     EXPECT_EQ(KeepCursorInView(v, 20), 0);
@@ -217,9 +212,7 @@ TEST_F(Display, TheCursorIsKeptInViewByOneRowOrByCentring) {
 }
 
 TEST_F(Display, AnUpdateRedrawsOnlyTheRowsThatChanged) {
-    std::string text;
-    for (int i = 1; i <= 50; ++i) text += "int v" + std::to_string(i) + ";\n";
-    Open(text, "u.c");
+    Open(NumberedLines(50, "v"), "u.c");
     View& v = *CurrentView();
     ScreenGeometry g{10, 11, 40};
     SetCursor({3, 0});
@@ -227,7 +220,7 @@ TEST_F(Display, AnUpdateRedrawsOnlyTheRowsThatChanged) {
     ScreenUpdate u = UpdateScreen(v, g, true);
     EXPECT_FALSE(u.all);
     EXPECT_TRUE(u.dirty.empty());
-    TypeText("x");
+    Type("x");
     u = UpdateScreen(v, g, true);
     EXPECT_EQ(u.dirty, std::vector<int>{2});
     EXPECT_EQ(u.caretRow, 2);

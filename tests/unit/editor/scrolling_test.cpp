@@ -11,9 +11,7 @@ namespace {
 class Scrolling : public EditorTest {
 protected:
     Document& Lines(long count) {
-        std::string text;
-        for (long i = 1; i <= count; ++i) text += std::to_string(i) + "\n";
-        Document& doc = Open(text);
+        Document& doc = Open(NumberedLines(count));
         CurrentView()->rows = 10;
         return doc;
     }

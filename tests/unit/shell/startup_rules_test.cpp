@@ -1,13 +1,10 @@
-#include <gtest/gtest.h>
-
 #include <set>
 
-#include "platform/memory_settings.h"
-#include "scripted_ui.h"
+#include "base/command_ids.h"
 #include "base/messages.h"
+#include "settings_test_util.h"
 #include "shell/recent_files.h"
 #include "shell/startup_rules.h"
-#include "base/command_ids.h"
 
 namespace tarvo::shell {
 namespace {
@@ -17,10 +14,8 @@ using Strings = std::vector<std::string>;
 TEST(FramePlacement, UnusableSizesAndASecondInstanceGetTheSystemDefault) {
     EXPECT_FALSE(ChooseFramePlacement(10, 20, 800, 600, false).systemDefault);
     EXPECT_EQ(ChooseFramePlacement(-4, -4, 800, 600, false).x, -4);  // a position may be negative
-    EXPECT_TRUE(ChooseFramePlacement(10, 20, 0, 600, false).systemDefault);
-    EXPECT_TRUE(ChooseFramePlacement(10, 20, 800, 0, false).systemDefault);
-    EXPECT_TRUE(ChooseFramePlacement(10, 20, -800, 600, false).systemDefault);
-    EXPECT_TRUE(ChooseFramePlacement(10, 20, 800, -600, false).systemDefault);
+    for (auto [cx, cy] : {std::pair{0, 600}, {800, 0}, {-800, 600}, {800, -600}})
+        EXPECT_TRUE(ChooseFramePlacement(10, 20, cx, cy, false).systemDefault) << cx << "x" << cy;
     EXPECT_TRUE(ChooseFramePlacement(10, 20, 800, 600, true).systemDefault);
 }
 
@@ -147,13 +142,9 @@ TEST(RecentFiles, NewestFirstTenAtMostDuplicatesMove) {
     EXPECT_EQ(list[1], "f11.c");
 }
 
-TEST(RecentFiles, StoredAndReadBack) {
-    test::ScopedScriptedUi boxes;
-    platform::ResetMemorySettings();
-    platform::setSettingsBackend(platform::memorySettingsBackend());
-    platform::memorySettingsBackend().createKey(base::kVexKey);
-    base::SettingsKey key;
-    ASSERT_TRUE(base::OpenMainKey(key));
+using StoredRecentFiles = test::MainKeyTest;
+
+TEST_F(StoredRecentFiles, ReadBack) {
     ASSERT_TRUE(WriteRecentFiles(key, {"C:\\a.c", "b.c"}));
     Strings read;
     ReadRecentFiles(key, read);
@@ -166,7 +157,6 @@ TEST(RecentFiles, StoredAndReadBack) {
     platform::FailNthWrite(2, 5);
     EXPECT_FALSE(WriteRecentFiles(key, {"x.c", "y.c"}));
     EXPECT_EQ(boxes.ui.boxes.size(), 1u);
-    platform::ResetMemorySettings();
 }
 
 }  // namespace
