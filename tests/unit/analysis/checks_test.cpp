@@ -1,6 +1,4 @@
 // Check braces and Check brackets with their messages, Normalise, and the inactive-code marks.
-#include <gtest/gtest.h>
-
 #include "analysis/checks.h"
 #include "analysis/inactive_lines.h"
 #include "analysis/normalise.h"

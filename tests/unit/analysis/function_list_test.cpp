@@ -1,10 +1,7 @@
 // The function list of a document: built by its language's finder, kept in step with edits,
 // and the brace check wired into saving.
-#include <gtest/gtest.h>
-
 #include "analysis/checks.h"
 #include "analysis/function_list.h"
-#include "editor/cursor.h"
 #include "editor/edit.h"
 #include "editor/language.h"
 #include "editor_test_util.h"

@@ -1,9 +1,7 @@
 // Saving documents (line ends, trailing blanks, backups, the CMS date stamp, failures that
 // must leave the old file whole) and reloading files changed on disk.
-#include "editor/cursor.h"
 #include "editor/edit.h"
 #include "editor/file_commands.h"
-#include "editor/undo.h"
 #include "editor/autosave.h"
 #include "editor_test_util.h"
 #include "file_faults.h"

@@ -1,5 +1,4 @@
 // Documents: reading files into lines, names, line numbers, columns, inserting files, closing.
-#include "editor/cursor.h"
 #include "editor/edit.h"
 #include "editor_test_util.h"
 

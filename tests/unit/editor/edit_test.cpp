@@ -1,10 +1,6 @@
 // Editing operations: typing rules, indentation, deletion, the clipboard, conversions, cursor
 // movement and macros.
-#include "editor/cursor.h"
 #include "editor/edit.h"
-#include "editor/selection.h"
-#include "editor/typing.h"
-#include "editor/undo.h"
 #include "editor_test_util.h"
 
 namespace tarvo::editor::test {

@@ -1,11 +1,8 @@
 // Keys in an editor window: the key table's bindings, the cursor and editing keys with their
 // undo records, the selection commands, bookmarks, and the texts of the title and status line.
 #include "editor/bookmarks.h"
-#include "editor/cursor.h"
 #include "editor/keys.h"
-#include "editor/selection.h"
 #include "editor/status.h"
-#include "editor/undo.h"
 #include "editor_test_util.h"
 #include "base/command_ids.h"
 

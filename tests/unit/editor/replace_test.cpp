@@ -1,13 +1,9 @@
 // Search and replace: plain and regular-expression replacements, the confirmation answers,
 // directions and wrapping, all windows, the closing messages, and one Undo for the whole.
-#include <gtest/gtest.h>
-
 #include <deque>
 
-#include "editor/cursor.h"
 #include "editor/edit.h"
 #include "editor/replace.h"
-#include "editor/undo.h"
 #include "editor_test_util.h"
 
 namespace tarvo::editor {

@@ -3,13 +3,10 @@
 #include <random>
 
 #include "editor/comments.h"
-#include "editor/cursor.h"
 #include "editor/edit.h"
 #include "editor/language.h"
 #include "editor/rows.h"
 #include "editor/screen.h"
-#include "editor/selection.h"
-#include "editor/typing.h"
 #include "editor_test_util.h"
 
 namespace tarvo::editor::test {
@@ -40,17 +37,12 @@ protected:
         display() = DisplayState{};
         EditorTest::TearDown();
     }
-    const Language& Lang(const char* file) {
-        const Language* l = LanguageForFile(file);
-        EXPECT_NE(l, nullptr) << file;
-        return *l;
-    }
     // The runs of a line as the display colours it, comments taken from `comments`.
     std::string Colour(std::string_view text, const char* file, const LineComments* comments = nullptr,
                        std::uint8_t marks = 0, bool margin = false) {
         std::vector<long> columns;
         FillRow(text, TabWidth(), &columns);
-        RowStyle style{&Lang(file), true, margin};
+        RowStyle style{LanguageForFile(file), true, margin};
         return Describe(ColourRow(text, columns, marks, comments, style));
     }
     // The comment spans of every line, as "n:start-end" and "n:+" for a block still open.

@@ -1,8 +1,6 @@
 // The scroll bars, the wheel and the drag timer on the current view: how far each moves, and
 // that each is undone as one cursor move (or not logged when it moved nothing).
-#include "editor/cursor.h"
 #include "editor/scrolling.h"
-#include "editor/undo.h"
 #include "editor_test_util.h"
 
 namespace tarvo::editor::test {

@@ -1,8 +1,5 @@
 // Find, Find Next and Find Previous: plain and regular-expression search, case, whole words,
 // directions, wrapping at the start mark, all windows, and the flags.
-#include <gtest/gtest.h>
-
-#include "editor/cursor.h"
 #include "editor/edit.h"
 #include "editor/search.h"
 #include "editor/search_messages.h"

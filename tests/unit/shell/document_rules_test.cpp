@@ -1,10 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "analysis/function_list.h"
-#include "editor/cursor.h"
 #include "editor/edit.h"
 #include "editor/language.h"
-#include "editor/undo.h"
 #include "editor_test_util.h"
 #include "shell/document_rules.h"
 
