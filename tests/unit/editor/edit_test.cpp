@@ -16,8 +16,7 @@ TEST_F(Typing, EnterIndentsAfterAControlLineAndReturnsAfterItsStatement) {
     ASSERT_TRUE(HandleCharacter(1, '\r', 1, false));
     EXPECT_EQ(TextOfLine(4), "\t\t");
     Type("y();");
-    ASSERT_TRUE(HandleCharacter(1, '\r', 1, false));
-    EXPECT_EQ(TextOf(doc), "void f()\n{\n\tif (x)\n\t\ty();\n\t");
+    EXPECT_TRUE(Gives(HandleCharacter(1, '\r', 1, false), doc, "void f()\n{\n\tif (x)\n\t\ty();\n\t"));
     EXPECT_EQ(CursorPosition(), (Position{5, 1}));
     // '}' on a line of white space only gives back one tab width.
     ASSERT_TRUE(HandleCharacter(1, '}', 1, false));
@@ -50,8 +49,7 @@ TEST_F(Typing, BackspaceAndDeleteAtTheEdges) {
     EXPECT_EQ(TextOf(doc), "ab\ncd");
     EXPECT_FALSE(doc.flags & kModified);
     SetCursor({2, 0});
-    ASSERT_TRUE(HandleCharacter(1, 8, 1, false));  // start of a line: joins
-    EXPECT_EQ(TextOf(doc), "abcd");
+    EXPECT_TRUE(Gives(HandleCharacter(1, 8, 1, false), doc, "abcd"));  // start of a line: joins
     EXPECT_EQ(CursorPosition(), (Position{1, 2}));
     EXPECT_FALSE(HandleCharacter(1, 8, 3, false));  // not that many characters before it
     EXPECT_EQ(TextOf(doc), "abcd");
@@ -93,12 +91,10 @@ TEST_F(Typing, AReadOnlyDocumentIsNotChanged) {
 
 TEST_F(Typing, InsertStringAndWrappedText) {
     Document& doc = Open("");
-    ASSERT_TRUE(InsertString("ab\n\ncd"));
-    EXPECT_EQ(TextOf(doc), "ab\n\ncd");
+    EXPECT_TRUE(Gives(InsertString("ab\n\ncd"), doc, "ab\n\ncd"));
     EXPECT_EQ(CursorPosition(), (Position{3, 2}));
     MoveToLineEnd();
-    ASSERT_TRUE(InsertWrappedText(" one two three four", 15));
-    EXPECT_EQ(TextOf(doc), "ab\n\ncd one two \nthree four");
+    EXPECT_TRUE(Gives(InsertWrappedText(" one two three four", 15), doc, "ab\n\ncd one two \nthree four"));
 }
 
 using Clipboard = EditorTest;
@@ -130,8 +126,7 @@ TEST_F(Clipboard, CutOfAReadOnlyDocumentOnlyCopies) {
     doc.flags |= kReadOnly;
     StartSelection();
     MoveToLineEnd();
-    ASSERT_TRUE(Cut());
-    EXPECT_EQ(TextOf(doc), "keep");
+    EXPECT_TRUE(Gives(Cut(), doc, "keep"));
     EXPECT_EQ(editor().cutBuffer, "keep");
     // An anchor that is not in the document is reported, not followed.
     Open("x\n", "b.c", 2);
@@ -162,12 +157,10 @@ TEST_F(Clipboard, ReplacingASelectionLeavesTheClipboardAlone) {
     Document& doc = Open("one two three\n");
     auto select = [](long from, long to) { Select({1, from}, {1, to}); };
     select(0, 4);
-    ASSERT_TRUE(HandleCharacter(1, 'X', 1, false));
-    EXPECT_EQ(TextOf(doc), "Xtwo three");
+    EXPECT_TRUE(Gives(HandleCharacter(1, 'X', 1, false), doc, "Xtwo three"));
     EXPECT_EQ(editor().cutBuffer, "one ");
     select(1, 5);
-    ASSERT_TRUE(HandleCharacter(1, 8, 1, false));  // Backspace
-    EXPECT_EQ(TextOf(doc), "Xthree");
+    EXPECT_TRUE(Gives(HandleCharacter(1, 8, 1, false), doc, "Xthree"));  // Backspace
     EXPECT_EQ(editor().cutBuffer, "two ");
     select(1, 3);
     KeyDelete(1, 1);
@@ -188,10 +181,8 @@ using Conversion = EditorTest;
 TEST_F(Conversion, LeadingWhiteSpaceBetweenBlanksAndTabs) {
     Document& doc = Open("      six\n  two\n\t  mixed\nnone\n");
     SetCursor({3, 3});  // display column 6
-    ASSERT_TRUE(SpacesToTabs());
-    EXPECT_EQ(TextOf(doc), "\t  six\n  two\n\t  mixed\nnone");
-    ASSERT_TRUE(TabsToSpaces());
-    EXPECT_EQ(TextOf(doc), "      six\n  two\n      mixed\nnone");
+    EXPECT_TRUE(Gives(SpacesToTabs(), doc, "\t  six\n  two\n\t  mixed\nnone"));
+    EXPECT_TRUE(Gives(TabsToSpaces(), doc, "      six\n  two\n      mixed\nnone"));
     EXPECT_EQ(CursorPosition(), (Position{3, 6}));
     EXPECT_TRUE(doc.flags & kModified);
 }
@@ -234,11 +225,9 @@ TEST_F(Movement, MacrosInsertTheirTextAndPlaceTheCursor) {
     base::settings().macros = {{"Ctrl+P", 8, "printf(\"\");"}, {"W", 0, "while\tx\n"}};
     Document& doc = Open("a\n");
     MoveToLineEnd();
-    ASSERT_TRUE(HandleCharacter(1, 16, 1, true));  // Ctrl+P
-    EXPECT_EQ(TextOf(doc), "aprintf(\"\");");
+    EXPECT_TRUE(Gives(HandleCharacter(1, 16, 1, true), doc, "aprintf(\"\");"));  // Ctrl+P
     EXPECT_EQ(CursorPosition(), (Position{1, 9}));  // between the quotes
-    EXPECT_TRUE(HandleCharacter(1, 23, 1, true));
-    EXPECT_EQ(TextOf(doc), "aprintf(\"while\tx\n\");");
+    EXPECT_TRUE(Gives(HandleCharacter(1, 23, 1, true), doc, "aprintf(\"while\tx\n\");"));
     EXPECT_FALSE(HandleCharacter(1, 17, 1, true));  // no macro on Q
 }
 

@@ -80,15 +80,13 @@ TEST_F(UndoTest, TypedCharactersTabsAndEnter) {
     base::settings().editorFlags = base::kEditorAutoIndent;
     Document& doc = Open("\tab  cd\n");
     SetCursor({1, 3});
-    ASSERT_TRUE(HandleCharacter(1, 'a', 3, false));
-    EXPECT_EQ(TextOf(doc), "\tabaaa  cd");
+    EXPECT_TRUE(Gives(HandleCharacter(1, 'a', 3, false), doc, "\tabaaa  cd"));
     EXPECT_TRUE(UndoGives(doc, "\tab  cd"));
     EXPECT_EQ(CursorPosition(), (Position{1, 3}));
     ASSERT_TRUE(HandleCharacter(1, '\t', 2, false));
     EXPECT_TRUE(UndoGives(doc, "\tab  cd"));
     // The moved text's own blanks survive the undo of the indenting Enter.
-    ASSERT_TRUE(HandleCharacter(1, '\r', 1, false));
-    EXPECT_EQ(TextOf(doc), "\tab\n    cd");
+    EXPECT_TRUE(Gives(HandleCharacter(1, '\r', 1, false), doc, "\tab\n    cd"));
     EXPECT_TRUE(UndoGives(doc, "\tab  cd"));
     ASSERT_TRUE(HandleCharacter(1, '\r', 3, false));
     EXPECT_EQ(doc.lineCount, 4);
@@ -99,15 +97,12 @@ TEST_F(UndoTest, TypedCharactersTabsAndEnter) {
 TEST_F(UndoTest, BackspaceAndDeleteGiveBackWhatTheyTook) {
     Document& doc = Open("abc\ndef\n");
     SetCursor({2, 1});
-    ASSERT_TRUE(HandleCharacter(1, 8, 3, false));
-    EXPECT_EQ(TextOf(doc), "abef");
+    EXPECT_TRUE(Gives(HandleCharacter(1, 8, 3, false), doc, "abef"));
     EXPECT_TRUE(UndoGives(doc, "abc\ndef"));
     EXPECT_EQ(CursorPosition(), (Position{2, 1}));
     SetCursor({1, 2});
-    ASSERT_TRUE(KeyDelete(1, 4));
-    EXPECT_EQ(TextOf(doc), "abf");
-    ASSERT_TRUE(KeyDelete(1, 9));  // only one was left
-    EXPECT_EQ(TextOf(doc), "ab");
+    EXPECT_TRUE(Gives(KeyDelete(1, 4), doc, "abf"));
+    EXPECT_TRUE(Gives(KeyDelete(1, 9), doc, "ab"));  // only one was left
     ASSERT_TRUE(Undo());
     EXPECT_TRUE(UndoGives(doc, "abc\ndef"));
     EXPECT_EQ(CursorPosition(), (Position{1, 2}));
@@ -163,8 +158,7 @@ TEST_F(UndoTest, CursorRecordsRestoreTheWholePosition) {
 TEST_F(UndoTest, CutPasteMacroAndEscapeCommands) {
     Document& doc = Open("one two\nthree\n");
     Select({1, 4}, {2, 2});  // cursor after the anchor
-    ASSERT_TRUE(HandleCharacter(1, 8, 1, false));  // Backspace cuts the selection
-    EXPECT_EQ(TextOf(doc), "one ree");
+    EXPECT_TRUE(Gives(HandleCharacter(1, 8, 1, false), doc, "one ree"));  // Backspace cuts the selection
     EXPECT_TRUE(UndoGives(doc, "one two\nthree"));
     EXPECT_EQ(CursorPosition(), (Position{2, 2}));
 
@@ -176,8 +170,7 @@ TEST_F(UndoTest, CutPasteMacroAndEscapeCommands) {
     EXPECT_TRUE(UndoGives(doc, "one two\nthree"));
 
     base::settings().macros = {{"M", 0, "ab\ncd"}};
-    ASSERT_TRUE(HandleCharacter(1, 13, 1, true));  // Ctrl+M
-    EXPECT_EQ(TextOf(doc), "oneab\ncd two\nthree");
+    EXPECT_TRUE(Gives(HandleCharacter(1, 13, 1, true), doc, "oneab\ncd two\nthree"));  // Ctrl+M
     EXPECT_TRUE(UndoGives(doc, "one two\nthree"));
 
     MoveToLineEnd();
@@ -303,13 +296,11 @@ TEST_F(UndoTest, EditsAfterTheLastLine) {
     ASSERT_TRUE(HandleCharacter(1, 13, 1, true));
     undoRedo("macro", 4);
     atEnd();
-    ASSERT_TRUE(HandleCharacter(1, 8, 3, false));  // the end of "cd", then "d" and "c"
-    EXPECT_EQ(TextOf(doc), "ab\n");
+    EXPECT_TRUE(Gives(HandleCharacter(1, 8, 3, false), doc, "ab\n"));  // the end of "cd", then "d" and "c"
     EXPECT_EQ(doc.lineCount, 2);
     undoRedo("backspace", 2);
     atEnd();
-    ASSERT_TRUE(HandleCharacter(1, 8, 1, false));  // only to the end of "cd"
-    EXPECT_EQ(TextOf(doc), "ab\ncd");
+    EXPECT_TRUE(Gives(HandleCharacter(1, 8, 1, false), doc, "ab\ncd"));  // only to the end of "cd"
     EXPECT_EQ(CursorPosition(), (Position{2, 2}));
     // An empty document gets its first line, and loses it again.
     Document& empty = Open("", "e.c", 2);
