@@ -60,15 +60,5 @@ TEST_F(SettingsStore, ProjectKeys) {
     EXPECT_TRUE(memorySettingsBackend().subkeys(kMainKey).empty());
 }
 
-TEST_F(SettingsStore, CompilerRootIsTheIncludePathLessItsLastPart) {
-    std::string root = "unchanged";
-    EXPECT_TRUE(CompilerRootFromIncludePath("C:\\vex\\include", root));
-    EXPECT_EQ(root, "C:\\vex");
-    root = "unchanged";
-    EXPECT_FALSE(CompilerRootFromIncludePath("include", root));
-    EXPECT_EQ(root, "unchanged");
-    EXPECT_EQ(Boxes(), "Incorrect path for compiler in registry|");
-}
-
 }  // namespace
 }  // namespace tarvo::base

@@ -27,17 +27,6 @@ struct SettingsFile : test::MemorySettingsTest {
     }
 };
 
-// The defaults that are not constants: from the compiler root and the start-up directory.
-TEST_F(SettingsFile, AnEmptyStoreGivesTheDefaults) {
-    Settings s = read();
-    EXPECT_EQ(s.compilerRoot, "C:\\vex");
-    EXPECT_EQ(s.winHelpDataBase, "C:\\vex\\bin\\win32.hlp");
-    EXPECT_EQ(s.currentDir, "C:\\start");
-    EXPECT_FALSE(s.projectActive());
-    EXPECT_EQ(s.project, ProjectSettings{});
-    EXPECT_EQ(Boxes(), "");
-}
-
 TEST_F(SettingsFile, OddStoredValues) {
     Store("BackupFile", "1");
     Store("EditorFlags", "1");
@@ -52,6 +41,8 @@ TEST_F(SettingsFile, OddStoredValues) {
     EXPECT_EQ(s.currentFile, "");
     EXPECT_EQ(s.winHelpDataBase, "C:\\vex\\bin\\win32.hlp");  // the stored file does not exist
     EXPECT_EQ(s.findFlags, 1);
+    EXPECT_EQ(s.currentDir, "C:\\start");  // none stored: where the program started
+    EXPECT_EQ(Boxes(), "");
     Store("EditorFlags", "1");
     EXPECT_EQ(read().editorFlags, 1);  // migrated once only
 }

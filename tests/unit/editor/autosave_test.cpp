@@ -36,13 +36,8 @@ TEST_F(Autosave, WrittenOncePerChangeAndForgottenOnSave) {
     ASSERT_TRUE(InsertCharacters(1, '+'));
     EXPECT_EQ(AutosaveTick(), 1) << Boxes();
     EXPECT_EQ(scripted.ui.status.back(), "1 files autosaved");
-    std::string path = AutosavePath(doc);
-    std::string bytes = ReadBytes(platform::HostPath(path));
-    std::string header = "Autosaved " + doc.name + " ";
-    EXPECT_EQ(bytes.substr(0, header.size()), header);
-    EXPECT_EQ(bytes.substr(bytes.find("\r\n")), "\r\n+one\r\ntwo\r\n");
     EXPECT_TRUE(doc.flags & kAutoSaved);
-    EXPECT_EQ(AutosaveTick(), 0);
+    EXPECT_EQ(AutosaveTick(), 0);  // once per change (what it holds: the crash tests below)
     ASSERT_TRUE(InsertCharacters(1, '+'));
     EXPECT_EQ(AutosaveTick(), 1);
 

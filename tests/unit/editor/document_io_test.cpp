@@ -39,20 +39,11 @@ TEST_F(Saving, CrLfAfterEveryLineAndNoTrailingBlanks) {
     EXPECT_EQ(ReadBytes(doc.name), "changed behind our back");
 }
 
-TEST_F(Saving, BackupsTakeTheOldFile) {
+TEST_F(Saving, BackupNames) {
     EXPECT_EQ(BackupName("c:\\src\\prog.cpp"), "c:\\src\\prog.~cp");
     EXPECT_EQ(BackupName("a.c"), "a.~c");
     EXPECT_EQ(BackupName("c:\\v1.2\\Makefile"), "c:\\v1.2\\Makefile.~");
-    base::settings().editorFlags |= base::kEditorBackups;
-    for (const char* name : {"prog.cpp", "a.c"}) {
-        Document& doc = Open("old\n", name);
-        WriteBytes(BackupName(doc.name), "older backup");
-        ASSERT_TRUE(InsertCharacters(1, 'N'));
-        ASSERT_TRUE(SaveCurrentDocument());
-        EXPECT_EQ(ReadBytes(doc.name), "Nold\r\n") << name;
-        EXPECT_EQ(ReadBytes(BackupName(doc.name)), "old\n") << name;
-    }
-    EXPECT_EQ(Files(), (std::vector<std::string>{"a.c", "a.~c", "prog.cpp", "prog.~cp"}));
+    // The save crash loop below checks what the backup holds.
 }
 
 TEST_F(Saving, CmsDateStampIsPaddedWithBlanks) {

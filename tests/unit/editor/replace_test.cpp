@@ -116,14 +116,6 @@ TEST_F(Replacing, ConfirmationAnswers) {
     EXPECT_TRUE(test::UndoGives(doc, "b a b b\nb b"));
 }
 
-TEST_F(Replacing, OneUndoTakesBackAWholeReplaceAll) {
-    Document& doc = Open("cat dog cat\ncatalog\n\ncat\n");
-    EXPECT_TRUE(test::Gives(Replace(Request("cat", "tiger")), doc, "tiger dog tiger\ntigeralog\n\ntiger"));
-    EXPECT_TRUE(test::Gives(Replace(Request("g[a-z]*", "G", true)), doc, "tiG doG tiG\ntiG\n\ntiG"));
-    EXPECT_TRUE(test::UndoGives(doc, "tiger dog tiger\ntigeralog\n\ntiger"));
-    EXPECT_TRUE(test::UndoGives(doc, "cat dog cat\ncatalog\n\ncat"));
-}
-
 TEST_F(Replacing, DirectionsAndWrap) {
     Document& doc = Open("a1 a2\na3\na4\n");
     SetCursor({2, 0});

@@ -118,7 +118,9 @@ TEST_F(Display, CommentSpansOfEachLanguage) {
     EXPECT_EQ(spans("mov ax, ';' ; note", "x.asm"), "12-18 end0");
 }
 
-TEST_F(Display, TheCommentMapFollowsTypingSplittingAndJoining) {
+// Any edit keeps the map as a fresh build makes it (the random test below); these are what a
+// fresh build makes of a comment opened, closed, taken away, and made by joining lines.
+TEST_F(Display, TheCommentMapFollowsTypingAndJoining) {
     Document& doc = Open("int a;\nint b;\nint c;\nint d;\n", "m.c");
     EXPECT_EQ(Map(doc), "");
     SetCursor({2, 0});
@@ -127,17 +129,9 @@ TEST_F(Display, TheCommentMapFollowsTypingSplittingAndJoining) {
     SetCursor({3, 6});
     Type("*/");
     EXPECT_EQ(Map(doc), "2:0-8 2:+ 3:0-8 ");
-    SetCursor({3, 3});
-    Type("\n");  // split inside the comment's last line
-    EXPECT_EQ(Map(doc), "2:0-8 2:+ 3:0-3 3:+ 4:0-5 ");
-    EXPECT_EQ(Map(doc), FreshMap(doc));
-    SetCursor({4, 0});
-    HandleCharacter(1, 8, 1, false);  // join it back
-    EXPECT_EQ(Map(doc), "2:0-8 2:+ 3:0-8 ");
     SetCursor({2, 0});
     KeyDelete(1, 1);  // "*int b;": the comment is gone
     EXPECT_EQ(Map(doc), "");
-    EXPECT_EQ(Map(doc), FreshMap(doc));
     // Joining "x /" and "* y" makes a comment that runs on below.
     SetCursor({1, 6});
     Type(" /\n*");
@@ -173,26 +167,19 @@ TEST_F(Display, TheKeptMapAlwaysEqualsAFreshOne) {
 TEST_F(Display, TheCursorIsKeptInViewByOneRowOrByCentring) {
     Document& doc = Open(NumberedLines(100, "line "), "v.c");
     View& v = *CurrentView();
-    SetCursor({10, 0});
-    EXPECT_EQ(KeepCursorInView(v, 20), 0);
-    EXPECT_EQ(LineIndex(doc, v.topLine), 1);
-    EXPECT_EQ(v.cursorRow, 9);
-    SetCursor({21, 0});  // just below the last row
-    EXPECT_EQ(KeepCursorInView(v, 20), 1);
-    EXPECT_EQ(LineIndex(doc, v.topLine), 2);
-    EXPECT_EQ(v.cursorRow, 19);
-    SetCursor({1, 0});  // just above
-    EXPECT_EQ(KeepCursorInView(v, 20), -1);
-    EXPECT_EQ(v.cursorRow, 0);
     bool recentred = false;
-    SetCursor({60, 0});
-    EXPECT_EQ(KeepCursorInView(v, 20, &recentred), 0);
-    EXPECT_TRUE(recentred);
-    EXPECT_EQ(LineIndex(doc, v.topLine), 50);
-    EXPECT_EQ(v.cursorRow, 10);
-    SetCursor({101, 0});  // after the last line: one more row
-    KeepCursorInView(v, 20);
-    EXPECT_EQ(LineIndex(doc, v.topLine), 91);
+    // Moved to a line: the window's shift in rows, its top line, the cursor's row, recentred.
+    auto keep = [&](long line) {
+        SetCursor({line, 0});
+        int shift = KeepCursorInView(v, 20, &recentred);
+        return std::to_string(shift) + " " + std::to_string(LineIndex(doc, v.topLine)) + " " +
+               std::to_string(v.cursorRow) + (recentred ? " centred" : "");
+    };
+    EXPECT_EQ(keep(10), "0 1 9");
+    EXPECT_EQ(keep(21), "1 2 19");  // just below the last row
+    EXPECT_EQ(keep(1), "-1 1 0");   // just above
+    EXPECT_EQ(keep(60), "0 50 10 centred");
+    EXPECT_EQ(keep(101), "0 91 10 centred");  // after the last line: one more row
     // Scrolling the text leaves the cursor on its line while it stays inside the window.
     SetCursor({95, 0});
     ASSERT_TRUE(ScrollRows(v, -3, 20));

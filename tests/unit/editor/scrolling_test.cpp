@@ -49,16 +49,6 @@ TEST_F(Scrolling, TheVerticalBarMovesByStepsPagesAndTheThumb) {
     EXPECT_EQ(CursorPosition().line, 1);
 }
 
-TEST_F(Scrolling, TheThumbOfALongTextStandsForEveryTenthLine) {
-    Lines(40000);
-    ScrollBar bar = VerticalScrollBar(40000, 10, 1);
-    ASSERT_EQ(bar.scale, 10);
-    ScrollVertically(1, ScrollRequest::Thumb, 2000, bar);
-    EXPECT_EQ(CursorPosition().line, 20000);
-    ScrollVertically(1, ScrollRequest::Thumb, 4001, bar);  // the end of the range: the last line
-    EXPECT_EQ(CursorPosition().line, 40000);
-}
-
 TEST_F(Scrolling, TheHorizontalBarNeverGoesLeftOfTheFirstColumn) {
     EXPECT_EQ(ScrolledLeftColumn(5, ScrollRequest::LineUp, 80, 0), 4);
     EXPECT_EQ(ScrolledLeftColumn(0, ScrollRequest::LineUp, 80, 0), 0);

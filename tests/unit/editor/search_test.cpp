@@ -25,6 +25,8 @@ protected:
         return std::to_string(LineIndex(*v.document, v.anchorLine)) + ":" + std::to_string(v.anchorColumn) + "-" +
                std::to_string(v.cursorColumn);
     }
+    // The selection after a search that found something; "not found" after one that did not.
+    static std::string Found(bool found) { return found ? Selected() : "not found"; }
     static FindRequest Plain(const std::string& text, SearchDirection d = SearchDirection::Forwards) {
         FindRequest r;
         r.text = text;
@@ -53,19 +55,16 @@ TEST_F(Search, ARequestSetsTheFlagsAndTheSettings) {
 
 TEST_F(Search, CaseWholeWordsAndRegularExpressions) {
     Open("begin int\nxabc in ABC\n");
-    EXPECT_TRUE(Find(Plain("ABC")));  // "Match case" off
-    EXPECT_EQ(Selected(), "2:1-4");
+    EXPECT_EQ(Found(Find(Plain("ABC"))), "2:1-4");  // "Match case" off
     FindRequest regex = Plain("ABC");
     regex.regex = true;
     SetCursor({1, 0});
-    EXPECT_TRUE(Find(regex));  // always case-sensitive: the upper-case one
-    EXPECT_EQ(Selected(), "2:8-11");
+    EXPECT_EQ(Found(Find(regex)), "2:8-11");  // always case-sensitive: the upper-case one
 
     FindRequest word = Plain("in");
     word.wholeWords = true;
     SetCursor({1, 0});
-    EXPECT_TRUE(Find(word));  // not inside "begin" or "int"
-    EXPECT_EQ(Selected(), "2:5-7");
+    EXPECT_EQ(Found(Find(word)), "2:5-7");  // not inside "begin" or "int"
     EXPECT_FALSE(FindNext());
     EXPECT_EQ(Boxes(), "String not found|");
 
@@ -83,40 +82,31 @@ TEST_F(Search, CaseWholeWordsAndRegularExpressions) {
 TEST_F(Search, BackwardsAndBackAgain) {
     Open("one two one\ntwo one\n");
     SetCursor({2, 7});
-    EXPECT_TRUE(Find(Plain("one", SearchDirection::Backwards)));
-    EXPECT_EQ(Selected(), "2:4-7");
-    EXPECT_TRUE(FindPrevious());
-    EXPECT_EQ(Selected(), "1:8-11");
-    EXPECT_TRUE(FindPrevious());
-    EXPECT_EQ(Selected(), "1:0-3");
+    EXPECT_EQ(Found(Find(Plain("one", SearchDirection::Backwards))), "2:4-7");
+    EXPECT_EQ(Found(FindPrevious()), "1:8-11");
+    EXPECT_EQ(Found(FindPrevious()), "1:0-3");
     EXPECT_FALSE(FindPrevious());
     // Find Next goes forwards again after Find Previous.
-    EXPECT_TRUE(FindNext());
-    EXPECT_EQ(Selected(), "1:8-11");
+    EXPECT_EQ(Found(FindNext()), "1:8-11");
     EXPECT_TRUE(searchState().flags & kFindForwards);
 
     // Backwards with a regular expression: the rightmost match before the cursor.
     FindRequest regex = Plain("t[a-z]+", SearchDirection::Backwards);
     regex.regex = true;
     SetCursor({2, 7});
-    EXPECT_TRUE(Find(regex));
-    EXPECT_EQ(Selected(), "2:0-3");
-    EXPECT_TRUE(FindPrevious());
-    EXPECT_EQ(Selected(), "1:4-7");
+    EXPECT_EQ(Found(Find(regex)), "2:0-3");
+    EXPECT_EQ(Found(FindPrevious()), "1:4-7");
 }
 
 TEST_F(Search, WrapGoesRoundOnceToTheStartMark) {
     Open("target a target\nb\nc\n");
     SetCursor({1, 4});
-    EXPECT_TRUE(Find(Plain("target")));
-    EXPECT_EQ(Selected(), "1:9-15");
+    EXPECT_EQ(Found(Find(Plain("target"))), "1:9-15");
     EXPECT_FALSE(FindNext());  // no wrap: the end of the text ends the search
     FindRequest wrap = Plain("target", SearchDirection::Wrap);
     SetCursor({1, 4});
-    EXPECT_TRUE(Find(wrap));
-    EXPECT_EQ(Selected(), "1:9-15");
-    EXPECT_TRUE(FindNext());  // round through the end, to the part before the start
-    EXPECT_EQ(Selected(), "1:0-6");
+    EXPECT_EQ(Found(Find(wrap)), "1:9-15");
+    EXPECT_EQ(Found(FindNext()), "1:0-6");  // round through the end, to the part before the start
     EXPECT_EQ(searchState().mark.line, CurrentDocument()->lines->next);
     // Nothing to find: the search goes round once and stops.
     scripted.ui.boxes.clear();
@@ -128,19 +118,14 @@ TEST_F(Search, RegularExpressionSteps) {
     Open("aaaa\nab\n");
     FindRequest r = Plain("aa");
     r.regex = true;
-    EXPECT_TRUE(Find(r));
-    EXPECT_EQ(Selected(), "1:0-2");
-    EXPECT_TRUE(FindNext());  // straight after the last match, not a character further
-    EXPECT_EQ(Selected(), "1:2-4");
+    EXPECT_EQ(Found(Find(r)), "1:0-2");
+    EXPECT_EQ(Found(FindNext()), "1:2-4");  // straight after the last match, not a character further
     // Empty matches: each Find Next moves on.
     r.text = "x*";
     SetCursor({2, 0});
-    EXPECT_TRUE(Find(r));
-    EXPECT_EQ(Selected(), "2:0-0");
-    EXPECT_TRUE(FindNext());
-    EXPECT_EQ(Selected(), "2:1-1");
-    EXPECT_TRUE(FindNext());
-    EXPECT_EQ(Selected(), "2:2-2");
+    EXPECT_EQ(Found(Find(r)), "2:0-0");
+    EXPECT_EQ(Found(FindNext()), "2:1-1");
+    EXPECT_EQ(Found(FindNext()), "2:2-2");
 }
 
 TEST_F(Search, RefusedRequests) {
@@ -165,8 +150,7 @@ TEST_F(Search, AllWindowsInWindowOrder) {
     SetCursor({2, 0});
     FindRequest r = Plain("beta");
     r.allWindows = true;
-    EXPECT_TRUE(Find(r));
-    EXPECT_EQ(Selected(), "2:0-4");
+    EXPECT_EQ(Found(Find(r)), "2:0-4");
     EXPECT_TRUE(FindNext());  // the next window holding it
     EXPECT_EQ(CurrentView()->window, 3u);
     EXPECT_EQ(Selected(), "1:6-10");

@@ -94,7 +94,7 @@ TEST_F(UndoTest, TypedCharactersTabsAndEnter) {
     EXPECT_FALSE(Undo());  // nothing left
 }
 
-TEST_F(UndoTest, BackspaceAndDeleteGiveBackWhatTheyTook) {
+TEST_F(UndoTest, BackspaceAndDeleteGiveBackWhatTheyTookAndTheCursor) {
     Document& doc = Open("abc\ndef\n");
     SetCursor({2, 1});
     EXPECT_TRUE(Gives(HandleCharacter(1, 8, 3, false), doc, "abef"));
@@ -155,24 +155,13 @@ TEST_F(UndoTest, CursorRecordsRestoreTheWholePosition) {
     EXPECT_TRUE(actionLog().records.empty());
 }
 
-TEST_F(UndoTest, CutPasteMacroAndEscapeCommands) {
+// Paste and macros are in the random retrace.
+TEST_F(UndoTest, ASelectionCutByBackspaceAndTheEscapeCommand) {
     Document& doc = Open("one two\nthree\n");
     Select({1, 4}, {2, 2});  // cursor after the anchor
     EXPECT_TRUE(Gives(HandleCharacter(1, 8, 1, false), doc, "one ree"));  // Backspace cuts the selection
     EXPECT_TRUE(UndoGives(doc, "one two\nthree"));
     EXPECT_EQ(CursorPosition(), (Position{2, 2}));
-
-    platform::clipboard().setText("A\r\nB");
-    Select({1, 0}, {1, 3});
-    LogCommand(1, CMD_PASTE);
-    ASSERT_EQ(Paste(), 3);
-    EXPECT_EQ(TextOf(doc), "A\nB two\nthree");
-    EXPECT_TRUE(UndoGives(doc, "one two\nthree"));
-
-    base::settings().macros = {{"M", 0, "ab\ncd"}};
-    EXPECT_TRUE(Gives(HandleCharacter(1, 13, 1, true), doc, "oneab\ncd two\nthree"));  // Ctrl+M
-    EXPECT_TRUE(UndoGives(doc, "one two\nthree"));
-
     MoveToLineEnd();
     InsertString("xyz");
     LogCommand(1, CMD_ESCAPE);
@@ -185,13 +174,11 @@ TEST_F(UndoTest, ReplacementsAreUndoneAsOneCommand) {
     Replace(kActionPlainReplace, 0, {1, 2}, "cat", "tiger");
     Replace(kActionPlainReplace, 1, {1, 11}, "cat", "tiger");
     Replace(kActionPlainReplace, 2, {2, 0}, "cat", "ox");
-    EXPECT_EQ(TextOf(doc), "a tiger, a tiger\nox");
     EXPECT_TRUE(UndoGives(doc, "a cat, a cat\ncat"));
 
     Replace(kActionPatternReplace, 0, {1, 2}, "cat", "c");
     Replace(kActionPatternReplace, 1, {1, 7}, "cat", "cc");
     LogPatternReplaceEnd(1, 2);
-    EXPECT_EQ(TextOf(doc), "a c, a cc\ncat");
     EXPECT_TRUE(UndoGives(doc, "a cat, a cat\ncat"));
 
     // A command whose first record is missing is not undone; what came before it still is.
