@@ -74,6 +74,14 @@ inline std::string TextOf(const Document& doc) {
     return text;
 }
 
+// Where the cursor stands, "line:column", after an operation that worked; "failed" after one
+// that did not.
+inline std::string CursorAfter(bool done) {
+    if (!done) return "failed";
+    Position at = CursorPosition();
+    return std::to_string(at.line) + ":" + std::to_string(at.column);
+}
+
 // Undo (Redo) works and leaves this text.
 inline ::testing::AssertionResult Gives(bool done, const Document& doc, const std::string& text) {
     if (!done) return ::testing::AssertionFailure() << "nothing done";

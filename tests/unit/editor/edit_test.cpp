@@ -83,8 +83,7 @@ TEST_F(Typing, AReadOnlyDocumentIsNotChanged) {
     EXPECT_FALSE(TypeCharacter('x', 1));
     EXPECT_EQ(Paste(), 0);
     EXPECT_FALSE(SplitLine());
-    ASSERT_TRUE(HandleCharacter(1, ' ', 2, false));  // blank moves right instead
-    EXPECT_EQ(CursorPosition(), (Position{1, 2}));
+    EXPECT_EQ(CursorAfter(HandleCharacter(1, ' ', 2, false)), "1:2");  // blank moves right instead
     EXPECT_EQ(TextOf(doc), "text");
     EXPECT_EQ(scripted.ui.status, std::vector<std::string>(3, "File is read only"));
 }
@@ -193,25 +192,17 @@ TEST_F(Movement, CharactersWordsLinesAndPages) {
     std::string text = "int main_1(void) {\n\tx = 10;\n";
     for (int i = 0; i < 40; ++i) text += "line\n";
     Open(text);
-    ASSERT_TRUE(WordRight());
-    EXPECT_EQ(CursorPosition(), (Position{1, 4}));
-    ASSERT_TRUE(WordRight());
-    EXPECT_EQ(CursorPosition(), (Position{1, 11}));
-    ASSERT_TRUE(WordLeft());
-    EXPECT_EQ(CursorPosition(), (Position{1, 4}));
-    ASSERT_TRUE(MoveRight(15));  // across the line end
-    EXPECT_EQ(CursorPosition(), (Position{2, 0}));
-    ASSERT_TRUE(MoveLeft(1));
-    EXPECT_EQ(CursorPosition(), (Position{1, 18}));
-    ASSERT_TRUE(MoveDown(1));  // the goal column keeps display column 18
-    EXPECT_EQ(CursorPosition(), (Position{2, 8}));
-    ASSERT_TRUE(MoveDown(1));
-    EXPECT_EQ(CursorPosition(), (Position{3, 4}));
+    EXPECT_EQ(CursorAfter(WordRight()), "1:4");
+    EXPECT_EQ(CursorAfter(WordRight()), "1:11");
+    EXPECT_EQ(CursorAfter(WordLeft()), "1:4");
+    EXPECT_EQ(CursorAfter(MoveRight(15)), "2:0");  // across the line end
+    EXPECT_EQ(CursorAfter(MoveLeft(1)), "1:18");
+    EXPECT_EQ(CursorAfter(MoveDown(1)), "2:8");  // the goal column keeps display column 18
+    EXPECT_EQ(CursorAfter(MoveDown(1)), "3:4");
     CurrentView()->rows = 10;
     ASSERT_TRUE(PageDown());
     EXPECT_EQ(CursorPosition().line, 11);
-    ASSERT_TRUE(GoToLine(1000));
-    EXPECT_EQ(CursorPosition(), (Position{42, 0}));
+    EXPECT_EQ(CursorAfter(GoToLine(1000)), "42:0");
     EXPECT_FALSE(MoveDown(1));
     CentreCursor();
     EXPECT_EQ(CurrentView()->cursorRow, 5);
