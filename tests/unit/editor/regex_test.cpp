@@ -1,5 +1,5 @@
 // The regular-expression compiler and matcher: syntax, errors with their messages, the
-// optimisation data, the matching rules, and the limits on pathological cases.
+// matching rules, and the limits on pathological cases.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -57,26 +57,6 @@ TEST(RegexCompile, EachErrorHasItsMessage) {
     EXPECT_EQ(scripted.ui.boxes[0].title, "Error");
 }
 
-TEST(RegexCompile, OptimisationData) {
-    Regex re;
-    ASSERT_EQ(CompileRegexQuietly("abc", re), 0u);
-    EXPECT_EQ(re.program[0], kRegexMagic);
-    EXPECT_EQ(RegexOpAt(re, kRegexFirstNode), kReBranch);
-    EXPECT_EQ(re.firstChar, 'a');
-    EXPECT_FALSE(re.anchored);
-    ASSERT_EQ(CompileRegexQuietly("^ab", re), 0u);
-    EXPECT_TRUE(re.anchored);
-    EXPECT_EQ(re.firstChar, 0);
-    // Beginning with a starred piece: the longest literal of the branch must occur; several
-    // branches: no optimisation data at all.
-    const std::pair<const char*, const char*> mustContain[] = {{"abc", ""}, {"x*ab[0-9]cdef(gh)", "cdef"}, {"y+abc", "abc"}, {"abc|abd", ""}};
-    for (auto [pattern, literal] : mustContain) {
-        ASSERT_EQ(CompileRegexQuietly(pattern, re), 0u);
-        EXPECT_EQ(re.mustContain, literal) << pattern;
-    }
-    EXPECT_EQ(re.firstChar, 0);
-}
-
 // Quantifiers, sets, alternatives, groups and anchors over a few letters are compared with a
 // reference matcher in regex_fuzz_test.cpp; these are the rules beyond its alphabet.
 TEST(RegexMatch, RulesBeyondTheFuzzAlphabet) {
@@ -95,23 +75,6 @@ TEST(RegexMatch, RulesBeyondTheFuzzAlphabet) {
         {"^x", "xxx", 1, "none"}, {".*b", "abab", 1, "1-4"},
     };
     for (const Case& c : cases) EXPECT_EQ(Find(c.pattern, c.line, c.from), c.match) << c.pattern << " on " << c.line;
-}
-
-TEST(RegexMatch, Groups) {
-    Regex re;
-    ASSERT_EQ(CompileRegexQuietly("(a+)(b*)(c)?", re), 0u);
-    RegexMatch m;
-    unsigned error = 0;
-    ASSERT_EQ(ExecuteRegexQuietly(re, "xaabd", 0, m, error), RegexResult::Match);
-    EXPECT_EQ(std::vector<long>(m.start.begin() + 1, m.start.begin() + 4), (std::vector<long>{1, 3, -1}));  // 3 took no part
-    EXPECT_EQ(std::vector<long>(m.end.begin() + 1, m.end.begin() + 3), (std::vector<long>{3, 4}));
-    // A repeated group keeps its last pass; a failed alternative leaves no trace.
-    ASSERT_EQ(CompileRegexQuietly("((a)|b)+", re), 0u);
-    ASSERT_EQ(ExecuteRegexQuietly(re, "aab", 0, m, error), RegexResult::Match);
-    EXPECT_EQ(m.end[0], 3);
-    EXPECT_EQ(m.start[1], 2);
-    EXPECT_EQ(m.start[2], 1);
-    EXPECT_EQ(m.end[2], 2);
 }
 
 TEST(RegexMatch, CorruptProgramIsRefusedWithAMessage) {
