@@ -26,7 +26,7 @@ TEST(MacroEncoding, EveryByteTakesThreeCharactersThatReadBack) {
     EXPECT_EQ(EncodeMacroText(std::string(22, 'a')), (std::vector<std::string>{line21, "097"}));
 }
 
-TEST_F(SettingsLists, MacrosOfEveryByteRoundTrip) {
+TEST_F(SettingsLists, MacrosOfEveryByteRoundTripAndALineMissingEndsTheReading) {
     std::string all;
     for (int code = 0; code < 256; ++code) all += static_cast<char>(code);
     std::vector<Macro> macros{{"Ctrl+1", 3, all}, {"unused", 0, ""}, {"F5", 7, "x"}};
@@ -39,12 +39,8 @@ TEST_F(SettingsLists, MacrosOfEveryByteRoundTrip) {
     ReadMacros(key, read);
     macros.erase(macros.begin() + 1);
     EXPECT_EQ(read, macros);
-}
-
-TEST_F(SettingsLists, AMacroWithALineMissingEndsTheReading) {
     ASSERT_TRUE(WriteMacros(key, {{"a", 0, "first"}, {"b", 0, std::string(30, 'z')}, {"c", 0, "c"}}));
     Store("Macro2TextLine1", "");
-    std::vector<Macro> read;
     ReadMacros(key, read);
     ASSERT_EQ(read.size(), 1u);
     EXPECT_EQ(read[0].text, "first");
@@ -80,19 +76,17 @@ TEST_F(SettingsLists, LanguagesUpdateBuiltInsAndNewOnesGoInFrontInOrder) {
 }
 
 TEST_F(SettingsLists, KeywordReadingStopsAtAnEmptyLineOrTheCount) {
-    Store("Languages", "1");
-    Store("Language1", "L");
-    Store("Language1KeywordCount", "3");
-    Store("Language1Keywords1", "a b c d");
+    for (auto [name, text] : {std::pair{"Languages", "1"}, {"Language1", "L"}, {"Language1KeywordCount", "3"},
+                              {"Language1Keywords1", "a b c d"}})
+        Store(name, text);
     std::vector<Language> read;
     ReadLanguages(key, read);
     ASSERT_EQ(read.size(), 1u);
     EXPECT_EQ(read[0].keywords, (std::vector<std::string>{"a", "b", "c"}));
     EXPECT_EQ(read[0].flags, 1);  // absent flags read as 1
-    Store("Language1KeywordCount", "9");
-    Store("Language1Keywords1", "a");
-    Store("Language1Keywords2", "");
-    Store("Language1Keywords3", "z");
+    for (auto [name, text] : {std::pair{"Language1KeywordCount", "9"}, {"Language1Keywords1", "a"},
+                              {"Language1Keywords2", ""}, {"Language1Keywords3", "z"}})
+        Store(name, text);
     ReadLanguages(key, read);
     EXPECT_EQ(read[0].keywords, std::vector<std::string>{"a"});
 }
@@ -120,7 +114,7 @@ TEST_F(SettingsLists, KeyBindings) {
     EXPECT_EQ(read[0], (KeyRow{65, CMD_NEW, 9}));
 }
 
-TEST_F(SettingsLists, OpenFiles) {
+TEST_F(SettingsLists, OpenFilesBreakpointsAndFileProcessors) {
     ASSERT_TRUE(WriteOpenFiles(key, {{"c:\\a b\\x.c", 12, {-1, 2, 300, 400}, false},
                                      {"untitled", 0, {}, true}}));
     EXPECT_EQ(Stored("OpenFiles"), "1");  // never-save documents are left out
@@ -129,9 +123,6 @@ TEST_F(SettingsLists, OpenFiles) {
     ASSERT_TRUE(ParseOpenFile("c:\\plain.c 5 1 2", f));  // unquoted: the name ends at a blank
     EXPECT_EQ(f, (OpenFile{"c:\\plain.c", 5, {1, 2, 0, 0}, false}));
     EXPECT_FALSE(ParseOpenFile("\"unclosed 1 2 3 4 5", f));
-}
-
-TEST_F(SettingsLists, BreakpointsAndFileProcessors) {
     Breakpoint b;
     ASSERT_TRUE(ParseBreakpoint("c:\\odd@name.c@42", b));
     EXPECT_EQ(b, (Breakpoint{"c:\\odd@name.c", 42}));
