@@ -8,25 +8,16 @@ namespace {
 using DocumentLoad = EditorTest;
 
 TEST_F(DocumentLoad, LineEndsOfEveryKindGiveTheSameLines) {
-    struct Case {
-        const char* name;
-        std::string bytes;
-        std::string lines;  // joined by LF
-        long count;
-    };
-    const Case cases[] = {
-        {"lf.c", "one\ntwo\n", "one\ntwo", 2},
-        {"crlf.c", "one\r\ntwo\r\n", "one\ntwo", 2},
-        {"noend.c", "one\r\ntwo", "one\ntwo", 2},
-        {"empty.c", "", "", 0},
-        {"blank.c", "\n\r\n", "\n", 2},
-        {"strayCR.c", "a\rb\r\nc\r", "a\rb\nc", 2},  // only a CR before a line end is dropped
-    };
-    for (const Case& c : cases) {
-        Document& doc = Open(c.bytes, c.name);
-        EXPECT_EQ(TextOf(doc), c.lines) << c.name;
-        EXPECT_EQ(doc.lineCount, c.count) << c.name;
-        EXPECT_EQ(doc.flags & (kModified | kLoadIncomplete), 0) << c.name;
+    // file, bytes, its lines joined by LF, how many; only a CR before a line end is dropped.
+    const std::tuple<const char*, const char*, const char*, long> cases[] = {
+        {"lf.c", "one\ntwo\n", "one\ntwo", 2},   {"crlf.c", "one\r\ntwo\r\n", "one\ntwo", 2},
+        {"noend.c", "one\r\ntwo", "one\ntwo", 2}, {"empty.c", "", "", 0},
+        {"blank.c", "\n\r\n", "\n", 2},         {"strayCR.c", "a\rb\r\nc\r", "a\rb\nc", 2}};
+    for (auto [name, bytes, lines, count] : cases) {
+        Document& doc = Open(bytes, name);
+        EXPECT_EQ(TextOf(doc), lines) << name;
+        EXPECT_EQ(doc.lineCount, count) << name;
+        EXPECT_EQ(doc.flags & (kModified | kLoadIncomplete), 0) << name;
     }
     EXPECT_EQ(Boxes(), "");
 }
@@ -101,18 +92,15 @@ TEST_F(DocumentNames, TheInternalBufferCannotBeClosedOrReloaded) {
     EXPECT_EQ(Boxes(), "Internal buffer|");
 
     Document& doc = Open("x\n");
-    View* second = AddView(&doc, 2);
+    AddView(&doc, 2);
     EXPECT_TRUE(CloseDocument(&doc));
     EXPECT_EQ(FindView(1), nullptr);
     EXPECT_EQ(FindView(2), nullptr);
-    (void)second;
     EXPECT_EQ(CurrentDocument(), untitled);
 }
 
 TEST_F(DocumentNames, LineNumbersFollowEdits) {
-    std::string text;
-    for (int i = 1; i <= 500; ++i) text += std::to_string(i) + "\n";
-    Document& doc = Open(text);
+    Document& doc = Open(NumberedLines(500));
     for (long n : {1L, 250L, 251L, 500L, 3L, 499L}) {
         Line* line = LineAtNumber(doc, n);
         ASSERT_NE(line, nullptr);

@@ -91,9 +91,7 @@ TEST_F(Keys, SelectionCommandsKeepOrStartTheAnchor) {
     EXPECT_EQ(SelectionText(), "one ");
     RunSelectionCommand(CMD_EXTEND_TO_LINE_END);  // Shift+End: back past the anchor
     EXPECT_EQ(SelectionText(), "two");
-    RunSelectionCommand(CMD_EXTEND_CHAR_LEFT);  // Shift+Left
-    RunSelectionCommand(CMD_EXTEND_CHAR_LEFT);
-    RunSelectionCommand(CMD_EXTEND_CHAR_LEFT);
+    for (int i = 0; i < 3; ++i) RunSelectionCommand(CMD_EXTEND_CHAR_LEFT);  // Shift+Left
     EXPECT_FALSE(HasSelection());  // back at the anchor: nothing selected
     RunSelectionCommand(CMD_EXTEND_TO_END);  // Ctrl+Shift+End
     EXPECT_EQ(SelectionText(), "two\nthree");
@@ -145,11 +143,8 @@ TEST_F(Keys, OwnMacrosWinOverTheAddedRowsOnly) {
         EXPECT_FALSE(r.handled) << char(letter);  // the character message then types the macro
     }
     EXPECT_EQ(Press('Z', Ctrl | Shift).command, 0);
-    EXPECT_EQ(Press('S', Ctrl).command, CMD_SAVE);
-    EXPECT_EQ(Press('X', Ctrl).command, CMD_CUT);
-    EXPECT_EQ(Press('C', Ctrl).command, CMD_COPY);
-    EXPECT_EQ(Press('V', Ctrl).command, CMD_PASTE);
-    EXPECT_EQ(Press('G', Ctrl).command, CMD_GO_TO_LINE);
+    for (auto [letter, command] : {std::pair{'S', CMD_SAVE}, {'X', CMD_CUT}, {'C', CMD_COPY}, {'V', CMD_PASTE}, {'G', CMD_GO_TO_LINE}})
+        EXPECT_EQ(Press(letter, Ctrl).command, command) << letter;
     // F1 is an added row, but no letter: no macro takes it.
     EXPECT_EQ(Press(vk::F1).command, CMD_CONTEXT_HELP);
     // A binding the user moved to another key goes with the row: a macro of the new key wins.
@@ -164,19 +159,15 @@ TEST_F(Keys, OwnMacrosWinOverTheAddedRowsOnly) {
 
 TEST_F(Keys, BookmarksFollowTheirLinesAndCycle) {
     Document& doc = Open("a\nb\nc\nd\n");
-    SetCursor({2, 0});
-    EXPECT_TRUE(ToggleBookmark());
-    SetCursor({4, 0});
-    EXPECT_TRUE(ToggleBookmark());
+    for (long line : {2, 4}) {
+        SetCursor({line, 0});
+        EXPECT_TRUE(ToggleBookmark());
+    }
     SetCursor({3, 0});
-    ASSERT_TRUE(GoToNextBookmark());
-    EXPECT_EQ(CursorPosition().line, 4);
-    ASSERT_TRUE(GoToNextBookmark());  // wraps to the first
-    EXPECT_EQ(CursorPosition().line, 2);
+    EXPECT_EQ(CursorAfter(GoToNextBookmark()), "4:0");
+    EXPECT_EQ(CursorAfter(GoToNextBookmark()), "2:0");  // wraps to the first
     // Line 2 goes: its bookmark moves to the line that takes its place.
-    SetCursor({2, 0});
-    StartSelection();
-    SetCursorLine(LineAtNumber(doc, 3), 0);
+    Select({2, 0}, {3, 0});
     DeleteSelection();
     EXPECT_EQ(TextOf(doc), "a\nc\nd");
     std::vector<std::string> labels = BookmarkLabels();

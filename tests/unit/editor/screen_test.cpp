@@ -74,7 +74,7 @@ TEST_F(Display, FillingARowExpandsTabsToTheNextStop) {
     EXPECT_EQ(FillRow(std::string(2000, 'x'), 8).size(), 2000u);
 }
 
-TEST_F(Display, CLinesColourKeywordsDirectivesAndQuotedText) {
+TEST_F(Display, ColourRunsOfKeywordsDirectivesQuotedTextAndMarks) {
     LineComments comment{{{7, 14}}, 0};
     EXPECT_EQ(Colour("int x; /* n */", "a.c", &comment), "K@0-3 T@3-7 C@7-14");
     EXPECT_EQ(Colour("  # include <stdio.h>", "a.c"), "T@0-2 K@2-11 T@11-21");
@@ -83,9 +83,7 @@ TEST_F(Display, CLinesColourKeywordsDirectivesAndQuotedText) {
     EXPECT_EQ(Colour("puts(\"int \\\" for\"); return", "a.c"), "T@0-20 K@20-26");
     EXPECT_EQ(Colour("\tint\tx;", "a.c"), "T@0-4 K@4-7 T@7-10");         // runs in display columns
     EXPECT_EQ(Colour("interior integer", "a.c"), "T@0-16");              // only whole words
-}
-
-TEST_F(Display, MarksOverrideColoursAndFortranAndPascalRules) {
+    // Marks override colours; Fortran and Pascal have rules of their own.
     EXPECT_EQ(Colour("int x;", "a.c", nullptr, kMarkInactive), "I@0-6");
     EXPECT_EQ(Colour("int x;", "a.c", nullptr, kMarkBreakpoint), "B@0-6");
     EXPECT_EQ(Colour("int x;", "a.c", nullptr, kMarkBreakpoint, true), "K@0-3 T@3-6");  // shown in the margin
@@ -230,30 +228,22 @@ TEST_F(Display, AnUpdateRedrawsOnlyTheRowsThatChanged) {
 }
 
 TEST_F(Display, TheScrollBarRange) {
-    ScrollBar bar = VerticalScrollBar(40000, 30, 20000);
-    EXPECT_EQ(bar.minimum, 1);
-    EXPECT_EQ(bar.maximum, 4001);
-    EXPECT_EQ(bar.position, 2000);
+    auto range = [](const ScrollBar& bar) { return std::array{bar.minimum, bar.maximum, bar.position}; };
+    ScrollBar bar = VerticalScrollBar(40000, 30, 20000);  // a long text: every tenth line
+    EXPECT_EQ(range(bar), (std::array{1L, 4001L, 2000L}));
     EXPECT_EQ(LineOfScrollPosition(4001, bar, 40000), 40000);
-    bar = VerticalScrollBar(32765, 30, 17);
-    EXPECT_EQ(bar.maximum, 32766);
-    EXPECT_EQ(bar.position, 17);
-    bar = VerticalScrollBar(29, 30, 3);  // fewer lines than rows: hidden
-    EXPECT_EQ(bar.maximum, 0);
-    EXPECT_EQ(bar.minimum, 0);
-    bar = VerticalScrollBar(30, 30, 30);
-    EXPECT_EQ(bar.maximum, 31);
+    EXPECT_EQ(range(VerticalScrollBar(32765, 30, 17)), (std::array{1L, 32766L, 17L}));
+    EXPECT_EQ(range(VerticalScrollBar(29, 30, 3))[1], 0);  // fewer lines than rows: hidden
+    EXPECT_EQ(range(VerticalScrollBar(30, 30, 30))[1], 31);
 }
 
 TEST_F(Display, ClickingPlacesTheCursorByDisplayColumn) {
     Open("\tab\nxy\n", "p.c");
     View& v = *CurrentView();
     UpdateScreen(v, ScreenGeometry{5, 5, 20}, true);
-    Place p = PlaceAt(v, 0, 2);  // inside the tab
-    EXPECT_EQ(p.column, 0);
-    p = PlaceAt(v, 0, 5);
-    EXPECT_EQ(p.column, 2);
-    p = PlaceAt(v, 4, 3);  // below the text: the end of the last line
+    EXPECT_EQ(PlaceAt(v, 0, 2).column, 0);  // inside the tab
+    EXPECT_EQ(PlaceAt(v, 0, 5).column, 2);
+    Place p = PlaceAt(v, 4, 3);  // below the text: the end of the last line
     EXPECT_EQ(LineText(*p.line), "xy");
     EXPECT_EQ(p.column, 2);
 }
