@@ -113,18 +113,13 @@ TEST_F(UndoTest, ClosingBraceAndOvertype) {
     Document& doc = Open("{\n        \nabc\n");
     doc.flags |= kCLanguage;
     SetCursor({2, 8});
-    ASSERT_TRUE(HandleCharacter(1, '}', 1, false));
-    EXPECT_EQ(TextOfLine(2), "    }");
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(TextOfLine(2), "        ");  // blanks come back as blanks
+    EXPECT_TRUE(Gives(HandleCharacter(1, '}', 1, false), doc, "{\n    }\nabc"));
+    EXPECT_TRUE(UndoGives(doc, "{\n        \nabc"));  // blanks come back as blanks
     EXPECT_EQ(CursorPosition(), (Position{2, 8}));
-
     CurrentView()->overtype = true;
     SetCursor({3, 0});
-    ASSERT_TRUE(HandleCharacter(1, 'X', 2, false));
-    EXPECT_EQ(TextOfLine(3), "XXc");
-    ASSERT_TRUE(Undo());  // the typing and the characters it overwrote, at once
-    EXPECT_EQ(TextOfLine(3), "abc");
+    EXPECT_TRUE(Gives(HandleCharacter(1, 'X', 2, false), doc, "{\n        \nXXc"));
+    EXPECT_TRUE(UndoGives(doc, "{\n        \nabc"));  // the typing and the characters it overwrote, at once
     ASSERT_TRUE(HandleCharacter(1, '\r', 1, false));
     EXPECT_EQ(CursorPosition().line, 3);  // overtype Enter only moves (nothing below)
     SetCursor({1, 1});
@@ -133,8 +128,7 @@ TEST_F(UndoTest, ClosingBraceAndOvertype) {
     EXPECT_EQ(CursorAfter(Undo()), "1:1");
     // A lone overtype record puts its character back.
     LogAction(1, kActionOvertype, 'q', 0);
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(TextOfLine(1), "{q");
+    EXPECT_TRUE(UndoGives(doc, "{q\n        \nabc"));
 }
 
 TEST_F(UndoTest, CursorRecordsRestoreTheWholePosition) {
@@ -377,12 +371,11 @@ TEST_F(UndoTest, RedoBelongsToTheWindowsOfItsText) {
     View* second = AddView(&doc, 2);
     Document& other = Open("xyz\n", "b.c", 3);
     View* third = CurrentView();
-    SetCurrentView(first);
-    Type("1");
-    ASSERT_TRUE(Undo());
-    SetCurrentView(third);
-    Type("3");
-    ASSERT_TRUE(Undo());
+    for (View* v : {first, third}) {
+        SetCurrentView(v);
+        Type("1");
+        ASSERT_TRUE(Undo());
+    }
     // An edit in another text leaves this one's Redo alone.
     Type("!");
     SetCurrentView(first);
