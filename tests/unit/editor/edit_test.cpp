@@ -144,15 +144,8 @@ TEST_F(Clipboard, ReplacingASelectionLeavesTheClipboardAlone) {
     };
     static Board board;
     board = {"USERCLIP", 0};
-    platform::setClipboard({[](std::string& text) {
-                                text = board.text;
-                                return true;
-                            },
-                            [](const std::string& text) {
-                                board.text = text;
-                                ++board.writes;
-                                return true;
-                            }});
+    platform::setClipboard({[](std::string& text) { return text = board.text, true; },
+                            [](const std::string& text) { return board.text = text, ++board.writes, true; }});
     Document& doc = Open("one two three\n");
     auto select = [](long from, long to) { Select({1, from}, {1, to}); };
     select(0, 4);
