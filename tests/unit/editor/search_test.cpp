@@ -35,21 +35,6 @@ protected:
     }
 };
 
-// A regular expression never ignores case; the confirm bit of the replace dialog stays.
-TEST_F(Search, ARequestSetsTheFlagsAndTheSettings) {
-    Open("text\n");
-    FindRequest r = Plain("TEXT");
-    r.regex = true;
-    r.allWindows = true;
-    r.wholeWords = true;
-    r.searchMinimised = false;
-    r.direction = SearchDirection::Wrap;
-    Find(r);
-    EXPECT_EQ(searchState().flags, kFindAllWindows | kFindRegex | kFindWholeWords | kFindSkipMinimised | kFindForwards |
-                                       kFindWrap | kFindConfirm);
-    EXPECT_EQ(base::settings().findFlags, searchState().flags);
-}
-
 TEST_F(Search, CaseWholeWordsAndRegularExpressions) {
     Open("begin int\nxabc in ABC\n");
     EXPECT_EQ(Found(Find(Plain("ABC"))), "2:1-4");  // "Match case" off
