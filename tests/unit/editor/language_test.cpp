@@ -1,23 +1,21 @@
 // Language definitions: the built-in five, user languages read from the settings, and the
 // choice of a document's language from its file name.
+#include <gtest/gtest.h>
+
 #include "base/settings.h"
-#include "base/settings_lists.h"
 #include "editor/keywords.h"
 #include "editor/language.h"
-#include "settings_test_util.h"
 
 namespace tarvo::editor {
 namespace {
 
-struct LanguageTest : test::MainKeyTest {
+struct LanguageTest : ::testing::Test {
     void SetUp() override {
         base::ResetSettings();
         ResetLanguages();
-        MainKeyTest::SetUp();
         InstallBuiltInLanguages();
     }
     void TearDown() override {
-        MainKeyTest::TearDown();
         base::ResetSettings();
         ResetLanguages();
     }
@@ -54,15 +52,12 @@ TEST_F(LanguageTest, BuiltInLanguagesByFileName) {
     for (auto [file, language] : files) EXPECT_EQ(NameFor(file), language) << file;
 }
 
+// How stored languages are read is in settings_lists_test.cpp; here what the editor makes of them.
 TEST_F(LanguageTest, UserLanguagesFromTheSettings) {
-    // A stored "C Language" changes the built-in record; "Modula" is new and goes in front.
-    for (auto [name, text] : {std::pair{"Languages", "2"}, {"Language1", "C Language"}, {"Language1Extension", "C;H;CC"},
-                              {"Language1KeywordCount", "2"}, {"Language1Keywords1", "if while"},
-                              {"Language2", "Modula"}, {"Language2Extension", "MOD;C"},
-                              {"Language2StartFunction", "^PROCEDURE"}, {"Language2Flags", "5"},
-                              {"Language2KeywordCount", "2"}, {"Language2Keywords1", "BEGIN End"}})
-        Store(name, text);
-    base::ReadLanguages(key, base::settings().languages);
+    auto& stored = base::settings().languages;
+    stored[0].extensions = "C;H;CC";
+    stored[0].keywords = {"if", "while"};
+    stored.insert(stored.begin(), {"Modula", "MOD;C", "^PROCEDURE", "", "", "", "", 5, 0, {"BEGIN", "End"}, false});
     BuildLanguages();
     auto& list = languages().list;
     ASSERT_EQ(list.size(), 6u);
