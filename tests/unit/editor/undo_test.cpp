@@ -20,8 +20,8 @@ protected:
         InsertString(to);
     }
     // Random edits of one seed, then Undo to the start and Redo to the end, twice: each Undo
-    // gives back the text before the edit and puts the cursor where the edit began (a replace
-    // command's where its first replacement was), each Redo the text and the cursor after it.
+    // gives back the lines before the edit and puts the cursor where the edit began (a replace
+    // command's where its first replacement was), each Redo the lines and the cursor after it.
     void Retrace(unsigned seed) {
         SCOPED_TRACE(seed);
         base::settings().editorFlags = base::kEditorAutoIndent;
@@ -31,6 +31,7 @@ protected:
         std::srand(seed);
         auto random = [](long n) { return static_cast<long>(std::rand() % n); };
         std::vector<std::string> texts{TextOf(doc)};
+        std::vector<long> counts{doc.lineCount};
         std::vector<std::optional<Position>> starts{{}};
         std::vector<Position> ends{CursorPosition()};
         for (int step = 0; step < 300; ++step) {
@@ -82,6 +83,7 @@ protected:
             ClearSelection();
             if (TextOf(doc) == before) continue;
             texts.push_back(TextOf(doc));
+            counts.push_back(doc.lineCount);
             starts.push_back(start);
             ends.push_back(CursorPosition());
         }
@@ -94,6 +96,7 @@ protected:
                     ASSERT_LT(n, 20) << "undo to " << i - 1;
                     ASSERT_TRUE(Undo()) << i;
                 }
+                EXPECT_EQ(doc.lineCount, counts[i - 1]) << "undo to " << i - 1;
                 if (starts[i]) EXPECT_EQ(CursorPosition(), *starts[i]) << "undo to " << i - 1;
             }
             while (Undo()) ASSERT_EQ(TextOf(doc), texts[0]);
@@ -102,6 +105,7 @@ protected:
                     ASSERT_LT(n, 20) << "redo to " << i;
                     ASSERT_TRUE(Redo()) << i;
                 }
+                EXPECT_EQ(doc.lineCount, counts[i]) << "redo to " << i;
                 EXPECT_EQ(CursorPosition(), ends[i]) << "redo to " << i;
             }
             while (Redo()) ASSERT_EQ(TextOf(doc), texts.back());
