@@ -9,8 +9,12 @@
 #include <sstream>
 #include <string>
 
+#include "editor/cursor.h"
 #include "editor/document.h"
 #include "editor/document_io.h"
+#include "editor/selection.h"
+#include "editor/typing.h"
+#include "editor/undo.h"
 #include "platform/clipboard.h"
 #include "platform/files.h"
 #include "scripted_ui.h"
@@ -42,6 +46,24 @@ inline std::string ReadBytes(const std::string& path) {
     return bytes.str();
 }
 
+// Lines "<prefix>1" to "<prefix>n", each ended by LF.
+inline std::string NumberedLines(int n, const std::string& prefix = "") {
+    std::string text;
+    for (int i = 1; i <= n; ++i) text += prefix + std::to_string(i) + "\n";
+    return text;
+}
+
+// Types into the current view as the keyboard does: LF is Enter.
+inline void Type(const std::string& text) {
+    for (char c : text) HandleCharacter(CurrentView()->window, static_cast<unsigned char>(c == '\n' ? '\r' : c), 1, false);
+}
+
+inline void Select(Position from, Position to) {
+    SetCursor(from);
+    StartSelection();
+    SetCursor(to);
+}
+
 // The document's lines joined by LF.
 inline std::string TextOf(const Document& doc) {
     std::string text;
@@ -51,6 +73,23 @@ inline std::string TextOf(const Document& doc) {
     }
     return text;
 }
+
+// Where the cursor stands, "line:column", after an operation that worked; "failed" after one
+// that did not.
+inline std::string CursorAfter(bool done) {
+    if (!done) return "failed";
+    Position at = CursorPosition();
+    return std::to_string(at.line) + ":" + std::to_string(at.column);
+}
+
+// Undo (Redo) works and leaves this text.
+inline ::testing::AssertionResult Gives(bool done, const Document& doc, const std::string& text) {
+    if (!done) return ::testing::AssertionFailure() << "nothing done";
+    if (TextOf(doc) != text) return ::testing::AssertionFailure() << "the text is \"" << TextOf(doc) << '"';
+    return ::testing::AssertionSuccess();
+}
+inline ::testing::AssertionResult UndoGives(const Document& doc, const std::string& text) { return Gives(Undo(), doc, text); }
+inline ::testing::AssertionResult RedoGives(const Document& doc, const std::string& text) { return Gives(Redo(), doc, text); }
 
 class EditorTest : public ::testing::Test {
 protected:
@@ -81,11 +120,7 @@ protected:
         return *doc;
     }
 
-    std::string Boxes() const {
-        std::string all;
-        for (const auto& box : scripted.ui.boxes) all += box.text + "|";
-        return all;
-    }
+    std::string Boxes() const { return tarvo::test::BoxTexts(scripted.ui); }
 };
 
 }  // namespace tarvo::editor::test

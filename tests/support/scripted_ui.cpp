@@ -37,4 +37,10 @@ ScriptedUi& InstallScriptedUi() {
 
 void RestoreUi() { platform::setUi(saved()); }
 
+std::string BoxTexts(const ScriptedUi& ui) {
+    std::string all;
+    for (const ShownBox& box : ui.boxes) all += box.text + "|";
+    return all;
+}
+
 }  // namespace tarvo::test

@@ -22,6 +22,9 @@ struct ScriptedUi {
     std::deque<int> answers;  // answers to give, oldest first; when empty boxes answer Ok/No
 };
 
+// Every box's text, each followed by '|': one comparison checks how many and what they said.
+std::string BoxTexts(const ScriptedUi& ui);
+
 // Installs a fresh scripted Ui and returns its record; the previous Ui is restored by Restore().
 ScriptedUi& InstallScriptedUi();
 void RestoreUi();

@@ -39,12 +39,11 @@ TEST(CFunctions, DefinitionsAndPrototypes) {
     EXPECT_EQ(records[0].startLine, 2);
     EXPECT_EQ(records[0].startColumn, 0);
     EXPECT_EQ(records[0].bodyLine, 2);
-    EXPECT_EQ(records[0].hash, editor::KeywordHash("count_words"));
     Text u("  static int *  name (void) {}\n");
     EXPECT_EQ(FindCFunctions(u.lines)[0].startColumn, 2);
 }
 
-TEST(CFunctions, OldStyleParameters) {
+TEST(CFunctions, OldStyleParametersAndAnUnfinishedLastFunction) {
     EXPECT_EQ(Found("int sum(a, b)\n"
                     "int a;\n"
                     "char *b[];\n"
@@ -53,6 +52,8 @@ TEST(CFunctions, OldStyleParameters) {
                     "}\n"),
               "sum 1-6");
     EXPECT_EQ(Found("main(argc, argv) int argc; char **argv; { }\n"), "main 1-1");
+    // The last function without its closing brace ends with the text.
+    EXPECT_EQ(Found("int a(void) {\n}\nint b(void) {\n  if (x) {\n  }\n\n"), "a 1-2|b 3-6");
 }
 
 TEST(CFunctions, QualifiedNamesAndOperators) {
@@ -83,10 +84,6 @@ TEST(CFunctions, CommentsStringsAndCharactersDoNotCount) {
                     "#define X(a) \\\n  { a(); }\n"
                     "int f(void) {}\n"),
               "f 5-5");
-}
-
-TEST(CFunctions, LastFunctionWithoutItsClosingBrace) {
-    EXPECT_EQ(Found("int a(void) {\n}\nint b(void) {\n  if (x) {\n  }\n\n"), "a 1-2|b 3-6");
 }
 
 TEST(CFunctions, RealCode) {

@@ -1,6 +1,4 @@
 // Check braces and Check brackets with their messages, Normalise, and the inactive-code marks.
-#include <gtest/gtest.h>
-
 #include "analysis/checks.h"
 #include "analysis/inactive_lines.h"
 #include "analysis/normalise.h"
@@ -89,8 +87,7 @@ TEST_F(NormaliseFile, WritesTheScratchFileOrSaysWhyNot) {
     EXPECT_EQ(*table, (std::vector<long>{2, 1, 2}));
     EXPECT_EQ(editor::test::ReadBytes(dir / "a.tmp"), "int x;\r\nint y;\r\n");
     // An open document is taken as it is in the editor, not as on disk.
-    editor::Document& doc = Open("long x;\n", "b.c");
-    (void)doc;
+    Open("long x;\n", "b.c");
     ASSERT_TRUE(Normalise(dir / "b.c", dir / "b.tmp").has_value());
     EXPECT_EQ(editor::test::ReadBytes(dir / "b.tmp"), "long x;\r\n");
 

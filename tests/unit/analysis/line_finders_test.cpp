@@ -19,40 +19,6 @@ std::string Names(const FunctionRecords& records) {
     return all;
 }
 
-TEST(CharSource, LinesSkippingAndStepping) {
-    Text t("ab\n\n\ncd");
-    CharSource src(t.lines);
-    std::string read;
-    for (int c; (c = src.Next()) != kEndOfText;) read += static_cast<char>(c);
-    EXPECT_EQ(read, "abcd");
-    EXPECT_EQ(src.Next(), kEndOfText);
-
-    CharSource ends(t.lines, true);
-    read.clear();
-    for (int c; (c = ends.Next()) != kEndOfText;) read += c == kLineEnd ? '$' : static_cast<char>(c);
-    EXPECT_EQ(read, "ab$cd$");  // a run of empty lines gives one line end
-
-    // Stepping back over a line start reads the same character again.
-    CharSource back(t.lines);
-    back.Next(), back.Next();
-    EXPECT_EQ(back.Next(), 'c');
-    back.Back();
-    EXPECT_EQ(back.LineNumber(), 4);
-    EXPECT_EQ(back.Next(), 'c');
-
-    Text code("x /* a\n b */ y // z\n'\\n' 'ab'");
-    CharSource s(code.lines);
-    s.SetInteresting("/'");
-    EXPECT_EQ(s.NextInteresting(), '/');
-    EXPECT_EQ(s.CommentAt(), 10);  // "/*", " a", the line end, " b */"
-    EXPECT_EQ(s.NextInteresting(), '/');
-    EXPECT_EQ(s.CommentAt(), 4);  // "// z"
-    EXPECT_EQ(s.NextInteresting(), '\'');
-    EXPECT_TRUE(s.SkipCharConstant());
-    EXPECT_EQ(s.NextInteresting(), '\'');
-    EXPECT_FALSE(s.SkipCharConstant());  // two characters
-}
-
 TEST(CharSource, PreprocessorLinesAndDeclspec) {
     Text t("#define A(x) \\\n  (x) /* c\n */ + 1\n#include \"a/*b\" // /*\n_x __declspec ( dllimport ) y");
     CharSource s(t.lines);

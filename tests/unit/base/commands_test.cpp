@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <map>
 #include <regex>
 #include <set>
-#include <sstream>
 
 #include "base/commands.h"
 
@@ -20,6 +18,7 @@ TEST(CommandTable, EveryIdHasOneRecord) {
     }
 }
 
+// A named record wins over the range it lies in.
 TEST(CommandTable, OverlappingRangesResolveToTheNamedOwner) {
     EXPECT_EQ(OwnerOf(CMD_SAVE), Owner::Editor);
     EXPECT_EQ(OwnerOf(1138), Owner::SourceTools);  // kept for a source tool
@@ -34,19 +33,6 @@ TEST(CommandTable, OverlappingRangesResolveToTheNamedOwner) {
     EXPECT_EQ(OwnerOf(CMD_MAKE), Owner::Build);
     EXPECT_EQ(OwnerOf(CMD_FUNCTIONS_LIST), Owner::Analysis);
     EXPECT_EQ(OwnerOf(9999), Owner::None);
-}
-
-TEST(CommandTable, DocumentRule) {
-    for (int needs : {CMD_SAVE, CMD_CUT, CMD_REDO, CMD_SELECT_ALL, CMD_CONTEXT_HELP})
-        EXPECT_TRUE(NeedsDocument(needs)) << needs;
-    for (int works : {CMD_NEW, CMD_OPEN, CMD_QUIT, CMD_MAKE, CMD_OPEN_ALL_PROJECT_FILES,
-                      CMD_OPEN_NAMED_FILE, 4242})
-        EXPECT_FALSE(NeedsDocument(works)) << works;
-}
-
-TEST(CommandTable, ResourceEditorList) {
-    for (int id : {CMD_SAVE, CMD_CLOSE, CMD_UNDO, CMD_FIRST_RESOURCE_EDITOR_3 + 5, CMD_FIRST_RESOURCE_EDITOR_2 + 9}) EXPECT_TRUE(SentToResourceEditor(id)) << id;
-    for (int id : {CMD_OPEN, CMD_FIND, CMD_FIRST_RESOURCE_EDITOR_3 + 4}) EXPECT_FALSE(SentToResourceEditor(id)) << id;
 }
 
 // The resource script's menus and accelerators name commands through the same header: every

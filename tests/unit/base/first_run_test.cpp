@@ -1,14 +1,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include <gtest/gtest.h>
-
-#include "platform/memory_settings.h"
-#include "scripted_ui.h"
 #include "base/first_run.h"
 #include "base/messages.h"
 #include "base/settings.h"
-#include "base/settings_store.h"
+#include "settings_test_util.h"
 
 namespace tarvo::base {
 namespace {
@@ -37,15 +33,12 @@ bool scriptedDialog(const char* title, std::string& directory) {
 
 // Roots are made below the working directory with relative names, which read the same with
 // backslashes on Windows and, through the file layer, on the native build.
-struct FirstRun : ::testing::Test {
-    test::ScopedScriptedUi boxes;
+struct FirstRun : test::MemorySettingsTest {
     FirstRunHooks saved = firstRunHooks();
     std::string dir = std::string("first_run_") +
                       ::testing::UnitTest::GetInstance()->current_test_info()->name();
     void SetUp() override {
-        platform::ResetMemorySettings();
-        platform::setSettingsBackend(memorySettingsBackend());
-        ResetStoreState();
+        MemorySettingsTest::SetUp();
         script() = Script{};
         setFirstRunHooks({scriptedCommandLine, driveD, scriptedDialog});
         fs::create_directories(fs::path(dir) / "good" / "include");
@@ -54,13 +47,8 @@ struct FirstRun : ::testing::Test {
     }
     void TearDown() override {
         setFirstRunHooks(saved);
-        platform::ResetMemorySettings();
-        ResetStoreState();
+        MemorySettingsTest::TearDown();
         fs::remove_all(dir);
-    }
-    std::string stored(const char* key, const char* name) {
-        std::string text;
-        return memorySettingsBackend().readValue(key, name, text) ? text : "<absent>";
     }
 };
 
@@ -80,8 +68,8 @@ TEST_F(FirstRun, TheRootIsFoundFromTheCommandLine) {
     Settings s;
     ASSERT_TRUE(ReadSettings(s, {}));
     EXPECT_EQ(s.compilerRoot, dir + "\\good");
-    EXPECT_EQ(stored(kCompilerKey, "includepath"), dir + "\\good\\include");
-    EXPECT_EQ(stored(kLinkerKey, "libpath"), dir + "\\good\\lib");
+    EXPECT_EQ(Stored("includepath", kCompilerKey), dir + "\\good\\include");
+    EXPECT_EQ(Stored("libpath", kLinkerKey), dir + "\\good\\lib");
     EXPECT_TRUE(memorySettingsBackend().keyExists(kMainKey));
     EXPECT_TRUE(script().dialogTitles.empty());
     EXPECT_TRUE(boxes.ui.boxes.empty());
@@ -96,7 +84,7 @@ TEST_F(FirstRun, OtherwiseTheUserIsAsked) {
     EXPECT_EQ(root, dir + "\\good");
     EXPECT_EQ(script().dialogTitles,
               std::vector<std::string>{"Enter path for the compiler root directory"});
-    EXPECT_EQ(stored(kCompilerKey, "includepath"), dir + "\\good\\include");
+    EXPECT_EQ(Stored("includepath", kCompilerKey), dir + "\\good\\include");
 }
 
 TEST_F(FirstRun, ACancelledDialogFailsTheStartUpReadingAndSaysSo) {
@@ -106,15 +94,16 @@ TEST_F(FirstRun, ACancelledDialogFailsTheStartUpReadingAndSaysSo) {
     EXPECT_EQ(s.compilerRoot, "");
     EXPECT_EQ(script().dialogTitles.size(), 1u);
     EXPECT_FALSE(memorySettingsBackend().keyExists(kVexKey));
-    ASSERT_EQ(boxes.ui.boxes.size(), 1u);
-    EXPECT_EQ(boxes.ui.boxes[0].text, GetString(kTextNoCompilerRoot));
+    EXPECT_EQ(Boxes(), GetString(kTextNoCompilerRoot) + std::string("|"));
 }
 
-TEST_F(FirstRun, IsTriedOnceARunWhateverItsOutcome) {
+TEST_F(FirstRun, AChosenRootWithoutWindowsHIsRefusedAndTheSetUpIsTriedOnceARun) {
     script().answerDialog = true;
-    script().dialogAnswer = dir + "\\bad";  // refused: no include\windows.h
+    script().dialogAnswer = dir + "\\bad";
     SettingsKey key;
     EXPECT_FALSE(OpenMainKey(key));
+    EXPECT_EQ(Boxes(), "File " + dir + "\\bad\\include\\windows.h not found!|");
+    EXPECT_FALSE(memorySettingsBackend().keyExists(kVexKey));
     EXPECT_FALSE(OpenMainKey(key));
     EXPECT_FALSE(OpenProjectKey(key, "Alpha"));
     EXPECT_EQ(script().dialogTitles.size(), 1u);
@@ -130,24 +119,13 @@ TEST_F(FirstRun, IsTriedOnceARunWhateverItsOutcome) {
     EXPECT_EQ(script().dialogTitles.size(), 2u);
 }
 
-TEST_F(FirstRun, AChosenRootWithoutWindowsHIsRefused) {
-    script().answerDialog = true;
-    script().dialogAnswer = dir + "\\bad";
-    SettingsKey key;
-    EXPECT_FALSE(OpenMainKey(key));
-    ASSERT_EQ(boxes.ui.boxes.size(), 1u);
-    EXPECT_EQ(boxes.ui.boxes[0].text, "File " + dir + "\\bad\\include\\windows.h not found!");
-    EXPECT_FALSE(memorySettingsBackend().keyExists(kVexKey));
-}
-
 TEST_F(FirstRun, AFailedWriteIsReported) {
     script().commandLine = dir + "\\good\\bin\\tarvo.exe";
     platform::FailNthWrite(2, 1013);  // libpath
     std::string root = "old";
     EXPECT_FALSE(RunFirstRun(root));
     EXPECT_EQ(root, "old");
-    ASSERT_EQ(boxes.ui.boxes.size(), 1u);
-    EXPECT_EQ(boxes.ui.boxes[0].text, "Error 1013 writing to the registry");
+    EXPECT_EQ(Boxes(), "Error 1013 writing to the registry|");
     EXPECT_FALSE(memorySettingsBackend().keyExists(kVexKey));  // the next start tries again
 }
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "base/command_ids.h"
+#include "base/messages.h"
 #include "platform/ui.h"
 #include "scripted_ui.h"
-#include "base/messages.h"
-#include "base/command_ids.h"
 
 namespace tarvo::base {
 namespace {
@@ -15,46 +15,37 @@ TEST(MessageLookup, AbsentIdGivesEmptyTextNeverNull) {
         ASSERT_NE(GetString(id), nullptr) << id;
         EXPECT_STREQ(GetString(id), "") << id;
     }
+    // The one id held twice: the first record wins.
     EXPECT_STREQ(GetString(8142), "Establish a book mark at the current position");
 }
 
-TEST(MessageBoxes, ErrorBoxCutsTo254AndUsesTheErrorStyle) {
+// Each kind of box with its title, owner and style; texts are cut to 254 characters.
+TEST(MessageBoxes, TextsTitlesAndStyles) {
     test::ScopedScriptedUi scripted;
     std::string text(300, 'a');
     text[253] = 'Z';
     ErrorBox(text);
-    ErrorBox("short");
-    ASSERT_EQ(scripted.ui.boxes.size(), 2u);
-    const test::ShownBox& box = scripted.ui.boxes[0];
-    EXPECT_EQ(box.text.size(), 254u);
-    EXPECT_EQ(box.text.back(), 'Z');
-    EXPECT_EQ(box.title, "Error");
-    EXPECT_EQ(box.owner, BoxOwner::Frame);
-    EXPECT_EQ(box.style, platform::kBoxIconHand | platform::kBoxSetForeground |
-                             platform::kBoxTaskModal);
-    EXPECT_EQ(scripted.ui.boxes[1].text, "short");
-}
-
-TEST(MessageBoxes, ErrorBoxByIdAndFormattedBoxes) {
-    test::ScopedScriptedUi scripted;
     ErrorBoxId(137);
     FileNotFoundBox("C:\\src\\main.c");
     IncorrectFileNameBox("*.zz");
     FileNotFoundBox(std::string(400, 'n'));
-    ASSERT_EQ(scripted.ui.boxes.size(), 4u);
-    EXPECT_EQ(scripted.ui.boxes[0].text, "No more memory left");
-    EXPECT_EQ(scripted.ui.boxes[1].text, "File C:\\src\\main.c not found!");
-    EXPECT_EQ(scripted.ui.boxes[2].text, "[*.zz]: incorrect file name");
-    EXPECT_EQ(scripted.ui.boxes[3].text, "File " + std::string(249, 'n'));
-    for (const auto& box : scripted.ui.boxes) EXPECT_EQ(box.title, "Error");
-}
-
-TEST(MessageBoxes, InformationBox) {
-    test::ScopedScriptedUi scripted;
     InfoBox("String not found");
-    ASSERT_EQ(scripted.ui.boxes.size(), 1u);
-    EXPECT_EQ(scripted.ui.boxes[0].title, "Information");
-    EXPECT_EQ(scripted.ui.boxes[0].style, platform::kBoxIconAsterisk | platform::kBoxSetForeground);
+    OutOfMemoryBox();
+    EXPECT_EQ(BoxTexts(scripted.ui), std::string(253, 'a') + "Z|No more memory left|File C:\\src\\main.c not found!|"
+                                     "[*.zz]: incorrect file name|File " + std::string(249, 'n') +
+                                     "|String not found|No more memory left|");
+    constexpr unsigned error = platform::kBoxIconHand | platform::kBoxSetForeground | platform::kBoxTaskModal;
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(scripted.ui.boxes[i].title, "Error") << i;
+        EXPECT_EQ(scripted.ui.boxes[i].owner, BoxOwner::Frame) << i;
+        EXPECT_EQ(scripted.ui.boxes[i].style, error) << i;
+    }
+    EXPECT_EQ(scripted.ui.boxes[5].title, "Information");
+    EXPECT_EQ(scripted.ui.boxes[5].style, platform::kBoxIconAsterisk | platform::kBoxSetForeground);
+    // Out of memory: no title, and the active window owns it.
+    EXPECT_FALSE(scripted.ui.boxes[6].hasTitle);
+    EXPECT_EQ(scripted.ui.boxes[6].owner, BoxOwner::ActiveWindow);
+    EXPECT_EQ(scripted.ui.boxes[6].style, platform::kBoxIconHand);
 }
 
 TEST(MessageBoxes, ConfirmationAnswersOneOnlyForYes) {
@@ -71,24 +62,12 @@ TEST(MessageBoxes, ConfirmationAnswersOneOnlyForYes) {
     }
 }
 
-TEST(MessageBoxes, OutOfMemoryBoxHasNoTitleAndTheActiveOwner) {
-    test::ScopedScriptedUi scripted;
-    OutOfMemoryBox();
-    ASSERT_EQ(scripted.ui.boxes.size(), 1u);
-    EXPECT_EQ(scripted.ui.boxes[0].text, "No more memory left");
-    EXPECT_FALSE(scripted.ui.boxes[0].hasTitle);
-    EXPECT_EQ(scripted.ui.boxes[0].owner, BoxOwner::ActiveWindow);
-    EXPECT_EQ(scripted.ui.boxes[0].style, platform::kBoxIconHand);
-}
-
 TEST(StatusHelp, HelpOfACommandIsItsTextPlusSevenThousandWithAPeriod) {
-    EXPECT_EQ(StatusHelp(CMD_NEW), "Create a new file.");
-    EXPECT_EQ(StatusHelp(CMD_HELP_INDEX), "Show the on-line documentation.");
+    EXPECT_EQ(StatusHelp(CMD_SET_BOOKMARK), "Establish a book mark at the current position.");
     EXPECT_EQ(StatusHelp(1), ".");  // a command without help shows only the period
     test::ScopedScriptedUi scripted;
     ShowStatusHelp(CMD_MAKE);
-    ASSERT_EQ(scripted.ui.status.size(), 1u);
-    EXPECT_EQ(scripted.ui.status[0], "Build the current executable.");
+    EXPECT_EQ(scripted.ui.status, std::vector<std::string>{"Build the current executable."});
 }
 
 }  // namespace

@@ -1,36 +1,14 @@
 #include <cstdlib>
 
-#include <gtest/gtest.h>
-
-#include "platform/memory_settings.h"
-#include "scripted_ui.h"
+#include "base/command_ids.h"
 #include "base/settings_lists.h"
 #include "base/settings_project.h"
-#include "base/command_ids.h"
+#include "settings_test_util.h"
 
 namespace tarvo::base {
 namespace {
 
-using platform::memorySettingsBackend;
-
-struct SettingsLists : ::testing::Test {
-    test::ScopedScriptedUi boxes;
-    SettingsKey key;
-    void SetUp() override {
-        platform::ResetMemorySettings();
-        platform::setSettingsBackend(memorySettingsBackend());
-        memorySettingsBackend().createKey(kVexKey);
-        ASSERT_TRUE(OpenMainKey(key));
-    }
-    void TearDown() override { platform::ResetMemorySettings(); }
-    void store(const std::string& name, const std::string& text) {
-        ASSERT_EQ(memorySettingsBackend().writeValue(kMainKey, name, text), 0u);
-    }
-    std::string stored(const std::string& name) {
-        std::string text;
-        return memorySettingsBackend().readValue(kMainKey, name, text) ? text : "<absent>";
-    }
-};
+using SettingsLists = test::MainKeyTest;
 
 TEST(MacroEncoding, EveryByteTakesThreeCharactersThatReadBack) {
     for (int code = 0; code < 256; ++code) {
@@ -39,36 +17,30 @@ TEST(MacroEncoding, EveryByteTakesThreeCharactersThatReadBack) {
         // The reading rule: atoi of three characters, then the low byte.
         EXPECT_EQ(static_cast<unsigned char>(std::atoi(digits.c_str())), code) << digits;
     }
-    EXPECT_EQ(EncodeMacroByte('A'), "065");
-    EXPECT_EQ(EncodeMacroByte(233), "-23");  // signed value, as before
-    EXPECT_EQ(EncodeMacroByte(255), "-01");
-    EXPECT_EQ(EncodeMacroByte(157), "-99");
-    EXPECT_EQ(EncodeMacroByte(128), "384");  // "-128" would not fit
-    EXPECT_EQ(EncodeMacroByte(156), "412");
+    // Signed values, as before; "-128" .. "-100" would not fit in three.
+    const std::pair<int, const char*> stored[] = {{'A', "065"}, {233, "-23"}, {255, "-01"},
+                                                  {157, "-99"}, {128, "384"}, {156, "412"}};
+    for (auto [code, digits] : stored) EXPECT_EQ(EncodeMacroByte(static_cast<unsigned char>(code)), digits);
     std::string line21;
     for (int i = 0; i < 21; ++i) line21 += "097";
     EXPECT_EQ(EncodeMacroText(std::string(22, 'a')), (std::vector<std::string>{line21, "097"}));
 }
 
-TEST_F(SettingsLists, MacrosOfEveryByteRoundTrip) {
+TEST_F(SettingsLists, MacrosOfEveryByteRoundTripAndALineMissingEndsTheReading) {
     std::string all;
     for (int code = 0; code < 256; ++code) all += static_cast<char>(code);
     std::vector<Macro> macros{{"Ctrl+1", 3, all}, {"unused", 0, ""}, {"F5", 7, "x"}};
     ASSERT_TRUE(WriteMacros(key, macros));
-    EXPECT_EQ(stored("Macros"), "2");  // the empty macro is not stored
-    EXPECT_EQ(stored("Macro1TextLine11").size(), 63u);  // lines 0..11 hold 252 bytes
-    EXPECT_EQ(stored("Macro1TextLine12").size(), 4u * 3);
-    EXPECT_EQ(stored("Macro1TextLine13"), "<absent>");
+    EXPECT_EQ(Stored("Macros"), "2");  // the empty macro is not stored
+    EXPECT_EQ(Stored("Macro1TextLine11").size(), 63u);  // lines 0..11 hold 252 bytes
+    EXPECT_EQ(Stored("Macro1TextLine12").size(), 4u * 3);
+    EXPECT_EQ(Stored("Macro1TextLine13"), "<absent>");
     std::vector<Macro> read;
     ReadMacros(key, read);
     macros.erase(macros.begin() + 1);
     EXPECT_EQ(read, macros);
-}
-
-TEST_F(SettingsLists, AMacroWithALineMissingEndsTheReading) {
     ASSERT_TRUE(WriteMacros(key, {{"a", 0, "first"}, {"b", 0, std::string(30, 'z')}, {"c", 0, "c"}}));
-    store("Macro2TextLine1", "");
-    std::vector<Macro> read;
+    Store("Macro2TextLine1", "");
     ReadMacros(key, read);
     ASSERT_EQ(read.size(), 1u);
     EXPECT_EQ(read[0].text, "first");
@@ -79,7 +51,7 @@ TEST_F(SettingsLists, UtilitiesAreReadFromTheLastAndStopAtAMissingValue) {
                                    {"Lint", "lint.exe", "", "", CMD_FIRST_UTILITY + 1},
                                    {"Zip", "zip.exe", "-r", "d:\\z", CMD_FIRST_UTILITY + 2}};
     ASSERT_TRUE(WriteUtilities(key, utilities));
-    store("Util2ProgArgs", std::string(512, 'a'));  // unreadable
+    Store("Util2ProgArgs", std::string(512, 'a'));  // unreadable
     std::vector<Utility> read;
     ReadUtilities(key, read);
     EXPECT_EQ(read, std::vector<Utility>{utilities[2]});
@@ -94,29 +66,27 @@ TEST_F(SettingsLists, LanguagesUpdateBuiltInsAndNewOnesGoInFrontInOrder) {
     Language cChanged = c;
     cChanged.extensions = "C;H;CC";
     ASSERT_TRUE(WriteLanguages(key, {user1, user2, cChanged}));
-    EXPECT_EQ(stored("Language1Keywords1"), "k0 k1 k2 k3 k4 k5 k6");
-    EXPECT_EQ(stored("Language1Keywords3"), "k14 k15 k16 k17 k18 k19");
-    EXPECT_EQ(stored("Language1Keywords4"), "<absent>");
-    EXPECT_EQ(stored("Language2Icon"), "<absent>");  // written only when set
+    EXPECT_EQ(Stored("Language1Keywords1"), "k0 k1 k2 k3 k4 k5 k6");
+    EXPECT_EQ(Stored("Language1Keywords3"), "k14 k15 k16 k17 k18 k19");
+    EXPECT_EQ(Stored("Language1Keywords4"), "<absent>");
+    EXPECT_EQ(Stored("Language2Icon"), "<absent>");  // written only when set
     std::vector<Language> read{c};
     ReadLanguages(key, read);
     EXPECT_EQ(read, (std::vector<Language>{user1, user2, cChanged}));
 }
 
 TEST_F(SettingsLists, KeywordReadingStopsAtAnEmptyLineOrTheCount) {
-    store("Languages", "1");
-    store("Language1", "L");
-    store("Language1KeywordCount", "3");
-    store("Language1Keywords1", "a b c d");
+    for (auto [name, text] : {std::pair{"Languages", "1"}, {"Language1", "L"}, {"Language1KeywordCount", "3"},
+                              {"Language1Keywords1", "a b c d"}})
+        Store(name, text);
     std::vector<Language> read;
     ReadLanguages(key, read);
     ASSERT_EQ(read.size(), 1u);
     EXPECT_EQ(read[0].keywords, (std::vector<std::string>{"a", "b", "c"}));
     EXPECT_EQ(read[0].flags, 1);  // absent flags read as 1
-    store("Language1KeywordCount", "9");
-    store("Language1Keywords1", "a");
-    store("Language1Keywords2", "");
-    store("Language1Keywords3", "z");
+    for (auto [name, text] : {std::pair{"Language1KeywordCount", "9"}, {"Language1Keywords1", "a"},
+                              {"Language1Keywords2", ""}, {"Language1Keywords3", "z"}})
+        Store(name, text);
     ReadLanguages(key, read);
     EXPECT_EQ(read[0].keywords, std::vector<std::string>{"a"});
 }
@@ -127,35 +97,32 @@ TEST_F(SettingsLists, KeyBindings) {
     changed[1] = {'S', CMD_SAVE, 1 | kKeyChanged};
     changed[2] = {0x70, CMD_HELP_INDEX, kKeyChanged};  // five-digit command ids widen a field
     ASSERT_TRUE(WriteKeyBindings(key, changed));
-    EXPECT_EQ(stored("Accelerators"), "2");
-    EXPECT_EQ(stored("Accel1"), "   1  831103   9");
+    EXPECT_EQ(Stored("Accelerators"), "2");
+    EXPECT_EQ(Stored("Accel1"), "   1  831103   9");
     std::vector<KeyRow> read = table;
     ReadKeyBindings(key, read);
     EXPECT_EQ(read, changed);
     // Rows that no longer exist or now hold another command are left alone.
-    store("Accel1", "   9  831103   1");
-    store("Accel2", "   3  831103   1");
+    Store("Accel1", "   9  831103   1");
+    Store("Accel2", "   3  831103   1");
     read = table;
     ReadKeyBindings(key, read);
     EXPECT_EQ(read, table);
-    store("Accel1", "   0  651101   9");  // the changed bit is set on reading, once
+    Store("Accel1", "   0  651101   9");  // the changed bit is set on reading, once
     read = table;
     ReadKeyBindings(key, read);
     EXPECT_EQ(read[0], (KeyRow{65, CMD_NEW, 9}));
 }
 
-TEST_F(SettingsLists, OpenFiles) {
+TEST_F(SettingsLists, OpenFilesBreakpointsAndFileProcessors) {
     ASSERT_TRUE(WriteOpenFiles(key, {{"c:\\a b\\x.c", 12, {-1, 2, 300, 400}, false},
                                      {"untitled", 0, {}, true}}));
-    EXPECT_EQ(stored("OpenFiles"), "1");  // never-save documents are left out
-    EXPECT_EQ(stored("OpenFile1"), "\"c:\\a b\\x.c\" 12 -1 2 300 400");
+    EXPECT_EQ(Stored("OpenFiles"), "1");  // never-save documents are left out
+    EXPECT_EQ(Stored("OpenFile1"), "\"c:\\a b\\x.c\" 12 -1 2 300 400");
     OpenFile f;
     ASSERT_TRUE(ParseOpenFile("c:\\plain.c 5 1 2", f));  // unquoted: the name ends at a blank
     EXPECT_EQ(f, (OpenFile{"c:\\plain.c", 5, {1, 2, 0, 0}, false}));
     EXPECT_FALSE(ParseOpenFile("\"unclosed 1 2 3 4 5", f));
-}
-
-TEST_F(SettingsLists, BreakpointsAndFileProcessors) {
     Breakpoint b;
     ASSERT_TRUE(ParseBreakpoint("c:\\odd@name.c@42", b));
     EXPECT_EQ(b, (Breakpoint{"c:\\odd@name.c", 42}));
@@ -165,12 +132,11 @@ TEST_F(SettingsLists, BreakpointsAndFileProcessors) {
     EXPECT_EQ(p, (FileProcessor{"a.y", "yacc -o a.c # a.y", "a.c"}));
     WriteFileProcessors(key, {{"a.y", "yacc a.y", "a.c"}, {"b.l", "lex b.l", "b.c"},
                               {"c.x", "x", "c.c"}});
-    store("FileProcessor2", "b.l#lex b.l");
+    Store("FileProcessor2", "b.l#lex b.l");
     std::vector<FileProcessor> read;
     ReadFileProcessors(key, read);
     EXPECT_EQ(read, (std::vector<FileProcessor>{{"a.y", "yacc a.y", "a.c"}}));
-    ASSERT_EQ(boxes.ui.boxes.size(), 1u);
-    EXPECT_EQ(boxes.ui.boxes[0].text, "Incorrect format in key 'FileProcessor' stored in registry");
+    EXPECT_EQ(Boxes(), "Incorrect format in key 'FileProcessor' stored in registry|");
 }
 
 TEST_F(SettingsLists, ReleasesKeepLongDescriptionsAndStopAtAMissingValue) {
@@ -180,13 +146,13 @@ TEST_F(SettingsLists, ReleasesKeepLongDescriptionsAndStopAtAMissingValue) {
                                   {"R2", "bob", std::string(511, 'e'), "99.2.2.3.4.5", {}},
                                   {"R3", "cy", "", "99.3.2.3.4.5", {"c.c,1.4"}}};
     ASSERT_TRUE(WriteReleaseValues(key, releases));
-    EXPECT_EQ(stored("Release1Description2").substr(0, 1), "X");
-    EXPECT_EQ(stored("Release1Description3").size(), 1200u - 2 * 511);
-    EXPECT_EQ(stored("Release2Description2"), "<absent>");
+    EXPECT_EQ(Stored("Release1Description2").substr(0, 1), "X");
+    EXPECT_EQ(Stored("Release1Description3").size(), 1200u - 2 * 511);
+    EXPECT_EQ(Stored("Release2Description2"), "<absent>");
     std::vector<Release> read;
     ReadReleaseValues(key, read);
     EXPECT_EQ(read, releases);
-    store("Release2Date", std::string(600, '1'));  // unreadable: R2 and all after it are lost
+    Store("Release2Date", std::string(600, '1'));  // unreadable: R2 and all after it are lost
     ReadReleaseValues(key, read);
     EXPECT_EQ(read, std::vector<Release>{releases[0]});
 }
@@ -195,7 +161,7 @@ TEST_F(SettingsLists, DependenciesLeftByAnEarlierFileAreCleared) {
     ProjectSettings p;
     p.files = {{"a.c", {"a.h", "b.h"}}, {"b.c", {}}};
     ASSERT_TRUE(WriteProjectListValues(key, p));
-    EXPECT_EQ(stored("File2Dependencies"), "<absent>");  // written only when there are some
+    EXPECT_EQ(Stored("File2Dependencies"), "<absent>");  // written only when there are some
     p.files = {{"b.c", {}}, {"a.c", {"a.h"}}};
     ASSERT_TRUE(WriteProjectListValues(key, p));
     ProjectSettings read;

@@ -1,13 +1,8 @@
-#include <gtest/gtest.h>
-
-#include "platform/memory_settings.h"
-#include "scripted_ui.h"
 #include "base/settings_numbered.h"
+#include "settings_test_util.h"
 
 namespace tarvo::base {
 namespace {
-
-using platform::memorySettingsBackend;
 
 // Items are numbers; "x" is skipped, "end" ends the list.
 std::string formatNumber(const long& n) { return std::to_string(n); }
@@ -19,17 +14,11 @@ ItemRead takeNumber(const std::string& text, long& n) {
 }
 constexpr NumberedList<long> kNumbers{"Count", "Item", formatNumber, takeNumber};
 
-struct NumberedLists : ::testing::Test {
-    test::ScopedScriptedUi boxes;
+struct NumberedLists : test::MemorySettingsTest {
     SettingsKey key;
     void SetUp() override {
-        platform::ResetMemorySettings();
-        platform::setSettingsBackend(memorySettingsBackend());
+        MemorySettingsTest::SetUp();
         ASSERT_TRUE(OpenOrCreateKey(key, kMainKey));
-    }
-    void TearDown() override { platform::ResetMemorySettings(); }
-    void store(const std::string& name, const std::string& text) {
-        ASSERT_EQ(memorySettingsBackend().writeValue(kMainKey, name, text), 0u);
     }
     std::vector<long> read() {
         std::vector<long> items{99};  // whatever was there goes
@@ -41,27 +30,26 @@ struct NumberedLists : ::testing::Test {
 TEST_F(NumberedLists, ReadingEndsAtTheCountAMissingItemOrTheItemsVerdict) {
     EXPECT_EQ(read(), std::vector<long>{});  // no count: an empty list
     ASSERT_TRUE(WriteList(key, kNumbers, {10, 20, 30}));
-    EXPECT_EQ(platform::MemoryValueNames(kMainKey),
-              (std::vector<std::string>{"Count", "Item1", "Item2", "Item3"}));
+    EXPECT_EQ(platform::MemoryValueNames(kMainKey), (std::vector<std::string>{"Count", "Item1", "Item2", "Item3"}));
     EXPECT_EQ(read(), (std::vector<long>{10, 20, 30}));
-    store("Count", "2");
-    EXPECT_EQ(read(), (std::vector<long>{10, 20}));
-    store("Count", "5");
-    EXPECT_EQ(read(), (std::vector<long>{10, 20, 30}));  // Item4 is missing
-    store("Item2", "x");
-    EXPECT_EQ(read(), (std::vector<long>{10, 30}));
-    store("Item2", "end");
-    EXPECT_EQ(read(), std::vector<long>{10});
-    store("Item2", std::string(512, '2'));  // too long to read: as if missing
-    EXPECT_EQ(read(), std::vector<long>{10});
+    const std::tuple<const char*, std::string, std::vector<long>> changes[] = {
+        {"Count", "2", {10, 20}},
+        {"Count", "5", {10, 20, 30}},  // Item4 is missing
+        {"Item2", "x", {10, 30}},
+        {"Item2", "end", {10}},
+        {"Item2", std::string(512, '2'), {10}},  // too long to read: as if missing
+    };
+    for (const auto& [name, text, items] : changes) {
+        Store(name, text);
+        EXPECT_EQ(read(), items) << name << "=" << text.substr(0, 5);
+    }
 }
 
 TEST_F(NumberedLists, AFailedWriteIsShownOnceAndEndsTheList) {
     platform::FailNthWrite(3, 5);  // Item2
     EXPECT_FALSE(WriteList(key, kNumbers, {1, 2, 3}));
     EXPECT_EQ(platform::MemoryValueNames(kMainKey), (std::vector<std::string>{"Count", "Item1"}));
-    ASSERT_EQ(boxes.ui.boxes.size(), 1u);
-    EXPECT_EQ(boxes.ui.boxes[0].text, "Error 5 writing to the registry");
+    EXPECT_EQ(Boxes(), "Error 5 writing to the registry|");
 }
 
 }  // namespace

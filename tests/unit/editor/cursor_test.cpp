@@ -1,6 +1,3 @@
-#include <gtest/gtest.h>
-
-#include "editor/cursor.h"
 #include "editor_test_util.h"
 
 namespace tarvo::editor::test {

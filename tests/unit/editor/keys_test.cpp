@@ -1,11 +1,8 @@
 // Keys in an editor window: the key table's bindings, the cursor and editing keys with their
 // undo records, the selection commands, bookmarks, and the texts of the title and status line.
 #include "editor/bookmarks.h"
-#include "editor/cursor.h"
 #include "editor/keys.h"
-#include "editor/selection.h"
 #include "editor/status.h"
-#include "editor/undo.h"
 #include "editor_test_util.h"
 #include "base/command_ids.h"
 
@@ -27,35 +24,6 @@ protected:
     }
 };
 
-TEST_F(Keys, EveryBoundRowOfTheKeyTableIsReachedByItsKeys) {
-    int rows = 0;
-    for (const base::CommandKey& row : kDefaultCommandKeys) {
-        if (row.command == 0) break;
-        if (row.key == 0) continue;
-        ++rows;
-        int held = row.mask & base::kModMatching;
-        EXPECT_EQ(base::EditorKeyCommand(kDefaultCommandKeys, row.key, held, false), row.command)
-            << "key " << int(row.key) << " mask " << int(row.mask);
-    }
-    EXPECT_GT(rows, 30);
-    // Ctrl+S although its row also carries the flag 16; plain S types.
-    EXPECT_EQ(Press('S', Ctrl).command, CMD_SAVE);
-    EXPECT_EQ(Press('S').command, 0);
-    // A row without modifiers matches only without them; the most specific row wins.
-    EXPECT_EQ(Press(vk::F3, Shift).command, 0);
-    EXPECT_EQ(Press(vk::F7, Ctrl | Shift).command, CMD_NEXT_BOOKMARK);
-    EXPECT_EQ(Press(vk::Home, Ctrl | Shift).command, CMD_EXTEND_TO_TOP);
-    EXPECT_EQ(Press(vk::F3, Alt).command, CMD_FIND);
-    // While debugging the debugger's keys come first.
-    EXPECT_EQ(KeyDown(1, vk::F7, 0, 1, kDefaultCommandKeys, true).command, CMD_RUN_TO_CURSOR);
-    EXPECT_EQ(KeyDown(1, vk::F3, 0, 1, kDefaultCommandKeys, true).command, CMD_FIND_NEXT);
-    // Esc is the command 1280; modifier keys alone do nothing.
-    EXPECT_EQ(Press(key::Escape).command, CMD_ESCAPE);
-    KeyResult ctrl = Press(key::Control, Ctrl);
-    EXPECT_FALSE(ctrl.handled);
-    EXPECT_EQ(ctrl.command, 0);
-}
-
 TEST_F(Keys, CursorKeysMoveLogAndDropWhatDidNotMove) {
     Open("abc\n\tdef\nghi\n");
     auto& log = actionLog().records;
@@ -74,13 +42,15 @@ TEST_F(Keys, CursorKeysMoveLogAndDropWhatDidNotMove) {
     Press(vk::Home);
     Press(vk::Home);  // at column 0: nothing logged
     EXPECT_EQ(log.size(), 4u);
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(CursorPosition(), (Position{3, 3}));
+    EXPECT_EQ(CursorAfter(Undo()), "3:3");
     Press(vk::Insert);
     EXPECT_TRUE(CurrentView()->overtype);
     EXPECT_TRUE(CurrentView()->redraw & kRedrawOvertype);
     Press(vk::Insert);
     EXPECT_FALSE(CurrentView()->overtype);
+    // Esc is a command; modifier keys alone do nothing.
+    EXPECT_EQ(Press(key::Escape).command, CMD_ESCAPE);
+    EXPECT_FALSE(Press(key::Control, Ctrl).handled);
 }
 
 TEST_F(Keys, LeftWithASelectionLandsOnTheAnchor) {
@@ -108,9 +78,7 @@ TEST_F(Keys, SelectionCommandsKeepOrStartTheAnchor) {
     EXPECT_EQ(SelectionText(), "one ");
     RunSelectionCommand(CMD_EXTEND_TO_LINE_END);  // Shift+End: back past the anchor
     EXPECT_EQ(SelectionText(), "two");
-    RunSelectionCommand(CMD_EXTEND_CHAR_LEFT);  // Shift+Left
-    RunSelectionCommand(CMD_EXTEND_CHAR_LEFT);
-    RunSelectionCommand(CMD_EXTEND_CHAR_LEFT);
+    for (int i = 0; i < 3; ++i) RunSelectionCommand(CMD_EXTEND_CHAR_LEFT);  // Shift+Left
     EXPECT_FALSE(HasSelection());  // back at the anchor: nothing selected
     RunSelectionCommand(CMD_EXTEND_TO_END);  // Ctrl+Shift+End
     EXPECT_EQ(SelectionText(), "two\nthree");
@@ -121,21 +89,25 @@ TEST_F(Keys, SelectionCommandsKeepOrStartTheAnchor) {
     SetCursor({2, 2});
     RunSelectionCommand(CMD_SELECT_WORD);
     EXPECT_EQ(SelectionText(), "three");
+    // Delete cuts it into the cut buffer; not in a read-only text.
+    doc.flags |= kReadOnly;
+    Press(vk::Delete);
+    EXPECT_EQ(TextOf(doc), "one two\nthree");
+    doc.flags &= static_cast<std::uint16_t>(~kReadOnly);
+    Press(vk::Delete);
+    EXPECT_EQ(TextOf(doc), "one two\n");
+    EXPECT_EQ(editor().cutBuffer, "three");
 }
 
 TEST_F(Keys, CtrlUpAndDownScrollTheTextNotTheCursor) {
-    std::string text;
-    for (int i = 1; i <= 60; ++i) text += "l" + std::to_string(i) + "\n";
-    Document& doc = Open(text);
+    Document& doc = Open(NumberedLines(60, "l"));
     View& v = *CurrentView();
     v.rows = 20;
     SetCursor({10, 0});
-    v.topLine = LineAtNumber(doc, 1);
     Press(vk::Down, Ctrl, 3);
     EXPECT_EQ(LineIndex(doc, v.topLine), 4);
     EXPECT_EQ(CursorPosition().line, 10);
-    ASSERT_TRUE(Undo());  // a scroll: the cursor goes back where it was
-    EXPECT_EQ(CursorPosition().line, 10);
+    EXPECT_EQ(CursorAfter(Undo()), "10:0");  // a scroll: the cursor goes back where it was
     Press(vk::Next);  // Page Down: rows - 2 lines, the cursor keeps its row
     EXPECT_EQ(CursorPosition().line, 28);
     EXPECT_EQ(LineIndex(doc, v.topLine), 22);
@@ -156,11 +128,8 @@ TEST_F(Keys, OwnMacrosWinOverTheAddedRowsOnly) {
         EXPECT_FALSE(r.handled) << char(letter);  // the character message then types the macro
     }
     EXPECT_EQ(Press('Z', Ctrl | Shift).command, 0);
-    EXPECT_EQ(Press('S', Ctrl).command, CMD_SAVE);
-    EXPECT_EQ(Press('X', Ctrl).command, CMD_CUT);
-    EXPECT_EQ(Press('C', Ctrl).command, CMD_COPY);
-    EXPECT_EQ(Press('V', Ctrl).command, CMD_PASTE);
-    EXPECT_EQ(Press('G', Ctrl).command, CMD_GO_TO_LINE);
+    for (auto [letter, command] : {std::pair{'S', CMD_SAVE}, {'X', CMD_CUT}, {'C', CMD_COPY}, {'V', CMD_PASTE}, {'G', CMD_GO_TO_LINE}})
+        EXPECT_EQ(Press(letter, Ctrl).command, command) << letter;
     // F1 is an added row, but no letter: no macro takes it.
     EXPECT_EQ(Press(vk::F1).command, CMD_CONTEXT_HELP);
     // A binding the user moved to another key goes with the row: a macro of the new key wins.
@@ -173,35 +142,17 @@ TEST_F(Keys, OwnMacrosWinOverTheAddedRowsOnly) {
     EXPECT_EQ(KeyDown(1, 'Q', Ctrl, 1, rows, false).command, CMD_UNDO);
 }
 
-TEST_F(Keys, DeleteCutsASelectionAndUndoPutsItBack) {
-    Document& doc = Open("hello world\n");
-    SetCursor({1, 0});
-    RunSelectionCommand(CMD_EXTEND_WORD_RIGHT);
-    Press(vk::Delete);
-    EXPECT_EQ(TextOf(doc), "world");
-    EXPECT_EQ(editor().cutBuffer, "hello ");
-    ASSERT_TRUE(Undo());
-    EXPECT_EQ(TextOf(doc), "hello world");
-    doc.flags |= kReadOnly;
-    Press(vk::Delete);
-    EXPECT_EQ(TextOf(doc), "hello world");
-}
-
 TEST_F(Keys, BookmarksFollowTheirLinesAndCycle) {
     Document& doc = Open("a\nb\nc\nd\n");
-    SetCursor({2, 0});
-    EXPECT_TRUE(ToggleBookmark());
-    SetCursor({4, 0});
-    EXPECT_TRUE(ToggleBookmark());
+    for (long line : {2, 4}) {
+        SetCursor({line, 0});
+        EXPECT_TRUE(ToggleBookmark());
+    }
     SetCursor({3, 0});
-    ASSERT_TRUE(GoToNextBookmark());
-    EXPECT_EQ(CursorPosition().line, 4);
-    ASSERT_TRUE(GoToNextBookmark());  // wraps to the first
-    EXPECT_EQ(CursorPosition().line, 2);
+    EXPECT_EQ(CursorAfter(GoToNextBookmark()), "4:0");
+    EXPECT_EQ(CursorAfter(GoToNextBookmark()), "2:0");  // wraps to the first
     // Line 2 goes: its bookmark moves to the line that takes its place.
-    SetCursor({2, 0});
-    StartSelection();
-    SetCursorLine(LineAtNumber(doc, 3), 0);
+    Select({2, 0}, {3, 0});
     DeleteSelection();
     EXPECT_EQ(TextOf(doc), "a\nc\nd");
     std::vector<std::string> labels = BookmarkLabels();
@@ -226,11 +177,7 @@ TEST_F(Keys, TitleAndStatusTexts) {
     EXPECT_EQ(CursorPositionText(*CurrentView()), "Line 1  Col 5");
     EXPECT_EQ(ParseLineNumber(" 12 ", 40), 12);
     EXPECT_EQ(ParseLineNumber("40", 40), 40);
-    EXPECT_EQ(ParseLineNumber("41", 40), 0);
-    EXPECT_EQ(ParseLineNumber("0", 40), 0);
-    EXPECT_EQ(ParseLineNumber("1e3", 4000), 0);
-    EXPECT_EQ(ParseLineNumber("", 40), 0);
-    EXPECT_EQ(ParseLineNumber("99999999999999999999", 40), 0);
+    for (const char* refused : {"41", "0", "1e3", "", "99999999999999999999"}) EXPECT_EQ(ParseLineNumber(refused, 40), 0) << refused;
 }
 
 }  // namespace

@@ -3,13 +3,10 @@
 #include <random>
 
 #include "editor/comments.h"
-#include "editor/cursor.h"
 #include "editor/edit.h"
 #include "editor/language.h"
 #include "editor/rows.h"
 #include "editor/screen.h"
-#include "editor/selection.h"
-#include "editor/typing.h"
 #include "editor_test_util.h"
 
 namespace tarvo::editor::test {
@@ -40,17 +37,12 @@ protected:
         display() = DisplayState{};
         EditorTest::TearDown();
     }
-    const Language& Lang(const char* file) {
-        const Language* l = LanguageForFile(file);
-        EXPECT_NE(l, nullptr) << file;
-        return *l;
-    }
     // The runs of a line as the display colours it, comments taken from `comments`.
     std::string Colour(std::string_view text, const char* file, const LineComments* comments = nullptr,
                        std::uint8_t marks = 0, bool margin = false) {
         std::vector<long> columns;
         FillRow(text, TabWidth(), &columns);
-        RowStyle style{&Lang(file), true, margin};
+        RowStyle style{LanguageForFile(file), true, margin};
         return Describe(ColourRow(text, columns, marks, comments, style));
     }
     // The comment spans of every line, as "n:start-end" and "n:+" for a block still open.
@@ -68,9 +60,6 @@ protected:
         doc.flags &= static_cast<std::uint16_t>(~kCommentMapCurrent);
         return Map(doc);
     }
-    void TypeText(const std::string& text) {
-        for (char c : text) HandleCharacter(1, static_cast<unsigned char>(c == '\n' ? '\r' : c), 1, false);
-    }
 };
 
 TEST_F(Display, FillingARowExpandsTabsToTheNextStop) {
@@ -85,7 +74,7 @@ TEST_F(Display, FillingARowExpandsTabsToTheNextStop) {
     EXPECT_EQ(FillRow(std::string(2000, 'x'), 8).size(), 2000u);
 }
 
-TEST_F(Display, CLinesColourKeywordsDirectivesAndQuotedText) {
+TEST_F(Display, ColourRunsOfKeywordsDirectivesQuotedTextAndMarks) {
     LineComments comment{{{7, 14}}, 0};
     EXPECT_EQ(Colour("int x; /* n */", "a.c", &comment), "K@0-3 T@3-7 C@7-14");
     EXPECT_EQ(Colour("  # include <stdio.h>", "a.c"), "T@0-2 K@2-11 T@11-21");
@@ -94,9 +83,7 @@ TEST_F(Display, CLinesColourKeywordsDirectivesAndQuotedText) {
     EXPECT_EQ(Colour("puts(\"int \\\" for\"); return", "a.c"), "T@0-20 K@20-26");
     EXPECT_EQ(Colour("\tint\tx;", "a.c"), "T@0-4 K@4-7 T@7-10");         // runs in display columns
     EXPECT_EQ(Colour("interior integer", "a.c"), "T@0-16");              // only whole words
-}
-
-TEST_F(Display, MarksOverrideColoursAndFortranAndPascalRules) {
+    // Marks override colours; Fortran and Pascal have rules of their own.
     EXPECT_EQ(Colour("int x;", "a.c", nullptr, kMarkInactive), "I@0-6");
     EXPECT_EQ(Colour("int x;", "a.c", nullptr, kMarkBreakpoint), "B@0-6");
     EXPECT_EQ(Colour("int x;", "a.c", nullptr, kMarkBreakpoint, true), "K@0-3 T@3-6");  // shown in the margin
@@ -129,29 +116,23 @@ TEST_F(Display, CommentSpansOfEachLanguage) {
     EXPECT_EQ(spans("mov ax, ';' ; note", "x.asm"), "12-18 end0");
 }
 
-TEST_F(Display, TheCommentMapFollowsTypingSplittingAndJoining) {
+// Any edit keeps the map as a fresh build makes it (the random test below); these are what a
+// fresh build makes of a comment opened, closed, taken away, and made by joining lines.
+TEST_F(Display, TheCommentMapFollowsTypingAndJoining) {
     Document& doc = Open("int a;\nint b;\nint c;\nint d;\n", "m.c");
     EXPECT_EQ(Map(doc), "");
     SetCursor({2, 0});
-    TypeText("/*");
+    Type("/*");
     EXPECT_EQ(Map(doc), "2:0-8 2:+ 3:0-6 3:+ 4:0-6 4:+ ");  // open to the end
     SetCursor({3, 6});
-    TypeText("*/");
-    EXPECT_EQ(Map(doc), "2:0-8 2:+ 3:0-8 ");
-    SetCursor({3, 3});
-    TypeText("\n");  // split inside the comment's last line
-    EXPECT_EQ(Map(doc), "2:0-8 2:+ 3:0-3 3:+ 4:0-5 ");
-    EXPECT_EQ(Map(doc), FreshMap(doc));
-    SetCursor({4, 0});
-    HandleCharacter(1, 8, 1, false);  // join it back
+    Type("*/");
     EXPECT_EQ(Map(doc), "2:0-8 2:+ 3:0-8 ");
     SetCursor({2, 0});
     KeyDelete(1, 1);  // "*int b;": the comment is gone
     EXPECT_EQ(Map(doc), "");
-    EXPECT_EQ(Map(doc), FreshMap(doc));
     // Joining "x /" and "* y" makes a comment that runs on below.
     SetCursor({1, 6});
-    TypeText(" /\n*");
+    Type(" /\n*");
     EXPECT_EQ(Map(doc), "");
     SetCursor({2, 0});
     HandleCharacter(1, 8, 1, false);
@@ -174,7 +155,7 @@ TEST_F(Display, TheKeptMapAlwaysEqualsAFreshOne) {
             HandleCharacter(1, random() % 2 ? 8 : 'q', 1, false);
             if (random() % 2) KeyDelete(1, 1 + static_cast<long>(random() % 3));
         } else {
-            TypeText(pieces[random() % 8]);
+            Type(pieces[random() % 8]);
         }
         std::string kept = Map(doc);
         ASSERT_EQ(kept, FreshMap(doc)) << "after step " << step << ":\n" << TextOf(doc);
@@ -182,30 +163,21 @@ TEST_F(Display, TheKeptMapAlwaysEqualsAFreshOne) {
 }
 
 TEST_F(Display, TheCursorIsKeptInViewByOneRowOrByCentring) {
-    std::string text;
-    for (int i = 1; i <= 100; ++i) text += "line " + std::to_string(i) + "\n";
-    Document& doc = Open(text, "v.c");
+    Document& doc = Open(NumberedLines(100, "line "), "v.c");
     View& v = *CurrentView();
-    SetCursor({10, 0});
-    EXPECT_EQ(KeepCursorInView(v, 20), 0);
-    EXPECT_EQ(LineIndex(doc, v.topLine), 1);
-    EXPECT_EQ(v.cursorRow, 9);
-    SetCursor({21, 0});  // just below the last row
-    EXPECT_EQ(KeepCursorInView(v, 20), 1);
-    EXPECT_EQ(LineIndex(doc, v.topLine), 2);
-    EXPECT_EQ(v.cursorRow, 19);
-    SetCursor({1, 0});  // just above
-    EXPECT_EQ(KeepCursorInView(v, 20), -1);
-    EXPECT_EQ(v.cursorRow, 0);
     bool recentred = false;
-    SetCursor({60, 0});
-    EXPECT_EQ(KeepCursorInView(v, 20, &recentred), 0);
-    EXPECT_TRUE(recentred);
-    EXPECT_EQ(LineIndex(doc, v.topLine), 50);
-    EXPECT_EQ(v.cursorRow, 10);
-    SetCursor({101, 0});  // after the last line: one more row
-    KeepCursorInView(v, 20);
-    EXPECT_EQ(LineIndex(doc, v.topLine), 91);
+    // Moved to a line: the window's shift in rows, its top line, the cursor's row, recentred.
+    auto keep = [&](long line) {
+        SetCursor({line, 0});
+        int shift = KeepCursorInView(v, 20, &recentred);
+        return std::to_string(shift) + " " + std::to_string(LineIndex(doc, v.topLine)) + " " +
+               std::to_string(v.cursorRow) + (recentred ? " centred" : "");
+    };
+    EXPECT_EQ(keep(10), "0 1 9");
+    EXPECT_EQ(keep(21), "1 2 19");  // just below the last row
+    EXPECT_EQ(keep(1), "-1 1 0");   // just above
+    EXPECT_EQ(keep(60), "0 50 10 centred");
+    EXPECT_EQ(keep(101), "0 91 10 centred");  // after the last line: one more row
     // Scrolling the text leaves the cursor on its line while it stays inside the window.
     SetCursor({95, 0});
     ASSERT_TRUE(ScrollRows(v, -3, 20));
@@ -217,9 +189,7 @@ TEST_F(Display, TheCursorIsKeptInViewByOneRowOrByCentring) {
 }
 
 TEST_F(Display, AnUpdateRedrawsOnlyTheRowsThatChanged) {
-    std::string text;
-    for (int i = 1; i <= 50; ++i) text += "int v" + std::to_string(i) + ";\n";
-    Open(text, "u.c");
+    Open(NumberedLines(50, "v"), "u.c");
     View& v = *CurrentView();
     ScreenGeometry g{10, 11, 40};
     SetCursor({3, 0});
@@ -227,7 +197,7 @@ TEST_F(Display, AnUpdateRedrawsOnlyTheRowsThatChanged) {
     ScreenUpdate u = UpdateScreen(v, g, true);
     EXPECT_FALSE(u.all);
     EXPECT_TRUE(u.dirty.empty());
-    TypeText("x");
+    Type("x");
     u = UpdateScreen(v, g, true);
     EXPECT_EQ(u.dirty, std::vector<int>{2});
     EXPECT_EQ(u.caretRow, 2);
@@ -258,30 +228,22 @@ TEST_F(Display, AnUpdateRedrawsOnlyTheRowsThatChanged) {
 }
 
 TEST_F(Display, TheScrollBarRange) {
-    ScrollBar bar = VerticalScrollBar(40000, 30, 20000);
-    EXPECT_EQ(bar.minimum, 1);
-    EXPECT_EQ(bar.maximum, 4001);
-    EXPECT_EQ(bar.position, 2000);
+    auto range = [](const ScrollBar& bar) { return std::array{bar.minimum, bar.maximum, bar.position}; };
+    ScrollBar bar = VerticalScrollBar(40000, 30, 20000);  // a long text: every tenth line
+    EXPECT_EQ(range(bar), (std::array{1L, 4001L, 2000L}));
     EXPECT_EQ(LineOfScrollPosition(4001, bar, 40000), 40000);
-    bar = VerticalScrollBar(32765, 30, 17);
-    EXPECT_EQ(bar.maximum, 32766);
-    EXPECT_EQ(bar.position, 17);
-    bar = VerticalScrollBar(29, 30, 3);  // fewer lines than rows: hidden
-    EXPECT_EQ(bar.maximum, 0);
-    EXPECT_EQ(bar.minimum, 0);
-    bar = VerticalScrollBar(30, 30, 30);
-    EXPECT_EQ(bar.maximum, 31);
+    EXPECT_EQ(range(VerticalScrollBar(32765, 30, 17)), (std::array{1L, 32766L, 17L}));
+    EXPECT_EQ(range(VerticalScrollBar(29, 30, 3))[1], 0);  // fewer lines than rows: hidden
+    EXPECT_EQ(range(VerticalScrollBar(30, 30, 30))[1], 31);
 }
 
 TEST_F(Display, ClickingPlacesTheCursorByDisplayColumn) {
     Open("\tab\nxy\n", "p.c");
     View& v = *CurrentView();
     UpdateScreen(v, ScreenGeometry{5, 5, 20}, true);
-    Place p = PlaceAt(v, 0, 2);  // inside the tab
-    EXPECT_EQ(p.column, 0);
-    p = PlaceAt(v, 0, 5);
-    EXPECT_EQ(p.column, 2);
-    p = PlaceAt(v, 4, 3);  // below the text: the end of the last line
+    EXPECT_EQ(PlaceAt(v, 0, 2).column, 0);  // inside the tab
+    EXPECT_EQ(PlaceAt(v, 0, 5).column, 2);
+    Place p = PlaceAt(v, 4, 3);  // below the text: the end of the last line
     EXPECT_EQ(LineText(*p.line), "xy");
     EXPECT_EQ(p.column, 2);
 }

@@ -1,6 +1,3 @@
-#include <gtest/gtest.h>
-
-#include "editor/cursor.h"
 #include "editor/search_form.h"
 #include "editor/search_state.h"
 #include "editor_test_util.h"

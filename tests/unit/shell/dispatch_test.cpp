@@ -1,126 +1,98 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
+#include "base/command_ids.h"
 #include "base/key_table.h"
 #include "shell/dispatch.h"
 #include "shell/shell_state.h"
-#include "base/command_ids.h"
 
 namespace tarvo::shell {
 namespace {
 
-// A scripted program: every hook writes what it saw into the trace.
-struct Program {
-    bool debugging = false, resourceEditor = false, editorOpen = true, shellKnows = true;
+// The program's state for one command, what Dispatch returns and the hooks it reached in order.
+struct Row {
+    int id;
+    CommandResult result;
+    const char* trace;
+    bool debugging = false, debuggerBuilt = true, resourceEditor = false, editorOpen = true, shellKnows = true;
     int stackEntries = 0;
-    std::vector<std::string> trace;
 };
-Program* program = nullptr;
+const Row* row = nullptr;
+std::string trace;
 
-void note(const std::string& what, int id) { program->trace.push_back(what + std::to_string(id)); }
+CommandResult note(const char* what, int id, CommandResult result) {
+    trace += (trace.empty() ? "" : " ") + std::string(what) + std::to_string(id);
+    return result;
+}
 
 bool RunShell(int id, CommandParam, CommandResult& result) {
-    if (!program->shellKnows) return false;
-    note("shell", id);
-    result = 3;
-    return true;
+    return row->shellKnows && (result = note("shell", id, 3), true);
+}
+bool RunPart(int id, CommandParam, CommandResult& result) { return result = note("part", id, 1), true; }
+bool RunDebugger(int id, CommandParam param, CommandResult& result) {
+    return id < CMD_FIRST_CALL_STACK_ENTRY && RunPart(id, param, result);
 }
 
-bool RunEditorOrDebugger(int id, CommandParam, CommandResult& result) {
-    note("part", id);
-    result = 1;
-    return true;
+DispatchHooks Hooks(const Row& r) {
+    DispatchHooks h{};
+    h.debuggingActive = [] { return row->debugging; };
+    h.resourceEditorActive = [] { return row->resourceEditor; };
+    h.sendToResourceEditor = [](int id, CommandParam) { return note("resource", id, 2); };
+    h.logCommand = [](int id, CommandParam) { note("log", id, 0); };
+    h.anyEditorOpen = [] { return row->editorOpen; };
+    h.callStackEntries = [] { return row->stackEntries; };
+    h.runners[static_cast<int>(base::Owner::Shell)] = RunShell;
+    h.runners[static_cast<int>(base::Owner::Editor)] = RunPart;
+    if (r.debuggerBuilt) h.runners[static_cast<int>(base::Owner::Debugger)] = RunDebugger;
+    h.sharedArea = [](int id, CommandParam) { return note("shared", id, 4); };
+    h.showCallStackEntry = [](int n) { return note("stack", n, 5); };
+    h.defaultProcessing = [](int id, CommandParam) { return note("default", id, 6); };
+    return h;
 }
 
-struct Dispatcher : ::testing::Test {
-    Program p;
-    void SetUp() override {
+TEST(Dispatcher, EachCommandReachesTheHooksInTheirOrder) {
+    const int f5 = CMD_FUNCTION_KEY_BASE + base::vk::F5;
+    const Row rows[] = {
+        // While debugging the debugger's key comes first; otherwise the MDI child gets the key.
+        {f5, 1, "log340 part340", true},
+        {f5, 6, "log1004 default1004"},
+        // The active resource editor takes its commands, unlogged.
+        {.id = CMD_SAVE, .result = 2, .trace = "resource1103", .resourceEditor = true},
+        {.id = CMD_FIRST_RESOURCE_EDITOR_3 + 5, .result = 2, .trace = "resource7045", .resourceEditor = true},
+        {.id = CMD_OPEN, .result = 3, .trace = "log1102 shell1102", .resourceEditor = true},
+        // Without a document Save is ignored; Open runs.
+        {.id = CMD_SAVE, .result = 0, .trace = "log1103", .editorOpen = false},
+        {.id = CMD_OPEN, .result = 3, .trace = "log1102 shell1102", .editorOpen = false},
+        {.id = CMD_OPEN_NAMED_FILE, .result = 3, .trace = "log1117 shell1117", .editorOpen = false},
+        // Commands of parts not built do nothing, not even in the MDI child.
+        {CMD_MAKE, 0, "log1156"},
+        {CMD_FIRST_VERSION + 8, 0, "log1230"},  // the version store's
+        {.id = CMD_FIRST_CALL_STACK_ENTRY + 1, .result = 0, .trace = "log401", .debuggerBuilt = false},
+        // What no runner takes: the shared area (not while debugging), a call-stack entry (while
+        // debugging, within the stack), or default processing.
+        {.id = CMD_SHARED_FUNCTION_STUB, .result = 4, .trace = "log3502 shared3502", .shellKnows = false},
+        {.id = CMD_LAST_SHARED_AREA + 1, .result = 6, .trace = "log3601 default3601", .shellKnows = false},
+        {.id = CMD_ABOUT, .result = 6, .trace = "log1107 default1107", .shellKnows = false},
+        {.id = CMD_SHARED_FUNCTION_STUB, .result = 6, .trace = "log3502 default3502", .debugging = true,
+         .shellKnows = false, .stackEntries = 3},
+        {.id = CMD_FIRST_CALL_STACK_ENTRY + 2, .result = 5, .trace = "log402 stack2", .debugging = true,
+         .stackEntries = 3},
+        {.id = CMD_FIRST_CALL_STACK_ENTRY + 3, .result = 6, .trace = "log403 default403", .debugging = true,
+         .stackEntries = 3},
+    };
+    for (const Row& r : rows) {
         ResetShellState();
-        program = &p;
-        DispatchHooks& h = shell().dispatch;
-        h.debuggingActive = [] { return program->debugging; };
-        h.resourceEditorActive = [] { return program->resourceEditor; };
-        h.sendToResourceEditor = [](int id, CommandParam) -> CommandResult {
-            return note("resource", id), 2;
-        };
-        h.logCommand = [](int id, CommandParam) { note("log", id); };
-        h.anyEditorOpen = [] { return program->editorOpen; };
-        h.callStackEntries = [] { return program->stackEntries; };
-        h.runners[static_cast<int>(base::Owner::Shell)] = RunShell;
-        h.runners[static_cast<int>(base::Owner::Editor)] = RunEditorOrDebugger;
-        h.sharedArea = [](int id, CommandParam) -> CommandResult { return note("shared", id), 4; };
-        h.showCallStackEntry = [](int n) -> CommandResult { return note("stack", n), 5; };
-        h.defaultProcessing = [](int id, CommandParam) -> CommandResult {
-            return note("default", id), 6;
-        };
+        row = &r;
+        trace.clear();
+        shell().dispatch = Hooks(r);
+        EXPECT_EQ(Dispatch(r.id, 0), r.result) << r.trace;
+        EXPECT_EQ(trace, r.trace);
     }
-    void TearDown() override { ResetShellState(); }
-    void Debugger() {
-        shell().dispatch.runners[static_cast<int>(base::Owner::Debugger)] =
-            [](int id, CommandParam param, CommandResult& result) {
-                return id < CMD_FIRST_CALL_STACK_ENTRY && RunEditorOrDebugger(id, param, result);
-            };
-    }
-    using Trace = std::vector<std::string>;
-};
-
-TEST_F(Dispatcher, DebuggerKeyIsSubstitutedBeforeEverythingElse) {
-    Debugger();
-    p.debugging = true;
-    EXPECT_EQ(Dispatch(CMD_FUNCTION_KEY_BASE + base::vk::F5, 0), 1);
-    EXPECT_EQ(p.trace, (Trace{"log340", "part340"}));
-    p.debugging = false;
-    p.trace.clear();
-    Dispatch(CMD_FUNCTION_KEY_BASE + base::vk::F5, 0);  // no command of ours: the MDI child's
-    EXPECT_EQ(p.trace, (Trace{"log1004", "default1004"}));
-}
-
-TEST_F(Dispatcher, ResourceEditorTakesItsCommandsUnlogged) {
-    p.resourceEditor = true;
-    EXPECT_EQ(Dispatch(CMD_SAVE, 0), 2);
-    EXPECT_EQ(Dispatch(CMD_FIRST_RESOURCE_EDITOR_3 + 5, 0), 2);
-    Dispatch(CMD_OPEN, 0);
-    EXPECT_EQ(p.trace, (Trace{"resource1103", "resource7045", "log1102", "shell1102"}));
-}
-
-TEST_F(Dispatcher, WithoutADocumentSaveIsIgnoredButOpenRuns) {
-    p.editorOpen = false;
-    EXPECT_EQ(Dispatch(CMD_SAVE, 0), 0);
-    EXPECT_EQ(Dispatch(CMD_OPEN, 0), 3);
-    EXPECT_EQ(Dispatch(CMD_OPEN_NAMED_FILE, 0), 3);
-    EXPECT_EQ(p.trace, (Trace{"log1103", "log1102", "shell1102", "log1117", "shell1117"}));
-}
-
-TEST_F(Dispatcher, CommandsOfPartsNotBuiltDoNothing) {
-    EXPECT_EQ(Dispatch(CMD_MAKE, 0), 0);
-    EXPECT_EQ(Dispatch(CMD_FIRST_VERSION + 8, 0), 0);  // the version store's
-    EXPECT_EQ(Dispatch(CMD_FIRST_CALL_STACK_ENTRY + 1, 0), 0);
-    EXPECT_EQ(p.trace, (Trace{"log1156", "log1230", "log401"}));
-}
-
-TEST_F(Dispatcher, FallThroughToSharedAreaCallStackOrDefault) {
-    Debugger();
-    p.shellKnows = false;
-    EXPECT_EQ(Dispatch(CMD_SHARED_FUNCTION_STUB, 0), 4);
-    EXPECT_EQ(Dispatch(CMD_LAST_SHARED_AREA + 1, 0), 6);
-    EXPECT_EQ(Dispatch(CMD_ABOUT, 0), 6);  // the shell does not know it: the MDI child's
-    p.debugging = true;
-    p.stackEntries = 3;
-    EXPECT_EQ(Dispatch(CMD_SHARED_FUNCTION_STUB, 0), 6);
-    EXPECT_EQ(Dispatch(CMD_FIRST_CALL_STACK_ENTRY + 2, 0), 5);
-    EXPECT_EQ(Dispatch(CMD_FIRST_CALL_STACK_ENTRY + 3, 0), 6);
-    EXPECT_EQ(p.trace, (Trace{"log3502", "shared3502", "log3601", "default3601", "log1107",
-                              "default1107", "log3502", "default3502", "log402", "stack2",
-                              "log403", "default403"}));
-}
-
-TEST_F(Dispatcher, UnfilledHooksDoNothing) {
+    // Hooks left unfilled do nothing.
     shell().dispatch = DispatchHooks{};
-    EXPECT_EQ(Dispatch(CMD_SAVE, 0), 0);  // no editor window: ignored
-    EXPECT_EQ(Dispatch(CMD_OPEN, 0), 0);
-    EXPECT_EQ(Dispatch(CMD_SHARED_FUNCTION_STUB, 0), 0);
+    for (int id : {CMD_SAVE, CMD_OPEN, CMD_SHARED_FUNCTION_STUB}) EXPECT_EQ(Dispatch(id, 0), 0) << id;
+    ResetShellState();
 }
 
 // Another program may post CMD_OPEN_NAMED_FILE with any parameter: only a ticket the program

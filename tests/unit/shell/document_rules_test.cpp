@@ -1,10 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "analysis/function_list.h"
-#include "editor/cursor.h"
 #include "editor/edit.h"
 #include "editor/language.h"
-#include "editor/undo.h"
 #include "editor_test_util.h"
 #include "shell/document_rules.h"
 
@@ -48,26 +44,20 @@ TEST_F(DocumentRules, StatisticsCountBytesAsSavedAndATotal) {
     EXPECT_EQ(rows.back(), "Total\t2\t9");
 }
 
-TEST_F(DocumentRules, AFunctionStubIsInsertedOnceAndUndoneAtOnce) {
+TEST_F(DocumentRules, AFunctionStubIsInsertedOnceUndoneAtOnceAndNotIntoAReadOnlyText) {
+    using editor::test::Gives;
     editor::Document& doc = Open("int g(void)\n{\n}\n", "f.c");
+    const std::string stubbed = "int f(int x)\n{\n}\nint g(void)\n{\n}";
     editor::SetCursor({1, 0});
-    EXPECT_TRUE(PlaceFunctionStub(1, "int f(int x);\nrest"));
-    EXPECT_EQ(editor::test::TextOf(doc), "int f(int x)\n{\n}\nint g(void)\n{\n}");
+    EXPECT_TRUE(Gives(PlaceFunctionStub(1, "int f(int x);\nrest"), doc, stubbed));
     EXPECT_TRUE(doc.flags & editor::kModified);
     // Defined now: the cursor goes to it and nothing more is inserted.
     editor::SetCursor({5, 0});
-    EXPECT_TRUE(PlaceFunctionStub(1, "int f(int x);"));
+    EXPECT_TRUE(Gives(PlaceFunctionStub(1, "int f(int x);"), doc, stubbed));
     EXPECT_EQ(editor::CursorPosition().line, 1);
-    EXPECT_EQ(editor::test::TextOf(doc), "int f(int x)\n{\n}\nint g(void)\n{\n}");
-    // One Undo takes the whole stub out.
-    EXPECT_TRUE(editor::Undo());
-    EXPECT_EQ(editor::test::TextOf(doc), "int g(void)\n{\n}");
+    EXPECT_TRUE(editor::test::UndoGives(doc, "int g(void)\n{\n}"));  // the whole stub
     EXPECT_FALSE(PlaceFunctionStub(1, "no function here;"));
-}
-
-TEST_F(DocumentRules, AFunctionStubLeavesAReadOnlyDocumentAlone) {
-    editor::Document& doc = Open("int g(void)\n{\n}\n", "r.c");
-    doc.flags |= editor::kReadOnly;
+    doc.flags = static_cast<std::uint16_t>((doc.flags | editor::kReadOnly) & ~editor::kModified);
     editor::SetCursor({4, 0});
     EXPECT_FALSE(PlaceFunctionStub(1, "int f(int x);"));
     EXPECT_EQ(editor::test::TextOf(doc), "int g(void)\n{\n}");

@@ -1,15 +1,11 @@
 // The settings over a whole run: the start-up reading and the exit writing, with the first run
 // when the compiler system was never set up.
-#include <gtest/gtest.h>
-
-#include "editor/language.h"
-#include "editor/search_state.h"
-#include "platform/memory_settings.h"
-#include "scripted_ui.h"
 #include "base/first_run.h"
 #include "base/messages.h"
 #include "base/settings.h"
-#include "base/settings_store.h"
+#include "editor/language.h"
+#include "editor/search_state.h"
+#include "settings_test_util.h"
 #include "shell/session_settings.h"
 #include "shell/shell_state.h"
 
@@ -29,8 +25,7 @@ bool cancelled(const char*, std::string&) {
     return false;
 }
 
-struct SessionSettings : ::testing::Test {
-    test::ScopedScriptedUi boxes;
+struct SessionSettings : test::MemorySettingsTest {
     base::FirstRunHooks saved = base::firstRunHooks();
     void SetUp() override {
         reset();
@@ -42,9 +37,7 @@ struct SessionSettings : ::testing::Test {
         reset();
     }
     static void reset() {
-        platform::ResetMemorySettings();
-        platform::setSettingsBackend(memorySettingsBackend());
-        base::ResetStoreState();
+        Reset();
         base::ResetSettings();
         ResetShellState();
         editor::ResetLanguages();
@@ -62,8 +55,7 @@ TEST_F(SessionSettings, ACancelledFirstRunIsAskedAndReportedOnceInARun) {
     EXPECT_FALSE(WriteExitSettings());
 
     EXPECT_EQ(dialogs(), 1);
-    ASSERT_EQ(boxes.ui.boxes.size(), 1u);
-    EXPECT_EQ(boxes.ui.boxes[0].text, base::GetString(base::kTextNoCompilerRoot));
+    EXPECT_EQ(Boxes(), base::GetString(base::kTextNoCompilerRoot) + std::string("|"));
     EXPECT_EQ(boxes.ui.boxes[0].title, "Information");
     EXPECT_FALSE(memorySettingsBackend().keyExists(base::kVexKey));
 
@@ -74,8 +66,7 @@ TEST_F(SessionSettings, ACancelledFirstRunIsAskedAndReportedOnceInARun) {
 }
 
 TEST_F(SessionSettings, TheExitWritesWhatTheNextStartReads) {
-    memorySettingsBackend().createKey(base::kCompilerKey);
-    memorySettingsBackend().writeValue(base::kCompilerKey, "includepath", "C:\\vex\\include");
+    Store("includepath", "C:\\vex\\include", base::kCompilerKey);
     ReadStartupSettings();
     EXPECT_EQ(base::settings().compilerRoot, "C:\\vex");
     base::settings().tabSize = 8;

@@ -1,30 +1,23 @@
-#include <gtest/gtest.h>
-
 #include <set>
 
-#include "platform/memory_settings.h"
-#include "scripted_ui.h"
+#include "base/command_ids.h"
 #include "base/messages.h"
+#include "settings_test_util.h"
 #include "shell/recent_files.h"
 #include "shell/startup_rules.h"
-#include "base/command_ids.h"
 
 namespace tarvo::shell {
 namespace {
 
 using Strings = std::vector<std::string>;
 
-TEST(FramePlacement, UnusableSizesAndASecondInstanceGetTheSystemDefault) {
+TEST(Frame, UnusableSizesAndASecondInstanceGetTheSystemDefaultPlacement) {
     EXPECT_FALSE(ChooseFramePlacement(10, 20, 800, 600, false).systemDefault);
     EXPECT_EQ(ChooseFramePlacement(-4, -4, 800, 600, false).x, -4);  // a position may be negative
-    EXPECT_TRUE(ChooseFramePlacement(10, 20, 0, 600, false).systemDefault);
-    EXPECT_TRUE(ChooseFramePlacement(10, 20, 800, 0, false).systemDefault);
-    EXPECT_TRUE(ChooseFramePlacement(10, 20, -800, 600, false).systemDefault);
-    EXPECT_TRUE(ChooseFramePlacement(10, 20, 800, -600, false).systemDefault);
+    for (auto [cx, cy] : {std::pair{0, 600}, {800, 0}, {-800, 600}, {800, -600}})
+        EXPECT_TRUE(ChooseFramePlacement(10, 20, cx, cy, false).systemDefault) << cx << "x" << cy;
     EXPECT_TRUE(ChooseFramePlacement(10, 20, 800, 600, true).systemDefault);
-}
-
-TEST(FrameTitle, ProjectNameWithoutDirectoryOrExtensionCutTo14) {
+    // The title: the project's name without directory or extension, cut to 14.
     EXPECT_EQ(FrameTitle(""), "tarvo");
     EXPECT_EQ(FrameTitle("C:\\work\\calc.prj"), "tarvo-calc");
     EXPECT_EQ(FrameTitle("AVeryLongProjectName"), "tarvo-AVeryLongProje");
@@ -45,10 +38,9 @@ TEST(Documentation, PathsAndOnlyExistingItems) {
                                      "C:\\vex\\doc\\c-tutorial.doc"};
     auto items = HelpMenuItems("C:\\vex", "C:\\vex\\bin\\win32.hlp",
                                [&](const std::string& p) { return present.count(p) > 0; });
-    ASSERT_EQ(items.size(), 3u);
-    EXPECT_EQ(items[0].label, "Win32 API");
-    EXPECT_EQ(items[1].label, "Manual");
-    EXPECT_EQ(items[2].label, "C-Tutorial");
+    Strings labels;
+    for (const auto& item : items) labels.push_back(item.label);
+    EXPECT_EQ(labels, (Strings{"Win32 API", "Manual", "C-Tutorial"}));
     for (const DocumentationItem& d : kDocumentationItems)
         EXPECT_TRUE(d.command < CMD_FIRST_UTILITY || d.command > CMD_LAST_UTILITY) << d.command;
     EXPECT_EQ(DocumentationFileFor(CMD_DOC_MANUAL, "C:\\vex", ""), "C:\\vex\\doc\\manual.doc");
@@ -103,8 +95,7 @@ TEST(Reopen, FiltersNamesAndDecodesWindowStates) {
         {"", 1, {1, 2, 3, 4}}};
     auto all = FilesToReopen(saved, "");
     ASSERT_EQ(all.size(), 3u);
-    EXPECT_TRUE(all[0].iconic);
-    EXPECT_FALSE(all[0].maximised);
+    EXPECT_TRUE(all[0].iconic && !all[0].maximised);
     EXPECT_EQ(all[0].rect, (base::Rect{5, 6, 100, 80}));
     EXPECT_EQ(all[0].line, 12);
     EXPECT_TRUE(all[1].maximised);
@@ -121,8 +112,7 @@ TEST(Reopen, StoredWindowStatesReadBack) {
             base::OpenFile f{"C:\\a.c", 1, StoredWindowRect(normal, iconic, maximised)};
             std::vector<ReopenWindow> back = FilesToReopen({f}, "");
             ASSERT_EQ(back.size(), 1u);
-            EXPECT_EQ(back[0].iconic, iconic);
-            EXPECT_EQ(back[0].maximised, maximised);
+            EXPECT_EQ(std::pair(back[0].iconic, back[0].maximised), std::pair(iconic, maximised));
             EXPECT_EQ(back[0].rect, normal);
         }
     // A window at the client's left edge still carries its mark.
@@ -135,8 +125,7 @@ TEST(RecentFiles, NewestFirstTenAtMostDuplicatesMove) {
     Strings list;
     for (int i = 1; i <= 12; ++i) AddRecentFile(list, "f" + std::to_string(i) + ".c");
     ASSERT_EQ(list.size(), kRecentFileCount);
-    EXPECT_EQ(list.front(), "f12.c");
-    EXPECT_EQ(list.back(), "f3.c");
+    EXPECT_EQ(list.front() + " " + list.back(), "f12.c f3.c");
     AddRecentFile(list, "F5.C");
     EXPECT_EQ(list.size(), kRecentFileCount);
     EXPECT_EQ(list.front(), "F5.C");
@@ -147,13 +136,9 @@ TEST(RecentFiles, NewestFirstTenAtMostDuplicatesMove) {
     EXPECT_EQ(list[1], "f11.c");
 }
 
-TEST(RecentFiles, StoredAndReadBack) {
-    test::ScopedScriptedUi boxes;
-    platform::ResetMemorySettings();
-    platform::setSettingsBackend(platform::memorySettingsBackend());
-    platform::memorySettingsBackend().createKey(base::kVexKey);
-    base::SettingsKey key;
-    ASSERT_TRUE(base::OpenMainKey(key));
+using StoredRecentFiles = test::MainKeyTest;
+
+TEST_F(StoredRecentFiles, ReadBack) {
     ASSERT_TRUE(WriteRecentFiles(key, {"C:\\a.c", "b.c"}));
     Strings read;
     ReadRecentFiles(key, read);
@@ -165,8 +150,7 @@ TEST(RecentFiles, StoredAndReadBack) {
     EXPECT_EQ(read, Strings{"C:\\a.c"});
     platform::FailNthWrite(2, 5);
     EXPECT_FALSE(WriteRecentFiles(key, {"x.c", "y.c"}));
-    EXPECT_EQ(boxes.ui.boxes.size(), 1u);
-    platform::ResetMemorySettings();
+    EXPECT_EQ(Boxes(), "Error 5 writing to the registry|");
 }
 
 }  // namespace
