@@ -214,19 +214,6 @@ TEST_F(ShellTest, SharedAreaCommandsGiveTheClientSizeAndInsertAFunctionStub) {
     EXPECT_EQ(ReadTextFile(file), "int foo(int a)\r\n{\r\n}\r\nint x;\r\n");
 }
 
-TEST_F(ShellTest, AStubOfAFunctionTheFileDefinesAlreadyChangesNothing) {
-    std::string file = dir + "\\d.c";
-    std::string text = "int foo(int a)\r\n{\r\n    return a;\r\n}\r\n";
-    WriteTextFile(file, text);
-    ASSERT_TRUE(Start(tarvo, "d.c", dir));
-    ASSERT_TRUE(WriteSharedArea("int foo(int a);"));
-    Command(tarvo.frame, CMD_SHARED_FUNCTION_STUB);
-    DWORD exitCode = 1;
-    ASSERT_TRUE(Close(tarvo, &exitCode));  // no save question: nothing changed
-    EXPECT_EQ(exitCode, 0u);
-    EXPECT_EQ(ReadTextFile(file), text);
-}
-
 TEST_F(ShellTest, AMissingSavedDirectoryIsReportedAndTheStartDirectoryUsed) {
     SetValue(kMain, "CurrentDir", dir + "\\gone");
     SetValue(kMain, "OutputWndHeight", "37");
@@ -337,49 +324,34 @@ TEST_F(ShellTest, QuittingAsksAboutTextInTheUntitledBuffer) {
 // The frame as a user first sees it, and as it is kept across runs.
 class FrameTest : public ShellTest {};
 
-TEST_F(FrameTest, ComesUpWithMenuBarOutputBarAndTitleAndClosesCleanly) {
+// It comes up with its parts, closes cleanly, stores its rectangle and the settings it read,
+// and the next start puts it there.
+TEST_F(FrameTest, ComesUpClosesCleanlyAndTheNextStartKeepsItsPlaceAndSettings) {
+    SetValue(kMain, "Tabsize", "7");
+    SetValue(kMain, "FindFlags", "5");
     ASSERT_TRUE(Start(tarvo, ""));
     ASSERT_TRUE(Settle(tarvo));  // the layout is posted
     EXPECT_EQ(Text(tarvo.frame), "tarvo");
     EXPECT_TRUE(HasMenuBar(tarvo.frame));
+    EXPECT_TRUE(MdiChildren(tarvo.frame).empty());
     HWND output = ChildOfClass(tarvo.frame, "TarvoOutput");
     ASSERT_NE(output, nullptr);
     EXPECT_TRUE(IsWindowVisible(output));
-    HWND client = MdiClient(tarvo.frame);
-    ASSERT_NE(client, nullptr);
     // The output bar runs along the bottom, below the MDI area.
     RECT outputRect, clientRect;
     GetWindowRect(output, &outputRect);
-    GetWindowRect(client, &clientRect);
+    GetWindowRect(MdiClient(tarvo.frame), &clientRect);
     EXPECT_GE(outputRect.top, clientRect.bottom - 1);
     EXPECT_GT(outputRect.bottom - outputRect.top, 0);
-    EXPECT_TRUE(MdiChildren(tarvo.frame).empty());
 
+    MoveWindow(tarvo.frame, 40, 30, 640, 480, TRUE);
+    Settle(tarvo);
     DWORD exitCode = 1;
     ASSERT_TRUE(Close(tarvo, &exitCode));
     EXPECT_EQ(exitCode, 0u);
-}
-
-TEST_F(FrameTest, ClosingStoresTheFrameRectangleAndTheSettingsAndTheNextStartUsesThem) {
-    SetValue("Software\\vex\\Tarvo", "Tabsize", "7");
-    SetValue("Software\\vex\\Tarvo", "FindFlags", "5");
-    ASSERT_TRUE(Start(tarvo, ""));
-    MoveWindow(tarvo.frame, 40, 30, 640, 480, TRUE);
-    Settle(tarvo);
-    ASSERT_TRUE(Close(tarvo));
-    std::string text;
-    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "FrameX", text));
-    EXPECT_EQ(text, "40");
-    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "FrameCX", text));
-    EXPECT_EQ(text, "640");
-    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "FrameCY", text));
-    EXPECT_EQ(text, "480");
-    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "Tabsize", text));
-    EXPECT_EQ(text, "7");  // read at start-up, written back at exit
-    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "FindFlags", text));
-    EXPECT_EQ(text, "5");  // through the search's own state
-    ASSERT_TRUE(GetValue("Software\\vex\\Tarvo", "EditorFlags", text));
-    EXPECT_EQ(text, "47");
+    EXPECT_EQ(Stored("FrameX") + " " + Stored("FrameCX") + " " + Stored("FrameCY"), "40 640 480");
+    // Read at start-up and written back at exit; FindFlags through the search's own state.
+    EXPECT_EQ(Stored("Tabsize") + " " + Stored("FindFlags") + " " + Stored("EditorFlags"), "7 5 47");
 
     ASSERT_TRUE(Start(tarvo, ""));
     RECT placed;
@@ -387,7 +359,6 @@ TEST_F(FrameTest, ClosingStoresTheFrameRectangleAndTheSettingsAndTheNextStartUse
     EXPECT_EQ(placed.left, 40);
     EXPECT_EQ(placed.top, 30);
     EXPECT_EQ(placed.right - placed.left, 640);
-    ASSERT_TRUE(Close(tarvo));
 }
 
 }  // namespace
