@@ -76,11 +76,15 @@ void ResetSettings() {
 }
 
 bool Launch(Running& tarvo, const std::string& tail, const std::string& folder,
-            const std::vector<std::string>& environment) {
+            const std::vector<std::string>& environment, bool minimised) {
     std::string commandLine = "\"" + TarvoExe() + "\"" + (tail.empty() ? "" : " " + tail);
     std::string env = EnvironmentBlock(environment);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    if (minimised) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_SHOWMINNOACTIVE;
+    }
     return CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, env.data(),
                           folder.empty() ? nullptr : folder.c_str(), &startup, &tarvo.process) != FALSE;
 }

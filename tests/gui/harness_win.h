@@ -36,8 +36,9 @@ struct Running {
 bool Start(Running& tarvo, const std::string& tail, const std::string& folder = "",
            const std::vector<std::string>& environment = {});
 // Starts tarvo.exe without waiting; then WaitForFrame (which needs the frame visible).
+// A minimised start is the one a shortcut set to "Minimized" makes.
 bool Launch(Running& tarvo, const std::string& tail, const std::string& folder = "",
-            const std::vector<std::string>& environment = {});
+            const std::vector<std::string>& environment = {}, bool minimised = false);
 bool WaitForFrame(Running& tarvo, DWORD milliseconds = 30000);
 // Asks the frame to close and waits for the process to end; false on time-out.
 bool Close(Running& tarvo, DWORD* exitCode = nullptr);

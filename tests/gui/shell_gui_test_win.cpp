@@ -77,6 +77,22 @@ TEST_F(ShellTest, FilesOnTheCommandLineOpenInWindowsNamedAfterThemAPatternMatchi
     EXPECT_EQ(b, 1);
 }
 
+// Started minimised, the frame leaves the windows no room: they are tiled, so the one the
+// command line maximised comes back as a window when the frame is restored.
+TEST_F(ShellTest, AMinimisedStartTilesTheWindowsOfTheCommandLine) {
+    WriteTextFile(dir + "\\a.c", "int a;\r\n");
+    WriteTextFile(dir + "\\b.c", "int b;\r\n");
+    ASSERT_TRUE(Launch(tarvo, "a.c b.c", dir, {}, true));
+    ASSERT_TRUE(WaitForFrame(tarvo));
+    ASSERT_TRUE(Settle(tarvo));
+    EXPECT_TRUE(IsIconic(tarvo.frame));
+    ShowWindow(tarvo.frame, SW_RESTORE);
+    ASSERT_TRUE(Settle(tarvo));
+    std::vector<HWND> windows = MdiChildren(tarvo.frame);
+    ASSERT_EQ(windows.size(), 2u);
+    for (HWND window : windows) EXPECT_FALSE(IsZoomed(window));
+}
+
 // The start-up banner is up while the command line's files open; a box about a missing file
 // stops the start-up there, so the dialogs present then tell whether there is a banner.
 TEST_F(ShellTest, SlashWAnywhereInTheTailSuppressesTheBanner) {
