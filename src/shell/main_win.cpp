@@ -93,8 +93,7 @@ void ReopenLastFiles() {
     if (maximise) SendMessageA(a.client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(maximise), 0);
     if (iconic) SendMessageA(a.client, WM_MDIICONARRANGE, 0, 0);
     if (failed.empty()) return;
-    for (const std::string& name : failed)
-        if (editor::CompareNames(name, s.currentFile) == 0) s.currentFile.clear();
+    ForgetUnopened(failed, s.currentFile);
     base::ListDialog(base::GetString(kMsgNotReopenedTitle), base::GetString(kMsgNotReopenedLabel), failed,
                      base::ListMode::Show);
 }

@@ -168,6 +168,11 @@ std::string MenuItemStatus(int command, bool selectable, bool documentOpen,
     return selectable && documentOpen ? MenuStatusHelp(command, utilities) : std::string();
 }
 
+void ForgetUnopened(const std::vector<std::string>& failed, std::string& currentFile) {
+    for (const std::string& name : failed)
+        if (lowered(name) == lowered(currentFile)) currentFile.clear();
+}
+
 std::vector<ReopenWindow> FilesToReopen(const std::vector<base::OpenFile>& saved,
                                         const std::string& requiredDirectory) {
     std::vector<ReopenWindow> out;

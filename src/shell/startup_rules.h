@@ -103,6 +103,8 @@ struct ReopenWindow {
 // negative right the maximised one (a zero coordinate becomes -1 so that the mark shows).
 base::Rect StoredWindowRect(base::Rect normal, bool iconic, bool maximised);
 // Reading them back: the marks, and the absolute values as the rectangle.
+// The document active at the last exit is forgotten when it could not be reopened.
+void ForgetUnopened(const std::vector<std::string>& failed, std::string& currentFile);
 // Skips "untitled" and empty names, and, when a required directory is given, names that do not
 // lie in it (compared without case, at a directory boundary).
 std::vector<ReopenWindow> FilesToReopen(const std::vector<base::OpenFile>& saved,

@@ -105,6 +105,14 @@ TEST(Reopen, FiltersNamesAndDecodesWindowStates) {
     EXPECT_EQ(inSrc[1].name, "c:\\SRC\\b.c");
 }
 
+TEST(Reopen, AnActiveFileNotReopenedIsForgotten) {
+    std::string current = "C:\\src\\A.c";
+    ForgetUnopened({"c:\\src\\b.c"}, current);
+    EXPECT_EQ(current, "C:\\src\\A.c");
+    ForgetUnopened({"c:\\src\\b.c", "c:\\SRC\\a.C"}, current);
+    EXPECT_EQ(current, "");
+}
+
 TEST(Reopen, StoredWindowStatesReadBack) {
     for (bool iconic : {false, true})
         for (bool maximised : {false, true}) {
