@@ -85,13 +85,13 @@ const DocumentListener kWindowListener = {.textReplaced = OnTextReplaced};
 
 // ---- mouse -----------------------------------------------------------------------------
 
-void PlaceCursorAt(HWND window, View& v, int x, int y) {
+// The place of the text under a point of the window.
+Place PlaceUnder(HWND window, View& v, int x, int y) {
     SyncWindow(window, false);  // the rows must be those of the text as it is now
     int row;
     long column;
     RowAndColumnAt(window, x, y, row, column);
-    Place p = PlaceAt(v, row, column);
-    SetCursorLine(p.line, p.column);
+    return PlaceAt(v, row, column);
 }
 
 void ButtonDown(HWND window, WPARAM keys, int x, int y) {
@@ -99,18 +99,12 @@ void ButtonDown(HWND window, WPARAM keys, int x, int y) {
     EditorWindow* w = WindowState(window);
     if (!v || !w) return;
     if (GetFocus() != window) SetFocus(window);
-    LogAction(Id(window), kActionLeftClick, 0, 0);
-    // Shift+click extends the selection from its anchor (or from the cursor) to the point.
-    bool extend = (keys & MK_SHIFT) != 0;
-    if (extend) StartSelection();
-    else ClearSelection();
-    PlaceCursorAt(window, *v, x, y);
-    if (!extend) StartSelection();  // the anchor of a drag; dropped again if nothing is dragged
+    Place p = PlaceUnder(window, *v, x, y);
+    PressAt(Id(window), p.line, p.column, (keys & MK_SHIFT) != 0);
     w->dragging = true;
     w->dragDirection = 0;
     w->mouse = {x, y};
     SetCapture(window);
-    v->redraw |= kRedrawCursor;
 }
 
 void EndDrag(HWND window, bool release) {
@@ -120,8 +114,7 @@ void EndDrag(HWND window, bool release) {
     if (w->dragDirection) KillTimer(window, kDragTimer);
     w->dragDirection = 0;
     if (release) ReleaseCapture();
-    View* v = Own(window);
-    if (v && v->anchorLine == v->cursorLine && v->anchorColumn == v->cursorColumn) ClearSelection();
+    if (Own(window)) DragEnded();
 }
 
 // Above or below the window the timer scrolls; inside it the cursor follows the mouse.
@@ -138,7 +131,10 @@ void DragTo(HWND window, int x, int y) {
         else KillTimer(window, kDragTimer);
         w->dragDirection = direction;
     }
-    if (direction == 0) PlaceCursorAt(window, *v, x, y);
+    if (direction == 0) {
+        Place p = PlaceUnder(window, *v, x, y);
+        SetCursorLine(p.line, p.column);
+    }
 }
 
 void DragTick(HWND window) {
@@ -355,7 +351,10 @@ LRESULT CALLBACK EditorWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_RBUTTONDOWN:
         if (View* v = Own(window)) {
             LogAction(Id(window), kActionRightClick, 0, 0);
-            if (!HasSelection()) PlaceCursorAt(window, *v, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+            if (!HasSelection()) {
+                Place p = PlaceUnder(window, *v, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+                SetCursorLine(p.line, p.column);
+            }
             RefreshEditorWindows();
         }
         return 0;

@@ -85,6 +85,20 @@ void ScrollByWheel(std::uintptr_t window, int delta) {
     LoggedScroll(window, [&] { return ScrollRows(*view, rows, view->rows); });
 }
 
+void PressAt(std::uintptr_t window, Line* line, long column, bool extend) {
+    LogAction(window, kActionLeftClick, 0, 0);
+    if (extend) StartSelection();
+    else ClearSelection();
+    SetCursorLine(line, column);
+    if (!extend) StartSelection();
+    CurrentView()->redraw |= kRedrawCursor;
+}
+
+void DragEnded() {
+    View* v = CurrentView();
+    if (v && v->anchorLine == v->cursorLine && v->anchorColumn == v->cursorColumn) ClearSelection();
+}
+
 int DragDirection(int y, int height) { return y < 0 ? -1 : y >= height ? 1 : 0; }
 
 bool DragStep(int direction, long displayColumn) {

@@ -20,6 +20,12 @@ long ScrolledLeftColumn(long left, ScrollRequest request, long columns, long thu
 // The mouse wheel: three rows per notch of 120, towards the end for a negative delta.
 void ScrollByWheel(std::uintptr_t window, int delta);
 
+// The left button pressed on a place of the current view of `window`: logged as a click, so
+// Undo puts the cursor back. With Shift the selection is extended from its anchor (or from the
+// cursor) to the place; else the cursor goes there and anchors the selection a drag may make.
+void PressAt(std::uintptr_t window, Line* line, long column, bool extend);
+// The drag ended: a selection of nothing is no selection.
+void DragEnded();
 // Dragging with the mouse above the window (-1), below it (1) or inside it (0).
 int DragDirection(int y, int height);
 // A tick of the drag timer: the cursor one line towards the mouse, at its display column.

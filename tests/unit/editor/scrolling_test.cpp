@@ -1,6 +1,8 @@
 // The scroll bars, the wheel and the drag timer on the current view: how far each moves, and
 // that each is undone as one cursor move (or not logged when it moved nothing).
 #include "editor/scrolling.h"
+#include "editor/selection.h"
+#include "editor/undo.h"
 #include "editor_test_util.h"
 
 namespace tarvo::editor::test {
@@ -79,6 +81,25 @@ TEST_F(Scrolling, TheWheelAndTheDragTimer) {
     EXPECT_FALSE(DragStep(-1, 0));
     EXPECT_EQ(CursorAfter(DragStep(1, 5)), "2:1");  // the column as far as the line goes
     EXPECT_FALSE(DragStep(0, 0));
+}
+
+// A click places the cursor and anchors a drag; a drag of nothing leaves no selection; with
+// Shift the selection runs from its anchor; each click is one Undo step back.
+TEST_F(Scrolling, PressesOfTheMouse) {
+    Document& doc = Open("line 1\nline 2\nline 3\nline 4\n");
+    Line* third = LineAtNumber(doc, 3);
+    PressAt(1, third, 2, false);
+    EXPECT_EQ(CursorPosition(), (Position{3, 2}));
+    DragEnded();
+    EXPECT_FALSE(HasSelection());
+    PressAt(1, LineAtNumber(doc, 1), 0, false);
+    PressAt(1, third, 4, true);
+    EXPECT_EQ(SelectionText(), "line 1\nline 2\nline");
+    PressAt(1, LineAtNumber(doc, 4), 1, true);  // extends from the same anchor
+    EXPECT_EQ(CurrentView()->anchorLine, doc.lines->next);
+    EXPECT_EQ(Logged(), 4u);
+    EXPECT_TRUE(Undo());
+    EXPECT_EQ(CursorPosition(), (Position{3, 4}));
 }
 
 }  // namespace
