@@ -26,22 +26,6 @@ void Release(Running& tarvo) {
     tarvo = Running{};
 }
 
-std::string EnvironmentBlock(const std::vector<std::string>& overrides) {
-    std::vector<std::string> entries;
-    char* block = GetEnvironmentStringsA();
-    for (char* p = block; *p; p += std::strlen(p) + 1) entries.emplace_back(p);
-    FreeEnvironmentStringsA(block);
-    for (const std::string& entry : overrides) {
-        std::string name = entry.substr(0, entry.find('=') + 1);
-        for (auto it = entries.begin(); it != entries.end();)
-            it = _strnicmp(it->c_str(), name.c_str(), name.size()) == 0 ? entries.erase(it) : it + 1;
-        entries.push_back(entry);
-    }
-    std::string out;
-    for (const std::string& entry : entries) out += entry + '\0';
-    return out + '\0';
-}
-
 }  // namespace
 
 std::string TarvoExe() { return BuildRoot() + "\\bin\\tarvo.exe"; }
@@ -75,17 +59,15 @@ void ResetSettings() {
     SetValue("Software\\vex\\vexlnk", "libpath", BuildRoot() + "\\lib");
 }
 
-bool Launch(Running& tarvo, const std::string& tail, const std::string& folder,
-            const std::vector<std::string>& environment, bool minimised) {
+bool Launch(Running& tarvo, const std::string& tail, const std::string& folder, bool minimised) {
     std::string commandLine = "\"" + TarvoExe() + "\"" + (tail.empty() ? "" : " " + tail);
-    std::string env = EnvironmentBlock(environment);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     if (minimised) {
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_SHOWMINNOACTIVE;
     }
-    return CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, env.data(),
+    return CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           folder.empty() ? nullptr : folder.c_str(), &startup, &tarvo.process) != FALSE;
 }
 
@@ -101,9 +83,8 @@ bool WaitForFrame(Running& tarvo, DWORD milliseconds) {
     return false;
 }
 
-bool Start(Running& tarvo, const std::string& tail, const std::string& folder,
-           const std::vector<std::string>& environment) {
-    return Launch(tarvo, tail, folder, environment) && WaitForFrame(tarvo);
+bool Start(Running& tarvo, const std::string& tail, const std::string& folder) {
+    return Launch(tarvo, tail, folder) && WaitForFrame(tarvo);
 }
 
 bool Close(Running& tarvo, DWORD* exitCode) {

@@ -31,14 +31,12 @@ struct Running {
     HWND frame = nullptr;
 };
 
-// Starts tarvo.exe with the tail in the folder; waits until its frame is visible. The
-// environment variables given as "NAME=value" replace those of the test.
-bool Start(Running& tarvo, const std::string& tail, const std::string& folder = "",
-           const std::vector<std::string>& environment = {});
+// Starts tarvo.exe with the tail in the folder, in this process's environment; waits until its
+// frame is visible.
+bool Start(Running& tarvo, const std::string& tail, const std::string& folder = "");
 // Starts tarvo.exe without waiting; then WaitForFrame (which needs the frame visible).
 // A minimised start is the one a shortcut set to "Minimized" makes.
-bool Launch(Running& tarvo, const std::string& tail, const std::string& folder = "",
-            const std::vector<std::string>& environment = {}, bool minimised = false);
+bool Launch(Running& tarvo, const std::string& tail, const std::string& folder = "", bool minimised = false);
 bool WaitForFrame(Running& tarvo, DWORD milliseconds = 30000);
 // Asks the frame to close and waits for the process to end; false on time-out.
 bool Close(Running& tarvo, DWORD* exitCode = nullptr);

@@ -32,15 +32,10 @@ TEST_F(Typing, EnterIndentsAfterAControlLineAndReturnsAfterItsStatement) {
 }
 
 TEST_F(Typing, ControlRule) {
-    EXPECT_EQ(ControlRule("if (a)"), 2);
-    EXPECT_EQ(ControlRule("  while (a &&   "), 2);
-    EXPECT_EQ(ControlRule("else"), 2);
-    EXPECT_EQ(ControlRule("for (;;) { // loop"), 1);
-    EXPECT_EQ(ControlRule("case 3: /* three */"), 1);
-    EXPECT_EQ(ControlRule("x = f(a)"), 0);
-    EXPECT_EQ(ControlRule("if (a) b();"), 0);
-    EXPECT_EQ(ControlRule("puts(\"{\")"), 0);
-    EXPECT_EQ(ControlRule(""), 0);
+    const std::pair<const char*, int> cases[] = {
+        {"if (a)", 2},   {"  while (a &&   ", 2}, {"else", 2},        {"for (;;) { // loop", 1}, {"case 3: /* three */", 1},
+        {"x = f(a)", 0}, {"if (a) b();", 0},      {"puts(\"{\")", 0}, {"", 0}};
+    for (auto [line, rule] : cases) EXPECT_EQ(ControlRule(line), rule) << line;
 }
 
 TEST_F(Typing, BackspaceAndDeleteAtTheEdges) {

@@ -52,15 +52,14 @@ TEST_F(Scrolling, TheVerticalBarMovesByStepsPagesAndTheThumb) {
 }
 
 TEST_F(Scrolling, TheHorizontalBarNeverGoesLeftOfTheFirstColumn) {
-    EXPECT_EQ(ScrolledLeftColumn(5, ScrollRequest::LineUp, 80, 0), 4);
-    EXPECT_EQ(ScrolledLeftColumn(0, ScrollRequest::LineUp, 80, 0), 0);
-    EXPECT_EQ(ScrolledLeftColumn(5, ScrollRequest::LineDown, 80, 0), 6);
-    EXPECT_EQ(ScrolledLeftColumn(50, ScrollRequest::PageUp, 80, 0), 10);
-    EXPECT_EQ(ScrolledLeftColumn(30, ScrollRequest::PageUp, 80, 0), 0);
-    EXPECT_EQ(ScrolledLeftColumn(0, ScrollRequest::PageDown, 1, 0), 1);  // a page is at least one
-    EXPECT_EQ(ScrolledLeftColumn(70, ScrollRequest::Top, 80, 0), 0);
-    EXPECT_EQ(ScrolledLeftColumn(70, ScrollRequest::Thumb, 80, 12), 12);
-    EXPECT_EQ(ScrolledLeftColumn(70, ScrollRequest::Bottom, 80, 12), 70);
+    using enum ScrollRequest;
+    // The left column, the request, the window's columns, the thumb; the new left column.
+    const std::tuple<long, ScrollRequest, long, long, long> cases[] = {
+        {5, LineUp, 80, 0, 4},  {0, LineUp, 80, 0, 0},  {5, LineDown, 80, 0, 6},   {50, PageUp, 80, 0, 10},
+        {30, PageUp, 80, 0, 0}, {0, PageDown, 1, 0, 1},  // a page is at least one
+        {70, Top, 80, 0, 0},    {70, Thumb, 80, 12, 12}, {70, Bottom, 80, 12, 70}};
+    for (auto [left, request, columns, thumb, column] : cases)
+        EXPECT_EQ(ScrolledLeftColumn(left, request, columns, thumb), column) << left << " " << static_cast<int>(request);
 }
 
 TEST_F(Scrolling, TheWheelAndTheDragTimer) {
@@ -73,10 +72,7 @@ TEST_F(Scrolling, TheWheelAndTheDragTimer) {
     ScrollByWheel(1, 120);  // at the top already
     EXPECT_EQ(Logged(), 2u);
 
-    EXPECT_EQ(DragDirection(-1, 200), -1);
-    EXPECT_EQ(DragDirection(0, 200), 0);
-    EXPECT_EQ(DragDirection(199, 200), 0);
-    EXPECT_EQ(DragDirection(200, 200), 1);
+    for (auto [y, direction] : {std::pair{-1, -1}, {0, 0}, {199, 0}, {200, 1}}) EXPECT_EQ(DragDirection(y, 200), direction) << y;
     SetCursor({1, 1});
     EXPECT_FALSE(DragStep(-1, 0));
     EXPECT_EQ(CursorAfter(DragStep(1, 5)), "2:1");  // the column as far as the line goes
