@@ -21,7 +21,8 @@ struct ClassRow {
 constexpr const char* kDocumentIcon = "DOCICON";
 constexpr const char* kEditorIcon = "EDICON";
 
-// Classes without a procedure of their own yet belong to tools that come later.
+// Classes without a procedure of their own yet belong to tools that come later; they are
+// registered with their tools (registering them now would only slow the start-up down).
 constexpr ClassRow kClasses[] = {
     {3969, nullptr, Cursor::Arrow, Background::FrameBrush, "EditMenu", kDocumentIcon, &ClassProcedures::frame},
     {3971, nullptr, Cursor::Arrow, Background::AppWorkspace, "InfoDisplay", kDocumentIcon, nullptr},
@@ -74,10 +75,10 @@ bool RegisterWindowClasses(HINSTANCE instance, const ClassProcedures& procedures
     // Each icon once: several classes share one.
     HICON documentIcon = LoadIconA(instance, kDocumentIcon), editorIcon = LoadIconA(instance, kEditorIcon);
     for (const ClassRow& row : kClasses) {
+        if (!row.procedure || !(procedures.*row.procedure)) continue;
         WNDCLASSA wc{};
         wc.style = CS_DBLCLKS | CS_OWNDC;
-        wc.lpfnWndProc = row.procedure ? procedures.*row.procedure : DefWindowProcA;
-        if (!wc.lpfnWndProc) wc.lpfnWndProc = DefWindowProcA;
+        wc.lpfnWndProc = procedures.*row.procedure;
         wc.cbWndExtra = 40;
         wc.hInstance = instance;
         wc.hIcon = row.icon == kDocumentIcon ? documentIcon : row.icon == kEditorIcon ? editorIcon : nullptr;

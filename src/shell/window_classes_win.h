@@ -11,7 +11,8 @@ struct ClassProcedures {
     WNDPROC popup;
 };
 
-// Registers every class; false when any registration fails (the program then ends).
+// Registers every class that has its window procedure; false when any registration fails (the
+// program then ends).
 // frameBrush is the frame's background brush, chosen from the display's colour depth.
 bool RegisterWindowClasses(HINSTANCE instance, const ClassProcedures& procedures,
                            HBRUSH frameBrush);
