@@ -16,6 +16,5 @@ inline constexpr unsigned kMsgMismatchedBraces = 4627;     // "%s: mismatched { 
 inline constexpr unsigned kMsgIfWithoutEndif = 4628;       // "%s: #if without matching #endif line %d"
 inline constexpr unsigned kMsgTemporaryFile = 4629;        // "temporary file"
 inline constexpr unsigned kMsgMismatchedBrackets = 4630;   // "%s: mismatched [ ] after line %d"
-inline constexpr unsigned kMsgCannotOpenForWriting = 1154; // "Impossible to open %s for writing!"
 
 }  // namespace tarvo::analysis

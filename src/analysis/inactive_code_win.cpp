@@ -33,7 +33,7 @@ bool WriteSource(const editor::Document& doc, std::string& source) {
         source = dir + "\\" + kSourceName;
         if (editor::WriteDocumentToFile(source, doc)) return true;
     }
-    base::ErrorBox(Printf(base::GetString(editor::kMsgCannotOpenForWriting), source.c_str()));
+    base::ErrorBox(Printf(base::GetString(base::kMsgCannotOpenForWriting), source.c_str()));
     return false;
 }
 
@@ -44,7 +44,7 @@ bool RunTool(std::string command, const std::string& folder) {
     PROCESS_INFORMATION process{};
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
-        base::ErrorBox(Printf(base::GetString(editor::kMsgImpossibleToExecute), command.c_str()));
+        base::ErrorBox(Printf(base::GetString(base::kMsgImpossibleToExecute), command.c_str()));
         return false;
     }
     bool finished = WaitForSingleObject(process.hProcess, kInactiveCodeToolTimeoutMs) == WAIT_OBJECT_0;

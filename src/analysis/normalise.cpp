@@ -120,7 +120,7 @@ std::optional<std::vector<long>> Normalise(const std::string& fileName, const st
     }
     const platform::FileOps& ops = platform::fileOps();
     auto cannotWrite = [] {
-        base::ErrorBox(Printf(base::GetString(kMsgCannotOpenForWriting), base::GetString(kMsgTemporaryFile)));
+        base::ErrorBox(Printf(base::GetString(base::kMsgCannotOpenForWriting), base::GetString(kMsgTemporaryFile)));
         return std::nullopt;
     };
     std::FILE* file = ops.open(platform::HostPath(scratchFileName).c_str(), "wb");

@@ -1,5 +1,7 @@
 #include "base/messages.h"
 
+#include "base/commands.h"
+
 #include "platform/text.h"
 #include "platform/ui.h"
 
@@ -13,7 +15,6 @@ constexpr unsigned kInformationTitle = 3981; // "Information"
 constexpr unsigned kNoMoreMemory = 137;
 constexpr unsigned kFileNotFound = 4036;
 constexpr unsigned kIncorrectFileName = 4069;
-constexpr unsigned kHelpOffset = 7000;
 
 std::string cut(std::string_view text, size_t limit) {
     return std::string(text.substr(0, limit));
@@ -62,13 +63,20 @@ int Confirm(std::string_view text) {
 
 int ConfirmId(unsigned id) { return Confirm(GetString(id)); }
 
+Answer AskYesNoCancel(std::string_view text) {
+    std::string shown = cut(text, kBoxTextLimit);
+    int answer = ui().messageBox(platform::BoxOwner::Frame, shown.c_str(), GetString(kInformationTitle),
+                                 platform::kBoxYesNoCancel | platform::kBoxIconQuestion);
+    return answer == platform::kAnswerYes ? Answer::Yes : answer == platform::kAnswerNo ? Answer::No : Answer::Cancel;
+}
+
 void OutOfMemoryBox() {
     ui().messageBox(platform::BoxOwner::ActiveWindow, GetString(kNoMoreMemory), nullptr,
                     platform::kBoxIconHand);
 }
 
 std::string StatusHelp(unsigned commandId) {
-    return Printf("%s.", GetString(commandId + kHelpOffset));
+    return Printf("%s.", GetString(StatusHelpId(static_cast<int>(commandId))));
 }
 
 void ShowStatusHelp(unsigned commandId) { ui().statusText(StatusHelp(commandId).c_str()); }

@@ -17,6 +17,10 @@ extern const MessageRecord kMessageTable[];
 // The text of the first record with that id; the empty text for an absent id, never null.
 const char* GetString(unsigned id);
 
+// Texts more than one subsystem shows.
+inline constexpr unsigned kMsgCannotOpenForWriting = 1154;  // "Impossible to open %s for writing!"
+inline constexpr unsigned kMsgImpossibleToExecute = 1157;   // "Impossible to execute '%s'"
+
 // Longest text a message box shows; longer texts are cut.
 inline constexpr size_t kBoxTextLimit = 254;
 
@@ -28,9 +32,12 @@ void InfoBox(std::string_view text);
 // 1 for Yes, 0 for No or a closed box.
 int Confirm(std::string_view text);
 int ConfirmId(unsigned id);
+// A question that may also be called off: Yes, No or Cancel (a closed box is Cancel).
+enum class Answer { Yes, No, Cancel };
+Answer AskYesNoCancel(std::string_view text);
 void OutOfMemoryBox();
 
-// The status-line help of a command: its help text (id + 7000) with a period appended.
+// The status-line help of a command: its help text (base/commands.h) with a period appended.
 std::string StatusHelp(unsigned commandId);
 void ShowStatusHelp(unsigned commandId);
 

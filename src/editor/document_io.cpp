@@ -154,7 +154,7 @@ bool ReportWriteStatus(platform::ReplaceStatus status, const std::string& path) 
         case platform::ReplaceStatus::Ok:
             return true;
         case platform::ReplaceStatus::CannotCreate:
-            base::ErrorBox(Printf(base::GetString(kMsgCannotOpenForWriting), path.c_str()));
+            base::ErrorBox(Printf(base::GetString(base::kMsgCannotOpenForWriting), path.c_str()));
             return false;
         case platform::ReplaceStatus::WriteFailed:
             base::ErrorBoxId(kMsgWriteError);

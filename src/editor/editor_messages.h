@@ -4,7 +4,6 @@
 namespace tarvo::editor {
 
 inline constexpr unsigned kMsgNoMoreMemory = 137;         // "No more memory left"
-inline constexpr unsigned kMsgCannotOpenForWriting = 1154; // "Impossible to open %s for writing!"
 inline constexpr unsigned kMsgFileChanged = 1202;         // "File %s has been changed. Reload from disk?"
 inline constexpr unsigned kMsgFileNotFound = 4036;        // "File %s not found!"
 inline constexpr unsigned kMsgReadWriteError = 4120;      // "File read or write error."

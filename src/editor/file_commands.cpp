@@ -56,7 +56,7 @@ bool SaveCurrentDocumentAs(const std::string& path, ReplaceBufferWindow replace)
     Document& buffer = *d;
     if (!NameIsFree(path, nullptr)) return false;
     if (!WriteDocumentToFile(path, buffer)) {
-        base::ErrorBox(Printf(base::GetString(kMsgCannotOpenForWriting), path.c_str()));
+        base::ErrorBox(Printf(base::GetString(base::kMsgCannotOpenForWriting), path.c_str()));
         return false;
     }
     if (!replace || !replace(path)) return false;  // written, but not shown: the buffer keeps its text
@@ -84,10 +84,9 @@ bool MayCloseView(View& view) {
     Document& d = *view.document;
     if (OtherViewShows(view) || !(d.flags & kModified) || (d.flags & kInternalBuffer)) return true;
     std::string text = Printf(base::GetString(kMsgSaveBeforeClosing), d.name.c_str());
-    int answer = platform::ui().messageBox(platform::BoxOwner::Frame, text.c_str(), base::GetString(kMsgInformationTitle),
-                                          platform::kBoxYesNoCancel | platform::kBoxIconQuestion);
-    if (answer == platform::kAnswerNo) return true;
-    if (answer != platform::kAnswerYes) return false;
+    base::Answer answer = base::AskYesNoCancel(text);
+    if (answer == base::Answer::No) return true;
+    if (answer == base::Answer::Cancel) return false;
     SetCurrentView(&view);
     return SaveCurrentDocument();
 }

@@ -167,21 +167,27 @@ long Paste() {
         editor().cutBuffer = std::move(clip);
     }
     if (HasSelection() && !DeleteSelection()) return 0;
+    long count = InsertCounted(editor().cutBuffer);
+    SetCommandCount(CMD_PASTE, count);
+    d.flags &= static_cast<std::uint16_t>(~kCommentMapCurrent);
+    return count;
+}
+
+long InsertCounted(std::string_view text) {
+    View& v = *CurrentView();
+    Document& d = *v.document;
     // Splitting keeps the upper part in the old line, so the insertion point stays valid;
     // after the last line the text starts in the line that follows the old last one.
     Line* first = v.cursorLine;
     long firstColumn = v.cursorColumn;
     Line* last = d.lines->prev;
     bool atEnd = first == d.lines;
-    InsertString(editor().cutBuffer);
+    InsertString(text);
     if (atEnd) {
         first = last->next;
         firstColumn = 0;
     }
-    long count = CharactersBetween(d, first, firstColumn, v.cursorLine, v.cursorColumn);
-    SetCommandCount(CMD_PASTE, count);
-    d.flags &= static_cast<std::uint16_t>(~kCommentMapCurrent);
-    return count;
+    return CharactersBetween(d, first, firstColumn, v.cursorLine, v.cursorColumn);
 }
 
 bool CopyToFile(const std::string& path) {

@@ -40,6 +40,9 @@ bool DeleteSelectionToCutBuffer();
 // The clipboard's text (without CR) replaces the cut buffer, and then the selection, if any;
 // returns the number of characters inserted.
 long Paste();
+// Inserts text at the cursor (LF splits the line) and counts the characters it put in, line
+// ends included: what Undo takes out again for a paste or an insertion.
+long InsertCounted(std::string_view text);
 // Writes the cut buffer to a file, each line ended with CR LF.
 bool CopyToFile(const std::string& path);
 

@@ -33,8 +33,4 @@ inline constexpr unsigned kMsgEmptyCutBuffer = 4726;      // "Nothing to copy: s
 inline constexpr unsigned kMsgNothingToRedo = 4727;       // "Nothing to redo"
 inline constexpr unsigned kMsgBinaryReadOnly = 4728;      // "%s holds NUL bytes: ... open read only ..."
 
-// From the shell's part of the table.
-inline constexpr unsigned kMsgImpossibleToExecute = 1157;  // "Impossible to execute '%s'"
-inline constexpr unsigned kMsgInformationTitle = 3981;     // "Information"
-
 }  // namespace tarvo::editor

@@ -48,12 +48,15 @@ FileOps& currentOps() {
 
 constexpr std::size_t kWriterBuffer = 1 << 20;
 
-// A name beside the file that no other writer picks: the path, a counter and the clock.
-std::string ScratchName(const std::string& path) {
+// A part of a name that no other writer picks: a counter and the clock.
+std::string UniquePart() {
     static std::atomic<unsigned> counter{0};
     auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
-    return path + Printf(".%x%llx.~tmp", counter++, static_cast<unsigned long long>(tick) & 0xffffff);
+    return Printf("%x%llx", counter++, static_cast<unsigned long long>(tick) & 0xffffff);
 }
+
+// A name beside the file for its replacement.
+std::string ScratchName(const std::string& path) { return path + "." + UniquePart() + ".~tmp"; }
 
 // The new file keeps the old one's permissions (POSIX; Windows files carry no mode to keep).
 void KeepMode(std::FILE* file, const std::string& hostTarget) {
@@ -120,11 +123,8 @@ std::string TempDirectory() {
 }
 
 std::string UnusedFileName(const std::string& directory, const std::string& prefix) {
-    static std::atomic<unsigned> counter{0};
     for (;;) {
-        auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
-        std::string name = Printf("%s\\%s%x%llx.tmp", directory.c_str(), prefix.c_str(), counter++,
-                                  static_cast<unsigned long long>(tick) & 0xffffff);
+        std::string name = directory + "\\" + prefix + UniquePart() + ".tmp";
         if (!FileExists(name)) return name;
     }
 }

@@ -76,7 +76,7 @@ CommandResult CmdExecute(int, CommandParam) {
         return 0;
     last = command;
     if (WinExec(command.c_str(), SW_SHOWNORMAL) < 32)
-        base::ErrorBox(Printf(base::GetString(kMsgImpossibleToExecute), command.c_str()));
+        base::ErrorBox(Printf(base::GetString(base::kMsgImpossibleToExecute), command.c_str()));
     return 0;
 }
 

@@ -21,7 +21,7 @@ const CommandHandler* FindHandler(const CommandHandler* table, int id) {
 
 CommandResult Dispatch(int id, CommandParam param) {
     const DispatchHooks& hooks = shell().dispatch;
-    bool debugging = ask(hooks.debuggingActive);
+    bool debugging = DebuggingActive();
 
     if (debugging) id = base::DebuggerKeySubstitute(id);
 

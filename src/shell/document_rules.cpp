@@ -58,18 +58,9 @@ bool PlaceFunctionStub(std::uintptr_t window, std::string_view sharedText) {
     editor::ClearSelection();
     // Logged as a text insertion at the cursor: Undo takes its characters out again.
     editor::LogCommand(window, CMD_MACRO);
-    editor::View& v = *editor::CurrentView();
-    editor::Line* first = v.cursorLine;
-    long firstColumn = v.cursorColumn;
-    editor::Line* last = doc->lines->prev;
-    bool atEnd = first == doc->lines;  // after the last line the text starts in a new line
-    for (const std::string& line : stub.lines) {
-        editor::InsertString(line);
-        editor::SplitLine();
-    }
-    if (atEnd) first = last->next, firstColumn = 0;
-    editor::SetCommandCount(CMD_MACRO, editor::CharactersBetween(*doc, first, firstColumn, v.cursorLine,
-                                                                 v.cursorColumn));
+    std::string text;
+    for (const std::string& line : stub.lines) text += line + "\n";
+    editor::SetCommandCount(CMD_MACRO, editor::InsertCounted(text));
     editor::RequestRedraw(*doc, editor::kRedrawAll);
     return true;
 }

@@ -50,7 +50,7 @@ void InstallEditorSeam() {
     seam.chooseRestore = ChooseRestore;
     seam.chooseLanguage = editor::ChooseLanguageForDocument;
     seam.checkBeforeSave = analysis::CheckBeforeSave;
-    seam.debugging = [] { return shell().dispatch.debuggingActive && shell().dispatch.debuggingActive(); };
+    seam.debugging = DebuggingActive;
     editor::InstallSearchUi();
     shell().dispatch.logCommand = LogDispatchedCommand;
 }

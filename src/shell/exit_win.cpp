@@ -29,10 +29,6 @@ bool SaveBuffer(editor::Document& doc) {
     return !(doc.flags & editor::kModified);
 }
 
-bool DebuggingActive() {
-    return shell().dispatch.debuggingActive && shell().dispatch.debuggingActive();
-}
-
 // The window's rectangle in the MDI client, with the iconic and maximised marks.
 base::Rect SavedRectOf(HWND window, HWND maximised) {
     WINDOWPLACEMENT placement{};

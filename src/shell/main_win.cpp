@@ -153,11 +153,11 @@ int Run(HINSTANCE instance, int show) {
     }
     UpdateWindow(a.frame);
     SetForegroundWindow(a.frame);
-    StartEditor((base::settings().editorFlags & 0x40) && !sh.options.attach && !sh.options.anotherInstance);
+    StartEditor((base::settings().editorFlags & base::kEditorAutoSave) && !sh.options.attach && !sh.options.anotherInstance);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) HandleMessage(msg);
-    if (base::settings().editorFlags & 0x40) editor::StopAutosave();
+    if (base::settings().editorFlags & base::kEditorAutoSave) editor::StopAutosave();
     ReleaseWindowLayer();
     return 0;
 }

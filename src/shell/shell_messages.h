@@ -18,7 +18,6 @@ inline constexpr unsigned kMsgRestoreLabel = 4811;          // "Files autosaved 
 inline constexpr unsigned kMsgNotReopenedTitle = 4812;      // "Files not reopened"
 inline constexpr unsigned kMsgNotReopenedLabel = 4813;      // "These files of the last session..."
 inline constexpr unsigned kMsgVersionText = 4814;           // "Version %s"
-inline constexpr unsigned kMsgImpossibleToExecute = 1157;   // "Impossible to execute '%s'"
 inline constexpr unsigned kMsgNoUtilities = 1205;           // "No utilities defined"
 inline constexpr unsigned kMsgCloseDebugging = 31;          // "This will close the debugging session"
 inline constexpr unsigned kMsgDirectoryMissing = 4380;      // "Directory %s doesn't exist"

@@ -9,6 +9,11 @@ ShellState& shell() {
     return state;
 }
 
+bool DebuggingActive() {
+    const DispatchHooks& hooks = shell().dispatch;
+    return hooks.debuggingActive && hooks.debuggingActive();
+}
+
 void ResetShellState() {
     shell() = ShellState{};
     base::ResetCommandKeys();

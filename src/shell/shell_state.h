@@ -27,6 +27,9 @@ struct ShellState {
 };
 
 ShellState& shell();
+// Whether a debugging run is active, as the dispatcher's hook says.
+bool DebuggingActive();
+
 // Back to the start: default options and key table, no hooks (for tests).
 void ResetShellState();
 
