@@ -1,7 +1,7 @@
 #include "analysis/analysis_commands_win.h"
 
 #include "analysis/function_list.h"
-#include "analysis/inactive_code_win.h"
+#include "analysis/inactive_code.h"
 #include "base/command_ids.h"
 #include "base/dialogs_win.h"
 #include "base/messages.h"

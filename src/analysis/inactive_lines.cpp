@@ -2,14 +2,20 @@
 
 #include <string>
 
+#include "base/run_tool.h"
+#include "platform/process.h"
 #include "platform/text.h"
 
 namespace tarvo::analysis {
 
 std::string InactiveCodeCommand(const std::string& root, const std::string& options, const std::string& output,
                                 const std::string& source) {
-    return Printf("%s\\bin\\%s %s -showifdeflines -Fo%s %s", root.c_str(), kInactiveCodeTool, options.c_str(),
-                  output.c_str(), source.c_str());
+    std::string command = base::ToolCommand(root, kInactiveCodeTool);
+    if (!options.empty()) command += " " + options;
+    command += " -showifdeflines";
+    platform::AppendArgument(command, "-Fo" + output);
+    platform::AppendArgument(command, source);
+    return command;
 }
 
 void ClearInactiveMarks(editor::Document& doc) {

@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "analysis/function_list.h"
+#include "platform/text.h"
 
 namespace tarvo::analysis {
 namespace {
@@ -17,12 +18,6 @@ struct Token {
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
 
 // Pascal: comments { } and (* *) across lines, // to the line end; strings in single quotes.
 // A word (kept in lower case, with its spelling) or one non-blank character; c moves past it.

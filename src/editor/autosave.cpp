@@ -22,12 +22,6 @@ constexpr std::string_view kScratchEnd = ".~tmp";
 
 AutosaveState& state() { return *editor().autosave; }
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return text;
-}
-
 std::uint32_t Fnv1a(const std::string& text) {
     std::uint32_t hash = 2166136261u;
     for (unsigned char c : text) hash = (hash ^ c) * 16777619u;

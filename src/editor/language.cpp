@@ -1,4 +1,5 @@
 #include "editor/language.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -32,18 +33,6 @@ constexpr BuiltInLanguage kBuiltIn[] = {
     {kMsgLanguagePascal, "PAS", "{}(*)", "'", FunctionFinder::Pascal, "", "", kPascalKeywords},
     {kMsgLanguageEiffel, "e", "-", "'\"", FunctionFinder::Eiffel, "", "", kEiffelKeywords},
 };
-
-bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-std::string Lower(std::string_view word) {
-    std::string s(word);
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 const BuiltInLanguage* BuiltInNamed(std::string_view name) {
     for (const BuiltInLanguage& b : kBuiltIn)

@@ -27,7 +27,6 @@ inline constexpr unsigned kMsgInactiveMarked = 4720;      // "%ld lines of inact
 inline constexpr unsigned kMsgNoInactiveOutput = 4721;    // "%s wrote no list of inactive lines"
 inline constexpr unsigned kMsgNothingToUndo = 4722;       // "Nothing to undo"
 inline constexpr unsigned kMsgReplaceTitle = 4723;        // "Replace"
-inline constexpr unsigned kMsgToolTimedOut = 4724;        // "%s did not finish in time and was stopped"
 inline constexpr unsigned kMsgFunctionLine = 4725;        // "%s\tline %ld"
 inline constexpr unsigned kMsgEmptyCutBuffer = 4726;      // "Nothing to copy: select some text first"
 inline constexpr unsigned kMsgNothingToRedo = 4727;       // "Nothing to redo"

@@ -3,6 +3,8 @@
 #include <map>
 #include <utility>
 
+#include "platform/text.h"
+
 namespace tarvo::platform {
 namespace {
 
@@ -36,14 +38,6 @@ MemoryStore& store() {
     return s;
 }
 
-std::string lower(const std::string& text) {
-    std::string out = text;
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
-bool sameName(const std::string& a, const std::string& b) { return lower(a) == lower(b); }
 
 // True when `path` is `key` or lies below it (both lower case).
 bool within(const std::string& path, const std::string& key) {
@@ -59,7 +53,7 @@ unsigned long faultOf(const std::string& lowerPath) {
 }
 
 KeyRecord* findKey(const std::string& key) {
-    std::string l = lower(key);
+    std::string l = Lower(key);
     if (faultOf(l) != 0) return nullptr;
     auto it = store().keys.find(l);
     return it == store().keys.end() ? nullptr : &it->second;
@@ -68,13 +62,13 @@ KeyRecord* findKey(const std::string& key) {
 bool memKeyExists(const std::string& key) { return findKey(key) != nullptr; }
 
 unsigned long memCreateKey(const std::string& key) {
-    std::string l = lower(key);
+    std::string l = Lower(key);
     if (unsigned long code = faultOf(l)) return code;
     // Create every missing parent on the way down, as RegCreateKeyEx does.
     for (size_t end = 0; end != std::string::npos;) {
         end = key.find('\\', end + 1);
         std::string part = key.substr(0, end);
-        std::string lowerPart = lower(part);
+        std::string lowerPart = Lower(part);
         if (!store().keys.count(lowerPart)) store().keys[lowerPart] = KeyRecord{part, {}};
     }
     return 0;
@@ -84,7 +78,7 @@ bool memReadValue(const std::string& key, const std::string& name, std::string& 
     KeyRecord* k = findKey(key);
     if (!k) return false;
     for (const auto& [n, v] : k->values)
-        if (sameName(n, name)) {
+        if (SameText(n, name)) {
             text = v;
             return true;
         }
@@ -95,11 +89,11 @@ unsigned long memWriteValue(const std::string& key, const std::string& name,
                             const std::string& text) {
     MemoryStore& s = store();
     if (s.writesUntilFault > 0 && --s.writesUntilFault == 0) return s.writeFaultCode;
-    if (unsigned long code = faultOf(lower(key))) return code;
+    if (unsigned long code = faultOf(Lower(key))) return code;
     KeyRecord* k = findKey(key);
     if (!k) return kErrorFileNotFound;
     for (auto& [n, v] : k->values)
-        if (sameName(n, name)) {
+        if (SameText(n, name)) {
             v = text;
             return 0;
         }
@@ -108,7 +102,7 @@ unsigned long memWriteValue(const std::string& key, const std::string& name,
 }
 
 unsigned long memDeleteKey(const std::string& key) {
-    std::string l = lower(key);
+    std::string l = Lower(key);
     if (unsigned long code = faultOf(l)) return code;
     auto& keys = store().keys;
     if (!keys.count(l)) return kErrorFileNotFound;
@@ -121,7 +115,7 @@ unsigned long memDeleteKey(const std::string& key) {
 std::vector<std::string> memSubkeys(const std::string& key) {
     std::vector<std::string> names;
     if (!findKey(key)) return names;
-    std::string prefix = lower(key) + "\\";
+    std::string prefix = Lower(key) + "\\";
     for (const auto& [l, record] : store().keys) {
         if (l.compare(0, prefix.size(), prefix) != 0) continue;
         if (l.find('\\', prefix.size()) != std::string::npos) continue;
@@ -147,7 +141,7 @@ void FailNthWrite(int n, unsigned long code) {
 }
 
 void FailKey(const std::string& key, unsigned long code) {
-    store().keyFaults.push_back({lower(key), code});
+    store().keyFaults.push_back({Lower(key), code});
 }
 
 std::vector<std::string> MemoryValueNames(const std::string& key) {

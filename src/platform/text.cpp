@@ -36,4 +36,21 @@ long AtoL(const std::string& text) {
     return static_cast<long>(negative ? -value : value);
 }
 
+namespace {
+char lowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+}  // namespace
+
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = lowerChar(c);
+    return out;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lowerChar(a[i]) != lowerChar(b[i])) return false;
+    return true;
+}
+
 }  // namespace tarvo

@@ -1,6 +1,7 @@
 // Small text helpers shared by every subsystem.
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace tarvo {
 
@@ -10,5 +11,9 @@ std::string Printf(const char* format, ...) __attribute__((format(gnu_printf, 1,
 // The C atol rule: optional blanks, optional sign, leading digits; anything else gives 0.
 // Saturates at the 32-bit range, so the program and the native build agree.
 long AtoL(const std::string& text);
+
+// ASCII case folding: file names, keywords and extensions compare without case.
+std::string Lower(std::string_view text);
+bool SameText(std::string_view a, std::string_view b);
 
 }  // namespace tarvo

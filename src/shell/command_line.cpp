@@ -13,12 +13,6 @@ bool blank(char c) { return c == ' ' || c == '\t'; }
 
 char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
-std::string lowered(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = lower(c);
-    return out;
-}
-
 std::string trimmed(std::string_view s) {
     size_t first = 0, last = s.size();
     while (first < last && blank(s[first])) ++first;
@@ -64,7 +58,7 @@ bool isExecutable(const std::string& name) {
     size_t dot = name.rfind('.');
     size_t sep = name.find_last_of("\\/");
     if (dot == std::string::npos || (sep != std::string::npos && dot < sep)) return false;
-    return lowered(name.substr(dot)) == ".exe";
+    return Lower(name.substr(dot)) == ".exe";
 }
 
 // An argument that was quoted keeps its quotes when it needs them to stay one argument.
@@ -117,7 +111,7 @@ StartupOptions InitialOptions(std::string_view tail, bool anotherInstance) {
 
 void FirstPass(StartupOptions& o) {
     // Lower-casing keeps every position, so the project name is cut from the user's text.
-    size_t prj = lowered(o.tail).find("/prj:");
+    size_t prj = Lower(o.tail).find("/prj:");
     if (prj != std::string::npos) {
         std::string name = trimmed(std::string_view(o.tail).substr(prj + 5));
         if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
@@ -223,12 +217,12 @@ std::vector<std::string> ExpandPattern(const std::string& pattern, const Directo
         std::vector<std::string> names = list(directory);
         for (const std::string& n : names) {
             if (n == "." || n == "..") continue;
-            if (hasWildcard(namePart) ? WildcardMatch(namePart, n) : lowered(n) == lowered(namePart))
+            if (hasWildcard(namePart) ? WildcardMatch(namePart, n) : Lower(n) == Lower(namePart))
                 found.push_back(hasWildcard(namePart) ? prefix + n : pattern);
         }
     }
     std::sort(found.begin(), found.end(),
-              [](const std::string& a, const std::string& b) { return lowered(a) < lowered(b); });
+              [](const std::string& a, const std::string& b) { return Lower(a) < Lower(b); });
     found.erase(std::unique(found.begin(), found.end()), found.end());
     if (found.empty()) base::IncorrectFileNameBox(pattern);
     return found;

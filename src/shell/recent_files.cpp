@@ -1,4 +1,5 @@
 #include "shell/recent_files.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,14 +9,6 @@
 
 namespace tarvo::shell {
 namespace {
-
-bool sameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 constexpr base::NumberedList<std::string> kRecentFileList =
     base::TextList("RecentFiles", "RecentFile");
@@ -30,7 +23,7 @@ void AddRecentFile(std::vector<std::string>& list, const std::string& name) {
 }
 
 void RemoveRecentFile(std::vector<std::string>& list, const std::string& name) {
-    std::erase_if(list, [&](const std::string& n) { return sameName(n, name); });
+    std::erase_if(list, [&](const std::string& n) { return SameText(n, name); });
 }
 
 std::string RecentFileForCommand(const std::vector<std::string>& list, int command) {

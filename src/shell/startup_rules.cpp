@@ -19,11 +19,6 @@ bool identifierChar(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
 }
 
-std::string lowered(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
 
 std::string trimRight(std::string s) {
     while (!s.empty() && space(s.back())) s.pop_back();
@@ -31,7 +26,7 @@ std::string trimRight(std::string s) {
 }
 
 bool liesIn(const std::string& name, const std::string& directory) {
-    std::string n = lowered(name), d = lowered(directory);
+    std::string n = Lower(name), d = Lower(directory);
     if (n.compare(0, d.size(), d) != 0) return false;
     if (d.empty() || d.back() == '\\' || d.back() == '/') return true;
     return n.size() > d.size() && (n[d.size()] == '\\' || n[d.size()] == '/');
@@ -170,7 +165,7 @@ std::string MenuItemStatus(int command, bool selectable, bool documentOpen,
 
 void ForgetUnopened(const std::vector<std::string>& failed, std::string& currentFile) {
     for (const std::string& name : failed)
-        if (lowered(name) == lowered(currentFile)) currentFile.clear();
+        if (Lower(name) == Lower(currentFile)) currentFile.clear();
 }
 
 std::vector<ReopenWindow> FilesToReopen(const std::vector<base::OpenFile>& saved,

@@ -7,6 +7,7 @@
 #include "editor/document_windows_win.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/process_win.h"
 #include "platform/ui_win.h"
 #include "shell/banner_win.h"
 #include "shell/commands_win.h"
@@ -114,6 +115,7 @@ bool StartWindowLayer(HINSTANCE instance) {
     a.instance = instance;
     a.outputBarHeight = 7 * GetSystemMetrics(SM_CYDLGFRAME);
     platform::InstallWin32Ui();
+    platform::InstallWin32Process();
     InstallDispatchHooks();
     InstallEditorSeam();
 

@@ -1,6 +1,4 @@
-#include "analysis/inactive_code_win.h"
-
-#include <windows.h>
+#include "analysis/inactive_code.h"
 
 #include "analysis/inactive_lines.h"
 #include "editor/document_io.h"
@@ -11,13 +9,14 @@
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "base/messages.h"
+#include "base/run_tool.h"
 #include "base/settings.h"
 
 namespace tarvo::analysis {
 namespace {
 
 constexpr const char* kSourceName = "tarvomp_99_88_77_66_.c";
-constexpr DWORD kInactiveCodeToolTimeoutMs = 60000;
+constexpr unsigned long kInactiveCodeToolTimeoutMs = 60000;
 
 std::string DirectoryOf(const std::string& path) {
     std::size_t slash = path.find_last_of("\\/");
@@ -37,27 +36,6 @@ bool WriteSource(const editor::Document& doc, std::string& source) {
     return false;
 }
 
-// Runs the command and waits for it; false after a message.
-bool RunTool(std::string command, const std::string& folder) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
-        base::ErrorBox(Printf(base::GetString(base::kMsgImpossibleToExecute), command.c_str()));
-        return false;
-    }
-    bool finished = WaitForSingleObject(process.hProcess, kInactiveCodeToolTimeoutMs) == WAIT_OBJECT_0;
-    if (!finished) {
-        TerminateProcess(process.hProcess, 1);
-        WaitForSingleObject(process.hProcess, 5000);
-        base::ErrorBox(Printf(base::GetString(editor::kMsgToolTimedOut), kInactiveCodeTool));
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return finished;
-}
-
 }  // namespace
 
 bool ShowInactiveCode() {
@@ -72,7 +50,8 @@ bool ShowInactiveCode() {
     const base::Settings& s = base::settings();
     std::string options = s.projectActive() ? s.project.defines : std::string();
     std::string command = InactiveCodeCommand(s.compilerRoot, options, output, source);
-    bool ran = RunTool(command, folder);
+    long exitCode = 0;
+    bool ran = base::RunTool({command, folder, false, kInactiveCodeToolTimeoutMs}, kInactiveCodeTool, exitCode);
     platform::RemoveFile(source);
     if (!ran) {
         platform::RemoveFile(output);

@@ -1,0 +1,56 @@
+// The seam through which the core runs other programs: run and wait (with a working
+// directory, a time-out, the window kept alive and a Stop possible), or start without
+// waiting. The program installs the Win32 implementation at start-up; native tests install a
+// scripted one.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace tarvo::platform {
+
+struct ProcessRequest {
+    std::string commandLine;
+    std::string directory;      // current directory of the new process; empty: ours
+    bool shown = false;         // a window of its own, or hidden
+    unsigned long timeoutMs = 0;  // 0: no time-out
+};
+
+enum class RunStatus {
+    Finished,     // exitCode holds the program's exit code
+    CannotStart,  // systemError says why
+    TimedOut,     // the program was ended after the time-out
+    Stopped,      // the user asked to stop; the program was ended
+    NoExitCode,   // it ended, but its exit code could not be read
+};
+
+struct RunResult {
+    RunStatus status = RunStatus::CannotStart;
+    long exitCode = -1;
+    unsigned long systemError = 0;
+};
+
+struct ProcessBackend {
+    RunResult (*runAndWait)(const ProcessRequest& request);
+    // Starts the program and returns at once; false (with systemError set) when it cannot.
+    bool (*start)(const ProcessRequest& request, unsigned long& systemError);
+    // Asks the current runAndWait to end its program and return Stopped.
+    void (*requestStop)();
+};
+
+// The installed implementation; before anything is installed, nothing can start.
+const ProcessBackend& processBackend();
+void setProcessBackend(const ProcessBackend& backend);
+
+inline RunResult RunAndWait(const ProcessRequest& request) {
+    return processBackend().runAndWait(request);
+}
+
+// One argument of a command line: in double quotes when it holds a blank or a tab (or is
+// empty), as is otherwise. Windows passes the quotes to the program's own parser, which
+// takes a quoted name whole.
+std::string QuoteArgument(std::string_view argument);
+
+// Appends " <argument>" (quoted as needed) to a command line.
+void AppendArgument(std::string& commandLine, std::string_view argument);
+
+}  // namespace tarvo::platform
