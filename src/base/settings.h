@@ -104,6 +104,7 @@ struct ProjectSettings {
     std::vector<OpenFile> openFiles;
     std::string projectPath, sourcesDir, defines, includes, libraries, linkerArgs;
     std::string makeName, makeArgs, makeDir, exe;
+    std::string dllEntry;  // a DLL's entry point; empty: the default
     std::string debuggerArguments, debuggerExeName, debuggerDir;
     long compilerFlags = 8;
     long projectFlags = 8;

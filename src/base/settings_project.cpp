@@ -95,6 +95,7 @@ constexpr StoredValue<P> kMakeValues[] = {
     {kMsgDebuggerArguments, &P::debuggerArguments, 22},
     {"DbgExeName", &P::debuggerExeName, 23},
     {"DbgDir", &P::debuggerDir, 24},
+    {"DllEntry", &P::dllEntry, 28},
 };
 constexpr StoredValue<P> kFlagValues[] = {
     {"CompilerFlags", &P::compilerFlags, 10},
