@@ -254,6 +254,7 @@ const MessageRecord kMessageTable[] = {
     {4925, "%s wrote no usable project description"},
     {4926, "Impossible to write %s"},
     {4927, "Line %d of %s is not a project value"},
+    {4928, "The dependency list %s cannot be read"},
 
     // 5100 to 5110: debugger run-time support
     {5104, "Stack corruption"},

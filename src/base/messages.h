@@ -20,6 +20,7 @@ const char* GetString(unsigned id);
 // Texts more than one subsystem shows.
 inline constexpr unsigned kMsgCannotOpenForWriting = 1154;  // "Impossible to open %s for writing!"
 inline constexpr unsigned kMsgImpossibleToExecute = 1157;   // "Impossible to execute '%s'"
+inline constexpr unsigned kMsgToolTimedOut = 4724;          // "%s did not finish in time and was stopped"
 
 // Longest text a message box shows; longer texts are cut.
 inline constexpr size_t kBoxTextLimit = 254;

@@ -6,7 +6,6 @@
 namespace tarvo::base {
 
 inline constexpr unsigned kMsgNoExitCode = 437;  // "Impossible to get the exit code for command\n%s"
-inline constexpr unsigned kMsgToolTimedOut = 4724;  // "%s did not finish in time and was stopped"
 
 bool RunTool(const platform::ProcessRequest& request, const std::string& toolName, long& exitCode) {
     platform::RunResult r = platform::RunAndWait(request);

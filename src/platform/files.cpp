@@ -114,6 +114,21 @@ std::string FullPath(const std::string& name, const std::string& directory) {
     return path.string();
 }
 
+std::string CurrentDirectory() {
+    std::error_code ec;
+    fs::path path = fs::current_path(ec);
+#ifdef _WIN32
+    path.make_preferred();
+#endif
+    return ec ? std::string(".") : path.string();
+}
+
+bool ChangeDirectory(const std::string& path) {
+    std::error_code ec;
+    fs::current_path(fs::path(HostPath(path)), ec);
+    return !ec;
+}
+
 std::string TempDirectory() {
     std::error_code ec;
     std::string dir = fs::temp_directory_path(ec).string();

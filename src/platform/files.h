@@ -21,6 +21,9 @@ bool DirectoryExists(const std::string& path);
 // The full form of a file name: a relative name is taken from `directory` (the current
 // directory when empty), and "." and ".." are resolved.
 std::string FullPath(const std::string& name, const std::string& directory = {});
+// The process's current directory, and changing it (false when it does not exist).
+std::string CurrentDirectory();
+bool ChangeDirectory(const std::string& path);
 // The directory for scratch files of other programs.
 std::string TempDirectory();
 // A name in the directory, starting with the prefix, that no file has yet.

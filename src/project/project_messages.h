@@ -53,6 +53,7 @@ inline constexpr unsigned kMsgReplaceProject = 4923;      // "A project named %s
 inline constexpr unsigned kMsgLineBreakValue = 4924;      // "The value %s of project %s holds a line break ..."
 inline constexpr unsigned kMsgBadSkeletonOutput = 4925;   // "%s wrote no usable project description"
 inline constexpr unsigned kMsgCannotWriteProjectFile = 4926;  // "Impossible to write %s"
-inline constexpr unsigned kMsgBadProjectLine = 4927;      // "Line %d of %s is not a project value"
+inline constexpr unsigned kMsgBadProjectLine = 4927;
+inline constexpr unsigned kMsgNoDependencyList = 4928;    // "The dependency list %s cannot be read"      // "Line %d of %s is not a project value"
 
 }  // namespace tarvo::project
