@@ -125,11 +125,16 @@ std::vector<std::string> memSubkeys(const std::string& key) {
     return names;
 }
 
+std::vector<std::pair<std::string, std::string>> memValues(const std::string& key) {
+    KeyRecord* k = findKey(key);
+    return k ? k->values : std::vector<std::pair<std::string, std::string>>{};
+}
+
 }  // namespace
 
 const SettingsBackend& memorySettingsBackend() {
     static const SettingsBackend backend{memKeyExists, memCreateKey, memReadValue,
-                                         memWriteValue, memDeleteKey, memSubkeys};
+                                         memWriteValue, memDeleteKey, memSubkeys, memValues};
     return backend;
 }
 

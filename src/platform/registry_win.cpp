@@ -123,11 +123,33 @@ std::vector<std::string> subkeys(const std::string& key) {
     return names;
 }
 
+std::vector<std::pair<std::string, std::string>> values(const std::string& key) {
+    std::vector<std::pair<std::string, std::string>> found;
+    HKEY handle = keyForReading(key);
+    if (!handle) return found;
+    DWORD longestName = 0, longestData = 0;
+    if (RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         &longestName, &longestData, nullptr, nullptr) != ERROR_SUCCESS)
+        return found;
+    std::string name(longestName + 1, '\0'), data(longestData + 1, '\0');
+    for (DWORD index = 0;; ++index) {
+        DWORD nameLength = static_cast<DWORD>(name.size()), dataLength = static_cast<DWORD>(data.size()), type = 0;
+        LONG status = RegEnumValueA(handle, index, name.data(), &nameLength, nullptr, &type,
+                                    reinterpret_cast<BYTE*>(data.data()), &dataLength);
+        if (status != ERROR_SUCCESS) break;
+        if (type != REG_SZ && type != REG_EXPAND_SZ) continue;
+        std::string text(data.data(), dataLength);
+        while (!text.empty() && text.back() == '\0') text.pop_back();
+        found.emplace_back(std::string(name.data(), nameLength), text);
+    }
+    return found;
+}
+
 }  // namespace
 
 const SettingsBackend& RegistryBackend() {
     static const SettingsBackend backend{keyExists, createKey, readValue, writeValue, deleteKey,
-                                         subkeys};
+                                         subkeys, values};
     return backend;
 }
 

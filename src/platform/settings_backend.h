@@ -3,6 +3,7 @@
 // paths are relative to the user's root and use backslashes, e.g. "Software\\vex\\Tarvo".
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tarvo::platform {
@@ -20,6 +21,8 @@ struct SettingsBackend {
     unsigned long (*deleteKey)(const std::string& key);
     // Names of the direct subkeys, in the store's order.
     std::vector<std::string> (*subkeys)(const std::string& key);
+    // The key's string values (name, text), in the store's order; empty when the key is absent.
+    std::vector<std::pair<std::string, std::string>> (*values)(const std::string& key);
 };
 
 const SettingsBackend& settingsBackend();
