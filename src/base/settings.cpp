@@ -38,13 +38,18 @@ bool ReadSettings(Settings& s, const StartupInputs& inputs) {
     readCompilerRoot(s);
     ReadMainValues(key, s, inputs);
     CloseKey(key);
-    if (s.projectActive() && OpenProjectKey(key, s.currentProject)) {
-        ReadProjectDefinition(key, s.project);
-        ReadProjectListValues(key, s.project);
-        ReadReleaseValues(key, s.project.releases);
-        CloseKey(key);
-    }
+    ReadCurrentProject(s);
     if (s.includePath.find('\\') == std::string::npos) ErrorBoxId(kTextBadIncludePath);
+    return true;
+}
+
+bool ReadCurrentProject(Settings& s) {
+    SettingsKey key;
+    if (!s.projectActive() || !OpenProjectKey(key, s.currentProject)) return false;
+    ReadProjectDefinition(key, s.project);
+    ReadProjectListValues(key, s.project);
+    ReadReleaseValues(key, s.project.releases);
+    CloseKey(key);
     return true;
 }
 

@@ -188,6 +188,10 @@ struct StartupInputs {
 // False when the main key cannot be opened (nothing is read, the root is empty).
 bool ReadSettings(Settings& s, const StartupInputs& inputs);
 
+// The current project's definition, lists and releases from its key; false when there is no
+// current project or its key cannot be opened.
+bool ReadCurrentProject(Settings& s);
+
 // Exit writing of the main key and of the current project's key; nothing is written while
 // saveAtExit is off. Stops at the first failed write (reported), returning false.
 bool WriteSettings(Settings& s);
