@@ -12,6 +12,8 @@
 #define IDD_FIND 110
 #define IDD_REPLACE 111
 #define IDD_REPLACE_CONFIRM 112
+#define IDD_PROJECT_DEFINITION 120
+#define IDD_PROGRESS 121
 
 /* Controls */
 #define IDC_TEXT 1001
@@ -37,5 +39,17 @@
 #define IDC_CONFIRM 1031
 #define IDC_REPLACE_ALL 1032
 #define IDC_QUESTION 1033
+
+/* The project definition */
+#define IDC_PROJECT_NAME 1040
+#define IDC_PROJECT_PATH 1041
+#define IDC_OUTPUT_DIR 1042
+#define IDC_SINGLE_USER 1043
+#define IDC_MULTI_USER 1044
+#define IDC_VERSIONING 1045
+#define IDC_KIND_WINDOWS 1046
+#define IDC_KIND_LIBRARY 1047
+#define IDC_KIND_CONSOLE 1048
+#define IDC_KIND_DLL 1049
 
 #endif

@@ -9,8 +9,8 @@ constexpr unsigned kMsgFileTypes = 4816;  // "C sources (*.c;*.h)|*.c;*.h|All fi
 
 }  // namespace
 
-std::string FileDialogFilter() {
-    std::string filter = GetString(kMsgFileTypes);
+std::string FileDialogFilter(unsigned typesId) {
+    std::string filter = GetString(typesId ? typesId : kMsgFileTypes);
     for (char& c : filter)
         if (c == '|') c = '\0';
     filter.append(2, '\0');

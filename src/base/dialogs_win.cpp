@@ -105,17 +105,22 @@ int ListDialog(const std::string& title, const std::string& label,
     return RunDialog(IDD_LIST, plan) == IDOK ? chosen : -1;
 }
 
-bool AskFileNames(FileDialog kind, bool several, std::vector<std::string>& names) {
+bool AskFileNames(FileDialog kind, bool several, std::vector<std::string>& names, const char* title,
+                  unsigned typesId) {
     std::string buffer(32768, '\0');
     if (!names.empty() && names.front().size() < buffer.size())
         buffer.replace(0, names.front().size(), names.front());
-    std::string filter = FileDialogFilter();
+    std::string filter = FileDialogFilter(typesId);
     OPENFILENAMEA dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = app().frame;
     dialog.lpstrFilter = filter.c_str();
     // Opening files starts with the C sources; a single name (Save as, Insert file) with all files.
-    dialog.nFilterIndex = several ? 1 : 2;
+    dialog.nFilterIndex = several || typesId ? 1 : 2;
+    dialog.lpstrTitle = title;
+    // Where the user works now (a project's directory just made current, say).
+    std::string start = platform::CurrentDirectory();
+    dialog.lpstrInitialDir = start.c_str();
     dialog.lpstrFile = buffer.data();
     dialog.nMaxFile = static_cast<DWORD>(buffer.size());
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY |

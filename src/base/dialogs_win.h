@@ -32,7 +32,9 @@ int ListDialog(const std::string& title, const std::string& label,
 // `several`), Save for one name and confirms replacing a file. `names` holds the initial name
 // (Save) and receives the full names chosen; false when cancelled.
 enum class FileDialog { Open, Save };
-bool AskFileNames(FileDialog kind, bool several, std::vector<std::string>& names);
+// A title and file types (a message id, see FileDialogFilter) may be given.
+bool AskFileNames(FileDialog kind, bool several, std::vector<std::string>& names, const char* title = nullptr,
+                  unsigned typesId = 0);
 
 enum class SaveChoice { Save, DontSave, Cancel };
 SaveChoice SaveModifiedDialog(const std::vector<std::string>& names);

@@ -255,6 +255,11 @@ const MessageRecord kMessageTable[] = {
     {4926, "Impossible to write %s"},
     {4927, "Line %d of %s is not a project value"},
     {4928, "The dependency list %s cannot be read"},
+    {4929, "<Add files...>"},
+    {4930, "Project files"},
+    {4931, "Choose a file to remove it from the project, or add files:"},
+    {4932, "Open"},
+    {4933, "Export"},
 
     // 5100 to 5110: debugger run-time support
     {5104, "Stack corruption"},

@@ -5,6 +5,7 @@
 
 #include "base/messages.h"
 #include "base/run_tool.h"
+#include "base/settings.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/text.h"
@@ -163,7 +164,8 @@ bool GenerateMakefile(base::Settings& s, const GenerationUi& ui) {
     if (SameText(p.sourcesDir, s.compilerRoot + "\\bin"))
         base::InfoBox(Printf(base::GetString(kMsgSourcesInBin), p.sourcesDir.c_str()));
     BuildStateScope generating(BuildState::Generating);
-    if (!p.hasMakeSettings() && !giveMakeSettings(name, s)) return false;
+    bool given = !p.hasMakeSettings();
+    if (given && !giveMakeSettings(name, s)) return false;
     if (!makeDirectoriesExist(p.makeDir)) return false;
 
     std::string makeDir = directories(p.makeDir).front();
@@ -189,6 +191,8 @@ bool GenerateMakefile(base::Settings& s, const GenerationUi& ui) {
     run.resourceFile = made.resourceFile;
     run.objects = made.objects;
     run.changed = false;
+    // Make settings given now are stored at once, not only at exit.
+    if (given) base::WriteSettings(s);
     return true;
 }
 

@@ -54,6 +54,11 @@ inline constexpr unsigned kMsgLineBreakValue = 4924;      // "The value %s of pr
 inline constexpr unsigned kMsgBadSkeletonOutput = 4925;   // "%s wrote no usable project description"
 inline constexpr unsigned kMsgCannotWriteProjectFile = 4926;  // "Impossible to write %s"
 inline constexpr unsigned kMsgBadProjectLine = 4927;
-inline constexpr unsigned kMsgNoDependencyList = 4928;    // "The dependency list %s cannot be read"      // "Line %d of %s is not a project value"
+inline constexpr unsigned kMsgNoDependencyList = 4928;
+inline constexpr unsigned kMsgAddFiles = 4929;            // "<Add files...>"
+inline constexpr unsigned kMsgFilesTitle = 4930;          // "Project files"
+inline constexpr unsigned kMsgFilesLabel = 4931;          // "Choose a file to remove it, or add files:"
+inline constexpr unsigned kMsgOpenTitle = 4932;           // "Open"
+inline constexpr unsigned kMsgExportTitle = 4933;         // "Export"    // "The dependency list %s cannot be read"      // "Line %d of %s is not a project value"
 
 }  // namespace tarvo::project

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "analysis/analysis_commands_win.h"
+#include "project/project_commands_win.h"
 #include "editor/cursor.h"
 #include "editor/document.h"
 #include "editor/edit.h"
@@ -248,6 +249,8 @@ void InstallDispatchHooks() {
     hooks.runners[static_cast<int>(base::Owner::Shell)] = RunShellCommand;
     hooks.runners[static_cast<int>(base::Owner::Editor)] = editor::RunEditorCommand;
     hooks.runners[static_cast<int>(base::Owner::Analysis)] = analysis::RunAnalysisCommand;
+    hooks.runners[static_cast<int>(base::Owner::Project)] = project::RunProjectCommand;
+    hooks.runners[static_cast<int>(base::Owner::Build)] = project::RunBuildCommand;
     hooks.sharedArea = SharedAreaCommand;
     hooks.defaultProcessing = DefaultProcessing;
 }

@@ -17,6 +17,7 @@
 #include "shell/editor_seam_win.h"
 #include "editor/document_windows_win.h"
 #include "shell/first_run_win.h"
+#include "shell/project_seam_win.h"
 #include "base/messages.h"
 #include "base/settings.h"
 #include "shell/shared_area_win.h"
@@ -61,41 +62,6 @@ int OpenCommandLineFiles() {
         SetCurrentDirectoryA(directory.c_str());
     }
     return opened;
-}
-
-// The documents of the last exit, with their windows.
-void ReopenLastFiles() {
-    base::App& a = base::app();
-    base::Settings& s = base::settings();
-    if (s.projectActive() && s.project.frame.right > 0 && s.project.frame.bottom > 0 && !IsZoomed(a.frame))
-        MoveWindow(a.frame, s.project.frame.left, s.project.frame.top, s.project.frame.right,
-                   s.project.frame.bottom, TRUE);
-    const std::vector<base::OpenFile>& saved = s.projectActive() ? s.project.openFiles : s.openFiles;
-    std::vector<std::string> failed;
-    HWND maximise = nullptr;
-    bool iconic = false;
-    for (const ReopenWindow& file : FilesToReopen(saved, shell().requiredDirectory)) {
-        HWND window = OpenAndRemember(file.name);
-        if (!window) {
-            failed.push_back(file.name);
-            continue;
-        }
-        editor::GoToLine(file.line > 0 ? file.line : 1);
-        if (file.rect.right > file.rect.left && file.rect.bottom > file.rect.top)
-            MoveWindow(window, file.rect.left, file.rect.top, file.rect.right - file.rect.left,
-                       file.rect.bottom - file.rect.top, TRUE);
-        if (file.iconic) {
-            ShowWindow(window, SW_MINIMIZE);
-            iconic = true;
-        }
-        if (file.maximised) maximise = window;
-    }
-    if (maximise) SendMessageA(a.client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(maximise), 0);
-    if (iconic) SendMessageA(a.client, WM_MDIICONARRANGE, 0, 0);
-    if (failed.empty()) return;
-    ForgetUnopened(failed, s.currentFile);
-    base::ListDialog(base::GetString(kMsgNotReopenedTitle), base::GetString(kMsgNotReopenedLabel), failed,
-                     base::ListMode::Show);
 }
 
 void PrepareEnvironment() {

@@ -14,6 +14,7 @@
 #include "shell/editor_seam_win.h"
 #include "shell/frame_win.h"
 #include "shell/output_bar_win.h"
+#include "shell/project_seam_win.h"
 #include "shell/session_settings.h"
 #include "shell/shared_area_win.h"
 #include "shell/shell_messages.h"
@@ -118,6 +119,7 @@ bool StartWindowLayer(HINSTANCE instance) {
     platform::InstallWin32Process();
     InstallDispatchHooks();
     InstallEditorSeam();
+    InstallProjectSeam();
 
     // Classes, menus and fonts, then the settings, which the windows are made from.
     a.frameBrush = CreateFrameBrush();

@@ -21,9 +21,12 @@ namespace {
 std::deque<DialogStep> steps;
 std::vector<std::string> unexpected;
 
-// The dialog waiting for the user: visible and enabled (a dialog under a nested one is disabled).
+// The dialog waiting for the user: visible and enabled (a dialog under a nested one is disabled),
+// and modal, so its owner is disabled (a progress window leaves the frame enabled).
 BOOL CALLBACK FindWaitingDialog(HWND window, LPARAM found) {
     if (ClassOf(window) != "#32770" || !IsWindowVisible(window) || !IsWindowEnabled(window)) return TRUE;
+    HWND owner = GetWindow(window, GW_OWNER);
+    if (owner && IsWindowEnabled(owner)) return TRUE;
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
 }

@@ -20,8 +20,13 @@ void EmptyFolder(const std::string& dir) {
     HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &found);
     if (find == INVALID_HANDLE_VALUE) return;
     do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileA((dir + "\\" + found.cFileName).c_str());
+        std::string name = found.cFileName, path = dir + "\\" + name;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            DeleteFileA(path.c_str());
+        } else if (name != "." && name != "..") {
+            EmptyFolder(path);  // a project's output directories from an earlier run
+            RemoveDirectoryA(path.c_str());
+        }
     } while (FindNextFileA(find, &found));
     FindClose(find);
 }

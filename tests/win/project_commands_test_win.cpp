@@ -1,0 +1,100 @@
+// The project commands as a user meets them: creating a project through its name prompt,
+// definition dialog and file dialog; F9 on a source with no project; and a makefile written
+// for a compiler root whose path holds a blank.
+#include <windows.h>
+#include <dlgs.h>
+
+#include <gtest/gtest.h>
+
+#include "base/command_ids.h"
+#include "base/settings.h"
+#include "base/settings_store.h"
+#include "editor/document_windows_win.h"
+#include "platform/settings_backend.h"
+#include "program_win.h"
+#include "resource_ids.h"
+
+namespace tarvo::test {
+namespace {
+
+class ProjectCommands : public ProgramTest {
+protected:
+    std::string Stored(const std::string& project, const std::string& name) {
+        std::string text;
+        platform::settingsBackend().readValue(std::string(base::kMainKey) + "\\" + project, name, text);
+        return text;
+    }
+    // Types the names into the common file dialog and confirms it.
+    static DialogStep ChooseFiles(const std::string& names) {
+        return [=](HWND dialog) {
+            HWND name = GetDlgItem(dialog, cmb13);
+            for (const char* inner : {"ComboBox", "Edit"})
+                if (HWND child = name ? FindWindowExA(name, nullptr, inner, nullptr) : nullptr) name = child;
+            ASSERT_NE(name, nullptr);
+            SetWindowTextA(name, names.c_str());
+            Press(dialog, IDOK);
+        };
+    }
+};
+
+TEST_F(ProjectCommands, CreateAProjectOfTwoSources) {
+    WriteTextFile(dir + "\\a.c", "int a(void) { return 1; }\r\n");
+    WriteTextFile(dir + "\\b.c", "int main(void) { return 0; }\r\n");
+    shown->answers = {platform::kAnswerNo};  // no skeleton generator
+    AnswerDialogs({
+        [](HWND prompt) {
+            EXPECT_EQ(Text(prompt), "Enter the new project name");
+            SetDlgItemTextA(prompt, IDC_EDIT, "demo");
+            Press(prompt, IDOK);
+        },
+        [&](HWND definition) {
+            EXPECT_EQ(Text(definition), "Definition of a new project");
+            EXPECT_EQ(IsDlgButtonChecked(definition, IDC_KIND_CONSOLE), BST_CHECKED);
+            SetDlgItemTextA(definition, IDC_PROJECT_PATH, dir.c_str());
+            Press(definition, IDOK);
+        },
+        ChooseFiles("\"a.c\" \"b.c\""),
+    });
+    Command(CMD_PROJECT_CREATE);
+    EXPECT_EQ(base::settings().currentProject, "demo");
+    EXPECT_EQ(Text(frame).rfind("tarvo-demo", 0), 0u) << Text(frame);  // then the maximised window
+    EXPECT_EQ(Stored("demo", "PrjFiles"), "2");
+    EXPECT_EQ(Stored("demo", "File1"), "a.c");
+    EXPECT_EQ(Stored("demo", "File2"), "b.c");
+    EXPECT_EQ(Stored("demo", "MakeDir"), dir + "\\vex");
+    std::string makefile = ReadTextFile(dir + "\\vex\\Makefile");
+    EXPECT_EQ(makefile.rfind("# Tarvo Makefile for project demo\n", 0), 0u) << makefile;
+    EXPECT_NE(makefile.find("\ta.obj \\\n\tb.obj\n"), std::string::npos) << makefile;
+    EXPECT_EQ(editor::DocumentWindows().size(), 2u);  // both sources opened
+}
+
+TEST_F(ProjectCommands, F9OnASourceWithMainOffersTheDefaultProject) {
+    CreateDirectoryA((dir + "\\vex").c_str(), nullptr);  // taken: the project gets vex1
+    Open("prog.c", "int main(void)\r\n{\r\n\treturn 0;\r\n}\r\n");
+    shown->answers = {platform::kAnswerYes};
+    Command(CMD_MAKE);
+    std::vector<std::string> boxes = BoxTexts();
+    ASSERT_GE(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0], "No project defined.\nBuild a default project?");
+    EXPECT_EQ(boxes[1], "Project directory is:\n" + dir + "\\vex1");
+    EXPECT_EQ(base::settings().currentProject, "prog");
+    EXPECT_EQ(Text(frame).rfind("tarvo-prog", 0), 0u) << Text(frame);
+    EXPECT_EQ(Stored("prog", "File1"), "prog.c");
+    EXPECT_NE(ReadTextFile(dir + "\\vex1\\Makefile").find("prog.exe:\t$(OBJS) Makefile\n"), std::string::npos);
+}
+
+TEST_F(ProjectCommands, ACompilerRootWithABlankIsQuotedInTheMakefile) {
+    std::string root = dir + "\\Program Files\\vex";
+    CreateDirectoryA((dir + "\\Program Files").c_str(), nullptr);
+    CreateDirectoryA(root.c_str(), nullptr);
+    base::settings().compilerRoot = root;
+    Open("prog.c", "int main(void) { return 0; }\r\n");
+    shown->answers = {platform::kAnswerYes};
+    Command(CMD_MAKE);
+    std::string makefile = ReadTextFile(dir + "\\vex\\Makefile");
+    EXPECT_NE(makefile.find("CC=\"" + root + "\\bin\\vex.exe\"\n"), std::string::npos) << makefile;
+    EXPECT_NE(makefile.find("CFLAGS=\"-I" + root + "\\include\""), std::string::npos) << makefile;
+}
+
+}  // namespace
+}  // namespace tarvo::test
