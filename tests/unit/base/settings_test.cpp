@@ -132,7 +132,7 @@ TEST_F(SettingsFile, TheProjectKeyIsWrittenInItsOrder) {
     std::vector<std::string> expected{
         "Frame", "StatusBar", "Name", "CurrentFile", "OpenFiles", "OpenFile1", "OpenFile2",
         "ProjectPath", "SourcesDir", "Defines", "Includes", "Libraries", "LinkerArgs",
-        "MakeName", "MakeArgs", "MakeDir", "Exe", "DebuggerArguments", "DbgExeName", "DbgDir",
+        "MakeName", "MakeArgs", "MakeDir", "Exe", "DebuggerArguments", "DbgExeName", "DbgDir", "DllEntry",
         "CompilerFlags", "ProjectFlags", "FortranFlags", "EiffelFlags", "ExeMajorVersion",
         "ExeMinorVersion", "NumberOfBreakpoints", "BreakPoint1", "BreakPoint2", "ErrorFile",
         "NrOfFileProcessors", "FileProcessor1", "FileProcessor2"};

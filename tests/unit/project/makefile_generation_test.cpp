@@ -32,6 +32,7 @@ struct Generation : ::testing::Test {
         WriteBytes(tmp / "src/b.c", "int b;\n");
         s.compilerRoot = tmp.path + "\\root";
         s.currentProject = "demo";
+        s.saveAtExit = false;  // no settings store here
         s.project.files = {{"a.c", {}}, {"b.c", {}}};
         s.project.projectPath = s.project.sourcesDir = src;
         s.project.compilerFlags = 0x08 | 0x80;

@@ -173,8 +173,8 @@ TEST_F(Projects, SkeletonOutputAndCommand) {
     EXPECT_EQ(files, (std::vector<std::string>{"hello.c", "res\\hello.rc"}));
     EXPECT_FALSE(ParseSkeletonOutput("Project:two words\n", "c:\\work", name, files));
     EXPECT_FALSE(ParseSkeletonOutput("nothing here", "c:\\work", name, files));
-    EXPECT_EQ(SkeletonCommand("c:\\Program Files\\vex", 1234, "hello", "c:\\my work", "c:\\tmp\\app1", kKindDll),
-              "\"c:\\Program Files\\vex\\bin\\appgen.exe\" /tarvo:1234 /prjname:hello \"/prjpath:c:\\my work\" "
+    EXPECT_EQ(SkeletonCommand("c:\\Program Files\\vex", 987654, "hello", "c:\\my work", "c:\\tmp\\app1", kKindDll),
+              "\"c:\\Program Files\\vex\\bin\\appgen.exe\" /tarvo:987654 /prjname:hello \"/prjpath:c:\\my work\" "
               "/out:c:\\tmp\\app1 /dll");
 }
 
