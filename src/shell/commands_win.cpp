@@ -5,6 +5,7 @@
 
 #include "analysis/analysis_commands_win.h"
 #include "project/project_commands_win.h"
+#include "shell/execute.h"
 #include "editor/cursor.h"
 #include "editor/document.h"
 #include "editor/edit.h"
@@ -76,8 +77,7 @@ CommandResult CmdExecute(int, CommandParam) {
         command.empty())
         return 0;
     last = command;
-    if (WinExec(command.c_str(), SW_SHOWNORMAL) < 32)
-        base::ErrorBox(Printf(base::GetString(base::kMsgImpossibleToExecute), command.c_str()));
+    ExecuteProgram(base::settings().compilerRoot, command);
     return 0;
 }
 
