@@ -146,15 +146,7 @@ TEST_F(EditorDialogs, SavingTheUntitledBufferAsksForAName) {
     EXPECT_EQ(Text(untitled), "untitled");
     Type(untitled, "int made;\n");
     std::string target = dir + "\\made.c";
-    AnswerDialogs({[&](HWND dialog) {
-        // The file name box of the common dialog: an edit field in a combo box in an extended one.
-        HWND name = GetDlgItem(dialog, cmb13);
-        for (const char* inner : {"ComboBox", "Edit"})
-            if (HWND child = name ? FindWindowExA(name, nullptr, inner, nullptr) : nullptr) name = child;
-        ASSERT_NE(name, nullptr);
-        SetWindowTextA(name, target.c_str());
-        Press(dialog, IDOK);
-    }});
+    AnswerDialogs({[&](HWND dialog) { ChooseInFileDialog(dialog, target); }});
     Command(CMD_SAVE);
     EXPECT_EQ(ReadTextFile(target), "int made;\r\n\r\n");
     ASSERT_EQ(editor::DocumentWindows().size(), 1u);

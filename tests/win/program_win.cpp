@@ -1,5 +1,7 @@
 #include "program_win.h"
 
+#include <dlgs.h>
+
 #include <deque>
 
 #include "base/app_win.h"
@@ -106,6 +108,16 @@ void AnswerDialogs(std::vector<DialogStep> script) { steps.assign(script.begin()
 void Press(HWND dialog, int button) {
     LPARAM control = reinterpret_cast<LPARAM>(GetDlgItem(dialog, button));
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), control);
+}
+
+void ChooseInFileDialog(HWND dialog, const std::string& names) {
+    // The file name box of the common dialog: an edit field in a combo box in an extended one.
+    HWND name = GetDlgItem(dialog, cmb13);
+    for (const char* inner : {"ComboBox", "Edit"})
+        if (HWND child = name ? FindWindowExA(name, nullptr, inner, nullptr) : nullptr) name = child;
+    ASSERT_NE(name, nullptr);
+    SetWindowTextA(name, names.c_str());
+    Press(dialog, IDOK);
 }
 
 LRESULT Query(HWND editor, WPARAM what, LPARAM argument) {

@@ -35,6 +35,8 @@ using DialogStep = std::function<void(HWND dialog)>;
 void AnswerDialogs(std::vector<DialogStep> steps);
 // Clicks a button of a dialog; returns once the dialog has handled the click.
 void Press(HWND dialog, int button);
+// Types the names into a common file dialog's name box and presses OK.
+void ChooseInFileDialog(HWND dialog, const std::string& names);
 
 // An editor window's view, through the editor's query message.
 LRESULT Query(HWND editor, WPARAM what, LPARAM argument = 0);

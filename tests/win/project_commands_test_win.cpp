@@ -2,7 +2,6 @@
 // definition dialog and file dialog; F9 on a source with no project; and a makefile written
 // for a compiler root whose path holds a blank.
 #include <windows.h>
-#include <dlgs.h>
 
 #include <gtest/gtest.h>
 
@@ -24,16 +23,8 @@ protected:
         platform::settingsBackend().readValue(std::string(base::kMainKey) + "\\" + project, name, text);
         return text;
     }
-    // Types the names into the common file dialog and confirms it.
     static DialogStep ChooseFiles(const std::string& names) {
-        return [=](HWND dialog) {
-            HWND name = GetDlgItem(dialog, cmb13);
-            for (const char* inner : {"ComboBox", "Edit"})
-                if (HWND child = name ? FindWindowExA(name, nullptr, inner, nullptr) : nullptr) name = child;
-            ASSERT_NE(name, nullptr);
-            SetWindowTextA(name, names.c_str());
-            Press(dialog, IDOK);
-        };
+        return [=](HWND dialog) { ChooseInFileDialog(dialog, names); };
     }
 };
 
