@@ -13,6 +13,7 @@ struct ProcessRequest {
     std::string directory;      // current directory of the new process; empty: ours
     bool shown = false;         // a window of its own, or hidden
     unsigned long timeoutMs = 0;  // 0: no time-out
+    std::string errorFile = {};   // receives the program's standard error; empty: none
 };
 
 enum class RunStatus {
@@ -33,7 +34,8 @@ struct ProcessBackend {
     RunResult (*runAndWait)(const ProcessRequest& request);
     // Starts the program and returns at once; false (with systemError set) when it cannot.
     bool (*start)(const ProcessRequest& request, unsigned long& systemError);
-    // Asks the current runAndWait to end its program and return Stopped.
+    // Asks the current runAndWait (of any thread) to end its program, with every program it
+    // started, and return Stopped.
     void (*requestStop)();
 };
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/registry_win.h"
 #include "settings_sample.h"
@@ -38,8 +39,40 @@ int ReadBackEverySetting(int argc, char** argv) {
 
 }  // namespace
 
+// Programs for the process seam's tests: one that says something on stderr and exits with a
+// code, one that sleeps, and one that starts a sleeper (its id in a file) and sleeps too.
+int ProcessChild(const std::string& name, int argc, char** argv) {
+    if (name == "exit-with" && argc == 1) {
+        std::fprintf(stderr, "said %s\n", argv[0]);
+        return std::atoi(argv[0]);
+    }
+    if (name == "sleep" && argc == 1) {
+        Sleep(static_cast<DWORD>(std::atoi(argv[0])));
+        return 0;
+    }
+    if (name == "spawn-sleeper" && argc == 1) {
+        char self[MAX_PATH];
+        GetModuleFileNameA(nullptr, self, sizeof self);
+        std::string commandLine = "\"" + std::string(self) + "\" --child sleep 60000";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process))
+            return 3;
+        if (FILE* f = std::fopen(argv[0], "w")) {
+            std::fprintf(f, "%lu", process.dwProcessId);
+            std::fclose(f);
+        }
+        Sleep(60000);
+        return 0;
+    }
+    return -1;
+}
+
 int RunChild(const std::string& name, int argc, char** argv) {
     if (name == "read-every-setting") return ReadBackEverySetting(argc, argv);
+    if (int code = ProcessChild(name, argc, argv); code != -1) return code;
     std::fprintf(stderr, "child: unknown check %s\n", name.c_str());
     return 2;
 }
