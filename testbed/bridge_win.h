@@ -2,10 +2,11 @@
 //
 // Wine gives a Windows program no process handle for a Linux program, so the bridge uses
 // ntdll's own export for starting Unix programs, __wine_unix_spawnvp, which waits and returns
-// the exit code (a few milliseconds a call). The other way, starting "/bin/sh -c" through
-// CreateProcess and polling for a file holding the exit code, costs about twice as much and
-// loses the code when the shell dies. A small shell script sets the working directory and
-// sends the output to scratch files, which are read back and removed.
+// the exit code. A small shell script sets the working directory and sends the output to
+// scratch files, which are read back and removed. Measured (bench/bridge_bench_win.cpp): the
+// bridge costs about 11 ms a call, the bare spawn 3 ms; the other way, CreateProcess of
+// "/bin/sh -c ..." with the exit code written to a file and polled for, costs about 22 ms and
+// never learns the code when the shell is killed.
 #pragma once
 #include <cstddef>
 #include <string>

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 
 #include "standin_core.h"
@@ -26,6 +29,9 @@ std::string CurrentDirectory() {
 std::vector<std::string> Arguments(int argc, char** argv) { return std::vector<std::string>(argv + 1, argv + argc); }
 
 bool StandinStart(const char* tool) {
+    // Lines end in "\n" alone, as the IDE reads them.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
     std::string log = Environment(kToolLogVariable);
     if (!log.empty()) {
         std::string line = ToolLogLine(CurrentDirectory(), GetCommandLineA());

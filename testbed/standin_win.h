@@ -8,6 +8,7 @@ namespace tarvo::testbed {
 
 // Appends "<cwd>\t<command line>" to the log file when one is named, sleeps when a wait is
 // asked for, and returns whether this run must fail; `tool` is the name without ".exe".
+// Standard output and error are switched to binary: lines end in "\n" alone.
 bool StandinStart(const char* tool);
 
 std::string CurrentDirectory();

@@ -21,9 +21,6 @@
 // wrong command line.
 #include <windows.h>
 
-#include <fcntl.h>
-#include <io.h>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -103,7 +100,6 @@ int ListDependencies(const VexCommand& command) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    _setmode(_fileno(stderr), _O_BINARY);  // lines end in "\n" alone, as the IDE reads them
     bool fail = StandinStart("vex");
     VexCommand command = ParseVexArguments(Arguments(argc, argv), kWide);
     if (fail) {
