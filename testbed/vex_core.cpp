@@ -159,8 +159,12 @@ std::vector<std::string> ClangCommand(const VexCommand& c, const std::string& ou
         return unix;
     };
     for (const std::string& dir : c.includes) cmd.push_back("-I" + mapped(dir));
+    // Resource scripts are scanned for their includes as the resource compiler sees them.
+    std::string source = Lower(c.source);
+    if (source.size() > 3 && source.compare(source.size() - 3, 3, ".rc") == 0) cmd.push_back("-DRC_INVOKED");
     cmd.insert(cmd.end(), c.macros.begin(), c.macros.end());
-    cmd.push_back(mapped(c.source));
+    // Always C: to clang ".C" would mean C++, and ".rc" no source at all.
+    cmd.insert(cmd.end(), {"-x", "c", mapped(c.source)});
     return cmd;
 }
 

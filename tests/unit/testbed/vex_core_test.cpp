@@ -76,17 +76,20 @@ TEST(VexArguments, KeepsIncludesMacrosAndOutputInOrder) {
     EXPECT_EQ(Joined(clang),
               "/usr/bin/clang-14 --target=i686-w64-windows-gnu -fno-caret-diagnostics -fno-color-diagnostics "
               "-fno-diagnostics-show-option -fno-diagnostics-fixit-info -MM -MG -MT x -MF /tmp/d "
-              "-I/my dir/inc -I/root/include -DA=1 -UB -DC /src/my file.c");
+              "-I/my dir/inc -I/root/include -DA=1 -UB -DC -x c /src/my file.c");
 }
 
 TEST(VexArguments, CompilesToTheObjectWithItsFlagsAndRefusesUnmappablePaths) {
-    VexCommand v = ParseVexArguments({"-c", "-g2", "-IC:\\elsewhere", "Z:\\src\\a.c"}, true);
+    VexCommand v = ParseVexArguments({"-c", "-g2", "-IC:\\elsewhere", "Z:\\src\\A.C"}, true);
     std::string problem;
     Strings clang = ClangCommand(v, "/out/a.obj", true, ToUnix, problem);
     EXPECT_EQ(problem, "no Linux path for C:\\elsewhere");
     EXPECT_EQ(clang[1], "--target=x86_64-w64-windows-gnu");
     std::string tail = Joined(Strings(clang.begin() + 6, clang.end()));
-    EXPECT_EQ(tail, "-c -g -gcodeview -o /out/a.obj -I /src/a.c");
+    EXPECT_EQ(tail, "-c -g -gcodeview -o /out/a.obj -I -x c /src/A.C");
+    v = ParseVexArguments({"-M", "-Fod", "-DX", "Z:\\src\\app.RC"}, true);
+    clang = ClangCommand(v, "/d", true, ToUnix, problem);
+    EXPECT_EQ(Joined(Strings(clang.end() - 5, clang.end())), "-DRC_INVOKED -DX -x c /src/app.RC");
 }
 
 TEST(VexObjects, AreTheLowerCasedBaseNameInTheDirectory) {
