@@ -88,11 +88,14 @@ bool ParseClangLine(const std::string& s, ClangMessage& m) {
     return true;
 }
 
-// clang's "'x.h' file not found" for an #include.
-bool IsMissingInclude(const ClangMessage& m) {
-    const std::string tail = "' file not found";
-    return m.kind == "fatal error" && m.text.size() > tail.size() + 1 && m.text[0] == '\'' &&
-           m.text.compare(m.text.size() - tail.size(), tail.size(), tail) == 0;
+// The quoted name of clang's "'x.h' file not found" for an #include, or "" for any other message.
+std::string MissingInclude(const ClangMessage& m) {
+    const std::string tail = " file not found";
+    if (m.kind != "fatal error" || m.text.size() < tail.size() + 3 || m.text[0] != '\'' ||
+        m.text.compare(m.text.size() - tail.size(), tail.size(), tail) != 0)
+        return "";
+    std::string name = m.text.substr(0, m.text.size() - tail.size());
+    return name.back() == '\'' ? name : "";
 }
 
 }  // namespace
@@ -219,9 +222,9 @@ std::string CompilerMessages(const std::string& clangOutput, const PathMapping& 
         }
         std::string file = toWindows(m.file);
         if (file.empty()) file = m.file;
-        std::string head = IsMissingInclude(m) ? "CPP " : warning ? "Warning " : "Error ";
-        std::string text = IsMissingInclude(m) ? "include file " + m.text.substr(0, m.text.size() - 15) + " not found"
-                                                : m.text;
+        std::string include = MissingInclude(m);
+        std::string head = !include.empty() ? "CPP " : warning ? "Warning " : "Error ";
+        std::string text = !include.empty() ? "include file " + include + " not found" : m.text;
         out += head + file + ": " + std::to_string(m.line) + " " + text + "\n";
     }
     return out;
