@@ -9,7 +9,8 @@
 // number, or undefined: 0), defined(NAME) / defined NAME, and a leading '!' on any of these;
 // #ifdef, #ifndef, #elif, #else, #define and #undef. A condition of any other form counts as
 // true, so that unknown code is never greyed. Exit status: 0 done, 1 the source cannot be
-// read, 2 the output cannot be written, 3 a wrong command line.
+// read (or TARVO_TOOL_FAIL asks for a failure), 2 the output cannot be written, 3 a wrong
+// command line.
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,8 @@
 #include <map>
 #include <string>
 #include <vector>
+
+#include "standin_win.h"
 
 namespace {
 
@@ -108,6 +111,10 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (tarvo::testbed::StandinStart("xrefgen")) {
+        std::fprintf(stderr, "xrefgen: failing as TARVO_TOOL_FAIL asks\n");
+        return 1;
+    }
     std::string output, source;
     bool showIfdefLines = false;
     for (int i = 1; i < argc; ++i) {

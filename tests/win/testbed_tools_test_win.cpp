@@ -1,0 +1,181 @@
+// The stand-ins of the compiler system's tools, run as the IDE runs them: through
+// CreateProcess in a working directory, with their files, messages and exit codes checked.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+
+#include "test_util_win.h"
+
+namespace tarvo::test {
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string output, errors;
+    DWORD milliseconds = 0;
+};
+
+// Sets an environment variable for the tools started meanwhile.
+struct ScopedVariable {
+    const char* name;
+    ScopedVariable(const char* n, const std::string& value) : name(n) { SetEnvironmentVariableA(n, value.c_str()); }
+    ~ScopedVariable() { SetEnvironmentVariableA(name, nullptr); }
+};
+
+HANDLE InheritableFile(const std::string& path) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+}
+
+std::string Tool(const char* name) { return "\"" + BuildRoot() + "\\bin\\" + name + ".exe\""; }
+
+ToolRun RunTool(const std::string& commandLine, const std::string& directory) {
+    ToolRun run;
+    std::string out = directory + "\\tool.out", err = directory + "\\tool.err";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = InheritableFile(out);
+    startup.hStdError = InheritableFile(err);
+    PROCESS_INFORMATION process{};
+    std::string line = commandLine;
+    DWORD start = GetTickCount();
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NEW_PROCESS_GROUP, nullptr,
+                       directory.c_str(), &startup, &process)) {
+        if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
+        DWORD code = 0;
+        GetExitCodeProcess(process.hProcess, &code);
+        run.exitCode = static_cast<int>(code);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    run.milliseconds = GetTickCount() - start;
+    CloseHandle(startup.hStdOutput);
+    CloseHandle(startup.hStdError);
+    run.output = ReadTextFile(out);
+    run.errors = ReadTextFile(err);
+    DeleteFileA(out.c_str());
+    DeleteFileA(err.c_str());
+    return run;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The section names of a COFF object, or "" when the file is not one for this machine.
+std::string SectionNames(const std::string& object) {
+#ifdef _WIN64
+    const unsigned machine = 0x8664;
+#else
+    const unsigned machine = 0x14c;
+#endif
+    auto u16 = [&](std::size_t at) { return static_cast<unsigned char>(object[at]) | static_cast<unsigned char>(object[at + 1]) << 8; };
+    if (object.size() < 20 || static_cast<unsigned>(u16(0)) != machine) return "";
+    std::size_t table = 20 + u16(16), count = u16(2);
+    std::string names;
+    for (std::size_t i = 0; i < count && table + 40 * (i + 1) <= object.size(); ++i)
+        names += std::string(object.c_str() + table + 40 * i, strnlen(object.c_str() + table + 40 * i, 8)) + " ";
+    return names;
+}
+
+TEST(TestbedTools, VexListsTheHeadersOfASourceAndLogsItsCommandLine) {
+    std::string dir = ScratchDir("vex-deps");
+    CreateDirectoryA((dir + "\\inc dir").c_str(), nullptr);
+    WriteTextFile(dir + "\\my h.h", "#include \"inc h.h\"\n");
+    WriteTextFile(dir + "\\inc dir\\inc h.h", "int i;\n");
+    WriteTextFile(dir + "\\extra.h", "int e;\n");
+    WriteTextFile(dir + "\\main.c",
+                  "#include <stdio.h>\n#include \"my h.h\"\n#ifdef WITH_EXTRA\n#include \"extra.h\"\n#endif\n"
+                  "#include \"gone.h\"\nint main(void) { return 0; }\n");
+    std::string log = dir + "\\tools.log";
+    ScopedVariable logging("TARVO_TOOL_LOG", log);
+    std::string command = Tool("vex") + " -M -Fo" + dir + "\\deps.txt \"-I" + dir + "\\inc dir\" -DWITH_EXTRA main.c";
+    ToolRun run = RunTool(command, dir);
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(ReadTextFile(dir + "\\deps.txt"),
+              dir + "\\my h.h\n" + dir + "\\inc dir\\inc h.h\n" + dir + "\\extra.h\n");
+    EXPECT_EQ(run.errors, "Warning vex: include file gone.h not found; it is not listed\n");
+    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(ReadTextFile(log), dir + "\t" + command + "\n");
+}
+
+TEST(TestbedTools, VexCompilesToAnObjectWithCodeViewInTheWorkingDirectory) {
+    std::string dir = ScratchDir("vex-compile");
+    CreateDirectoryA((dir + "\\src").c_str(), nullptr);
+    WriteTextFile(dir + "\\src\\Util.c", "#include <windows.h>\nint Twice(int n) { return 2 * n; }\n");
+    ToolRun run = RunTool(Tool("vex") + " -c -I" + BuildRoot() + "\\include -g2 -O src\\Util.c", dir);
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.errors + run.output, "");
+    std::string names = SectionNames(ReadTextFile(dir + "\\util.obj"));
+    EXPECT_NE(names.find(".text "), std::string::npos) << names;
+    EXPECT_NE(names.find(".debug$S "), std::string::npos) << names;
+}
+
+TEST(TestbedTools, VexWritesErrorsWarningsAndMissingIncludesInTheCompilerSystemsForm) {
+    std::string dir = ScratchDir("vex-errors");
+    WriteTextFile(dir + "\\broken.c",
+                  "int g(void) { int k; return 0; }\nint f(void) { return y; }\n#include \"gone.h\"\n");
+    ToolRun run = RunTool(Tool("vex") + " -c -A broken.c", dir);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.errors, "Warning " + dir + "\\broken.c: 1 unused variable 'k'\n" +
+                              "Error " + dir + "\\broken.c: 2 use of undeclared identifier 'y'\n" +
+                              "CPP " + dir + "\\broken.c: 3 include file 'gone.h' not found\n");
+    EXPECT_EQ(run.output, "");
+    EXPECT_FALSE(Exists(dir + "\\broken.obj"));
+    EXPECT_EQ(RunTool(Tool("vex") + " -c -q broken.c", dir).exitCode, 3);
+}
+
+TEST(TestbedTools, PescanTellsConsoleProgramsFromWindowsPrograms) {
+    std::string dir = ScratchDir("pescan");
+    WriteTextFile(dir + "\\notes.txt", "MZ but no image\n");
+    EXPECT_EQ(RunTool(Tool("pescan") + " /isdos " + BuildRoot() + "\\bin\\vex.exe", dir).exitCode, 1);
+    EXPECT_EQ(RunTool(Tool("pescan") + " /isdos " + BuildRoot() + "\\bin\\tarvo.exe", dir).exitCode, 0);
+    ToolRun bad = RunTool(Tool("pescan") + " /isdos notes.txt", dir);
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_EQ(bad.errors, "pescan: notes.txt cannot be read or is not a Windows program\n");
+    // conrun starts the rest of its line and hands back the exit code.
+    EXPECT_EQ(RunTool(Tool("conrun") + " " + Tool("pescan") + " /isdos notes.txt", dir).exitCode, 2);
+}
+
+TEST(TestbedTools, FailAndWaitSwitchesReachOnlyTheToolsTheyName) {
+    std::string dir = ScratchDir("switches");
+    WriteTextFile(dir + "\\a.c", "int a;\n");
+    ScopedVariable fail("TARVO_TOOL_FAIL", "appgen, vex");
+    ScopedVariable wait("TARVO_TOOL_WAIT", "pescan:800,vex:0");
+    ToolRun vex = RunTool(Tool("vex") + " -c a.c", dir);
+    EXPECT_EQ(vex.exitCode, 1);
+    EXPECT_EQ(vex.errors, "Error " + dir + "\\a.c: 1 vex fails as TARVO_TOOL_FAIL asks\n");
+    EXPECT_FALSE(Exists(dir + "\\a.obj"));
+    ToolRun pescan = RunTool(Tool("pescan") + " /isdos " + BuildRoot() + "\\bin\\tarvo.exe", dir);
+    EXPECT_EQ(pescan.exitCode, 0);
+    EXPECT_GE(pescan.milliseconds, 800u);
+}
+
+TEST(TestbedTools, AppgenWritesACompilableSkeletonAndNeverOverwritesOne) {
+    std::string dir = ScratchDir("appgen");
+    std::string answer = dir + "\\answer.tmp";
+    std::string command = Tool("appgen") + " /tarvo:65538 /prjname:demo \"/prjpath:" + dir + "\" /out:" + answer;
+    ToolRun run = RunTool(command, dir);
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(ReadTextFile(answer), "Project:demo\nSource:" + dir + "\\demo.c\nResources:" + dir + "\\demo.rc\n");
+    std::string source = ReadTextFile(dir + "\\demo.c");
+    EXPECT_NE(source.find("WinMain"), std::string::npos);
+    EXPECT_NE(ReadTextFile(dir + "\\demo.rc").find("MAINMENU MENU"), std::string::npos);
+    ToolRun compile = RunTool(Tool("vex") + " -c -g2 demo.c", dir);
+    EXPECT_EQ(compile.exitCode, 0) << compile.errors;
+    EXPECT_TRUE(Exists(dir + "\\demo.obj"));
+
+    DeleteFileA(answer.c_str());
+    WriteTextFile(dir + "\\demo.c", "/* mine */\n");
+    run = RunTool(command + " /console", dir);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.errors, "appgen: " + dir + "\\demo.c exists already; nothing was written\n");
+    EXPECT_EQ(ReadTextFile(dir + "\\demo.c"), "/* mine */\n");
+    EXPECT_FALSE(Exists(dir + "\\demo.h"));
+    EXPECT_FALSE(Exists(answer));
+}
+
+}  // namespace
+}  // namespace tarvo::test
