@@ -8,6 +8,8 @@
 namespace tarvo::shell {
 namespace {
 
+constexpr long kConsoleProgram = 1;  // the scanner's answer for a console program
+
 std::string programOf(const std::string& commandLine) {
     size_t start = commandLine.find_first_not_of(" \t");
     if (start == std::string::npos) return {};
@@ -28,7 +30,8 @@ bool ExecuteProgram(const std::string& root, const std::string& commandLine) {
     std::string scan = base::ToolCommand(root, "pescan.exe") + " /isdos";
     platform::AppendArgument(scan, program);
     platform::RunResult kind = platform::RunAndWait({scan, "", false, kProgramKindTimeoutMs});
-    bool console = kind.status == platform::RunStatus::Finished && kind.exitCode != 0;
+    // 1 says console; other codes (an unreadable file) leave the program to start itself.
+    bool console = kind.status == platform::RunStatus::Finished && kind.exitCode == kConsoleProgram;
     std::string command = console ? base::ToolCommand(root, "conrun.exe") + " " + commandLine : commandLine;
     unsigned long error = 0;
     if (platform::processBackend().start({command, "", true, 0}, error)) return true;

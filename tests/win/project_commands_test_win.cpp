@@ -87,5 +87,28 @@ TEST_F(ProjectCommands, ACompilerRootWithABlankIsQuotedInTheMakefile) {
     EXPECT_NE(makefile.find("CFLAGS=\"-I" + root + "\\include\""), std::string::npos) << makefile;
 }
 
+// The dependency scan runs the compiler system's own vex.exe: its log shows the exact
+// command line, and what it finds becomes the makefile's dependency lines.
+TEST_F(ProjectCommands, TheDependencyScanRunsTheCompilerWithTheProjectsOptions) {
+    std::string log = dir + "\\tools.log";
+    SetEnvironmentVariableA("TARVO_TOOL_LOG", log.c_str());
+    WriteTextFile(dir + "\\my defs.h", "#define X 1\r\n");
+    Open("prog.c", "#include \"my defs.h\"\r\nint main(void) { return X; }\r\n");
+    shown->answers = {platform::kAnswerYes};
+    Command(CMD_MAKE);
+    SetEnvironmentVariableA("TARVO_TOOL_LOG", nullptr);
+    std::string logged = ReadTextFile(log);
+    size_t tab = logged.find('\t');
+    ASSERT_NE(tab, std::string::npos) << logged;
+    EXPECT_TRUE(_stricmp(logged.substr(0, tab).c_str(), dir.c_str()) == 0) << logged;  // run in the sources
+    std::string command = logged.substr(tab + 1);
+    std::string expected = BuildRoot() + "\\bin\\vex.exe -M -Fo";
+    EXPECT_EQ(command.rfind(expected, 0), 0u) << command;
+    std::string tail = " -I" + BuildRoot() + "\\include " + dir + "\\prog.c\n";
+    EXPECT_TRUE(command.ends_with(tail)) << command;
+    std::string makefile = ReadTextFile(dir + "\\vex\\Makefile");
+    EXPECT_NE(makefile.find("my defs.h\"\\\n"), std::string::npos) << makefile;
+}
+
 }  // namespace
 }  // namespace tarvo::test

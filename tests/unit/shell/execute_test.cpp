@@ -18,6 +18,7 @@ TEST(Execute, ConsoleProgramsRunUnderTheConsoleRunner) {
     } cases[] = {
         {{platform::RunStatus::Finished, 1, 0}, "\"c:\\my vex\\bin\\conrun.exe\" \"c:\\a b\\x.exe\" -v"},
         {{platform::RunStatus::Finished, 0, 0}, "\"c:\\a b\\x.exe\" -v"},
+        {{platform::RunStatus::Finished, 2, 0}, "\"c:\\a b\\x.exe\" -v"},  // not an image
         {{platform::RunStatus::CannotStart, -1, 2}, "\"c:\\a b\\x.exe\" -v"},
         {{platform::RunStatus::TimedOut, -1, 0}, "\"c:\\a b\\x.exe\" -v"},
     };
