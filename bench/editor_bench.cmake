@@ -21,3 +21,11 @@ target_compile_definitions(tarvo_startup_bench PRIVATE
 target_compile_options(tarvo_startup_bench PRIVATE -O2)
 target_link_libraries(tarvo_startup_bench PRIVATE advapi32 user32 gdi32)
 add_dependencies(tarvo_startup_bench tarvo tarvo_minimal_window)
+
+# Makefile generation under Wine beside the floor of as many tool starts (bench/makefile_bench.sh).
+add_executable(tarvo_makefile_bench_win EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/bench/makefile_bench_win.cpp)
+target_compile_definitions(tarvo_makefile_bench_win PRIVATE
+  TARVO_ROOT_DIR="${TARVO_ROOT}" TARVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
+target_compile_options(tarvo_makefile_bench_win PRIVATE -O2)
+target_link_libraries(tarvo_makefile_bench_win PRIVATE tarvo_win)
+add_dependencies(tarvo_makefile_bench_win vex)
