@@ -31,6 +31,13 @@ packages=(
   "x11-utils:/usr/bin/xwininfo"
   "file:/usr/bin/file"
   "fonts-wine:/usr/share/wine/fonts/tahoma.ttf"
+  "grep:/bin/grep"
+  "universal-ctags:/usr/bin/ctags-universal"
+  # Real C for the function finder's comparison with ctags: plain-C headers and sources.
+  "libc6-dev:/usr/include/ctype.h"
+  "linux-libc-dev:/usr/include/linux/nilfs2_api.h"
+  "libpython3-dev:/usr/share/doc/libpython3-dev/copyright"
+  "cmake-data:/usr/share/doc/cmake-data/copyright"
 )
 
 missing=()

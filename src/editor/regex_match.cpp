@@ -72,6 +72,7 @@ struct Matcher {
         return (failedAt[b / 64] >> (b % 64)) & 1u;
     }
     void RunFailed(std::size_t node, std::size_t from, std::size_t end) {
+        if (runs.empty()) runs.resize(re.choiceNodes);  // only once something failed
         RunFailure& r = runs[re.choiceAt[node] - 1u];
         if (r.from != 0xFFFFFFFF && r.end == end) {
             r.from = std::min(r.from, static_cast<std::uint32_t>(from));
@@ -82,12 +83,12 @@ struct Matcher {
     }
     // A failure of the STAR or PLUS `node` from a place after `pos`.
     const RunFailure* EarlierFailure(std::size_t node, std::size_t pos) const {
-        if (!re.choiceAt[node]) return nullptr;
+        if (!re.choiceAt[node] || runs.empty()) return nullptr;
         const RunFailure& r = runs[re.choiceAt[node] - 1u];
         return r.from != 0xFFFFFFFF && pos < r.from ? &r : nullptr;
     }
     bool RunKnownToFail(std::size_t node, std::size_t pos) const {
-        if (!re.choiceAt[node]) return false;
+        if (!re.choiceAt[node] || runs.empty()) return false;
         const RunFailure& r = runs[re.choiceAt[node] - 1u];
         return r.from != 0xFFFFFFFF && r.from <= pos && pos <= r.end;
     }
@@ -346,7 +347,6 @@ RegexResult ExecuteRegexQuietly(const Regex& re, std::string_view line, std::siz
     const std::size_t n = line.size();
     m.budget = n && limits.stepsPerChar > (SIZE_MAX - limits.steps) / n ? SIZE_MAX : limits.steps + limits.stepsPerChar * n;
     m.memoFrom = std::min(m.budget, 4096 + 16 * n);
-    m.runs.resize(re.choiceNodes);
     auto attempt = [&](std::size_t start) {
         if (m.Try(start)) return RegexResult::Match;
         return m.error ? RegexResult::Failed : RegexResult::NoMatch;
