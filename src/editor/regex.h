@@ -64,6 +64,7 @@ struct Regex {
     RegexNeedle must;
     std::vector<std::string> alsoRequired;  // the branch's other literals (a few)
     bool leadingAny = false;
+    bool literalOnly = false;  // the program is one literal and nothing else
     // The characters a match can begin with; all of them when it may be empty.
     std::bitset<256> firstSet;
     bool firstSetKnown = false;

@@ -276,6 +276,8 @@ unsigned Optimise(Regex& re, int flags) {
     re.firstChar = 0;
     re.anchored = false;
     re.leadingAny = false;
+    re.literalOnly = false;
+    re.prefix.Set({});
     re.mustContain.clear();
     re.must.Set({});
     re.alsoRequired.clear();
@@ -287,6 +289,7 @@ unsigned Optimise(Regex& re, int flags) {
     if (op == kReExactly) {
         re.firstChar = re.program[first + 3];
         re.prefix.Set(reinterpret_cast<const char*>(&re.program[first + 3]));
+        re.literalOnly = RegexOpAt(re, RegexNext(re, first)) == kReEnd;
     } else if (op == kReBol) {
         re.anchored = true;
     } else if ((op == kReStar || op == kRePlus) && RegexOpAt(re, first + 3) == kReAny) {

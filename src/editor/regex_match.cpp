@@ -337,7 +337,17 @@ RegexResult ExecuteRegexQuietly(const Regex& re, std::string_view line, std::siz
         return RegexResult::Failed;
     }
     if (from > line.size()) return RegexResult::NoMatch;
-    if (!re.must.text.empty() && re.must.Find(line, from) == std::string_view::npos) return RegexResult::NoMatch;
+    if (re.literalOnly && re.program[kRegexFirstNode] == kReBranch && RegexOpAt(re, kRegexFirstNode + 3) == kReExactly) {
+        // The whole program is one literal: where it is found is the match.
+        std::size_t at = re.prefix.Find(line, from);
+        if (at == std::string_view::npos) return RegexResult::NoMatch;
+        match.start[0] = static_cast<long>(at);
+        match.end[0] = static_cast<long>(at + re.prefix.text.size());
+        return RegexResult::Match;
+    }
+    // A required literal that is also the prefix is found by the search for starts anyway.
+    if (!re.must.text.empty() && re.must.text != re.prefix.text && re.must.Find(line, from) == std::string_view::npos)
+        return RegexResult::NoMatch;
     for (const std::string& literal : re.alsoRequired)
         if (line.find(literal, from) == std::string_view::npos) return RegexResult::NoMatch;
 
