@@ -6,7 +6,6 @@
 // not explored there again: the work is bounded by the line's length times the program's size
 // instead of growing exponentially.
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <cstring>
 
