@@ -350,7 +350,11 @@ RegexResult ExecuteRegexQuietly(const Regex& re, std::string_view line, std::siz
     for (const std::string& literal : re.alsoRequired)
         if (line.find(literal, from) == std::string_view::npos) return RegexResult::NoMatch;
 
+    // The stack's block is kept from one line to the next (a search calls this per line);
+    // a nested call would simply find none to take.
+    thread_local std::vector<Frame> spare;
     std::vector<Frame> stack;
+    stack.swap(spare);
     Matcher m{re, line, limits, stack, match};
     // The bound grows with the line, so no ordinary search of a long line gives up.
     const std::size_t n = line.size();
@@ -389,6 +393,10 @@ RegexResult ExecuteRegexQuietly(const Regex& re, std::string_view line, std::siz
     if (result == RegexResult::NoMatch) {
         match.start.fill(-1);
         match.end.fill(-1);
+    }
+    if (stack.capacity() <= 4096) {
+        stack.clear();
+        spare.swap(stack);
     }
     return result;
 }
