@@ -75,6 +75,10 @@ struct Regex {
     // STAR or PLUS) whose failures the matcher remembers; 0 for other nodes.
     std::vector<std::uint16_t> choiceAt;
     std::size_t choiceNodes = 0;
+    // A pattern that begins with a character of a set X and a loop over a set holding X (as
+    // [a-z_][a-z0-9_]*): once a start failed, so does every start inside the loop's run, and
+    // the search skips to its end. The loop's offset, or 0.
+    std::size_t skipLoop = 0;
 };
 
 // Group n spans [start[n], end[n]) of the line; -1 when the group took no part.

@@ -366,6 +366,28 @@ bool FirstCharacters(const Regex& re, std::bitset<256>& set) {
     return true;
 }
 
+// The characters a node one character wide matches; false for any other node.
+bool OneCharacter(const Regex& re, std::size_t node, std::bitset<256>& set) {
+    switch (RegexOpAt(re, node)) {
+        case kReAny:
+            set.set();
+            return true;
+        case kReAnyOf:
+        case kReAnyBut:
+            if (!re.setAt[node]) return false;
+            set = re.sets[re.setAt[node] - 1];
+            if (RegexOpAt(re, node) == kReAnyBut) set.flip();
+            return true;
+        case kReExactly:
+            if (node + 4 >= re.program.size() || re.program[node + 4] != 0) return false;
+            set.reset();
+            set.set(re.program[node + 3]);
+            return true;
+        default:
+            return false;
+    }
+}
+
 // Numbers the nodes whose failures the matcher may remember.
 void IndexChoices(Regex& re) {
     re.choiceAt.assign(re.program.size(), 0);
@@ -384,6 +406,15 @@ void IndexChoices(Regex& re) {
     }
     re.firstSet.reset();
     re.firstSetKnown = FirstCharacters(re, re.firstSet);
+
+    re.skipLoop = 0;
+    std::size_t first = kRegexFirstNode + 3;
+    if (RegexOpAt(re, RegexNext(re, kRegexFirstNode)) != kReEnd) return;  // several branches
+    std::size_t loop = RegexNext(re, first);
+    std::bitset<256> head, body;
+    if ((RegexOpAt(re, loop) == kReStar || RegexOpAt(re, loop) == kRePlus) && re.choiceAt[loop] &&
+        OneCharacter(re, first, head) && OneCharacter(re, loop + 3, body) && (head & ~body).none())
+        re.skipLoop = loop;
 }
 
 // The nodes lie one after the other, each followed by its operand: one walk finds every set.

@@ -80,6 +80,11 @@ struct Matcher {
             r.end = static_cast<std::uint32_t>(end);
         }
     }
+    const RunFailure* Failed(std::size_t node) const {
+        if (!re.choiceAt[node] || runs.empty()) return nullptr;
+        const RunFailure& r = runs[re.choiceAt[node] - 1u];
+        return r.from != 0xFFFFFFFF ? &r : nullptr;
+    }
     // A failure of the STAR or PLUS `node` from a place after `pos`.
     const RunFailure* EarlierFailure(std::size_t node, std::size_t pos) const {
         if (!re.choiceAt[node] || runs.empty()) return nullptr;
@@ -380,8 +385,14 @@ RegexResult ExecuteRegexQuietly(const Regex& re, std::string_view line, std::siz
     } else if (re.firstSetKnown) {
         // No match is empty, so only positions holding a possible first character count.
         const unsigned char* text = reinterpret_cast<const unsigned char*>(line.data());
-        for (std::size_t at = from; at < n && result == RegexResult::NoMatch; ++at)
-            if (re.firstSet.test(text[at])) result = attempt(at);
+        for (std::size_t at = from; at < n && result == RegexResult::NoMatch; ++at) {
+            if (!re.firstSet.test(text[at])) continue;
+            result = attempt(at);
+            // Starts whose loop would begin inside a run that already failed fail as well.
+            if (const RunFailure* r = re.skipLoop ? m.Failed(re.skipLoop) : nullptr;
+                r && result == RegexResult::NoMatch && r->from <= at + 1 && at + 1 <= r->end && r->end > at + 1)
+                at = r->end - 1;
+        }
     } else {
         for (std::size_t at = from; at <= line.size() && result == RegexResult::NoMatch; ++at) result = attempt(at);
     }

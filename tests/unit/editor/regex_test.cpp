@@ -117,6 +117,10 @@ TEST(RegexLimits, OneCharacterUnderAQuantifierIsACountingLoop) {
     EXPECT_EQ(Find("b*c", line), "1-3000002");
     EXPECT_EQ(Find("ab?c", "xabcac"), "1-4");
     EXPECT_EQ(Find("ab?c", "xacab"), "1-3");
+    // Starts inside a failed identifier are skipped, not lost.
+    EXPECT_EQ(Find("[a-z_][a-z0-9_]* *= *[0-9]", "int total_value = x, count = 7;"), "21-30");
+    EXPECT_EQ(Find("[a-z_][a-z0-9_]*=1", "abc=2 abc=1"), "6-11");
+    EXPECT_EQ(Find("a[ab]*c", "aaaabab aabc"), "8-12");
 }
 
 TEST(RegexLimits, OrdinaryLongLinesNeverGiveUp) {
