@@ -4,7 +4,9 @@
 //   tarvo_document_bench [directory [megabytes [rounds]]]
 //
 // The target: load and save each within three times the time of cp. Figures are medians.
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -14,8 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "analysis/function_list.h"
+#include "editor/comments.h"
 #include "editor/document.h"
 #include "editor/document_io.h"
+#include "editor/language.h"
 #include "base/settings.h"
 
 namespace {
@@ -49,6 +54,22 @@ long Generate(const std::string& path, std::size_t bytes) {
         written += chunk.size();
     }
     return std::fclose(out) == 0 ? lines : -1;
+}
+
+// Resident memory now, in MB (Linux).
+double ResidentMegabytes() {
+    long pages = 0, resident = 0;
+    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0;
+}
+
+double PeakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
 double TimeCommand(const std::string& command) {
@@ -110,6 +131,26 @@ int main(int argc, char** argv) {
         editor::ResetEditor();  // frees the document before the next round
     }
     std::remove(copy.c_str());
+
+    // Memory: the document alone, then what a window onto it adds (the comment map and the
+    // function list are built for a displayed C document).
+    tarvo::editor::InstallBuiltInLanguages();
+    tarvo::editor::BuildLanguages();
+    tarvo::editor::editor().seam.chooseLanguage = tarvo::editor::ChooseLanguageForDocument;
+    editor::ResetEditor();
+    double base = ResidentMegabytes();
+    double size = static_cast<double>(info.st_size) / 1048576.0;
+    if (editor::Document* doc = editor::OpenDocument(file)) {
+        double loaded = ResidentMegabytes() - base;
+        editor::UpdateCommentMap(*doc);
+        double mapped = ResidentMegabytes() - base;
+        tarvo::analysis::FindFunctions(*doc);
+        double listed = ResidentMegabytes() - base;
+        std::printf("memory for a %.1f MB file: document %.1f MB (%.2f x), + comment map %.1f MB (%.2f x), "
+                    "+ function list %.1f MB (%.2f x); peak resident %.1f MB\n",
+                    size, loaded, loaded / size, mapped, mapped / size, listed, listed / size, PeakMegabytes());
+    }
+    editor::ResetEditor();
     std::remove(file.c_str());
     if (!ok) return 1;
 

@@ -6,7 +6,7 @@ target_include_directories(tarvo_editor_bench PRIVATE ${TARVO_GUI_HARNESS_INCLUD
 target_compile_definitions(tarvo_editor_bench PRIVATE
   TARVO_ROOT_DIR="${TARVO_ROOT}" TARVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
 target_compile_options(tarvo_editor_bench PRIVATE -O2)
-target_link_libraries(tarvo_editor_bench PRIVATE advapi32 user32 gdi32)
+target_link_libraries(tarvo_editor_bench PRIVATE advapi32 user32 gdi32 psapi)
 add_dependencies(tarvo_editor_bench tarvo)
 
 # The start-up benchmark: tarvo.exe beside a minimal Win32 window program (bench/startup_bench.sh).

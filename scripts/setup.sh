@@ -32,6 +32,13 @@ packages=(
   "file:/usr/bin/file"
   "fonts-wine:/usr/share/wine/fonts/tahoma.ttf"
   "clang-14:/usr/bin/clang-14"
+  "grep:/bin/grep"
+  "universal-ctags:/usr/bin/ctags-universal"
+  # Real C for the function finder's comparison with ctags: plain-C headers and sources.
+  "libc6-dev:/usr/include/ctype.h"
+  "linux-libc-dev:/usr/include/linux/nilfs2_api.h"
+  "libpython3-dev:/usr/share/doc/libpython3-dev/copyright"
+  "cmake-data:/usr/share/doc/cmake-data/copyright"
 )
 
 missing=()

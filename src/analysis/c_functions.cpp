@@ -2,9 +2,11 @@
 // parameter list closes at depth 0, what follows decides between a declaration and a
 // definition. Inside bodies only braces, comments, strings and preprocessor lines matter, so
 // calls and conditions cost nothing and never look like definitions.
+#include <cctype>
 #include <cstring>
 
 #include "analysis/function_list.h"
+#include "editor/keywords.h"
 
 namespace tarvo::analysis {
 namespace {
@@ -18,6 +20,11 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool TakesGroup(std::string_view word) {
     return word == "__attribute__" || word == "__declspec" || word == "throw" || word == "noexcept" ||
            word == "__asm__" || word == "asm";
+}
+
+// Words that open a type's body rather than a function's.
+bool IsTypeBodyWord(std::string_view word) {
+    return word == "struct" || word == "union" || word == "enum" || word == "typedef" || word == "class";
 }
 
 // Characters of an operator function's name.
@@ -60,15 +67,26 @@ struct CScanner {
         return {};
     }
 
-    // Only blanks and line ends lie between two places.
+    // Only blanks, line ends and comments lie between two places.
     bool OnlySpaceBetween(Place from, Place to) const {
-        for (Place p = from; p.line <= to.line && p.line < lines.size(); ++p.line, p.column = 0) {
-            std::string_view t = lines[p.line];
-            std::size_t end = p.line == to.line ? to.column : t.size();
-            for (std::size_t c = p.column; c < end && c < t.size(); ++c)
-                if (!IsBlank(t[c])) return false;
-        }
+        CharSource look(lines);
+        look.at = from;
+        look.PeekPastSpace();
+        return look.at == to;
+    }
+
+    // Nothing but blanks before a place on its line.
+    bool AtLineStart(Place p) const {
+        std::string_view t = lines[p.line];
+        for (std::size_t c = 0; c < p.column && c < t.size(); ++c)
+            if (!IsBlank(t[c])) return false;
         return true;
+    }
+
+    // At a '(' whose contents begin with '*' (past space).
+    static bool StartsPointerDeclarator(CharSource look) {
+        look.Next();
+        return look.PeekPastSpace() == '*';
     }
 
     // extern "C" { ... } and namespace name { ... } hold definitions like the file level.
@@ -89,11 +107,19 @@ struct CScanner {
         bool semicolons = false;     // old-style declarations were seen
         bool segmentEmpty = true;    // nothing since the last ';'
         bool initialisers = false;   // after ':' of a constructor
+        bool typeBody = false;       // struct, union, enum or typedef since the last ';'
         for (;;) {
             int c = look.PeekPastSpace();
             if (c == kEndOfText) break;
+            if (c == '#' && AtLineStart(look.at)) {
+                // #if and friends between the parameters and the body
+                look.Next();
+                look.SkipPreprocessorLine();
+                continue;
+            }
             if (c == '{') {
-                if (!semicolons || segmentEmpty) {
+                // "MACRO(x) struct s {" is a macro use before a type, not a definition.
+                if ((!semicolons || segmentEmpty) && !(typeBody && !segmentEmpty)) {
                     pending = true;
                     pendingOpen = open;
                     src.at = look.at;  // the main scan reads the '{' next
@@ -104,6 +130,7 @@ struct CScanner {
                 if (!words || initialisers) break;  // a declaration or a call
                 semicolons = true;
                 segmentEmpty = true;
+                typeBody = false;
                 look.Next();
                 continue;
             }
@@ -121,11 +148,19 @@ struct CScanner {
                 look.at.column += n;
                 words = true;
                 segmentEmpty = false;
+                if (!initialisers && IsTypeBodyWord(word)) typeBody = true;
                 if ((initialisers || TakesGroup(word)) && !SkipGroup(look)) break;
                 continue;
             }
             if (initialisers && (c == ',' || c == ':')) {
                 look.Next();
+                continue;
+            }
+            if (words && !initialisers && c == '(' && StartsPointerDeclarator(look)) {
+                // An old-style declaration of a function pointer: "int (*f)();"
+                if (!SkipGroup(look)) break;
+                if (look.PeekPastSpace() == '(' && !SkipGroup(look)) break;
+                segmentEmpty = false;
                 continue;
             }
             if (words && (c == '*' || c == ',' || c == '[' || c == ']' || c == '&')) {
@@ -195,10 +230,28 @@ struct CScanner {
         return !f.name.empty() && f.name.find_first_not_of(':') != std::string::npos;
     }
 
+    // "__NTH (tolower (int c))": a macro wrapped round the declarator; the name is the one
+    // inside, before its own parameter list, which the wrapper's ')' closes right after.
+    std::string_view WrappedName(Place open) const {
+        CharSource look(lines);
+        look.at = open;
+        look.Next();
+        if (look.PeekPastSpace() == kEndOfText) return {};
+        std::string_view rest = look.Rest();
+        std::size_t n = 0;
+        while (n < rest.size() && editor::IsWordChar(rest[n])) ++n;
+        std::string_view word = rest.substr(0, n);
+        if (word.empty() || editor::IsCKeyword(word) || std::isdigit(static_cast<unsigned char>(word[0]))) return {};
+        look.at.column += n;
+        if (look.PeekPastSpace() != '(' || !SkipGroup(look)) return {};
+        return look.PeekPastSpace() == ')' ? word : std::string_view{};
+    }
+
     void EnterBody(Place brace) {
         if (pending) {
             Function f;
             if (NameBefore(pendingOpen, f)) {
+                if (std::string_view inner = WrappedName(pendingOpen); !inner.empty()) f.name = inner;
                 f.hash = editor::KeywordHash(f.name);
                 f.bodyLine = static_cast<long>(brace.line) + 1;
                 out.push_back(std::move(f));

@@ -166,10 +166,12 @@ void CharSource::SkipPreprocessorLine() {
                 break;
             }
             if (ch == '/' && c + 1 < t.size() && t[c + 1] == '*') {
-                std::size_t line = at.line;
+                // A comment may run over several lines; the directive goes on after it, on
+                // the line where it ends (a #define does not end inside its comment).
                 at.column = c + 2;
                 SkipBlockComment();
-                if (at.line != line) return;
+                if (AtEnd()) return;
+                t = Text();
                 c = at.column;
                 continue;
             }

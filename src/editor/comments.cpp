@@ -144,10 +144,21 @@ void Rebuild(Document& doc, CommentMap& map, const CommentSyntax& syntax) {
 
 CommentMap* MapOf(Document& doc) { return doc.comments.get(); }
 
+void Forget(Document& doc) {
+    if (CommentMap* map = MapOf(doc)) {
+        map->lines.clear();
+        map->dirty.clear();
+    }
+    doc.flags &= static_cast<std::uint16_t>(~kCommentMapCurrent);
+}
+
 void MarkDirty(Document& doc, const Line* line) {
     CommentMap* map = MapOf(doc);
-    if (!map || line == doc.lines) return;
-    if (std::find(map->dirty.begin(), map->dirty.end(), line) == map->dirty.end()) map->dirty.push_back(line);
+    // An out-of-date map is rebuilt whole anyway.
+    if (!map || line == doc.lines || !(doc.flags & kCommentMapCurrent)) return;
+    map->dirty.insert(line);
+    // Past a share of the document one pass over all of it is cheaper than line by line.
+    if (map->dirty.size() > 1024 + static_cast<std::size_t>(doc.lineCount) / 32) Forget(doc);
 }
 
 void OnLineEdited(Document& doc, Line* line, long column, long delta) {
@@ -170,7 +181,7 @@ void OnLineDeleted(Document& doc, Line* line, Line* heir, long shift) {
     if (!map) return;
     int end = EndStateOf(*map, line);
     map->lines.erase(line);
-    map->dirty.erase(std::remove(map->dirty.begin(), map->dirty.end(), line), map->dirty.end());
+    map->dirty.erase(line);
     if (heir == doc.lines) return;
     if (heir == line->prev) {
         // Joined: the upper line now ends where the lower one did.
@@ -180,13 +191,6 @@ void OnLineDeleted(Document& doc, Line* line, Line* heir, long shift) {
     MarkDirty(doc, heir);
 }
 
-void Forget(Document& doc) {
-    if (CommentMap* map = MapOf(doc)) {
-        map->lines.clear();
-        map->dirty.clear();
-    }
-    doc.flags &= static_cast<std::uint16_t>(~kCommentMapCurrent);
-}
 
 void OnLinesInserted(Document& doc, Line* after, long count) {
     Forget(doc);
@@ -248,7 +252,7 @@ bool UpdateCommentMap(Document& doc) {
         doc.flags |= kCommentMapCurrent;
         return true;
     }
-    std::vector<const Line*> dirty;
+    std::unordered_set<const Line*> dirty;
     dirty.swap(map.dirty);
     for (const Line* line : dirty) Rescan(doc, map, syntax, line);
     return true;

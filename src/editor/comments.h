@@ -7,6 +7,7 @@
 #include <bitset>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "editor/document.h"
@@ -52,7 +53,9 @@ LineComments ScanCommentLine(std::string_view text, const CommentSyntax& syntax,
 struct CommentMap {
     // Only lines that hold a comment, or start or end inside one, have an entry.
     std::unordered_map<const Line*, LineComments> lines;
-    std::vector<const Line*> dirty;  // lines edited since the last update
+    // Lines edited since the last update; a set, so marking a line costs the same however
+    // many edits (a replace-all) come before the next update.
+    std::unordered_set<const Line*> dirty;
     const Language* language = nullptr;
 };
 

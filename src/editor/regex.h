@@ -59,11 +59,26 @@ struct Regex {
     // Not in the stored layout but derived from it: the literal every match begins with, and
     // whether the branch begins with ".*" or ".+" (then only the first start can succeed).
     RegexNeedle prefix;
+    // A literal every match contains (the longest one the branch cannot skip), so lines
+    // without it are never tried; for any single-branch pattern, not only those above.
     RegexNeedle must;
+    std::vector<std::string> alsoRequired;  // the branch's other literals (a few)
     bool leadingAny = false;
+    bool literalOnly = false;  // the program is one literal and nothing else
+    // The characters a match can begin with; all of them when it may be empty.
+    std::bitset<256> firstSet;
+    bool firstSetKnown = false;
     // The members of each set node, so a character is tested in one step.
     std::vector<std::bitset<256>> sets;
     std::vector<std::uint16_t> setAt;  // per program offset: 1 + index into sets, 0 for none
+    // Per program offset: 1 + index of the choice node (a BRANCH with an alternative, or a
+    // STAR or PLUS) whose failures the matcher remembers; 0 for other nodes.
+    std::vector<std::uint16_t> choiceAt;
+    std::size_t choiceNodes = 0;
+    // A pattern that begins with a character of a set X and a loop over a set holding X (as
+    // [a-z_][a-z0-9_]*): once a start failed, so does every start inside the loop's run, and
+    // the search skips to its end. The loop's offset, or 0.
+    std::size_t skipLoop = 0;
 };
 
 // Group n spans [start[n], end[n]) of the line; -1 when the group took no part.
@@ -80,8 +95,12 @@ unsigned CompileRegexQuietly(std::string_view pattern, Regex& out);
 enum class RegexResult { NoMatch, Match, Failed };
 
 // The limits that keep a pathological pattern from hanging the editor or exhausting memory.
+// The matcher remembers the places from which the rest of the program failed, so the work
+// grows with the line's length times the program's size and the step bound grows with the
+// line; only a corrupt program or an exhausted stack ends a search early.
 struct RegexLimits {
-    std::size_t steps = 50'000'000;    // nodes and characters visited for one line
+    std::size_t steps = 50'000'000;    // nodes and characters visited for one line, plus...
+    std::size_t stepsPerChar = 4096;   // ...this many for each character of the line
     std::size_t backtrack = 2'000'000; // pending alternatives
 };
 

@@ -215,11 +215,14 @@ std::size_t Compiler::Atom(int& flags) {
         case ')':
             // A sequence stops before these; reaching them here means the parse went wrong.
             return Fail(kMsgRegexBad), 0;
-        default:
+        default: {
             --at;
-            flags = kHasWidth;
+            std::size_t before = size;
             std::size_t node = Run();
+            // One character (node, the character, NUL) is as simple an operand as a set.
+            flags = size - before == 5 ? kHasWidth | kSimple : kHasWidth;
             return node;
+        }
     }
 }
 
@@ -273,7 +276,11 @@ unsigned Optimise(Regex& re, int flags) {
     re.firstChar = 0;
     re.anchored = false;
     re.leadingAny = false;
+    re.literalOnly = false;
+    re.prefix.Set({});
     re.mustContain.clear();
+    re.must.Set({});
+    re.alsoRequired.clear();
     std::size_t branch = kRegexFirstNode;
     std::size_t after = RegexNext(re, branch);
     if (after == 0 || RegexOpAt(re, after) != kReEnd) return 0;  // several branches
@@ -282,22 +289,132 @@ unsigned Optimise(Regex& re, int flags) {
     if (op == kReExactly) {
         re.firstChar = re.program[first + 3];
         re.prefix.Set(reinterpret_cast<const char*>(&re.program[first + 3]));
+        re.literalOnly = RegexOpAt(re, RegexNext(re, first)) == kReEnd;
     } else if (op == kReBol) {
         re.anchored = true;
     } else if ((op == kReStar || op == kRePlus) && RegexOpAt(re, first + 3) == kReAny) {
         re.leadingAny = true;
     }
-    if (flags & kStartsStar) {
-        std::size_t longest = 0, length = 0;
-        for (std::size_t n = first; n; n = RegexNext(re, n)) {
-            if (RegexOpAt(re, n) != kReExactly) continue;
-            std::size_t l = std::strlen(reinterpret_cast<const char*>(&re.program[n + 3]));
-            if (l >= length) longest = n, length = l;
-        }
-        if (longest) re.mustContain.assign(reinterpret_cast<const char*>(&re.program[longest + 3]), length);
+    // The nodes of the branch's own chain are all passed by every match; a literal among them
+    // (or the character under a PLUS) must be in the line.
+    std::size_t longest = 0, length = 0;
+    std::vector<std::string> literals;
+    for (std::size_t n = first; n; n = RegexNext(re, n)) {
+        std::uint8_t kind = RegexOpAt(re, n);
+        std::size_t literal = kind == kReExactly ? n : (kind == kRePlus && RegexOpAt(re, n + 3) == kReExactly ? n + 3 : 0);
+        if (!literal) continue;
+        std::size_t l = std::strlen(reinterpret_cast<const char*>(&re.program[literal + 3]));
+        if (kind == kReExactly && l >= length) longest = n, length = l;
+        literals.emplace_back(reinterpret_cast<const char*>(&re.program[literal + 3]), l);
     }
-    re.must.Set(re.mustContain);
+    if ((flags & kStartsStar) && longest)
+        re.mustContain.assign(reinterpret_cast<const char*>(&re.program[longest + 3]), length);
+    // The longest is searched with a skip table; a few others are checked as well, since a
+    // rare one rules a line out as fast.
+    std::stable_sort(literals.begin(), literals.end(), [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    re.must.Set(literals.empty() ? std::string_view{} : std::string_view{literals[0]});
+    re.alsoRequired.clear();
+    for (std::size_t i = 1; i < literals.size() && re.alsoRequired.size() < 4; ++i)
+        if (std::find(literals.begin(), literals.begin() + static_cast<long>(i), literals[i]) == literals.begin() + static_cast<long>(i))
+            re.alsoRequired.push_back(literals[i]);
     return 0;
+}
+
+// The characters a match may begin with, following the program from its first node; false
+// when a match may be empty (or begin anywhere).
+bool FirstCharacters(const Regex& re, std::bitset<256>& set) {
+    std::vector<bool> seen(re.program.size(), false);
+    std::vector<std::size_t> todo = {kRegexFirstNode};
+    while (!todo.empty()) {
+        std::size_t n = todo.back();
+        todo.pop_back();
+        if (n == 0 || n + 3 > re.program.size()) return false;
+        if (seen[n]) continue;
+        seen[n] = true;
+        std::size_t next = RegexNext(re, n);
+        switch (RegexOpAt(re, n)) {
+            case kReExactly:
+                set.set(re.program[n + 3]);
+                break;
+            case kReAnyOf:
+            case kReAnyBut: {
+                std::bitset<256> members;
+                for (std::size_t p = n + 3; p < re.program.size() && re.program[p]; ++p) members.set(re.program[p]);
+                set |= RegexOpAt(re, n) == kReAnyOf ? members : ~members;
+                break;
+            }
+            case kReAny:
+            case kReEnd:
+            case kReEol:
+                return false;
+            case kReBranch:
+                todo.push_back(n + 3);
+                if (RegexOpAt(re, next) == kReBranch) todo.push_back(next);
+                break;
+            case kReStar:
+                todo.push_back(n + 3);
+                todo.push_back(next);
+                break;
+            case kRePlus:
+                todo.push_back(n + 3);
+                break;
+            default:  // BOL, NOTHING, BACK, OPEN, CLOSE: nothing consumed
+                todo.push_back(next);
+                break;
+        }
+    }
+    return true;
+}
+
+// The characters a node one character wide matches; false for any other node.
+bool OneCharacter(const Regex& re, std::size_t node, std::bitset<256>& set) {
+    switch (RegexOpAt(re, node)) {
+        case kReAny:
+            set.set();
+            return true;
+        case kReAnyOf:
+        case kReAnyBut:
+            if (!re.setAt[node]) return false;
+            set = re.sets[re.setAt[node] - 1];
+            if (RegexOpAt(re, node) == kReAnyBut) set.flip();
+            return true;
+        case kReExactly:
+            if (node + 4 >= re.program.size() || re.program[node + 4] != 0) return false;
+            set.reset();
+            set.set(re.program[node + 3]);
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Numbers the nodes whose failures the matcher may remember.
+void IndexChoices(Regex& re) {
+    re.choiceAt.assign(re.program.size(), 0);
+    re.choiceNodes = 0;
+    std::size_t p = kRegexFirstNode;
+    while (p + 3 <= re.program.size()) {
+        std::uint8_t op = re.program[p];
+        bool choice = op == kReStar || op == kRePlus ||
+                      (op == kReBranch && RegexOpAt(re, RegexNext(re, p)) == kReBranch && RegexNext(re, p));
+        if (choice && re.choiceNodes < 0xFFFF) re.choiceAt[p] = static_cast<std::uint16_t>(++re.choiceNodes);
+        p += 3;
+        if (op == kReAnyOf || op == kReAnyBut || op == kReExactly) {
+            while (p < re.program.size() && re.program[p]) ++p;
+            ++p;
+        }
+    }
+    re.firstSet.reset();
+    re.firstSetKnown = FirstCharacters(re, re.firstSet);
+
+    re.skipLoop = 0;
+    std::size_t first = kRegexFirstNode + 3;
+    if (RegexOpAt(re, RegexNext(re, kRegexFirstNode)) != kReEnd) return;  // several branches
+    std::size_t loop = RegexNext(re, first);
+    std::bitset<256> head, body;
+    if ((RegexOpAt(re, loop) == kReStar || RegexOpAt(re, loop) == kRePlus) && re.choiceAt[loop] &&
+        OneCharacter(re, first, head) && OneCharacter(re, loop + 3, body) && (head & ~body).none())
+        re.skipLoop = loop;
 }
 
 // The nodes lie one after the other, each followed by its operand: one walk finds every set.
@@ -384,6 +501,7 @@ unsigned CompileRegexQuietly(std::string_view pattern, Regex& out) {
     if (emit.error) return emit.error;
     Optimise(re, flags);
     IndexSets(re);
+    IndexChoices(re);
     out = std::move(re);
     return 0;
 }

@@ -1,7 +1,12 @@
 // The regular-expression matcher: a depth-first backtracking walk of the node program. The
 // alternatives still to be tried are kept on an explicit stack rather than the machine stack,
-// so a long line or a deep pattern cannot overflow it; a step count and the stack's size
-// bound the work for one line, and a pattern that needs more fails with a message.
+// so a long line or a deep pattern cannot overflow it. Whether the rest of the program can
+// match from a node at a position depends on nothing else (there are no back references),
+// so once every way on from a choice has failed, the failure is remembered and the choice is
+// not explored there again: the work is bounded by the line's length times the program's size
+// instead of growing exponentially.
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "editor/regex.h"
@@ -16,11 +21,20 @@ enum FrameKind : std::uint8_t {
     kRepeat,        // retry the STAR/PLUS `node` from `pos` taking `value` characters
     kRestoreStart,  // put back the start of group `node`
     kRestoreEnd,
+    kBranchFailed,  // every alternative of the BRANCH `node` at `pos` has failed
+    kRepeatFailed,  // every count of the STAR/PLUS `node` at `pos` (a run of `value`) failed
+};
+
+// A STAR or PLUS that failed from every position in [from, end]: a run of the same operand
+// from any of them ends at `end`, so it offers only counts already tried.
+struct RunFailure {
+    std::uint32_t from = 0xFFFFFFFF;
+    std::uint32_t end = 0;
 };
 
 struct Frame {
-    std::uint32_t node : 30;
-    std::uint32_t kind : 2;
+    std::uint32_t node : 29;
+    std::uint32_t kind : 3;
     std::uint32_t pos;
     std::int32_t value;
 };
@@ -32,8 +46,56 @@ struct Matcher {
     std::vector<Frame>& stack;
     RegexMatch& match;
     std::size_t steps = 0;
+    std::size_t budget = 0;     // steps allowed for this line
+    std::size_t memoFrom = 0;   // steps after which branch failures are remembered
     std::size_t choices = 0;  // alternatives and repeats on the stack
     unsigned error = 0;
+    std::vector<RunFailure> runs{};         // per choice node
+    std::vector<std::uint64_t> failedAt{};  // per choice node and position, once enabled
+    bool remember = false;
+
+    // Remembering branch failures costs a bit per choice node and position; a search that
+    // ends quickly never pays for it.
+    void StartRemembering() {
+        memoFrom = budget;  // once
+        std::uint64_t bits = static_cast<std::uint64_t>(re.choiceNodes) * (text.size() + 1);
+        if (re.choiceNodes == 0 || bits > (std::uint64_t{1} << 31)) return;
+        failedAt.assign(static_cast<std::size_t>((bits + 63) / 64), 0);
+        remember = true;
+    }
+    std::size_t Bit(std::size_t node, std::size_t pos) const {
+        return (re.choiceAt[node] - 1u) * (text.size() + 1) + pos;
+    }
+    bool BranchFailed(std::size_t node, std::size_t pos) const {
+        std::size_t b = Bit(node, pos);
+        return (failedAt[b / 64] >> (b % 64)) & 1u;
+    }
+    void RunFailed(std::size_t node, std::size_t from, std::size_t end) {
+        if (runs.empty()) runs.resize(re.choiceNodes);  // only once something failed
+        RunFailure& r = runs[re.choiceAt[node] - 1u];
+        if (r.from != 0xFFFFFFFF && r.end == end) {
+            r.from = std::min(r.from, static_cast<std::uint32_t>(from));
+        } else {
+            r.from = static_cast<std::uint32_t>(from);
+            r.end = static_cast<std::uint32_t>(end);
+        }
+    }
+    const RunFailure* Failed(std::size_t node) const {
+        if (!re.choiceAt[node] || runs.empty()) return nullptr;
+        const RunFailure& r = runs[re.choiceAt[node] - 1u];
+        return r.from != 0xFFFFFFFF ? &r : nullptr;
+    }
+    // A failure of the STAR or PLUS `node` from a place after `pos`.
+    const RunFailure* EarlierFailure(std::size_t node, std::size_t pos) const {
+        if (!re.choiceAt[node] || runs.empty()) return nullptr;
+        const RunFailure& r = runs[re.choiceAt[node] - 1u];
+        return r.from != 0xFFFFFFFF && pos < r.from ? &r : nullptr;
+    }
+    bool RunKnownToFail(std::size_t node, std::size_t pos) const {
+        if (!re.choiceAt[node] || runs.empty()) return false;
+        const RunFailure& r = runs[re.choiceAt[node] - 1u];
+        return r.from != 0xFFFFFFFF && r.from <= pos && pos <= r.end;
+    }
 
     std::size_t Size() const { return re.program.size(); }
     std::uint8_t Op(std::size_t p) const { return re.program[p]; }
@@ -45,14 +107,12 @@ struct Matcher {
         return false;
     }
 
-    // How many characters from pos on the simple node matches, one after the other.
-    std::size_t Repeat(std::size_t node, std::size_t pos) {
-        std::size_t n = text.size();
+    // How many characters from pos on (up to `n`) the simple node matches, one after the other.
+    std::size_t Repeat(std::size_t node, std::size_t pos, std::size_t n) {
         std::size_t i = pos;
         switch (Op(node)) {
             case kReAny:
-                i = n;
-                break;
+                return n - pos;
             case kReExactly: {
                 char c = node + 3 < Size() ? static_cast<char>(re.program[node + 3]) : '\0';
                 while (i < n && text[i] == c && c) ++i;
@@ -119,6 +179,14 @@ struct Matcher {
                 case kRestoreEnd:
                     match.end[f.node] = f.value;
                     continue;
+                case kBranchFailed: {
+                    std::size_t b = Bit(f.node, f.pos);
+                    failedAt[b / 64] |= std::uint64_t{1} << (b % 64);
+                    continue;
+                }
+                case kRepeatFailed:
+                    RunFailed(f.node, f.pos, f.pos + static_cast<std::size_t>(f.value));
+                    continue;
                 case kAlternative:
                     --choices;
                     scan = f.node;
@@ -150,9 +218,12 @@ struct Matcher {
         const std::size_t n = text.size();
         for (;;) {
             if (error) return false;
-            if (++steps > limits.steps) {
-                error = kMsgRegexTooComplex;
-                return false;
+            if (++steps > memoFrom) {
+                if (steps > budget) {
+                    error = kMsgRegexTooComplex;
+                    return false;
+                }
+                if (!remember) StartRemembering();
             }
             bool ok = true;
             if (scan == 0 || scan + 3 > Size()) {
@@ -193,18 +264,41 @@ struct Matcher {
                 case kReBack:
                     break;
                 case kReBranch:
-                    if (next && next < Size() && Op(next) == kReBranch && !Push(kAlternative, next, pos, 0)) return false;
+                    if (next && next < Size() && Op(next) == kReBranch) {
+                        if (remember && re.choiceAt[scan]) {
+                            if (BranchFailed(scan, pos)) {
+                                ok = false;
+                                break;
+                            }
+                            if (!Push(kBranchFailed, scan, pos, 0)) return false;
+                        }
+                        if (!Push(kAlternative, next, pos, 0)) return false;
+                    }
                     next = scan + 3;
                     break;
                 case kReStar:
                 case kRePlus: {
-                    long least = op == kReStar ? 0 : 1;
-                    long count = static_cast<long>(Repeat(scan + 3, pos));
-                    long k = error ? -1 : Settle(scan, pos, count, least);
-                    if (k < 0) {
+                    if (RunKnownToFail(scan, pos)) {
                         ok = false;
                         break;
                     }
+                    long least = op == kReStar ? 0 : 1;
+                    // A run that reaches the start of a failed one ends where it ended, and
+                    // need not go as far as the places from which the rest already failed.
+                    const RunFailure* failed = EarlierFailure(scan, pos);
+                    long run = static_cast<long>(Repeat(scan + 3, pos, failed ? failed->from : n));
+                    long count = run;
+                    if (failed && pos + static_cast<std::size_t>(run) == failed->from) {
+                        run = static_cast<long>(failed->end - pos);
+                        count = static_cast<long>(failed->from - pos) + least - 1;
+                    }
+                    long k = error ? -1 : Settle(scan, pos, count, least);
+                    if (k < 0) {
+                        if (!error && re.choiceAt[scan]) RunFailed(scan, pos, pos + static_cast<std::size_t>(run));
+                        ok = false;
+                        break;
+                    }
+                    if (re.choiceAt[scan] && !Push(kRepeatFailed, scan, pos, run)) return false;
                     if (k > least && !Push(kRepeat, scan, pos, k - 1)) return false;
                     pos += static_cast<std::size_t>(k);
                     break;
@@ -247,10 +341,30 @@ RegexResult ExecuteRegexQuietly(const Regex& re, std::string_view line, std::siz
         return RegexResult::Failed;
     }
     if (from > line.size()) return RegexResult::NoMatch;
-    if (!re.mustContain.empty() && re.must.Find(line, from) == std::string_view::npos) return RegexResult::NoMatch;
+    if (re.literalOnly && re.program[kRegexFirstNode] == kReBranch && RegexOpAt(re, kRegexFirstNode + 3) == kReExactly) {
+        // The whole program is one literal: where it is found is the match.
+        std::size_t at = re.prefix.Find(line, from);
+        if (at == std::string_view::npos) return RegexResult::NoMatch;
+        match.start[0] = static_cast<long>(at);
+        match.end[0] = static_cast<long>(at + re.prefix.text.size());
+        return RegexResult::Match;
+    }
+    // A required literal that is also the prefix is found by the search for starts anyway.
+    if (!re.must.text.empty() && re.must.text != re.prefix.text && re.must.Find(line, from) == std::string_view::npos)
+        return RegexResult::NoMatch;
+    for (const std::string& literal : re.alsoRequired)
+        if (line.find(literal, from) == std::string_view::npos) return RegexResult::NoMatch;
 
+    // The stack's block is kept from one line to the next (a search calls this per line);
+    // a nested call would simply find none to take.
+    thread_local std::vector<Frame> spare;
     std::vector<Frame> stack;
+    stack.swap(spare);
     Matcher m{re, line, limits, stack, match};
+    // The bound grows with the line, so no ordinary search of a long line gives up.
+    const std::size_t n = line.size();
+    m.budget = n && limits.stepsPerChar > (SIZE_MAX - limits.steps) / n ? SIZE_MAX : limits.steps + limits.stepsPerChar * n;
+    m.memoFrom = std::min(m.budget, 4096 + 16 * n);
     auto attempt = [&](std::size_t start) {
         if (m.Try(start)) return RegexResult::Match;
         return m.error ? RegexResult::Failed : RegexResult::NoMatch;
@@ -268,6 +382,17 @@ RegexResult ExecuteRegexQuietly(const Regex& re, std::string_view line, std::siz
             if (at == std::string_view::npos) break;
             result = attempt(at);
         }
+    } else if (re.firstSetKnown) {
+        // No match is empty, so only positions holding a possible first character count.
+        const unsigned char* text = reinterpret_cast<const unsigned char*>(line.data());
+        for (std::size_t at = from; at < n && result == RegexResult::NoMatch; ++at) {
+            if (!re.firstSet.test(text[at])) continue;
+            result = attempt(at);
+            // Starts whose loop would begin inside a run that already failed fail as well.
+            if (const RunFailure* r = re.skipLoop ? m.Failed(re.skipLoop) : nullptr;
+                r && result == RegexResult::NoMatch && r->from <= at + 1 && at + 1 <= r->end && r->end > at + 1)
+                at = r->end - 1;
+        }
     } else {
         for (std::size_t at = from; at <= line.size() && result == RegexResult::NoMatch; ++at) result = attempt(at);
     }
@@ -279,6 +404,10 @@ RegexResult ExecuteRegexQuietly(const Regex& re, std::string_view line, std::siz
     if (result == RegexResult::NoMatch) {
         match.start.fill(-1);
         match.end.fill(-1);
+    }
+    if (stack.capacity() <= 4096) {
+        stack.clear();
+        spare.swap(stack);
     }
     return result;
 }

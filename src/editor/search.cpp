@@ -59,12 +59,28 @@ void PlaceMark(View& v) {
     S().mark = {v.window, v.document, v.cursorLine, v.cursorColumn};
 }
 
+LineSearch SearchCurrentView() {
+    View* v = CurrentView();
+    if (!v || S().text.empty()) return LineSearch::NotFound;
+    if ((S().flags & kFindRegex) && !SearchRegex()) return LineSearch::Failed;
+    Line* line = nullptr;
+    long column = 0;
+    StartPlace(*v, line, column);
+    Hit hit;
+    LineSearch r = SearchDocument(*v->document, line, column, Backwards(), S().flags & kFindWrap, hit);
+    if (r == LineSearch::Found) Place(*v, hit.line, hit.match);
+    return r;
+}
+
 // The search of all editor windows, from the current one.
 bool SearchAllWindows() {
     View* start = CurrentView();
     const bool backwards = Backwards();
     Hit hit;
-    switch (SearchDocument(*start->document, start->cursorLine, start->cursorColumn, backwards, false, hit)) {
+    Line* from = nullptr;
+    long column = 0;
+    StartPlace(*start, from, column);
+    switch (SearchDocument(*start->document, from, column, backwards, false, hit)) {
         case LineSearch::Found:
             Place(*start, hit.line, hit.match);
             return true;
@@ -108,9 +124,10 @@ bool SearchAllWindows() {
 bool RunSearch() {
     if (!CurrentView()) return false;
     if (S().flags & kFindAllWindows) return SearchAllWindows();
-    if (SearchFromCursor()) return true;
-    if (!S().text.empty()) base::InfoBox(base::GetString(kMsgStringNotFound));
-    return false;
+    // A refused pattern has had its own message; only a plain miss is "not found".
+    LineSearch r = SearchCurrentView();
+    if (r == LineSearch::NotFound && !S().text.empty()) base::InfoBox(base::GetString(kMsgStringNotFound));
+    return r == LineSearch::Found;
 }
 
 }  // namespace
@@ -253,19 +270,7 @@ LineSearch SearchDocument(Document& doc, Line* line, long column, bool backwards
     return LineSearch::NotFound;
 }
 
-bool SearchFromCursor() {
-    View* v = CurrentView();
-    if (!v || S().text.empty()) return false;
-    if ((S().flags & kFindRegex) && !SearchRegex()) return false;
-    Line* line = nullptr;
-    long column = 0;
-    StartPlace(*v, line, column);
-    Hit hit;
-    if (SearchDocument(*v->document, line, column, Backwards(), S().flags & kFindWrap, hit) != LineSearch::Found)
-        return false;
-    Place(*v, hit.line, hit.match);
-    return true;
-}
+bool SearchFromCursor() { return SearchCurrentView() == LineSearch::Found; }
 
 bool Find(const FindRequest& request) {
     if (request.text.empty()) {

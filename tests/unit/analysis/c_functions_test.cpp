@@ -56,6 +56,36 @@ TEST(CFunctions, OldStyleParametersAndAnUnfinishedLastFunction) {
     EXPECT_EQ(Found("int a(void) {\n}\nint b(void) {\n  if (x) {\n  }\n\n"), "a 1-2|b 3-6");
 }
 
+// Shapes met in real headers and sources, each once lost or invented.
+TEST(CFunctions, ShapesFromRealHeaders) {
+    const std::pair<const char*, const char*> cases[] = {
+        // A macro use without ';' before a type's body is no definition.
+        {"DECLARE_THING(x)\nstruct s {\n  int a;\n};\nint f(void) {\n}\n", "f 5-6"},
+        {"DECLARE_THING(x)\ntypedef struct {\n  int a;\n} t;\n", ""},
+        {"DECLARE_THING(x) union u { int a; };\n", ""},
+        // ...but old-style parameters of a struct type are.
+        {"int f(p) struct s *p; {\n}\n", "f 1-2"},
+        // A comment over several lines inside a continued #define stays in the directive.
+        {"#define M(x) \\\n  do { /* a comment\n  over lines */ if (x) { \\\n  y(); } while (0)\nint g(void) {\n}\n",
+         "g 5-6"},
+        // A preprocessor line between the parameters and the body.
+        {"int main(int argc, char **argv)\n#if X\n#endif\n{\n  return 0;\n}\n", "main 1-6"},
+        {"int h(a)\n#ifdef K\nint a;\n#endif\n{\n}\n", "h 1-6"},
+        // An old-style declaration of a function pointer.
+        {"int apply(f, x) int (*f)(); int x; {\n  return f(x);\n}\n", "apply 1-3"},
+        {"int apply(f, x)\n  int (*f)(int, char *);\n  int x;\n{\n}\n", "apply 1-5"},
+        // A comment between extern "C" and its brace.
+        {"extern \"C\" /* linkage */\n{\nint k(void) {\n}\n}\n", "k 3-4"},
+        {"extern \"C\" // linkage\n{ int k(void) { } }\n", "k 2-2"},
+        // A macro wrapped round the declarator names the function inside.
+        {"__extern_inline int\n__NTH (tolower (int __c))\n{\n  return __c;\n}\n", "tolower 2-5"},
+        {"int WRAP (f (int a, int (*g)(int))) {\n}\n", "f 1-2"},
+        // Not a wrapper: a parameter list that happens to begin with a word and a group.
+        {"int q(void (*cb)(int), int n) {\n}\n", "q 1-2"},
+    };
+    for (const auto& [source, expected] : cases) EXPECT_EQ(Found(source), expected) << source;
+}
+
 TEST(CFunctions, QualifiedNamesAndOperators) {
     EXPECT_EQ(Found("int Stack::pop(void) {\n}\n"), "Stack::pop 1-2");
     EXPECT_EQ(Found("Stack::~Stack() {}\n"), "Stack::~Stack 1-1");

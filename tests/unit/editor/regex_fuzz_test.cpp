@@ -134,9 +134,9 @@ struct Reference {
 };
 
 // "start-end", "none", or "" when the reference ran out of budget.
-std::string ReferenceFind(const Ast& root, std::string_view line) {
-    Reference r{line};
-    for (std::size_t start = 0; start <= line.size(); ++start) {
+std::string ReferenceFind(const Ast& root, std::string_view line, long budget = 200000, std::size_t from = 0) {
+    Reference r{line, budget};
+    for (std::size_t start = from; start <= line.size(); ++start) {
         std::size_t end = 0;
         if (r.M(root, start, [&](std::size_t p) { end = p; return true; }))
             return std::to_string(start) + "-" + std::to_string(end);
@@ -185,6 +185,42 @@ TEST(RegexFuzz, RandomPatternsAgreeWithAReferenceAndNeverCrash) {
     EXPECT_GT(compiled, 1000);
     EXPECT_GT(matched, 2000);
     EXPECT_GT(compared, 6000);
+}
+
+// Lines of thousands of characters made of long runs of one character: the repetition loops,
+// the remembered failures and the literal filters meet their edges there. No limit is given:
+// such lines must never make the engine give up.
+TEST(RegexFuzz, LongLinesOfLongRunsAgreeWithTheReference) {
+    std::mt19937 random(3000000);
+    const std::vector<std::string> tokens = {"a", "b", "c", ".", "*", "+", "?", "|", "(", ")", "[ab]", "[^a]",
+                                             "[a-c]", "^", "$", "ab", "ba", ".*", "b*", "(a|b)"};
+    int compared = 0, matched = 0;
+    for (int round = 0; round < 400; ++round) {
+        std::string pattern;
+        for (int n = 1 + static_cast<int>(random() % 8); n > 0; --n) pattern += tokens[random() % tokens.size()];
+        Regex re;
+        if (CompileRegexQuietly(pattern, re)) continue;
+        Parser parser{pattern};
+        auto root = parser.Alternation();
+        for (int k = 0; k < 2; ++k) {
+            std::string line;
+            for (int runs = 1 + static_cast<int>(random() % 4); runs > 0; --runs)
+                line.append(1 + random() % 1500, "abc-"[random() % 4]);
+            RegexMatch m;
+            unsigned error = 0;
+            std::size_t from = random() % 3;
+            RegexResult result = ExecuteRegexQuietly(re, line, from, m, error);
+            ASSERT_NE(result, RegexResult::Failed) << pattern;
+            std::string expected = ReferenceFind(*root, line, 400000, from);
+            if (expected.empty()) continue;
+            std::string ours = result == RegexResult::Match ? std::to_string(m.start[0]) + "-" + std::to_string(m.end[0]) : "none";
+            EXPECT_EQ(ours, expected) << "pattern " << pattern << " on a line of " << line.size();
+            ++compared;
+            matched += result == RegexResult::Match;
+        }
+    }
+    EXPECT_GT(compared, 300);
+    EXPECT_GT(matched, 100);
 }
 
 TEST(RegexFuzz, RandomBytesOnLongLinesStayWithinBounds) {

@@ -5,6 +5,7 @@
 #include "editor/comments.h"
 #include "editor/edit.h"
 #include "editor/language.h"
+#include "editor/replace.h"
 #include "editor/rows.h"
 #include "editor/screen.h"
 #include "editor_test_util.h"
@@ -137,6 +138,33 @@ TEST_F(Display, TheCommentMapFollowsTypingAndJoining) {
     SetCursor({2, 0});
     HandleCharacter(1, 8, 1, false);
     EXPECT_EQ(Map(doc), "1:7-9 1:+ 2:0-7 2:+ 3:0-8 ");  // up to the "*/" of line 3
+}
+
+// A replace-all touches every line before the map is next brought up to date: each edit's
+// bookkeeping stays small, and the map still comes out as a fresh build.
+TEST_F(Display, AReplaceAllKeepsTheMapsBookkeepingSmall) {
+    std::string text;
+    for (int i = 0; i < 12000; ++i) text += i % 3 ? "int e; /* here */\n" : "e /* open\n";
+    text += "*/\n";
+    Document& doc = Open(text, "big.c");
+    std::string before = Map(doc);
+    ReplaceRequest r;
+    r.text = "e";
+    r.replacement = "ee";
+    r.matchCase = true;
+    r.confirm = false;
+    SetCursor({1, 0});
+    ASSERT_TRUE(Replace(r));
+    ASSERT_TRUE(doc.comments);
+    EXPECT_LE(doc.comments->dirty.size(), 1024u + static_cast<std::size_t>(doc.lineCount) / 32);
+    std::string after = Map(doc);
+    EXPECT_TRUE(after != before);  // the comments moved right
+    EXPECT_TRUE(after == FreshMap(doc));
+    // A few edits are kept line by line, each line once.
+    SetCursor({2, 0});
+    for (int i = 0; i < 5; ++i) Type("/");
+    EXPECT_EQ(doc.comments->dirty.size(), 1u);
+    EXPECT_TRUE(Map(doc) == FreshMap(doc));
 }
 
 // Any sequence of edits leaves the map as a fresh build would make it.

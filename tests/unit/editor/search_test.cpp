@@ -153,6 +153,33 @@ TEST_F(Search, AllWindowsInWindowOrder) {
     EXPECT_EQ(Boxes(), "String not found|");
 }
 
+// Find Next over all windows steps past an empty match as the search of one window does.
+TEST_F(Search, AllWindowsStepPastAnEmptyMatch) {
+    Open("one\ntwo\n", "a.c", 1);
+    Open("three\n", "b.c", 2);
+    SetCurrentView(FindView(1));
+    FindRequest r = Plain("^");
+    r.regex = true;
+    r.allWindows = true;
+    auto where = [](bool found) { return std::to_string(CurrentView()->window) + " " + Found(found); };
+    EXPECT_EQ(where(Find(r)), "1 1:0-0");
+    EXPECT_EQ(where(FindNext()), "1 2:0-0");
+    EXPECT_EQ(where(FindNext()), "2 1:0-0");
+    EXPECT_EQ(where(FindNext()), "1 1:0-0");
+}
+
+// A pattern the engine gives up on is reported once, not also as "String not found".
+TEST_F(Search, AGivenUpSearchHasOneMessage) {
+    std::string line;
+    for (int i = 0; i < 1050000; ++i) line += "ab";
+    Open(line + "c\n");
+    FindRequest r = Plain("(ab)*c");
+    r.regex = true;
+    scripted.ui.boxes.clear();
+    EXPECT_FALSE(Find(r));
+    EXPECT_EQ(Boxes(), "Regular expression too complex|");
+}
+
 TEST_F(Search, TheStartMarkLeavesADeletedLine) {
     Document& doc = Open("a\nb\nc\n");
     SetCursor({2, 0});
