@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/command_ids.h"
 #include "base/settings.h"
 #include "base/settings_store.h"
@@ -74,17 +76,50 @@ TEST_F(ProjectCommands, F9OnASourceWithMainOffersTheDefaultProject) {
     EXPECT_NE(ReadTextFile(dir + "\\vex1\\Makefile").find("prog.exe:\t$(OBJS) Makefile\n"), std::string::npos);
 }
 
-TEST_F(ProjectCommands, ACompilerRootWithABlankIsQuotedInTheMakefile) {
+// The compiler system installed under a folder with a blank: its tools still start, and the
+// makefile names them whole.
+TEST_F(ProjectCommands, ACompilerRootWithABlankStillWorks) {
     std::string root = dir + "\\Program Files\\vex";
-    CreateDirectoryA((dir + "\\Program Files").c_str(), nullptr);
-    CreateDirectoryA(root.c_str(), nullptr);
+    for (const std::string& d : {dir + "\\Program Files", root, root + "\\bin", root + "\\include"})
+        CreateDirectoryA(d.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA((BuildRoot() + "\\bin\\vex.exe").c_str(), (root + "\\bin\\vex.exe").c_str(), FALSE));
+    WriteTextFile(root + "\\include\\lib.h", "int lib;\r\n");
     base::settings().compilerRoot = root;
-    Open("prog.c", "int main(void) { return 0; }\r\n");
+    Open("prog.c", "#include <lib.h>\r\nint main(void) { return 0; }\r\n");
     shown->answers = {platform::kAnswerYes};
     Command(CMD_MAKE);
     std::string makefile = ReadTextFile(dir + "\\vex\\Makefile");
     EXPECT_NE(makefile.find("CC=\"" + root + "\\bin\\vex.exe\"\n"), std::string::npos) << makefile;
     EXPECT_NE(makefile.find("CFLAGS=\"-I" + root + "\\include\""), std::string::npos) << makefile;
+    // The scan ran from there and found the header in the root's include folder.
+    EXPECT_NE(makefile.find("\t\"" + root + "\\include\\lib.h\"\\\n"), std::string::npos) << makefile;
+}
+
+TEST_F(ProjectCommands, FortySixFilesAskBeforeOpening) {
+    std::string names;
+    for (int i = 1; i <= 46; ++i) {
+        std::string name = "f" + std::to_string(i) + ".c";
+        WriteTextFile(dir + "\\" + name, "int x;\r\n");
+        names += "\"" + name + "\" ";
+    }
+    shown->answers = {platform::kAnswerNo, platform::kAnswerNo};  // no generator; do not open them
+    AnswerDialogs({
+        [](HWND prompt) {
+            SetDlgItemTextA(prompt, IDC_EDIT, "many");
+            Press(prompt, IDOK);
+        },
+        [&](HWND definition) {
+            SetDlgItemTextA(definition, IDC_PROJECT_PATH, dir.c_str());
+            Press(definition, IDOK);
+        },
+        ChooseFiles(names),
+    });
+    Command(CMD_PROJECT_CREATE);
+    std::vector<std::string> boxes = BoxTexts();
+    EXPECT_NE(std::find(boxes.begin(), boxes.end(), "Open 46 files?"), boxes.end());
+    EXPECT_EQ(Stored("many", "PrjFiles"), "46");
+    EXPECT_TRUE(editor::DocumentWindows().empty());
+    EXPECT_NE(ReadTextFile(dir + "\\vex\\Makefile").find("\tf46.obj\n"), std::string::npos);  // still written
 }
 
 // The dependency scan runs the compiler system's own vex.exe: its log shows the exact
