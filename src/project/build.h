@@ -1,0 +1,51 @@
+// A build: what the window thread checks and hands over before make runs, what the build
+// thread does with that copy alone, and the lines shown afterwards.
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/settings.h"
+#include "project/makefile_generation.h"
+
+namespace tarvo::project {
+
+// Everything the build thread needs, copied: it never reads the live project record.
+struct BuildJob {
+    std::string command;      // the make program, or make's link target
+    std::string directory;    // where make runs: the make directory
+    std::string messageFile;  // receives what the tools say
+    std::string executable;   // for the success line
+};
+
+enum class BuildKind { Make, Link };
+
+// The window thread's part of Make and Link: the return code set to -1 first, modified
+// documents saved or not, a missing makefile offered, the settings written. Nothing after a
+// message or a No.
+std::optional<BuildJob> PrepareBuild(base::Settings& s, BuildKind kind, const GenerationUi& ui);
+
+// The message file may not be a file the project or the user keeps.
+bool ValidMessageFile(const std::string& name);
+
+struct BuildOutcome {
+    bool ran = false;
+    long exitCode = -1;
+    double seconds = 0;
+};
+
+// The build thread's part: the old message file removed, make run in its directory with its
+// standard error in the message file. Shows nothing.
+BuildOutcome RunBuild(const BuildJob& job);
+
+// What the message list shows after a build (its last line the time and return code), and
+// the undefined symbols for the missing-libraries search with their lines held back (they go
+// before the last line when no library is added).
+struct BuildResults {
+    std::vector<std::string> lines;
+    std::vector<std::string> undefinedSymbols;
+    std::vector<std::string> heldBack;  // listed when no library is added
+};
+BuildResults ReadResults(const BuildJob& job, const BuildOutcome& outcome);
+
+}  // namespace tarvo::project
