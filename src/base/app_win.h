@@ -26,6 +26,7 @@ struct App {
     HWND frame = nullptr;
     HWND client = nullptr;
     HWND outputBar = nullptr;
+    HWND messageList = nullptr;  // the build's messages, under the output bar's line while shown
     HWND popup = nullptr;
     HWND banner = nullptr;
     HMENU mainMenu = nullptr;
@@ -40,6 +41,7 @@ struct App {
     HBITMAP debuggerLine = nullptr, breakpoint = nullptr;
     int screenWidth = 0, screenHeight = 0;
     int outputBarHeight = 0;
+    int messageListHeight = 0;
     bool loadingDocuments = false;  // no reload offers while the start-up opens documents
     unsigned long attachedPid = 0;  // recorded by message 10524 for the debugger
     std::string debuggeeArguments;  // arguments after an executable on the command line

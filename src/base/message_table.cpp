@@ -260,6 +260,9 @@ const MessageRecord kMessageTable[] = {
     {4931, "Choose a file to remove it from the project, or add files:"},
     {4932, "Open"},
     {4933, "Export"},
+    {4934, "The make directory %s\ndoes not exist.\nImpossible to run make\n"},
+    {4935, "&Make\tF9"},
+    {4936, "Stop build"},
 
     // 5100 to 5110: debugger run-time support
     {5104, "Stack corruption"},

@@ -79,7 +79,10 @@ std::optional<BuildJob> PrepareBuild(base::Settings& s, BuildKind kind, const Ge
 BuildOutcome RunBuild(const BuildJob& job) {
     BuildOutcome outcome;
     platform::RemoveFile(job.messageFile);
-    if (!platform::DirectoryExists(job.directory)) return outcome;
+    if (!platform::DirectoryExists(job.directory)) {
+        outcome.noDirectory = true;
+        return outcome;
+    }
     auto start = std::chrono::steady_clock::now();
     platform::RunResult r = platform::RunAndWait({job.command, job.directory, false, 0, job.messageFile});
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

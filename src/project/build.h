@@ -29,7 +29,8 @@ std::optional<BuildJob> PrepareBuild(base::Settings& s, BuildKind kind, const Ge
 bool ValidMessageFile(const std::string& name);
 
 struct BuildOutcome {
-    bool ran = false;
+    bool noDirectory = false;  // the make directory is gone
+    bool ran = false;          // false: make could not start
     long exitCode = -1;
     double seconds = 0;
 };

@@ -17,6 +17,7 @@
 #include "project/project_kinds.h"
 #include "project/project_messages.h"
 #include "project/project_state.h"
+#include "project/build_win.h"
 #include "project/projects.h"
 #include "resource_ids.h"
 
@@ -24,7 +25,8 @@ namespace tarvo::project {
 namespace {
 
 constexpr unsigned kMsgBuildDefault = 428;  // "No project defined.\nBuild a default project?"
-constexpr unsigned kMsgNoMakefile = 430;    // "Makefile doesn't exist. Generate it?"
+constexpr unsigned kMsgMakefileBusy = 429;  // "Makefile is being generated. Wait till that finishes."
+constexpr unsigned kMsgWaitForMake = 4565;  // "Wait till make finishes"
 
 std::string itemText(HWND dialog, int id) {
     HWND item = GetDlgItem(dialog, id);
@@ -211,13 +213,19 @@ bool defaultProject() {
 }
 
 void make() {
-    base::Settings& s = base::settings();
-    if (!s.projectActive()) {
-        defaultProject();
+    if (!base::settings().projectActive()) {
+        if (defaultProject()) StartBuild(BuildKind::Make);
         return;
     }
-    std::string makefile = s.project.makeDir + "\\Makefile";
-    if (!platform::FileExists(makefile) && base::ConfirmId(kMsgNoMakefile)) generate();
+    StartBuild(BuildKind::Make);
+}
+
+// The project record may not change under a makefile being written or a build reading it.
+bool busy() {
+    BuildState state = projectRun().build;
+    if (state == BuildState::Idle) return false;
+    base::ErrorBoxId(state == BuildState::Running ? kMsgWaitForMake : kMsgMakefileBusy);
+    return true;
 }
 
 }  // namespace
@@ -225,6 +233,7 @@ void make() {
 bool RunProjectCommand(int id, std::intptr_t, std::intptr_t& result) {
     base::Settings& s = base::settings();
     result = 0;
+    if (id != CMD_OPEN_ALL_PROJECT_FILES && id != CMD_PROJECT_EXPORT && busy()) return true;
     switch (id) {
     case CMD_PROJECT_CREATE: create(); return true;
     case CMD_PROJECT_OPEN: {
@@ -263,6 +272,9 @@ bool RunBuildCommand(int id, std::intptr_t, std::intptr_t& result) {
     switch (id) {
     case CMD_GENERATE_MAKEFILE: generate(); return true;
     case CMD_MAKE: make(); return true;
+    case CMD_LINK:
+        if (!busy()) StartBuild(BuildKind::Link);
+        return true;
     default: return false;
     }
 }

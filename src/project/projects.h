@@ -27,6 +27,8 @@ struct ProjectSeam {
     long (*frameHandle)() = nullptr;
     // Minimises (true) or restores the frame around the skeleton generator.
     void (*minimiseFrame)(bool minimise) = nullptr;
+    // The build's message list: shown with these lines (the last one selected), or emptied.
+    void (*showMessages)(const std::vector<std::string>& lines) = nullptr;
 };
 
 ProjectSeam& projectSeam();

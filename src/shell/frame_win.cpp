@@ -11,6 +11,7 @@
 #include "shell/dispatch.h"
 #include "editor/document_windows_win.h"
 #include "shell/exit_win.h"
+#include "shell/message_list_win.h"
 #include "base/key_table.h"
 #include "shell/output_bar_win.h"
 #include "base/settings.h"
@@ -73,8 +74,10 @@ void LayoutFrame() {
     GetClientRect(a.frame, &area);
     int width = area.right - area.left, height = area.bottom - area.top;
     int bar = a.outputBar ? a.outputBarHeight : 0;
-    if (a.outputBar) MoveWindow(a.outputBar, 0, height - bar, width, bar, TRUE);
-    if (a.client) MoveWindow(a.client, 0, 0, width, height - bar, TRUE);
+    int list = a.messageList && IsWindowVisible(a.messageList) ? a.messageListHeight : 0;
+    if (a.outputBar) MoveWindow(a.outputBar, 0, height - bar - list, width, bar, TRUE);
+    if (list) MoveWindow(a.messageList, 0, height - list, width, list, TRUE);
+    if (a.client) MoveWindow(a.client, 0, 0, width, height - bar - list, TRUE);
 }
 
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -116,7 +119,17 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_MENUCHAR:
         return MenuChar(wParam);
     case WM_COMMAND:
+        if (a.messageList && reinterpret_cast<HWND>(lParam) == a.messageList) {
+            if (HIWORD(wParam) == LBN_DBLCLK) ChooseListedMessage();
+            return 0;
+        }
         return Dispatch(LOWORD(wParam), lParam);
+    case WM_VKEYTOITEM:
+        if (reinterpret_cast<HWND>(lParam) == a.messageList && LOWORD(wParam) == VK_RETURN) {
+            ChooseListedMessage();
+            return -2;
+        }
+        return -1;
     case WM_TIMER:
         if (wParam == editor::kAutosaveTimerId) {
             editor::AutosaveTick();

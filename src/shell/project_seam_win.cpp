@@ -11,6 +11,7 @@
 #include "project/projects.h"
 #include "shell/commands_win.h"
 #include "shell/exit_win.h"
+#include "shell/message_list_win.h"
 #include "shell/shell_messages.h"
 #include "shell/shell_state.h"
 #include "shell/startup_rules.h"
@@ -78,6 +79,7 @@ void InstallProjectSeam() {
     };
     seam.frameHandle = [] { return static_cast<long>(reinterpret_cast<std::intptr_t>(base::app().frame)); };
     seam.minimiseFrame = [](bool minimise) { ShowWindow(base::app().frame, minimise ? SW_MINIMIZE : SW_RESTORE); };
+    seam.showMessages = ShowMessages;
 }
 
 }  // namespace tarvo::shell

@@ -13,6 +13,7 @@
 #include "shell/commands_win.h"
 #include "shell/editor_seam_win.h"
 #include "shell/frame_win.h"
+#include "shell/message_list_win.h"
 #include "shell/output_bar_win.h"
 #include "shell/project_seam_win.h"
 #include "shell/session_settings.h"
@@ -147,6 +148,7 @@ bool StartWindowLayer(HINSTANCE instance) {
                                   nullptr, instance, nullptr);
     if (a.outputBar) SendMessageA(a.outputBar, WM_SETFONT, reinterpret_cast<WPARAM>(a.proportionalFont), FALSE);
     platform::SetUiOutputBar(a.outputBar);
+    CreateMessageList();
     SetWindowTextA(a.frame, FrameTitle(base::settings().currentProject).c_str());
     LayoutFrame();
     BuildUtilitiesMenu();

@@ -115,7 +115,9 @@ TEST_F(Build, RunAndResults) {
     EXPECT_EQ(ReadResults(job, outcome).lines,
               std::vector<std::string>{"Diagnostics file " + job.messageFile + " doesn't exist"});
     job.directory = tmp.path + "\\gone";
-    EXPECT_FALSE(RunBuild(job).ran);
+    outcome = RunBuild(job);
+    EXPECT_TRUE(outcome.noDirectory);
+    EXPECT_FALSE(outcome.ran);
 }
 
 }  // namespace

@@ -1,0 +1,11 @@
+// The build in the background: make on a thread of its own, its end reported to the window
+// thread, which shows the results.
+#pragma once
+#include "project/build.h"
+
+namespace tarvo::project {
+
+// Make or Link; while a build runs, Make asks it to stop.
+void StartBuild(BuildKind kind);
+
+}  // namespace tarvo::project

@@ -1,0 +1,87 @@
+#include "shell/message_list_win.h"
+
+#include <windows.h>
+
+#include "base/app_win.h"
+#include "base/settings.h"
+#include "editor/cursor.h"
+#include "editor/document_windows_win.h"
+#include "project/build_messages.h"
+#include "shell/commands_win.h"
+#include "shell/frame_win.h"
+
+namespace tarvo::shell {
+namespace {
+
+constexpr int kListId = 0x7E01;
+constexpr int kVisibleRows = 8;
+
+std::vector<std::string> rows() {
+    HWND list = base::app().messageList;
+    std::vector<std::string> out;
+    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        int length = static_cast<int>(SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0));
+        std::string text(static_cast<size_t>(length < 0 ? 0 : length) + 1, '\0');
+        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<size_t>(length < 0 ? 0 : length));
+        out.push_back(text);
+    }
+    return out;
+}
+
+}  // namespace
+
+void CreateMessageList() {
+    base::App& a = base::app();
+    a.messageList = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
+                                    WS_CHILD | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT,
+                                    0, 0, 0, 0, a.frame, reinterpret_cast<HMENU>(kListId), a.instance, nullptr);
+    if (!a.messageList) return;
+    SendMessageA(a.messageList, WM_SETFONT, reinterpret_cast<WPARAM>(a.proportionalFont), FALSE);
+    int row = static_cast<int>(SendMessageA(a.messageList, LB_GETITEMHEIGHT, 0, 0));
+    a.messageListHeight = kVisibleRows * (row > 0 ? row : 16) + 2 * GetSystemMetrics(SM_CYEDGE);
+}
+
+void ShowMessages(const std::vector<std::string>& lines) {
+    HWND list = base::app().messageList;
+    if (!list) return;
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    HDC dc = GetDC(list);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
+    RECT area;
+    GetClientRect(base::app().frame, &area);
+    int width = area.right - area.left - GetSystemMetrics(SM_CXVSCROLL) - 8;
+    auto fits = [&](std::string_view text) {
+        SIZE size{};
+        GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+        return size.cx <= width;
+    };
+    for (const std::string& line : lines)
+        for (const std::string& row : project::SplitForList(line, fits))
+            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    if (count > 0) SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(count - 1), 0);
+    ShowWindow(list, count > 0 ? SW_SHOW : SW_HIDE);
+    LayoutFrame();
+}
+
+void ChooseListedMessage() {
+    HWND list = base::app().messageList;
+    int chosen = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
+    if (chosen < 0) return;
+    project::JoinedMessage joined = project::JoinRows(rows(), static_cast<size_t>(chosen));
+    SendMessageA(list, LB_SETCURSEL, joined.first, 0);
+    const base::Settings& s = base::settings();
+    std::optional<project::BuildMessage> m = project::ParseMessage(joined.text, s.project.makeDir);
+    if (!m) return;
+    HWND window = OpenAndRemember(m->file);
+    if (!window) return;
+    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+    if (!editor::GoToLine(m->line)) editor::GoToLine(1);  // the file has changed since
+    editor::CentreCursor();
+}
+
+}  // namespace tarvo::shell
