@@ -224,6 +224,19 @@ const MessageRecord kMessageTable[] = {
     {4814, "Version %s"},
     {4816, "C sources (*.c;*.h)|*.c;*.h|All files (*.*)|*.*"},
 
+    // 4900 to 4929: the debug-information reader
+    {4900, "Couldn't open file"},
+    {4901, "Unrecognized file format"},
+    {4902, "Impossible to attach\nNo debug information in executable"},
+    {4903, "No debugging information in %s"},
+    {4904, "Incorrect module index %d"},
+    {4905, "Incorrect length of string table"},
+    {4906, "Impossible to find the entry point. No debug information"},
+    {4907, "Impossible to find the entry point (_mainCRTStartup)"},
+    {4908, "%s: %d damaged parts of the debug information were skipped"},
+    {4909, "%s: the CodeView debug information is damaged and is not used"},
+    {4910, "%s is the name of more than one source file; give its path"},
+
     // 5100 to 5110: debugger run-time support
     {5104, "Stack corruption"},
 
