@@ -33,21 +33,21 @@ struct RegisterRange {
 
 // CodeView numbers shared by both machines (the x86 numbering).
 constexpr RegisterRange kCommonRegisters[] = {
-    {1, {"al", "cl", "dl", "bl", "ah", "ch", "dh", "bh", "ax", "cx", "dx", "bx", "sp", "bp", "si", "di"}},
-    {17, {"eax", "ecx", "edx", "ebx", "esp", "ebp", "esi", "edi"}},
-    {33, {"eip", "eflags"}},
-    {128, {"st0", "st1", "st2", "st3", "st4", "st5", "st6", "st7"}},
-    {154, {"xmm0", "xmm1", "xmm2", "xmm3", "xmm4", "xmm5", "xmm6", "xmm7"}},
+    {0x01, {"al", "cl", "dl", "bl", "ah", "ch", "dh", "bh", "ax", "cx", "dx", "bx", "sp", "bp", "si", "di"}},
+    {0x11, {"eax", "ecx", "edx", "ebx", "esp", "ebp", "esi", "edi"}},
+    {0x21, {"eip", "eflags"}},
+    {0x80, {"st0", "st1", "st2", "st3", "st4", "st5", "st6", "st7"}},
+    {0x9A, {"xmm0", "xmm1", "xmm2", "xmm3", "xmm4", "xmm5", "xmm6", "xmm7"}},
 };
 
 // The later numbering of the 64-bit machine.
 constexpr RegisterRange kAmd64Registers[] = {
-    {324, {"sil", "dil", "bpl", "spl"}},
-    {328, {"rax", "rbx", "rcx", "rdx", "rsi", "rdi", "rbp", "rsp", "r8", "r9", "r10", "r11", "r12", "r13", "r14", "r15"}},
-    {344, {"r8b", "r9b", "r10b", "r11b", "r12b", "r13b", "r14b", "r15b", "r8w", "r9w", "r10w", "r11w", "r12w", "r13w", "r14w", "r15w"}},
-    {360, {"r8d", "r9d", "r10d", "r11d", "r12d", "r13d", "r14d", "r15d"}},
-    {252, {"xmm8", "xmm9", "xmm10", "xmm11", "xmm12", "xmm13", "xmm14", "xmm15"}},
-    {33, {"rip", "eflags"}},
+    {0x144, {"sil", "dil", "bpl", "spl"}},
+    {0x148, {"rax", "rbx", "rcx", "rdx", "rsi", "rdi", "rbp", "rsp", "r8", "r9", "r10", "r11", "r12", "r13", "r14", "r15"}},
+    {0x158, {"r8b", "r9b", "r10b", "r11b", "r12b", "r13b", "r14b", "r15b", "r8w", "r9w", "r10w", "r11w", "r12w", "r13w", "r14w", "r15w"}},
+    {0x168, {"r8d", "r9d", "r10d", "r11d", "r12d", "r13d", "r14d", "r15d"}},
+    {0xFC, {"xmm8", "xmm9", "xmm10", "xmm11", "xmm12", "xmm13", "xmm14", "xmm15"}},
+    {0x21, {"rip", "eflags"}},
 };
 
 template <std::size_t N>
