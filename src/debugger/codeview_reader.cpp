@@ -96,6 +96,7 @@ void AddConstant(SymbolWalk& w, Bytes rec) {
 
 // The locals nested in a procedure, up to its end record.
 void ReadLocals(SymbolWalk& w, std::uint64_t from, std::uint64_t to, Function& f) {
+    f.firstLocal = static_cast<std::uint32_t>(w.module->locals.size());
     for (std::uint64_t at = from; at + 4 <= to;) {
         std::uint16_t length = Get<std::uint16_t>(w.sub, at);
         Bytes rec = Slice(w.sub, at, std::uint64_t(length) + 2);
@@ -119,7 +120,10 @@ void ReadLocals(SymbolWalk& w, std::uint64_t from, std::uint64_t to, Function& f
             at += rec.size();
             continue;
         }
-        if (ok) f.locals.push_back(l);
+        if (ok) {
+            w.module->locals.push_back(l);
+            ++f.localCount;
+        }
         else ++w.s.damaged;
         at += rec.size();
     }
@@ -314,6 +318,12 @@ void ReadCodeView(ReadState& s, Bytes cv) {
         m.number = s.image.firstModule + i;
         m.image = s.imageNumber;
     }
+    // Room for the global names at once: a symbol record takes at least this many bytes.
+    constexpr std::size_t kSmallestNamedRecord = 40;
+    std::size_t symbolBytes = 0;
+    for (const DirEntry& d : dir)
+        if (d.kind == kSubAlignSym || d.kind == kSubGlobalSym) symbolBytes += d.data.size();
+    s.image.globals.Reserve(s.image.globals.entries.size() + symbolBytes / kSmallestNamedRecord);
     for (const DirEntry& d : dir) {
         bool ok = true;
         switch (d.kind) {

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,7 +47,7 @@ struct Function {
     std::uint16_t kind = 0;  // 0x204 local, 0x205 global procedure
     std::uint16_t type = 0;
     std::uint64_t start = 0, debugStart = 0, debugEnd = 0, end = 0;
-    std::vector<Local> locals;
+    std::uint32_t firstLocal = 0, localCount = 0;  // in the module's list of locals
 };
 
 struct Module {
@@ -55,11 +56,15 @@ struct Module {
     std::string_view name;
     std::vector<Range> segments;  // the module's code, per segment
     std::vector<Function> functions;
+    std::vector<Local> locals;  // of all its functions, one run per function, in order
     NameTable statics;    // local data (kind 0x201)
     NameTable constants;  // text constants (kind 3)
     std::vector<SourceFile> files;
     int currentFile = -1;
     Range Span() const;  // first to last segment, for display only
+    std::span<const Local> LocalsOf(const Function& f) const {
+        return std::span<const Local>(locals).subspan(f.firstLocal, f.localCount);
+    }
 };
 
 // A type index together with the image whose type table it belongs to.

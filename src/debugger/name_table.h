@@ -27,6 +27,10 @@ struct NameTable {
     std::vector<std::int32_t> next;       // per entry: the next entry of its bucket, -1 ends
     std::vector<std::int32_t> heads;      // kNameBuckets heads, made on first use
     void Add(const NameEntry& e);
+    void Reserve(std::size_t n) {
+        entries.reserve(n);
+        next.reserve(n);
+    }
     // The newest entry of that name, or null.
     const NameEntry* Find(std::string_view name) const;
     bool Empty() const { return entries.empty(); }

@@ -88,7 +88,7 @@ const Case kCases[] = {
     {"procedure end offset", [](Sample& s) { s.Put32(s.Subsection(kSym1) + 4 + 8, 0x7FFFFFF0); }, true, kDamaged1,
      [](const DebugInfo& info) {
          ASSERT_EQ(info.modules[1].functions.size(), 2u);  // kept, without its locals
-         EXPECT_TRUE(info.modules[1].functions[0].locals.empty());
+         EXPECT_EQ(info.modules[1].functions[0].localCount, 0u);
      }},
     {"procedure name length", [](Sample& s) { s.bytes[s.Subsection(kSym3) + 4 + 37] = 200; }, true, kDamaged1,
      [](const DebugInfo& info) { EXPECT_TRUE(info.modules[3].functions.empty()); }},

@@ -48,11 +48,13 @@ TEST_P(SampleRun, HeadersAndTablesOfBothImageKinds) {
     EXPECT_EQ(main.name, "main");
     EXPECT_EQ(main.end, code + 0x80);
     EXPECT_EQ(main.debugStart, code + 3);
-    ASSERT_EQ(main.locals.size(), 2u);
-    EXPECT_EQ(main.locals[0].name, "count");
-    EXPECT_EQ(main.locals[0].frameOffset, -4);
-    EXPECT_TRUE(main.locals[1].inRegister);
-    EXPECT_EQ(RegisterName(*exe.target, main.locals[1].reg), GetParam() ? "rax" : "eax");
+    std::span<const Local> locals = M(1).LocalsOf(main);
+    ASSERT_EQ(locals.size(), 2u);
+    EXPECT_EQ(locals[0].name, "count");
+    EXPECT_EQ(locals[0].frameOffset, -4);
+    EXPECT_TRUE(locals[1].inRegister);
+    EXPECT_EQ(RegisterName(*exe.target, locals[1].reg), GetParam() ? "rax" : "eax");
+    EXPECT_TRUE(M(1).LocalsOf(M(1).functions[1]).empty());
     EXPECT_EQ(M(1).functions[1].kind, 0x204);
     ASSERT_EQ(M(1).files.size(), 2u);
     EXPECT_EQ(M(1).files[1].name, "C:\\src\\util.h");
