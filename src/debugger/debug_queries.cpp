@@ -175,6 +175,12 @@ SymbolHit FindSymbol(const DebugInfo& info, std::string_view name) {
     return {};
 }
 
+std::optional<TypeRef> TypeOfName(const DebugInfo& info, std::string_view name) {
+    SymbolHit hit = FindSymbol(info, name);
+    if (!hit) return std::nullopt;
+    return TypeRef{hit.image, hit.entry->type};
+}
+
 std::optional<long> FindConstant(const DebugInfo& info, std::string_view name) {
     int current = info.currentModule;
     if (current <= 0 || current >= static_cast<int>(info.modules.size())) return std::nullopt;

@@ -54,6 +54,8 @@ struct SymbolHit {
     explicit operator bool() const { return entry != nullptr; }
 };
 SymbolHit FindSymbol(const DebugInfo& info, std::string_view name);
+// The type of a name found by FindSymbol, in its own image's table.
+std::optional<TypeRef> TypeOfName(const DebugInfo& info, std::string_view name);
 // A text constant of the current module, read as a decimal number.
 std::optional<long> FindConstant(const DebugInfo& info, std::string_view name);
 // A function of any module by its name as written in source (a leading "_" and anything from

@@ -241,9 +241,10 @@ TEST_P(SampleRun, DllModulesFollowDenselyAndKeepTheirOwnTables) {
     EXPECT_EQ(s.image, 1);
     EXPECT_FALSE(FindSymbol(info, "g_count"));  // in a DLL only its own globals count
     // The type index 0x1000 is the DLL's structure, not the executable's field list.
-    SymbolHit c = FindSymbol(info, "counter");
-    EXPECT_EQ(TypeName(info, {c.image, c.entry->type}), "dllpoint");
-    EXPECT_EQ(TypeSize(info, {c.image, c.entry->type}), 24u);
+    std::optional<TypeRef> counter = TypeOfName(info, "counter");
+    ASSERT_TRUE(counter);
+    EXPECT_EQ(TypeName(info, *counter), "dllpoint");
+    EXPECT_EQ(TypeSize(info, *counter), 24u);
     info.currentModule = 1;
     EXPECT_TRUE(FindSymbol(info, "dll_global"));  // from the executable every DLL is searched
     std::vector<MenuItem> menu = ModulesMenu(info);
