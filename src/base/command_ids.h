@@ -149,6 +149,10 @@
 #define CMD_DEBUGGER 1268
 #define CMD_EVALUATE 3009
 #define CMD_WATCHES 3010
+/* The modules menu: module n is CMD_FIRST_MODULE + n (n from 1), clear of the debugger's own
+   commands and the call-stack entries */
+#define CMD_FIRST_MODULE 30000
+#define CMD_LAST_MODULE 39999
 
 /* A function key posted by an editor window: CMD_FUNCTION_KEY_BASE plus its virtual-key
    code, from F1 (1000) to F12 (1011) and F13 (1012). */

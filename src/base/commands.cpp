@@ -25,6 +25,7 @@ constexpr OwnerRange kRanges[] = {
     {1245, 1245, Owner::Debugger},    {1273, 1273, Owner::Debugger},
     {CMD_STOP_DEBUGGING, CMD_DATA_BREAKPOINTS, Owner::Debugger},
     {3004, CMD_WATCHES, Owner::Debugger},
+    {CMD_FIRST_MODULE + 1, CMD_LAST_MODULE, Owner::Debugger},
     {CMD_FIRST_VERSION, CMD_LAST_VERSION, Owner::Version},
     {CMD_FIRST_RESOURCE_EDITOR, CMD_LAST_RESOURCE_EDITOR, Owner::ResourceEditor},
     {CMD_FIRST_RESOURCE_EDITOR_2, CMD_LAST_RESOURCE_EDITOR_2, Owner::ResourceEditor},

@@ -263,6 +263,18 @@ const MessageRecord kMessageTable[] = {
     {4934, "The make directory %s\ndoes not exist.\nImpossible to run make\n"},
     {4935, "&Make\tF9"},
     {4936, "Stop build"},
+    // 5000 to 5029: the debug-information reader
+    {5000, "Couldn't open file"},
+    {5001, "Unrecognized file format"},
+    {5002, "Impossible to attach\nNo debug information in executable"},
+    {5003, "No debugging information in %s"},
+    {5004, "Incorrect module index %d"},
+    {5005, "Incorrect length of string table"},
+    {5006, "Impossible to find the entry point. No debug information"},
+    {5007, "Impossible to find the entry point (_mainCRTStartup)"},
+    {5008, "%s: %d damaged parts of the debug information were skipped"},
+    {5009, "%s: the CodeView debug information is damaged and is not used"},
+    {5010, "%s is the name of more than one source file; give its path"},
 
     // 5100 to 5110: debugger run-time support
     {5104, "Stack corruption"},

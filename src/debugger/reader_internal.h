@@ -1,0 +1,28 @@
+// Shared by the parts of the reader; not for the rest of the debugger.
+#pragma once
+#include <cstdint>
+#include <optional>
+
+#include "debugger/debug_info.h"
+
+namespace tarvo::debugger::detail {
+
+// What one read of an image met.
+struct ReadState {
+    DebugInfo& info;
+    Image& image;
+    int imageNumber = 0;
+    int damaged = 0;              // parts skipped because they do not fit or make no sense
+    bool indexReported = false;   // "Incorrect module index" is shown once per image
+};
+
+// Absolute address of an offset in a 1-based section; none for a section the image lacks.
+std::optional<std::uint64_t> SectionAddress(const Image& image, std::uint32_t section, std::uint32_t offset);
+
+// Each reads its part into the image (and the module table) and counts what it had to skip.
+void ReadCodeView(ReadState& s, Bytes cv);
+bool ReadCoffSymbols(ReadState& s);
+void ReadImports(ReadState& s);
+void FindImportThunks(Image& image);
+
+}  // namespace tarvo::debugger::detail
