@@ -31,6 +31,7 @@ packages=(
   "x11-utils:/usr/bin/xwininfo"
   "file:/usr/bin/file"
   "fonts-wine:/usr/share/wine/fonts/tahoma.ttf"
+  "rcs:/usr/bin/co"
 )
 
 missing=()
