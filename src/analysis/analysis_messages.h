@@ -33,6 +33,5 @@ inline constexpr unsigned kMsgMergeTwoFiles = 5714;         // "Merge works with
 inline constexpr unsigned kMsgOutputDiffers = 5715;         // output must differ from the inputs
 inline constexpr unsigned kMsgPatchNameRequired = 5716;     // "Name of the patch file required"
 inline constexpr unsigned kMsgNoCSyntaxForPatch = 5717;     // C syntax refused for merge and patch
-inline constexpr unsigned kMsgBadChecksumLine = 5718;       // malformed checksum line of a patch
 
 }  // namespace tarvo::analysis

@@ -261,40 +261,63 @@ void CompareRange(Comparison& cmp, long xoff, long xlim, long yoff, long ylim, b
     }
 }
 
-// Slides each run of changes down over equal lines, so that a duplicated line in a run of
-// equal ones is reported at the run's end.
+// Slides each run of changes over equal lines: up to merge with the run before, down to merge
+// with the run after and to sit as low as it can, then back up to meet a change of the other
+// text. Merged runs make fewer commands; a duplicated line in a run of equal ones is reported
+// at the run's end.
 void ShiftBoundaries(Comparison& cmp) {
+    // Copies with a zero entry before the first line and after the last, so that the scans
+    // below stop at both ends without tests of their own.
+    long sizes[2] = {static_cast<long>(cmp.classes[0].size()), static_cast<long>(cmp.classes[1].size())};
+    std::vector<char> marks[2];
     for (int f = 0; f < 2; ++f) {
-        std::vector<char>& changed = cmp.changed[f];
-        const std::vector<char>& other = cmp.changed[1 - f];
-        const std::vector<int>& classes = cmp.classes[f];
-        long i = 0, j = 0, end = static_cast<long>(classes.size());
-        long preceding = -1, otherPreceding = -1;
+        marks[f].assign(sizes[f] + 2, 0);
+        std::copy(cmp.changed[f].begin(), cmp.changed[f].begin() + sizes[f], marks[f].begin() + 1);
+    }
+    for (int f = 0; f < 2; ++f) {
+        char* changed = marks[f].data() + 1;
+        const char* other = marks[1 - f].data() + 1;
+        const std::vector<int>& equivs = cmp.classes[f];
+        const long end = sizes[f];
+        long i = 0, j = 0;
         for (;;) {
             while (i < end && !changed[i]) {
-                while (other[j++]) otherPreceding = j;
+                while (other[j++]) {
+                }
                 ++i;
             }
             if (i == end) break;
-            long start = i, otherStart = j;
-            for (;;) {
-                while (i < end && changed[i]) ++i;
-                long runEnd = i;
-                if (runEnd != end && classes[start] == classes[runEnd] && !other[j] &&
-                    !((preceding >= 0 && start == preceding) ||
-                      (otherPreceding >= 0 && otherStart == otherPreceding))) {
-                    changed[runEnd] = 1;
+            long start = i;
+            while (changed[++i]) {
+            }
+            while (other[j]) ++j;
+            long runLength, corresponding;
+            do {
+                runLength = i - start;
+                while (start && equivs[start - 1] == equivs[i - 1]) {
+                    changed[--start] = 1;
+                    changed[--i] = 0;
+                    while (changed[start - 1]) --start;
+                    while (other[--j]) {
+                    }
+                }
+                corresponding = other[j - 1] ? i : end;
+                while (i != end && equivs[start] == equivs[i]) {
                     changed[start++] = 0;
-                    ++i;
-                    ++j;
-                } else {
-                    break;
+                    changed[i++] = 1;
+                    while (changed[i]) ++i;
+                    while (other[++j]) corresponding = i;
+                }
+            } while (runLength != i - start);
+            while (corresponding < i) {
+                changed[--start] = 1;
+                changed[--i] = 0;
+                while (other[--j]) {
                 }
             }
-            preceding = i;
-            otherPreceding = j;
         }
     }
+    for (int f = 0; f < 2; ++f) std::copy(marks[f].begin() + 1, marks[f].end() - 1, cmp.changed[f].begin());
 }
 
 std::vector<Change> BuildChanges(const Comparison& cmp) {

@@ -141,16 +141,16 @@ bool ParsePatch(std::string_view text, Patch& patch, std::string& message) {
     }
     if (p >= text.size()) return true;  // ended without the checksum line
     // After the closing `@`: its line end and the two checksums, nothing else. Anything else
-    // means the `@` was a lone one inside the script.
+    // means the `@` was a lone one inside the script, whose rest would be lost.
     if (text[p] != '\n') return Fail(message, kMsgMissingDelimiter);
     ++p;
     long sums[2];
     for (long& sum : sums) {
         SkipBlanks(text, p);
-        if (ReadNumber(text, p, sum) != Number::Ok) return Fail(message, kMsgBadChecksumLine);
+        if (ReadNumber(text, p, sum) != Number::Ok) return Fail(message, kMsgMissingDelimiter);
     }
     while (p < text.size() && (text[p] == ' ' || text[p] == '\t' || text[p] == '\n')) ++p;
-    if (p != text.size()) return Fail(message, kMsgBadChecksumLine);
+    if (p != text.size()) return Fail(message, kMsgMissingDelimiter);
     patch.sourceSum = static_cast<std::uint32_t>(sums[0]);
     patch.resultSum = static_cast<std::uint32_t>(sums[1]);
     return true;

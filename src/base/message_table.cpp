@@ -288,7 +288,6 @@ const MessageRecord kMessageTable[] = {
     {5715, "Name of output file should be\ndifferent from both input files"},
     {5716, "Name of the patch file required"},
     {5717, "Assume C Syntax cannot be used for a merge or a patch script"},
-    {5718, "Incorrect checksum line in the patch script"},
     {8101, "Create a new file"},
     {8102, "Open a new file"},
     {8103, "Save the current file"},
