@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstdlib>
 #include <deque>
-#include <unordered_map>
 
 #include "platform/text.h"
 
@@ -44,10 +43,6 @@ std::uint32_t HashOf(std::string_view canonical) {
     return h;
 }
 
-struct ViewHash {
-    std::size_t operator()(std::string_view s) const { return HashOf(s); }
-};
-
 // The state of one comparison: class numbers of the lines that take part in the search, the
 // map back to their line indexes, the change marks of every line and the search vectors.
 struct Comparison {
@@ -58,42 +53,59 @@ struct Comparison {
     std::vector<long> forward, backward;
     long offset = 0;                   // diagonal d lives at vector[d + offset]
     long tooExpensive = 0;
+    int classCount = 0;                // class numbers run below this
 
-    long& Fd(long d) { return forward[d + offset]; }
-    long& Bd(long d) { return backward[d + offset]; }
 };
 
+// Gives equal lines (under the options) one class number, from 1 up. An open-addressing table
+// keyed by the 32-bit hash; a candidate must have the same hash, the same length and the same
+// characters.
 void AssignClasses(Comparison& cmp, const TextLines* texts[2], long prefix, long suffix,
                    const CompareOptions& options) {
-    std::unordered_map<std::string_view, int, ViewHash> classOf;
+    // Slots are small (hash and class) to keep the table in the cache; the text of each class's
+    // first line is kept by class number.
+    struct Slot {
+        std::uint32_t hash;
+        int number;  // 0: empty
+    };
+    std::size_t lines = texts[0]->size() + texts[1]->size() - 2 * static_cast<std::size_t>(prefix + suffix);
+    std::size_t size = 64;
+    while (size < 2 * lines) size *= 2;
+    std::vector<Slot> table(size, Slot{0, 0});
+    std::vector<std::string_view> keys(1);
     std::deque<std::string> canonicalStore;  // keeps option-rewritten lines in place as keys
     std::string buffer;
-    int next = 1;
     for (int f = 0; f < 2; ++f) {
-        const TextLines& lines = *texts[f];
-        long n = static_cast<long>(lines.size());
+        const TextLines& text = *texts[f];
+        long n = static_cast<long>(text.size());
         cmp.classes[f].assign(n, 0);
         for (long i = prefix; i < n - suffix; ++i) {
-            std::string_view key = Canonical(lines[i], options, buffer);
-            auto found = classOf.find(key);
-            if (found == classOf.end()) {
+            std::string_view key = Canonical(text[i], options, buffer);
+            std::uint32_t hash = HashOf(key);
+            std::size_t at = hash & (size - 1);
+            while (table[at].number && (table[at].hash != hash || keys[table[at].number] != key)) at = (at + 1) & (size - 1);
+            if (!table[at].number) {
                 if (key.data() == buffer.data()) {
                     canonicalStore.push_back(buffer);
                     key = canonicalStore.back();
                 }
-                found = classOf.emplace(key, next++).first;
+                table[at] = {hash, static_cast<int>(keys.size())};
+                keys.push_back(key);
             }
-            cmp.classes[f][i] = found->second;
+            cmp.classes[f][i] = table[at].number;
         }
     }
+    int next = static_cast<int>(keys.size());
+    cmp.classCount = next;
 }
 
 // Lines that match nothing in the other text, or far too much, only make the search slower
 // and its result worse: they are taken out and count as changed.
 void DiscardConfusingLines(Comparison& cmp, long prefix, long suffix) {
-    std::unordered_map<int, long> counts[2];
+    std::vector<long> counts[2];
     long ends[2];
     for (int f = 0; f < 2; ++f) {
+        counts[f].assign(static_cast<std::size_t>(cmp.classCount), 0);
         ends[f] = static_cast<long>(cmp.classes[f].size()) - suffix;
         for (long i = prefix; i < ends[f]; ++i) ++counts[f][cmp.classes[f][i]];
     }
@@ -103,8 +115,7 @@ void DiscardConfusingLines(Comparison& cmp, long prefix, long suffix) {
         long many = 5;
         for (long tem = lines / 64; (tem >>= 2) > 0;) many *= 2;
         for (long i = 0; i < lines; ++i) {
-            auto found = counts[1 - f].find(cmp.classes[f][prefix + i]);
-            long matches = found == counts[1 - f].end() ? 0 : found->second;
+            long matches = counts[1 - f][cmp.classes[f][prefix + i]];
             discards[i] = matches == 0 ? 1 : matches > many ? 2 : 0;
         }
         for (long i = 0; i < lines; ++i) {
@@ -166,35 +177,37 @@ struct Split {
 Split MiddleSnake(Comparison& cmp, long xoff, long xlim, long yoff, long ylim, bool findMinimal) {
     const int* xv = cmp.kept[0].data();
     const int* yv = cmp.kept[1].data();
+    long* fd = cmp.forward.data() + cmp.offset;   // indexed by diagonal
+    long* bd = cmp.backward.data() + cmp.offset;
     const long dmin = xoff - ylim, dmax = xlim - yoff;
     const long fmid = xoff - yoff, bmid = xlim - ylim;
     long fmin = fmid, fmax = fmid, bmin = bmid, bmax = bmid;
     const bool odd = ((fmid - bmid) & 1) != 0;
-    cmp.Fd(fmid) = xoff;
-    cmp.Bd(bmid) = xlim;
+    fd[fmid] = xoff;
+    bd[bmid] = xlim;
     for (long c = 1;; ++c) {
         bool bigSnake = false;
-        if (fmin > dmin) cmp.Fd(--fmin - 1) = -1; else ++fmin;
-        if (fmax < dmax) cmp.Fd(++fmax + 1) = -1; else --fmax;
+        if (fmin > dmin) fd[--fmin - 1] = -1; else ++fmin;
+        if (fmax < dmax) fd[++fmax + 1] = -1; else --fmax;
         for (long d = fmax; d >= fmin; d -= 2) {
-            long tlo = cmp.Fd(d - 1), thi = cmp.Fd(d + 1);
+            long tlo = fd[d - 1], thi = fd[d + 1];
             long x0 = tlo >= thi ? tlo + 1 : thi;
             long x = x0, y = x0 - d;
             while (x < xlim && y < ylim && xv[x] == yv[y]) ++x, ++y;
             if (x - x0 > kSnakeLimit) bigSnake = true;
-            cmp.Fd(d) = x;
-            if (odd && bmin <= d && d <= bmax && cmp.Bd(d) <= x) return {x, y, true, true};
+            fd[d] = x;
+            if (odd && bmin <= d && d <= bmax && bd[d] <= x) return {x, y, true, true};
         }
-        if (bmin > dmin) cmp.Bd(--bmin - 1) = LONG_MAX; else ++bmin;
-        if (bmax < dmax) cmp.Bd(++bmax + 1) = LONG_MAX; else --bmax;
+        if (bmin > dmin) bd[--bmin - 1] = LONG_MAX; else ++bmin;
+        if (bmax < dmax) bd[++bmax + 1] = LONG_MAX; else --bmax;
         for (long d = bmax; d >= bmin; d -= 2) {
-            long tlo = cmp.Bd(d - 1), thi = cmp.Bd(d + 1);
+            long tlo = bd[d - 1], thi = bd[d + 1];
             long x0 = tlo < thi ? tlo : thi - 1;
             long x = x0, y = x0 - d;
             while (x > xoff && y > yoff && xv[x - 1] == yv[y - 1]) --x, --y;
             if (x0 - x > kSnakeLimit) bigSnake = true;
-            cmp.Bd(d) = x;
-            if (!odd && fmin <= d && d <= fmax && x <= cmp.Fd(d)) return {x, y, true, true};
+            bd[d] = x;
+            if (!odd && fmin <= d && d <= fmax && x <= fd[d]) return {x, y, true, true};
         }
         if (findMinimal) continue;
 
@@ -203,7 +216,7 @@ Split MiddleSnake(Comparison& cmp, long xoff, long xlim, long yoff, long ylim, b
             long best = 0;
             Split found;
             for (long d = fmax; d >= fmin; d -= 2) {
-                long dd = d - fmid, x = cmp.Fd(d), y = x - d, v = (x - xoff) * 2 - dd;
+                long dd = d - fmid, x = fd[d], y = x - d, v = (x - xoff) * 2 - dd;
                 if (v > 12 * (c + std::labs(dd)) && v > best && xoff + kSnakeLimit < x && x < xlim &&
                     yoff + kSnakeLimit < y && y < ylim) {
                     long k = 1;
@@ -213,7 +226,7 @@ Split MiddleSnake(Comparison& cmp, long xoff, long xlim, long yoff, long ylim, b
             }
             if (best > 0) return found;
             for (long d = bmax; d >= bmin; d -= 2) {
-                long dd = d - bmid, x = cmp.Bd(d), y = x - d, v = (xlim - x) * 2 + dd;
+                long dd = d - bmid, x = bd[d], y = x - d, v = (xlim - x) * 2 + dd;
                 if (v > 12 * (c + std::labs(dd)) && v > best && xoff < x && x + kSnakeLimit < xlim &&
                     yoff < y && y + kSnakeLimit < ylim) {
                     long k = 0;
@@ -228,13 +241,13 @@ Split MiddleSnake(Comparison& cmp, long xoff, long xlim, long yoff, long ylim, b
         if (c >= cmp.tooExpensive) {
             long fxybest = -1, fxbest = 0;
             for (long d = fmax; d >= fmin; d -= 2) {
-                long x = std::min(cmp.Fd(d), xlim), y = x - d;
+                long x = std::min(fd[d], xlim), y = x - d;
                 if (ylim < y) x = ylim + d, y = ylim;
                 if (fxybest < x + y) fxybest = x + y, fxbest = x;
             }
             long bxybest = LONG_MAX, bxbest = 0;
             for (long d = bmax; d >= bmin; d -= 2) {
-                long x = std::max(xoff, cmp.Bd(d)), y = x - d;
+                long x = std::max(xoff, bd[d]), y = x - d;
                 if (y < yoff) x = yoff + d, y = yoff;
                 if (x + y < bxybest) bxybest = x + y, bxbest = x;
             }
@@ -344,6 +357,7 @@ std::vector<Change> BuildChanges(const Comparison& cmp) {
 
 TextLines SplitLines(std::string_view text) {
     TextLines lines;
+    lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);

@@ -61,11 +61,12 @@ std::string Lower(std::string s) {
 bool ReadTextFile(const std::string& path, std::string& text) {
     platform::FileContent content;
     if (platform::ReadWholeFile(path, content) != platform::ReadStatus::Ok) return false;
-    text.clear();
-    text.reserve(content.size);
-    const char* data = content.data.get();
-    for (std::size_t i = 0; i < content.size; ++i)
-        if (!(data[i] == '\r' && i + 1 < content.size && data[i + 1] == '\n')) text += data[i];
+    text.assign(content.data.get(), content.size);
+    // CR LF to LF in place.
+    std::size_t to = 0;
+    for (std::size_t from = 0; from < text.size(); ++from)
+        if (!(text[from] == '\r' && from + 1 < text.size() && text[from + 1] == '\n')) text[to++] = text[from];
+    text.resize(to);
     return true;
 }
 
