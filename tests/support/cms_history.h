@@ -15,8 +15,9 @@ namespace tarvo::test {
 struct HistoryShape {
     int revisions = 100;
     int branchPercent = 30;  // share of revisions made on branches
-    bool oddLines = true;    // `@` lines, NUL bytes, missing final line ends, one 100,000-char line
+    bool oddLines = true;    // `@` lines, NUL bytes, missing final line ends
     unsigned seed = 1;
+    bool longLine = true;    // one line of 100,000 characters (with oddLines)
 };
 
 struct History {
@@ -87,7 +88,7 @@ inline History MakeHistory(const HistoryShape& shape) {
     };
     std::string first;
     for (int i = 0; i < 40; ++i) first += RandomLine(rng, shape.oddLines);
-    if (shape.oddLines) first += std::string(100000, 'w') + "\n";
+    if (shape.oddLines && shape.longLine) first += std::string(100000, 'w') + "\n";
     add("1.1", "", first, 0);
     h.repo.description = "generated history @ test\n";
     int trunk = 1;
