@@ -125,6 +125,13 @@ std::string PatchScript(std::string_view a, std::string_view b) {
     return script + Printf("@\n%10ld %10ld\n", static_cast<long>(TextChecksum(a)), static_cast<long>(TextChecksum(b)));
 }
 
+std::string MergePatch(const std::vector<Change>& changes, const std::vector<bool>& taken, const TextLines& b) {
+    std::vector<Change> chosen;
+    for (std::size_t i = 0; i < changes.size(); ++i)
+        if (taken[i]) chosen.push_back(changes[i]);
+    return DoubleAt(EditScript(chosen, b)) + Printf("@\n%10ld %10ld\n", 0L, 0L);
+}
+
 bool ParsePatch(std::string_view text, Patch& patch, std::string& message) {
     patch = Patch{};
     std::size_t p = 0;

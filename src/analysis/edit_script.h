@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "analysis/compare.h"
 
@@ -23,6 +24,10 @@ std::string DoubleAt(std::string_view text);
 
 // The patch script that turns `a` into `b`.
 std::string PatchScript(std::string_view a, std::string_view b);
+
+// The patch a merge applies to the first text: the commands and lines of the changes taken
+// from the second text (taken[i] for changes[i]), and a checksum line of zeros.
+std::string MergePatch(const std::vector<Change>& changes, const std::vector<bool>& taken, const TextLines& b);
 
 struct Patch {
     std::string script;           // undoubled

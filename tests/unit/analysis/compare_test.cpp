@@ -176,6 +176,13 @@ TEST(Patch, AtSignsSurviveAndChecksumsAreChecked) {
     std::string message;
     EXPECT_FALSE(ParsePatch("a0 1\n@\nd1 1\n@\n0 0\n", patch, message));
     EXPECT_EQ(message, "Missing string delimiter in edit script");
+    // A merge that takes some changes: `@` lines arrive whole.
+    TextLines a = SplitLines("1\n@\n3\n4\n"), b = SplitLines("1\n@@\n3\n@\n");
+    std::vector<Change> changes = CompareLines(a, b);
+    ASSERT_EQ(changes.size(), 2u);
+    ASSERT_TRUE(ParsePatch(MergePatch(changes, {true, false}, b), patch, message)) << message;
+    EXPECT_EQ(Apply("1\n@\n3\n4\n", patch.script), "1\n@@\n3\n4\n");
+    EXPECT_EQ(patch.sourceSum, 0u);
     EXPECT_TRUE(ParsePatch("a0 1\n@@\n", patch, message));
     EXPECT_EQ(patch.script, "a0 1\n@\n");
     EXPECT_EQ(TextChecksum(""), (0x9090u << 12) ^ 1u);
