@@ -61,12 +61,7 @@ std::string Lower(std::string s) {
 bool ReadTextFile(const std::string& path, std::string& text) {
     platform::FileContent content;
     if (platform::ReadWholeFile(path, content) != platform::ReadStatus::Ok) return false;
-    text.assign(content.data.get(), content.size);
-    // CR LF to LF in place.
-    std::size_t to = 0;
-    for (std::size_t from = 0; from < text.size(); ++from)
-        if (!(text[from] == '\r' && from + 1 < text.size() && text[from + 1] == '\n')) text[to++] = text[from];
-    text.resize(to);
+    text = LfLineEnds(std::string_view(content.data.get(), content.size));
     return true;
 }
 

@@ -312,15 +312,6 @@ struct Parser {
     }
 };
 
-// The file as a text read sees it: CR LF as LF.
-std::string TextOf(std::string_view bytes) {
-    std::string text;
-    text.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) text += bytes[i];
-    return text;
-}
-
 // Appends text with LF written as CR LF and, inside a string, `@` doubled.
 void Put(std::string& out, std::string_view text, bool inString = false) {
     for (char c : text) {
@@ -341,7 +332,7 @@ void PutString(std::string& out, std::string_view text, bool endLine) {
 
 bool ParseRepository(std::string_view bytes, const std::string& name, Repository& repo, Problems& problems) {
     repo = Repository{};
-    std::string text = TextOf(bytes);
+    std::string text = LfLineEnds(bytes);
     if (text.compare(0, kSignature.size(), kSignature) != 0) {
         problems.Add(Weight::Error, Printf(base::GetString(kMsgBadSignature), name.c_str()));
         return false;

@@ -19,14 +19,6 @@ std::string Message(unsigned id, const std::string& argument) {
     return Printf(base::GetString(id), argument.c_str());
 }
 
-std::string TextRead(std::string_view bytes) {
-    std::string text;
-    text.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) text += bytes[i];
-    return text;
-}
-
 std::string BaseName(const std::string& path) {
     std::size_t slash = path.find_last_of("\\/:");
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -60,7 +52,7 @@ bool StoreLocked(const StoreRequest& request, const std::string& content) {
     }
     if (opened == OpenResult::New) repo.binary = binary ? 1 : 0;
     NewRevision revision = request.revision;
-    revision.text = binary ? Uuencode(content, BaseName(request.workingFile)) : TextRead(content);
+    revision.text = binary ? Uuencode(content, BaseName(request.workingFile)) : LfLineEnds(content);
     std::string message;
     if (!AddRevision(repo, revision, message)) {
         base::ErrorBox(message);
@@ -71,7 +63,7 @@ bool StoreLocked(const StoreRequest& request, const std::string& content) {
         base::ErrorBox(message);
         return false;
     }
-    if (stored != (binary ? content : TextRead(content))) {
+    if (stored != (binary ? content : LfLineEnds(content))) {
         base::ErrorBox(Message(kMsgStoredDiffers, request.workingFile));
         return false;
     }

@@ -36,4 +36,14 @@ long AtoL(const std::string& text) {
     return static_cast<long>(negative ? -value : value);
 }
 
+std::string LfLineEnds(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    std::size_t start = 0;
+    for (std::size_t cr; (cr = bytes.find("\r\n", start)) != std::string_view::npos; start = cr + 1)
+        text.append(bytes.substr(start, cr - start));
+    text.append(bytes.substr(start));
+    return text;
+}
+
 }  // namespace tarvo

@@ -1,6 +1,7 @@
 // Small text helpers shared by every subsystem.
 #pragma once
 #include <string>
+#include <string_view>
 
 namespace tarvo {
 
@@ -10,5 +11,8 @@ std::string Printf(const char* format, ...) __attribute__((format(gnu_printf, 1,
 // The C atol rule: optional blanks, optional sign, leading digits; anything else gives 0.
 // Saturates at the 32-bit range, so the program and the native build agree.
 long AtoL(const std::string& text);
+
+// Bytes as a text read sees them: every CR LF as LF.
+std::string LfLineEnds(std::string_view bytes);
 
 }  // namespace tarvo

@@ -13,13 +13,6 @@
 
 namespace tarvo::test {
 
-inline std::string LfText(const std::string& bytes) {
-    std::string text;
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) text += bytes[i];
-    return text;
-}
-
 inline bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // Our file in RCS's own format: the same structure under RCS's keywords, LF line ends, dates
@@ -31,7 +24,7 @@ inline std::string ToRcs(const std::string& bytes) {
         {"Locks", "locks"},   {"Date", "date"},     {"Author", "author"},   {"State", "state"},
         {"Branches", "branches"}, {"Next", "next"}, {"Description", "desc"}, {"Log", "log"},
         {"Text", "text"}};
-    std::string text = LfText(bytes), out;
+    std::string text = LfLineEnds(bytes), out;
     std::size_t i = std::string(cms::kSignature).size();
     bool date = false;
     while (i < text.size()) {
