@@ -42,7 +42,7 @@ Repository AsWritten(const Repository& repo) {
 
 bool StoreLocked(const StoreRequest& request, const std::string& content) {
     Repository repo;
-    OpenResult opened = ReadRepositoryFile(request.cmsPath, repo);
+    OpenResult opened = ReadRepositoryFile(request.cmsPath, repo, true);
     if (opened == OpenResult::Failed) return false;
     bool binary = opened == OpenResult::New ? IsBinaryFile(request.workingFile, content) : repo.binary != 0;
     // A text repository would change such a file on the way in.
@@ -107,7 +107,7 @@ void ShowProblems(const Problems& problems) {
     }
 }
 
-OpenResult ReadRepositoryFile(const std::string& cmsPath, Repository& repo) {
+OpenResult ReadRepositoryFile(const std::string& cmsPath, Repository& repo, bool forChange) {
     repo = Repository{};
     if (!platform::FileExists(cmsPath)) return OpenResult::New;
     platform::FileContent content;
@@ -118,7 +118,7 @@ OpenResult ReadRepositoryFile(const std::string& cmsPath, Repository& repo) {
     Problems problems;
     bool ok = ParseRepository(std::string_view(content.data.get(), content.size), cmsPath, repo, problems);
     ShowProblems(problems);
-    return ok ? OpenResult::Ok : OpenResult::Failed;
+    return ok && (!forChange || problems.Clean()) ? OpenResult::Ok : OpenResult::Failed;
 }
 
 bool WriteRepositoryFile(const std::string& cmsPath, const Repository& model, bool readOnly) {

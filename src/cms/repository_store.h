@@ -23,8 +23,9 @@ void ShowProblems(const Problems& problems);
 
 enum class OpenResult { Ok, New, Failed };
 // Reads a repository file; New (an empty repository) when there is none yet. Failed after the
-// messages.
-OpenResult ReadRepositoryFile(const std::string& cmsPath, Repository& repo);
+// messages. Reading goes on after warnings; an operation that will rewrite the file
+// (`forChange`) stops at any problem, so that nothing the damage hides is lost by the rewrite.
+OpenResult ReadRepositoryFile(const std::string& cmsPath, Repository& repo, bool forChange = false);
 
 // Writes the repository in place of the file: names checked, the new bytes parsed again and
 // compared with the model, then written beside the file, flushed and moved over it in one step.

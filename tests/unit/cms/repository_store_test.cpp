@@ -156,7 +156,8 @@ TEST_F(StoreTest, ReadOnlyRepositoryIsReplacedAndStaysReadOnly) {
     EXPECT_TRUE(platform::IsReadOnly(Path("CMS/c.c")));
     // A damaged repository is refused and left as it is.
     std::filesystem::permissions(Path("CMS/c.c"), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
-    std::string damaged = ReadBytes(Path("CMS/c.c"));
+    const std::string before = ReadBytes(Path("CMS/c.c"));
+    std::string damaged = before;
     damaged.resize(damaged.size() - 4);
     WriteBytes(Path("CMS/c.c"), damaged);
     WriteBytes(Path("c.c"), "three\n");
@@ -164,6 +165,14 @@ TEST_F(StoreTest, ReadOnlyRepositoryIsReplacedAndStaysReadOnly) {
     EXPECT_FALSE(StoreWorkingFile(Request("c.c", "1.3", "1.2")));
     EXPECT_EQ(test::BoxTexts(ui.ui), "Missing end of string '@'|");
     EXPECT_EQ(ReadBytes(Path("CMS/c.c")), damaged);
+    // So is one that reads only with a warning: rewriting it would drop what the damage hides.
+    std::string warned = before;
+    warned.replace(warned.find("Locks    "), 9, "Locks    bob:");
+    WriteBytes(Path("CMS/c.c"), warned);
+    ui.ui.boxes.clear();
+    EXPECT_FALSE(StoreWorkingFile(Request("c.c", "1.3", "1.2")));
+    EXPECT_EQ(test::BoxTexts(ui.ui), "Missing number in lock|");
+    EXPECT_EQ(ReadBytes(Path("CMS/c.c")), warned);
 }
 
 }  // namespace
