@@ -35,17 +35,25 @@ bool Fail(std::string& message, unsigned id) {
 }  // namespace
 
 bool ApplyEditScript(TextLines& text, std::string_view s, std::string& message) {
-    TextLines in = text, out;
+    // The input is the text itself until a command goes back; `text` changes only at the end.
+    const TextLines* in = &text;
+    TextLines out, rewound;
+    out.reserve(text.size() + 16);
     std::size_t at = 0;  // the next unread input line
+    // A line without its line end followed by another: the lines would run together.
+    bool runTogether = false;
+    auto unended = [&out] { return !out.empty() && (out.back().empty() || out.back().back() != '\n'); };
     auto copyTo = [&](std::size_t end) {
-        out.insert(out.end(), in.begin() + static_cast<long>(at), in.begin() + static_cast<long>(end));
+        if (end > at && unended()) runTogether = true;
+        out.insert(out.end(), in->begin() + static_cast<long>(at), in->begin() + static_cast<long>(end));
         at = end;
     };
     // A command before the previous one: finish this pass and number the lines anew.
     auto rewind = [&] {
-        copyTo(in.size());
-        in.swap(out);
+        copyTo(in->size());
+        rewound.swap(out);
         out.clear();
+        in = &rewound;
         at = 0;
     };
     std::size_t p = 0;
@@ -67,33 +75,29 @@ bool ApplyEditScript(TextLines& text, std::string_view s, std::string& message) 
         if (p < s.size() && s[p] != '\n') return Fail(message, kMsgIncorrectRange);
         if (p < s.size()) ++p;
         std::size_t n = static_cast<std::size_t>(line), k = static_cast<std::size_t>(count);
+        if (k == 0) continue;  // changes nothing, and must not start a new pass
         if (command == 'd') {
-            if (k == 0) continue;  // deletes nothing, and must not start a new pass
             if (n == 0) return Fail(message, kMsgIncorrectRange);
             if (n - 1 < at) rewind();
-            if (n - 1 + k > in.size()) return Fail(message, kMsgEofDuringEdit);
+            if (n - 1 + k > in->size()) return Fail(message, kMsgEofDuringEdit);
             copyTo(n - 1);
             at = n - 1 + k;
             continue;
         }
-        TextLines added;
+        if (n < at) rewind();
+        if (n > in->size()) return Fail(message, kMsgBeyondEnd);
+        copyTo(n);
         for (std::size_t i = 0; i < k; ++i) {
             if (p == s.size()) return Fail(message, kMsgUnexpectedEof);
             std::size_t end = s.find('\n', p);
             end = end == std::string_view::npos ? s.size() : end + 1;
-            added.push_back(s.substr(p, end - p));
+            if (unended()) runTogether = true;
+            out.push_back(s.substr(p, end - p));
             p = end;
         }
-        if (k == 0) continue;
-        if (n < at) rewind();
-        if (n > in.size()) return Fail(message, kMsgBeyondEnd);
-        copyTo(n);
-        out.insert(out.end(), added.begin(), added.end());
     }
-    copyTo(in.size());
-    // Only the last line may lack its line end, or lines would run together.
-    for (std::size_t i = 0; i + 1 < out.size(); ++i)
-        if (out[i].empty() || out[i].back() != '\n') return Fail(message, kMsgBeyondEnd);
+    copyTo(in->size());
+    if (runTogether) return Fail(message, kMsgBeyondEnd);
     text.swap(out);
     return true;
 }

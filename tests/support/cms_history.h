@@ -18,6 +18,7 @@ struct HistoryShape {
     bool oddLines = true;    // `@` lines, NUL bytes, missing final line ends
     unsigned seed = 1;
     bool longLine = true;    // one line of 100,000 characters (with oddLines)
+    int firstLines = 40;     // lines of revision 1.1
 };
 
 struct History {
@@ -87,7 +88,7 @@ inline History MakeHistory(const HistoryShape& shape) {
         return true;
     };
     std::string first;
-    for (int i = 0; i < 40; ++i) first += RandomLine(rng, shape.oddLines);
+    for (int i = 0; i < shape.firstLines; ++i) first += RandomLine(rng, shape.oddLines);
     if (shape.oddLines && shape.longLine) first += std::string(100000, 'w') + "\n";
     add("1.1", "", first, 0);
     h.repo.description = "generated history @ test\n";
