@@ -43,6 +43,7 @@ packages=(
   "linux-libc-dev:/usr/include/linux/nilfs2_api.h"
   "libpython3-dev:/usr/share/doc/libpython3-dev/copyright"
   "cmake-data:/usr/share/doc/cmake-data/copyright"
+  "rcs:/usr/bin/co"
 )
 
 missing=()

@@ -17,4 +17,21 @@ inline constexpr unsigned kMsgIfWithoutEndif = 4628;       // "%s: #if without m
 inline constexpr unsigned kMsgTemporaryFile = 4629;        // "temporary file"
 inline constexpr unsigned kMsgMismatchedBrackets = 4630;   // "%s: mismatched [ ] after line %d"
 
+// Edit scripts, patches and the comparison.
+inline constexpr unsigned kMsgUnknownScriptCommand = 5700;  // "unknown command in edit script: %c"
+inline constexpr unsigned kMsgMissingLineNumber = 5701;     // "missing line number in edit script"
+inline constexpr unsigned kMsgIncorrectRange = 5702;        // "incorrect range in edit script"
+inline constexpr unsigned kMsgMissingDelimiter = 5703;      // "Missing string delimiter in edit script"
+inline constexpr unsigned kMsgEofDuringEdit = 5704;         // "EOF during edit"
+inline constexpr unsigned kMsgUnexpectedEof = 5705;         // "Incorrect CMS file: Unexpected EOF"
+inline constexpr unsigned kMsgBeyondEnd = 5706;             // command past the end of the text
+inline constexpr unsigned kMsgSourceCrc = 5710;             // "Source file CRC differs! Continue?"
+inline constexpr unsigned kMsgResultCrc = 5711;             // "Result CRC differs from expected!"
+inline constexpr unsigned kMsgCantOpenWorking = 5712;       // "Can't open working file %s"
+inline constexpr unsigned kMsgSameName = 5713;              // "Files with the same name?"
+inline constexpr unsigned kMsgMergeTwoFiles = 5714;         // "Merge works with 2 files only"
+inline constexpr unsigned kMsgOutputDiffers = 5715;         // output must differ from the inputs
+inline constexpr unsigned kMsgPatchNameRequired = 5716;     // "Name of the patch file required"
+inline constexpr unsigned kMsgNoCSyntaxForPatch = 5717;     // C syntax refused for merge and patch
+
 }  // namespace tarvo::analysis

@@ -1,6 +1,12 @@
 #include "platform/files.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -39,7 +45,36 @@ bool hostRemove(const char* hostPath) {
     return fs::remove(fs::path(hostPath), ec) && !ec;
 }
 
-constexpr FileOps kHostOps{hostOpen, hostRead, hostWrite, hostClose, hostRename, hostRemove};
+#ifndef O_BINARY
+#define O_BINARY 0
+#endif
+
+std::FILE* hostCreate(const char* hostPath) {
+    int fd = ::open(hostPath, O_WRONLY | O_CREAT | O_EXCL | O_BINARY, 0666);
+    if (fd < 0) return nullptr;
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file) ::close(fd);
+    return file;
+}
+
+bool hostFlush(std::FILE* file) {
+    if (std::fflush(file) != 0) return false;
+#ifdef _WIN32
+    return _commit(_fileno(file)) == 0;
+#else
+    return fsync(fileno(file)) == 0;
+#endif
+}
+
+bool hostSetWritable(const char* hostPath, bool writable) {
+    std::error_code ec;
+    fs::permissions(fs::path(hostPath), fs::perms::owner_write,
+                    writable ? fs::perm_options::add : fs::perm_options::remove, ec);
+    return !ec;
+}
+
+constexpr FileOps kHostOps{hostOpen,   hostRead,   hostWrite,      hostClose, hostRename,
+                           hostRemove, hostCreate, hostFlush, hostSetWritable};
 
 FileOps& currentOps() {
     static FileOps ops = kHostOps;
@@ -212,6 +247,27 @@ bool SetFileTime(const std::string& path, std::int64_t time) {
 
 bool RemoveFile(const std::string& path) { return fileOps().remove(HostPath(path).c_str()); }
 
+bool CreateExclusive(const std::string& path, const std::string& content) {
+    const FileOps& ops = fileOps();
+    std::string host = HostPath(path);
+    std::FILE* file = ops.create(host.c_str());
+    if (!file) return false;
+    bool written = ops.write(content.data(), content.size(), file) == content.size();
+    written = ops.close(file) == 0 && written;
+    if (!written) ops.remove(host.c_str());
+    return written;
+}
+
+bool SetReadOnly(const std::string& path, bool readOnly) {
+    return fileOps().setWritable(HostPath(path).c_str(), !readOnly);
+}
+
+bool IsReadOnly(const std::string& path) {
+    std::error_code ec;
+    fs::perms perms = fs::status(fs::path(HostPath(path)), ec).permissions();
+    return !ec && (perms & fs::perms::owner_write) == fs::perms::none;
+}
+
 bool RenameFile(const std::string& from, const std::string& to) {
     return fileOps().rename(HostPath(from).c_str(), HostPath(to).c_str());
 }
@@ -266,7 +322,9 @@ bool WriteReplace(ReplaceFile& out, const char* data, std::size_t size) {
 ReplaceStatus FinishReplace(ReplaceFile& out, const std::string& backupPath) {
     const FileOps& ops = fileOps();
     if (!out.file) return ReplaceStatus::WriteFailed;
-    bool closed = ops.close(out.file) == 0;
+    // On the disk before the move, so that a crash after it cannot leave an empty file.
+    bool flushed = out.failed || ops.flush(out.file);
+    bool closed = ops.close(out.file) == 0 && flushed;
     out.file = nullptr;
     if (out.failed || !closed) {
         AbandonReplace(out);

@@ -38,6 +38,9 @@ struct FileOps {
     int (*close)(std::FILE* file);  // 0 when everything written reached the file
     bool (*rename)(const char* from, const char* to);  // replaces an existing `to`
     bool (*remove)(const char* hostPath);
+    std::FILE* (*create)(const char* hostPath);  // a new file only: null when the name exists
+    bool (*flush)(std::FILE* file);               // written data reaches the disk
+    bool (*setWritable)(const char* hostPath, bool writable);  // the read-only bit
 };
 
 const FileOps& fileOps();
@@ -61,6 +64,11 @@ std::int64_t FileTime(const std::string& path);
 bool SetFileTime(const std::string& path, std::int64_t time);
 
 bool RemoveFile(const std::string& path);
+// Creates a file that must not exist yet, with the content, in one step that no other process
+// can win as well; false when the name exists or the file cannot be written (nothing is left).
+bool CreateExclusive(const std::string& path, const std::string& content);
+bool SetReadOnly(const std::string& path, bool readOnly);
+bool IsReadOnly(const std::string& path);
 bool RenameFile(const std::string& from, const std::string& to);  // replaces `to`
 bool MakeDirectory(const std::string& path);
 // Names of the plain files in a directory ("." and ".." left out), in no particular order.
@@ -82,7 +90,7 @@ enum class ReplaceStatus { Ok, CannotCreate, WriteFailed, CannotReplace };
 // cannot be created.
 ReplaceStatus BeginReplace(ReplaceFile& out, const std::string& path);
 bool WriteReplace(ReplaceFile& out, const char* data, std::size_t size);
-// Closes the scratch file and moves it over the file. With a backup name, the old file is
+// Flushes the scratch file to the disk, closes it and moves it over the file. With a backup name, the old file is
 // first moved there (over an older backup of that name); when it cannot be, nothing is
 // replaced. On failure the scratch file is removed and the old file is left in place.
 ReplaceStatus FinishReplace(ReplaceFile& out, const std::string& backupPath = {});

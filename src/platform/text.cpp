@@ -53,4 +53,14 @@ bool SameText(std::string_view a, std::string_view b) {
     return true;
 }
 
+std::string LfLineEnds(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    std::size_t start = 0;
+    for (std::size_t cr; (cr = bytes.find("\r\n", start)) != std::string_view::npos; start = cr + 1)
+        text.append(bytes.substr(start, cr - start));
+    text.append(bytes.substr(start));
+    return text;
+}
+
 }  // namespace tarvo

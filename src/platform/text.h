@@ -16,4 +16,7 @@ long AtoL(const std::string& text);
 std::string Lower(std::string_view text);
 bool SameText(std::string_view a, std::string_view b);
 
+// Bytes as a text read sees them: every CR LF as LF.
+std::string LfLineEnds(std::string_view bytes);
+
 }  // namespace tarvo

@@ -47,13 +47,21 @@ bool Rename(const char* from, const char* to) { return !Fails("rename") && injec
 
 bool Remove(const char* path) { return !Fails("remove") && injector().host.remove(path); }
 
+std::FILE* Create(const char* path) { return Fails("create") ? nullptr : injector().host.create(path); }
+
+bool Flush(std::FILE* file) { return !Fails("flush") && injector().host.flush(file); }
+
+bool SetWritable(const char* path, bool writable) {
+    return !Fails("chmod") && injector().host.setWritable(path, writable);
+}
+
 }  // namespace
 
 FaultPlan& InstallFaultPlan(long failAt) {
     platform::resetFileOps();
     injector().host = platform::fileOps();
     injector().plan = FaultPlan{failAt, 0, {}};
-    platform::setFileOps({Open, Read, Write, Close, Rename, Remove});
+    platform::setFileOps({Open, Read, Write, Close, Rename, Remove, Create, Flush, SetWritable});
     return injector().plan;
 }
 

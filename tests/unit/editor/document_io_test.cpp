@@ -153,6 +153,7 @@ TEST_F(SaveFaults, EveryFailureLeavesAWholeFileAndTheText) {
                     {"open", "Impossible to open " + doc.name + " for writing!|"},
                     {"write", "Write error. Is the disk full?|"},
                     {"close", "Write error. Is the disk full?|"},
+                    {"flush", "Write error. Is the disk full?|"},
                     {"rename", "Impossible to replace " + doc.name + ". The file is unchanged.|"}};
                 EXPECT_EQ(Boxes(), told.count(plan.failed) ? told.at(plan.failed) : "?");
                 ASSERT_TRUE(SaveCurrentDocument()) << Boxes();
