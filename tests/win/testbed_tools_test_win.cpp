@@ -177,5 +177,39 @@ TEST(TestbedTools, AppgenWritesACompilableSkeletonAndNeverOverwritesOne) {
     EXPECT_FALSE(Exists(answer));
 }
 
+TEST(TestbedTools, MakeBuildsAProjectWithQuotedNamesAndDriveLettersAndPassesOnAFailure) {
+    std::string dir = ScratchDir("make");
+    CreateDirectoryA((dir + "\\my src").c_str(), nullptr);
+    WriteTextFile(dir + "\\my src\\my a.c", "int A(void) { return TWO; }\n");
+    WriteTextFile(dir + "\\b.c", "int B(void) { return 1; }\n");
+    WriteTextFile(dir + "\\bad.c", "int f(void) { return y; }\n");
+    WriteTextFile(dir + "\\makefile",
+                  "# Tarvo Makefile for project demo\n"
+                  "CFLAGS=-g2 \\\n\t-DTWO=2\nCC=vex\n"
+                  "OBJS=\\\n\t\"my a.obj\" \\\n\t" + dir + "\\b.obj\n\n"
+                  "all:\t$(OBJS) makefile\n\t$(F2C) done\n\n"
+                  "\"my a.obj\": \"my src\\my a.c\"\n\t$(CC) -c $(CFLAGS) \"my src\\my a.c\"\n\n" +
+                  dir + "\\b.obj: b.c\n\t$(CC) -c $(CFLAGS) b.c\n\n"
+                  "bad.obj: bad.c\n\t$(CC) -c bad.c\n\techo never\n");
+    std::string make = Tool("make");
+    EXPECT_EQ(RunTool(make + " -q", dir).exitCode, 199);
+    // F2C is not in the makefile: the environment supplies it.
+    ScopedVariable f2c("F2C", "cmd /c echo");
+    ToolRun run = RunTool(make, dir);
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.errors, "");
+    EXPECT_EQ(run.output, "vex -c -g2 -DTWO=2 \"my src\\my a.c\"\nvex -c -g2 -DTWO=2 b.c\ncmd /c echo done\ndone\r\n");
+    EXPECT_NE(SectionNames(ReadTextFile(dir + "\\my a.obj")).find(".text "), std::string::npos);
+    EXPECT_EQ(RunTool(make + " -q " + dir + "\\b.obj \"my a.obj\"", dir).exitCode, 0);
+
+    ToolRun bad = RunTool(make + " bad.obj", dir);
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_EQ(bad.errors, "Error " + dir + "\\bad.c: 1 use of undeclared identifier 'y'\nmake: *** [bad.obj] Error 1\n");
+    EXPECT_EQ(bad.output, "vex -c bad.c\n");
+    ToolRun missing = RunTool(make + " -f nothing.mak", dir);
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_EQ(missing.errors, "make: no makefile nothing.mak in " + dir + "\n");
+}
+
 }  // namespace
 }  // namespace tarvo::test
