@@ -1,0 +1,134 @@
+#include "vexlnk_core.h"
+
+#include <cctype>
+
+#include "standin_core.h"
+
+namespace tarvo::testbed {
+namespace {
+
+bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() && Lower(text.substr(text.size() - suffix.size())) == Lower(suffix);
+}
+
+// "name@12" is the stdcall decoration of "name", which the user never wrote.
+std::string BareSymbol(std::string symbol) {
+    if (!symbol.empty() && (symbol.front() == '`' || symbol.front() == '\'' || symbol.front() == '"')) symbol.erase(0, 1);
+    while (!symbol.empty() && (symbol.back() == '\'' || symbol.back() == '"' || symbol.back() == '`')) symbol.pop_back();
+    std::size_t at = symbol.rfind('@');
+    if (at != std::string::npos && at > 0 && at + 1 < symbol.size() &&
+        symbol.find_first_not_of("0123456789", at + 1) == std::string::npos)
+        symbol.resize(at);
+    return symbol;
+}
+
+}  // namespace
+
+LinkCommand ParseLinkArguments(const std::vector<std::string>& arguments) {
+    LinkCommand command;
+    auto value = [&](std::size_t& i, const char* option) -> std::string {
+        if (i + 1 < arguments.size()) return arguments[++i];
+        command.problem = std::string(option) + " needs a value";
+        return "";
+    };
+    for (std::size_t i = 0; i < arguments.size() && command.problem.empty(); ++i) {
+        const std::string& a = arguments[i];
+        if (a == "-s") {
+            command.gccFlags.push_back("-s");
+        } else if (a == "-dll") {
+            command.gccFlags.push_back("-shared");
+        } else if (a == "-entry") {
+            command.gccFlags.push_back("-Wl,--entry," + value(i, "-entry"));
+        } else if (a == "-subsystem") {
+            std::string kind = Lower(value(i, "-subsystem"));
+            if (kind == "console" || kind == "windows") command.gccFlags.push_back("-m" + kind);
+            else if (command.problem.empty()) command.problem = "unknown subsystem " + kind;
+        } else if (a == "-map") {
+            command.gccFlags.push_back("-map:" + value(i, "-map"));  // mapped to Linux later
+        } else if (a == "-nounderscores") {
+            // Our objects come from clang, which decorates as the toolchain's libraries expect.
+        } else if (a == "-L") {
+            command.libraryDirectories.push_back(value(i, "-L"));
+        } else if (a.size() > 2 && a.compare(0, 2, "-L") == 0) {
+            command.libraryDirectories.push_back(a.substr(2));
+        } else if (a == "-o") {
+            command.output = value(i, "-o");
+        } else if (!a.empty() && a[0] == '-') {
+            command.problem = "unknown option " + a;
+        } else {
+            command.inputs.push_back(a);
+        }
+    }
+    if (command.problem.empty() && command.output.empty()) command.problem = "no output named (-o)";
+    if (command.problem.empty() && command.inputs.empty()) command.problem = "nothing to link";
+    return command;
+}
+
+std::vector<std::string> GccLinkCommand(const LinkCommand& command, bool wide, const std::string& rootLib,
+                                        const std::function<bool(const std::string&)>& exists,
+                                        const PathMapping& toUnix, std::string& problem) {
+    std::vector<std::string> argv{wide ? "/usr/bin/x86_64-w64-mingw32-gcc" : "/usr/bin/i686-w64-mingw32-gcc"};
+    auto unix = [&](const std::string& path) {
+        std::string mapped = toUnix(path);
+        if (mapped.empty() && problem.empty()) problem = "no Linux path for " + path;
+        return mapped;
+    };
+    for (const std::string& flag : command.gccFlags)
+        argv.push_back(flag.compare(0, 5, "-map:") == 0 ? "-Wl,-Map," + unix(flag.substr(5)) : flag);
+    argv.push_back("-o");
+    argv.push_back(unix(command.output));
+    std::vector<std::string> directories{"."};
+    directories.insert(directories.end(), command.libraryDirectories.begin(), command.libraryDirectories.end());
+    directories.push_back(rootLib);
+    for (const std::string& input : command.inputs) {
+        bool bareLibrary = EndsWithNoCase(input, ".lib") && input.find_first_of("\\/:") == std::string::npos;
+        if (!bareLibrary) {
+            argv.push_back(unix(input));
+            continue;
+        }
+        std::string found;
+        for (const std::string& d : directories)
+            if (found.empty() && exists(d + "\\" + input)) found = d + "\\" + input;
+        // gcc runs in the same directory: a library found there keeps its bare name.
+        if (found.empty()) argv.push_back("-l" + Lower(input.substr(0, input.size() - 4)));
+        else argv.push_back(found.compare(0, 2, ".\\") == 0 ? input : unix(found));
+    }
+    return argv;
+}
+
+std::string LinkerMessages(const std::string& output, const PathMapping& toWindows) {
+    std::string out;
+    const std::string phrase = "undefined reference to ";
+    std::string lastObject;  // from ld's "<object>: in function `f':" lines
+    std::size_t start = 0;
+    while (start < output.size()) {
+        std::size_t end = output.find('\n', start);
+        if (end == std::string::npos) end = output.size();
+        std::string line = output.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line.find("collect2") != std::string::npos) continue;
+        // "/usr/bin/<target>-ld: " leads every line of ld.
+        std::size_t tool = line.find("-ld: ");
+        if (tool != std::string::npos && line.find(' ') > tool) line.erase(0, tool + 5);
+        if (std::size_t in = line.find(": in function "); in != std::string::npos) {
+            lastObject = line.substr(0, in);
+            continue;
+        }
+        std::size_t at = line.find(phrase);
+        if (at == std::string::npos) {
+            out += line + "\n";
+            continue;
+        }
+        std::string symbol = BareSymbol(line.substr(at + phrase.size()));
+        // "<object>:<source>:(.text+0x11): ..." or "<object>: ...": the object is the first part.
+        // With line information the first part is the source; the object came on the line before.
+        std::string object = line.substr(0, line.find(':'));
+        if (!EndsWithNoCase(object, ".obj") && !EndsWithNoCase(object, ".o") && !lastObject.empty()) object = lastObject;
+        std::string windows = toWindows(object);
+        out += (windows.empty() ? object : windows) + ": undefined reference to " + symbol + "\n";
+    }
+    return out;
+}
+
+}  // namespace tarvo::testbed

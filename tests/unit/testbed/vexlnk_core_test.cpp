@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include "vexlnk_core.h"
+
+namespace tarvo::testbed {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+std::string ToUnix(const std::string& path) {
+    if (path.compare(0, 3, "Z:\\") != 0) return "";
+    std::string unix = path.substr(2);
+    for (char& c : unix)
+        if (c == '\\') c = '/';
+    return unix;
+}
+std::string ToWindows(const std::string& path) {
+    if (path.empty() || path[0] != '/') return "";
+    std::string w = "Z:" + path;
+    for (char& c : w)
+        if (c == '/') c = '\\';
+    return w;
+}
+
+std::string Joined(const Strings& words) {
+    std::string s;
+    for (const std::string& w : words) s += (s.empty() ? "" : " ") + w;
+    return s;
+}
+
+TEST(VexlnkArguments, TheLinkRulesOptionsBecomeGccs) {
+    struct Case {
+        Strings args;
+        bool wide;
+        const char* gcc;      // the gcc command, joined
+        const char* problem;  // "" when the line is right
+    };
+    auto exists = [](const std::string& path) { return path == "Z:\\root\\lib\\mine.lib" || path == ".\\here.lib"; };
+    const Case cases[] = {
+        {{"-subsystem", "console", "-o", "Z:\\p\\demo.exe", "Z:\\p\\a.obj", "Z:\\p\\r.res", "Z:\\src\\w.lib"}, false,
+         "/usr/bin/i686-w64-mingw32-gcc -mconsole -o /p/demo.exe /p/a.obj /p/r.res /src/w.lib", ""},
+        {{"-s", "-dll", "-entry", "DllMain", "-map", "Z:\\p\\d.map", "-nounderscores", "-o", "Z:\\p\\d.dll", "Z:\\p\\d.obj",
+          "WinMM.lib", "mine.lib", "here.lib"},
+         true,
+         "/usr/bin/x86_64-w64-mingw32-gcc -s -shared -Wl,--entry,DllMain -Wl,-Map,/p/d.map -o /p/d.dll /p/d.obj -lwinmm "
+         "/root/lib/mine.lib here.lib",
+         ""},
+        {{"-subsystem", "windows", "-o", "Z:\\p\\w.exe", "Z:\\p\\w.obj"}, false,
+         "/usr/bin/i686-w64-mingw32-gcc -mwindows -o /p/w.exe /p/w.obj", ""},
+        {{"-subsystem", "posix", "-o", "x.exe", "a.obj"}, false, "", "unknown subsystem posix"},
+        {{"-o", "x.exe"}, false, "", "nothing to link"},
+        {{"a.obj"}, false, "", "no output named (-o)"},
+        {{"a.obj", "-entry"}, false, "", "-entry needs a value"},
+        {{"-q", "a.obj"}, false, "", "unknown option -q"},
+        {{"-o", "C:\\x.exe", "a.obj"}, false, "", "no Linux path for C:\\x.exe"},
+    };
+    for (const Case& c : cases) {
+        LinkCommand command = ParseLinkArguments(c.args);
+        std::string problem = command.problem;
+        std::string gcc;
+        if (problem.empty()) gcc = Joined(GccLinkCommand(command, c.wide, "Z:\\root\\lib", exists, ToUnix, problem));
+        EXPECT_EQ(problem, c.problem) << Joined(c.args);
+        if (problem.empty()) EXPECT_EQ(gcc, c.gcc) << Joined(c.args);
+    }
+}
+
+TEST(VexlnkMessages, UndefinedReferencesEndInTheBareSymbol) {
+    std::string ld =
+        "/usr/bin/i686-w64-mingw32-ld: /p/a.obj:a.c:(.text+0x11): undefined reference to `timeGetTime@0'\n"
+        "/usr/bin/i686-w64-mingw32-ld: /p/b.obj: in function `main':\n"
+        "b.c:7:(.text+0x5): undefined reference to `helper'\n"
+        "/usr/bin/i686-w64-mingw32-ld: /p/my c.obj:(.text+0x2): undefined reference to `x@y'\n"
+        "/usr/bin/i686-w64-mingw32-ld: cannot find -lnothing\n"
+        "collect2: error: ld returned 1 exit status\n";
+    EXPECT_EQ(LinkerMessages(ld, ToWindows),
+              "Z:\\p\\a.obj: undefined reference to timeGetTime\n"
+              "Z:\\p\\b.obj: undefined reference to helper\n"
+              "Z:\\p\\my c.obj: undefined reference to x@y\n"
+              "cannot find -lnothing\n");
+}
+
+}  // namespace
+}  // namespace tarvo::testbed
