@@ -11,9 +11,16 @@ bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
     return text.size() >= suffix.size() && Lower(text.substr(text.size() - suffix.size())) == Lower(suffix);
 }
 
-// "name@12" is the stdcall decoration of "name", which the user never wrote.
+// "name@12" is the stdcall decoration of "name", "_imp__name" (32-bit) and "__imp_name"
+// (64-bit) the import pointer of a declared import: the user wrote none of them.
 std::string BareSymbol(std::string symbol) {
     if (!symbol.empty() && (symbol.front() == '`' || symbol.front() == '\'' || symbol.front() == '"')) symbol.erase(0, 1);
+    for (const char* prefix : {"_imp__", "__imp_"})
+        if (symbol.compare(0, std::char_traits<char>::length(prefix), prefix) == 0 &&
+            symbol.size() > std::char_traits<char>::length(prefix)) {
+            symbol.erase(0, std::char_traits<char>::length(prefix));
+            break;
+        }
     while (!symbol.empty() && (symbol.back() == '\'' || symbol.back() == '"' || symbol.back() == '`')) symbol.pop_back();
     std::size_t at = symbol.rfind('@');
     if (at != std::string::npos && at > 0 && at + 1 < symbol.size() &&

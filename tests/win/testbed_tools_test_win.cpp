@@ -211,5 +211,20 @@ TEST(TestbedTools, MakeBuildsAProjectWithQuotedNamesAndDriveLettersAndPassesOnAF
     EXPECT_EQ(missing.errors, "make: no makefile nothing.mak in " + dir + "\n");
 }
 
+TEST(TestbedTools, VexlnkLinksAProgramAndNamesTheObjectOfAnUndefinedSymbol) {
+    std::string dir = ScratchDir("vexlnk");
+    WriteTextFile(dir + "\\m.c", "#include <windows.h>\nint main(void) { return (int)(timeGetTime() & 0) + 3; }\n");
+    ASSERT_EQ(RunTool(Tool("vex") + " -c -g2 m.c", dir).exitCode, 0);
+    ToolRun missing = RunTool(Tool("vexlnk") + " -subsystem console -o m.exe m.obj", dir);
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.errors, dir + "\\m.obj: undefined reference to timeGetTime\n");
+    EXPECT_FALSE(Exists(dir + "\\m.exe"));
+    ToolRun link = RunTool(Tool("vexlnk") + " -subsystem console -map m.map -o m.exe m.obj winmm.lib", dir);
+    ASSERT_EQ(link.exitCode, 0) << link.errors;
+    EXPECT_EQ(link.errors, "");
+    EXPECT_TRUE(Exists(dir + "\\m.map"));
+    EXPECT_EQ(RunTool("\"" + dir + "\\m.exe\"", dir).exitCode, 3);
+}
+
 }  // namespace
 }  // namespace tarvo::test

@@ -66,16 +66,18 @@ TEST(VexlnkArguments, TheLinkRulesOptionsBecomeGccs) {
 
 TEST(VexlnkMessages, UndefinedReferencesEndInTheBareSymbol) {
     std::string ld =
-        "/usr/bin/i686-w64-mingw32-ld: /p/a.obj:a.c:(.text+0x11): undefined reference to `timeGetTime@0'\n"
+        "/usr/bin/i686-w64-mingw32-ld: /p/a.obj:a.c:(.text+0x11): undefined reference to `_imp__timeGetTime@0'\n"
         "/usr/bin/i686-w64-mingw32-ld: /p/b.obj: in function `main':\n"
         "b.c:7:(.text+0x5): undefined reference to `helper'\n"
         "/usr/bin/i686-w64-mingw32-ld: /p/my c.obj:(.text+0x2): undefined reference to `x@y'\n"
+        "/usr/bin/x86_64-w64-mingw32-ld: /p/w.obj:w.c:(.text+0x2): undefined reference to `__imp_PlaySoundA'\n"
         "/usr/bin/i686-w64-mingw32-ld: cannot find -lnothing\n"
         "collect2: error: ld returned 1 exit status\n";
     EXPECT_EQ(LinkerMessages(ld, ToWindows),
               "Z:\\p\\a.obj: undefined reference to timeGetTime\n"
               "Z:\\p\\b.obj: undefined reference to helper\n"
               "Z:\\p\\my c.obj: undefined reference to x@y\n"
+              "Z:\\p\\w.obj: undefined reference to PlaySoundA\n"
               "cannot find -lnothing\n");
 }
 
