@@ -139,3 +139,106 @@ std::string LinkerMessages(const std::string& output, const PathMapping& toWindo
 }
 
 }  // namespace tarvo::testbed
+
+namespace tarvo::testbed {
+
+std::vector<std::string> ArCommand(const std::vector<std::string>& arguments, bool wide, const PathMapping& toUnix,
+                                   std::string& library, std::string& problem) {
+    std::vector<std::string> argv{wide ? "/usr/bin/x86_64-w64-mingw32-ar" : "/usr/bin/i686-w64-mingw32-ar", "rcs"};
+    std::vector<std::string> objects;
+    for (const std::string& a : arguments) {
+        if (StartsWithNoCase(a, "/OUT:")) library = a.substr(5);
+        else if (!a.empty() && (a[0] == '/' || a[0] == '-')) problem = "unknown option " + a;
+        else objects.push_back(a);
+    }
+    if (problem.empty() && library.empty()) problem = "no library named (/OUT:)";
+    if (problem.empty() && objects.empty()) problem = "no objects given";
+    if (!problem.empty()) return {};
+    objects.insert(objects.begin(), library);
+    for (const std::string& path : objects) {
+        std::string mapped = toUnix(path);
+        if (mapped.empty()) {
+            problem = "no Linux path for " + path;
+            return {};
+        }
+        argv.push_back(mapped);
+    }
+    return argv;
+}
+
+VrcCommand ParseVrcArguments(const std::vector<std::string>& arguments) {
+    VrcCommand command;
+    for (std::size_t i = 0; i < arguments.size() && command.problem.empty(); ++i) {
+        const std::string& a = arguments[i];
+        if (a == "-I") {
+            if (i + 1 == arguments.size()) command.problem = "-I names no directory";
+            else command.includes.push_back(arguments[++i]);
+        } else if (a.compare(0, 2, "-I") == 0) {
+            command.includes.push_back(a.substr(2));
+        } else if (!a.empty() && a[0] == '-') {
+            command.problem = "unknown option " + a;
+        } else if (!command.script.empty()) {
+            command.problem = "more than one resource script: " + command.script + " and " + a;
+        } else {
+            command.script = a;
+        }
+    }
+    if (command.problem.empty() && command.script.empty()) command.problem = "no resource script given";
+    return command;
+}
+
+std::vector<std::string> WindresCommand(const VrcCommand& command, const std::string& output, bool wide,
+                                        const PathMapping& toUnix, std::string& problem) {
+    std::vector<std::string> argv{wide ? "/usr/bin/x86_64-w64-mingw32-windres" : "/usr/bin/i686-w64-mingw32-windres"};
+    auto unix = [&](const std::string& path) {
+        std::string mapped = toUnix(path);
+        if (mapped.empty() && problem.empty()) problem = "no Linux path for " + path;
+        return mapped;
+    };
+    for (const std::string& dir : command.includes) argv.push_back("--include-dir=" + unix(dir));
+    for (const char* word : {"-O", "coff", "-i"}) argv.push_back(word);
+    argv.push_back(unix(command.script));
+    argv.push_back("-o");
+    argv.push_back(unix(output));
+    return argv;
+}
+
+std::string ResourceMessages(const std::string& output, const PathMapping& toWindows) {
+    std::string out;
+    std::size_t start = 0;
+    while (start < output.size()) {
+        std::size_t end = output.find('\n', start);
+        if (end == std::string::npos) end = output.size();
+        std::string line = output.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        // "/usr/bin/<target>-windres: " leads windres's own lines.
+        std::size_t tool = line.find("-windres: ");
+        if (tool != std::string::npos && line.find(' ') > tool) line.erase(0, tool + 10);
+        if (line.empty() || line.find("preprocessing failed") != std::string::npos ||
+            line.find("compilation terminated") != std::string::npos)
+            continue;
+        // "<file>:<line>:[<column>:] [fatal error: |error: ]<text>"
+        std::size_t colon = line.find(':');
+        std::size_t digits = colon == std::string::npos ? 0 : line.find_first_not_of("0123456789", colon + 1);
+        if (colon == std::string::npos || digits == colon + 1 || digits == std::string::npos || line[digits] != ':') {
+            out += "vrc : error " + line + "\n";
+            continue;
+        }
+        std::string file = line.substr(0, colon), number = line.substr(colon + 1, digits - colon - 1);
+        std::string text = line.substr(digits + 1);
+        std::size_t column = text.find_first_not_of("0123456789");
+        if (column > 0 && column != std::string::npos && text[column] == ':') text.erase(0, column + 1);
+        text.erase(0, text.find_first_not_of(' '));
+        for (const char* kind : {"fatal error: ", "error: "})
+            if (text.compare(0, std::char_traits<char>::length(kind), kind) == 0) {
+                text.erase(0, std::char_traits<char>::length(kind));
+                break;
+            }
+        std::string windows = toWindows(file);
+        out += (windows.empty() ? file : windows) + "(" + number + ") : error " + text + "\n";
+    }
+    return out;
+}
+
+}  // namespace tarvo::testbed

@@ -36,3 +36,30 @@ std::vector<std::string> GccLinkCommand(const LinkCommand& command, bool wide, c
 std::string LinkerMessages(const std::string& output, const PathMapping& toWindows);
 
 }  // namespace tarvo::testbed
+
+namespace tarvo::testbed {
+
+// vexlib /OUT:<library> <objects>: the mingw ar command that writes the library anew, in Linux
+// paths; `problem` tells of a wrong command line or a path that cannot be mapped.
+std::vector<std::string> ArCommand(const std::vector<std::string>& arguments, bool wide, const PathMapping& toUnix,
+                                   std::string& library, std::string& problem);
+
+struct VrcCommand {
+    std::vector<std::string> includes;  // -I directories
+    std::string script;                 // the .rc file
+    std::string problem;
+};
+
+// vrc [-I<dir> | -I <dir>] ... <file>.rc
+VrcCommand ParseVrcArguments(const std::vector<std::string>& arguments);
+
+// The windres command that compiles the script to a COFF object `output` (what the linker
+// takes as a .res), in Linux paths.
+std::vector<std::string> WindresCommand(const VrcCommand& command, const std::string& output, bool wide,
+                                        const PathMapping& toUnix, std::string& problem);
+
+// windres's and its preprocessor's messages as "<file>(<line>) : error <text>" (Windows path);
+// a message without a place as "vrc : error <text>".
+std::string ResourceMessages(const std::string& output, const PathMapping& toWindows);
+
+}  // namespace tarvo::testbed

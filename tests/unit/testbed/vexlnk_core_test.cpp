@@ -83,3 +83,59 @@ TEST(VexlnkMessages, UndefinedReferencesEndInTheBareSymbol) {
 
 }  // namespace
 }  // namespace tarvo::testbed
+
+namespace tarvo::testbed {
+namespace {
+
+TEST(VexlibAndVrc, CommandLines) {
+    struct Case {
+        Strings args;
+        const char* command;
+        const char* problem;
+    };
+    const Case libs[] = {
+        {{"/OUT:Z:\\p\\demo.lib", "Z:\\p\\a.obj", "Z:\\p\\b c.obj"},
+         "/usr/bin/i686-w64-mingw32-ar rcs /p/demo.lib /p/a.obj /p/b c.obj", ""},
+        {{"/out:Z:\\p\\demo.lib"}, "", "no objects given"},
+        {{"Z:\\p\\a.obj"}, "", "no library named (/OUT:)"},
+        {{"/X", "Z:\\p\\a.obj"}, "", "unknown option /X"},
+        {{"/OUT:C:\\demo.lib", "Z:\\p\\a.obj"}, "", "no Linux path for C:\\demo.lib"},
+    };
+    for (const Case& c : libs) {
+        std::string library, problem;
+        std::string command = Joined(ArCommand(c.args, false, ToUnix, library, problem));
+        EXPECT_EQ(problem, c.problem) << Joined(c.args);
+        EXPECT_EQ(command, c.command) << Joined(c.args);
+    }
+    const Case scripts[] = {
+        {{"-IZ:\\src", "-I", "Z:\\vex\\include", "Z:\\src\\r.rc"},
+         "/usr/bin/x86_64-w64-mingw32-windres --include-dir=/src --include-dir=/vex/include -O coff -i /src/r.rc -o /out/r.res",
+         ""},
+        {{"-IZ:\\src"}, "", "no resource script given"},
+        {{"a.rc", "b.rc"}, "", "more than one resource script: a.rc and b.rc"},
+        {{"-r", "a.rc"}, "", "unknown option -r"},
+    };
+    for (const Case& c : scripts) {
+        VrcCommand command = ParseVrcArguments(c.args);
+        std::string problem = command.problem, line;
+        if (problem.empty()) line = Joined(WindresCommand(command, "Z:\\out\\r.res", true, ToUnix, problem));
+        EXPECT_EQ(problem, c.problem) << Joined(c.args);
+        EXPECT_EQ(line, c.command) << Joined(c.args);
+    }
+}
+
+TEST(VexlibAndVrc, ResourceErrorsTakeTheFileLineForm) {
+    std::string windres =
+        "/usr/bin/i686-w64-mingw32-windres: /src/r.rc:12: syntax error\n"
+        "/src/my r.rc:3:10: fatal error: gone.h: No such file or directory\n"
+        "compilation terminated.\n"
+        "/usr/bin/i686-w64-mingw32-windres: preprocessing failed.\n"
+        "/usr/bin/i686-w64-mingw32-windres: can't open icon file `x.ico': No such file or directory\n";
+    EXPECT_EQ(ResourceMessages(windres, ToWindows),
+              "Z:\\src\\r.rc(12) : error syntax error\n"
+              "Z:\\src\\my r.rc(3) : error gone.h: No such file or directory\n"
+              "vrc : error can't open icon file `x.ico': No such file or directory\n");
+}
+
+}  // namespace
+}  // namespace tarvo::testbed
