@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> ar = ArCommand(Arguments(argc, argv), kWide, UnixPath, library, problem);
     if (!problem.empty()) return Fail(3, problem);
     // ar would keep members of an older library that are no longer listed.
-    if (!DeleteFileA(library.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+    if (!DeleteFileA(library.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
         return Fail(1, "cannot replace " + library);
     std::string directory = UnixPath(CurrentDirectory());
     if (directory.empty()) return Fail(2, "no Linux path for the current directory");

@@ -215,7 +215,8 @@ std::string ResourceMessages(const std::string& output, const PathMapping& toWin
         // "/usr/bin/<target>-windres: " leads windres's own lines.
         std::size_t tool = line.find("-windres: ");
         if (tool != std::string::npos && line.find(' ') > tool) line.erase(0, tool + 10);
-        if (line.empty() || line.find("preprocessing failed") != std::string::npos ||
+        // The preprocessor's quoted source lines and carets start with a blank.
+        if (line.empty() || line[0] == ' ' || line.find("preprocessing failed") != std::string::npos ||
             line.find("compilation terminated") != std::string::npos)
             continue;
         // "<file>:<line>:[<column>:] [fatal error: |error: ]<text>"
@@ -230,13 +231,15 @@ std::string ResourceMessages(const std::string& output, const PathMapping& toWin
         std::size_t column = text.find_first_not_of("0123456789");
         if (column > 0 && column != std::string::npos && text[column] == ':') text.erase(0, column + 1);
         text.erase(0, text.find_first_not_of(' '));
-        for (const char* kind : {"fatal error: ", "error: "})
-            if (text.compare(0, std::char_traits<char>::length(kind), kind) == 0) {
-                text.erase(0, std::char_traits<char>::length(kind));
+        std::string kind = "error";
+        for (const char* written : {"fatal error: ", "error: ", "warning: "})
+            if (text.compare(0, std::char_traits<char>::length(written), written) == 0) {
+                text.erase(0, std::char_traits<char>::length(written));
+                if (written[0] == 'w') kind = "warning";
                 break;
             }
         std::string windows = toWindows(file);
-        out += (windows.empty() ? file : windows) + "(" + number + ") : error " + text + "\n";
+        out += (windows.empty() ? file : windows) + "(" + number + ") : " + kind + " " + text + "\n";
     }
     return out;
 }

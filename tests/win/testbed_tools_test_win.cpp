@@ -226,5 +226,36 @@ TEST(TestbedTools, VexlnkLinksAProgramAndNamesTheObjectOfAnUndefinedSymbol) {
     EXPECT_EQ(RunTool("\"" + dir + "\\m.exe\"", dir).exitCode, 3);
 }
 
+TEST(TestbedTools, MakeBuildsAProgramWithResourcesAndVexlibAndVrcDoTheirParts) {
+    std::string dir = ScratchDir("make-project");
+    WriteTextFile(dir + "\\main.c",
+                  "#include <windows.h>\nint main(void) { char s[16];\n"
+                  "  return LoadStringA(GetModuleHandleA(0), 7, s, sizeof s) + (int)(timeGetTime() & 0); }\n");
+    WriteTextFile(dir + "\\r.rc", "STRINGTABLE\nBEGIN\n  7, \"hello\"\nEND\n");
+    std::string link = "\t$(LINKER)  -subsystem console  -o demo.exe $(OBJS) $(LIBS)\n";
+    WriteTextFile(dir + "\\makefile", "# Tarvo Makefile for project demo\nCFLAGS= -g2 \nCC=vex.exe\nLINKER=vexlnk.exe\n"
+                                      "OBJS=\\\n\tmain.obj \\\n\tr.res\n\nLIBS=winmm.lib\n\n"
+                                      "demo.exe:\t$(OBJS) Makefile\n" + link +
+                                      "\n# Build main.c\nMAIN_C=\\\n\n"
+                                      "main.obj: $(MAIN_C) " + dir + "\\main.c\n\t$(CC) -c $(CFLAGS) " + dir + "\\main.c\n" +
+                                      "\n# Build 'r.res'\nR_RC=\\\n\t" + dir + "\\r.rc\\\n\n"
+                                      "r.res:\t$(R_RC) " + dir + "\\r.rc\n\tvrc -I" + dir + " " + dir + "\\r.rc\n"
+                                      "\nlink:\n" + link + "\n");
+    ToolRun make = RunTool(Tool("make"), dir);
+    ASSERT_EQ(make.exitCode, 0) << make.errors;
+    EXPECT_EQ(make.errors, "");
+    EXPECT_EQ(RunTool("\"" + dir + "\\demo.exe\"", dir).exitCode, 5);
+    EXPECT_EQ(RunTool(Tool("make") + " -q", dir).exitCode, 0);
+
+    ToolRun library = RunTool(Tool("vexlib") + " /OUT:demo.lib main.obj", dir);
+    EXPECT_EQ(library.exitCode, 0) << library.errors;
+    EXPECT_EQ(ReadTextFile(dir + "\\demo.lib").substr(0, 8), "!<arch>\n");
+
+    WriteTextFile(dir + "\\bad.rc", "STRINGTABLE\nBEGIN\n  7, \"a\"\nEND\n1 BOGUS {\n");
+    ToolRun bad = RunTool(Tool("vrc") + " bad.rc", dir);
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_EQ(bad.errors, dir + "\\bad.rc(6) : error syntax error\n");
+}
+
 }  // namespace
 }  // namespace tarvo::test

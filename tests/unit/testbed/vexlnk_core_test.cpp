@@ -128,12 +128,16 @@ TEST(VexlibAndVrc, ResourceErrorsTakeTheFileLineForm) {
     std::string windres =
         "/usr/bin/i686-w64-mingw32-windres: /src/r.rc:12: syntax error\n"
         "/src/my r.rc:3:10: fatal error: gone.h: No such file or directory\n"
+        "    3 | #include \"gone.h\"\n"
+        "      |          ^~~~~~~~\n"
+        "/src/r.rc:4:5: warning: missing terminating \" character\n"
         "compilation terminated.\n"
         "/usr/bin/i686-w64-mingw32-windres: preprocessing failed.\n"
         "/usr/bin/i686-w64-mingw32-windres: can't open icon file `x.ico': No such file or directory\n";
     EXPECT_EQ(ResourceMessages(windres, ToWindows),
               "Z:\\src\\r.rc(12) : error syntax error\n"
               "Z:\\src\\my r.rc(3) : error gone.h: No such file or directory\n"
+              "Z:\\src\\r.rc(4) : warning missing terminating \" character\n"
               "vrc : error can't open icon file `x.ico': No such file or directory\n");
 }
 
