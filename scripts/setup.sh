@@ -32,6 +32,8 @@ packages=(
   "file:/usr/bin/file"
   "fonts-wine:/usr/share/wine/fonts/tahoma.ttf"
   "clang-14:/usr/bin/clang-14"
+  "gcc-mingw-w64-i686-posix:/usr/bin/i686-w64-mingw32-gcc"
+  "gcc-mingw-w64-x86-64-posix:/usr/bin/x86_64-w64-mingw32-gcc"
 )
 
 missing=()
