@@ -17,12 +17,6 @@ using namespace tarvo::testbed;
 
 namespace {
 
-#ifdef _WIN64
-constexpr bool kWide = true;
-#else
-constexpr bool kWide = false;
-#endif
-
 int Fail(int status, const std::string& text) {
     std::fprintf(stderr, "Error vexlib: %s\n", text.c_str());
     return status;
@@ -33,14 +27,12 @@ int Fail(int status, const std::string& text) {
 int main(int argc, char** argv) {
     if (StandinStart("vexlib")) return Fail(1, "failing as TARVO_TOOL_FAIL asks");
     std::string library, problem;
-    std::vector<std::string> ar = ArCommand(Arguments(argc, argv), kWide, UnixPath, library, problem);
+    std::vector<std::string> ar = ArCommand(Arguments(argc, argv), kWideBuild, UnixPath, library, problem);
     if (!problem.empty()) return Fail(3, problem);
     // ar would keep members of an older library that are no longer listed.
     if (!DeleteFileA(library.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND)
         return Fail(1, "cannot replace " + library);
-    std::string directory = UnixPath(CurrentDirectory());
-    if (directory.empty()) return Fail(2, "no Linux path for the current directory");
-    LinuxRun run = RunLinux(ar, directory);
+    LinuxRun run = RunLinuxHere(ar);
     if (!run.problem.empty()) return Fail(2, run.problem);
     std::string messages = run.errors + run.output;
     if (!messages.empty()) std::fprintf(stderr, "Error vexlib: %s", messages.c_str());

@@ -31,6 +31,19 @@ std::string BareSymbol(std::string symbol) {
 
 }  // namespace
 
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        if (!lines.back().empty() && lines.back().back() == '\r') lines.back().pop_back();
+        start = end + 1;
+    }
+    return lines;
+}
+
 LinkCommand ParseLinkArguments(const std::vector<std::string>& arguments) {
     LinkCommand command;
     auto value = [&](std::size_t& i, const char* option) -> std::string {
@@ -107,13 +120,7 @@ std::string LinkerMessages(const std::string& output, const PathMapping& toWindo
     std::string out;
     const std::string phrase = "undefined reference to ";
     std::string lastObject;  // from ld's "<object>: in function `f':" lines
-    std::size_t start = 0;
-    while (start < output.size()) {
-        std::size_t end = output.find('\n', start);
-        if (end == std::string::npos) end = output.size();
-        std::string line = output.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (std::string line : Lines(output)) {
         if (line.empty() || line.find("collect2") != std::string::npos) continue;
         // "/usr/bin/<target>-ld: " leads every line of ld.
         std::size_t tool = line.find("-ld: ");
@@ -205,13 +212,7 @@ std::vector<std::string> WindresCommand(const VrcCommand& command, const std::st
 
 std::string ResourceMessages(const std::string& output, const PathMapping& toWindows) {
     std::string out;
-    std::size_t start = 0;
-    while (start < output.size()) {
-        std::size_t end = output.find('\n', start);
-        if (end == std::string::npos) end = output.size();
-        std::string line = output.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (std::string line : Lines(output)) {
         // "/usr/bin/<target>-windres: " leads windres's own lines.
         std::size_t tool = line.find("-windres: ");
         if (tool != std::string::npos && line.find(' ') > tool) line.erase(0, tool + 10);

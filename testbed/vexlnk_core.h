@@ -10,6 +10,9 @@
 
 namespace tarvo::testbed {
 
+// The lines of a tool's output, without their "\r\n" or "\n".
+std::vector<std::string> Lines(const std::string& text);
+
 struct LinkCommand {
     std::vector<std::string> gccFlags;  // what the options become, in their order
     std::string output;                 // -o, a Windows path

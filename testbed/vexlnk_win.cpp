@@ -25,12 +25,6 @@ using namespace tarvo::testbed;
 
 namespace {
 
-#ifdef _WIN64
-constexpr bool kWide = true;
-#else
-constexpr bool kWide = false;
-#endif
-
 int Fail(int status, const std::string& text) {
     std::fprintf(stderr, "Error vexlnk: %s\n", text.c_str());
     return status;
@@ -54,11 +48,9 @@ int main(int argc, char** argv) {
     LinkCommand command = ParseLinkArguments(Arguments(argc, argv));
     if (!command.problem.empty()) return Fail(3, command.problem);
     std::string problem;
-    std::vector<std::string> gcc = GccLinkCommand(command, kWide, RootLib(), Exists, UnixPath, problem);
+    std::vector<std::string> gcc = GccLinkCommand(command, kWideBuild, RootLib(), Exists, UnixPath, problem);
     if (!problem.empty()) return Fail(3, problem);
-    std::string directory = UnixPath(CurrentDirectory());
-    if (directory.empty()) return Fail(2, "no Linux path for the current directory");
-    LinuxRun run = RunLinux(gcc, directory);
+    LinuxRun run = RunLinuxHere(gcc);
     if (!run.problem.empty()) return Fail(2, run.problem);
     std::fputs(LinkerMessages(run.errors + run.output, WindowsPath).c_str(), stderr);
     return run.exitCode == 0 ? 0 : 1;

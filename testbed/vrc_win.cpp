@@ -19,12 +19,6 @@ using namespace tarvo::testbed;
 
 namespace {
 
-#ifdef _WIN64
-constexpr bool kWide = true;
-#else
-constexpr bool kWide = false;
-#endif
-
 int Fail(int status, const std::string& text) {
     std::fprintf(stderr, "vrc : error %s\n", text.c_str());
     return status;
@@ -40,11 +34,9 @@ int main(int argc, char** argv) {
     base = Lower(base.substr(0, base.rfind('.')));
     std::string output = CurrentDirectory() + "\\" + base + ".res";
     std::string problem;
-    std::vector<std::string> windres = WindresCommand(command, output, kWide, UnixPath, problem);
+    std::vector<std::string> windres = WindresCommand(command, output, kWideBuild, UnixPath, problem);
     if (!problem.empty()) return Fail(3, problem);
-    std::string directory = UnixPath(CurrentDirectory());
-    if (directory.empty()) return Fail(2, "no Linux path for the current directory");
-    LinuxRun run = RunLinux(windres, directory);
+    LinuxRun run = RunLinuxHere(windres);
     if (!run.problem.empty()) return Fail(2, run.problem);
     std::fputs(ResourceMessages(run.errors + run.output, WindowsPath).c_str(), stderr);
     return run.exitCode == 0 ? 0 : 1;
