@@ -10,12 +10,6 @@
 namespace tarvo::testbed {
 namespace {
 
-std::string Trim(const std::string& s) {
-    std::size_t a = s.find_first_not_of(" \t");
-    if (a == std::string::npos) return "";
-    return s.substr(a, s.find_last_not_of(" \t") - a + 1);
-}
-
 bool IsMacroName(const std::string& name) {
     return !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) {
         return std::isalnum(c) || c == '_' || c == '.';
