@@ -44,6 +44,8 @@ packages=(
   "libpython3-dev:/usr/share/doc/libpython3-dev/copyright"
   "cmake-data:/usr/share/doc/cmake-data/copyright"
   "rcs:/usr/bin/co"
+  "gcc-mingw-w64-i686-posix:/usr/bin/i686-w64-mingw32-gcc"
+  "gcc-mingw-w64-x86-64-posix:/usr/bin/x86_64-w64-mingw32-gcc"
 )
 
 missing=()

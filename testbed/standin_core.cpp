@@ -6,12 +6,6 @@
 namespace tarvo::testbed {
 namespace {
 
-std::string Trim(const std::string& s) {
-    std::size_t a = s.find_first_not_of(" \t");
-    if (a == std::string::npos) return "";
-    return s.substr(a, s.find_last_not_of(" \t") - a + 1);
-}
-
 // The tool's own name as tests write it: any case, ".exe" optional.
 bool SameTool(std::string name, const std::string& tool) {
     name = Lower(Trim(name));
@@ -36,6 +30,12 @@ std::uint32_t Read32(const unsigned char* p) {
 unsigned Read16(const unsigned char* p) { return p[0] | (p[1] << 8); }
 
 }  // namespace
+
+std::string Trim(const std::string& s) {
+    std::size_t a = s.find_first_not_of(" \t");
+    if (a == std::string::npos) return "";
+    return s.substr(a, s.find_last_not_of(" \t") - a + 1);
+}
 
 std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -28,6 +28,7 @@ int PeSubsystem(const unsigned char* data, std::size_t size);
 inline constexpr int kSubsystemConsole = 3;
 
 std::string Lower(std::string text);
+std::string Trim(const std::string& text);  // without the blanks and tabs around it
 bool StartsWithNoCase(const std::string& text, const std::string& prefix);
 
 }  // namespace tarvo::testbed

@@ -26,6 +26,16 @@ std::string CurrentDirectory() {
     return n > 0 && n < sizeof dir ? std::string(dir, n) : std::string();
 }
 
+LinuxRun RunLinuxHere(const std::vector<std::string>& argv) {
+    std::string directory = UnixPath(CurrentDirectory());
+    if (directory.empty()) {
+        LinuxRun run;
+        run.problem = "no Linux path for the current directory";
+        return run;
+    }
+    return RunLinux(argv, directory);
+}
+
 std::vector<std::string> Arguments(int argc, char** argv) { return std::vector<std::string>(argv + 1, argv + argc); }
 
 bool StandinStart(const char* tool) {

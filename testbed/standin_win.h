@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "bridge_win.h"
+
 namespace tarvo::testbed {
 
 // Appends "<cwd>\t<command line>" to the log file when one is named, sleeps when a wait is
@@ -12,6 +14,16 @@ namespace tarvo::testbed {
 bool StandinStart(const char* tool);
 
 std::string CurrentDirectory();
+
+// Each tool targets the machine of its own build.
+#ifdef _WIN64
+inline constexpr bool kWideBuild = true;
+#else
+inline constexpr bool kWideBuild = false;
+#endif
+
+// Runs a Linux program (argv in Linux paths) in the Linux twin of the current directory.
+LinuxRun RunLinuxHere(const std::vector<std::string>& argv);
 std::vector<std::string> Arguments(int argc, char** argv);
 
 }  // namespace tarvo::testbed

@@ -32,12 +32,6 @@ using namespace tarvo::testbed;
 
 namespace {
 
-#ifdef _WIN64
-constexpr bool kWide = true;
-#else
-constexpr bool kWide = false;
-#endif
-
 int Fail(int status, const std::string& text) {
     std::fprintf(stderr, "Error vex: %s\n", text.c_str());
     return status;
@@ -52,11 +46,9 @@ std::string FullPath(const std::string& path) {
 // Runs clang and passes on its messages; the exit status of vex for this step, 0 when it went well.
 int RunClang(const VexCommand& command, const std::string& output) {
     std::string problem;
-    std::vector<std::string> argv = ClangCommand(command, output, kWide, UnixPath, problem);
+    std::vector<std::string> argv = ClangCommand(command, output, kWideBuild, UnixPath, problem);
     if (!problem.empty()) return Fail(2, problem);
-    std::string directory = UnixPath(CurrentDirectory());
-    if (directory.empty()) return Fail(2, "no Linux path for the current directory");
-    LinuxRun run = RunLinux(argv, directory);
+    LinuxRun run = RunLinuxHere(argv);
     if (!run.problem.empty()) return Fail(2, run.problem);
     std::string messages = CompilerMessages(run.errors + run.output, WindowsPath);
     std::fputs(messages.c_str(), stderr);
@@ -101,7 +93,7 @@ int ListDependencies(const VexCommand& command) {
 
 int main(int argc, char** argv) {
     bool fail = StandinStart("vex");
-    VexCommand command = ParseVexArguments(Arguments(argc, argv), kWide);
+    VexCommand command = ParseVexArguments(Arguments(argc, argv), kWideBuild);
     if (fail) {
         if (command.source.empty()) return Fail(1, "failing as TARVO_TOOL_FAIL asks");
         std::fprintf(stderr, "Error %s: 1 vex fails as TARVO_TOOL_FAIL asks\n", FullPath(command.source).c_str());

@@ -177,5 +177,85 @@ TEST(TestbedTools, AppgenWritesACompilableSkeletonAndNeverOverwritesOne) {
     EXPECT_FALSE(Exists(answer));
 }
 
+TEST(TestbedTools, MakeBuildsAProjectWithQuotedNamesAndDriveLettersAndPassesOnAFailure) {
+    std::string dir = ScratchDir("make");
+    CreateDirectoryA((dir + "\\my src").c_str(), nullptr);
+    WriteTextFile(dir + "\\my src\\my a.c", "int A(void) { return TWO; }\n");
+    WriteTextFile(dir + "\\b.c", "int B(void) { return 1; }\n");
+    WriteTextFile(dir + "\\bad.c", "int f(void) { return y; }\n");
+    WriteTextFile(dir + "\\makefile",
+                  "# Tarvo Makefile for project demo\n"
+                  "CFLAGS=-g2 \\\n\t-DTWO=2\nCC=vex\n"
+                  "OBJS=\\\n\t\"my a.obj\" \\\n\t" + dir + "\\b.obj\n\n"
+                  "all:\t$(OBJS) makefile\n\t$(F2C) done\n\n"
+                  "\"my a.obj\": \"my src\\my a.c\"\n\t$(CC) -c $(CFLAGS) \"my src\\my a.c\"\n\n" +
+                  dir + "\\b.obj: b.c\n\t$(CC) -c $(CFLAGS) b.c\n\n"
+                  "bad.obj: bad.c\n\t$(CC) -c bad.c\n\techo never\n");
+    std::string make = Tool("make");
+    EXPECT_EQ(RunTool(make + " -q", dir).exitCode, 199);
+    // F2C is not in the makefile: the environment supplies it.
+    ScopedVariable f2c("F2C", "cmd /c echo");
+    ToolRun run = RunTool(make, dir);
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.errors, "");
+    EXPECT_EQ(run.output, "vex -c -g2 -DTWO=2 \"my src\\my a.c\"\nvex -c -g2 -DTWO=2 b.c\ncmd /c echo done\ndone\r\n");
+    EXPECT_NE(SectionNames(ReadTextFile(dir + "\\my a.obj")).find(".text "), std::string::npos);
+    EXPECT_EQ(RunTool(make + " -q " + dir + "\\b.obj \"my a.obj\"", dir).exitCode, 0);
+
+    ToolRun bad = RunTool(make + " bad.obj", dir);
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_EQ(bad.errors, "Error " + dir + "\\bad.c: 1 use of undeclared identifier 'y'\nmake: *** [bad.obj] Error 1\n");
+    EXPECT_EQ(bad.output, "vex -c bad.c\n");
+    ToolRun missing = RunTool(make + " -f nothing.mak", dir);
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_EQ(missing.errors, "make: no makefile nothing.mak in " + dir + "\n");
+}
+
+TEST(TestbedTools, VexlnkLinksAProgramAndNamesTheObjectOfAnUndefinedSymbol) {
+    std::string dir = ScratchDir("vexlnk");
+    WriteTextFile(dir + "\\m.c", "#include <windows.h>\nint main(void) { return (int)(timeGetTime() & 0) + 3; }\n");
+    ASSERT_EQ(RunTool(Tool("vex") + " -c -g2 m.c", dir).exitCode, 0);
+    ToolRun missing = RunTool(Tool("vexlnk") + " -subsystem console -o m.exe m.obj", dir);
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.errors, dir + "\\m.obj: undefined reference to timeGetTime\n");
+    EXPECT_FALSE(Exists(dir + "\\m.exe"));
+    ToolRun link = RunTool(Tool("vexlnk") + " -subsystem console -map m.map -o m.exe m.obj winmm.lib", dir);
+    ASSERT_EQ(link.exitCode, 0) << link.errors;
+    EXPECT_EQ(link.errors, "");
+    EXPECT_TRUE(Exists(dir + "\\m.map"));
+    EXPECT_EQ(RunTool("\"" + dir + "\\m.exe\"", dir).exitCode, 3);
+}
+
+TEST(TestbedTools, MakeBuildsAProgramWithResourcesAndVexlibAndVrcDoTheirParts) {
+    std::string dir = ScratchDir("make-project");
+    WriteTextFile(dir + "\\main.c",
+                  "#include <windows.h>\nint main(void) { char s[16];\n"
+                  "  return LoadStringA(GetModuleHandleA(0), 7, s, sizeof s) + (int)(timeGetTime() & 0); }\n");
+    WriteTextFile(dir + "\\r.rc", "STRINGTABLE\nBEGIN\n  7, \"hello\"\nEND\n");
+    std::string link = "\t$(LINKER)  -subsystem console  -o demo.exe $(OBJS) $(LIBS)\n";
+    WriteTextFile(dir + "\\makefile", "# Tarvo Makefile for project demo\nCFLAGS= -g2 \nCC=vex.exe\nLINKER=vexlnk.exe\n"
+                                      "OBJS=\\\n\tmain.obj \\\n\tr.res\n\nLIBS=winmm.lib\n\n"
+                                      "demo.exe:\t$(OBJS) Makefile\n" + link +
+                                      "\n# Build main.c\nMAIN_C=\\\n\n"
+                                      "main.obj: $(MAIN_C) " + dir + "\\main.c\n\t$(CC) -c $(CFLAGS) " + dir + "\\main.c\n" +
+                                      "\n# Build 'r.res'\nR_RC=\\\n\t" + dir + "\\r.rc\\\n\n"
+                                      "r.res:\t$(R_RC) " + dir + "\\r.rc\n\tvrc -I" + dir + " " + dir + "\\r.rc\n"
+                                      "\nlink:\n" + link + "\n");
+    ToolRun make = RunTool(Tool("make"), dir);
+    ASSERT_EQ(make.exitCode, 0) << make.errors;
+    EXPECT_EQ(make.errors, "");
+    EXPECT_EQ(RunTool("\"" + dir + "\\demo.exe\"", dir).exitCode, 5);
+    EXPECT_EQ(RunTool(Tool("make") + " -q", dir).exitCode, 0);
+
+    ToolRun library = RunTool(Tool("vexlib") + " /OUT:demo.lib main.obj", dir);
+    EXPECT_EQ(library.exitCode, 0) << library.errors;
+    EXPECT_EQ(ReadTextFile(dir + "\\demo.lib").substr(0, 8), "!<arch>\n");
+
+    WriteTextFile(dir + "\\bad.rc", "STRINGTABLE\nBEGIN\n  7, \"a\"\nEND\n1 BOGUS {\n");
+    ToolRun bad = RunTool(Tool("vrc") + " bad.rc", dir);
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_EQ(bad.errors, dir + "\\bad.rc(6) : error syntax error\n");
+}
+
 }  // namespace
 }  // namespace tarvo::test

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "path_mapping.h"
 #include "vex_core.h"
 
 namespace tarvo::testbed {
@@ -7,26 +8,9 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// A mapping of this test's own: "Z:\a\b" is "/a/b"; other drives have no Linux path.
-std::string ToUnix(const std::string& path) {
-    if (path.compare(0, 3, "Z:\\") != 0) return "";
-    std::string unix = path.substr(2);
-    for (char& c : unix)
-        if (c == '\\') c = '/';
-    return unix;
-}
-std::string ToWindows(const std::string& path) {
-    std::string w = "Z:" + path;
-    for (char& c : w)
-        if (c == '/') c = '\\';
-    return w;
-}
-
-std::string Joined(const Strings& words) {
-    std::string s;
-    for (const std::string& w : words) s += (s.empty() ? "" : " ") + w;
-    return s;
-}
+using test::Joined;
+using test::ToUnix;
+using test::ToWindows;
 
 TEST(VexArguments, ReadsTheMakefilesCompilerOptions) {
     struct Case {
