@@ -66,6 +66,12 @@ LRESULT CALLBACK notifierProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 }
 
 // A window of the window thread that the build thread reports to.
+// The one build thread; joined before a new one starts and when the program ends.
+std::thread& buildThread() {
+    static std::thread thread;
+    return thread;
+}
+
 HWND notifier() {
     static HWND window = [] {
         WNDCLASSA c{};
@@ -96,10 +102,18 @@ void StartBuild(BuildKind kind) {
     setMakeText(kMsgStopMenu);
     if (projectSeam().showMessages) projectSeam().showMessages({});
     platform::ui().statusText(base::GetString(kMsgMakeStarted));
-    std::thread([job = *job, report] {
+    if (buildThread().joinable()) buildThread().join();  // ended: its report came
+    buildThread() = std::thread([job = *job, report] {
         auto done = std::make_unique<Finished>(Finished{job, RunBuild(job)});
         if (PostMessageA(report, kBuildDone, 0, reinterpret_cast<LPARAM>(done.get()))) done.release();
-    }).detach();
+    });
+}
+
+void EndBuild() {
+    if (!buildThread().joinable()) return;
+    if (projectRun().build == BuildState::Running) platform::processBackend().requestStop();
+    buildThread().join();
+    projectRun().build = BuildState::Idle;
 }
 
 }  // namespace tarvo::project

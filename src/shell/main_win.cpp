@@ -17,6 +17,7 @@
 #include "shell/editor_seam_win.h"
 #include "editor/document_windows_win.h"
 #include "shell/first_run_win.h"
+#include "project/build_win.h"
 #include "shell/project_seam_win.h"
 #include "base/messages.h"
 #include "base/settings.h"
@@ -123,6 +124,7 @@ int Run(HINSTANCE instance, int show) {
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) HandleMessage(msg);
+    project::EndBuild();
     if (base::settings().editorFlags & base::kEditorAutoSave) editor::StopAutosave();
     ReleaseWindowLayer();
     return 0;

@@ -5,6 +5,7 @@
 #include <deque>
 
 #include "base/app_win.h"
+#include "project/build_win.h"
 #include "base/settings_store.h"
 #include "editor/document.h"
 #include "editor/document_windows_win.h"
@@ -170,6 +171,7 @@ void ProgramTest::SetUp() {
 }
 
 void ProgramTest::TearDown() {
+    project::EndBuild();  // a build a test started ends with it
     for (HWND window : editor::DocumentWindows())
         SendMessageA(base::app().client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window), 0);
     Pump();

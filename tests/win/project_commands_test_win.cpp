@@ -7,11 +7,13 @@
 
 #include <algorithm>
 
+#include "base/app_win.h"
 #include "base/command_ids.h"
 #include "base/settings.h"
 #include "base/settings_store.h"
 #include "editor/document_windows_win.h"
 #include "platform/settings_backend.h"
+#include "project/project_state.h"
 #include "program_win.h"
 #include "resource_ids.h"
 
@@ -20,6 +22,16 @@ namespace {
 
 class ProjectCommands : public ProgramTest {
 protected:
+    static std::vector<std::string> ListedMessages() {
+        HWND list = base::app().messageList;
+        std::vector<std::string> rows;
+        for (int i = 0, n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)); i < n; ++i) {
+            char text[2048] = "";
+            SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+            rows.push_back(text);
+        }
+        return rows;
+    }
     std::string Stored(const std::string& project, const std::string& name) {
         std::string text;
         platform::settingsBackend().readValue(std::string(base::kMainKey) + "\\" + project, name, text);
@@ -74,6 +86,13 @@ TEST_F(ProjectCommands, F9OnASourceWithMainOffersTheDefaultProject) {
     EXPECT_EQ(Text(frame).rfind("tarvo-prog", 0), 0u) << Text(frame);
     EXPECT_EQ(Stored("prog", "File1"), "prog.c");
     EXPECT_NE(ReadTextFile(dir + "\\vex1\\Makefile").find("prog.exe:\t$(OBJS) Makefile\n"), std::string::npos);
+    // And it is built: the compiler system's make, compiler and linker run in the background.
+    ASSERT_TRUE(WaitUntil([] { return project::projectRun().build == project::BuildState::Idle; }, 100000));
+    std::vector<std::string> rows = ListedMessages();
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(rows[rows.size() - 2].rfind("prog.exe built successfully. (", 0), 0u) << rows[rows.size() - 2];
+    EXPECT_NE(rows.back().find(", Return code: 0"), std::string::npos) << rows.back();
+    EXPECT_EQ(GetFileAttributesA((dir + "\\vex1\\prog.exe").c_str()) != INVALID_FILE_ATTRIBUTES, true);
 }
 
 // The compiler system installed under a folder with a blank: its tools still start, and the
