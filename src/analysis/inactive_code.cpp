@@ -18,15 +18,10 @@ namespace {
 constexpr const char* kSourceName = "tarvomp_99_88_77_66_.c";
 constexpr unsigned long kInactiveCodeToolTimeoutMs = 60000;
 
-std::string DirectoryOf(const std::string& path) {
-    std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
 // The document as the tool reads it, beside the document when that folder takes it (so its
 // own headers are found), else in the temporary folder.
 bool WriteSource(const editor::Document& doc, std::string& source) {
-    std::string folder = (doc.flags & editor::kInternalBuffer) ? std::string() : DirectoryOf(doc.name);
+    std::string folder = (doc.flags & editor::kInternalBuffer) ? std::string() : platform::DirectoryOf(doc.name);
     for (const std::string& dir : {folder, platform::TempDirectory()}) {
         if (dir.empty()) continue;
         source = dir + "\\" + kSourceName;
@@ -45,7 +40,7 @@ bool ShowInactiveCode() {
     editor::RequestRedraw(*doc, editor::kRedrawAll);
     std::string source;
     if (!WriteSource(*doc, source)) return false;
-    std::string folder = DirectoryOf(source);
+    std::string folder = platform::DirectoryOf(source);
     std::string output = platform::UnusedFileName(platform::TempDirectory(), "trv");
     const base::Settings& s = base::settings();
     std::string options = s.projectActive() ? s.project.defines : std::string();

@@ -149,6 +149,24 @@ std::string FullPath(const std::string& name, const std::string& directory) {
     return path.string();
 }
 
+std::string DirectoryOf(const std::string& path) {
+    size_t sep = path.find_last_of("\\/");
+    if (sep == std::string::npos) return "";
+    std::string dir = path.substr(0, sep);
+    // "C:" alone is the drive's current directory; the file lay in its root.
+    if (dir.empty() || (dir.size() == 2 && dir[1] == ':')) dir += path[sep];
+    return dir;
+}
+
+std::string BaseName(const std::string& path) {
+    size_t sep = path.find_last_of("\\/");
+    return sep == std::string::npos ? path : path.substr(sep + 1);
+}
+
+bool IsAbsolutePath(std::string_view path) {
+    return (path.size() > 1 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
+}
+
 std::string CurrentDirectory() {
     std::error_code ec;
     fs::path path = fs::current_path(ec);

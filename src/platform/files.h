@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/large_memory.h"
@@ -17,6 +18,13 @@ std::string HostPath(const std::string& path);
 
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
+
+// Parts of a path, as text (no file is looked at). DirectoryOf gives "" for a bare name, and
+// "C:\\" for a file in a drive's root.
+std::string DirectoryOf(const std::string& path);
+std::string BaseName(const std::string& path);
+// "C:..." or a leading backslash (or slash).
+bool IsAbsolutePath(std::string_view path);
 
 // The full form of a file name: a relative name is taken from `directory` (the current
 // directory when empty), and "." and ".." are resolved.

@@ -15,8 +15,6 @@
 namespace tarvo::project {
 namespace {
 
-constexpr unsigned kMsgMakefileBusy = 429;      // "Makefile is being generated. Wait till that finishes."
-constexpr unsigned kMsgNoMakefile = 430;        // "Makefile doesn't exist. Generate it?"
 constexpr unsigned kMsgTooBig = 411;            // "Message file %s too big"
 constexpr unsigned kMsgNoDiagnostics = 432;     // "Diagnostics file %s doesn't exist"
 constexpr unsigned kMsgBadMessageFile = 410;    // "Message file name %s incorrect"
@@ -66,8 +64,7 @@ std::optional<BuildJob> PrepareBuild(base::Settings& s, BuildKind kind, const Ge
     base::WriteSettings(s);
     BuildJob job;
     job.directory = p.makeDir;
-    bool absolute = p.errorFile.size() > 1 && (p.errorFile[1] == ':' || p.errorFile[0] == '\\' || p.errorFile[0] == '/');
-    job.messageFile = absolute ? p.errorFile : p.makeDir + "\\" + p.errorFile;
+    job.messageFile = platform::IsAbsolutePath(p.errorFile) ? p.errorFile : p.makeDir + "\\" + p.errorFile;
     // Link runs make's link target for this build only; the project's make program stays.
     job.command = kind == BuildKind::Link ? platform::QuoteArgument(s.compilerRoot + "\\bin\\make.exe") + " link"
                   : p.makeName.empty()    ? std::string("make")

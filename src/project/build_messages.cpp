@@ -1,6 +1,7 @@
 #include "project/build_messages.h"
 
 #include "base/messages.h"
+#include "platform/files.h"
 #include "platform/text.h"
 
 namespace tarvo::project {
@@ -13,12 +14,8 @@ constexpr size_t kSplitReach = 15;               // how far back a blank or '(' 
 
 bool startsWith(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
 
-bool isAbsolute(std::string_view name) {
-    return (name.size() > 1 && name[1] == ':') || startsWith(name, "\\") || startsWith(name, "/");
-}
-
 std::string inDirectory(std::string_view name, const std::string& dir) {
-    if (isAbsolute(name) || dir.empty()) return std::string(name);
+    if (platform::IsAbsolutePath(name) || dir.empty()) return std::string(name);
     std::string_view rest = name;
     while (startsWith(rest, ".\\")) rest.remove_prefix(2);
     return dir + "\\" + std::string(rest);

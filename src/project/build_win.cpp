@@ -24,7 +24,6 @@ constexpr unsigned kMsgMakeStarted = 4550;  // "Make started"
 constexpr unsigned kMsgNoMakeDirectory = 4934;  // "The make directory %s\ndoes not exist..."
 constexpr unsigned kMsgMakeMenu = 4935;     // "&Make\tF9"
 constexpr unsigned kMsgStopMenu = 4936;     // "Stop build"
-constexpr unsigned kMsgWaitForMake = 4565;  // "Wait till make finishes"
 
 struct Finished {
     BuildJob job;

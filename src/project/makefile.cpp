@@ -4,6 +4,7 @@
 
 #include "base/messages.h"
 #include "base/run_tool.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "project/project_kinds.h"
@@ -14,24 +15,16 @@ namespace {
 
 using platform::QuoteArgument;
 
-std::string baseName(const std::string& file) {
-    size_t slash = file.find_last_of("\\/");
-    return slash == std::string::npos ? file : file.substr(slash + 1);
-}
-
-bool isAbsolute(const std::string& file) {
-    return (file.size() > 1 && file[1] == ':') || (!file.empty() && (file[0] == '\\' || file[0] == '/'));
-}
 
 // The extension without its dot, lower case; empty when the name has none.
 std::string extensionOf(const std::string& file) {
-    std::string name = baseName(file);
+    std::string name = platform::BaseName(file);
     size_t dot = name.rfind('.');
     return dot == std::string::npos ? std::string() : Lower(name.substr(dot + 1));
 }
 
 std::string withExtension(const std::string& file, const char* extension) {
-    std::string name = baseName(file);
+    std::string name = platform::BaseName(file);
     size_t dot = name.rfind('.');
     return (dot == std::string::npos ? name : name.substr(0, dot)) + extension;
 }
@@ -39,19 +32,7 @@ std::string withExtension(const std::string& file, const char* extension) {
 // A name as the tools find it from the make directory: a relative one lies in the sources
 // directory.
 std::string inSources(const std::string& sourcesDir, const std::string& file) {
-    return isAbsolute(file) || sourcesDir.empty() ? file : sourcesDir + "\\" + file;
-}
-
-std::vector<std::string> split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (;;) {
-        size_t end = text.find(separator, start);
-        std::string part = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (!part.empty()) parts.push_back(part);
-        if (end == std::string::npos) return parts;
-        start = end + 1;
-    }
+    return platform::IsAbsolutePath(file) || sourcesDir.empty() ? file : sourcesDir + "\\" + file;
 }
 
 std::string joined(const std::vector<std::string>& options) {
@@ -166,7 +147,7 @@ bool Composer::classify() {
 
 void Composer::addFortranLibrary() {
     std::string prefix = Lower(root + "\\lib\\");
-    for (const std::string& lib : split(p.libraries, ' ')) {
+    for (const std::string& lib : SplitList(p.libraries, ' ')) {
         std::string l = Lower(lib);
         if (l.compare(0, prefix.size(), prefix) == 0) l.erase(0, prefix.size());
         if (l == "libf77.lib") return;
@@ -256,18 +237,30 @@ void Composer::rules(size_t i) {
 
 }  // namespace
 
+std::vector<std::string> SplitList(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        size_t end = text.find(separator, start);
+        std::string part = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (!part.empty()) parts.push_back(part);
+        if (end == std::string::npos) return parts;
+        start = end + 1;
+    }
+}
+
 std::vector<std::string> IncludeOptions(const std::string& includes) {
     std::vector<std::string> options;
-    for (const std::string& entry : split(includes, ';')) options.push_back(QuoteArgument("-I" + entry));
+    for (const std::string& entry : SplitList(includes, ';')) options.push_back(QuoteArgument("-I" + entry));
     return options;
 }
 
 std::vector<std::string> DefineOptions(const std::string& defines) {
     std::vector<std::string> entries;
-    if (defines.find(';') != std::string::npos) entries = split(defines, ';');
+    if (defines.find(';') != std::string::npos) entries = SplitList(defines, ';');
     else
-        for (const std::string& piece : split(defines, ','))
-            for (const std::string& word : split(piece, ' ')) entries.push_back(word);
+        for (const std::string& piece : SplitList(defines, ','))
+            for (const std::string& word : SplitList(piece, ' ')) entries.push_back(word);
     std::vector<std::string> options;
     for (const std::string& entry : entries) options.push_back(QuoteArgument("-D" + entry));
     return options;
@@ -306,7 +299,7 @@ std::string ObjectName(const std::string& file) {
 }
 
 std::string DependencyMacro(const std::string& file) {
-    std::string macro = baseName(file);
+    std::string macro = platform::BaseName(file);
     for (char& c : macro) {
         if (c == '.' || c == ' ') c = '_';
         else if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -316,7 +309,7 @@ std::string DependencyMacro(const std::string& file) {
 
 std::string TargetName(const std::string& projectName, const base::ProjectSettings& p) {
     std::string exe = p.exe.empty() ? projectName : p.exe;
-    if (baseName(exe).find('.') == std::string::npos) exe += KindExtension(p.compilerFlags);
+    if (platform::BaseName(exe).find('.') == std::string::npos) exe += KindExtension(p.compilerFlags);
     return exe;
 }
 

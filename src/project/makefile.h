@@ -36,6 +36,9 @@ bool ComposeMakefile(const std::string& projectName, const std::string& root,
                      base::ProjectSettings& project, const MakefileHooks& hooks,
                      MakefileResult& result);
 
+// The non-empty entries of a list separated by `separator`.
+std::vector<std::string> SplitList(const std::string& text, char separator);
+
 // "-Ientry" for each ";"-separated entry, quoted when it holds a blank.
 std::vector<std::string> IncludeOptions(const std::string& includes);
 // "-Dentry" for each entry: separated by ";", or, in a value holding no ";", by "," and then

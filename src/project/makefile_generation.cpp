@@ -20,19 +20,11 @@ namespace {
 
 constexpr std::string_view kOwnMakefileMark = "# Tarvo Makefile";
 constexpr int kNumberedOutputDirectories = 8;
-constexpr unsigned kMsgMakefileBusy = 429;  // "Makefile is being generated. Wait till that finishes."
-constexpr unsigned kMsgWaitForMake = 4565;  // "Wait till make finishes"
 
-std::vector<std::string> directories(const std::string& list) {
-    std::vector<std::string> out;
-    size_t start = 0;
-    for (;;) {
-        size_t end = list.find(';', start);
-        std::string d = list.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (!d.empty()) out.push_back(d);
-        if (end == std::string::npos) return out;
-        start = end + 1;
-    }
+// The makefile's directory: the first of the make directories.
+std::string firstDirectory(const std::string& list) {
+    std::vector<std::string> dirs = SplitList(list, ';');
+    return dirs.empty() ? list : dirs.front();
 }
 
 void applyDefaults(const std::string& name, base::Settings& s) {
@@ -40,7 +32,7 @@ void applyDefaults(const std::string& name, base::Settings& s) {
     if (p.includes.empty()) p.includes = s.compilerRoot + "\\include";
     if (p.sourcesDir.empty()) p.sourcesDir = p.projectPath;
     if (p.errorFile.empty())
-        p.errorFile = (p.makeDir.empty() ? std::string(".") : directories(p.makeDir).front()) + "\\" + name + ".err";
+        p.errorFile = (p.makeDir.empty() ? std::string(".") : firstDirectory(p.makeDir)) + "\\" + name + ".err";
 }
 
 bool giveMakeSettings(const std::string& name, base::Settings& s) {
@@ -60,7 +52,7 @@ bool giveMakeSettings(const std::string& name, base::Settings& s) {
 }
 
 bool makeDirectoriesExist(const std::string& list) {
-    for (const std::string& dir : directories(list)) {
+    for (const std::string& dir : SplitList(list, ';')) {
         if (platform::DirectoryExists(dir)) continue;
         if (!base::Confirm(Printf(base::GetString(kMsgCreateDirectory), dir.c_str()))) return false;
         if (!platform::MakeDirectory(dir)) {
@@ -168,7 +160,7 @@ bool GenerateMakefile(base::Settings& s, const GenerationUi& ui) {
     if (given && !giveMakeSettings(name, s)) return false;
     if (!makeDirectoriesExist(p.makeDir)) return false;
 
-    std::string makeDir = directories(p.makeDir).front();
+    std::string makeDir = firstDirectory(p.makeDir);
     std::string makefile = makeDir + "\\Makefile";
     if (ui.closeWindowOf && !ui.closeWindowOf(makefile)) return false;
     if (!keepForeignMakefile(makeDir, makefile)) return false;
@@ -196,15 +188,15 @@ bool GenerateMakefile(base::Settings& s, const GenerationUi& ui) {
     return true;
 }
 
+bool RefusedWhileBusy() {
+    BuildState state = projectRun().build;
+    if (state == BuildState::Idle) return false;
+    base::ErrorBoxId(state == BuildState::Running ? kMsgWaitForMake : kMsgMakefileBusy);
+    return true;
+}
+
 bool GenerateMakefileCommand(base::Settings& s, const GenerationUi& ui) {
-    if (projectRun().build == BuildState::Generating) {
-        base::ErrorBoxId(kMsgMakefileBusy);
-        return false;
-    }
-    if (projectRun().build == BuildState::Running) {
-        base::ErrorBoxId(kMsgWaitForMake);
-        return false;
-    }
+    if (RefusedWhileBusy()) return false;
     if (s.projectActive() && (s.project.projectFlags & base::kProjectEiffel)) return false;
     if (!GenerateMakefile(s, ui)) return false;
     base::WriteProjectLists(s);

@@ -32,6 +32,10 @@ bool PrepareOutputDirectory(const std::string& sourcesDir, std::string& makeDir)
 // Writes the current project's makefile. False after a message.
 bool GenerateMakefile(base::Settings& s, const GenerationUi& ui);
 
+// True, after a message, while a makefile is being written or a build runs: the project
+// record may not change under them.
+bool RefusedWhileBusy();
+
 // The Generate Makefile command: refused while a generation or a build runs; on success the
 // project's lists are stored and the output bar says so.
 bool GenerateMakefileCommand(base::Settings& s, const GenerationUi& ui);

@@ -25,8 +25,6 @@ namespace tarvo::project {
 namespace {
 
 constexpr unsigned kMsgBuildDefault = 428;  // "No project defined.\nBuild a default project?"
-constexpr unsigned kMsgMakefileBusy = 429;  // "Makefile is being generated. Wait till that finishes."
-constexpr unsigned kMsgWaitForMake = 4565;  // "Wait till make finishes"
 
 std::string itemText(HWND dialog, int id) {
     HWND item = GetDlgItem(dialog, id);
@@ -220,20 +218,13 @@ void make() {
     StartBuild(BuildKind::Make);
 }
 
-// The project record may not change under a makefile being written or a build reading it.
-bool busy() {
-    BuildState state = projectRun().build;
-    if (state == BuildState::Idle) return false;
-    base::ErrorBoxId(state == BuildState::Running ? kMsgWaitForMake : kMsgMakefileBusy);
-    return true;
-}
 
 }  // namespace
 
 bool RunProjectCommand(int id, std::intptr_t, std::intptr_t& result) {
     base::Settings& s = base::settings();
     result = 0;
-    if (id != CMD_OPEN_ALL_PROJECT_FILES && id != CMD_PROJECT_EXPORT && busy()) return true;
+    if (id != CMD_OPEN_ALL_PROJECT_FILES && id != CMD_PROJECT_EXPORT && RefusedWhileBusy()) return true;
     switch (id) {
     case CMD_PROJECT_CREATE: create(); return true;
     case CMD_PROJECT_OPEN: {
@@ -273,7 +264,7 @@ bool RunBuildCommand(int id, std::intptr_t, std::intptr_t& result) {
     case CMD_GENERATE_MAKEFILE: generate(); return true;
     case CMD_MAKE: make(); return true;
     case CMD_LINK:
-        if (!busy()) StartBuild(BuildKind::Link);
+        if (!RefusedWhileBusy()) StartBuild(BuildKind::Link);
         return true;
     default: return false;
     }

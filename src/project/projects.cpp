@@ -27,16 +27,6 @@ std::string withoutTrailingSlash(std::string path) {
     return path;
 }
 
-std::string directoryOf(const std::string& path) {
-    size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? platform::CurrentDirectory() : path.substr(0, slash);
-}
-
-std::string baseName(const std::string& path) {
-    size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 void clearProject(base::Settings& s) {
     s.project = base::ProjectSettings{};
     s.currentProject.clear();
@@ -175,8 +165,7 @@ void OpenProjectFiles(const base::Settings& s, bool skipResourceScripts) {
         if (skipResourceScripts && f.name.find(".RC") != std::string::npos) continue;
         std::string ext = Lower(f.name.substr(std::min(f.name.size(), f.name.rfind('.'))));
         if (ext == ".obj" || ext == ".lib" || ext == ".res") continue;  // not text
-        bool absolute = f.name.size() > 1 && (f.name[1] == ':' || f.name[0] == '\\');
-        files.push_back(absolute ? f.name : s.project.projectPath + "\\" + f.name);
+        files.push_back(platform::IsAbsolutePath(f.name) ? f.name : s.project.projectPath + "\\" + f.name);
     }
     if (files.size() > kFilesOpenedWithoutAsking &&
         !base::Confirm(Printf(base::GetString(kMsgOpenFiles), static_cast<int>(files.size()))))
@@ -225,7 +214,7 @@ bool EraseProject(base::Settings& s, const std::string& name) {
 }
 
 bool CreateDefaultProject(base::Settings& s, const std::string& document, const std::vector<std::string>& functions) {
-    std::string file = baseName(document);
+    std::string file = platform::BaseName(document);
     std::string name = file.substr(0, file.find('.'));
     auto fail = [&](std::string text) {
         base::ErrorBox(text + base::GetString(kMsgNoDefaultProject));
@@ -242,7 +231,8 @@ bool CreateDefaultProject(base::Settings& s, const std::string& document, const 
     else if (std::find(functions.begin(), functions.end(), "WinMain") != functions.end()) kind = kKindWindows;
     else return fail(Printf(base::GetString(kMsgNoMain), file.c_str()));
     base::ProjectSettings p;
-    p.projectPath = p.sourcesDir = directoryOf(document);
+    std::string directory = platform::DirectoryOf(document);
+    p.projectPath = p.sourcesDir = directory.empty() ? platform::CurrentDirectory() : directory;
     if (!PrepareOutputDirectory(p.sourcesDir, p.makeDir)) return fail("");
     p.compilerFlags = kFlagDebugInfo | kind;
     p.files = {{file, {}}};

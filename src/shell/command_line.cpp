@@ -1,5 +1,7 @@
 #include "shell/command_line.h"
 
+#include "platform/files.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -211,7 +213,7 @@ std::vector<std::string> ExpandPattern(const std::string& pattern, const Directo
     size_t sep = pattern.find_last_of("\\/");
     std::string prefix = sep == std::string::npos ? "" : pattern.substr(0, sep + 1);
     std::string namePart = pattern.substr(prefix.size());
-    std::string directory = prefix.empty() ? "" : DirectoryOf(pattern);
+    std::string directory = prefix.empty() ? "" : platform::DirectoryOf(pattern);
     std::vector<std::string> found;
     if (!namePart.empty() && !hasWildcard(prefix)) {
         std::vector<std::string> names = list(directory);
@@ -226,15 +228,6 @@ std::vector<std::string> ExpandPattern(const std::string& pattern, const Directo
     found.erase(std::unique(found.begin(), found.end()), found.end());
     if (found.empty()) base::IncorrectFileNameBox(pattern);
     return found;
-}
-
-std::string DirectoryOf(const std::string& path) {
-    size_t sep = path.find_last_of("\\/");
-    if (sep == std::string::npos) return "";
-    std::string dir = path.substr(0, sep);
-    // "C:" alone is the drive's current directory; the file lay in its root.
-    if (dir.empty() || (dir.size() == 2 && dir[1] == ':')) dir += path[sep];
-    return dir;
 }
 
 }  // namespace tarvo::shell

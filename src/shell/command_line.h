@@ -86,7 +86,5 @@ using DirectoryLister = std::function<std::vector<std::string>(const std::string
 // A pattern that names no file is reported with "[%s]: incorrect file name".
 std::vector<std::string> ExpandPattern(const std::string& pattern, const DirectoryLister& list);
 
-// The directory part of a path (without the last backslash), "" when it has none.
-std::string DirectoryOf(const std::string& path);
 
 }  // namespace tarvo::shell

@@ -51,13 +51,13 @@ int OpenCommandLineFiles() {
         }
     if (plan.debug) {
         std::string exe = platform::FullPath(plan.executable, start);
-        std::string directory = DirectoryOf(exe);
+        std::string directory = platform::DirectoryOf(exe);
         if (!directory.empty()) SetCurrentDirectoryA(directory.c_str());
         base::app().debuggeeExecutable = exe;
         base::app().debuggeeArguments = plan.arguments;
     }
     if (opened > 0) {
-        std::string directory = DirectoryOf(lastOpened);
+        std::string directory = platform::DirectoryOf(lastOpened);
         base::settings().currentDir = directory;
         shell().startDirectory = directory;
         SetCurrentDirectoryA(directory.c_str());

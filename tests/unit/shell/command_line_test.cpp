@@ -3,6 +3,7 @@
 #include <map>
 
 #include "scripted_ui.h"
+#include "platform/files.h"
 #include "shell/command_line.h"
 
 namespace tarvo::shell {
@@ -133,9 +134,9 @@ TEST(Wildcards, MatchWithoutCaseAndExpandThroughTheListing) {
     EXPECT_TRUE(ExpandPattern("nope*.c", list).empty());
     EXPECT_TRUE(ExpandPattern("src\\", list).empty());
     EXPECT_EQ(BoxTexts(boxes.ui), "[nope*.c]: incorrect file name|[src\\]: incorrect file name|");
-    EXPECT_EQ(DirectoryOf("C:\\src\\a.c"), "C:\\src");
-    EXPECT_EQ(DirectoryOf("C:\\a.c"), "C:\\");
-    EXPECT_EQ(DirectoryOf("a.c"), "");
+    EXPECT_EQ(platform::DirectoryOf("C:\\src\\a.c"), "C:\\src");
+    EXPECT_EQ(platform::DirectoryOf("C:\\a.c"), "C:\\");
+    EXPECT_EQ(platform::DirectoryOf("a.c"), "");
 }
 
 }  // namespace
