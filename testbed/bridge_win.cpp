@@ -34,10 +34,17 @@ std::string Narrow(const wchar_t* w, UINT codePage) {
     return s;
 }
 
-// Sets the directory, sends the output to the scratch files, and becomes the program, so
-// that the exit code is the program's own (126: no such directory, 127: no such program).
+// Sets the directory, sends the output to the scratch files, and runs the program in a process
+// group of its own, so that the exit code is the program's own (126: no such directory, 127: no
+// such program). A watchdog ends that group when the Windows side is gone (a stopped build
+// ends the stand-in; the compiler it started must not run on): the shell's parent is the
+// stand-in's process, and the shell is handed to another parent the moment it dies.
 constexpr const char kScript[] =
-    "cd \"$1\" || exit 126; o=$2; e=$3; shift 3; exec \"$@\" </dev/null >\"$o\" 2>\"$e\"";
+    "cd \"$1\" || exit 126; o=$2; e=$3; shift 3\n"
+    "setsid \"$@\" </dev/null >\"$o\" 2>\"$e\" & c=$!\n"
+    "(while sleep 0.2; do read -r l </proc/$$/stat || exit; set -- $l\n"
+    "  [ \"$4\" = \"$PPID\" ] || { kill -KILL -$c; exit; }; done) </dev/null >/dev/null 2>&1 & w=$!\n"
+    "wait $c; s=$?; kill $w 2>/dev/null; exit $s";
 
 }  // namespace
 

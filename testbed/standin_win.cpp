@@ -54,7 +54,12 @@ bool StandinStart(const char* tool) {
             std::fprintf(stderr, "%s: cannot append to the log %s\n", tool, log.c_str());
         }
     }
-    if (unsigned long wait = ToolWaitMilliseconds(Environment(kToolWaitVariable), tool)) Sleep(wait);
+    if (unsigned long wait = ToolWaitMilliseconds(Environment(kToolWaitVariable), tool)) {
+        // Waited in a Linux process, as the tools' own work is: a stopped build must end it too.
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%lu.%03lu", wait / 1000, wait % 1000);
+        if (!RunLinux({"/bin/sleep", seconds}, "/").problem.empty()) Sleep(wait);
+    }
     return ToolListed(Environment(kToolFailVariable), tool);
 }
 

@@ -3,10 +3,18 @@
 // waiting. The program installs the Win32 implementation at start-up; native tests install a
 // scripted one.
 #pragma once
+#include <atomic>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace tarvo::platform {
+
+// A stop meant for one run, from any thread. It holds from the moment it is asked, so a stop
+// asked before the program has even started ends that run as soon as it does.
+struct StopFlag {
+    std::atomic<bool> requested{false};
+};
 
 struct ProcessRequest {
     std::string commandLine;
@@ -14,6 +22,7 @@ struct ProcessRequest {
     bool shown = false;         // a window of its own, or hidden
     unsigned long timeoutMs = 0;  // 0: no time-out
     std::string errorFile = {};   // receives the program's standard error; empty: none
+    std::shared_ptr<const StopFlag> stop = {};  // this run's own stop, beside requestStop
 };
 
 enum class RunStatus {

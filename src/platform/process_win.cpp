@@ -7,6 +7,8 @@
 namespace tarvo::platform {
 namespace {
 
+constexpr DWORD kStopPollMs = 50;
+
 // Set by a Stop while a wait runs, from any thread; the wait ends its program and returns.
 HANDLE stopEvent() {
     static HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -89,6 +91,10 @@ RunResult win32RunAndWait(const ProcessRequest& r) {
     PROCESS_INFORMATION process{};
     Job job;
     ResetEvent(stopEvent());
+    if (r.stop && r.stop->requested) {
+        result.status = RunStatus::Stopped;
+        return result;
+    }
     if (!create(r, process, result.systemError, job.handle)) return result;
     HANDLE waitFor[2] = {process.hProcess, stopEvent()};
     DWORD started = GetTickCount();
@@ -103,6 +109,8 @@ RunResult win32RunAndWait(const ProcessRequest& r) {
             }
             waitMs = r.timeoutMs - spent;
         }
+        // A run with a stop flag of its own looks at it between short waits.
+        if (r.stop && waitMs > kStopPollMs) waitMs = kStopPollMs;
         DWORD woke = MsgWaitForMultipleObjects(2, waitFor, FALSE, waitMs, QS_ALLINPUT);
         if (woke == WAIT_OBJECT_0) {
             DWORD code = 0;
@@ -116,7 +124,7 @@ RunResult win32RunAndWait(const ProcessRequest& r) {
             break;
         }
         if (woke == WAIT_OBJECT_0 + 2) pumpMessages();
-        if (WaitForSingleObject(stopEvent(), 0) == WAIT_OBJECT_0) {
+        if (WaitForSingleObject(stopEvent(), 0) == WAIT_OBJECT_0 || (r.stop && r.stop->requested)) {
             endProcess(process.hProcess, job.handle);
             result.status = RunStatus::Stopped;
             break;

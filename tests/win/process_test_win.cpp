@@ -63,5 +63,27 @@ TEST_F(Process, TimeOutAndStopEndTheProgramAndWhatItStarted) {
     }
 }
 
+// A run's own stop holds from the moment it is asked: asked before the program starts, the run
+// never starts it; asked from another thread meanwhile, the program ends.
+TEST_F(Process, ARunsOwnStopIsNeverLost) {
+    auto stop = std::make_shared<StopFlag>();
+    stop->requested = true;
+    std::string errors = dir + "\never.txt";
+    RunResult r = RunAndWait({Self("exit-with 3"), dir, false, 0, errors, stop});
+    EXPECT_EQ(r.status, RunStatus::Stopped);
+    EXPECT_EQ(GetFileAttributesA(errors.c_str()), INVALID_FILE_ATTRIBUTES);  // nothing ran
+
+    stop = std::make_shared<StopFlag>();
+    std::thread stopper([&] {
+        Sleep(500);
+        stop->requested = true;
+    });
+    DWORD start = GetTickCount();
+    r = RunAndWait({Self("sleep 60000"), "", false, 0, {}, stop});
+    stopper.join();
+    EXPECT_EQ(r.status, RunStatus::Stopped);
+    EXPECT_LT(GetTickCount() - start, 30000u);
+}
+
 }  // namespace
 }  // namespace tarvo::platform
