@@ -307,6 +307,14 @@ std::string DependencyMacro(const std::string& file) {
     return macro;
 }
 
+std::string LibsValue(const base::ProjectSettings& project) {
+    std::string libs = project.libraries;
+    for (const base::ProjectFile& f : project.files)
+        if (extensionOf(f.name) == "lib")
+            libs += (libs.empty() ? "" : " ") + QuoteArgument(inSources(project.sourcesDir, f.name));
+    return libs;
+}
+
 std::string TargetName(const std::string& projectName, const base::ProjectSettings& p) {
     std::string exe = p.exe.empty() ? projectName : p.exe;
     if (platform::BaseName(exe).find('.') == std::string::npos) exe += KindExtension(p.compilerFlags);
@@ -337,12 +345,7 @@ bool ComposeMakefile(const std::string& projectName, const std::string& root,
             if (project.fortranFlags & (1L << bit)) fflags += Printf(" -%c", kFortranFlagLetters[bit]);
         c.text += "\nFFLAGS=" + fflags + "\n";
     }
-    // Libraries among the project's files are linked too.
-    std::string libs = project.libraries;
-    for (size_t i = 0; i < c.entries.size(); ++i)
-        if (c.entries[i].kind == Kind::Library)
-            libs += (libs.empty() ? "" : " ") + QuoteArgument(inSources(project.sourcesDir, project.files[i].name));
-    c.text += "\nLIBS=" + libs + "\n";
+    c.text += "\nLIBS=" + LibsValue(project) + "\n";
     c.text += "\n" + QuoteArgument(TargetName(projectName, project)) + ":\t$(OBJS) Makefile\n";
     c.text += c.linkRule();
     for (size_t i = 0; i < project.files.size(); ++i) {

@@ -55,6 +55,8 @@ std::string DependencyCommand(const std::string& root, const std::string& output
 std::string SourcePath(const std::string& sourcesDir, const std::string& file);
 std::string ObjectName(const std::string& file);
 std::string DependencyMacro(const std::string& file);
+// The LIBS value: the project's libraries, then the libraries among its files (linked too).
+std::string LibsValue(const base::ProjectSettings& project);
 // The built file: the executable name, else the project name, with the kind's extension when
 // it has none.
 std::string TargetName(const std::string& projectName, const base::ProjectSettings& project);
