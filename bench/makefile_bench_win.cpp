@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/settings.h"
+#include "bench_files_win.h"
 #include "platform/process.h"
 #include "platform/process_win.h"
 #include "project/makefile_generation.h"
@@ -15,18 +16,8 @@
 
 namespace {
 
-std::string windowsPath(std::string path) {
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path[0] == '\\' ? "Z:" + path : path;
-}
-
-void write(const std::string& path, const std::string& text) {
-    if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::fclose(f);
-    }
-}
+using tarvo::bench::WindowsPath;
+using tarvo::bench::Write;
 
 }  // namespace
 
@@ -34,13 +25,13 @@ int main(int argc, char** argv) {
     int files = argc > 1 ? std::atoi(argv[1]) : 1000;
     const int headers = 200, perFile = 20;
     tarvo::platform::InstallWin32Process();
-    std::string dir = windowsPath(TARVO_BUILD_DIR) + "\\makefile-bench";
+    std::string dir = WindowsPath(TARVO_BUILD_DIR) + "\\makefile-bench";
     CreateDirectoryA(dir.c_str(), nullptr);
     CreateDirectoryA((dir + "\\inc").c_str(), nullptr);
-    for (int h = 0; h < headers; ++h) write(dir + "\\inc\\h" + std::to_string(h) + ".h", "int h;\n");
+    for (int h = 0; h < headers; ++h) Write(dir + "\\inc\\h" + std::to_string(h) + ".h", "int h;\n");
     tarvo::base::Settings s;
     s.saveAtExit = false;
-    s.compilerRoot = windowsPath(TARVO_ROOT_DIR);
+    s.compilerRoot = WindowsPath(TARVO_ROOT_DIR);
     s.currentProject = "bench";
     s.project.projectPath = s.project.sourcesDir = dir;
     s.project.makeDir = dir + "\\out";
@@ -52,7 +43,7 @@ int main(int argc, char** argv) {
         std::string text;
         for (int i = 0; i < perFile; ++i) text += "#include \"h" + std::to_string((f * 7 + i * 13) % headers) + ".h\"\n";
         std::string name = "s" + std::to_string(f) + ".c";
-        write(dir + "\\" + name, text + "int f(void) { return 0; }\n");
+        Write(dir + "\\" + name, text + "int f(void) { return 0; }\n");
         s.project.files.push_back({name, {}});
     }
     DWORD start = GetTickCount();

@@ -127,6 +127,9 @@
 #define CMD_GENERATE_MAKEFILE 1267
 #define CMD_REBUILD_ALL 1270
 #define CMD_LINK 1271
+/* The build's message list: the next and the previous message */
+#define CMD_NEXT_MESSAGE 1277
+#define CMD_PREVIOUS_MESSAGE 1278
 
 /* The debugger */
 #define CMD_STOP_DEBUGGING 100

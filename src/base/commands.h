@@ -145,6 +145,8 @@ inline constexpr Command kCommands[] = {
     detail::any(CMD_GENERATE_MAKEFILE, Owner::Build),
     detail::any(CMD_REBUILD_ALL, Owner::Build),
     detail::any(CMD_LINK, Owner::Build),
+    detail::any(CMD_NEXT_MESSAGE, Owner::Shell),
+    detail::any(CMD_PREVIOUS_MESSAGE, Owner::Shell),
 
     detail::any(CMD_DEBUGGER, Owner::Debugger),
     detail::any(CMD_DEBUG_INFO, Owner::Debugger),

@@ -16,6 +16,7 @@ constexpr COLORREF kFortranMarkColour = 0xFF00FF;
 constexpr COLORREF kLightMarkColour = 0xFFFF80;
 constexpr COLORREF kDarkMarkColour = 0x800000;
 constexpr COLORREF kContinuationColour = 0xC0C0C0;
+constexpr COLORREF kMessageLineColour = 0xD8D8FF;  // a pale red under lines the build complained of
 constexpr int kPositionPaneWidth = 170;
 
 COLORREF Colour(long setting) { return static_cast<COLORREF>(setting) & 0xFFFFFF; }
@@ -71,6 +72,7 @@ void DrawRow(HDC dc, const Screen& screen, int r, int width) {
     Fill(dc, area, Colour(base::settings().backgroundColor));
     if (r < 0 || r >= static_cast<int>(screen.rows.size())) return;
     const ScreenRow& row = screen.rows[static_cast<std::size_t>(r)];
+    if (row.marks & kMarkMessage) Fill(dc, RECT{margin, y, width, y + rh}, kMessageLineColour);
     const long left = screen.leftColumn;
     const long shown = (width - margin + cw - 1) / cw + 1;
     for (const InkRun& run : row.runs) {

@@ -15,6 +15,7 @@ namespace tarvo::editor {
 // Line marks.
 inline constexpr std::uint8_t kMarkDebugA = 0x04;     // set by the debugger
 inline constexpr std::uint8_t kMarkInactive = 0x08;   // inactive conditional code (grey)
+inline constexpr std::uint8_t kMarkMessage = 0x10;    // a build message points here
 inline constexpr std::uint8_t kMarkBreakpoint = 0x40;
 inline constexpr std::uint8_t kMarkDebugB = 0x80;     // set by the debugger
 

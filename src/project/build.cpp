@@ -37,6 +37,20 @@ bool ValidMessageFile(const std::string& name) {
     return true;
 }
 
+BuildJob CurrentJob(const base::Settings& s, BuildKind kind) {
+    const base::ProjectSettings& p = s.project;
+    std::string errorFile = p.errorFile.empty() ? p.makeDir + "\\" + s.currentProject + ".err" : p.errorFile;
+    BuildJob job;
+    job.directory = p.makeDir;
+    job.messageFile = platform::IsAbsolutePath(errorFile) ? errorFile : p.makeDir + "\\" + errorFile;
+    // Link runs make's link target for this build only; the project's make program stays.
+    job.command = kind == BuildKind::Link ? platform::QuoteArgument(s.compilerRoot + "\\bin\\make.exe") + " link"
+                  : p.makeName.empty()    ? std::string("make")
+                                          : p.makeName;
+    job.executable = TargetName(s.currentProject, p);
+    return job;
+}
+
 std::optional<BuildJob> PrepareBuild(base::Settings& s, BuildKind kind, const GenerationUi& ui) {
     ProjectRun& run = projectRun();
     // Whatever ends the command early, no earlier build counts as current.
@@ -49,7 +63,9 @@ std::optional<BuildJob> PrepareBuild(base::Settings& s, BuildKind kind, const Ge
         base::ErrorBoxId(kMsgMakefileBusy);
         return std::nullopt;
     }
-    if (projectSeam().saveModified && !projectSeam().saveModified()) return std::nullopt;
+    ProjectSeam& seam = projectSeam();
+    if ((s.editorFlags & base::kEditorSaveBeforeBuild) && seam.saveAll && !seam.saveAll()) return std::nullopt;
+    if (seam.saveModified && !seam.saveModified()) return std::nullopt;
     base::ProjectSettings& p = s.project;
     if (p.makeDir.empty() || !platform::FileExists(p.makeDir + "\\Makefile")) {
         if (!base::ConfirmId(kMsgNoMakefile)) return std::nullopt;
@@ -62,15 +78,7 @@ std::optional<BuildJob> PrepareBuild(base::Settings& s, BuildKind kind, const Ge
         return std::nullopt;
     }
     base::WriteSettings(s);
-    BuildJob job;
-    job.directory = p.makeDir;
-    job.messageFile = platform::IsAbsolutePath(p.errorFile) ? p.errorFile : p.makeDir + "\\" + p.errorFile;
-    // Link runs make's link target for this build only; the project's make program stays.
-    job.command = kind == BuildKind::Link ? platform::QuoteArgument(s.compilerRoot + "\\bin\\make.exe") + " link"
-                  : p.makeName.empty()    ? std::string("make")
-                                          : p.makeName;
-    job.executable = TargetName(s.currentProject, p);
-    return job;
+    return CurrentJob(s, kind);
 }
 
 BuildOutcome RunBuild(const BuildJob& job) {
@@ -81,7 +89,7 @@ BuildOutcome RunBuild(const BuildJob& job) {
         return outcome;
     }
     auto start = std::chrono::steady_clock::now();
-    platform::RunResult r = platform::RunAndWait({job.command, job.directory, false, 0, job.messageFile});
+    platform::RunResult r = platform::RunAndWait({job.command, job.directory, false, 0, job.messageFile, job.stop});
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     outcome.ran = r.status == platform::RunStatus::Finished || r.status == platform::RunStatus::Stopped;
     outcome.exitCode = r.status == platform::RunStatus::Finished ? r.exitCode : -1;
@@ -104,6 +112,83 @@ BuildResults ReadResults(const BuildJob& job, const BuildOutcome& outcome) {
     for (std::string& line : ClosingLines(empty, job.executable, outcome.seconds, outcome.exitCode))
         results.lines.push_back(std::move(line));
     return results;
+}
+
+std::vector<std::string> ProducedObjects(std::string_view makefile) {
+    std::vector<std::string> objects;
+    std::vector<std::string_view> lines;
+    for (size_t start = 0; start < makefile.size();) {
+        size_t end = makefile.find('\n', start);
+        if (end == std::string_view::npos) end = makefile.size();
+        std::string_view line = makefile.substr(start, end - start);
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        lines.push_back(line);
+        start = end + 1;
+    }
+    for (size_t i = 0; i + 1 < lines.size(); ++i) {
+        std::string_view line = lines[i];
+        if (line.empty() || line[0] == '\t' || line[0] == '#' || !lines[i + 1].starts_with('\t')) continue;
+        // The target: a quoted name, or up to the rule's colon (a drive letter's colon is
+        // followed by a backslash).
+        std::string target;
+        if (line[0] == '"') {
+            size_t close = line.find('"', 1);
+            if (close == std::string_view::npos || close + 1 >= line.size() || line[close + 1] != ':') continue;
+            target = std::string(line.substr(1, close - 1));
+        } else {
+            size_t colon = 0;
+            while ((colon = line.find(':', colon)) != std::string_view::npos && colon + 1 < line.size() &&
+                   line[colon + 1] == '\\')
+                ++colon;
+            if (colon == std::string_view::npos) continue;
+            target = std::string(line.substr(0, colon));
+            if (target.find_first_of(" =\t") != std::string::npos) continue;  // a macro, not a rule
+        }
+        if (Lower(target).ends_with(".obj")) objects.push_back(target);
+    }
+    return objects;
+}
+
+bool DeleteObjects(const base::Settings& s, int& deleted) {
+    deleted = 0;
+    const base::ProjectSettings& p = s.project;
+    if (!s.projectActive()) {
+        base::ErrorBoxId(kMsgNoProject);
+        return false;
+    }
+    if (!p.hasMakeSettings() || p.makeDir.empty()) {
+        base::ErrorBoxId(kMsgNoMakeParameters);
+        return false;
+    }
+    platform::FileContent content;
+    std::vector<std::string> objects;
+    if (platform::ReadWholeFile(p.makeDir + "\\Makefile", content) == platform::ReadStatus::Ok)
+        objects = ProducedObjects(std::string_view(content.data.get(), content.size));
+    if (objects.empty() && p.files.empty()) {
+        base::ErrorBoxId(kMsgNoObjectFiles);
+        return false;
+    }
+    bool told = false;
+    for (const std::string& object : objects) {
+        std::string path = platform::IsAbsolutePath(object) ? object : p.makeDir + "\\" + Lower(object);
+        if (!platform::FileExists(path)) continue;
+        if (platform::RemoveFile(path)) {
+            ++deleted;
+        } else if (!told) {
+            told = true;
+            base::ErrorBox(Printf(base::GetString(kMsgCannotDelete), path.c_str()));
+        }
+    }
+    return true;
+}
+
+std::string UpToDateCommand(const std::string& root) {
+    return platform::QuoteArgument(root + "\\bin\\make.exe") + " -q";
+}
+
+bool WantsUpToDateCheck(const base::Settings& s) {
+    return s.projectActive() && s.project.hasMakeSettings() && !s.project.makeDir.empty() &&
+           (s.editorFlags & base::kEditorTestUpToDate) && !(s.project.projectFlags & base::kProjectEiffel);
 }
 
 }  // namespace tarvo::project

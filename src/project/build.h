@@ -3,9 +3,11 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/settings.h"
+#include "platform/process.h"
 #include "project/makefile_generation.h"
 
 namespace tarvo::project {
@@ -16,6 +18,7 @@ struct BuildJob {
     std::string directory;    // where make runs: the make directory
     std::string messageFile;  // receives what the tools say
     std::string executable;   // for the success line
+    std::shared_ptr<platform::StopFlag> stop = std::make_shared<platform::StopFlag>();  // Make while it runs
 };
 
 enum class BuildKind { Make, Link };
@@ -35,6 +38,9 @@ struct BuildOutcome {
     double seconds = 0;
 };
 
+// The job of the current project as its settings stand: for showing the last results again.
+BuildJob CurrentJob(const base::Settings& s, BuildKind kind = BuildKind::Make);
+
 // The build thread's part: the old message file removed, make run in its directory with its
 // standard error in the message file. Shows nothing.
 BuildOutcome RunBuild(const BuildJob& job);
@@ -48,5 +54,21 @@ struct BuildResults {
     std::vector<std::string> heldBack;  // listed when no library is added
 };
 BuildResults ReadResults(const BuildJob& job, const BuildOutcome& outcome);
+
+// The objects the makefile's own rules make (a prebuilt object of the project has no rule:
+// it is the user's file, never deleted), as the makefile names them.
+std::vector<std::string> ProducedObjects(std::string_view makefile);
+
+// Rebuild all's first half: the objects of the makefile in the make directory deleted. False
+// after a message; `deleted` counts what went.
+bool DeleteObjects(const base::Settings& s, int& deleted);
+
+// The up-to-date check before debugging runs this in the make directory; make answers
+// kOutOfDate when a target is older than what it depends on.
+std::string UpToDateCommand(const std::string& root);
+inline constexpr long kOutOfDate = 199;
+// Whether the check applies: a project with make settings, the editor's "test up to date"
+// flag, and not an Eiffel project.
+bool WantsUpToDateCheck(const base::Settings& s);
 
 }  // namespace tarvo::project

@@ -266,6 +266,8 @@ bool RunBuildCommand(int id, std::intptr_t, std::intptr_t& result) {
     case CMD_LINK:
         if (!RefusedWhileBusy()) StartBuild(BuildKind::Link);
         return true;
+    case CMD_SHOW_RESULTS: ShowLastResults(); return true;
+    case CMD_REBUILD_ALL: RebuildAll(); return true;
     default: return false;
     }
 }

@@ -12,6 +12,8 @@ namespace tarvo::project {
 struct ProjectSeam {
     // Asks about saving modified documents; false on Cancel.
     bool (*saveModified)() = nullptr;
+    // Saves every modified document without asking; false when a save failed.
+    bool (*saveAll)() = nullptr;
     // Records the open documents into the settings (the project's or the main ones) and
     // closes their windows.
     void (*storeAndCloseDocuments)() = nullptr;

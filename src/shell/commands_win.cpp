@@ -21,6 +21,7 @@
 #include "editor/document_windows_win.h"
 #include "editor/editor_window_win.h"
 #include "shell/exit_win.h"
+#include "shell/message_list_win.h"
 #include "base/messages.h"
 #include "shell/recent_files.h"
 #include "base/settings.h"
@@ -195,6 +196,11 @@ CommandResult SharedAreaCommand(int id, CommandParam) {
     return 0;
 }
 
+CommandResult CmdStepMessage(int id, CommandParam) {
+    StepMessage(id == CMD_NEXT_MESSAGE ? 1 : -1);
+    return 0;
+}
+
 // Commands of the shell; the documentation items and utilities are ranges, handled in RunShellCommand.
 constexpr CommandHandler kHandlers[] = {
     {CMD_NEW, CmdNew},
@@ -218,6 +224,8 @@ constexpr CommandHandler kHandlers[] = {
     {CMD_VERSION, CmdVersion},
     {CMD_HELP_INDEX, CmdHelpIndex},
     {CMD_CONTEXT_HELP, CmdContextHelp},
+    {CMD_NEXT_MESSAGE, CmdStepMessage},
+    {CMD_PREVIOUS_MESSAGE, CmdStepMessage},
     {0, nullptr},
 };
 
@@ -258,8 +266,10 @@ void InstallDispatchHooks() {
 HWND OpenAndRemember(const std::string& path) {
     HWND window = editor::OpenFileWindow(path);
     if (window) {
-        if (editor::Document* doc = editor::DocumentOf(window))
+        if (editor::Document* doc = editor::DocumentOf(window)) {
             if (!(doc->flags & editor::kInternalBuffer)) AddRecentFile(shell().recentFiles, doc->name);
+            MarkListedMessagesIn(doc->name);
+        }
         UpdateRecentFilesMenu();
     }
     return window;

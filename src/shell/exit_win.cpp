@@ -15,6 +15,7 @@
 #include "shell/shell_state.h"
 #include "shell/startup_rules.h"
 #include "base/command_ids.h"
+#include "project/build_win.h"
 
 namespace tarvo::shell {
 namespace {
@@ -82,7 +83,7 @@ void StoreOpenFiles() {
 }
 
 bool RunExitSequence(HWND frame) {
-    if (!MayEndSession()) return false;
+    if (!project::MayExitWhileBuilding() || !MayEndSession()) return false;
     base::Settings& s = base::settings();
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;

@@ -3,18 +3,29 @@
 #include <windows.h>
 
 #include "base/app_win.h"
+#include "base/messages.h"
 #include "base/settings.h"
 #include "editor/cursor.h"
+#include "editor/editor_window_win.h"
+#include "platform/ui.h"
+#include "project/project_messages.h"
 #include "editor/document_windows_win.h"
 #include "project/build_messages.h"
 #include "shell/commands_win.h"
 #include "shell/frame_win.h"
+#include "shell/message_marks.h"
 
 namespace tarvo::shell {
 namespace {
 
 constexpr int kListId = 0x7E01;
 constexpr int kVisibleRows = 8;
+
+// The messages of the list, for the marks in the editor.
+std::vector<project::BuildMessage>& listed() {
+    static std::vector<project::BuildMessage> messages;
+    return messages;
+}
 
 std::vector<std::string> rows() {
     HWND list = base::app().messageList;
@@ -66,6 +77,16 @@ void ShowMessages(const std::vector<std::string>& lines) {
     if (count > 0) SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(count - 1), 0);
     ShowWindow(list, count > 0 ? SW_SHOW : SW_HIDE);
     LayoutFrame();
+    listed().clear();
+    const std::string& makeDir = base::settings().project.makeDir;
+    for (const std::string& line : lines)
+        if (std::optional<project::BuildMessage> m = project::ParseMessage(line, makeDir)) listed().push_back(*m);
+    if (!MarkMessageLines(listed()).empty()) editor::RefreshEditorWindows();
+}
+
+void MarkListedMessagesIn(const std::string& file) {
+    editor::Document* doc = editor::FindDocument(file, false);
+    if (doc && MarkMessageLinesIn(*doc, listed())) editor::RefreshEditorWindows();
 }
 
 void ChooseListedMessage() {
@@ -82,6 +103,29 @@ void ChooseListedMessage() {
     if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
     if (!editor::GoToLine(m->line)) editor::GoToLine(1);  // the file has changed since
     editor::CentreCursor();
+}
+
+void StepMessage(int direction) {
+    HWND list = base::app().messageList;
+    std::vector<std::string> all = rows();
+    if (!list || all.empty()) {
+        platform::ui().statusText(base::GetString(project::kMsgNoMoreMessages));
+        return;
+    }
+    int count = static_cast<int>(all.size());
+    int at = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
+    // From the start of the selected message, so its continuation rows are not taken as the next.
+    if (at >= 0) at = static_cast<int>(project::JoinRows(all, static_cast<size_t>(at)).first);
+    else at = direction > 0 ? -1 : count;
+    const std::string& makeDir = base::settings().project.makeDir;
+    for (int row = at + direction; row >= 0 && row < count; row += direction) {
+        if (all[static_cast<size_t>(row)].starts_with(project::kContinuation)) continue;
+        if (!project::ParseMessage(project::JoinRows(all, static_cast<size_t>(row)).text, makeDir)) continue;
+        SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+        ChooseListedMessage();
+        return;
+    }
+    platform::ui().statusText(base::GetString(project::kMsgNoMoreMessages));
 }
 
 }  // namespace tarvo::shell

@@ -12,5 +12,10 @@ void CreateMessageList();
 void ShowMessages(const std::vector<std::string>& lines);
 // The selected row's message: its file opened at its line.
 void ChooseListedMessage();
+// The next (direction 1) or previous (-1) message after the selected row, chosen; the status
+// line says so when there is none.
+void StepMessage(int direction);
+// A document was opened: the lines the listed messages point at are marked in it.
+void MarkListedMessagesIn(const std::string& file);
 
 }  // namespace tarvo::shell

@@ -7,6 +7,7 @@
 #include "base/messages.h"
 #include "base/settings.h"
 #include "editor/cursor.h"
+#include "editor/document_io.h"
 #include "editor/document_windows_win.h"
 #include "project/projects.h"
 #include "shell/commands_win.h"
@@ -65,6 +66,7 @@ void ReopenLastFiles() {
 void InstallProjectSeam() {
     project::ProjectSeam& seam = project::projectSeam();
     seam.saveModified = [] { return MayEndSession(); };
+    seam.saveAll = [] { return editor::SaveAll(); };
     seam.storeAndCloseDocuments = [] {
         StoreOpenFiles();
         closeDocumentWindows();

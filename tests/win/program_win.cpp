@@ -136,6 +136,17 @@ std::string ScreenRow(HWND editor, int row) {
     return QueryChars(editor, kQueryScreenRowLength, kQueryScreenRowChar, row);
 }
 
+std::vector<std::string> ListedMessages() {
+    HWND list = base::app().messageList;
+    std::vector<std::string> rows;
+    for (int i = 0, n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)); i < n; ++i) {
+        std::string text(static_cast<size_t>(SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)) + 1, '\0');
+        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+        rows.push_back(text.c_str());
+    }
+    return rows;
+}
+
 bool Modified(HWND editor) { return Query(editor, kQueryFlags) & editor::kModified; }
 
 void Type(HWND editor, const std::string& text, int repeat) {

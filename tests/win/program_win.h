@@ -38,6 +38,9 @@ void Press(HWND dialog, int button);
 // Types the names into a common file dialog's name box and presses OK.
 void ChooseInFileDialog(HWND dialog, const std::string& names);
 
+// The rows of the output bar's message list.
+std::vector<std::string> ListedMessages();
+
 // An editor window's view, through the editor's query message.
 LRESULT Query(HWND editor, WPARAM what, LPARAM argument = 0);
 std::string DocumentText(HWND editor);         // the lines joined by LF

@@ -22,16 +22,6 @@ namespace {
 
 class ProjectCommands : public ProgramTest {
 protected:
-    static std::vector<std::string> ListedMessages() {
-        HWND list = base::app().messageList;
-        std::vector<std::string> rows;
-        for (int i = 0, n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)); i < n; ++i) {
-            char text[2048] = "";
-            SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-            rows.push_back(text);
-        }
-        return rows;
-    }
     std::string Stored(const std::string& project, const std::string& name) {
         std::string text;
         platform::settingsBackend().readValue(std::string(base::kMainKey) + "\\" + project, name, text);

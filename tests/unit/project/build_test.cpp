@@ -6,6 +6,7 @@
 #include "editor_test_util.h"
 #include "platform/files.h"
 #include "project/build.h"
+#include "project/missing_libraries.h"
 #include "project/project_state.h"
 #include "project/projects.h"
 #include "scripted_process.h"
@@ -118,6 +119,83 @@ TEST_F(Build, RunAndResults) {
     outcome = RunBuild(job);
     EXPECT_TRUE(outcome.noDirectory);
     EXPECT_FALSE(outcome.ran);
+}
+
+
+// Rebuild all deletes what the makefile's rules make, and nothing the user keeps: a prebuilt
+// object of the project stays, even when it lies in the make directory.
+TEST_F(Build, RebuildAllDeletesOnlyTheObjectsTheRulesMake) {
+    std::string makefile =
+        "OBJS=\\\n\t\"my file.obj\" \\\n\tc:\\lib\\old.obj \\\n\tx.obj\n"
+        "LIBS=\n\n"
+        "\"demo.exe\":\t$(OBJS) Makefile\n\t$(LINKER) -o demo.exe $(OBJS)\n\n"
+        "A_C=\\\n\ta.c\n\n"
+        "\"my file.obj\": $(MY_FILE_C) \"c:\\my src\\my file.c\"\n\t$(CC) -c \"c:\\my src\\my file.c\"\n"
+        "main.obj: c:\\src\\main.c\r\n\t$(CC) -c c:\\src\\main.c\r\n"
+        "c:\\out\\abs.obj:\tc:\\src\\abs.c\n\t$(CC) -c abs.c\n"
+        "stamp.obj:\n"  // no recipe: not made here
+        "link:\n\t$(LINKER) -o demo.exe\n";
+    EXPECT_EQ(ProducedObjects(makefile),
+              (std::vector<std::string>{"my file.obj", "main.obj", "c:\\out\\abs.obj"}));
+
+    WriteBytes(platform::HostPath(make + "\\Makefile"), makefile);
+    for (const char* f : {"my file.obj", "main.obj", "x.obj"}) WriteBytes(platform::HostPath(make + "\\" + f), "obj");
+    int deleted = -1;
+    ASSERT_TRUE(DeleteObjects(s, deleted));
+    EXPECT_EQ(deleted, 2);
+    EXPECT_FALSE(platform::FileExists(make + "\\my file.obj"));
+    EXPECT_FALSE(platform::FileExists(make + "\\main.obj"));
+    EXPECT_TRUE(platform::FileExists(make + "\\x.obj"));  // the user's prebuilt object
+
+    s.project.makeName.clear();
+    EXPECT_FALSE(DeleteObjects(s, deleted));
+    EXPECT_EQ(Boxes(), "Make parameters not defined|");
+    s.project.makeName = "make";
+    WriteBytes(platform::HostPath(make + "\\Makefile"), "LIBS=\n");
+    boxes.ui.boxes.clear();
+    EXPECT_FALSE(DeleteObjects(s, deleted));
+    EXPECT_EQ(Boxes(), "No object files defined in this project|");
+}
+
+// Undefined symbols looked up in the index: the library counts when the root has it and the
+// project does not link it already; the makefile's LIBS line is then written anew, whole.
+TEST_F(Build, MissingLibrariesAreFoundAndTheMakefileRewritten) {
+    SymbolIndex index = [](const std::string& symbol, std::string& library, std::string& detail) {
+        if (symbol == "timeGetTime" || symbol == "PlaySoundA") library = "WINMM.DLL", detail = "winmm.dll";
+        else if (symbol == "GetSaveFileNameA") library = "comdlg32", detail = "comdlg32.dll";
+        else if (symbol == "WSAStartup") library = "ws2_32.lib", detail = "ws2_32.dll";
+        else return -1;
+        return 0;
+    };
+    auto inRoot = [](const std::string& library) { return library != "ws2_32.lib"; };
+    MissingLibraries found = FindMissingLibraries(
+        {"timeGetTime", "nosuch", "PlaySoundA", "timeGetTime", "GetSaveFileNameA", "WSAStartup"}, index, inRoot,
+        "user32.lib COMDLG32.LIB");
+    EXPECT_EQ(found.lines, (std::vector<std::string>{"timeGetTime (winmm.dll) winmm.lib",
+                                                     "PlaySoundA (winmm.dll) winmm.lib",
+                                                     "GetSaveFileNameA (comdlg32.dll) comdlg32.lib"}));
+    EXPECT_EQ(found.candidates, std::vector<std::string>{"winmm.lib"});  // comdlg32 is linked already
+    EXPECT_EQ(AddLibraries("user32.lib", found.candidates), "user32.lib winmm.lib");
+    EXPECT_EQ(AddLibraries("", found.candidates), "winmm.lib");
+
+    // A LIBS line with the project's libraries and its library files, beside a line longer
+    // than any old limit, kept byte for byte.
+    std::string longLine = "CFLAGS=" + std::string(5000, 'x') + "\r\n";
+    std::string makefile = "# Tarvo Makefile\r\n" + longLine + "LIBS=old.lib\r\n\r\ndemo.exe: $(OBJS)\r\n";
+    WriteBytes(platform::HostPath(make + "\\Makefile"), makefile);
+    s.project.libraries = "user32.lib winmm.lib";
+    s.project.sourcesDir = "c:\\src";
+    s.project.files = {{"a.c", {}}, {"my lib.lib", {}}};
+    EXPECT_EQ(UpdateMakefileLibs(make, s.project), LibsUpdate::Rewritten);
+    EXPECT_EQ(ReadBytes(platform::HostPath(make + "\\Makefile")),
+              "# Tarvo Makefile\r\n" + longLine +
+                  "LIBS=user32.lib winmm.lib \"c:\\src\\my lib.lib\"\r\n\r\ndemo.exe: $(OBJS)\r\n");
+    EXPECT_TRUE(platform::ListDirectory(make).size() == 1u);  // no scratch file left
+
+    WriteBytes(platform::HostPath(make + "\\Makefile"), "all:\n");
+    EXPECT_EQ(UpdateMakefileLibs(make, s.project), LibsUpdate::NoLibsLine);
+    EXPECT_EQ(ReadBytes(platform::HostPath(make + "\\Makefile")), "all:\n");
+    EXPECT_EQ(UpdateMakefileLibs(tmp.path + "\\gone", s.project), LibsUpdate::Failed);
 }
 
 }  // namespace

@@ -1,0 +1,22 @@
+// Small file helpers of the Windows benchmarks.
+#pragma once
+#include <cstdio>
+#include <string>
+
+namespace tarvo::bench {
+
+// A path of the build tree (Linux form, from the build) as Windows sees it under Wine.
+inline std::string WindowsPath(std::string path) {
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path[0] == '\\' ? "Z:" + path : path;
+}
+
+inline void Write(const std::string& path, const std::string& text) {
+    if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+    }
+}
+
+}  // namespace tarvo::bench
