@@ -123,7 +123,6 @@ TEST_F(Builds, ACleanBuildRunsAndAnErrorLeadsToItsLine) {
     EXPECT_NE(error->find("b.c: 7 "), std::string::npos) << *error;
     EXPECT_NE(rows.back().find("Return code: "), std::string::npos);
     EXPECT_EQ(rows.back().find("Return code: 0"), std::string::npos);
-    Screenshot(dir + "\\message_list.bmp");
 
     // Shift+F4 from the last row goes back to the error: b.c opens at line 7, marked.
     Command(CMD_PREVIOUS_MESSAGE);
@@ -133,6 +132,8 @@ TEST_F(Builds, ACleanBuildRunsAndAnErrorLeadsToItsLine) {
     ASSERT_NE(b, nullptr);
     EXPECT_TRUE(editor::LineAtNumber(*b, 7)->marks & editor::kMarkMessage);
     EXPECT_FALSE(editor::LineAtNumber(*b, 6)->marks & editor::kMarkMessage);
+    Sync();
+    Screenshot(dir + "\\message_list.bmp");  // the list, and b.c with its line marked
 
     // A double click on the row does the same from anywhere.
     editor::GoToLine(1);
