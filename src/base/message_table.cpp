@@ -273,6 +273,9 @@ const MessageRecord kMessageTable[] = {
     {4944, "A build is running. Stop it and exit?"},
     {4945, "No more messages"},
     {4946, "The makefile %s could not be written; add the libraries to it by hand or generate it again"},
+    {4947, "Unable to open messages file %s for writing"},
+    {4948, "\nDefaulting to %s\\errout.err"},
+    {4949, "Impossible to open that too...\nThe environment is screwed up. I quit"},
     // 5000 to 5029: the debug-information reader
     {5000, "Couldn't open file"},
     {5001, "Unrecognized file format"},

@@ -83,13 +83,27 @@ std::optional<BuildJob> PrepareBuild(base::Settings& s, BuildKind kind, const Ge
 
 BuildOutcome RunBuild(const BuildJob& job) {
     BuildOutcome outcome;
+    outcome.messageFile = job.messageFile;
     platform::RemoveFile(job.messageFile);
     if (!platform::DirectoryExists(job.directory)) {
         outcome.noDirectory = true;
         return outcome;
     }
+    // Made empty first, so a message file that cannot be written is known before make runs.
+    auto writable = [](const std::string& path) {
+        platform::RemoveFile(path);
+        return platform::CreateExclusive(path, "");
+    };
+    if (!writable(outcome.messageFile)) {
+        outcome.messageFileMoved = true;
+        outcome.messageFile = job.directory + "\\errout.err";
+        if (!writable(outcome.messageFile)) {
+            outcome.noMessageFile = true;
+            return outcome;
+        }
+    }
     auto start = std::chrono::steady_clock::now();
-    platform::RunResult r = platform::RunAndWait({job.command, job.directory, false, 0, job.messageFile, job.stop});
+    platform::RunResult r = platform::RunAndWait({job.command, job.directory, false, 0, outcome.messageFile, job.stop});
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     outcome.ran = r.status == platform::RunStatus::Finished || r.status == platform::RunStatus::Stopped;
     outcome.exitCode = r.status == platform::RunStatus::Finished ? r.exitCode : -1;
@@ -99,15 +113,16 @@ BuildOutcome RunBuild(const BuildJob& job) {
 BuildResults ReadResults(const BuildJob& job, const BuildOutcome& outcome) {
     BuildResults results;
     platform::FileContent content;
-    if (platform::ReadWholeFile(job.messageFile, content) != platform::ReadStatus::Ok) {
-        results.lines.push_back(Printf(base::GetString(kMsgNoDiagnostics), job.messageFile.c_str()));
+    const std::string& file = outcome.messageFile.empty() ? job.messageFile : outcome.messageFile;
+    if (platform::ReadWholeFile(file, content) != platform::ReadStatus::Ok) {
+        results.lines.push_back(Printf(base::GetString(kMsgNoDiagnostics), file.c_str()));
         return results;
     }
     MessageFile read = ReadMessages(std::string_view(content.data.get(), content.size));
     results.lines = std::move(read.lines);
     results.undefinedSymbols = std::move(read.undefinedSymbols);
     results.heldBack = std::move(read.undefinedLines);
-    if (read.tooBig) base::ErrorBox(Printf(base::GetString(kMsgTooBig), job.messageFile.c_str()));
+    if (read.tooBig) base::ErrorBox(Printf(base::GetString(kMsgTooBig), file.c_str()));
     bool empty = content.size == 0;
     for (std::string& line : ClosingLines(empty, job.executable, outcome.seconds, outcome.exitCode))
         results.lines.push_back(std::move(line));

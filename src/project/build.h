@@ -33,6 +33,9 @@ bool ValidMessageFile(const std::string& name);
 
 struct BuildOutcome {
     bool noDirectory = false;  // the make directory is gone
+    std::string messageFile;   // where the tools' messages went
+    bool messageFileMoved = false;  // the job's could not be written: errout.err instead
+    bool noMessageFile = false;     // neither could; make did not run
     bool ran = false;          // false: make could not start
     long exitCode = -1;
     double seconds = 0;
@@ -42,7 +45,8 @@ struct BuildOutcome {
 BuildJob CurrentJob(const base::Settings& s, BuildKind kind = BuildKind::Make);
 
 // The build thread's part: the old message file removed, make run in its directory with its
-// standard error in the message file. Shows nothing.
+// standard error in the message file (or in errout.err there when that cannot be written).
+// Shows nothing.
 BuildOutcome RunBuild(const BuildJob& job);
 
 // What the message list shows after a build (its last line the time and return code), and

@@ -117,6 +117,16 @@ void finish(const Finished& done) {
         base::ErrorBox(Printf(base::GetString(kMsgNoMakeDirectory), done.job.directory.c_str()));
         return;
     }
+    if (done.outcome.messageFileMoved) {
+        std::string moved = Printf(base::GetString(kMsgCannotWriteMessages), done.job.messageFile.c_str()) +
+                            Printf(base::GetString(kMsgDefaultingTo), done.job.directory.c_str());
+        base::ErrorBox(Lower(moved));
+        if (done.outcome.noMessageFile) {
+            base::ErrorBoxId(kMsgEnvironmentBroken);
+            return;
+        }
+        base::settings().project.errorFile = done.outcome.messageFile;
+    }
     if (!done.outcome.ran) {
         base::ErrorBox(Printf(base::GetString(base::kMsgImpossibleToExecute), done.job.command.c_str()));
         return;

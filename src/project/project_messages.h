@@ -74,6 +74,9 @@ inline constexpr unsigned kMsgLibsAddedRegenerate = 435;  // "Libraries have bee
 inline constexpr unsigned kMsgStopBuildAndExit = 4944;    // "A build is running. Stop it and exit?"
 inline constexpr unsigned kMsgNoMoreMessages = 4945;      // "No more messages"
 inline constexpr unsigned kMsgCannotUpdateMakefile = 4946;  // "The makefile %s could not be written ..."
+inline constexpr unsigned kMsgCannotWriteMessages = 4947;  // "Unable to open messages file %s for writing"
+inline constexpr unsigned kMsgDefaultingTo = 4948;         // "\nDefaulting to %s\\errout.err"
+inline constexpr unsigned kMsgEnvironmentBroken = 4949;    // "Impossible to open that too...\n..."
 inline constexpr unsigned kMsgExportTitle = 4933;         // "Export"    // "The dependency list %s cannot be read"      // "Line %d of %s is not a project value"
 
 }  // namespace tarvo::project

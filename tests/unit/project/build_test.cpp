@@ -86,7 +86,7 @@ TEST_F(Build, RunAndResults) {
     long exitCode = 0;
     std::string said;
     tools.process.handler = [&](const platform::ProcessRequest& r) {
-        EXPECT_FALSE(platform::FileExists(r.errorFile));  // the old one is gone first
+        EXPECT_EQ(ReadBytes(platform::HostPath(r.errorFile)), "");  // the old one is gone first
         EXPECT_EQ(r.directory, make);
         if (!said.empty()) WriteBytes(platform::HostPath(r.errorFile), said);
         return platform::RunResult{platform::RunStatus::Finished, exitCode, 0};
@@ -121,6 +121,34 @@ TEST_F(Build, RunAndResults) {
     EXPECT_FALSE(outcome.ran);
 }
 
+
+// A message file that cannot be written sends the messages to errout.err in the make directory;
+// when that cannot be written either, make does not run.
+TEST_F(Build, AMessageFileThatCannotBeWrittenFallsBackToErrout) {
+    BuildJob job{"make", make, make + "\\demo.err", "demo.exe"};
+    platform::MakeDirectory(job.messageFile);  // a folder of that name, not empty
+    WriteBytes(platform::HostPath(job.messageFile + "\\kept"), "x");
+    std::string used;
+    tools.process.handler = [&](const platform::ProcessRequest& r) {
+        used = r.errorFile;
+        WriteBytes(platform::HostPath(r.errorFile), "Error a.c: 3 oops\n");
+        return platform::RunResult{platform::RunStatus::Finished, 2, 0};
+    };
+    BuildOutcome outcome = RunBuild(job);
+    EXPECT_TRUE(outcome.messageFileMoved);
+    EXPECT_EQ(used, make + "\\errout.err");
+    EXPECT_EQ(outcome.messageFile, used);
+    EXPECT_EQ(ReadResults(job, outcome).lines.front(), "Error a.c: 3 oops");
+
+    platform::RemoveFile(used);
+    platform::MakeDirectory(used);
+    WriteBytes(platform::HostPath(used + "\\kept"), "x");
+    used.clear();
+    outcome = RunBuild(job);
+    EXPECT_TRUE(outcome.noMessageFile);
+    EXPECT_FALSE(outcome.ran);
+    EXPECT_TRUE(used.empty());  // make never ran
+}
 
 // Rebuild all deletes what the makefile's rules make, and nothing the user keeps: a prebuilt
 // object of the project stays, even when it lies in the make directory.
