@@ -227,7 +227,11 @@ bool AddRevision(Repository& repo, const NewRevision& r, std::string& message) {
             // The first revision of a new branch at its branch point.
             for (const std::string& b : parent->branches)
                 if (DropField(b) == branch) return false;
-            parent->branches.push_back(r.number);
+            // At its numeric place among the branches there.
+            auto place = std::find_if(parent->branches.begin(), parent->branches.end(), [&](const std::string& b) {
+                return CompareNumbers(DropField(b), branch) > 0;
+            });
+            parent->branches.insert(place, r.number);
         } else if (DropField(r.parent) == branch && parent->next.empty() && CompareNumbers(r.number, r.parent) > 0) {
             parent->next = r.number;
         } else {
