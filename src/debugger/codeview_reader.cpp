@@ -42,10 +42,14 @@ struct DirEntry {
 // Where the symbols of a walk go.
 enum class SymbolSource { Module, Globals, Statics };
 
+// One walk of a symbol subsection while an image's symbols are decoded.
 struct SymbolWalk {
-    ReadState& s;
-    Bytes sub;            // the subsection
-    Module* module;       // null for the global and static subsections
+    const Image& image;
+    ImageSymbols& out;
+    int& damaged;
+    Bytes sub;               // the subsection
+    ModuleSymbols* module;   // null for the global and static subsections
+    int moduleNumber;
     SymbolSource source;
 };
 
@@ -70,15 +74,15 @@ void AddData(SymbolWalk& w, std::uint16_t kind, Bytes rec) {
     std::uint32_t offset = Get<std::uint32_t>(rec, 4);
     std::uint16_t segment = Get<std::uint16_t>(rec, 8), type = Get<std::uint16_t>(rec, 10);
     std::string_view name;
-    auto address = SectionAddress(w.s.image, segment, offset);
+    auto address = SectionAddress(w.image, segment, offset);
     if (!ReadCountedName(rec, 12, name) || !address) {
-        ++w.s.damaged;
+        ++w.damaged;
         return;
     }
     NameEntry e = Entry(name, type, *address);
-    if (kind != kSymLocalData) w.s.image.globals.Add(e);
+    if (kind != kSymLocalData) w.out.globals.Add(e);
     else if (w.source == SymbolSource::Module && w.module) w.module->statics.Add(e);
-    else w.s.image.statics.Add(e);
+    else w.out.statics.Add(e);
 }
 
 void AddConstant(SymbolWalk& w, Bytes rec) {
@@ -86,7 +90,7 @@ void AddConstant(SymbolWalk& w, Bytes rec) {
     std::uint16_t length = 0;
     std::string_view name;
     if (!Read(rec, 8, length) || !Fits(rec, 10, length) || !ReadCountedName(rec, 10 + length, name)) {
-        ++w.s.damaged;
+        ++w.damaged;
         return;
     }
     NameEntry e = Entry(name, Get<std::uint16_t>(rec, 4), 0);
@@ -101,7 +105,7 @@ void ReadLocals(SymbolWalk& w, std::uint64_t from, std::uint64_t to, Function& f
         std::uint16_t length = Get<std::uint16_t>(w.sub, at);
         Bytes rec = Slice(w.sub, at, std::uint64_t(length) + 2);
         if (length < 2 || rec.empty()) {
-            ++w.s.damaged;
+            ++w.damaged;
             return;
         }
         std::uint16_t kind = Get<std::uint16_t>(rec, 2);
@@ -124,7 +128,7 @@ void ReadLocals(SymbolWalk& w, std::uint64_t from, std::uint64_t to, Function& f
             w.module->locals.push_back(l);
             ++f.localCount;
         }
-        else ++w.s.damaged;
+        else ++w.damaged;
         at += rec.size();
     }
 }
@@ -137,9 +141,9 @@ void AddProcedure(SymbolWalk& w, std::uint16_t kind, std::uint64_t at, Bytes rec
     std::uint32_t offset = Get<std::uint32_t>(rec, 28);
     std::uint16_t segment = Get<std::uint16_t>(rec, 32);
     f.type = Get<std::uint16_t>(rec, 34);
-    auto start = SectionAddress(w.s.image, segment, offset);
+    auto start = SectionAddress(w.image, segment, offset);
     if (!w.module || !start || !ReadCountedName(rec, 37, f.name)) {
-        ++w.s.damaged;
+        ++w.damaged;
         return;
     }
     f.start = *start;
@@ -148,12 +152,12 @@ void AddProcedure(SymbolWalk& w, std::uint16_t kind, std::uint64_t at, Bytes rec
     f.debugEnd = f.start + std::min(debugEnd, length);
     // The end offset must lie after the record, inside this subsection; else no locals.
     if (end > at && end <= w.sub.size()) ReadLocals(w, at + rec.size(), end, f);
-    else ++w.s.damaged;
+    else ++w.damaged;
     NameEntry e = Entry(f.name, kind, f.start);
     e.function = static_cast<int>(w.module->functions.size());
-    e.module = w.module->number;
-    w.s.image.globals.Add(e);
-    w.module->functions.push_back(std::move(f));
+    e.module = w.moduleNumber;
+    w.out.globals.Add(e);
+    w.module->functions.push_back(f);
 }
 
 void WalkSymbols(SymbolWalk& w, std::uint64_t from, std::uint64_t to) {
@@ -161,7 +165,7 @@ void WalkSymbols(SymbolWalk& w, std::uint64_t from, std::uint64_t to) {
         std::uint16_t length = Get<std::uint16_t>(w.sub, at);
         Bytes rec = Slice(w.sub, at, std::uint64_t(length) + 2);
         if (length < 2 || rec.empty() || at + rec.size() > to) {
-            ++w.s.damaged;
+            ++w.damaged;
             return;
         }
         std::uint16_t kind = Get<std::uint16_t>(rec, 2);
@@ -210,7 +214,7 @@ bool ReadModule(ReadState& s, Module& m, Bytes sub) {
     return true;
 }
 
-// One file of a source-module subsection.
+// One file of a source-module subsection; its line tables stay where they are.
 bool ReadSourceFile(ReadState& s, Bytes sub, std::uint32_t at, SourceFile& file) {
     std::uint16_t count = 0;
     if (!Read(sub, at, count)) return false;
@@ -227,16 +231,10 @@ bool ReadSourceFile(ReadState& s, Bytes sub, std::uint32_t at, SourceFile& file)
         if (!range) return false;
         LineSegment seg;
         seg.range = *range;
-        seg.addresses.reserve(entries);
-        seg.lines.reserve(entries);
-        std::uint64_t base = range->start - Get<std::uint32_t>(sub, pairs + 8ull * i);
-        for (std::uint16_t e = 0; e < entries; ++e) {
-            std::uint64_t address = base + Get<std::uint32_t>(sub, offsets + 4ull * e);
-            if (!seg.addresses.empty() && address < seg.addresses.back()) seg.ascending = false;
-            seg.addresses.push_back(address);
-            seg.lines.push_back(Get<std::uint16_t>(sub, numbers + 2ull * e));
-        }
-        file.segments.push_back(std::move(seg));
+        seg.base = range->start - Get<std::uint32_t>(sub, pairs + 8ull * i);
+        seg.offsets = Slice(sub, offsets, 4ull * entries);
+        seg.numbers = Slice(sub, numbers, 2ull * entries);
+        file.segments.push_back(seg);
     }
     return true;
 }
@@ -317,13 +315,10 @@ void ReadCodeView(ReadState& s, Bytes cv) {
         Module& m = s.info.modules[s.image.firstModule + i];
         m.number = s.image.firstModule + i;
         m.image = s.imageNumber;
+        m.owner = &s.image;
     }
-    // Room for the global names at once: a symbol record takes at least this many bytes.
-    constexpr std::size_t kSmallestNamedRecord = 40;
-    std::size_t symbolBytes = 0;
-    for (const DirEntry& d : dir)
-        if (d.kind == kSubAlignSym || d.kind == kSubGlobalSym) symbolBytes += d.data.size();
-    s.image.globals.Reserve(s.image.globals.entries.size() + symbolBytes / kSmallestNamedRecord);
+    // The symbol subsections are only checked here and kept; their records are decoded on
+    // first use (DecodeSymbols).
     for (const DirEntry& d : dir) {
         bool ok = true;
         switch (d.kind) {
@@ -334,10 +329,7 @@ void ReadCodeView(ReadState& s, Bytes cv) {
         case kSubAlignSym:
             if (Module* m = ModuleOf(s, d.module)) {
                 if (Get<std::uint32_t>(d.data, 0) != 1) ok = false;
-                else {
-                    SymbolWalk w{s, d.data, m, SymbolSource::Module};
-                    WalkSymbols(w, 4, d.data.size());
-                }
+                else s.image.symbolSubsections.push_back({d.kind, m->number, d.data});
             }
             break;
         case kSubSrcModule:
@@ -346,12 +338,8 @@ void ReadCodeView(ReadState& s, Bytes cv) {
         case kSubGlobalSym:
         case kSubStaticSym: {
             std::uint32_t length = 0;
-            if (!Read(d.data, 4, length) || !Fits(d.data, 16, length)) {
-                ok = false;
-                break;
-            }
-            SymbolWalk w{s, d.data, nullptr, d.kind == kSubGlobalSym ? SymbolSource::Globals : SymbolSource::Statics};
-            WalkSymbols(w, 16, 16ull + length);
+            if (!Read(d.data, 4, length) || !Fits(d.data, 16, length)) ok = false;
+            else s.image.symbolSubsections.push_back({d.kind, 0, Slice(d.data, 0, 16ull + length)});
             break;
         }
         case kSubGlobalTypes: ok = ReadTypes(s, d.data); break;
@@ -361,4 +349,48 @@ void ReadCodeView(ReadState& s, Bytes cv) {
     }
 }
 
+ImageSymbols DecodeSymbols(const Image& image, int& damaged) {
+    ImageSymbols out;
+    out.modules.resize(static_cast<std::size_t>(image.moduleCount));
+    // Room for the global names at once: a symbol record takes at least this many bytes.
+    constexpr std::size_t kSmallestNamedRecord = 40;
+    std::size_t symbolBytes = 0;
+    for (const SymbolSubsection& sub : image.symbolSubsections)
+        if (sub.kind != kSubStaticSym) symbolBytes += sub.data.size();
+    out.globals.Reserve(symbolBytes / kSmallestNamedRecord);
+    for (const SymbolSubsection& sub : image.symbolSubsections) {
+        if (sub.kind == kSubAlignSym) {
+            ModuleSymbols& m = out.modules[static_cast<std::size_t>(sub.module - image.firstModule)];
+            SymbolWalk w{image, out, damaged, sub.data, &m, sub.module, SymbolSource::Module};
+            WalkSymbols(w, 4, sub.data.size());
+        } else {
+            SymbolWalk w{image, out, damaged, sub.data, nullptr, 0,
+                         sub.kind == kSubGlobalSym ? SymbolSource::Globals : SymbolSource::Statics};
+            WalkSymbols(w, 16, sub.data.size());
+        }
+    }
+    return out;
+}
+
 }  // namespace tarvo::debugger::detail
+
+namespace tarvo::debugger {
+
+const ImageSymbols& Image::Symbols() const {
+    if (!symbols_) {
+        int damaged = 0;
+        symbols_ = std::make_unique<ImageSymbols>(detail::DecodeSymbols(*this, damaged));
+        if (damaged) base::ErrorBox(Printf(base::GetString(kMsgDamagedSubsections), name.c_str(), damaged));
+    }
+    return *symbols_;
+}
+
+const ModuleSymbols& Module::Symbols() const {
+    static const ModuleSymbols kNone;
+    if (!owner) return kNone;
+    const ImageSymbols& all = owner->Symbols();
+    std::size_t at = static_cast<std::size_t>(number - owner->firstModule);
+    return at < all.modules.size() ? all.modules[at] : kNone;
+}
+
+}  // namespace tarvo::debugger
