@@ -42,15 +42,19 @@ struct DirEntry {
 // Where the symbols of a walk go.
 enum class SymbolSource { Module, Globals, Statics };
 
-// One walk of a symbol subsection while an image's symbols are decoded.
+// One walk of a symbol subsection. The names walk (of every subsection of the image) makes
+// the image's name tables and counts damage to the records themselves; the walk of one
+// module's subsections makes its functions, locals, statics and constants and counts damage
+// to those only, so that nothing is reported twice.
 struct SymbolWalk {
     const Image& image;
-    ImageSymbols& out;
     int& damaged;
-    Bytes sub;               // the subsection
-    ModuleSymbols* module;   // null for the global and static subsections
-    int moduleNumber;
+    Bytes sub;  // the subsection
     SymbolSource source;
+    int moduleNumber = 0;             // of a module's subsection
+    ImageNames* names = nullptr;      // the names walk
+    int* functions = nullptr;         // names walk: procedures of the module so far
+    ModuleSymbols* module = nullptr;  // the module walk
 };
 
 NameEntry Entry(std::string_view name, std::uint16_t type, std::uint64_t value) {
@@ -73,6 +77,8 @@ Module* ModuleOf(ReadState& s, std::uint16_t index) {
 void AddData(SymbolWalk& w, std::uint16_t kind, Bytes rec) {
     std::uint32_t offset = Get<std::uint32_t>(rec, 4);
     std::uint16_t segment = Get<std::uint16_t>(rec, 8), type = Get<std::uint16_t>(rec, 10);
+    bool modules = kind == kSymLocalData && w.source == SymbolSource::Module;
+    if (modules != (w.module != nullptr)) return;  // the other walk's
     std::string_view name;
     auto address = SectionAddress(w.image, segment, offset);
     if (!ReadCountedName(rec, 12, name) || !address) {
@@ -80,13 +86,14 @@ void AddData(SymbolWalk& w, std::uint16_t kind, Bytes rec) {
         return;
     }
     NameEntry e = Entry(name, type, *address);
-    if (kind != kSymLocalData) w.out.globals.Add(e);
-    else if (w.source == SymbolSource::Module && w.module) w.module->statics.Add(e);
-    else w.out.statics.Add(e);
+    if (modules) w.module->statics.Add(e);
+    else if (kind != kSymLocalData) w.names->globals.Add(e);
+    else w.names->statics.Add(e);
 }
 
 void AddConstant(SymbolWalk& w, Bytes rec) {
-    if (Get<std::uint16_t>(rec, 6) != kLeafVarString || !w.module) return;  // numeric values are not kept
+    if (Get<std::uint16_t>(rec, 6) != kLeafVarString || !w.module) return;  // numeric values are not kept;
+                                                                           // constants are the module walk's
     std::uint16_t length = 0;
     std::string_view name;
     if (!Read(rec, 8, length) || !Fits(rec, 10, length) || !ReadCountedName(rec, 10 + length, name)) {
@@ -142,8 +149,15 @@ void AddProcedure(SymbolWalk& w, std::uint16_t kind, std::uint64_t at, Bytes rec
     std::uint16_t segment = Get<std::uint16_t>(rec, 32);
     f.type = Get<std::uint16_t>(rec, 34);
     auto start = SectionAddress(w.image, segment, offset);
-    if (!w.module || !start || !ReadCountedName(rec, 37, f.name)) {
-        ++w.damaged;
+    if (!start || !ReadCountedName(rec, 37, f.name)) {
+        if (w.names) ++w.damaged;
+        return;
+    }
+    if (w.names) {
+        NameEntry e = Entry(f.name, kind, *start);
+        e.function = (*w.functions)++;
+        e.module = w.moduleNumber;
+        w.names->globals.Add(e);
         return;
     }
     f.start = *start;
@@ -153,10 +167,6 @@ void AddProcedure(SymbolWalk& w, std::uint16_t kind, std::uint64_t at, Bytes rec
     // The end offset must lie after the record, inside this subsection; else no locals.
     if (end > at && end <= w.sub.size()) ReadLocals(w, at + rec.size(), end, f);
     else ++w.damaged;
-    NameEntry e = Entry(f.name, kind, f.start);
-    e.function = static_cast<int>(w.module->functions.size());
-    e.module = w.moduleNumber;
-    w.out.globals.Add(e);
     w.module->functions.push_back(f);
 }
 
@@ -165,7 +175,7 @@ void WalkSymbols(SymbolWalk& w, std::uint64_t from, std::uint64_t to) {
         std::uint16_t length = Get<std::uint16_t>(w.sub, at);
         Bytes rec = Slice(w.sub, at, std::uint64_t(length) + 2);
         if (length < 2 || rec.empty() || at + rec.size() > to) {
-            ++w.damaged;
+            if (w.names) ++w.damaged;
             return;
         }
         std::uint16_t kind = Get<std::uint16_t>(rec, 2);
@@ -179,8 +189,8 @@ void WalkSymbols(SymbolWalk& w, std::uint64_t from, std::uint64_t to) {
             if (w.source == SymbolSource::Module) AddProcedure(w, kind, at, rec);
             break;
         default:
-            if (std::find(std::begin(kSkippedKinds), std::end(kSkippedKinds), kind) == std::end(kSkippedKinds) &&
-                length > kLongestUnknownRecord)
+            if (length > kLongestUnknownRecord &&
+                std::find(std::begin(kSkippedKinds), std::end(kSkippedKinds), kind) == std::end(kSkippedKinds))
                 return;
         }
         at += rec.size();
@@ -349,9 +359,9 @@ void ReadCodeView(ReadState& s, Bytes cv) {
     }
 }
 
-ImageSymbols DecodeSymbols(const Image& image, int& damaged) {
-    ImageSymbols out;
-    out.modules.resize(static_cast<std::size_t>(image.moduleCount));
+ImageNames DecodeNames(const Image& image, int& damaged) {
+    ImageNames out;
+    std::vector<int> functions(static_cast<std::size_t>(image.moduleCount), 0);
     // Room for the global names at once: a symbol record takes at least this many bytes.
     constexpr std::size_t kSmallestNamedRecord = 40;
     std::size_t symbolBytes = 0;
@@ -359,15 +369,28 @@ ImageSymbols DecodeSymbols(const Image& image, int& damaged) {
         if (sub.kind != kSubStaticSym) symbolBytes += sub.data.size();
     out.globals.Reserve(symbolBytes / kSmallestNamedRecord);
     for (const SymbolSubsection& sub : image.symbolSubsections) {
+        SymbolWalk w{image, damaged, sub.data, SymbolSource::Module, sub.module, &out};
         if (sub.kind == kSubAlignSym) {
-            ModuleSymbols& m = out.modules[static_cast<std::size_t>(sub.module - image.firstModule)];
-            SymbolWalk w{image, out, damaged, sub.data, &m, sub.module, SymbolSource::Module};
+            w.functions = &functions[static_cast<std::size_t>(sub.module - image.firstModule)];
             WalkSymbols(w, 4, sub.data.size());
         } else {
-            SymbolWalk w{image, out, damaged, sub.data, nullptr, 0,
-                         sub.kind == kSubGlobalSym ? SymbolSource::Globals : SymbolSource::Statics};
+            w.source = sub.kind == kSubGlobalSym ? SymbolSource::Globals : SymbolSource::Statics;
             WalkSymbols(w, 16, sub.data.size());
         }
+    }
+    return out;
+}
+
+ModuleSymbols DecodeModule(const Image& image, int number, int& damaged) {
+    ModuleSymbols out;
+    // A procedure with its end record takes at least this many bytes.
+    constexpr std::size_t kSmallestProcedure = 44;
+    for (const SymbolSubsection& sub : image.symbolSubsections) {
+        if (sub.kind != kSubAlignSym || sub.module != number) continue;
+        out.functions.reserve(out.functions.size() + sub.data.size() / kSmallestProcedure);
+        SymbolWalk w{image, damaged, sub.data, SymbolSource::Module, number};
+        w.module = &out;
+        WalkSymbols(w, 4, sub.data.size());
     }
     return out;
 }
@@ -375,22 +398,41 @@ ImageSymbols DecodeSymbols(const Image& image, int& damaged) {
 }  // namespace tarvo::debugger::detail
 
 namespace tarvo::debugger {
+namespace {
 
-const ImageSymbols& Image::Symbols() const {
-    if (!symbols_) {
+void ReportDamage(const Image& image, int damaged) {
+    if (damaged) base::ErrorBox(Printf(base::GetString(kMsgDamagedSubsections), image.name.c_str(), damaged));
+}
+
+const ModuleSymbols& NoSymbols() {
+    static const ModuleSymbols none;
+    return none;
+}
+
+}  // namespace
+
+const ImageNames& Image::Names() const {
+    if (!names_) {
         int damaged = 0;
-        symbols_ = std::make_unique<ImageSymbols>(detail::DecodeSymbols(*this, damaged));
-        if (damaged) base::ErrorBox(Printf(base::GetString(kMsgDamagedSubsections), name.c_str(), damaged));
+        names_ = std::make_unique<ImageNames>(detail::DecodeNames(*this, damaged));
+        ReportDamage(*this, damaged);
     }
-    return *symbols_;
+    return *names_;
 }
 
-const ModuleSymbols& Module::Symbols() const {
-    static const ModuleSymbols kNone;
-    if (!owner) return kNone;
-    const ImageSymbols& all = owner->Symbols();
-    std::size_t at = static_cast<std::size_t>(number - owner->firstModule);
-    return at < all.modules.size() ? all.modules[at] : kNone;
+const ModuleSymbols& Image::SymbolsOf(int module) const {
+    std::size_t at = static_cast<std::size_t>(module - firstModule);
+    if (module < firstModule || at >= static_cast<std::size_t>(moduleCount)) return NoSymbols();
+    Names();  // damage to the records themselves is reported by the names, before the module's own
+    if (modules_.empty()) modules_.resize(static_cast<std::size_t>(moduleCount));
+    if (!modules_[at]) {
+        int damaged = 0;
+        modules_[at] = std::make_unique<ModuleSymbols>(detail::DecodeModule(*this, module, damaged));
+        ReportDamage(*this, damaged);
+    }
+    return *modules_[at];
 }
+
+const ModuleSymbols& Module::Symbols() const { return owner ? owner->SymbolsOf(number) : NoSymbols(); }
 
 }  // namespace tarvo::debugger

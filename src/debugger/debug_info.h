@@ -4,10 +4,11 @@
 //
 // Reading an image builds only what every run needs at once (modules, their code ranges and
 // source files, types, imports, COFF symbols); line tables are read in place in the image's
-// bytes, and the symbols (functions, locals, statics, constants, global names) are decoded
-// for the whole image the first time any of them is asked for. Damage met then is reported
-// then. The accessors decode behind a const interface: the tables are only ever used by one
-// thread at a time (the debug thread, or the windows while the debuggee is stopped).
+// bytes. The symbols are decoded when first asked for: the image's name tables in one walk
+// of its symbol records, a module's functions, locals, statics and constants when that module
+// is asked. Damage met then is reported then. The accessors decode behind a const interface:
+// the tables are only ever used by one thread at a time (the debug thread, or the windows
+// while the debuggee is stopped).
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -66,7 +67,7 @@ struct Function {
     std::uint32_t firstLocal = 0, localCount = 0;  // in the module's list of locals
 };
 
-// What a module's symbol records hold; decoded with the rest of its image's symbols.
+// What a module's symbol records hold.
 struct ModuleSymbols {
     std::vector<Function> functions;
     std::vector<Local> locals;  // of all its functions, one run per function, in order
@@ -85,7 +86,7 @@ struct Module {
     std::vector<SourceFile> files;
     int currentFile = -1;
     Range Span() const;  // first to last segment, for display only
-    // The module's symbols, decoded on first use (with every module of its image).
+    // The module's symbols, decoded on first use.
     const std::vector<Function>& Functions() const { return Symbols().functions; }
     const NameTable& Statics() const { return Symbols().statics; }
     const NameTable& Constants() const { return Symbols().constants; }
@@ -133,9 +134,8 @@ struct SymbolSubsection {
     Bytes data;
 };
 
-// What the symbol subsections of one image hold.
-struct ImageSymbols {
-    std::vector<ModuleSymbols> modules;  // by module number - the image's first module
+// The name tables of one image.
+struct ImageNames {
     NameTable globals;
     NameTable statics;  // static symbols of the image, whatever module they came from
 };
@@ -158,13 +158,16 @@ struct Image {
     Range code, data;
     bool console = false;
     std::uint64_t Entry() const { return loadBase + headers.entryPoint; }
-    // The symbols, decoded on first use; damage met then is reported then.
-    const ImageSymbols& Symbols() const;
-    const NameTable& Globals() const { return Symbols().globals; }
-    const NameTable& Statics() const { return Symbols().statics; }
+    // The symbols, decoded on first use: the name tables of the whole image, and each module's
+    // own symbols (after the names). Damage met then is reported then.
+    const ImageNames& Names() const;
+    const NameTable& Globals() const { return Names().globals; }
+    const NameTable& Statics() const { return Names().statics; }
+    const ModuleSymbols& SymbolsOf(int module) const;
 
 private:
-    mutable std::unique_ptr<ImageSymbols> symbols_;
+    mutable std::unique_ptr<ImageNames> names_;
+    mutable std::vector<std::unique_ptr<ModuleSymbols>> modules_;  // by module - firstModule
 };
 
 enum class ProgramKind { C, Fortran };

@@ -132,8 +132,9 @@ TEST(DebugReaderErrors, EachDamageGivesItsMessageAndSkipsOnlyItsPart) {
         c.damage(s);
         DebugInfo info;
         EXPECT_EQ(OpenExecutable(info, test::SourceOf("x.exe", s.bytes), false), c.reads);
-        // Symbols are decoded on first use, and their damage reported then: use them.
-        for (const auto& image : info.images) image->Symbols();
+        // Symbols are decoded on first use, and their damage reported then: use them all.
+        for (const auto& image : info.images) image->Names();
+        for (const Module& m : info.modules) m.Symbols();
         if (c.boxes) {
             EXPECT_EQ(test::BoxTexts(ui.ui), c.boxes);
         }
