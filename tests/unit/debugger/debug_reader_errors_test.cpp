@@ -156,7 +156,11 @@ TEST(DebugReaderErrors, DamagedSymbolsAreReportedOnceWhenFirstUsed) {
     EXPECT_EQ(test::BoxTexts(ui.ui), kDamaged1);
     EXPECT_TRUE(info.modules[2].Functions().empty());
     EXPECT_FALSE(FindSymbol(info, "util_add"));
-    EXPECT_TRUE(FindSymbol(info, "main"));
+    // The name tables and the module's own decoding agree on which function a name is.
+    SymbolHit hit = FindSymbol(info, "static_fn");
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit.entry->module, 1);
+    EXPECT_EQ(info.modules[1].Functions()[hit.entry->function].name, "static_fn");
     EXPECT_EQ(test::BoxTexts(ui.ui), kDamaged1);  // once, not at every use
 }
 
