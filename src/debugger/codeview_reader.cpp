@@ -328,7 +328,7 @@ void ReadCodeView(ReadState& s, Bytes cv) {
         m.owner = &s.image;
     }
     // The symbol subsections are only checked here and kept; their records are decoded on
-    // first use (DecodeSymbols).
+    // first use (DecodeNames, DecodeModule).
     for (const DirEntry& d : dir) {
         bool ok = true;
         switch (d.kind) {
