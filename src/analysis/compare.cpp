@@ -189,26 +189,45 @@ Split MiddleSnake(Comparison& cmp, long xoff, long xlim, long yoff, long ylim, b
         bool bigSnake = false;
         if (fmin > dmin) fd[--fmin - 1] = -1; else ++fmin;
         if (fmax < dmax) fd[++fmax + 1] = -1; else --fmax;
-        for (long d = fmax; d >= fmin; d -= 2) {
+        // One diagonal of the forward step: its furthest point after the snake.
+        auto forward = [&](long d) {
             long tlo = fd[d - 1], thi = fd[d + 1];
             long x0 = tlo >= thi ? tlo + 1 : thi;
             long x = x0, y = x0 - d;
-            while (x < xlim && y < ylim && xv[x] == yv[y]) ++x, ++y;
-            if (x - x0 > kSnakeLimit) bigSnake = true;
-            fd[d] = x;
-            if (odd && bmin <= d && d <= bmax && bd[d] <= x) return {x, y, true, true};
+            if (((x < xlim) & (y < ylim)) && xv[x] == yv[y]) {
+                do ++x, ++y;
+                while (x < xlim && y < ylim && xv[x] == yv[y]);
+                if (x - x0 > kSnakeLimit) bigSnake = true;
+            }
+            return fd[d] = x;
+        };
+        long d = fmax;
+        if (odd) {  // only where the backward search has been can the two meet
+            for (long hi = std::min(fmax, bmax); d > hi && d >= fmin; d -= 2) forward(d);
+            for (long lo = std::max(fmin, bmin); d >= lo; d -= 2)
+                if (long x = forward(d); bd[d] <= x) return {x, x - d, true, true};
         }
+        for (; d >= fmin; d -= 2) forward(d);
         if (bmin > dmin) bd[--bmin - 1] = LONG_MAX; else ++bmin;
         if (bmax < dmax) bd[++bmax + 1] = LONG_MAX; else --bmax;
-        for (long d = bmax; d >= bmin; d -= 2) {
+        auto backward = [&](long d) {
             long tlo = bd[d - 1], thi = bd[d + 1];
             long x0 = tlo < thi ? tlo : thi - 1;
             long x = x0, y = x0 - d;
-            while (x > xoff && y > yoff && xv[x - 1] == yv[y - 1]) --x, --y;
-            if (x0 - x > kSnakeLimit) bigSnake = true;
-            bd[d] = x;
-            if (!odd && fmin <= d && d <= fmax && x <= fd[d]) return {x, y, true, true};
+            if (((x > xoff) & (y > yoff)) && xv[x - 1] == yv[y - 1]) {
+                do --x, --y;
+                while (x > xoff && y > yoff && xv[x - 1] == yv[y - 1]);
+                if (x0 - x > kSnakeLimit) bigSnake = true;
+            }
+            return bd[d] = x;
+        };
+        d = bmax;
+        if (!odd) {
+            for (long hi = std::min(bmax, fmax); d > hi && d >= bmin; d -= 2) backward(d);
+            for (long lo = std::max(bmin, fmin); d >= lo; d -= 2)
+                if (long x = backward(d); x <= fd[d]) return {x, x - d, true, true};
         }
+        for (; d >= bmin; d -= 2) backward(d);
         if (findMinimal) continue;
 
         // Far from the start and well into a long common stretch: good enough.

@@ -42,11 +42,19 @@ struct DirEntry {
 // Where the symbols of a walk go.
 enum class SymbolSource { Module, Globals, Statics };
 
+// One walk of a symbol subsection. The names walk (of every subsection of the image) makes
+// the image's name tables and counts damage to the records themselves; the walk of one
+// module's subsections makes its functions, locals, statics and constants and counts damage
+// to those only, so that nothing is reported twice.
 struct SymbolWalk {
-    ReadState& s;
-    Bytes sub;            // the subsection
-    Module* module;       // null for the global and static subsections
+    const Image& image;
+    int& damaged;
+    Bytes sub;  // the subsection
     SymbolSource source;
+    int moduleNumber = 0;             // of a module's subsection
+    ImageNames* names = nullptr;      // the names walk
+    int* functions = nullptr;         // names walk: procedures of the module so far
+    ModuleSymbols* module = nullptr;  // the module walk
 };
 
 NameEntry Entry(std::string_view name, std::uint16_t type, std::uint64_t value) {
@@ -69,24 +77,27 @@ Module* ModuleOf(ReadState& s, std::uint16_t index) {
 void AddData(SymbolWalk& w, std::uint16_t kind, Bytes rec) {
     std::uint32_t offset = Get<std::uint32_t>(rec, 4);
     std::uint16_t segment = Get<std::uint16_t>(rec, 8), type = Get<std::uint16_t>(rec, 10);
+    bool modules = kind == kSymLocalData && w.source == SymbolSource::Module;
+    if (modules != (w.module != nullptr)) return;  // the other walk's
     std::string_view name;
-    auto address = SectionAddress(w.s.image, segment, offset);
+    auto address = SectionAddress(w.image, segment, offset);
     if (!ReadCountedName(rec, 12, name) || !address) {
-        ++w.s.damaged;
+        ++w.damaged;
         return;
     }
     NameEntry e = Entry(name, type, *address);
-    if (kind != kSymLocalData) w.s.image.globals.Add(e);
-    else if (w.source == SymbolSource::Module && w.module) w.module->statics.Add(e);
-    else w.s.image.statics.Add(e);
+    if (modules) w.module->statics.Add(e);
+    else if (kind != kSymLocalData) w.names->globals.Add(e);
+    else w.names->statics.Add(e);
 }
 
 void AddConstant(SymbolWalk& w, Bytes rec) {
-    if (Get<std::uint16_t>(rec, 6) != kLeafVarString || !w.module) return;  // numeric values are not kept
+    if (Get<std::uint16_t>(rec, 6) != kLeafVarString || !w.module) return;  // numeric values are not kept;
+                                                                           // constants are the module walk's
     std::uint16_t length = 0;
     std::string_view name;
     if (!Read(rec, 8, length) || !Fits(rec, 10, length) || !ReadCountedName(rec, 10 + length, name)) {
-        ++w.s.damaged;
+        ++w.damaged;
         return;
     }
     NameEntry e = Entry(name, Get<std::uint16_t>(rec, 4), 0);
@@ -101,7 +112,7 @@ void ReadLocals(SymbolWalk& w, std::uint64_t from, std::uint64_t to, Function& f
         std::uint16_t length = Get<std::uint16_t>(w.sub, at);
         Bytes rec = Slice(w.sub, at, std::uint64_t(length) + 2);
         if (length < 2 || rec.empty()) {
-            ++w.s.damaged;
+            ++w.damaged;
             return;
         }
         std::uint16_t kind = Get<std::uint16_t>(rec, 2);
@@ -124,7 +135,7 @@ void ReadLocals(SymbolWalk& w, std::uint64_t from, std::uint64_t to, Function& f
             w.module->locals.push_back(l);
             ++f.localCount;
         }
-        else ++w.s.damaged;
+        else ++w.damaged;
         at += rec.size();
     }
 }
@@ -137,9 +148,16 @@ void AddProcedure(SymbolWalk& w, std::uint16_t kind, std::uint64_t at, Bytes rec
     std::uint32_t offset = Get<std::uint32_t>(rec, 28);
     std::uint16_t segment = Get<std::uint16_t>(rec, 32);
     f.type = Get<std::uint16_t>(rec, 34);
-    auto start = SectionAddress(w.s.image, segment, offset);
-    if (!w.module || !start || !ReadCountedName(rec, 37, f.name)) {
-        ++w.s.damaged;
+    auto start = SectionAddress(w.image, segment, offset);
+    if (!start || !ReadCountedName(rec, 37, f.name)) {
+        if (w.names) ++w.damaged;
+        return;
+    }
+    if (w.names) {
+        NameEntry e = Entry(f.name, kind, *start);
+        e.function = (*w.functions)++;
+        e.module = w.moduleNumber;
+        w.names->globals.Add(e);
         return;
     }
     f.start = *start;
@@ -148,12 +166,8 @@ void AddProcedure(SymbolWalk& w, std::uint16_t kind, std::uint64_t at, Bytes rec
     f.debugEnd = f.start + std::min(debugEnd, length);
     // The end offset must lie after the record, inside this subsection; else no locals.
     if (end > at && end <= w.sub.size()) ReadLocals(w, at + rec.size(), end, f);
-    else ++w.s.damaged;
-    NameEntry e = Entry(f.name, kind, f.start);
-    e.function = static_cast<int>(w.module->functions.size());
-    e.module = w.module->number;
-    w.s.image.globals.Add(e);
-    w.module->functions.push_back(std::move(f));
+    else ++w.damaged;
+    w.module->functions.push_back(f);
 }
 
 void WalkSymbols(SymbolWalk& w, std::uint64_t from, std::uint64_t to) {
@@ -161,7 +175,7 @@ void WalkSymbols(SymbolWalk& w, std::uint64_t from, std::uint64_t to) {
         std::uint16_t length = Get<std::uint16_t>(w.sub, at);
         Bytes rec = Slice(w.sub, at, std::uint64_t(length) + 2);
         if (length < 2 || rec.empty() || at + rec.size() > to) {
-            ++w.s.damaged;
+            if (w.names) ++w.damaged;
             return;
         }
         std::uint16_t kind = Get<std::uint16_t>(rec, 2);
@@ -175,8 +189,8 @@ void WalkSymbols(SymbolWalk& w, std::uint64_t from, std::uint64_t to) {
             if (w.source == SymbolSource::Module) AddProcedure(w, kind, at, rec);
             break;
         default:
-            if (std::find(std::begin(kSkippedKinds), std::end(kSkippedKinds), kind) == std::end(kSkippedKinds) &&
-                length > kLongestUnknownRecord)
+            if (length > kLongestUnknownRecord &&
+                std::find(std::begin(kSkippedKinds), std::end(kSkippedKinds), kind) == std::end(kSkippedKinds))
                 return;
         }
         at += rec.size();
@@ -210,7 +224,7 @@ bool ReadModule(ReadState& s, Module& m, Bytes sub) {
     return true;
 }
 
-// One file of a source-module subsection.
+// One file of a source-module subsection; its line tables stay where they are.
 bool ReadSourceFile(ReadState& s, Bytes sub, std::uint32_t at, SourceFile& file) {
     std::uint16_t count = 0;
     if (!Read(sub, at, count)) return false;
@@ -227,16 +241,10 @@ bool ReadSourceFile(ReadState& s, Bytes sub, std::uint32_t at, SourceFile& file)
         if (!range) return false;
         LineSegment seg;
         seg.range = *range;
-        seg.addresses.reserve(entries);
-        seg.lines.reserve(entries);
-        std::uint64_t base = range->start - Get<std::uint32_t>(sub, pairs + 8ull * i);
-        for (std::uint16_t e = 0; e < entries; ++e) {
-            std::uint64_t address = base + Get<std::uint32_t>(sub, offsets + 4ull * e);
-            if (!seg.addresses.empty() && address < seg.addresses.back()) seg.ascending = false;
-            seg.addresses.push_back(address);
-            seg.lines.push_back(Get<std::uint16_t>(sub, numbers + 2ull * e));
-        }
-        file.segments.push_back(std::move(seg));
+        seg.base = range->start - Get<std::uint32_t>(sub, pairs + 8ull * i);
+        seg.offsets = Slice(sub, offsets, 4ull * entries);
+        seg.numbers = Slice(sub, numbers, 2ull * entries);
+        file.segments.push_back(seg);
     }
     return true;
 }
@@ -317,13 +325,10 @@ void ReadCodeView(ReadState& s, Bytes cv) {
         Module& m = s.info.modules[s.image.firstModule + i];
         m.number = s.image.firstModule + i;
         m.image = s.imageNumber;
+        m.owner = &s.image;
     }
-    // Room for the global names at once: a symbol record takes at least this many bytes.
-    constexpr std::size_t kSmallestNamedRecord = 40;
-    std::size_t symbolBytes = 0;
-    for (const DirEntry& d : dir)
-        if (d.kind == kSubAlignSym || d.kind == kSubGlobalSym) symbolBytes += d.data.size();
-    s.image.globals.Reserve(s.image.globals.entries.size() + symbolBytes / kSmallestNamedRecord);
+    // The symbol subsections are only checked here and kept; their records are decoded on
+    // first use (DecodeNames, DecodeModule).
     for (const DirEntry& d : dir) {
         bool ok = true;
         switch (d.kind) {
@@ -334,10 +339,7 @@ void ReadCodeView(ReadState& s, Bytes cv) {
         case kSubAlignSym:
             if (Module* m = ModuleOf(s, d.module)) {
                 if (Get<std::uint32_t>(d.data, 0) != 1) ok = false;
-                else {
-                    SymbolWalk w{s, d.data, m, SymbolSource::Module};
-                    WalkSymbols(w, 4, d.data.size());
-                }
+                else s.image.symbolSubsections.push_back({d.kind, m->number, d.data});
             }
             break;
         case kSubSrcModule:
@@ -346,12 +348,8 @@ void ReadCodeView(ReadState& s, Bytes cv) {
         case kSubGlobalSym:
         case kSubStaticSym: {
             std::uint32_t length = 0;
-            if (!Read(d.data, 4, length) || !Fits(d.data, 16, length)) {
-                ok = false;
-                break;
-            }
-            SymbolWalk w{s, d.data, nullptr, d.kind == kSubGlobalSym ? SymbolSource::Globals : SymbolSource::Statics};
-            WalkSymbols(w, 16, 16ull + length);
+            if (!Read(d.data, 4, length) || !Fits(d.data, 16, length)) ok = false;
+            else s.image.symbolSubsections.push_back({d.kind, 0, Slice(d.data, 0, 16ull + length)});
             break;
         }
         case kSubGlobalTypes: ok = ReadTypes(s, d.data); break;
@@ -361,4 +359,80 @@ void ReadCodeView(ReadState& s, Bytes cv) {
     }
 }
 
+ImageNames DecodeNames(const Image& image, int& damaged) {
+    ImageNames out;
+    std::vector<int> functions(static_cast<std::size_t>(image.moduleCount), 0);
+    // Room for the global names at once: a symbol record takes at least this many bytes.
+    constexpr std::size_t kSmallestNamedRecord = 40;
+    std::size_t symbolBytes = 0;
+    for (const SymbolSubsection& sub : image.symbolSubsections)
+        if (sub.kind != kSubStaticSym) symbolBytes += sub.data.size();
+    out.globals.Reserve(symbolBytes / kSmallestNamedRecord);
+    for (const SymbolSubsection& sub : image.symbolSubsections) {
+        SymbolWalk w{image, damaged, sub.data, SymbolSource::Module, sub.module, &out};
+        if (sub.kind == kSubAlignSym) {
+            w.functions = &functions[static_cast<std::size_t>(sub.module - image.firstModule)];
+            WalkSymbols(w, 4, sub.data.size());
+        } else {
+            w.source = sub.kind == kSubGlobalSym ? SymbolSource::Globals : SymbolSource::Statics;
+            WalkSymbols(w, 16, sub.data.size());
+        }
+    }
+    return out;
+}
+
+ModuleSymbols DecodeModule(const Image& image, int number, int& damaged) {
+    ModuleSymbols out;
+    // A procedure with its end record takes at least this many bytes.
+    constexpr std::size_t kSmallestProcedure = 44;
+    for (const SymbolSubsection& sub : image.symbolSubsections) {
+        if (sub.kind != kSubAlignSym || sub.module != number) continue;
+        out.functions.reserve(out.functions.size() + sub.data.size() / kSmallestProcedure);
+        SymbolWalk w{image, damaged, sub.data, SymbolSource::Module, number};
+        w.module = &out;
+        WalkSymbols(w, 4, sub.data.size());
+    }
+    return out;
+}
+
 }  // namespace tarvo::debugger::detail
+
+namespace tarvo::debugger {
+namespace {
+
+void ReportDamage(const Image& image, int damaged) {
+    if (damaged) base::ErrorBox(Printf(base::GetString(kMsgDamagedSubsections), image.name.c_str(), damaged));
+}
+
+const ModuleSymbols& NoSymbols() {
+    static const ModuleSymbols none;
+    return none;
+}
+
+}  // namespace
+
+const ImageNames& Image::Names() const {
+    if (!names_) {
+        int damaged = 0;
+        names_ = std::make_unique<ImageNames>(detail::DecodeNames(*this, damaged));
+        ReportDamage(*this, damaged);
+    }
+    return *names_;
+}
+
+const ModuleSymbols& Image::SymbolsOf(int module) const {
+    std::size_t at = static_cast<std::size_t>(module - firstModule);
+    if (module < firstModule || at >= static_cast<std::size_t>(moduleCount)) return NoSymbols();
+    Names();  // damage to the records themselves is reported by the names, before the module's own
+    if (modules_.empty()) modules_.resize(static_cast<std::size_t>(moduleCount));
+    if (!modules_[at]) {
+        int damaged = 0;
+        modules_[at] = std::make_unique<ModuleSymbols>(detail::DecodeModule(*this, module, damaged));
+        ReportDamage(*this, damaged);
+    }
+    return *modules_[at];
+}
+
+const ModuleSymbols& Module::Symbols() const { return owner ? owner->SymbolsOf(number) : NoSymbols(); }
+
+}  // namespace tarvo::debugger

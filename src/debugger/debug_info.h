@@ -1,6 +1,14 @@
 // The debugger's tables of one debugging run: the executable and its DLLs, their modules
 // (compilation units), functions, line tables, name tables, types and imports. Built by the
 // reader (debug_reader.h), asked by the queries (debug_queries.h).
+//
+// Reading an image builds only what every run needs at once (modules, their code ranges and
+// source files, types, imports, COFF symbols); line tables are read in place in the image's
+// bytes. The symbols are decoded when first asked for: the image's name tables in one walk
+// of its symbol records, a module's functions, locals, statics and constants when that module
+// is asked. Damage met then is reported then. The accessors decode behind a const interface:
+// the tables are only ever used by one thread at a time (the debug thread, or the windows
+// while the debuggee is stopped).
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -21,12 +29,21 @@ struct Range {
     bool Holds(std::uint64_t a) const { return a >= start && a < end; }
 };
 
-// The lines of one source file in one code segment, in the order of the debug data.
+// The lines of one source file in one code segment, in the order of the debug data, read in
+// place: the reader checked that both arrays lie inside their subsection.
 struct LineSegment {
     Range range;
-    std::vector<std::uint64_t> addresses;
-    std::vector<std::uint16_t> lines;
-    bool ascending = true;  // addresses never go down: the lookups may search by halves
+    std::uint64_t base = 0;  // address of offset 0 of the segment
+    Bytes offsets;           // u32 per entry, from the segment's start
+    Bytes numbers;           // u16 per entry
+    std::size_t Count() const { return numbers.size() / 2; }
+    std::uint64_t Address(std::size_t i) const { return base + Get<std::uint32_t>(offsets, 4 * i); }
+    std::uint16_t Line(std::size_t i) const { return Get<std::uint16_t>(numbers, 2 * i); }
+    // Addresses never go down: the lookups may search by halves. Found on first use.
+    bool Ascending() const;
+
+private:
+    mutable std::int8_t ascending_ = -1;  // -1 not yet known
 };
 
 struct SourceFile {
@@ -50,21 +67,33 @@ struct Function {
     std::uint32_t firstLocal = 0, localCount = 0;  // in the module's list of locals
 };
 
-struct Module {
-    int number = 0;
-    int image = 0;  // 0 the executable, else the DLL's image number
-    std::string_view name;
-    std::vector<Range> segments;  // the module's code, per segment
+// What a module's symbol records hold.
+struct ModuleSymbols {
     std::vector<Function> functions;
     std::vector<Local> locals;  // of all its functions, one run per function, in order
     NameTable statics;    // local data (kind 0x201)
     NameTable constants;  // text constants (kind 3)
+};
+
+struct Image;
+
+struct Module {
+    int number = 0;
+    int image = 0;  // 0 the executable, else the DLL's image number
+    const Image* owner = nullptr;  // null for the unused entry 0
+    std::string_view name;
+    std::vector<Range> segments;  // the module's code, per segment
     std::vector<SourceFile> files;
     int currentFile = -1;
     Range Span() const;  // first to last segment, for display only
+    // The module's symbols, decoded on first use.
+    const std::vector<Function>& Functions() const { return Symbols().functions; }
+    const NameTable& Statics() const { return Symbols().statics; }
+    const NameTable& Constants() const { return Symbols().constants; }
     std::span<const Local> LocalsOf(const Function& f) const {
-        return std::span<const Local>(locals).subspan(f.firstLocal, f.localCount);
+        return std::span<const Local>(Symbols().locals).subspan(f.firstLocal, f.localCount);
     }
+    const ModuleSymbols& Symbols() const;
 };
 
 // A type index together with the image whose type table it belongs to.
@@ -98,6 +127,19 @@ struct DebugEntry {
     std::uint32_t type = 0, size = 0, address = 0, pointer = 0;
 };
 
+// A symbol subsection of the CodeView data, kept for the decoding on first use.
+struct SymbolSubsection {
+    std::uint16_t kind = 0;
+    int module = 0;  // the module (number) its records belong to; 0 for the image's own
+    Bytes data;
+};
+
+// The name tables of one image.
+struct ImageNames {
+    NameTable globals;
+    NameTable statics;  // static symbols of the image, whatever module they came from
+};
+
 // One executable or DLL.
 struct Image {
     std::string name;
@@ -109,14 +151,23 @@ struct Image {
     std::vector<DebugEntry> debugEntries;
     bool codeView = false;
     int firstModule = 0, moduleCount = 0;
-    NameTable globals;
-    NameTable statics;  // static symbols of the image, whatever module they came from
+    std::vector<SymbolSubsection> symbolSubsections;  // in directory order
     TypeTable types;
     std::vector<CoffSymbol> coff;  // in table order, auxiliary records left out
     std::vector<Import> imports;
     Range code, data;
     bool console = false;
     std::uint64_t Entry() const { return loadBase + headers.entryPoint; }
+    // The symbols, decoded on first use: the name tables of the whole image, and each module's
+    // own symbols (after the names). Damage met then is reported then.
+    const ImageNames& Names() const;
+    const NameTable& Globals() const { return Names().globals; }
+    const NameTable& Statics() const { return Names().statics; }
+    const ModuleSymbols& SymbolsOf(int module) const;
+
+private:
+    mutable std::unique_ptr<ImageNames> names_;
+    mutable std::vector<std::unique_ptr<ModuleSymbols>> modules_;  // by module - firstModule
 };
 
 enum class ProgramKind { C, Fortran };

@@ -15,13 +15,22 @@ constexpr unsigned kFarthestLine = 70000;  // farther than any 16-bit line numbe
 
 // Index of the last entry at or below the address, or -1.
 long LastAtOrBelow(const LineSegment& seg, std::uint64_t address) {
-    if (seg.ascending) {
-        auto it = std::upper_bound(seg.addresses.begin(), seg.addresses.end(), address);
-        return static_cast<long>(it - seg.addresses.begin()) - 1;
+    std::size_t n = seg.Count();
+    if (seg.Ascending()) {
+        std::size_t lo = 0, hi = n;  // the first entry above the address lies in [lo, hi]
+        while (lo < hi) {
+            std::size_t mid = lo + (hi - lo) / 2;
+            if (seg.Address(mid) <= address) lo = mid + 1;
+            else hi = mid;
+        }
+        return static_cast<long>(lo) - 1;
     }
     long best = -1;
-    for (std::size_t i = 0; i < seg.addresses.size(); ++i)
-        if (seg.addresses[i] <= address && (best < 0 || seg.addresses[i] > seg.addresses[best])) best = static_cast<long>(i);
+    std::uint64_t bestAddress = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        std::uint64_t a = seg.Address(i);
+        if (a <= address && (best < 0 || a > bestAddress)) best = static_cast<long>(i), bestAddress = a;
+    }
     return best;
 }
 
@@ -66,6 +75,15 @@ Range Module::Span() const {
     return r;
 }
 
+bool LineSegment::Ascending() const {
+    if (ascending_ < 0) {
+        ascending_ = 1;
+        for (std::size_t i = 1, n = Count(); i < n && ascending_; ++i)
+            if (Address(i) < Address(i - 1)) ascending_ = 0;
+    }
+    return ascending_ != 0;
+}
+
 int ModuleOfAddress(const DebugInfo& info, std::uint64_t address) {
     for (std::size_t m = 1; m < info.modules.size(); ++m)
         for (const Range& r : info.modules[m].segments)
@@ -74,8 +92,9 @@ int ModuleOfAddress(const DebugInfo& info, std::uint64_t address) {
 }
 
 int FunctionOfAddress(const Module& m, std::uint64_t address) {
-    for (std::size_t i = 0; i < m.functions.size(); ++i) {
-        const Function& f = m.functions[i];
+    const std::vector<Function>& functions = m.Functions();
+    for (std::size_t i = 0; i < functions.size(); ++i) {
+        const Function& f = functions[i];
         if (f.start == address || (f.start <= address && address < f.end)) return static_cast<int>(i);
     }
     return -1;
@@ -107,8 +126,8 @@ LineHit LineOfAddress(const DebugInfo& info, std::uint64_t address) {
                 long i = LastAtOrBelow(seg, address);
                 // Code of one file inside another's range (a header's inline code): the
                 // nearest entry below the address wins.
-                if (i >= 0 && (best.line == 0 || seg.addresses[i] > best.address))
-                    best = {static_cast<int>(m), static_cast<int>(f), seg.lines[i], seg.addresses[i]};
+                if (i >= 0 && (best.line == 0 || seg.Address(i) > best.address))
+                    best = {static_cast<int>(m), static_cast<int>(f), seg.Line(i), seg.Address(i)};
             }
         if (best.line) return best;
     }
@@ -122,12 +141,13 @@ LineHit AddressOfLine(const DebugInfo& info, int module, int file, unsigned line
     if (file < 0 || file >= static_cast<int>(m.files.size())) return hit;
     unsigned bestDistance = kFarthestLine;
     for (const LineSegment& seg : m.files[file].segments)
-        for (std::size_t i = 0; i < seg.lines.size(); ++i) {
-            unsigned d = seg.lines[i] > line ? seg.lines[i] - line : line - seg.lines[i];
+        for (std::size_t i = 0, n = seg.Count(); i < n; ++i) {
+            unsigned entry = seg.Line(i);
+            unsigned d = entry > line ? entry - line : line - entry;
             if (d < bestDistance) {
                 bestDistance = d;
-                hit.line = seg.lines[i];
-                hit.address = seg.addresses[i];
+                hit.line = entry;
+                hit.address = seg.Address(i);
             }
             if (d == 0) break;
         }
@@ -161,16 +181,16 @@ SymbolHit FindSymbol(const DebugInfo& info, std::string_view name) {
     int current = info.currentModule;
     int image = ImageOfModule(info, current);
     if (current > 0 && current < static_cast<int>(info.modules.size()))
-        if (const NameEntry* e = info.modules[current].statics.Find(name)) return {e, image};
+        if (const NameEntry* e = info.modules[current].Statics().Find(name)) return {e, image};
     if (image < static_cast<int>(info.images.size()))
-        if (const NameEntry* e = info.images[image]->statics.Find(name)) return {e, image};
+        if (const NameEntry* e = info.images[image]->Statics().Find(name)) return {e, image};
     if (image > 0) {
-        const NameEntry* e = info.images[image]->globals.Find(name);
+        const NameEntry* e = info.images[image]->Globals().Find(name);
         return {e, image};
     }
     for (int i = 0, n = static_cast<int>(info.images.size()); i < n; ++i) {
         int which = i == 0 ? 0 : n - i;  // the executable, then the newest DLL first
-        if (const NameEntry* e = info.images[which]->globals.Find(name)) return {e, which};
+        if (const NameEntry* e = info.images[which]->Globals().Find(name)) return {e, which};
     }
     return {};
 }
@@ -184,30 +204,32 @@ std::optional<TypeRef> TypeOfName(const DebugInfo& info, std::string_view name) 
 std::optional<long> FindConstant(const DebugInfo& info, std::string_view name) {
     int current = info.currentModule;
     if (current <= 0 || current >= static_cast<int>(info.modules.size())) return std::nullopt;
-    const NameEntry* e = info.modules[current].constants.Find(name);
+    const NameEntry* e = info.modules[current].Constants().Find(name);
     if (!e) return std::nullopt;
     return AtoL(std::string(e->text));
 }
 
 FunctionHit FindFunction(const DebugInfo& info, std::string_view name) {
-    for (std::size_t m = 1; m < info.modules.size(); ++m)
-        for (std::size_t f = 0; f < info.modules[m].functions.size(); ++f)
-            if (WithoutCallPrefix(info.modules[m].functions[f].name) == name) return {static_cast<int>(m), static_cast<int>(f)};
+    for (std::size_t m = 1; m < info.modules.size(); ++m) {
+        const std::vector<Function>& functions = info.modules[m].Functions();
+        for (std::size_t f = 0; f < functions.size(); ++f)
+            if (WithoutCallPrefix(functions[f].name) == name) return {static_cast<int>(m), static_cast<int>(f)};
+    }
     return {};
 }
 
 SymbolHit FindStatic(const DebugInfo& info, std::string_view name) {
     for (std::size_t m = 1; m < info.modules.size(); ++m)
-        if (const NameEntry* e = info.modules[m].statics.Find(name)) return {e, info.modules[m].image};
+        if (const NameEntry* e = info.modules[m].Statics().Find(name)) return {e, info.modules[m].image};
     for (std::size_t i = 0; i < info.images.size(); ++i)
-        if (const NameEntry* e = info.images[i]->statics.Find(name)) return {e, static_cast<int>(i)};
+        if (const NameEntry* e = info.images[i]->Statics().Find(name)) return {e, static_cast<int>(i)};
     return {};
 }
 
 std::string_view FunctionNameAt(const DebugInfo& info, std::uint64_t address) {
     if (int m = ModuleOfAddress(info, address)) {
         int f = FunctionOfAddress(info.modules[m], address);
-        if (f >= 0) return info.modules[m].functions[f].name;
+        if (f >= 0) return info.modules[m].Functions()[f].name;
     }
     const Import* imp = ImportByThunk(info, address);
     return imp ? imp->function : std::string_view{};
@@ -290,7 +312,7 @@ bool FindEntryFunction(DebugInfo& info) {
     std::optional<std::uint64_t> address;
     const char* found = nullptr;
     for (const char* const* n = exe.target->entryNames; *n && !address; ++n) {
-        if (const NameEntry* e = exe.globals.Find(*n)) address = e->value;
+        if (const NameEntry* e = exe.Globals().Find(*n)) address = e->value;
         else address = CoffSymbolAddress(exe, *n);
         if (address) found = *n;
     }

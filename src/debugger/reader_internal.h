@@ -21,6 +21,10 @@ std::optional<std::uint64_t> SectionAddress(const Image& image, std::uint32_t se
 
 // Each reads its part into the image (and the module table) and counts what it had to skip.
 void ReadCodeView(ReadState& s, Bytes cv);
+// The records of the symbol subsections the reading kept: the image's name tables, and one
+// module's symbols. Each counts what it had to skip.
+ImageNames DecodeNames(const Image& image, int& damaged);
+ModuleSymbols DecodeModule(const Image& image, int number, int& damaged);
 bool ReadCoffSymbols(ReadState& s);
 void ReadImports(ReadState& s);
 void FindImportThunks(Image& image);

@@ -81,17 +81,17 @@ const Case kCases[] = {
     {"module name past the subsection", [](Sample& s) { s.Put16(s.Subsection(kMod1) + 4, 0x7000); }, true, kDamaged1,
      StillHasModule2},
     {"aligned symbols without signature", [](Sample& s) { s.Put32(s.Subsection(kSym1), 7); }, true, kDamaged1,
-     [](const DebugInfo& info) { EXPECT_TRUE(info.modules[1].functions.empty()); }},
+     [](const DebugInfo& info) { EXPECT_TRUE(info.modules[1].Functions().empty()); }},
     {"record length past the subsection", [](Sample& s) { s.Put16(s.Subsection(kSym2) + 4, 0xFFF0); }, true, kDamaged1,
-     [](const DebugInfo& info) { EXPECT_TRUE(info.modules[2].functions.empty()); }},
+     [](const DebugInfo& info) { EXPECT_TRUE(info.modules[2].Functions().empty()); }},
     {"record length zero", [](Sample& s) { s.Put16(s.Subsection(kSym3) + 4, 0); }, true, kDamaged1, StillHasModule2},
     {"procedure end offset", [](Sample& s) { s.Put32(s.Subsection(kSym1) + 4 + 8, 0x7FFFFFF0); }, true, kDamaged1,
      [](const DebugInfo& info) {
-         ASSERT_EQ(info.modules[1].functions.size(), 2u);  // kept, without its locals
-         EXPECT_EQ(info.modules[1].functions[0].localCount, 0u);
+         ASSERT_EQ(info.modules[1].Functions().size(), 2u);  // kept, without its locals
+         EXPECT_EQ(info.modules[1].Functions()[0].localCount, 0u);
      }},
     {"procedure name length", [](Sample& s) { s.bytes[s.Subsection(kSym3) + 4 + 37] = 200; }, true, kDamaged1,
-     [](const DebugInfo& info) { EXPECT_TRUE(info.modules[3].functions.empty()); }},
+     [](const DebugInfo& info) { EXPECT_TRUE(info.modules[3].Functions().empty()); }},
     {"line table count", [](Sample& s) {
          std::size_t sub = s.Subsection(kSrc2), file = sub + s.U32(sub + 4), table = sub + s.U32(file + 4);
          s.Put16(table + 2, 0xFFFF);
@@ -132,11 +132,36 @@ TEST(DebugReaderErrors, EachDamageGivesItsMessageAndSkipsOnlyItsPart) {
         c.damage(s);
         DebugInfo info;
         EXPECT_EQ(OpenExecutable(info, test::SourceOf("x.exe", s.bytes), false), c.reads);
+        // Symbols are decoded on first use, and their damage reported then: use them all.
+        for (const auto& image : info.images) image->Names();
+        for (const Module& m : info.modules) m.Symbols();
         if (c.boxes) {
             EXPECT_EQ(test::BoxTexts(ui.ui), c.boxes);
         }
         if (c.check && c.reads) c.check(info);
     }
+}
+
+TEST(DebugReaderErrors, DamagedSymbolsAreReportedOnceWhenFirstUsed) {
+    test::ScopedScriptedUi ui;
+    test::PeSpec spec = test::SampleSpec(false);
+    Sample s{test::BuildPe(spec), test::LayoutOf(spec)};
+    s.Put16(s.Subsection(kSym2) + 4, 0xFFF0);
+    DebugInfo info;
+    ASSERT_TRUE(OpenExecutable(info, test::SourceOf("x.exe", s.bytes), false));
+    EXPECT_EQ(test::BoxTexts(ui.ui), "");  // symbols are not decoded yet
+    StillHasModule2(info);                 // modules and lines need no symbols
+    EXPECT_EQ(test::BoxTexts(ui.ui), "");
+    EXPECT_EQ(FunctionOfAddress(info.modules[1], 0x401000), 0);
+    EXPECT_EQ(test::BoxTexts(ui.ui), kDamaged1);
+    EXPECT_TRUE(info.modules[2].Functions().empty());
+    EXPECT_FALSE(FindSymbol(info, "util_add"));
+    // The name tables and the module's own decoding agree on which function a name is.
+    SymbolHit hit = FindSymbol(info, "static_fn");
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit.entry->module, 1);
+    EXPECT_EQ(info.modules[1].Functions()[hit.entry->function].name, "static_fn");
+    EXPECT_EQ(test::BoxTexts(ui.ui), kDamaged1);  // once, not at every use
 }
 
 TEST(DebugReaderErrors, AttachingWithoutSymbolsSaysSo) {

@@ -41,10 +41,10 @@ TEST_P(SampleRun, HeadersAndTablesOfBothImageKinds) {
     ASSERT_EQ(info.modules.size(), 4u);  // module 3 has symbols but no lines: still in the table
     EXPECT_EQ(M(1).name, "Main.OBJ");
     EXPECT_EQ(M(3).name, "helper.obj");
-    ASSERT_EQ(M(3).functions.size(), 1u);
-    EXPECT_EQ(M(3).functions[0].start, code + 0x340);
-    ASSERT_EQ(M(1).functions.size(), 2u);
-    const Function& main = M(1).functions[0];
+    ASSERT_EQ(M(3).Functions().size(), 1u);
+    EXPECT_EQ(M(3).Functions()[0].start, code + 0x340);
+    ASSERT_EQ(M(1).Functions().size(), 2u);
+    const Function& main = M(1).Functions()[0];
     EXPECT_EQ(main.name, "main");
     EXPECT_EQ(main.end, code + 0x80);
     EXPECT_EQ(main.debugStart, code + 3);
@@ -54,8 +54,8 @@ TEST_P(SampleRun, HeadersAndTablesOfBothImageKinds) {
     EXPECT_EQ(locals[0].frameOffset, -4);
     EXPECT_TRUE(locals[1].inRegister);
     EXPECT_EQ(RegisterName(*exe.target, locals[1].reg), GetParam() ? "rax" : "eax");
-    EXPECT_TRUE(M(1).LocalsOf(M(1).functions[1]).empty());
-    EXPECT_EQ(M(1).functions[1].kind, 0x204);
+    EXPECT_TRUE(M(1).LocalsOf(M(1).Functions()[1]).empty());
+    EXPECT_EQ(M(1).Functions()[1].kind, 0x204);
     ASSERT_EQ(M(1).files.size(), 2u);
     EXPECT_EQ(M(1).files[1].name, "C:\\src\\util.h");
 }
