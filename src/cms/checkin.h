@@ -1,0 +1,48 @@
+// Check-in (put) and check-out (get) of one working file: the opening checks, the revision it
+// becomes or comes from, locks, the identical-file question, the log record, and the working
+// file never lost on the way.
+#pragma once
+#include <functional>
+#include <string>
+
+#include "cms/revisions.h"
+
+namespace tarvo::cms {
+
+// What an operation needs of the project and the program.
+struct CmsContext {
+    std::string cmsDirectory;      // the project's repository directory
+    std::string workingDirectory;  // where the working files are: the project directory
+    std::string user;
+    bool readOnly = false;         // repository files made read-only after each change
+    std::function<void(const std::string& line)> show;  // the output window
+    std::function<bool(const std::string& question)> ask;
+    std::function<std::string()> now;  // the date of the operation, in the store's form
+};
+
+inline constexpr unsigned kPutKeywords = 1, kPutKeep = 4, kPutQuiet = 8, kPutAuthor = 16, kPutLock = 32;
+struct PutRequest {
+    std::string file;      // a bare name in the working directory
+    std::string symbol;    // bound to the new revision; may be empty
+    std::string revision;  // wanted number or symbolic name; may be empty
+    std::string author;    // with kPutAuthor
+    std::string log;
+    unsigned flags = 0;
+};
+bool Put(const CmsContext& context, const PutRequest& request);
+
+inline constexpr unsigned kGetNoAsk = 1, kGetLock = 2, kGetUnlock = 4, kGetQuiet = 8, kGetRevision = 16,
+                          kGetOverwrite = 32;
+struct GetRequest {
+    std::string file;         // a bare name: the repository file's
+    std::string revision;     // with kGetRevision: a number, a branch or a symbolic name
+    std::string destination;  // empty: the working file
+    SearchFilters filters;
+    unsigned flags = 0;
+};
+bool Get(const CmsContext& context, const GetRequest& request);
+
+// "Command: '...':" padded with '-' to 70 characters.
+std::string HeaderLine(const std::string& command);
+
+}  // namespace tarvo::cms
