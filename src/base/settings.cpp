@@ -94,8 +94,9 @@ bool ReadReleases(Settings& s) {
     return true;
 }
 
+// Written when a release is saved, whatever the save-at-exit setting: the user saved it.
 bool WriteReleases(Settings& s) {
-    if (!s.saveAtExit || !s.projectActive()) return true;
+    if (!s.projectActive()) return false;
     SettingsKey key;
     if (!openProjectForWriting(key, s)) return false;
     bool written = WriteReleaseValues(key, s.project.releases);

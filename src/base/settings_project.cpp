@@ -219,35 +219,43 @@ bool WriteProjectListValues(SettingsKey& key, const ProjectSettings& p) {
     return !key.failed;
 }
 
-// A release is taken whole or not at all: reading stops at the first one with a value missing.
+namespace {
+
+bool ReadRelease(const SettingsKey& key, long n, Release& r) {
+    std::string lengthText, filesText;
+    if (!ReadText(key, Numbered("Release%d", n), r.name) ||
+        !ReadText(key, Numbered("Release%dAuthor", n), r.author) ||
+        !ReadText(key, Numbered("Release%dDescriptionLen", n), lengthText) ||
+        !ReadText(key, Numbered("Release%dDate", n), r.date) ||
+        !ReadText(key, Numbered("Release%dFileListLen", n), filesText))
+        return false;
+    long length = AtoL(lengthText);
+    for (long piece = 1; static_cast<long>(r.description.size()) < length; ++piece) {
+        std::string text;
+        if (!ReadText(key, Numbered("Release%dDescription%d", n, piece), text) || text.empty())
+            return false;
+        r.description += text;
+    }
+    if (length >= 0 && static_cast<long>(r.description.size()) > length)
+        r.description.resize(static_cast<size_t>(length));
+    long files = AtoL(filesText);
+    for (long f = 1; f <= files; ++f) {
+        std::string entry;
+        if (!ReadText(key, Numbered("Release%dFile%d", n, f), entry)) return false;
+        r.files.push_back(entry);
+    }
+    return true;
+}
+
+}  // namespace
+
+// A release is taken whole or not at all: one with a value missing is left out, and the ones
+// after it are still read (stopping there would lose them at the next write).
 void ReadReleaseValues(const SettingsKey& key, std::vector<Release>& releases) {
     releases.clear();
     long count = ReadNumber(key, "ReleasesListLen", 0);
     for (long n = 1; n <= count; ++n) {
-        Release r;
-        std::string lengthText, filesText;
-        if (!ReadText(key, Numbered("Release%d", n), r.name) ||
-            !ReadText(key, Numbered("Release%dAuthor", n), r.author) ||
-            !ReadText(key, Numbered("Release%dDescriptionLen", n), lengthText) ||
-            !ReadText(key, Numbered("Release%dDate", n), r.date) ||
-            !ReadText(key, Numbered("Release%dFileListLen", n), filesText))
-            return;
-        long length = AtoL(lengthText);
-        for (long piece = 1; static_cast<long>(r.description.size()) < length; ++piece) {
-            std::string text;
-            if (!ReadText(key, Numbered("Release%dDescription%d", n, piece), text) || text.empty())
-                return;
-            r.description += text;
-        }
-        if (length >= 0 && static_cast<long>(r.description.size()) > length)
-            r.description.resize(static_cast<size_t>(length));
-        long files = AtoL(filesText);
-        for (long f = 1; f <= files; ++f) {
-            std::string entry;
-            if (!ReadText(key, Numbered("Release%dFile%d", n, f), entry)) return;
-            r.files.push_back(entry);
-        }
-        releases.push_back(r);
+        if (Release r; ReadRelease(key, n, r)) releases.push_back(std::move(r));
     }
 }
 

@@ -93,5 +93,13 @@ inline constexpr unsigned kMsgDiffImpossible = 5686;
 inline constexpr unsigned kMsgLocked = 5687;
 inline constexpr unsigned kMsgUnlocked = 5688;
 inline constexpr unsigned kMsgKeptWorkingFile = 5689;
+inline constexpr unsigned kMsgReleaseNameRequired = 5690;
+inline constexpr unsigned kMsgReleaseUseDefault = 5691;
+inline constexpr unsigned kMsgReleaseDefault = 5692;
+inline constexpr unsigned kMsgExcludeFile = 5693;
+inline constexpr unsigned kMsgChooseRelease = 5694;
+inline constexpr unsigned kMsgNoReleases = 5695;
+inline constexpr unsigned kMsgErrorGetting = 5696;
+inline constexpr unsigned kMsgMissingSignature = 5697;
 
 }  // namespace tarvo::cms

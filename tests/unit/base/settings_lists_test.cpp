@@ -139,7 +139,7 @@ TEST_F(SettingsLists, OpenFilesBreakpointsAndFileProcessors) {
     EXPECT_EQ(Boxes(), "Incorrect format in key 'FileProcessor' stored in registry|");
 }
 
-TEST_F(SettingsLists, ReleasesKeepLongDescriptionsAndStopAtAMissingValue) {
+TEST_F(SettingsLists, ReleasesKeepLongDescriptionsAndSkipOnlyABadOne) {
     std::string long1200(1200, 'd');
     long1200[511] = 'X';
     std::vector<Release> releases{{"R1", "ann", long1200, "99.1.2.3.4.5", {"a.c,1.2", "b.c,1.1"}},
@@ -152,9 +152,9 @@ TEST_F(SettingsLists, ReleasesKeepLongDescriptionsAndStopAtAMissingValue) {
     std::vector<Release> read;
     ReadReleaseValues(key, read);
     EXPECT_EQ(read, releases);
-    Store("Release2Date", std::string(600, '1'));  // unreadable: R2 and all after it are lost
+    Store("Release2Date", std::string(600, '1'));  // unreadable: R2 is left out, R3 is kept
     ReadReleaseValues(key, read);
-    EXPECT_EQ(read, std::vector<Release>{releases[0]});
+    EXPECT_EQ(read, (std::vector<Release>{releases[0], releases[2]}));
 }
 
 TEST_F(SettingsLists, DependenciesLeftByAnEarlierFileAreCleared) {

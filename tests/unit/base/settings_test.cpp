@@ -69,6 +69,19 @@ TEST_F(SettingsFile, TheIncludePathIsChecked) {
                        "Incorrect value for Include path in the registry\nKey: includePath|");
 }
 
+// A saved release is written even when the settings are not saved at exit: the user asked.
+TEST_F(SettingsFile, ReleasesAreWrittenWhenSavedWhateverTheExitSetting) {
+    Settings written = test::EverySetting("");
+    memorySettingsBackend().createKey("Software\\vex\\Tarvo\\Beta");
+    written.saveAtExit = false;
+    ASSERT_FALSE(written.project.releases.empty());
+    ASSERT_TRUE(WriteReleases(written));
+    Settings read = written;
+    read.project.releases.clear();
+    ASSERT_TRUE(ReadReleases(read));
+    EXPECT_EQ(read.project.releases, written.project.releases);
+}
+
 TEST_F(SettingsFile, EverythingWrittenIsReadBack) {
     std::filesystem::path help = std::filesystem::temp_directory_path() / "tarvo_settings_w32.hlp";
     std::ofstream(help) << "help";

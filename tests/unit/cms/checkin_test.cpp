@@ -8,6 +8,7 @@
 
 #include "cms/checkin.h"
 #include "cms/log_file.h"
+#include "cms/releases.h"
 #include "cms/repository_store.h"
 #include "editor_test_util.h"
 #include "platform/files.h"
@@ -198,6 +199,58 @@ TEST_F(Checkin, BusyRepositoriesFailedWritesAndBadNames) {
     boxes.ui.boxes.clear();
     EXPECT_FALSE(Get(c, {"main.c", "", Working("x.c"), {}, 0}));
     EXPECT_EQ(Boxes(), "User carol not on the access list|");
+}
+
+// A release keeps (file, revision) pairs, names with commas and blanks too, and gets every
+// file back at its revision; a file whose repository is gone asks whether to go on.
+TEST_F(Checkin, ReleasesSavedAndGotBack) {
+    const std::string odd = "my file, 2.c";
+    Write("a one\r\n", "a.c");
+    ASSERT_TRUE(Put(c, {"a.c", "", "", "", "", kPutKeep}));
+    ++day;
+    Write("a two\r\n", "a.c");
+    ASSERT_TRUE(Put(c, {"a.c", "", "", "", "", kPutKeep}));
+    Write("odd\r\n", odd);
+    ASSERT_TRUE(Put(c, {odd, "", "", "", "", kPutKeep}));
+    std::vector<ReleaseLine> lines = ReleaseLines(c.cmsDirectory, {"a.c", odd, "never.c"});
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(ReleaseLineText(lines[0]), "a.c                            1.2");
+    lines[1].changed = true;
+    EXPECT_EQ(ReleaseLineText(lines[1]), "my file, 2.c                   1.1 *");
+
+    base::Release release;
+    boxes.ui.boxes.clear();
+    EXPECT_FALSE(MakeRelease(" ", "", lines, "carol", "2024.6.9.0.0.0", c.ask, release));
+    EXPECT_EQ(Boxes(), "Release name required|");
+    answers = {false};
+    EXPECT_FALSE(MakeRelease("R1", "", lines, "carol", "2024.6.9.0.0.0", c.ask, release));
+    EXPECT_EQ(asked.back(), "Release description empty. Use default?");
+    answers = {true};
+    ASSERT_TRUE(MakeRelease("R1", "", lines, "carol", "2024.6.9.0.0.0", c.ask, release));
+    EXPECT_EQ(release.description, "Release R1");
+    EXPECT_EQ(release.files, (std::vector<std::string>{"a.c,1.2", odd + ",1.1"}));
+    std::string file, revision;
+    ASSERT_TRUE(SplitEntry(release.files[1], file, revision));
+    EXPECT_EQ(file, odd);
+    EXPECT_EQ(revision, "1.1");
+
+    ++day;
+    Write("a three\r\n", "a.c");
+    ASSERT_TRUE(Put(c, {"a.c", "", "", "", "", 0}));
+    platform::RemoveFile(Working(odd));
+    EXPECT_EQ(GetRelease(c, release), 2);
+    EXPECT_EQ(ReadBytes(platform::HostPath(Working("a.c"))), "a two\r\n");
+    EXPECT_EQ(ReadBytes(platform::HostPath(Working(odd))), "odd\r\n");
+
+    release.files.insert(release.files.begin(), "gone.c,1.1");
+    answers = {false};
+    EXPECT_EQ(GetRelease(c, release), 0);
+    EXPECT_EQ(asked.back(), "Error getting gone.c. Continue?");
+
+    std::string head, message;
+    WriteBytes(platform::HostPath(Cms("fake.c")), "This is a CMS file. Do NOT edit!\r\nhead 1.1;\r\n");
+    EXPECT_FALSE(QuickHead(Cms("fake.c"), head, message));
+    EXPECT_EQ(message, "Missing signature");
 }
 
 }  // namespace
