@@ -6,6 +6,7 @@
 #include "base/messages.h"
 #include "cms/binary_files.h"
 #include "cms/cms_messages.h"
+#include "cms/keywords.h"
 #include "cms/log_file.h"
 #include "cms/repository_store.h"
 #include "platform/files.h"
@@ -125,7 +126,23 @@ bool PutLocked(const CmsContext& c, const PutRequest& r, const std::string& cmsP
         return false;
     }
     std::string asked, message;
-    if (!r.revision.empty() && !ExpandRevision(repo, r.revision, asked, message)) {
+    // With kPutKeywords the working file names its revision, date, author and state.
+    KeywordValues keywords;
+    if (r.flags & kPutKeywords) {
+        if (!ReadKeywords(content, keywords, message)) {
+            base::ErrorBox(message);
+            return false;
+        }
+        for (const std::string& warning : keywords.warnings) Log(c, FormatProblem(false, warning, c.user));
+        if (r.revision.empty() && keywords.revision.empty()) {
+            base::ErrorBox(say(kMsgNoIndicatedRevision, working));
+            return false;
+        }
+        if (keywords.date.empty()) Log(c, FormatProblem(false, say(kMsgNoDateIn, working), c.user));
+        if (keywords.author.empty()) Log(c, FormatProblem(false, say(kMsgNoAuthorIn, working), c.user));
+    }
+    std::string wanted = r.revision.empty() ? keywords.revision : r.revision;
+    if (!wanted.empty() && !ExpandRevision(repo, wanted, asked, message)) {
         base::ErrorBox(message);
         return false;
     }
@@ -139,8 +156,11 @@ bool PutLocked(const CmsContext& c, const PutRequest& r, const std::string& cmsP
     NewRevision revision;
     revision.number = place.number;
     revision.parent = place.parent;
-    revision.author = (r.flags & kPutAuthor) && !r.author.empty() ? r.author : c.user;
-    revision.date = c.now ? c.now() : std::string();
+    revision.author = (r.flags & kPutAuthor) && !r.author.empty() ? r.author
+                      : !keywords.author.empty()                 ? keywords.author
+                                                                 : c.user;
+    if (!keywords.state.empty()) revision.state = keywords.state;
+    revision.date = !keywords.date.empty() ? keywords.date : c.now ? c.now() : std::string();
     if (const Delta* parent = repo.Find(place.parent); parent && CompareNumbers(revision.date, parent->date) <= 0) {
         base::ErrorBox(Printf(base::GetString(kMsgDateNotLater), revision.date.c_str(), parent->date.c_str(),
                               parent->number.c_str()));

@@ -101,5 +101,15 @@ inline constexpr unsigned kMsgChooseRelease = 5694;
 inline constexpr unsigned kMsgNoReleases = 5695;
 inline constexpr unsigned kMsgErrorGetting = 5696;
 inline constexpr unsigned kMsgMissingSignature = 5697;
+inline constexpr unsigned kMsgMissingKeywordValue = 5720;
+inline constexpr unsigned kMsgKeywordTooLong = 5721;
+inline constexpr unsigned kMsgClosingMissing = 5722;
+inline constexpr unsigned kMsgBadKeywordDate = 5723;
+inline constexpr unsigned kMsgBadRevisionNumber = 5724;
+inline constexpr unsigned kMsgNotALetter = 5725;
+inline constexpr unsigned kMsgBadIdentifierChar = 5726;
+inline constexpr unsigned kMsgNoIndicatedRevision = 5727;
+inline constexpr unsigned kMsgNoDateIn = 5728;
+inline constexpr unsigned kMsgNoAuthorIn = 5729;
 
 }  // namespace tarvo::cms

@@ -201,6 +201,22 @@ TEST_F(Checkin, BusyRepositoriesFailedWritesAndBadNames) {
     EXPECT_EQ(Boxes(), "User carol not on the access list|");
 }
 
+// A check-in that takes its values from the file's keywords, the editor's own date stamp too.
+TEST_F(Checkin, KeywordsNameTheRevision) {
+    Write("/* $Revision: 1.5 $ $Date: 2024.5.1.14.5.9 $ $Author: ann $ $State: Rel $ */\r\n");
+    ASSERT_TRUE(Put(c, {"main.c", "", "", "", "imported\n", kPutKeywords | kPutKeep}));
+    Repository repo = Read();
+    ASSERT_EQ(repo.head, "1.5");
+    EXPECT_EQ(repo.Find("1.5")->author, "ann");
+    EXPECT_EQ(repo.Find("1.5")->date, "2024.5.1.14.5.9");
+    EXPECT_EQ(repo.Find("1.5")->state, "Rel");
+
+    Write("no keywords here\r\n", "plain.c");
+    boxes.ui.boxes.clear();
+    EXPECT_FALSE(Put(c, {"plain.c", "", "", "", "", kPutKeywords}));
+    EXPECT_EQ(Boxes(), "The indicated revision does not exist in " + Working("plain.c") + "|");
+}
+
 // A release keeps (file, revision) pairs, names with commas and blanks too, and gets every
 // file back at its revision; a file whose repository is gone asks whether to go on.
 TEST_F(Checkin, ReleasesSavedAndGotBack) {
