@@ -416,6 +416,7 @@ const MessageRecord kMessageTable[] = {
     {5727, "The indicated revision does not exist in %s"},
     {5728, "No date in %s"},
     {5729, "No author in %s"},
+    {5730, "File %s doesn't exist. Continue?"},
     {8101, "Create a new file"},
     {8102, "Open a new file"},
     {8103, "Save the current file"},

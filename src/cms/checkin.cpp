@@ -335,4 +335,46 @@ bool Get(const CmsContext& c, const GetRequest& r) {
     return finish(true);
 }
 
+int PutFiles(const CmsContext& c, const std::vector<std::string>& files, const std::string& log) {
+    std::string shared = log;
+    if (Blank(shared)) shared = Printf(base::GetString(kMsgSavedBy), c.user.c_str(), c.now ? c.now().c_str() : "");
+    int attempted = 0;
+    for (const std::string& file : files) {
+        ++attempted;
+        Put(c, {file, "", "", "", shared, kPutKeep | kPutLock});
+    }
+    return attempted;
+}
+
+int GetFiles(const CmsContext& c, const std::string& directory, const std::vector<std::string>& files) {
+    int got = 0;
+    for (const std::string& file : files) {
+        if (Get(c, {file, "", directory + "\\" + file, {}, kGetNoAsk})) {
+            ++got;
+            continue;
+        }
+        if (!c.ask || !c.ask(Printf(base::GetString(kMsgErrorGetting), file.c_str()))) break;
+    }
+    return got;
+}
+
+int NeedsUpdate(const CmsContext& c, const std::string& file) {
+    std::string working = c.workingDirectory + "\\" + file;
+    std::string cmsPath = c.cmsDirectory + "\\" + file;
+    if (!platform::FileExists(working))
+        return c.ask && c.ask(Printf(base::GetString(kMsgFileMissingContinue), working.c_str())) ? 0 : -1;
+    if (!platform::FileExists(cmsPath)) return 1;
+    Repository repo;
+    if (ReadRepositoryFile(cmsPath, repo) != OpenResult::Ok || repo.head.empty()) return 1;
+    std::vector<const Delta*> path;
+    std::string message, stored;
+    if (!SearchRevision(repo, repo.defaultBranch, {}, path, message) ||
+        !RetrieveRevision(repo, path.back()->number, stored, message))
+        return 1;
+    platform::FileContent content;
+    if (platform::ReadWholeFile(working, content) != platform::ReadStatus::Ok) return 1;
+    std::string text(content.data.get(), content.size);
+    return stored == (repo.binary ? text : LfLineEnds(text)) ? 0 : 1;
+}
+
 }  // namespace tarvo::cms

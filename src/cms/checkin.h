@@ -4,6 +4,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "cms/revisions.h"
 
@@ -41,6 +42,15 @@ struct GetRequest {
     unsigned flags = 0;
 };
 bool Get(const CmsContext& context, const GetRequest& request);
+
+// Several working files checked in, each kept and locked, with one log message (empty: the
+// "Saved by" text). The count of files attempted.
+int PutFiles(const CmsContext& context, const std::vector<std::string>& files, const std::string& log);
+// Files got into a directory; a failure asks whether to go on. The count got.
+int GetFiles(const CmsContext& context, const std::string& directory, const std::vector<std::string>& files);
+// 1 when the file has no repository file or differs from the revision get would give, 0 when
+// equal; -1 when its working file is missing and the user does not go on.
+int NeedsUpdate(const CmsContext& context, const std::string& file);
 
 // "Command: '...':" padded with '-' to 70 characters.
 std::string HeaderLine(const std::string& command);

@@ -111,5 +111,6 @@ inline constexpr unsigned kMsgBadIdentifierChar = 5726;
 inline constexpr unsigned kMsgNoIndicatedRevision = 5727;
 inline constexpr unsigned kMsgNoDateIn = 5728;
 inline constexpr unsigned kMsgNoAuthorIn = 5729;
+inline constexpr unsigned kMsgFileMissingContinue = 5730;  // "File %s doesn't exist. Continue?"
 
 }  // namespace tarvo::cms

@@ -217,6 +217,30 @@ TEST_F(Checkin, KeywordsNameTheRevision) {
     EXPECT_EQ(Boxes(), "The indicated revision does not exist in " + Working("plain.c") + "|");
 }
 
+// Several files at once, a list got into a folder, and whether a file needs a check-in.
+TEST_F(Checkin, SeveralFilesAndNeedsUpdate) {
+    Write("a\r\n", "a.c");
+    Write("b\r\n", "b.c");
+    EXPECT_EQ(NeedsUpdate(c, "a.c"), 1);  // no repository file yet
+    EXPECT_EQ(PutFiles(c, {"a.c", "b.c"}, ""), 2);
+    EXPECT_EQ(Read("a.c").locks, (std::vector<std::pair<std::string, std::string>>{{"carol", "1.1"}}));
+    EXPECT_TRUE(platform::FileExists(Working("b.c")));  // kept
+    EXPECT_EQ(NeedsUpdate(c, "a.c"), 0);
+    Write("a changed\r\n", "a.c");
+    EXPECT_EQ(NeedsUpdate(c, "a.c"), 1);
+    platform::RemoveFile(Working("b.c"));
+    answers = {false};
+    EXPECT_EQ(NeedsUpdate(c, "b.c"), -1);
+    EXPECT_EQ(asked.back(), "File " + Working("b.c") + " doesn't exist. Continue?");
+
+    std::string out = tmp.path + "\\out";
+    platform::MakeDirectory(out);
+    answers = {true};
+    EXPECT_EQ(GetFiles(c, out, {"a.c", "missing.c", "b.c"}), 2);
+    EXPECT_EQ(asked.back(), "Error getting missing.c. Continue?");
+    EXPECT_EQ(ReadBytes(platform::HostPath(out + "\\b.c")), "b\r\n");
+}
+
 // A release keeps (file, revision) pairs, names with commas and blanks too, and gets every
 // file back at its revision; a file whose repository is gone asks whether to go on.
 TEST_F(Checkin, ReleasesSavedAndGotBack) {
