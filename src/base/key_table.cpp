@@ -67,7 +67,7 @@ constexpr CommandKey kCommandKeys[] = {
     row('A', Ctrl, CMD_SELECT_ALL),
     row(vk::F1, 0, CMD_CONTEXT_HELP),
     // The build's messages one after the other, as peer IDEs step through them.
-    row(vk::F4, Shift, CMD_PREVIOUS_MESSAGE),
+    row(vk::F4, Ctrl | Shift, CMD_PREVIOUS_MESSAGE),  // Shift+F4 runs a utility
     row(vk::F4, 0, CMD_NEXT_MESSAGE),
     {0, 0, 0, 0, 0},
 };

@@ -124,7 +124,7 @@ TEST_F(Builds, ACleanBuildRunsAndAnErrorLeadsToItsLine) {
     EXPECT_NE(rows.back().find("Return code: "), std::string::npos);
     EXPECT_EQ(rows.back().find("Return code: 0"), std::string::npos);
 
-    // Shift+F4 from the last row goes back to the error: b.c opens at line 7, marked.
+    // Previous message (Ctrl+Shift+F4) from the last row goes back to the error: b.c opens at line 7, marked.
     Command(CMD_PREVIOUS_MESSAGE);
     EXPECT_TRUE(_stricmp(ActiveName().c_str(), (dir + "\\b.c").c_str()) == 0) << ActiveName();
     EXPECT_EQ(CursorLine(), 7);
