@@ -1,7 +1,9 @@
 #include "vexlnk_core.h"
 
+#include <algorithm>
 #include <cctype>
 
+#include "codeview_core.h"
 #include "standin_core.h"
 
 namespace tarvo::testbed {
@@ -114,6 +116,42 @@ std::vector<std::string> GccLinkCommand(const LinkCommand& command, bool wide, c
         else argv.push_back(found.compare(0, 2, ".\\") == 0 ? input : unix(found));
     }
     return argv;
+}
+
+bool WantsDebugInfo(const LinkCommand& command) {
+    return std::find(command.gccFlags.begin(), command.gccFlags.end(), "-s") == command.gccFlags.end();
+}
+
+std::string MapFile(LinkCommand& command, const std::string& scratchMap) {
+    for (const std::string& flag : command.gccFlags)
+        if (flag.compare(0, 5, "-map:") == 0) return flag.substr(5);
+    command.gccFlags.push_back("-map:" + scratchMap);
+    return scratchMap;
+}
+
+bool AddDebugInfo(const LinkCommand& command, const std::string& mapFile, const LinkFiles& files,
+                  const PathMapping& toUnix, const PathMapping& toWindows, std::string& messages) {
+    auto fail = [&](const std::string& why) {
+        messages += "Error vexlnk: no debug information in " + command.output + ": " + why + "\n";
+        return false;
+    };
+    std::vector<LinkedObject> objects;
+    for (const std::string& input : command.inputs) {
+        if (!EndsWithNoCase(input, ".obj") && !EndsWithNoCase(input, ".o")) continue;
+        LinkedObject o{input, toUnix(input), {}};
+        if (!files.read(input, o.bytes)) return fail("cannot read " + input);
+        objects.push_back(std::move(o));
+    }
+    std::vector<std::uint8_t> map, image;
+    if (!files.read(mapFile, map)) return fail("cannot read the map file " + mapFile);
+    if (!files.read(command.output, image)) return fail("cannot read the linked image");
+    CodeViewReport report;
+    PathMapping sourceName = [&](const std::string& path) { return toWindows(path); };
+    bool ok = AddCodeViewToImage(image, objects, std::string(map.begin(), map.end()), sourceName, report);
+    for (const std::string& w : report.warnings) messages += "Warning vexlnk: " + w + "\n";
+    if (!ok) return fail(report.problem);
+    if (report.modules && !files.write(command.output, image)) return fail("cannot write the image");
+    return true;
 }
 
 std::string LinkerMessages(const std::string& output, const PathMapping& toWindows) {
