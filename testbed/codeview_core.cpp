@@ -148,6 +148,14 @@ struct ObjectTypes {
     std::unordered_map<std::string, std::uint32_t> defs;    // leaf and name: the definition's index
     int depth = 0;
     int unknown = 0;  // records of a kind we do not convert
+    bool signedEnumerators = false;  // the field list being converted is a signed enumeration's
+
+    static bool IsSigned(std::uint32_t primitive) {
+        switch (primitive) {
+        case 0x10: case 0x11: case 0x12: case 0x13: case 0x68: case 0x72: case 0x74: case 0x76: return true;
+        default: return false;
+        }
+    }
 
     ObjectTypes(TypeTable& t, Bytes section) : out(t) {
         if (Get<std::uint32_t>(section, 0) != kCvSignature) return;
@@ -308,7 +316,15 @@ struct ObjectTypes {
                                                                   std::size_t n, std::string_view name) {
             if (leaf == LF_MEMBER) w.U16(debugger::kLeafMember), w.U16(Map(Get<std::uint32_t>(f, 4))), w.U16(Get<std::uint16_t>(f, 2));
             else w.U16(debugger::kLeafEnumerate), w.U16(Get<std::uint16_t>(f, 2));
-            w.Bytes(f.subspan(valueAt, n));
+            Bytes value = f.subspan(valueAt, n);
+            std::uint16_t kind = Get<std::uint16_t>(value, 0);
+            // clang writes a negative enumerator of a signed enumeration as an unsigned leaf.
+            if (leaf == LF_ENUMERATE && signedEnumerators && (kind == 0x8002 || kind == 0x8004 || kind == 0x800A) &&
+                (value[n - 1] & 0x80)) {
+                w.U16(kind - 1);
+                value = value.subspan(2);
+            }
+            w.Bytes(value);
             w.Counted(name);
             w.PadLeaf();
         });
@@ -347,7 +363,9 @@ struct ObjectTypes {
     }
 
     std::vector<std::uint8_t> WriteAggregate(const AggregateInfo& a) {
+        signedEnumerators = a.leaf == LF_ENUM && IsSigned(a.underlying);
         std::uint16_t fields = a.fields ? Map(a.fields) : 0;
+        signedEnumerators = false;
         std::uint16_t property = a.property & ~cv4::kPropertyUniqueName;
         Writer w;
         if (a.leaf == LF_ENUM) {

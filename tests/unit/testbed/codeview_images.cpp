@@ -25,6 +25,19 @@ std::string Quoted(const std::vector<std::string>& argv) {
     return s;
 }
 
+// The scratch folders go when the tests end.
+struct Folders {
+    std::vector<std::string> made;
+    ~Folders() {
+        std::error_code ignored;
+        for (const std::string& dir : made) std::filesystem::remove_all(dir, ignored);
+    }
+};
+Folders& folders() {
+    static Folders f;
+    return f;
+}
+
 bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -63,6 +76,7 @@ ConvertedProgram BuildConverted(const std::string& machine, const std::vector<st
     p.dir = std::filesystem::temp_directory_path().string() + "/tarvo-cv-" + std::to_string(getpid()) + "-" + name + "-" + machine;
     std::filesystem::remove_all(p.dir);
     std::filesystem::create_directories(p.dir);
+    folders().made.push_back(p.dir);
     std::string data = std::string(TARVO_TEST_DATA) + "/codeview";
     std::vector<std::string> linkArgs{"-subsystem", "console", "-map", ToWindows(p.dir + "/" + name + ".map"), "-o",
                                       ToWindows(p.dir + "/" + name + ".exe")};

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "codeview_images.h"
+#include "coff_link_core.h"
 #include "debug_test_util.h"
 #include "debugger/debug_queries.h"
 #include "path_mapping.h"
@@ -50,20 +51,34 @@ TEST(RealProgram, EveryTextSymbolOfTheObjectHasItsFunctionFileAndFirstLine) {
     ASSERT_TRUE(OpenExecutable(info, tarvo::test::SourceOf("enough.exe", p.image), false));
     EXPECT_EQ(tarvo::test::BoxTexts(ui.ui), "");
     std::map<std::string, FirstLine> firstLines = FirstLines(p.objects[0] + ".cv");
-    std::map<std::string, std::uint64_t> imageNm;
-    {
-        std::istringstream nm(test::RunShell("x86_64-w64-mingw32-nm " + p.exe));
-        for (std::string value, kind, name; nm >> value >> kind >> name;) imageNm[name] = std::stoull(value, nullptr, 16);
-    }
-    std::istringstream objectNm(test::RunShell("x86_64-w64-mingw32-nm --defined-only " + p.objects[0]));
+    // nm's text symbols ("T" and "t") of the object, and their addresses in the image.
+    auto text = [](const std::string& listing) {
+        std::map<std::string, std::uint64_t> out;
+        std::istringstream lines(listing);
+        for (std::string line; std::getline(lines, line);) {
+            std::istringstream words(line);
+            std::string value, kind, name;
+            if (words >> value >> kind >> name && (kind == "T" || kind == "t") && name[0] != '.') out[name] = std::stoull(value, nullptr, 16);
+        }
+        return out;
+    };
+    // Where ld put the object's code (its map): a symbol's address is that plus its value.
+    std::ifstream mapFile(p.map);
+    LinkMap map = ReadLinkMap(std::string((std::istreambuf_iterator<char>(mapFile)), {}));
+    std::uint64_t code = 0;
+    for (const MapPlacement& s : map[p.objects[0]])
+        if (s.section == ".text") code = s.address;
+    ASSERT_NE(code, 0u);
     int functions = 0, ownFile = 0;
-    for (std::string value, kind, name; objectNm >> value >> kind >> name;) {
-        if (kind != "T" && kind != "t") continue;
+    for (const auto& [name, value] : text(test::RunShell("x86_64-w64-mingw32-nm --defined-only " + p.objects[0]))) {
         ++functions;
-        FunctionHit hit = FindFunction(info, name);
-        ASSERT_TRUE(hit) << name;
-        const Function& f = info.modules[hit.module].functions[hit.function];
-        EXPECT_EQ(f.start, imageNm[name]) << name;
+        int module = ModuleOfAddress(info, code + value);
+        ASSERT_NE(module, 0) << name;
+        int index = FunctionOfAddress(info.modules[module], code + value);
+        ASSERT_GE(index, 0) << name;
+        const Function& f = info.modules[module].functions[index];
+        EXPECT_EQ(f.name, name);
+        EXPECT_EQ(f.start, code + value) << name;
         LineHit line = LineOfAddress(info, f.start);
         ASSERT_TRUE(firstLines.count(name)) << name;
         EXPECT_EQ(line.line, firstLines[name].line) << name;
