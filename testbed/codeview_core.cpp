@@ -278,7 +278,7 @@ struct ObjectTypes {
         }
         case LF_ARGLIST: {
             std::uint32_t count = Get<std::uint32_t>(r, 2);
-            if (!Fits(r, 6, 4ull * count)) return 0;
+            if (!Fits(r, 6, 4ull * count) || count > 0x7FF0) return 0;  // a record's length is 16 bits
             std::vector<std::uint16_t> args;
             for (std::uint32_t a = 0; a < count; ++a) args.push_back(Map(Get<std::uint32_t>(r, 6 + 4ull * a)));
             w.U16(cv4::kLeafArgList), w.U16(count);
@@ -346,8 +346,11 @@ struct ObjectTypes {
             if (auto d = out.byName.find(key); d != out.byName.end()) return d->second;
         } else {
             std::string shape = key + ":" + std::to_string(a.size) + ":" + std::to_string(a.count);
-            EachField(a.fields, [&](std::uint16_t, Bytes f, std::uint64_t valueAt, std::size_t n, std::string_view name) {
-                shape += ":" + std::string(name) + "=" + std::string(reinterpret_cast<const char*>(f.data() + valueAt), n);
+            // Members by name, place and, when primitive, type (other indices are the object's own).
+            EachField(a.fields, [&](std::uint16_t leaf, Bytes f, std::uint64_t valueAt, std::size_t n, std::string_view name) {
+                std::uint32_t type = leaf == LF_MEMBER ? Get<std::uint32_t>(f, 4) : 0;
+                shape += ":" + std::string(name) + "=" + std::string(reinterpret_cast<const char*>(f.data() + valueAt), n) + "/" +
+                         std::to_string(type < debugger::kFirstRecordType ? type : 0xFFFFFFFFu);
             });
             if (auto d = out.definitions.find(shape); d != out.definitions.end()) return d->second;
             std::uint16_t index = out.Reserve();
@@ -827,8 +830,7 @@ std::vector<std::uint8_t> SourceSubsection(const OutModule& m, int& lineCount) {
         // A line table holds at most 65535 rows: a longer one is split over several entries.
         std::vector<std::tuple<std::uint16_t, const FileSegment*, std::size_t, std::size_t>> tables;
         for (auto& [segment, fs] : files[used[k]]) {
-            std::stable_sort(const_cast<FileSegment&>(fs).rows.begin(), const_cast<FileSegment&>(fs).rows.end(),
-                             [](auto& a, auto& b) { return a.first < b.first; });
+            std::stable_sort(fs.rows.begin(), fs.rows.end(), [](auto& a, auto& b) { return a.first < b.first; });
             for (std::size_t from = 0; from < fs.rows.size(); from += 0xFFFF)
                 tables.emplace_back(segment, &fs, from, std::min<std::size_t>(fs.rows.size(), from + 0xFFFF));
         }

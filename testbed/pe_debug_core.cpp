@@ -58,7 +58,7 @@ bool AddDebugSection(std::vector<std::uint8_t>& image, const std::vector<std::ui
     std::uint64_t firstData = headers;
     for (const debugger::Section& s : h.sections)
         if (s.rawPointer && s.rawSize) firstData = std::min<std::uint64_t>(firstData, s.rawPointer);
-    if (newHeader + kSectionHeaderSize > firstData ||
+    if (newHeader + kSectionHeaderSize > firstData || newHeader + kSectionHeaderSize > image.size() ||
         std::any_of(image.begin() + newHeader, image.begin() + newHeader + kSectionHeaderSize, [](std::uint8_t b) { return b; })) {
         problem = "the image's headers have no room for another section";
         return false;
