@@ -297,7 +297,7 @@ TEST(TestbedTools, VexlnkAddsCodeViewAndTheProgramRunsAsWithout) {
     ToolRun with = RunTool("\"" + dir + "\\with.exe\"", dir), without = RunTool("\"" + dir + "\\without.exe\"", dir);
     EXPECT_EQ(with.exitCode, 26);
     EXPECT_EQ(with.exitCode, without.exitCode);
-    EXPECT_EQ(with.output, "area 26\n");
+    EXPECT_EQ(with.output, "area 26\r\n");
     EXPECT_EQ(with.output, without.output);
 
     using namespace debugger;
