@@ -44,4 +44,9 @@ bool AddCodeViewToImage(std::vector<std::uint8_t>& image, const std::vector<Link
 // fields follow. False with the reason when the headers have no room for another section.
 bool AddDebugSection(std::vector<std::uint8_t>& image, const std::vector<std::uint8_t>& cv, std::string& problem);
 
+// The checksum of an image's optional header: its 16-bit words summed with the carries folded
+// in (the checksum field counting as 0), plus the file's length.
+std::size_t ChecksumField(const std::vector<std::uint8_t>& image);
+std::uint32_t PeChecksum(const std::vector<std::uint8_t>& image);
+
 }  // namespace tarvo::testbed

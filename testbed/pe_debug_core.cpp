@@ -21,19 +21,6 @@ void Put16(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
 }
 void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) { Put16(b, at, v), Put16(b, at + 2, v >> 16); }
 
-// The checksum of the optional header: 16-bit sums folded, the field itself counted as 0, plus
-// the file's length.
-std::uint32_t ImageChecksum(const std::vector<std::uint8_t>& b, std::size_t field) {
-    std::uint64_t sum = 0;
-    for (std::size_t i = 0; i < b.size(); i += 2) {
-        if (i >= field && i < field + 4) continue;
-        sum += b[i] | (i + 1 < b.size() ? b[i + 1] << 8 : 0);
-        sum = (sum & 0xFFFF) + (sum >> 16);
-    }
-    sum = (sum & 0xFFFF) + (sum >> 16);
-    return static_cast<std::uint32_t>(sum + b.size());
-}
-
 }  // namespace
 
 bool AddDebugSection(std::vector<std::uint8_t>& image, const std::vector<std::uint8_t>& cv, std::string& problem) {
@@ -105,8 +92,24 @@ bool AddDebugSection(std::vector<std::uint8_t>& image, const std::vector<std::ui
     image.resize(raw, 0);
     image.insert(image.end(), content.begin(), content.end());
     image.resize(std::size_t(raw) + rawSize, 0);
-    Put32(image, opt + 64, ImageChecksum(image, opt + 64));
+    Put32(image, opt + 64, PeChecksum(image));
     return true;
+}
+
+std::size_t ChecksumField(const std::vector<std::uint8_t>& image) {
+    return std::size_t(Get<std::uint32_t>(debugger::Bytes(image), 0x3C)) + 4 + 20 + 64;
+}
+
+std::uint32_t PeChecksum(const std::vector<std::uint8_t>& b) {
+    std::size_t field = ChecksumField(b);
+    std::uint64_t sum = 0;
+    for (std::size_t i = 0; i < b.size(); i += 2) {
+        if (i >= field && i < field + 4) continue;
+        sum += b[i] | (i + 1 < b.size() ? b[i + 1] << 8 : 0);
+        sum = (sum & 0xFFFF) + (sum >> 16);
+    }
+    sum = (sum & 0xFFFF) + (sum >> 16);
+    return static_cast<std::uint32_t>(sum + b.size());
 }
 
 bool AddCodeViewToImage(std::vector<std::uint8_t>& image, const std::vector<LinkedObject>& objects, const std::string& mapText,

@@ -260,6 +260,10 @@ TEST_P(Converted, TypesAsTheSourceDeclaresThem) {
     ASSERT_TRUE(next);
     EXPECT_EQ(next->index, point.index);
     EXPECT_EQ(TypeSize(info, Type(pointFields["next"].type)), info.images[0]->target->pointerSize);
+    auto pointer = FindTypeRecord(info, Type(pointFields["next"].type));
+    ASSERT_TRUE(pointer);
+    EXPECT_EQ(pointer->leaf, kLeafPointer);
+    EXPECT_EQ(Get<std::uint16_t>(pointer->data, 0) & 0x1F, info.images[0]->target->pointerKind);  // near 32 or 64-bit
     EXPECT_EQ(TypeSize(info, point), dump.sizes["point"]);
     // Union, enumeration, bit fields.
     EXPECT_EQ(TypeSize(info, Type(fields["value"].type)), dump.sizes["number"]);
@@ -327,6 +331,32 @@ TEST(CodeViewConversion, ObjectsWithoutDebugInformationLeaveTheImageAsLinked) {
     ASSERT_TRUE(ReadPeHeaders(Bytes(plain.image), h));
     for (const Section& s : h.sections) EXPECT_NE(s.name, ".debug");
     EXPECT_EQ(plain.messages, "");
+    // ld's own checksum of the image is the one we compute.
+    EXPECT_EQ(PeChecksum(plain.image), Get<std::uint32_t>(Bytes(plain.image), ChecksumField(plain.image)));
+}
+
+// The patched headers as llvm-readobj reads them: the new section, the image's size, the
+// debug directory's CodeView entry, and a checksum that agrees with the file.
+TEST_P(Converted, TheImageHeadersAgreeWithLlvmReadobj) {
+    std::string dump = test::RunShell("llvm-readobj-14 --file-headers --sections --coff-debug-directory " + p->exe);
+    auto value = [&](const std::string& key, std::size_t from = 0) -> std::uint64_t {
+        std::size_t at = dump.find("  " + key + ": ", from);
+        if (at == std::string::npos) return ~0ull;
+        return std::stoull(dump.substr(at + key.size() + 4), nullptr, 0);
+    };
+    std::size_t section = dump.find("Name: .debug (");
+    ASSERT_NE(section, std::string::npos) << dump;
+    std::uint64_t va = value("VirtualAddress", section), size = value("VirtualSize", section), raw = value("PointerToRawData", section);
+    std::uint64_t align = value("SectionAlignment");
+    EXPECT_EQ(value("SizeOfImage"), (va + size + align - 1) / align * align);
+    std::size_t entry = dump.find("Type: CodeView (0x2)");
+    ASSERT_NE(entry, std::string::npos) << dump;
+    EXPECT_EQ(value("AddressOfRawData", entry), va + 28);
+    EXPECT_EQ(value("PointerToRawData", entry), raw + 28);
+    EXPECT_EQ(value("SizeOfData", entry) + 28, size);
+    EXPECT_EQ(value("PDBSignature", entry), 0x3930424Eu);  // "NB09"
+    EXPECT_EQ(PeChecksum(p->image), Get<std::uint32_t>(Bytes(p->image), ChecksumField(p->image)));
+    EXPECT_EQ(p->image.size() % value("FileAlignment"), 0u);
 }
 
 TEST(CodeViewConversion, AnImageWithoutRoomOrAMissingMapIsLeftUnchangedWithAReason) {
