@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
                             return true;
                         }};
         std::string messages;
-        if (!AddDebugInfo(command, dir + "/p.map", files, Identity, Identity, messages)) {
+        if (!AddDebugInfo(command, gcc, dir + "/p.map", files, Identity, messages)) {
             std::fprintf(stderr, "%s", messages.c_str());
             return 1;
         }

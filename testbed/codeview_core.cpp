@@ -909,6 +909,7 @@ std::vector<std::uint8_t> BuildCodeView(std::uint16_t machine, std::uint64_t ima
         if (!hasSymbols) continue;
         auto placed = map.find(input.mapName);
         if (placed == map.end()) {
+            if (input.fromLibrary) continue;
             report.warnings.push_back(input.module + ": the map file does not list it; it has no debug information");
             continue;
         }

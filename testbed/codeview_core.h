@@ -17,6 +17,7 @@ struct LinkedObject {
     std::string module;   // the module's name in the debug information
     std::string mapName;  // the object's path as the map file names it
     std::vector<std::uint8_t> bytes;
+    bool fromLibrary = false;  // a library's member: ld takes only those it needs
 };
 
 struct CodeViewReport {

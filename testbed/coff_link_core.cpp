@@ -113,6 +113,36 @@ bool ReadCoffObject(Bytes file, CoffObject& out, std::string& problem) {
     return true;
 }
 
+std::vector<ArchiveMember> ArchiveMembers(Bytes archive) {
+    constexpr std::size_t kHeader = 60;
+    std::vector<ArchiveMember> members;
+    if (archive.size() < 8 || std::string_view(reinterpret_cast<const char*>(archive.data()), 8) != "!<arch>\n") return members;
+    Bytes longNames;
+    for (std::uint64_t at = 8; at + kHeader <= archive.size();) {
+        std::string_view header(reinterpret_cast<const char*>(archive.data() + at), kHeader);
+        if (header.substr(58, 2) != "`\n") break;
+        std::uint64_t size = std::strtoull(std::string(header.substr(48, 10)).c_str(), nullptr, 10);
+        Bytes data = Slice(archive, at + kHeader, size);
+        if (data.size() != size) break;
+        std::string name(Trim(header.substr(0, 16)));
+        if (name == "//") longNames = data;
+        else if (name.size() > 1 && name[0] == '/' && name[1] >= '0' && name[1] <= '9') {
+            // "/123": the name stands in the long-name table, ended by "/\n".
+            std::uint64_t offset = std::strtoull(name.c_str() + 1, nullptr, 10);
+            name.clear();
+            for (std::uint64_t k = offset; k < longNames.size() && longNames[k] != '\n' && longNames[k] != 0; ++k)
+                name += static_cast<char>(longNames[k]);
+            if (!name.empty() && name.back() == '/') name.pop_back();
+            members.push_back({name, data});
+        } else if (name != "/" && name != "/SYM64/") {
+            if (!name.empty() && name.back() == '/') name.pop_back();
+            members.push_back({name, data});
+        }
+        at += kHeader + size + (size & 1);
+    }
+    return members;
+}
+
 LinkMap ReadLinkMap(std::string_view text) {
     LinkMap map;
     // Before this line the map lists what was discarded, which has no address in the image.

@@ -129,18 +129,31 @@ std::string MapFile(LinkCommand& command, const std::string& scratchMap) {
     return scratchMap;
 }
 
-bool AddDebugInfo(const LinkCommand& command, const std::string& mapFile, const LinkFiles& files,
-                  const PathMapping& toUnix, const PathMapping& toWindows, std::string& messages) {
+bool AddDebugInfo(const LinkCommand& command, const std::vector<std::string>& gcc, const std::string& mapFile,
+                  const LinkFiles& files, const PathMapping& toWindows, std::string& messages) {
     auto fail = [&](const std::string& why) {
         messages += "Error vexlnk: no debug information in " + command.output + ": " + why + "\n";
         return false;
     };
+    if (gcc.size() < command.inputs.size()) return fail("the link command does not name its inputs");
     std::vector<LinkedObject> objects;
-    for (const std::string& input : command.inputs) {
-        if (!EndsWithNoCase(input, ".obj") && !EndsWithNoCase(input, ".o")) continue;
-        LinkedObject o{input, toUnix(input), {}};
-        if (!files.read(input, o.bytes)) return fail("cannot read " + input);
-        objects.push_back(std::move(o));
+    for (std::size_t i = 0; i < command.inputs.size(); ++i) {
+        const std::string& input = command.inputs[i];
+        const std::string& seen = gcc[gcc.size() - command.inputs.size() + i];  // as ld saw it
+        bool library = EndsWithNoCase(input, ".lib") || EndsWithNoCase(input, ".a");
+        if (!library && !EndsWithNoCase(input, ".obj") && !EndsWithNoCase(input, ".o")) continue;
+        if (seen.compare(0, 2, "-l") == 0) continue;  // the toolchain's own library
+        // A library named bare but found in another folder is read where gcc was told to find it.
+        bool elsewhere = library && input.find_first_of("\\/:") == std::string::npos && seen != input;
+        std::string path = elsewhere ? toWindows(seen) : input;
+        std::vector<std::uint8_t> bytes;
+        if (!files.read(path, bytes)) return fail("cannot read " + input);
+        if (!library) {
+            objects.push_back({input, seen, std::move(bytes)});
+            continue;
+        }
+        for (const ArchiveMember& m : ArchiveMembers(Bytes(bytes)))
+            objects.push_back({input + "(" + m.name + ")", seen + "(" + m.name + ")", {m.bytes.begin(), m.bytes.end()}, true});
     }
     std::vector<std::uint8_t> map, image;
     if (!files.read(mapFile, map)) return fail("cannot read the map file " + mapFile);

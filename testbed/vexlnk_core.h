@@ -47,12 +47,13 @@ struct LinkFiles {
     std::function<bool(const std::string& path, const std::vector<std::uint8_t>& bytes)> write;
 };
 
-// After ld linked `command.output`: reads the objects among the inputs, the map and the image,
-// and writes the image back with its debug information. Messages ("Warning vexlnk: ...",
-// "Error vexlnk: ...") go to `messages`; false when the image could not get it (it is then
-// left as ld wrote it).
-bool AddDebugInfo(const LinkCommand& command, const std::string& mapFile, const LinkFiles& files,
-                  const PathMapping& toUnix, const PathMapping& toWindows, std::string& messages);
+// After ld linked `command.output`: reads the objects and libraries among the inputs, the map
+// and the image, and writes the image back with its debug information. `gcc` is the command
+// that linked (GccLinkCommand): its last words name the inputs as ld saw them. Messages
+// ("Warning vexlnk: ...", "Error vexlnk: ...") go to `messages`; false when the image could
+// not get it (it is then left as ld wrote it).
+bool AddDebugInfo(const LinkCommand& command, const std::vector<std::string>& gcc, const std::string& mapFile,
+                  const LinkFiles& files, const PathMapping& toWindows, std::string& messages);
 
 // ld's messages, one line each ending in "\n": an undefined reference becomes
 // "<object>: undefined reference to <symbol>" (Windows path, the symbol bare: no quotes, no

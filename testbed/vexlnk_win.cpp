@@ -9,7 +9,8 @@
 // is looked for in the working directory, the -L directories and the root's lib folder; when
 // it is in none of them it is the toolchain's own import library (winmm.lib: -lwinmm).
 // -nounderscores is accepted and changes nothing. Unless -s strips the image, the CodeView
-// records of the objects (.debug$S, .debug$T, which GNU ld drops) are converted to CodeView 4
+// records of the objects, and of the members ld took from the libraries given as files
+// (.debug$S, .debug$T, which GNU ld drops), are converted to CodeView 4
 // and added to the image as a ".debug" section (codeview_core.h), placed by ld's map: the one
 // -map asks for, else a scratch map that is removed afterwards.
 // Messages go to stderr, one line each; an undefined symbol reads
@@ -94,7 +95,7 @@ int main(int argc, char** argv) {
     }
     if (status == 0 && debugInfo) {
         std::string messages;
-        if (!AddDebugInfo(command, map, {ReadBytes, WriteBytes}, UnixPath, WindowsPath, messages)) status = 1;
+        if (!AddDebugInfo(command, gcc, map, {ReadBytes, WriteBytes}, WindowsPath, messages)) status = 1;
         std::fputs(messages.c_str(), stderr);
     }
     if (map == scratchMap) DeleteFileA(scratchMap.c_str());

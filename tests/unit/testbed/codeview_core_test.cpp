@@ -335,6 +335,27 @@ TEST(CodeViewConversion, ObjectsWithoutDebugInformationLeaveTheImageAsLinked) {
     EXPECT_EQ(PeChecksum(plain.image), Get<std::uint32_t>(Bytes(plain.image), ChecksumField(plain.image)));
 }
 
+TEST(CodeViewConversion, MembersOfALibraryThatLdTookCarryTheirDebugInformation) {
+    // cv_util.obj and cv_far.obj in a library: main needs the first only, so ld takes only it.
+    test::ConvertedProgram p = test::BuildConverted("i686", {"cv_main.c", "cv_util.c", "cv_far.c"}, "library", {"-g2"}, 1);
+    if (!p.skip.empty()) GTEST_SKIP() << p.skip;
+    ASSERT_EQ(p.problem, "");
+    EXPECT_EQ(p.messages, "");  // cv_far.obj's long lines were not linked, so not reported
+    tarvo::test::ScopedScriptedUi ui;
+    DebugInfo info;
+    ASSERT_TRUE(OpenExecutable(info, tarvo::test::SourceOf("library.exe", p.image), false));
+    EXPECT_EQ(info.images[0]->moduleCount, 2);
+    FunctionHit sum = FindFunction(info, "util_sum");
+    ASSERT_TRUE(sum);
+    EXPECT_EQ(info.modules[sum.module].name, p.library + "(cv_util.obj)");
+    Dump dump = ReadDump(p.objects[1] + ".cv");
+    const Function& f = info.modules[sum.module].functions[sum.function];
+    for (auto [offset, line] : dump.procs["util_sum"].rows) EXPECT_EQ(LineOfAddress(info, f.start + offset).line, line);
+    EXPECT_FALSE(FindFunction(info, "far_function"));
+    info.currentModule = sum.module;
+    EXPECT_TRUE(FindSymbol(info, "util_bias"));
+}
+
 // The patched headers as llvm-readobj reads them: the new section, the image's size, the
 // debug directory's CodeView entry, and a checksum that agrees with the file.
 TEST_P(Converted, TheImageHeadersAgreeWithLlvmReadobj) {
@@ -390,7 +411,7 @@ TEST(CodeViewConversion, AnImageWithoutRoomOrAMissingMapIsLeftUnchangedWithAReas
                         return false;
                     }};
     std::string messages;
-    EXPECT_FALSE(AddDebugInfo(link, "Z:\\x\\a.map", files, test::ToUnix, test::ToWindows, messages));
+    EXPECT_FALSE(AddDebugInfo(link, {"/x/a.obj"}, "Z:\\x\\a.map", files, test::ToWindows, messages));
     EXPECT_EQ(messages, "Error vexlnk: no debug information in Z:\\x\\a.exe: cannot read the map file Z:\\x\\a.map\n");
     // -s asks for none, and a map of the user's is the one read.
     EXPECT_FALSE(WantsDebugInfo(ParseLinkArguments({"-s", "-o", "a.exe", "a.obj"})));

@@ -63,7 +63,7 @@ std::vector<std::uint8_t> FileBytes(const std::string& path) {
 }
 
 ConvertedProgram BuildConverted(const std::string& machine, const std::vector<std::string>& sources, const std::string& name,
-                                const std::vector<std::string>& vexFlags) {
+                                const std::vector<std::string>& vexFlags, std::size_t libraryFrom) {
     ConvertedProgram p;
     p.wide = machine == "x86_64";
     std::string triple = machine + "-w64-mingw32";
@@ -99,7 +99,20 @@ ConvertedProgram BuildConverted(const std::string& machine, const std::vector<st
         RunShell("llvm-readobj-14 --codeview " + Quoted({obj}) + " > " + Quoted({obj + ".cv"}));
         p.sources.push_back(src);
         p.objects.push_back(obj);
-        linkArgs.push_back(ToWindows(obj));
+        if (p.objects.size() <= libraryFrom) linkArgs.push_back(ToWindows(obj));
+    }
+    if (libraryFrom < p.objects.size()) {
+        std::vector<std::string> arArgs{"/OUT:" + ToWindows(p.dir + "/" + name + ".lib")};
+        for (std::size_t k = libraryFrom; k < p.objects.size(); ++k) arArgs.push_back(ToWindows(p.objects[k]));
+        std::string problem;
+        std::vector<std::string> ar = ArCommand(arArgs, p.wide, ToUnix, p.library, problem);
+        int status = 0;
+        std::string out = RunShell(Quoted(ar), &status);
+        if (!problem.empty() || status != 0) {
+            p.problem = "archiving: " + problem + out;
+            return p;
+        }
+        linkArgs.push_back(p.library);
     }
     LinkCommand link = ParseLinkArguments(linkArgs);
     std::string mapWindows = MapFile(link, "unused");
@@ -119,7 +132,7 @@ ConvertedProgram BuildConverted(const std::string& machine, const std::vector<st
                         return !b.empty();
                     },
                     [](const std::string& path, const std::vector<std::uint8_t>& b) { return WriteFile(ToUnix(path), b); }};
-    if (!AddDebugInfo(link, mapWindows, files, ToUnix, ToWindows, p.messages)) {
+    if (!AddDebugInfo(link, gcc, mapWindows, files, ToWindows, p.messages)) {
         p.problem = "converting: " + p.messages;
         return p;
     }

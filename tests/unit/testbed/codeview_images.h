@@ -14,6 +14,7 @@ struct ConvertedProgram {
     bool wide = false;
     std::string dir;                   // Linux folder holding everything
     std::string exe, map, nm;          // Linux paths: the converted image, ld's map, nm's list
+    std::string library;               // Windows path of the library, when there is one
     std::vector<std::string> sources;  // Linux paths, in link order
     std::vector<std::string> objects;  // Linux paths, beside each its llvm-readobj dump (".cv")
     std::string messages;              // what the conversion said
@@ -21,8 +22,9 @@ struct ConvertedProgram {
 };
 
 // `machine` is "i686" or "x86_64"; `sources` are names in tests/unit/data/codeview, or full paths.
+// Sources from `libraryFrom` on go into a library (vexlib's ar command), linked as one.
 ConvertedProgram BuildConverted(const std::string& machine, const std::vector<std::string>& sources, const std::string& name,
-                                const std::vector<std::string>& vexFlags = {"-g2"});
+                                const std::vector<std::string>& vexFlags = {"-g2"}, std::size_t libraryFrom = ~std::size_t(0));
 // The sample of the conversion tests (cv_main.c, cv_util.c, cv_far.c), built once per machine.
 const ConvertedProgram& CodeViewSample(const std::string& machine);
 
