@@ -6,6 +6,7 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "codeview_types_core.h"
 #include "debugger/codeview_records.h"
 
 namespace tarvo::testbed {
@@ -16,6 +17,7 @@ using debugger::Get;
 using debugger::Read;
 using debugger::Slice;
 namespace cv4 = debugger::cv4;
+using namespace cv;
 
 // What clang writes: subsections of .debug$S, symbol kinds and type leaves with 32-bit indices.
 enum : std::uint32_t { kCvSignature = 4, kSubSymbols = 0xF1, kSubLines = 0xF2, kSubStrings = 0xF3, kSubChecksums = 0xF4 };
@@ -46,351 +48,10 @@ enum : std::uint16_t {
     S_INLINESITE_END = 0x114E,
     S_PROC_ID_END = 0x114F,
 };
-enum : std::uint16_t {
-    LF_MODIFIER = 0x1001,
-    LF_POINTER = 0x1002,
-    LF_PROCEDURE = 0x1008,
-    LF_ARGLIST = 0x1201,
-    LF_FIELDLIST = 0x1203,
-    LF_BITFIELD = 0x1205,
-    LF_INDEX = 0x1404,
-    LF_ENUMERATE = 0x1502,
-    LF_ARRAY = 0x1503,
-    LF_CLASS = 0x1504,
-    LF_STRUCTURE = 0x1505,
-    LF_UNION = 0x1506,
-    LF_ENUM = 0x1507,
-    LF_MEMBER = 0x150D,
-    LF_FUNC_ID = 0x1601,
-};
 enum : std::uint16_t { kRelSection = 0x0A, kRelSecRel = 0x0B };  // the same numbers for both machines
 constexpr std::uint32_t kLineNumberMask = 0xFFFFFF;
 constexpr std::uint32_t kNoStepLine = 0xF00F00, kHiddenLine = 0xFEEFEE;
 constexpr std::uint32_t kLongestLine = 0xFFFF;  // line numbers are 16 bits in CodeView 4
-constexpr std::uint32_t kMostTypes = cv4::kTypeIndexLimit - debugger::kFirstRecordType + 1;
-constexpr int kDeepestType = 200;
-
-// ---- writing ----
-
-struct Writer {
-    std::vector<std::uint8_t> b;
-    void U8(std::uint64_t v) { b.push_back(static_cast<std::uint8_t>(v)); }
-    void U16(std::uint64_t v) { U8(v), U8(v >> 8); }
-    void U32(std::uint64_t v) { U16(v), U16(v >> 16); }
-    void Bytes(debugger::Bytes v) { b.insert(b.end(), v.begin(), v.end()); }
-    void Put16(std::size_t at, std::uint64_t v) { b[at] = static_cast<std::uint8_t>(v), b[at + 1] = static_cast<std::uint8_t>(v >> 8); }
-    void Put32(std::size_t at, std::uint64_t v) { Put16(at, v), Put16(at + 2, v >> 16); }
-    // Counted names hold 255 characters at most.
-    void Counted(std::string_view s) {
-        s = s.substr(0, 255);
-        U8(s.size());
-        b.insert(b.end(), s.begin(), s.end());
-    }
-    void Align4() { while (b.size() % 4) U8(0); }
-    // Type records and field lists pad with 0xF3 0xF2 0xF1: the low half counts the bytes left.
-    void PadLeaf() { while (b.size() % 4) U8(0xF0 | (4 - b.size() % 4)); }
-};
-
-// A numeric leaf in the shortest form; `wide` gives at least 4 bytes (an array's length, so
-// that its name stands where a fixed-layout reader expects it).
-void Numeric(Writer& w, std::uint64_t v, bool wide) {
-    if (v < 0x8000 && !wide) w.U16(v);
-    else if (v <= 0xFFFF) w.U16(cv4::kNumericU16), w.U16(v);
-    else if (v <= 0xFFFFFFFF) w.U16(cv4::kNumericU32), w.U32(v);
-    else w.U16(cv4::kNumericU64), w.U32(v), w.U32(v >> 32);
-}
-
-std::string_view ZeroName(Bytes b, std::uint64_t at) {
-    std::string_view s;
-    if (!debugger::ReadZeroName(b, at, b.size(), s)) return {};
-    return s;
-}
-
-// The bytes a numeric leaf takes, 0 when it is not one we know.
-std::size_t NumericSize(Bytes b, std::uint64_t at) {
-    auto n = debugger::ReadNumeric(b, at);
-    return n ? n->size : 0;
-}
-
-// ---- types ----
-
-// The image's one table of CodeView 4 types: records deduplicated by their bytes, structure,
-// union and enumeration definitions by their shape.
-struct TypeTable {
-    std::vector<std::vector<std::uint8_t>> records;  // leaf and data, without length or padding
-    std::unordered_map<std::string, std::uint16_t> byBytes, definitions, byName;
-    bool full = false;
-    std::uint16_t Reserve() {
-        if (records.size() >= kMostTypes) {
-            full = true;
-            return 0;
-        }
-        records.emplace_back();
-        return static_cast<std::uint16_t>(debugger::kFirstRecordType + records.size() - 1);
-    }
-    std::uint16_t Add(std::vector<std::uint8_t> rec) {
-        std::string key(rec.begin(), rec.end());
-        if (auto it = byBytes.find(key); it != byBytes.end()) return it->second;
-        std::uint16_t index = Reserve();
-        if (index) {
-            records.back() = std::move(rec);
-            byBytes.emplace(std::move(key), index);
-        }
-        return index;
-    }
-};
-
-// One object's type stream (types and ids share its indices), mapped into the table on demand.
-struct ObjectTypes {
-    TypeTable& out;
-    std::vector<Bytes> records;                             // leaf and data, by index - 0x1000
-    std::vector<std::int32_t> mapped;                       // -1 not yet
-    std::unordered_map<std::string, std::uint32_t> defs;    // leaf and name: the definition's index
-    int depth = 0;
-    int unknown = 0;  // records of a kind we do not convert
-    bool signedEnumerators = false;  // the field list being converted is a signed enumeration's
-
-    static bool IsSigned(std::uint32_t primitive) {
-        switch (primitive) {
-        case 0x10: case 0x11: case 0x12: case 0x13: case 0x68: case 0x72: case 0x74: case 0x76: return true;
-        default: return false;
-        }
-    }
-
-    ObjectTypes(TypeTable& t, Bytes section) : out(t) {
-        if (Get<std::uint32_t>(section, 0) != kCvSignature) return;
-        for (std::uint64_t at = 4; at + 4 <= section.size();) {
-            std::uint16_t length = Get<std::uint16_t>(section, at);
-            Bytes rec = Slice(section, at + 2, length);
-            if (length < 2 || rec.size() != length) break;
-            records.push_back(rec);
-            at += 2ull + length;
-        }
-        mapped.assign(records.size(), -1);
-        for (std::uint32_t i = 0; i < records.size(); ++i) {
-            AggregateInfo a = Describe(i);
-            if (a.leaf && !(a.property & cv4::kPropertyForwardRef)) defs.emplace(a.Key(), i);
-        }
-    }
-
-    struct AggregateInfo {
-        std::uint16_t leaf = 0, count = 0, property = 0;
-        std::uint32_t fields = 0, underlying = 0;
-        std::uint64_t size = 0;
-        std::string_view name, unique;
-        std::string Key() const { return std::to_string(leaf) + ":" + std::string(unique.empty() ? name : unique); }
-    };
-    // A structure, union or enumeration record; leaf 0 for any other.
-    AggregateInfo Describe(std::uint32_t i) {
-        AggregateInfo a;
-        Bytes r = records[i];
-        std::uint16_t leaf = Get<std::uint16_t>(r, 0);
-        std::uint64_t at = 0;
-        if (leaf == LF_STRUCTURE || leaf == LF_CLASS) at = 18;
-        else if (leaf == LF_UNION) at = 10;
-        else if (leaf != LF_ENUM) return a;
-        a.count = Get<std::uint16_t>(r, 2);
-        a.property = Get<std::uint16_t>(r, 4);
-        if (leaf == LF_ENUM) {
-            a.underlying = Get<std::uint32_t>(r, 6);
-            a.fields = Get<std::uint32_t>(r, 10);
-            at = 14;
-        } else {
-            a.fields = Get<std::uint32_t>(r, 6);
-            auto n = debugger::ReadNumeric(r, at);
-            if (!n) return a;
-            a.size = static_cast<std::uint64_t>(n->value);
-            at += n->size;
-        }
-        a.name = ZeroName(r, at);
-        if (a.property & cv4::kPropertyUniqueName) a.unique = ZeroName(r, at + a.name.size() + 1);
-        a.leaf = leaf;
-        return a;
-    }
-
-    Bytes Record(std::uint32_t index) {
-        return index >= debugger::kFirstRecordType && index - debugger::kFirstRecordType < records.size()
-                   ? records[index - debugger::kFirstRecordType]
-                   : Bytes{};
-    }
-
-    // Calls `each(leaf, record bytes at the subfield)` for every member or enumerator of a field
-    // list, following its continuations; false when it meets a kind it cannot step over.
-    template <class F>
-    bool EachField(std::uint32_t list, F each, int hops = 0) {
-        Bytes r = Record(list);
-        if (Get<std::uint16_t>(r, 0) != LF_FIELDLIST || hops > 64) return false;
-        for (std::uint64_t at = 2; at < r.size();) {
-            if (r[at] >= 0xF0) {
-                at += (r[at] & 0x0F) ? (r[at] & 0x0F) : 1;
-                continue;
-            }
-            std::uint16_t leaf = Get<std::uint16_t>(r, at);
-            std::uint64_t valueAt;
-            if (leaf == LF_MEMBER) valueAt = at + 8;
-            else if (leaf == LF_ENUMERATE) valueAt = at + 4;
-            else if (leaf == LF_INDEX) {
-                if (!EachField(Get<std::uint32_t>(r, at + 4), each, hops + 1)) return false;
-                at += 8;
-                continue;
-            } else return false;
-            std::size_t n = NumericSize(r, valueAt);
-            if (!n || !Fits(r, valueAt + n, 1)) return false;
-            std::string_view name = ZeroName(r, valueAt + n);
-            each(leaf, r.subspan(at), valueAt - at, n, name);
-            at = valueAt + n + name.size() + 1;
-        }
-        return true;
-    }
-
-    // The image's index for one of ours; 0 (no type) for what cannot be converted.
-    std::uint16_t Map(std::uint32_t index) {
-        if (index < debugger::kFirstRecordType) return index <= 0xFFF ? static_cast<std::uint16_t>(index) : 0;
-        std::uint32_t i = index - debugger::kFirstRecordType;
-        if (i >= records.size()) return 0;
-        if (mapped[i] >= 0) return static_cast<std::uint16_t>(mapped[i]);
-        if (depth > kDeepestType) return 0;
-        ++depth;
-        std::uint16_t result = Convert(i);
-        --depth;
-        if (mapped[i] < 0) mapped[i] = result;
-        return static_cast<std::uint16_t>(mapped[i]);
-    }
-
-    std::uint16_t Convert(std::uint32_t i) {
-        Bytes r = records[i];
-        Writer w;
-        switch (Get<std::uint16_t>(r, 0)) {
-        case LF_MODIFIER:
-            w.U16(debugger::kLeafModifier), w.U16(Get<std::uint16_t>(r, 6)), w.U16(Map(Get<std::uint32_t>(r, 2)));
-            break;
-        case LF_POINTER: {
-            std::uint32_t attributes = Get<std::uint32_t>(r, 6);
-            std::uint16_t to = Map(Get<std::uint32_t>(r, 2));
-            w.U16(debugger::kLeafPointer), w.U16(attributes & 0x1FFF), w.U16(to);
-            break;
-        }
-        case LF_PROCEDURE: {
-            std::uint16_t result = Map(Get<std::uint32_t>(r, 2)), args = Map(Get<std::uint32_t>(r, 10));
-            w.U16(debugger::kLeafProcedure), w.U16(result), w.U8(Get<std::uint8_t>(r, 6)), w.U8(0);
-            w.U16(Get<std::uint16_t>(r, 8)), w.U16(args);
-            break;
-        }
-        case LF_ARGLIST: {
-            std::uint32_t count = Get<std::uint32_t>(r, 2);
-            if (!Fits(r, 6, 4ull * count) || count > 0x7FF0) return 0;  // a record's length is 16 bits
-            std::vector<std::uint16_t> args;
-            for (std::uint32_t a = 0; a < count; ++a) args.push_back(Map(Get<std::uint32_t>(r, 6 + 4ull * a)));
-            w.U16(cv4::kLeafArgList), w.U16(count);
-            for (std::uint16_t a : args) w.U16(a);
-            break;
-        }
-        case LF_BITFIELD: {
-            std::uint16_t type = Map(Get<std::uint32_t>(r, 2));
-            w.U16(debugger::kLeafBitField), w.U8(Get<std::uint8_t>(r, 6)), w.U8(Get<std::uint8_t>(r, 7)), w.U16(type);
-            break;
-        }
-        case LF_ARRAY: {
-            std::uint16_t element = Map(Get<std::uint32_t>(r, 2)), indexType = Map(Get<std::uint32_t>(r, 6));
-            auto n = debugger::ReadNumeric(r, 10);
-            if (!n) return 0;
-            w.U16(debugger::kLeafArray), w.U16(element), w.U16(indexType);
-            Numeric(w, static_cast<std::uint64_t>(n->value), true);
-            w.Counted(ZeroName(r, 10 + n->size));
-            break;
-        }
-        case LF_FIELDLIST: return FieldList(i);
-        case LF_STRUCTURE:
-        case LF_CLASS:
-        case LF_UNION:
-        case LF_ENUM: return ConvertAggregate(i);
-        default: ++unknown; return 0;
-        }
-        return out.Add(std::move(w.b));
-    }
-
-    std::uint16_t FieldList(std::uint32_t i) {
-        Writer w;
-        w.U16(debugger::kLeafFieldList);
-        bool whole = EachField(debugger::kFirstRecordType + i, [&](std::uint16_t leaf, Bytes f, std::uint64_t valueAt,
-                                                                  std::size_t n, std::string_view name) {
-            if (leaf == LF_MEMBER) w.U16(debugger::kLeafMember), w.U16(Map(Get<std::uint32_t>(f, 4))), w.U16(Get<std::uint16_t>(f, 2));
-            else w.U16(debugger::kLeafEnumerate), w.U16(Get<std::uint16_t>(f, 2));
-            Bytes value = f.subspan(valueAt, n);
-            std::uint16_t kind = Get<std::uint16_t>(value, 0);
-            // clang writes a negative enumerator of a signed enumeration as an unsigned leaf.
-            if (leaf == LF_ENUMERATE && signedEnumerators && (kind == 0x8002 || kind == 0x8004 || kind == 0x800A) &&
-                (value[n - 1] & 0x80)) {
-                w.U16(kind - 1);
-                value = value.subspan(2);
-            }
-            w.Bytes(value);
-            w.Counted(name);
-            w.PadLeaf();
-        });
-        if (!whole) ++unknown;
-        if (w.b.size() > 0xFFF0) return 0;  // a record's length is 16 bits
-        return out.Add(std::move(w.b));
-    }
-
-    // Structures, unions and enumerations. A forward reference becomes its definition (in this
-    // object, else in one read before); a definition already in the table with the same name,
-    // size and fields is that one. A definition gets its index before its fields are converted,
-    // so a member that points back at it finds it.
-    std::uint16_t ConvertAggregate(std::uint32_t i) {
-        AggregateInfo a = Describe(i);
-        if (!a.leaf) return 0;
-        std::string key = a.Key();
-        if (a.property & cv4::kPropertyForwardRef) {
-            if (auto d = defs.find(key); d != defs.end()) return Map(debugger::kFirstRecordType + d->second);
-            if (auto d = out.byName.find(key); d != out.byName.end()) return d->second;
-        } else {
-            std::string shape = key + ":" + std::to_string(a.size) + ":" + std::to_string(a.count);
-            // Members by name, place and, when primitive, type (other indices are the object's own).
-            EachField(a.fields, [&](std::uint16_t leaf, Bytes f, std::uint64_t valueAt, std::size_t n, std::string_view name) {
-                std::uint32_t type = leaf == LF_MEMBER ? Get<std::uint32_t>(f, 4) : 0;
-                shape += ":" + std::string(name) + "=" + std::string(reinterpret_cast<const char*>(f.data() + valueAt), n) + "/" +
-                         std::to_string(type < debugger::kFirstRecordType ? type : 0xFFFFFFFFu);
-            });
-            if (auto d = out.definitions.find(shape); d != out.definitions.end()) return d->second;
-            std::uint16_t index = out.Reserve();
-            if (!index) return 0;
-            mapped[i] = index;
-            out.definitions.emplace(shape, index);
-            out.byName.emplace(key, index);
-            std::vector<std::uint8_t> record = WriteAggregate(a);
-            out.records[index - debugger::kFirstRecordType] = std::move(record);
-            return index;
-        }
-        return out.Add(WriteAggregate(a));  // a forward reference that nothing defines
-    }
-
-    std::vector<std::uint8_t> WriteAggregate(const AggregateInfo& a) {
-        signedEnumerators = a.leaf == LF_ENUM && IsSigned(a.underlying);
-        std::uint16_t fields = a.fields ? Map(a.fields) : 0;
-        signedEnumerators = false;
-        std::uint16_t property = a.property & ~cv4::kPropertyUniqueName;
-        Writer w;
-        if (a.leaf == LF_ENUM) {
-            w.U16(debugger::kLeafEnum), w.U16(a.count), w.U16(Map(a.underlying)), w.U16(fields), w.U16(property);
-        } else if (a.leaf == LF_UNION) {
-            w.U16(debugger::kLeafUnion), w.U16(a.count), w.U16(fields), w.U16(property);
-            Numeric(w, a.size, false);
-        } else {
-            w.U16(a.leaf == LF_CLASS ? debugger::kLeafClass : debugger::kLeafStructure), w.U16(a.count), w.U16(fields);
-            w.U16(property), w.U16(0), w.U16(0);
-            Numeric(w, a.size, false);
-        }
-        w.Counted(a.name);
-        return std::move(w.b);
-    }
-
-    // A procedure symbol's type field names its function id; the id names the type.
-    std::uint16_t FunctionType(std::uint32_t index) {
-        Bytes r = Record(index);
-        return Get<std::uint16_t>(r, 0) == LF_FUNC_ID ? Map(Get<std::uint32_t>(r, 6)) : Map(index);
-    }
-};
 
 // ---- symbols and lines ----
 
@@ -521,7 +182,7 @@ struct ModuleReader {
         Bytes b = r.span();
         if (r.Bad(at, 8)) return;  // the function's code was discarded
         std::uint32_t start = Get<std::uint32_t>(b, at), size = Get<std::uint32_t>(b, at + 8);
-        std::uint16_t segment = Get<std::uint16_t>(b, at + 4), flags = Get<std::uint16_t>(b, at + 6);
+        std::uint16_t segment = Get<std::uint16_t>(b, at + 4);  // the columns after the rows are not needed
         for (std::uint64_t f = at + 12; f + 12 <= end;) {
             std::uint32_t file = Get<std::uint32_t>(b, f), count = Get<std::uint32_t>(b, f + 4), bytes = Get<std::uint32_t>(b, f + 8);
             if (bytes < 12 || f + bytes > end || 8ull * count > bytes - 12) return;
@@ -541,7 +202,6 @@ struct ModuleReader {
             }
             m.blocks.push_back(std::move(block));
             f += bytes;
-            (void)flags;  // the columns after the rows are not needed
         }
     }
 
@@ -606,7 +266,7 @@ struct ModuleReader {
                 p.kind = kind == S_GPROC32 || kind == S_GPROC32_ID ? cv4::kSymGlobalProc : cv4::kSymLocalProc;
                 p.length = Get<std::uint32_t>(d, 12);
                 std::uint32_t type = Get<std::uint32_t>(d, 24);
-                p.type = kind == S_GPROC32_ID || kind == S_LPROC32_ID ? types.FunctionType(type) : types.Map(type);
+                p.type = kind == S_GPROC32_ID || kind == S_LPROC32_ID ? FunctionType(types, type) : MapType(types, type);
                 p.offset = Get<std::uint32_t>(d, 28);
                 p.segment = Get<std::uint16_t>(d, 32);
                 p.flags = Get<std::uint8_t>(d, 34);
@@ -624,7 +284,7 @@ struct ModuleReader {
             }
             case S_LOCAL:
                 pending.open = true;
-                pending.local.type = types.Map(Get<std::uint32_t>(d, 0));
+                pending.local.type = MapType(types, Get<std::uint32_t>(d, 0));
                 pending.parameter = Get<std::uint16_t>(d, 4) & 1;
                 pending.local.name = ZeroName(d, 6);
                 break;
@@ -651,17 +311,17 @@ struct ModuleReader {
                 if (!proc) break;
                 OutLocal l;
                 if (kind == S_REGISTER) {
-                    l.inRegister = true, l.type = types.Map(Get<std::uint32_t>(d, 0)), l.reg = Get<std::uint16_t>(d, 4);
+                    l.inRegister = true, l.type = MapType(types, Get<std::uint32_t>(d, 0)), l.reg = Get<std::uint16_t>(d, 4);
                     l.name = ZeroName(d, 6);
                 } else if (kind == S_BPREL32) {
-                    l.offset = static_cast<std::int32_t>(Get<std::uint32_t>(d, 0)), l.type = types.Map(Get<std::uint32_t>(d, 4));
+                    l.offset = static_cast<std::int32_t>(Get<std::uint32_t>(d, 0)), l.type = MapType(types, Get<std::uint32_t>(d, 4));
                     l.name = ZeroName(d, 8);
                 } else {
                     if (Get<std::uint16_t>(d, 8) != framePointer) {
                         ++leftOut;
                         break;
                     }
-                    l.offset = static_cast<std::int32_t>(Get<std::uint32_t>(d, 0)), l.type = types.Map(Get<std::uint32_t>(d, 4));
+                    l.offset = static_cast<std::int32_t>(Get<std::uint32_t>(d, 0)), l.type = MapType(types, Get<std::uint32_t>(d, 4));
                     l.name = ZeroName(d, 10);
                 }
                 proc->locals.push_back(l);
@@ -674,7 +334,7 @@ struct ModuleReader {
                     break;
                 }
                 OutData x{kind == S_GDATA32 ? cv4::kSymGlobalData : cv4::kSymLocalData, Get<std::uint16_t>(d, 8),
-                          types.Map(Get<std::uint32_t>(d, 0)), Get<std::uint32_t>(d, 4), ZeroName(d, 10)};
+                          MapType(types, Get<std::uint32_t>(d, 0)), Get<std::uint32_t>(d, 4), ZeroName(d, 10)};
                 if (kind == S_GDATA32) globals.push_back(x);
                 else if (proc) {
                     // clang names a function's static "function::name"; the debugger looks it up
@@ -690,10 +350,10 @@ struct ModuleReader {
             case S_CONSTANT: {
                 std::size_t n = NumericSize(d, 4);
                 if (!n) break;
-                m.constants.push_back({types.Map(Get<std::uint32_t>(d, 0)), d.subspan(4, n), ZeroName(d, 4 + n)});
+                m.constants.push_back({MapType(types, Get<std::uint32_t>(d, 0)), d.subspan(4, n), ZeroName(d, 4 + n)});
                 break;
             }
-            case S_UDT: udts.emplace_back(types.Map(Get<std::uint32_t>(d, 0)), ZeroName(d, 4)); break;
+            case S_UDT: udts.emplace_back(MapType(types, Get<std::uint32_t>(d, 0)), ZeroName(d, 4)); break;
             default: break;
             }
             if (opens) {
@@ -863,24 +523,6 @@ std::vector<std::uint8_t> GlobalSubsection(const std::vector<OutData>& globals,
     return std::move(w.b);
 }
 
-std::vector<std::uint8_t> TypeSubsection(const TypeTable& t) {
-    Writer w;
-    w.U32(1), w.U32(t.records.size());
-    std::size_t offsets = w.b.size();
-    for (std::size_t k = 0; k < t.records.size(); ++k) w.U32(0);
-    std::size_t first = w.b.size();
-    for (std::size_t k = 0; k < t.records.size(); ++k) {
-        w.Put32(offsets + 4 * k, w.b.size() - first);
-        std::size_t at = w.b.size();
-        w.U16(0);
-        w.b.insert(w.b.end(), t.records[k].begin(), t.records[k].end());
-        if (t.records[k].empty()) w.U16(0);  // reserved and never filled: an empty leaf
-        w.PadLeaf();
-        w.Put16(at, w.b.size() - at - 2);
-    }
-    return std::move(w.b);
-}
-
 }  // namespace
 
 std::vector<std::uint8_t> BuildCodeView(std::uint16_t machine, std::uint64_t imageBase,
@@ -893,7 +535,7 @@ std::vector<std::uint8_t> BuildCodeView(std::uint16_t machine, std::uint64_t ima
     std::vector<std::pair<std::uint16_t, std::string_view>> udts;
     std::vector<std::unique_ptr<ModuleReader>> readers;  // symbols are read in place in their bytes
     std::vector<std::unique_ptr<CoffObject>> coffs;
-    std::vector<std::unique_ptr<ObjectTypes>> objectTypes;
+    std::vector<ObjectTypesPtr> objectTypes;
     int leftOut = 0, unknownTypes = 0;
     modules.reserve(objects.size());
     for (const LinkedObject& input : objects) {
@@ -917,7 +559,7 @@ std::vector<std::uint8_t> BuildCodeView(std::uint16_t machine, std::uint64_t ima
         Bytes typeSection;
         for (const CoffSection& s : object->sections)
             if (s.name == ".debug$T") typeSection = s.data;
-        objectTypes.push_back(std::make_unique<ObjectTypes>(types, typeSection));
+        objectTypes.push_back(ReadObjectTypes(types, typeSection));
         modules.emplace_back();
         OutModule& m = modules.back();
         m.name = input.module;
@@ -931,7 +573,7 @@ std::vector<std::uint8_t> BuildCodeView(std::uint16_t machine, std::uint64_t ima
             ModuleReader{*object, *objectTypes.back(), sourceName, m, globals, udts, report.warnings, {}, {}, {}, {}, 0, 0});
         reader->Read(p);
         leftOut += reader->leftOut;
-        unknownTypes += objectTypes.back()->unknown;
+        unknownTypes += UnknownTypes(*objectTypes.back());
         readers.push_back(std::move(reader));
         coffs.push_back(std::move(object));
     }
