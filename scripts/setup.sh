@@ -36,6 +36,10 @@ packages=(
   "file:/usr/bin/file"
   "fonts-wine:/usr/share/wine/fonts/tahoma.ttf"
   "clang-14:/usr/bin/clang-14"
+  # The oracle of the CodeView conversion's tests: llvm-readobj dumps the objects' records.
+  "llvm-14:/usr/bin/llvm-readobj-14"
+  # A real C program for the conversion's test: zlib's example enough.c.
+  "zlib1g-dev:/usr/share/doc/zlib1g-dev/examples/enough.c"
   "grep:/bin/grep"
   "universal-ctags:/usr/bin/ctags-universal"
   # Real C for the function finder's comparison with ctags: plain-C headers and sources.

@@ -22,8 +22,9 @@ bool CompilerOption(const std::string& a, bool wide, std::vector<std::string>& f
         return true;
     };
     if (a == "-O") return add({"-O2"});
-    // Every debug level asks for CodeView, which the debugger reads.
-    if (a == "-g2" || a == "-g3" || a == "-g4") return add({"-g", "-gcodeview"});
+    // Every debug level asks for the same CodeView, which the debugger reads (its locals are
+    // frame-relative, so the frame pointer stays); the stack-trace levels add nothing here.
+    if (a == "-g2" || a == "-g3" || a == "-g4") return add({"-g", "-gcodeview", "-fno-omit-frame-pointer"});
     if (a == "-A") return add({"-Wall"});
     if (a == "-unused") return add({"-Wunused"});
     if (a == "-ansic") return add({"-pedantic"});

@@ -1,7 +1,9 @@
 #include "vexlnk_core.h"
 
+#include <algorithm>
 #include <cctype>
 
+#include "codeview_core.h"
 #include "standin_core.h"
 
 namespace tarvo::testbed {
@@ -114,6 +116,55 @@ std::vector<std::string> GccLinkCommand(const LinkCommand& command, bool wide, c
         else argv.push_back(found.compare(0, 2, ".\\") == 0 ? input : unix(found));
     }
     return argv;
+}
+
+bool WantsDebugInfo(const LinkCommand& command) {
+    return std::find(command.gccFlags.begin(), command.gccFlags.end(), "-s") == command.gccFlags.end();
+}
+
+std::string MapFile(LinkCommand& command, const std::string& scratchMap) {
+    for (const std::string& flag : command.gccFlags)
+        if (flag.compare(0, 5, "-map:") == 0) return flag.substr(5);
+    command.gccFlags.push_back("-map:" + scratchMap);
+    return scratchMap;
+}
+
+bool AddDebugInfo(const LinkCommand& command, const std::vector<std::string>& gcc, const std::string& mapFile,
+                  const LinkFiles& files, const PathMapping& toWindows, std::string& messages) {
+    auto fail = [&](const std::string& why) {
+        messages += "Error vexlnk: no debug information in " + command.output + ": " + why + "\n";
+        return false;
+    };
+    if (gcc.size() < command.inputs.size()) return fail("the link command does not name its inputs");
+    std::vector<LinkedObject> objects;
+    for (std::size_t i = 0; i < command.inputs.size(); ++i) {
+        const std::string& input = command.inputs[i];
+        const std::string& seen = gcc[gcc.size() - command.inputs.size() + i];  // as ld saw it
+        bool library = EndsWithNoCase(input, ".lib") || EndsWithNoCase(input, ".a");
+        if (!library && !EndsWithNoCase(input, ".obj") && !EndsWithNoCase(input, ".o")) continue;
+        if (seen.compare(0, 2, "-l") == 0) continue;  // the toolchain's own library
+        // A library named bare but found in another folder is read where gcc was told to find it.
+        bool elsewhere = library && input.find_first_of("\\/:") == std::string::npos && seen != input;
+        std::string path = elsewhere ? toWindows(seen) : input;
+        std::vector<std::uint8_t> bytes;
+        if (!files.read(path, bytes)) return fail("cannot read " + input);
+        if (!library) {
+            objects.push_back({input, seen, std::move(bytes)});
+            continue;
+        }
+        for (const ArchiveMember& m : ArchiveMembers(Bytes(bytes)))
+            objects.push_back({input + "(" + m.name + ")", seen + "(" + m.name + ")", {m.bytes.begin(), m.bytes.end()}, true});
+    }
+    std::vector<std::uint8_t> map, image;
+    if (!files.read(mapFile, map)) return fail("cannot read the map file " + mapFile);
+    if (!files.read(command.output, image)) return fail("cannot read the linked image");
+    CodeViewReport report;
+    PathMapping sourceName = [&](const std::string& path) { return toWindows(path); };
+    bool ok = AddCodeViewToImage(image, objects, std::string(map.begin(), map.end()), sourceName, report);
+    for (const std::string& w : report.warnings) messages += "Warning vexlnk: " + w + "\n";
+    if (!ok) return fail(report.problem);
+    if (report.modules && !files.write(command.output, image)) return fail("cannot write the image");
+    return true;
 }
 
 std::string LinkerMessages(const std::string& output, const PathMapping& toWindows) {

@@ -2,6 +2,7 @@
 // that carries it out, and the rewriting of ld's undefined references into the compiler
 // system's form.
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -32,6 +33,27 @@ LinkCommand ParseLinkArguments(const std::vector<std::string>& arguments);
 std::vector<std::string> GccLinkCommand(const LinkCommand& command, bool wide, const std::string& rootLib,
                                         const std::function<bool(const std::string&)>& exists,
                                         const PathMapping& toUnix, std::string& problem);
+
+// Debug information: unless -s strips the image, the objects' CodeView becomes CodeView 4 in the
+// image (codeview_core.h), placed by ld's map file: the one -map names, else `scratchMap`,
+// which the returned command then names for ld.
+bool WantsDebugInfo(const LinkCommand& command);
+std::string MapFile(LinkCommand& command, const std::string& scratchMap);
+
+// How the conversion reaches files (Windows paths): all of one file, or none; a file written
+// whole.
+struct LinkFiles {
+    std::function<bool(const std::string& path, std::vector<std::uint8_t>& out)> read;
+    std::function<bool(const std::string& path, const std::vector<std::uint8_t>& bytes)> write;
+};
+
+// After ld linked `command.output`: reads the objects and libraries among the inputs, the map
+// and the image, and writes the image back with its debug information. `gcc` is the command
+// that linked (GccLinkCommand): its last words name the inputs as ld saw them. Messages
+// ("Warning vexlnk: ...", "Error vexlnk: ...") go to `messages`; false when the image could
+// not get it (it is then left as ld wrote it).
+bool AddDebugInfo(const LinkCommand& command, const std::vector<std::string>& gcc, const std::string& mapFile,
+                  const LinkFiles& files, const PathMapping& toWindows, std::string& messages);
 
 // ld's messages, one line each ending in "\n": an undefined reference becomes
 // "<object>: undefined reference to <symbol>" (Windows path, the symbol bare: no quotes, no

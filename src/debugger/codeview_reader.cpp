@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/messages.h"
+#include "debugger/codeview_records.h"
 #include "debugger/debug_messages.h"
 #include "debugger/reader_internal.h"
 #include "platform/text.h"
@@ -10,27 +11,8 @@
 namespace tarvo::debugger::detail {
 namespace {
 
-enum : std::uint16_t {
-    kSubModule = 0x120,
-    kSubAlignSym = 0x125,
-    kSubSrcModule = 0x127,
-    kSubGlobalSym = 0x129,
-    kSubGlobalTypes = 0x12B,
-    kSubStaticSym = 0x134,
-};
+using namespace cv4;  // the kinds of subsections and records
 
-enum : std::uint16_t {
-    kSymConstant = 3,
-    kSymRegister = 2,
-    kSymBpRel = 0x200,
-    kSymLocalData = 0x201,
-    kSymGlobalData = 0x202,
-    kSymPublic = 0x203,
-    kSymLocalProc = 0x204,
-    kSymGlobalProc = 0x205,
-};
-
-constexpr std::uint16_t kLeafVarString = 0x8010;
 constexpr std::uint16_t kSkippedKinds[] = {1, 4, 5, 6, 9, 0x200, 0x206, 0x207, 0x209, 0x400, 0x401, 0x402};
 constexpr std::uint16_t kLongestUnknownRecord = 500;
 

@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "debugger/debug_queries.h"
+#include "debugger/debug_reader.h"
+#include "scripted_ui.h"
 #include "test_util_win.h"
 
 namespace tarvo::test {
@@ -255,6 +258,73 @@ TEST(TestbedTools, MakeBuildsAProgramWithResourcesAndVexlibAndVrcDoTheirParts) {
     ToolRun bad = RunTool(Tool("vrc") + " bad.rc", dir);
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_EQ(bad.errors, dir + "\\bad.rc(6) : error syntax error\n");
+}
+
+
+// The linker converts the objects' CodeView into the image; the program still runs as the one
+// linked without debug information (-s), and the debugger's reader finds its functions and lines.
+TEST(TestbedTools, VexlnkAddsCodeViewAndTheProgramRunsAsWithout) {
+    std::string dir = ScratchDir("vexlnk-codeview");
+    WriteTextFile(dir + "\\shapes.c",
+                  "#include <stdio.h>\n"
+                  "struct box { int w, h; struct box *inner; };\n"
+                  "static int area(const struct box *b)\n"
+                  "{\n"
+                  "    return b->w * b->h;\n"
+                  "}\n"
+                  "int total_area(struct box *b)\n"
+                  "{\n"
+                  "    int sum = 0;\n"
+                  "    for (; b; b = b->inner) sum += area(b);\n"
+                  "    return sum;\n"
+                  "}\n");
+    WriteTextFile(dir + "\\main.c",
+                  "#include <stdio.h>\n"
+                  "struct box { int w, h; struct box *inner; };\n"
+                  "int total_area(struct box *b);\n"
+                  "static struct box boxes[2] = {{2, 3, 0}, {4, 5, &boxes[0]}};\n"
+                  "int main(void)\n"
+                  "{\n"
+                  "    int t = total_area(&boxes[1]);\n"
+                  "    printf(\"area %d\\n\", t);\n"
+                  "    return t;\n"
+                  "}\n");
+    for (const char* source : {"shapes.c", "main.c"}) ASSERT_EQ(RunTool(Tool("vex") + " -c -g2 " + source, dir).exitCode, 0);
+    ToolRun link = RunTool(Tool("vexlnk") + " -subsystem console -o with.exe main.obj shapes.obj", dir);
+    ASSERT_EQ(link.exitCode, 0) << link.errors;
+    EXPECT_EQ(link.errors, "");
+    ASSERT_EQ(RunTool(Tool("vexlnk") + " -s -subsystem console -o without.exe main.obj shapes.obj", dir).exitCode, 0);
+    ToolRun with = RunTool("\"" + dir + "\\with.exe\"", dir), without = RunTool("\"" + dir + "\\without.exe\"", dir);
+    EXPECT_EQ(with.exitCode, 26);
+    EXPECT_EQ(with.exitCode, without.exitCode);
+    EXPECT_EQ(with.output, "area 26\r\n");
+    EXPECT_EQ(with.output, without.output);
+
+    using namespace debugger;
+    ScopedScriptedUi ui;
+    DebugInfo info;
+    ImageSource source;
+    ASSERT_TRUE(ReadImageFile(dir + "\\with.exe", 0, source));
+    ASSERT_TRUE(OpenExecutable(info, std::move(source), false));
+    EXPECT_TRUE(info.images[0]->codeView);
+    ASSERT_EQ(info.images[0]->moduleCount, 2);
+    FunctionHit area = FindFunction(info, "area"), main = FindFunction(info, "main");
+    ASSERT_TRUE(area);
+    ASSERT_TRUE(main);
+    const Function& f = info.modules[area.module].functions[area.function];
+    LineHit line = LineOfAddress(info, f.debugStart);
+    EXPECT_EQ(line.line, 5u);
+    ASSERT_GE(line.file, 0);
+    std::string file(info.modules[line.module].files[line.file].name);
+    EXPECT_TRUE(Exists(file)) << file;
+    EXPECT_EQ(file.substr(file.size() - 9), "\\shapes.c");
+    EXPECT_EQ(info.modules[main.module].name, "main.obj");
+    EXPECT_EQ(BoxTexts(ui.ui), "");
+    ImageSource plain;
+    PeHeaders h;
+    ASSERT_TRUE(ReadImageFile(dir + "\\without.exe", 0, plain));
+    ASSERT_TRUE(ReadPeHeaders(Bytes(reinterpret_cast<const std::uint8_t*>(plain.content.data.get()), plain.content.size), h));
+    EXPECT_EQ(SectionNamed(h, ".debug"), nullptr);
 }
 
 }  // namespace

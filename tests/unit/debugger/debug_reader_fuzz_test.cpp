@@ -7,6 +7,7 @@
 #include <iterator>
 #include <random>
 
+#include "../testbed/codeview_images.h"
 #include "debug_test_util.h"
 #include "debugger/cv_types.h"
 #include "debugger/debug_queries.h"
@@ -19,11 +20,12 @@ namespace {
 
 using test::ByteVec;
 
-void Damage(ByteVec& b, std::mt19937& rng) {
+// Damage falls at or after `from` (where the part worth damaging starts).
+void Damage(ByteVec& b, std::mt19937& rng, std::size_t from = 0) {
     static const std::uint32_t kValues[] = {0, 1, 2, 0x7F, 0x80, 0xFF, 0x7FFF, 0x8000, 0xFFFF, 0x10000, 0x7FFFFFFF, 0xFFFFFFFF};
     int changes = 1 + static_cast<int>(rng() % 8);
-    for (int i = 0; i < changes && !b.empty(); ++i) {
-        std::size_t at = rng() % b.size();
+    for (int i = 0; i < changes && b.size() > from; ++i) {
+        std::size_t at = from + rng() % (b.size() - from);
         switch (rng() % 4) {
         case 0: b[at] ^= static_cast<std::uint8_t>(1u << (rng() % 8)); break;
         case 1: b[at] = static_cast<std::uint8_t>(rng()); break;
@@ -84,6 +86,7 @@ TEST(DebugReaderFuzz, DamagedImagesNeverCrashTheReaderOrTheQueries) {
     struct Seed {
         ByteVec bytes;
         int cases;
+        std::size_t from = 0;
     };
     std::vector<Seed> seeds = {
         {test::BuildPe(test::SampleSpec(false)), 700},   {test::BuildPe(test::SampleSpec(true)), 700},
@@ -91,13 +94,21 @@ TEST(DebugReaderFuzz, DamagedImagesNeverCrashTheReaderOrTheQueries) {
         {FileBytes(std::string(TARVO_DEBUG_IMAGES) + "/sample_i686.exe"), 30},
         {FileBytes(std::string(TARVO_DEBUG_IMAGES) + "/sample_x86_64.exe"), 30},
     };
+    // Images whose CodeView the linker stand-in converted: damaged inside that data (the last
+    // section), where a whole-file hit would seldom land.
+    for (const char* machine : {"i686", "x86_64"}) {
+        const testbed::test::ConvertedProgram& p = testbed::test::CodeViewSample(machine);
+        PeHeaders h;
+        if (p.skip.empty() && p.problem.empty() && ReadPeHeaders(Bytes(p.image), h))
+            seeds.push_back({p.image, 150, h.sections.back().rawPointer});
+    }
     std::mt19937 rng(20261206);
     int read = 0;
     for (const Seed& seed : seeds) {
         ASSERT_FALSE(seed.bytes.empty());
         for (int n = 0; n < seed.cases; ++n) {
             ByteVec b = seed.bytes;
-            Damage(b, rng);
+            Damage(b, rng, seed.from);
             DebugInfo info;
             if (OpenExecutable(info, test::SourceOf("f.exe", b), false)) {
                 ++read;

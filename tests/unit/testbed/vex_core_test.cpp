@@ -20,8 +20,8 @@ TEST(VexArguments, ReadsTheMakefilesCompilerOptions) {
         const char* problem;  // "" when the line is right
     };
     const Case cases[] = {
-        {{"-c", "-g2", "-O", "-A", "-Zp8", "a.c"}, true, "-g -gcodeview -O2 -Wall -fpack-struct=8", ""},
-        {{"-c", "-g4", "-g3", "-x", "-S", "-z", "-unused", "-ansic", "a.c"}, true, "-g -gcodeview -Wunused -pedantic", ""},
+        {{"-c", "-g2", "-O", "-A", "-Zp8", "a.c"}, true, "-g -gcodeview -fno-omit-frame-pointer -O2 -Wall -fpack-struct=8", ""},
+        {{"-c", "-g4", "-g3", "-x", "-S", "-z", "-unused", "-ansic", "a.c"}, true, "-g -gcodeview -fno-omit-frame-pointer -Wunused -pedantic", ""},
         {{"-c", "-p6", "a.c"}, false, "-march=pentiumpro", ""},
         {{"-c", "-p6", "a.c"}, true, "", ""},
         {{"-c", "-Zp3", "a.c"}, true, "", "unknown option -Zp3"},
@@ -70,7 +70,7 @@ TEST(VexArguments, CompilesToTheObjectWithItsFlagsAndRefusesUnmappablePaths) {
     EXPECT_EQ(problem, "no Linux path for C:\\elsewhere");
     EXPECT_EQ(clang[1], "--target=x86_64-w64-windows-gnu");
     std::string tail = Joined(Strings(clang.begin() + 6, clang.end()));
-    EXPECT_EQ(tail, "-c -g -gcodeview -o /out/a.obj -I -x c /src/A.C");
+    EXPECT_EQ(tail, "-c -g -gcodeview -fno-omit-frame-pointer -o /out/a.obj -I -x c /src/A.C");
     v = ParseVexArguments({"-M", "-Fod", "-DX", "Z:\\src\\app.RC"}, true);
     clang = ClangCommand(v, "/d", true, ToUnix, problem);
     EXPECT_EQ(Joined(Strings(clang.end() - 5, clang.end())), "-DRC_INVOKED -DX -x c /src/app.RC");
