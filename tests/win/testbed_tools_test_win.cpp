@@ -311,7 +311,7 @@ TEST(TestbedTools, VexlnkAddsCodeViewAndTheProgramRunsAsWithout) {
     FunctionHit area = FindFunction(info, "area"), main = FindFunction(info, "main");
     ASSERT_TRUE(area);
     ASSERT_TRUE(main);
-    const Function& f = info.modules[area.module].functions[area.function];
+    const Function& f = info.modules[area.module].Functions()[area.function];
     LineHit line = LineOfAddress(info, f.debugStart);
     EXPECT_EQ(line.line, 5u);
     ASSERT_GE(line.file, 0);

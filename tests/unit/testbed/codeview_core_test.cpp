@@ -124,7 +124,7 @@ struct Converted : ::testing::TestWithParam<const char*> {
         FunctionHit hit = FindFunction(info, name);
         if (!hit) return nullptr;
         if (module) *module = &info.modules[hit.module];
-        return &info.modules[hit.module].functions[hit.function];
+        return &info.modules[hit.module].Functions()[hit.function];
     }
     TypeRef Type(std::uint16_t index) { return TypeRef{0, index}; }
 };
@@ -142,7 +142,7 @@ TEST_P(Converted, FunctionsLocalsAndLinesAgreeWithTheObjectsAndNm) {
         ASSERT_FALSE(dump.procs.empty()) << p->objects[k];
         for (const auto& [name, proc] : dump.procs) {
             const Function* f = nullptr;
-            for (const Function& g : m.functions)
+            for (const Function& g : m.Functions())
                 if (g.name == name) f = &g;
             ASSERT_TRUE(f) << name;
             ++functions;
@@ -349,7 +349,7 @@ TEST(CodeViewConversion, MembersOfALibraryThatLdTookCarryTheirDebugInformation) 
     ASSERT_TRUE(sum);
     EXPECT_EQ(info.modules[sum.module].name, p.library + "(cv_util.obj)");
     Dump dump = ReadDump(p.objects[1] + ".cv");
-    const Function& f = info.modules[sum.module].functions[sum.function];
+    const Function& f = info.modules[sum.module].Functions()[sum.function];
     for (auto [offset, line] : dump.procs["util_sum"].rows) EXPECT_EQ(LineOfAddress(info, f.start + offset).line, line);
     EXPECT_FALSE(FindFunction(info, "far_function"));
     info.currentModule = sum.module;

@@ -76,7 +76,7 @@ TEST(RealProgram, EveryTextSymbolOfTheObjectHasItsFunctionFileAndFirstLine) {
         ASSERT_NE(module, 0) << name;
         int index = FunctionOfAddress(info.modules[module], code + value);
         ASSERT_GE(index, 0) << name;
-        const Function& f = info.modules[module].functions[index];
+        const Function& f = info.modules[module].Functions()[index];
         EXPECT_EQ(f.name, name);
         EXPECT_EQ(f.start, code + value) << name;
         LineHit line = LineOfAddress(info, f.start);
