@@ -163,8 +163,19 @@
 #define CMD_FIRST_FUNCTION_KEY 1000
 #define CMD_LAST_FUNCTION_KEY 1012
 
-/* The version store: 1222 to 1244, less the project's 1225, 1229 and 1231 */
+/* The version store: 1222 to 1244, less the project's 1225, 1229 and 1231; 1235 to 1244 are
+   kept for its administration */
 #define CMD_FIRST_VERSION 1222
+#define CMD_CMS_PUT 1222
+#define CMD_CMS_GET 1223
+#define CMD_CMS_PUT_FILES 1224
+#define CMD_CMS_GET_FILES 1226
+#define CMD_CMS_UNLOCK 1227
+#define CMD_CMS_NEEDS_UPDATE 1228
+#define CMD_CMS_SAVE_RELEASE 1230
+#define CMD_CMS_GET_RELEASE 1232
+#define CMD_CMS_PREFERENCES 1233
+#define CMD_CMS_LOGIN 1234
 #define CMD_LAST_VERSION 1244
 
 /* The resource editor library's own commands */

@@ -112,5 +112,21 @@ inline constexpr unsigned kMsgNoIndicatedRevision = 5727;
 inline constexpr unsigned kMsgNoDateIn = 5728;
 inline constexpr unsigned kMsgNoAuthorIn = 5729;
 inline constexpr unsigned kMsgFileMissingContinue = 5730;  // "File %s doesn't exist. Continue?"
+inline constexpr unsigned kMsgNotVersioned = 5731;
+inline constexpr unsigned kMsgNeedProject = 5732;
+inline constexpr unsigned kMsgLoginTitle = 5733;
+inline constexpr unsigned kMsgYourName = 5734;
+inline constexpr unsigned kMsgSaveBeforePut = 5735;
+inline constexpr unsigned kMsgNeedsUpdateTitle = 5736;
+inline constexpr unsigned kMsgNeedsUpdateLabel = 5737;
+inline constexpr unsigned kMsgLogMessageTitle = 5738;
+inline constexpr unsigned kMsgGetIntoTitle = 5739;
+inline constexpr unsigned kMsgFilesGot = 5740;
+inline constexpr unsigned kMsgRevisionOf = 5741;
+inline constexpr unsigned kMsgNothingToUpdate = 5742;
+inline constexpr unsigned kMsgFolderLabel = 5743;
+inline constexpr unsigned kMsgRevisionLabel = 5744;
+inline constexpr unsigned kMsgReleaseLabel = 5745;
+inline constexpr unsigned kMsgFileLabel = 5746;
 
 }  // namespace tarvo::cms

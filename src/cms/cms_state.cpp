@@ -9,6 +9,11 @@ CmsState& cms() {
     return state;
 }
 
+CmsSeam& cmsSeam() {
+    static CmsSeam seam;
+    return seam;
+}
+
 void InitCmsState(const std::string& currentDirectory, bool saveAtExit,
                   const std::string& storedUserName) {
     CmsState& s = cms();

@@ -1,6 +1,7 @@
 // The version store's program-wide state, as far as start-up sets it.
 #pragma once
 #include <string>
+#include <vector>
 
 namespace tarvo::cms {
 
@@ -10,6 +11,12 @@ struct CmsState {
 };
 
 CmsState& cms();
+
+// What the window layer lends the version store: the output window for an operation's lines.
+struct CmsSeam {
+    void (*showOutput)(const std::vector<std::string>& lines) = nullptr;
+};
+CmsSeam& cmsSeam();
 // Start-up: the defaults from the current-directory setting and the stored user name.
 void InitCmsState(const std::string& currentDirectory, bool saveAtExit,
                   const std::string& storedUserName);

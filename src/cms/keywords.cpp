@@ -19,10 +19,6 @@ enum Keyword { Author = 1, Date, Header, Id, Locker, Log, CmsFile, Revision, Sou
 constexpr std::array<const char*, 11> kNames = {"",       "Author",  "Date",     "Header", "Id",   "Locker",
                                                 "Log",    "CmsFile", "Revision", "Source", "State"};
 
-bool digits(std::string_view s) {
-    return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
 // Three numbers split at any separator: "24/05/01", "2024-5-1", "14:05:09".
 bool triple(std::string_view text, long out[3]) {
     int n = 0;

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "analysis/analysis_commands_win.h"
+#include "cms/cms_commands_win.h"
+#include "cms/cms_state.h"
 #include "project/project_commands_win.h"
 #include "shell/execute.h"
 #include "editor/cursor.h"
@@ -259,6 +261,8 @@ void InstallDispatchHooks() {
     hooks.runners[static_cast<int>(base::Owner::Analysis)] = analysis::RunAnalysisCommand;
     hooks.runners[static_cast<int>(base::Owner::Project)] = project::RunProjectCommand;
     hooks.runners[static_cast<int>(base::Owner::Build)] = project::RunBuildCommand;
+    hooks.runners[static_cast<int>(base::Owner::Version)] = cms::RunVersionCommand;
+    cms::cmsSeam().showOutput = ShowMessages;
     hooks.sharedArea = SharedAreaCommand;
     hooks.defaultProcessing = DefaultProcessing;
 }
