@@ -1,0 +1,55 @@
+// The version store's crash loop under Wine: its driver, a Windows program, is ended by
+// TerminateProcess at random moments; after each end the store must be whole.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "cms_crash.h"
+#include "test_util_win.h"
+
+namespace tarvo::test {
+namespace {
+
+constexpr int kKills = 200;
+constexpr DWORD kBoundMs = 90000;  // within the Win32 tests' time-out of 120 s
+
+TEST(CrashLoopUnderWine, TerminatedAtRandomTheStoreStaysWhole) {
+    std::string dir = ScratchDir("cms_crash");
+    std::string driver = std::string(TARVO_BUILD_DIR) + "/cms_crash_driver.exe";
+    std::string command = "\"" + driver + "\" \"" + dir + "\"";
+    std::mt19937 random(7122026);
+    std::uniform_int_distribution<DWORD> delay(100, 300);  // a start under Wine takes about 150 ms of it
+    DWORD start = GetTickCount();
+    int kills = 0, revisions = 0, semaphores = 0;
+    for (; kills < kKills && GetTickCount() - start < kBoundMs; ++kills) {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        std::string line = command;
+        ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                   &startup, &process));
+        bool ended = WaitForSingleObject(process.hProcess, delay(random)) == WAIT_OBJECT_0;
+        DWORD code = 0;
+        if (!ended) TerminateProcess(process.hProcess, 99);
+        WaitForSingleObject(process.hProcess, INFINITE);
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        ASSERT_FALSE(ended) << "the driver stopped by itself with " << code << " after " << kills << " ends";
+        CrashCheck check = CheckAfterKill(dir);
+        for (const std::string& fault : check.faults) ADD_FAILURE() << "after end " << kills + 1 << ": " << fault;
+        if (!check.faults.empty()) break;
+        revisions = check.revisions;
+        semaphores += check.staleSemaphores;
+    }
+    EXPECT_GE(kills, kKills / 2) << "too few ends in the time";
+    EXPECT_GT(revisions, 10);
+    RecordProperty("kills", kills);
+    RecordProperty("revisions", revisions);
+    RecordProperty("staleSemaphores", semaphores);
+}
+
+}  // namespace
+}  // namespace tarvo::test
