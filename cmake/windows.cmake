@@ -56,7 +56,7 @@ gtest_discover_tests(tarvo_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 1
 
 # The version store's crash loop: its driver, killed at random under Wine by the Win32 tests.
 add_executable(cms_crash_driver ${PROJECT_SOURCE_DIR}/tests/crash/cms_crash_driver.cpp)
-target_link_libraries(cms_crash_driver PRIVATE tarvo_test_support)
+target_link_libraries(cms_crash_driver PRIVATE tarvo_test_support tarvo_win)
 add_dependencies(tarvo_win_tests cms_crash_driver)
 
 # The GUI driver used by the GUI tests and the start script: finds and drives tarvo.exe.

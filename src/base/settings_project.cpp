@@ -259,8 +259,8 @@ void ReadReleaseValues(const SettingsKey& key, std::vector<Release>& releases) {
     }
 }
 
+// The count goes last: a write cut short leaves the list as it was, its new release unseen.
 bool WriteReleaseValues(SettingsKey& key, const std::vector<Release>& releases) {
-    WriteNumber(key, "ReleasesListLen", static_cast<long>(releases.size()));
     long n = 0;
     for (const Release& r : releases) {
         ++n;
@@ -275,6 +275,7 @@ bool WriteReleaseValues(SettingsKey& key, const std::vector<Release>& releases) 
         for (size_t f = 0; f < r.files.size(); ++f)
             WriteText(key, Numbered("Release%dFile%d", n, static_cast<long>(f + 1)), r.files[f]);
     }
+    WriteNumber(key, "ReleasesListLen", static_cast<long>(releases.size()));
     return !key.failed;
 }
 

@@ -82,7 +82,6 @@ inline constexpr unsigned kMsgNoRevisions = 5675;
 inline constexpr unsigned kMsgRevisionLine = 5676;
 inline constexpr unsigned kMsgExistsErase = 5677;
 inline constexpr unsigned kMsgExistsStopped = 5678;
-inline constexpr unsigned kMsgCreationImpossible = 5679;
 inline constexpr unsigned kMsgGetDone = 5680;
 inline constexpr unsigned kMsgNameHasChar = 5681;
 inline constexpr unsigned kMsgIncorrectName = 5682;

@@ -6,6 +6,7 @@
 
 #include "cms/checkin.h"
 #include "cms/log_file.h"
+#include "cms/releases.h"
 #include "cms/repository_store.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -47,7 +48,32 @@ std::string CrashDate(int k) {
     return Printf("2024.1.%d.%d.%d.%d", 1 + k / 86400, k / 3600 % 24, k / 60 % 60, k % 60);
 }
 
-int RunCrashDriver(const std::string& dir) {
+void AddCrashRelease(std::vector<base::Release>& releases, int k, const std::string& revision, const std::string& date) {
+    releases.push_back({Printf("R%d", k), "crash", Printf("release of revision %d", k), date, {"a.c," + revision}});
+}
+
+std::vector<std::string> CheckCrashReleases(const std::string& dir, const std::vector<base::Release>& releases) {
+    std::vector<std::string> faults;
+    cms::Repository repo;
+    cms::Problems problems;
+    if (!cms::ParseRepository(read(cmsDir(dir) + "\\a.c"), "a.c", repo, problems)) return faults;  // checked elsewhere
+    for (const base::Release& r : releases) {
+        int k = 0;
+        std::string file, revision;
+        if (std::sscanf(r.name.c_str(), "R%d", &k) != 1 || r.files.size() != 1 ||
+            !cms::SplitEntry(r.files[0], file, revision) || file != "a.c") {
+            faults.push_back("a release read back broken: " + r.name);
+            continue;
+        }
+        const cms::Delta* d = repo.Find(revision);
+        std::string text, message;
+        if (!d || !cms::Rebuild(repo, revision, text, message) || text != LfLineEnds(CrashContent(k)))
+            faults.push_back("release " + r.name + " names " + revision + ", which is not revision " + std::to_string(k));
+    }
+    return faults;
+}
+
+int RunCrashDriver(const std::string& dir, const ReleaseSaver& saveRelease) {
     platform::MakeDirectory(work(dir));
     platform::MakeDirectory(cmsDir(dir));
     int next = 0;
@@ -84,6 +110,13 @@ int RunCrashDriver(const std::string& dir) {
         if (!cms::Get(c, {"a.c", "", work(dir) + "\\got.c", {}, cms::kGetUnlock | cms::kGetNoAsk | cms::kGetQuiet}))
             return 9;
         note(dir, "end get");
+        if (saveRelease) {
+            cms::Repository now;
+            if (cms::ReadRepositoryFile(cmsPath, now) != cms::OpenResult::Ok) return 10;
+            note(dir, Printf("begin release %d", next));
+            if (!saveRelease(next, now.head)) return 11;
+            note(dir, Printf("end release %d", next));
+        }
     }
 }
 

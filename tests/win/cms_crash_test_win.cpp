@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
+#include "base/settings.h"
+#include "base/settings_store.h"
 #include "cms_crash.h"
+#include "platform/registry_win.h"
+#include "platform/settings_backend.h"
 #include "test_util_win.h"
 
 namespace tarvo::test {
@@ -22,7 +27,12 @@ TEST(CrashLoopUnderWine, TerminatedAtRandomTheStoreStaysWhole) {
     std::mt19937 random(7122026);
     std::uniform_int_distribution<DWORD> delay(100, 300);  // a start under Wine takes about 150 ms of it
     DWORD start = GetTickCount();
-    int kills = 0, revisions = 0, semaphores = 0;
+    int kills = 0, revisions = 0, semaphores = 0, releases = 0;
+    // The driver's releases go to this registry, under a project of their own.
+    platform::setSettingsBackend(platform::RegistryBackend());
+    const std::string key = std::string(base::kMainKey) + "\\crash";
+    platform::settingsBackend().deleteKey(key);  // releases of an earlier run name other revisions
+    platform::settingsBackend().createKey(key);
     for (; kills < kKills && GetTickCount() - start < kBoundMs; ++kills) {
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
@@ -39,6 +49,11 @@ TEST(CrashLoopUnderWine, TerminatedAtRandomTheStoreStaysWhole) {
         CloseHandle(process.hProcess);
         ASSERT_FALSE(ended) << "the driver stopped by itself with " << code << " after " << kills << " ends";
         CrashCheck check = CheckAfterKill(dir);
+        base::Settings s;
+        s.currentProject = "crash";
+        base::ReadReleases(s);
+        for (const std::string& fault : CheckCrashReleases(dir, s.project.releases)) check.faults.push_back(fault);
+        releases = std::max(releases, static_cast<int>(s.project.releases.size()));
         for (const std::string& fault : check.faults) ADD_FAILURE() << "after end " << kills + 1 << ": " << fault;
         if (!check.faults.empty()) break;
         revisions = check.revisions;
@@ -46,7 +61,10 @@ TEST(CrashLoopUnderWine, TerminatedAtRandomTheStoreStaysWhole) {
     }
     EXPECT_GE(kills, kKills / 2) << "too few ends in the time";
     EXPECT_GT(revisions, 10);
+    EXPECT_GT(releases, 0);
+    platform::settingsBackend().deleteKey(key);
     RecordProperty("kills", kills);
+    RecordProperty("releases", releases);
     RecordProperty("revisions", revisions);
     RecordProperty("staleSemaphores", semaphores);
 }
