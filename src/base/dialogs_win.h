@@ -20,6 +20,11 @@ struct DialogPlan {
 // Runs a modal dialog of the program's resources, owned by the frame; its result.
 INT_PTR RunDialog(int id, DialogPlan& plan);
 
+// A dialog control's text, and a check box read or set.
+std::string ItemText(HWND dialog, int id);
+bool Checked(HWND dialog, int id);
+void Check(HWND dialog, int id, bool on);
+
 // A one-line prompt; false when cancelled. text holds the initial and the entered text.
 bool PromptDialog(const std::string& title, const std::string& label, std::string& text);
 // A list dialog. Show: only OK, result 0. Confirm: OK (0) or Cancel (-1). Choose: the chosen

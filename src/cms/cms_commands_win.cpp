@@ -25,13 +25,9 @@ namespace {
 constexpr unsigned kMsgNoProjectDefined = 3946;  // "No project defined"
 constexpr size_t kUserNameLimit = 49;
 
-std::string itemText(HWND dialog, int id) {
-    HWND item = GetDlgItem(dialog, id);
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(item)) + 1, '\0');
-    GetWindowTextA(item, text.data(), static_cast<int>(text.size()));
-    text.resize(text.size() - 1);
-    return text;
-}
+using base::Check;
+using base::Checked;
+using base::ItemText;
 
 // The blank-separated words of a text.
 std::vector<std::string> words(const std::string& text) {
@@ -44,8 +40,6 @@ std::vector<std::string> words(const std::string& text) {
     return out;
 }
 
-bool checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-void check(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
 
 std::string projectDirectory(const base::Settings& s) {
     return s.project.projectPath.empty() ? platform::CurrentDirectory() : s.project.projectPath;
@@ -139,18 +133,18 @@ void put() {
     base::DialogPlan plan{
         [&](HWND d) {
             SetDlgItemTextA(d, IDC_CMS_FILE, currentFile(c).c_str());
-            check(d, IDC_CMS_KEEP, p.putOptions & 4);
-            check(d, IDC_CMS_QUIET, p.putOptions & 8);
-            check(d, IDC_CMS_LOCK, p.putOptions & 32);
+            Check(d, IDC_CMS_KEEP, p.putOptions & 4);
+            Check(d, IDC_CMS_QUIET, p.putOptions & 8);
+            Check(d, IDC_CMS_LOCK, p.putOptions & 32);
         },
         [&](HWND d) -> INT_PTR {
-            r.file = itemText(d, IDC_CMS_FILE);
-            r.revision = itemText(d, IDC_CMS_REVISION);
-            r.symbol = itemText(d, IDC_CMS_SYMBOL);
-            r.log = LfLineEnds(itemText(d, IDC_CMS_LOG));
+            r.file = ItemText(d, IDC_CMS_FILE);
+            r.revision = ItemText(d, IDC_CMS_REVISION);
+            r.symbol = ItemText(d, IDC_CMS_SYMBOL);
+            r.log = LfLineEnds(ItemText(d, IDC_CMS_LOG));
             if (!r.log.empty() && !r.log.ends_with('\n')) r.log += '\n';
-            r.flags = (checked(d, IDC_CMS_KEEP) ? kPutKeep : 0) | (checked(d, IDC_CMS_QUIET) ? kPutQuiet : 0) |
-                      (checked(d, IDC_CMS_LOCK) ? kPutLock : 0) | (checked(d, IDC_CMS_KEYWORDS) ? kPutKeywords : 0);
+            r.flags = (Checked(d, IDC_CMS_KEEP) ? kPutKeep : 0) | (Checked(d, IDC_CMS_QUIET) ? kPutQuiet : 0) |
+                      (Checked(d, IDC_CMS_LOCK) ? kPutLock : 0) | (Checked(d, IDC_CMS_KEYWORDS) ? kPutKeywords : 0);
             return IDOK;
         }};
     if (base::RunDialog(IDD_CMS_PUT, plan) != IDOK || !savedFirst(c, r.file)) return;
@@ -168,19 +162,19 @@ void get(unsigned extra) {
     base::DialogPlan plan{
         [&](HWND d) {
             SetDlgItemTextA(d, IDC_CMS_FILE, currentFile(c).c_str());
-            check(d, IDC_CMS_LOCK, (p.getOptions & 2) && !(extra & kGetUnlock));
-            check(d, IDC_CMS_UNLOCK, extra & kGetUnlock);
-            check(d, IDC_CMS_QUIET, p.getOptions & 8);
-            check(d, IDC_CMS_OVERWRITE, p.getOptions & 32);
+            Check(d, IDC_CMS_LOCK, (p.getOptions & 2) && !(extra & kGetUnlock));
+            Check(d, IDC_CMS_UNLOCK, extra & kGetUnlock);
+            Check(d, IDC_CMS_QUIET, p.getOptions & 8);
+            Check(d, IDC_CMS_OVERWRITE, p.getOptions & 32);
         },
         [&](HWND d) -> INT_PTR {
-            r.file = itemText(d, IDC_CMS_FILE);
-            r.revision = itemText(d, IDC_CMS_REVISION);
-            r.destination = itemText(d, IDC_CMS_DESTINATION);
-            r.filters = {itemText(d, IDC_CMS_DATE), itemText(d, IDC_CMS_AUTHOR), itemText(d, IDC_CMS_STATE)};
-            r.flags = (r.revision.empty() ? 0 : kGetRevision) | (checked(d, IDC_CMS_LOCK) ? kGetLock : 0) |
-                      (checked(d, IDC_CMS_UNLOCK) ? kGetUnlock : 0) | (checked(d, IDC_CMS_QUIET) ? kGetQuiet : 0) |
-                      (checked(d, IDC_CMS_OVERWRITE) ? kGetOverwrite : 0);
+            r.file = ItemText(d, IDC_CMS_FILE);
+            r.revision = ItemText(d, IDC_CMS_REVISION);
+            r.destination = ItemText(d, IDC_CMS_DESTINATION);
+            r.filters = {ItemText(d, IDC_CMS_DATE), ItemText(d, IDC_CMS_AUTHOR), ItemText(d, IDC_CMS_STATE)};
+            r.flags = (r.revision.empty() ? 0 : kGetRevision) | (Checked(d, IDC_CMS_LOCK) ? kGetLock : 0) |
+                      (Checked(d, IDC_CMS_UNLOCK) ? kGetUnlock : 0) | (Checked(d, IDC_CMS_QUIET) ? kGetQuiet : 0) |
+                      (Checked(d, IDC_CMS_OVERWRITE) ? kGetOverwrite : 0);
             return IDOK;
         }};
     if (base::RunDialog(IDD_CMS_GET, plan) != IDOK) return;
@@ -246,7 +240,7 @@ void saveRelease() {
     base::DialogPlan plan{
         fill,
         [&](HWND d) -> INT_PTR {
-            if (!MakeRelease(itemText(d, IDC_CMS_NAME), LfLineEnds(itemText(d, IDC_CMS_DESCRIPTION)), lines, c.user,
+            if (!MakeRelease(ItemText(d, IDC_CMS_NAME), LfLineEnds(ItemText(d, IDC_CMS_DESCRIPTION)), lines, c.user,
                              c.now(), c.ask, release))
                 return base::kStayOpen;
             return IDOK;
@@ -305,16 +299,16 @@ void preferences() {
     base::ProjectSettings& p = s.project;
     base::DialogPlan plan{
         [&](HWND d) {
-            check(d, IDC_CMS_USE, p.projectFlags & base::kProjectUsesCms);
+            Check(d, IDC_CMS_USE, p.projectFlags & base::kProjectUsesCms);
             SetDlgItemTextA(d, IDC_CMS_DIRECTORY, p.cmsDirectory.c_str());
-            check(d, IDC_CMS_PUT_KEEP, p.putOptions & 4);
-            check(d, IDC_CMS_PUT_QUIET, p.putOptions & 8);
-            check(d, IDC_CMS_PUT_LOCK, p.putOptions & 32);
-            check(d, IDC_CMS_GET_LOCK, p.getOptions & 2);
-            check(d, IDC_CMS_GET_QUIET, p.getOptions & 8);
-            check(d, IDC_CMS_GET_OVERWRITE, p.getOptions & 32);
-            check(d, IDC_CMS_READ_ONLY, p.fileOptions & 1);
-            check(d, IDC_CMS_CASE, !(p.usersOptions & 1));
+            Check(d, IDC_CMS_PUT_KEEP, p.putOptions & 4);
+            Check(d, IDC_CMS_PUT_QUIET, p.putOptions & 8);
+            Check(d, IDC_CMS_PUT_LOCK, p.putOptions & 32);
+            Check(d, IDC_CMS_GET_LOCK, p.getOptions & 2);
+            Check(d, IDC_CMS_GET_QUIET, p.getOptions & 8);
+            Check(d, IDC_CMS_GET_OVERWRITE, p.getOptions & 32);
+            Check(d, IDC_CMS_READ_ONLY, p.fileOptions & 1);
+            Check(d, IDC_CMS_CASE, !(p.usersOptions & 1));
             CheckRadioButton(d, IDC_CMS_LOCKS_USE, IDC_CMS_LOCKS_IGNORE,
                              p.lockOptions & 1 ? IDC_CMS_LOCKS_USE : IDC_CMS_LOCKS_IGNORE);
             std::string users;
@@ -322,8 +316,8 @@ void preferences() {
             SetDlgItemTextA(d, IDC_CMS_USERS, users.c_str());
         },
         [&](HWND d) -> INT_PTR {
-            bool use = checked(d, IDC_CMS_USE);
-            std::string directory = itemText(d, IDC_CMS_DIRECTORY);
+            bool use = Checked(d, IDC_CMS_USE);
+            std::string directory = ItemText(d, IDC_CMS_DIRECTORY);
             if (use && !s.projectActive()) {
                 base::ErrorBoxId(kMsgNeedProject);
                 return base::kStayOpen;
@@ -331,7 +325,7 @@ void preferences() {
             if (use && directory.empty()) directory = projectDirectory(s) + "\\CMS";
             auto bits = [&](std::initializer_list<std::pair<int, long>> list) {
                 long value = 0;
-                for (auto [id, bit] : list) value |= checked(d, id) ? bit : 0;
+                for (auto [id, bit] : list) value |= Checked(d, id) ? bit : 0;
                 return value;
             };
             p.projectFlags = use ? p.projectFlags | base::kProjectUsesCms : p.projectFlags & ~base::kProjectUsesCms;
@@ -339,18 +333,18 @@ void preferences() {
             p.putOptions = bits({{IDC_CMS_PUT_KEEP, 4}, {IDC_CMS_PUT_QUIET, 8}, {IDC_CMS_PUT_LOCK, 32}});
             p.getOptions = bits({{IDC_CMS_GET_LOCK, 2}, {IDC_CMS_GET_QUIET, 8}, {IDC_CMS_GET_OVERWRITE, 32}});
             p.fileOptions = bits({{IDC_CMS_READ_ONLY, 1}});
-            p.usersOptions = checked(d, IDC_CMS_CASE) ? 0 : 1;
-            p.lockOptions = checked(d, IDC_CMS_LOCKS_USE) ? 1 : 0;
-            p.users = words(itemText(d, IDC_CMS_USERS));
+            p.usersOptions = Checked(d, IDC_CMS_CASE) ? 0 : 1;
+            p.lockOptions = Checked(d, IDC_CMS_LOCKS_USE) ? 1 : 0;
+            p.users = words(ItemText(d, IDC_CMS_USERS));
             return IDOK;
         },
         [&](HWND d, WPARAM w) {
             // Turning the store on fills in the usual directory.
-            if (LOWORD(w) != IDC_CMS_USE || !checked(d, IDC_CMS_USE)) return false;
+            if (LOWORD(w) != IDC_CMS_USE || !Checked(d, IDC_CMS_USE)) return false;
             if (!s.projectActive()) {
                 base::ErrorBoxId(kMsgNeedProject);
-                check(d, IDC_CMS_USE, false);
-            } else if (itemText(d, IDC_CMS_DIRECTORY).empty()) {
+                Check(d, IDC_CMS_USE, false);
+            } else if (ItemText(d, IDC_CMS_DIRECTORY).empty()) {
                 SetDlgItemTextA(d, IDC_CMS_DIRECTORY, (projectDirectory(s) + "\\CMS").c_str());
             }
             return true;

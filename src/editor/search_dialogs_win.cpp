@@ -25,16 +25,9 @@ namespace tarvo::editor {
 namespace {
 
 
-std::string ItemText(HWND dialog, int id) {
-    HWND item = GetDlgItem(dialog, id);
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(item)) + 1, '\0');
-    GetWindowTextA(item, text.data(), static_cast<int>(text.size()));
-    text.resize(text.size() - 1);
-    return text;
-}
-
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-void Check(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
+using base::Check;
+using base::Checked;
+using base::ItemText;
 
 void ShowForm(HWND dialog, const SearchForm& f) {
     SetDlgItemTextA(dialog, IDC_SEARCH_TEXT, f.text.c_str());

@@ -26,13 +26,7 @@ namespace {
 
 constexpr unsigned kMsgBuildDefault = 428;  // "No project defined.\nBuild a default project?"
 
-std::string itemText(HWND dialog, int id) {
-    HWND item = GetDlgItem(dialog, id);
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(item)) + 1, '\0');
-    GetWindowTextA(item, text.data(), static_cast<int>(text.size()));
-    text.resize(text.size() - 1);
-    return text;
-}
+using base::ItemText;
 
 bool needProject(const base::Settings& s) {
     if (s.projectActive()) return true;
@@ -136,9 +130,9 @@ bool definitionDialog(ProjectDefinition& def, base::ProjectSettings& made) {
             CheckRadioButton(dialog, IDC_SINGLE_USER, IDC_MULTI_USER, IDC_SINGLE_USER);
         },
         [&](HWND dialog) -> INT_PTR {
-            def.name = itemText(dialog, IDC_PROJECT_NAME);
-            def.workDir = itemText(dialog, IDC_PROJECT_PATH);
-            def.outputDir = itemText(dialog, IDC_OUTPUT_DIR);
+            def.name = ItemText(dialog, IDC_PROJECT_NAME);
+            def.workDir = ItemText(dialog, IDC_PROJECT_PATH);
+            def.outputDir = ItemText(dialog, IDC_OUTPUT_DIR);
             def.versioning = IsDlgButtonChecked(dialog, IDC_VERSIONING) == BST_CHECKED;
             def.multiUser = IsDlgButtonChecked(dialog, IDC_MULTI_USER) == BST_CHECKED;
             def.kind = IsDlgButtonChecked(dialog, IDC_KIND_WINDOWS) ? kKindWindows
