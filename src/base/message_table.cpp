@@ -372,6 +372,7 @@ const MessageRecord kMessageTable[] = {
     {5676, "revision %s%s"},
     {5677, "%s exists already. Erase it?"},
     {5678, "%s exists alredy Get stopped."},
+    {5679, "Impossible to create the temporary CMS file %s"},
     {5680, "'GET' done. return code %d"},
     {5681, "CMS file name may not contain %c"},
     {5682, "Incorrect CMS file name"},

@@ -82,6 +82,7 @@ inline constexpr unsigned kMsgNoRevisions = 5675;
 inline constexpr unsigned kMsgRevisionLine = 5676;
 inline constexpr unsigned kMsgExistsErase = 5677;
 inline constexpr unsigned kMsgExistsStopped = 5678;
+inline constexpr unsigned kMsgCannotCreateSemaphore = 5679;
 inline constexpr unsigned kMsgGetDone = 5680;
 inline constexpr unsigned kMsgNameHasChar = 5681;
 inline constexpr unsigned kMsgIncorrectName = 5682;

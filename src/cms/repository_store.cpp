@@ -84,7 +84,9 @@ bool AcquireSemaphore(const std::string& cmsPath, const std::string& user, const
         if (attempt) std::this_thread::sleep_for(kSemaphorePause);
         if (platform::CreateExclusive(SemaphorePath(cmsPath), line)) return true;
     }
-    base::ErrorBox(Message(kMsgInUse, cmsPath));
+    // Taken by another operation, or it cannot be made at all (a folder we may not write).
+    base::ErrorBox(platform::FileExists(SemaphorePath(cmsPath)) ? Message(kMsgInUse, cmsPath)
+                                                                : Message(kMsgCannotCreateSemaphore, SemaphorePath(cmsPath)));
     return false;
 }
 

@@ -168,6 +168,15 @@ TEST_F(Checkin, BusyRepositoriesFailedWritesAndBadNames) {
     EXPECT_TRUE(platform::FileExists(SemaphorePath(Cms())));  // still the other's
     platform::RemoveFile(SemaphorePath(Cms()));
 
+    // No semaphore can be made at all: said so, not "in use".
+    platform::FileOps noCreate = platform::fileOps();
+    noCreate.create = [](const char*) -> std::FILE* { return nullptr; };
+    platform::setFileOps(noCreate);
+    boxes.ui.boxes.clear();
+    EXPECT_FALSE(Put(c, {"main.c", "", "", "", "", 0}));
+    platform::resetFileOps();
+    EXPECT_EQ(Boxes(), "Impossible to create the temporary CMS file " + SemaphorePath(Cms()) + "|");
+
     // The repository cannot be replaced: the put stops, the working file stays, nothing logged.
     std::string log = ReadBytes(platform::HostPath(LogPath(c.cmsDirectory)));
     platform::FileOps ops = platform::fileOps();
