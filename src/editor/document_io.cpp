@@ -217,7 +217,7 @@ int LoadFile(const std::string& path, Document& doc, bool skipFirstLine, bool* b
     doc.pool = std::move(pool);
     doc.lines = sentinel;
     doc.blocks.clear();
-    doc.blocks.push_back(std::move(content.data));
+    doc.blocks.push_back(std::move(content));
     doc.lineCount = count;
     doc.functions.reset();
     doc.comments.reset();
@@ -303,7 +303,7 @@ bool InsertFileAtCursor(const std::string& name) {
         base::OutOfMemoryBox();
         return false;
     }
-    d.blocks.push_back(std::move(content.data));
+    d.blocks.push_back(std::move(content));
     // After the last line (the cursor on the sentinel) the file goes at the end.
     Line* after = v.cursorLine == d.lines ? d.lines->prev : v.cursorLine;
     Line* at = after;

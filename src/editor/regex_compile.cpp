@@ -438,34 +438,6 @@ void IndexSets(Regex& re) {
 
 }  // namespace
 
-void RegexNeedle::Set(std::string_view literal) {
-    text = literal;
-    std::uint32_t n = static_cast<std::uint32_t>(text.size());
-    skip.fill(n ? n : 1);
-    for (std::uint32_t i = 0; i + 1 < n; ++i) skip[static_cast<unsigned char>(text[i])] = n - 1 - i;
-}
-
-std::size_t RegexNeedle::Find(std::string_view haystack, std::size_t from) const {
-    std::size_t n = text.size();
-    if (from > haystack.size()) return std::string_view::npos;
-    if (n == 0) return from;
-    if (n > haystack.size() - from) return std::string_view::npos;
-    const char* h = haystack.data();
-    if (n == 1) {
-        const void* hit = std::memchr(h + from, text[0], haystack.size() - from);
-        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - h) : std::string_view::npos;
-    }
-    const char last = text[n - 1];
-    const char* t = text.data();
-    std::size_t end = haystack.size() - n;
-    for (std::size_t at = from; at <= end;) {
-        char c = h[at + n - 1];
-        if (c == last && std::memcmp(h + at, t, n - 1) == 0) return at;
-        at += skip[static_cast<unsigned char>(c)];
-    }
-    return std::string_view::npos;
-}
-
 std::uint8_t RegexOpAt(const Regex& re, std::size_t node) {
     return node < re.program.size() ? re.program[node] : std::uint8_t{kReEnd};
 }

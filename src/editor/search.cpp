@@ -5,6 +5,7 @@
 #include "editor/cursor.h"
 #include "editor/search_messages.h"
 #include "editor/selection.h"
+#include "editor/text_scan.h"
 #include "base/messages.h"
 
 namespace tarvo::editor {
@@ -216,31 +217,53 @@ long SearchInLine(std::string_view text, long column, long& length) {
     return -1;
 }
 
+namespace {
+
+// The forward search of the lines [line, stop) (the first from `column`), skipping the lines
+// that lack the literal every match holds.
+LineSearch SearchLinesForwards(Document& doc, Line* line, long column, const Line* stop, Hit& hit) {
+    RegexNeedle plain;
+    const RegexNeedle* needle = nullptr;
+    if (S().flags & kFindRegex) {
+        const Regex* re = SearchRegex();
+        if (!re) return LineSearch::Failed;
+        needle = RequiredLiteral(*re);
+    } else if (!IgnoreCase()) {
+        plain.Set(S().text);
+        needle = &plain;
+    }
+    for (Line* l = line; l != stop && l != doc.lines; l = l->next, column = 0) {
+        if (needle) {
+            Line* holding = NextLineHolding(doc, l, static_cast<std::size_t>(std::max(column, 0L)), *needle, stop);
+            if (holding != l) column = 0;
+            l = holding;
+            if (l == stop || l == doc.lines) break;
+        }
+        LineSearch r = FindInLine(LineText(*l), column, LONG_MAX, hit.match);
+        if (r != LineSearch::NotFound) {
+            hit.line = l;
+            return r;
+        }
+    }
+    return LineSearch::NotFound;
+}
+
+}  // namespace
+
 LineSearch SearchDocument(Document& doc, Line* line, long column, bool backwards, bool wrap, Hit& hit) {
     Line* const sentinel = doc.lines;
     bool wrapped = false;
     Line* l = line;
     if (!backwards) {
-        long from = column;
-        for (;;) {
-            if (l == sentinel) {
-                if (!wrap || wrapped) break;
-                wrapped = true;
-                l = sentinel->next;
-                from = 0;
-                continue;
-            }
-            const bool last = wrapped && l == line;
-            LineSearch r = FindInLine(LineText(*l), from, last ? column : LONG_MAX, hit.match);
-            if (r != LineSearch::NotFound) {
-                hit.line = l;
-                return r;
-            }
-            if (last) break;
-            l = l->next;
-            from = 0;
-        }
-        return LineSearch::NotFound;
+        LineSearch r = SearchLinesForwards(doc, line, column, sentinel, hit);
+        if (r != LineSearch::NotFound || !wrap) return r;
+        // From the top round to the place: its own line only for a match starting before it.
+        if (line == sentinel) return SearchLinesForwards(doc, sentinel->next, 0, sentinel, hit);
+        r = SearchLinesForwards(doc, sentinel->next, 0, line, hit);
+        if (r != LineSearch::NotFound) return r;
+        r = FindInLine(LineText(*line), 0, column, hit.match);
+        if (r == LineSearch::Found) hit.line = line;
+        return r;
     }
     long upTo = column;
     if (l == sentinel) {

@@ -1,0 +1,21 @@
+// Searching the text of many lines at once. The lines of a loaded file lie one after the other
+// in the document's load block, separated by their line ends, so a literal is looked for in the
+// whole stretch of memory in one search instead of line by line; only the line it is found in
+// is then looked at.
+#pragma once
+#include <cstddef>
+
+#include "editor/document.h"
+#include "editor/regex.h"
+
+namespace tarvo::editor {
+
+// The first line from `line` on (in `line` itself from `column` on) whose text holds the
+// needle, not going as far as `stop`; `stop` when none does before it, the sentinel when none
+// does at all. An empty needle gives `line`.
+Line* NextLineHolding(const Document& doc, Line* line, std::size_t column, const RegexNeedle& needle, const Line* stop);
+
+// The literal every match of the program holds, null when there is none to look for.
+const RegexNeedle* RequiredLiteral(const Regex& re);
+
+}  // namespace tarvo::editor
