@@ -27,7 +27,7 @@ std::size_t Capacity(const Line& line) {
 
 void DeleteOwned(Line& line) {
     if (line.owned) delete[] (line.text - kHeader);
-    line.owned = false;
+    line.owned = 0;
 }
 
 void ReleaseText(Line& line) {
@@ -47,7 +47,7 @@ void Reallocate(Line& line, std::size_t capacity, std::size_t keep) {
     if (keep) std::memcpy(fresh, line.text, keep);
     DeleteOwned(line);
     line.text = fresh;
-    line.owned = true;
+    line.owned = 1;
 }
 
 void ReleasePool(LinePool& pool) {
@@ -109,6 +109,7 @@ void FreeLine(LinePool& pool, Line* line) {
 }
 
 void ReserveText(Line& line, std::size_t length) {
+    if (length > kLongestLine) throw std::bad_alloc();  // more than a line can say it holds
     const std::size_t capacity = Capacity(line);
     if (capacity >= length && line.owned) return;
     if (!line.owned && length <= line.length) return;  // shrinking text in the load block stays
@@ -117,6 +118,7 @@ void ReserveText(Line& line, std::size_t length) {
 }
 
 void SetText(Line& line, std::string_view text) {
+    if (text.size() > kLongestLine) throw std::bad_alloc();
     if (Capacity(line) < text.size() || (!line.owned && !text.empty()))
         Reallocate(line, RoundedCapacity(text.size()), 0);
     if (!text.empty()) std::memmove(line.text, text.data(), text.size());

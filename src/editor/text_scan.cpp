@@ -6,8 +6,8 @@
 namespace tarvo::editor {
 namespace {
 
-// The stretch of memory from the line's text on to the end of the load block holding it; the
-// line's text alone when it has a text of its own.
+// The stretch of memory from the line's text on to the end of the part of its load block in
+// use; the line's text alone when it has a text of its own.
 std::string_view Stretch(const Document& doc, const Line& line) {
     if (!line.owned && line.text)
         for (const platform::FileContent& block : doc.blocks) {
@@ -18,14 +18,12 @@ std::string_view Stretch(const Document& doc, const Line& line) {
     return LineText(line);
 }
 
-// True when `next`'s text follows `line`'s in the stretch with only a line end (LF or CR LF)
-// between them: then no character of the stretch up to `next` belongs to another line.
+// True when `next`'s text follows `line`'s directly in the same stretch (lines are read into
+// the block back to back, without their line ends): then no character of the stretch up to
+// the end of `next` belongs to another line. A line cut short in place leaves a gap.
 bool Follows(const Line& line, const Line& next, const char* stretchEnd) {
     if (line.owned || next.owned || !line.text || !next.text) return false;
-    const char* end = line.text + line.length;
-    if (next.text == end + 1) return end < stretchEnd && end[0] == '\n';
-    if (next.text == end + 2) return end + 1 < stretchEnd && end[0] == '\r' && end[1] == '\n';
-    return false;
+    return next.text == line.text + line.length && next.length <= static_cast<std::size_t>(stretchEnd - next.text);
 }
 
 }  // namespace
@@ -45,12 +43,12 @@ Line* NextLineHolding(const Document& doc, Line* line, std::size_t column, const
             const std::size_t start = static_cast<std::size_t>(l->text - base);
             const std::size_t end = start + l->length;
             if (hit != none && hit < start) {
-                hit = needle.Find(stretch, start);  // found in a line end
+                hit = needle.Find(stretch, start);  // found in a gap left by a line cut short
                 continue;
             }
             if (hit != none && hit + n <= end) return l;
             if (hit != none && hit < end) {
-                hit = needle.Find(stretch, hit + 1);  // runs on past the line's end
+                hit = needle.Find(stretch, hit + 1);  // runs on into the next line
                 continue;
             }
             Line* next = l->next;

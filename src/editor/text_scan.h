@@ -1,7 +1,6 @@
-// Searching the text of many lines at once. The lines of a loaded file lie one after the other
-// in the document's load block, separated by their line ends, so a literal is looked for in the
-// whole stretch of memory in one search instead of line by line; only the line it is found in
-// is then looked at.
+// Searching the text of many lines at once. The lines of a loaded file lie back to back in the
+// document's load block, so a literal is looked for in the whole stretch of memory in one
+// search instead of line by line; only the line it is found in is then looked at.
 #pragma once
 #include <cstddef>
 

@@ -1,6 +1,7 @@
-// Searching many lines at once: the literal finder against the standard library's, and the
-// search across the load block against a search of each line on its own, on documents whose
-// lines were edited, cut short in place, split, joined and read from a second file.
+// Reading files into lines back to back in one block, and searching many lines at once: the
+// literal finder against the standard library's, and the search across the load block against
+// a search of each line on its own, on documents whose lines were edited, cut short in place,
+// split, joined and read from a second file.
 #include <random>
 
 #include "editor/edit.h"
@@ -10,6 +11,11 @@
 
 namespace tarvo::editor {
 namespace {
+
+std::string TextOfLineIn(const Document& doc, long n) {
+    Line* line = LineAtNumber(doc, n);
+    return line ? std::string(LineText(*line)) : "past the end";
+}
 
 TEST(Needle, FindsWhatTheStandardFindFinds) {
     std::mt19937 random(11);
@@ -39,6 +45,53 @@ TEST(Needle, FindsWhatTheStandardFindFinds) {
     EXPECT_EQ(needle.Find(line, 100001), std::string_view::npos);
 }
 
+using LineReader = test::EditorTest;
+
+// The file is read a megabyte at a time: a CR LF split between two pieces, a line longer than a
+// piece, a last line without a line end and a last CR all come out as they would whole.
+TEST_F(LineReader, LinesAcrossThePiecesOfTheFile) {
+    const std::size_t piece = std::size_t{1} << 20;
+    std::string file(piece - 4, 'a');
+    file += "xy\r\n";                                 // the LF is the first byte of the second piece
+    file += "\r\n\n" + std::string(piece + 10, 'b') + "\n";  // empty lines, then one longer than a piece
+    file += "tail\r";
+    test::WriteBytes(dir / "p.c", file);
+    Document* doc = OpenDocument(dir / "p.c");
+    ASSERT_TRUE(doc);
+    ASSERT_EQ(doc->lineCount, 5);
+    EXPECT_EQ(TextOfLineIn(*doc, 1), std::string(piece - 4, 'a') + "xy");
+    EXPECT_EQ(TextOfLineIn(*doc, 2), "");
+    EXPECT_EQ(TextOfLineIn(*doc, 3), "");
+    EXPECT_EQ(TextOfLineIn(*doc, 4), std::string(piece + 10, 'b'));
+    EXPECT_EQ(TextOfLineIn(*doc, 5), "tail");
+    ASSERT_EQ(doc->blocks.size(), 1u);
+    EXPECT_EQ(doc->blocks[0].size, file.size() - 7);  // the line ends are left out
+}
+
+// A file found longer than its size said (it grew while being read) goes on in further blocks.
+TEST_F(LineReader, AFileLongerThanItsSizeSaid) {
+    std::string small = "one\n", grown;
+    for (int i = 0; i < 3000; ++i) grown += "line " + std::to_string(i) + "\r\n";
+    test::WriteBytes(dir / "s.c", small);
+    test::WriteBytes(dir / "g.c", grown);
+    static std::string longer;
+    longer = dir / "g.c";
+    platform::FileOps ops = platform::fileOps();
+    ops.open = [](const char*, const char* mode) { return std::fopen(longer.c_str(), mode); };
+    platform::setFileOps(ops);
+    Document* doc = OpenDocument(dir / "s.c");
+    platform::resetFileOps();
+    ASSERT_TRUE(doc);
+    ASSERT_EQ(doc->lineCount, 3000);
+    EXPECT_GT(doc->blocks.size(), 1u);
+    long n = 0;
+    for (Line* l = doc->lines->next; l != doc->lines; l = l->next, ++n)
+        ASSERT_EQ(LineText(*l), "line " + std::to_string(n));
+    RegexNeedle needle;
+    needle.Set("line 2999");
+    EXPECT_EQ(NextLineHolding(*doc, doc->lines->next, 0, needle, doc->lines), doc->lines->prev);
+}
+
 class TextScan : public test::EditorTest {
 protected:
     // The first line from `line` (from `column` in it) before `stop` holding `literal`, line by
@@ -60,11 +113,14 @@ TEST_F(TextScan, TheEdgesOfTheLoadBlock) {
     EXPECT_EQ(Number(doc, NextLineHolding(doc, first, 1, key, doc.lines)), 4);     // past the first: the last
     EXPECT_EQ(NextLineHolding(doc, first, 1, key, first->next->next), first->next->next);  // stopped before
     EXPECT_EQ(NextLineHolding(doc, doc.lines->prev, 6, key, doc.lines), doc.lines);  // the block's last bytes
-    // A line end never joins the end of one line to the start of the next.
+    // Lines lie back to back in the block, line ends left out: the end of one line and the
+    // start of the next never make a match together.
     RegexNeedle across;
-    across.Set("first\r\nmid");
+    across.Set("firstmid");
     EXPECT_EQ(NextLineHolding(doc, first, 0, across, doc.lines), doc.lines);
-    across.Set("e\nno");
+    across.Set("leno");
+    EXPECT_EQ(NextLineHolding(doc, first, 0, across, doc.lines), doc.lines);
+    across.Set("first\r");
     EXPECT_EQ(NextLineHolding(doc, first, 0, across, doc.lines), doc.lines);
     // A line cut short in place keeps its old characters in the block: they are not its text.
     TruncateText(*first, 3);
