@@ -267,11 +267,7 @@ bool InsertFileAtCursor(const std::string& name) {
     try {
         d.blocks.reserve(d.blocks.size() + read.blocks.size());
     } catch (const std::bad_alloc&) {
-        for (Line* line = read.first; line;) {
-            Line* next = line->next;
-            FreeLine(d.pool, line);
-            line = next;
-        }
+        DiscardLines(d.pool, read);
         base::OutOfMemoryBox();
         return false;
     }

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "editor/byte_search.h"
+
 namespace tarvo::editor {
 namespace {
 
@@ -58,9 +60,10 @@ struct Reader {
     }
 
     void Take(const char* data, std::size_t size) {
-        if (!out.binary && std::memchr(data, 0, size)) out.binary = true;
+        if (!out.binary && FindByte(data, data + size, '\0') != data + size) out.binary = true;
         while (size) {
-            const char* lf = static_cast<const char*>(std::memchr(data, '\n', size));
+            const char* found = FindByte(data, data + size, '\n');
+            const char* lf = found != data + size ? found : nullptr;
             const std::size_t part = lf ? static_cast<std::size_t>(lf - data) : size;
             Reserve(part);
             if (part) std::memcpy(at, data, part);
@@ -101,15 +104,17 @@ platform::ReadStatus ReadFileLines(const std::string& path, LinePool& pool, bool
             status = platform::ReadStatus::NoMemory;
         }
     }
-    if (status != platform::ReadStatus::Ok) {
-        for (Line* line = out.first; line;) {
-            Line* next = line->next;
-            FreeLine(pool, line);
-            line = next;
-        }
-        out = ReadLines{};
-    }
+    if (status != platform::ReadStatus::Ok) DiscardLines(pool, out);
     return status;
+}
+
+void DiscardLines(LinePool& pool, ReadLines& read) {
+    for (Line* line = read.first; line;) {
+        Line* next = line->next;
+        FreeLine(pool, line);
+        line = next;
+    }
+    read = ReadLines{};
 }
 
 }  // namespace tarvo::editor

@@ -26,5 +26,7 @@ struct ReadLines {
 // left out. On failure (NoMemory also for a line longer than a line can hold) the lines made
 // go back to the pool and `out` is left empty.
 platform::ReadStatus ReadFileLines(const std::string& path, LinePool& pool, bool skipFirstLine, ReadLines& out);
+// Gives lines read but not used back to the pool and empties `read`.
+void DiscardLines(LinePool& pool, ReadLines& read);
 
 }  // namespace tarvo::editor

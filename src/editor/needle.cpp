@@ -5,6 +5,7 @@
 // where both stand at the right distance are compared whole.
 #include <cstring>
 
+#include "editor/byte_search.h"
 #include "editor/regex.h"
 
 #if defined(__SSE2__)
@@ -50,8 +51,8 @@ std::size_t RegexNeedle::Find(std::string_view haystack, std::size_t from) const
     const std::size_t last = haystack.size() - n;  // the last place a match can start
     std::size_t at = from;
     if (n == 1) {
-        const void* hit = std::memchr(h + at, t[0], last - at + 1);
-        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - h) : std::string_view::npos;
+        const char* hit = FindByte(h + at, h + last + 1, t[0]);
+        return hit != h + last + 1 ? static_cast<std::size_t>(hit - h) : std::string_view::npos;
     }
 #if defined(__SSE2__)
     const __m128i first = _mm_set1_epi8(t[rare]);
@@ -70,9 +71,9 @@ std::size_t RegexNeedle::Find(std::string_view haystack, std::size_t from) const
     }
 #endif
     while (at <= last) {
-        const void* hit = std::memchr(h + at + rare, t[rare], last - at + 1);
-        if (!hit) break;
-        std::size_t start = static_cast<std::size_t>(static_cast<const char*>(hit) - h) - rare;
+        const char* hit = FindByte(h + at + rare, h + last + rare + 1, t[rare]);
+        if (hit == h + last + rare + 1) break;
+        std::size_t start = static_cast<std::size_t>(hit - h) - rare;
         if (h[start + second] == t[second] && std::memcmp(h + start, t, n) == 0) return start;
         at = start + 1;
     }

@@ -66,6 +66,12 @@ struct Regex {
     // without it are never tried; for any single-branch pattern, not only those above.
     RegexNeedle must;
     std::vector<std::string> alsoRequired;  // the branch's other literals (a few)
+    // Literals a matching line begins with ('^' and a literal) or ends with (a literal and '$'
+    // at the end of the pattern); empty when there is none. Consecutive literal pieces (as
+    // "table\\[i\\]") count as one literal everywhere here.
+    std::string lineStart;
+    std::string lineEnd;
+    bool edgeOnly = false;  // the pattern is only one of these and its anchor
     bool leadingAny = false;
     bool literalOnly = false;  // the program is one literal and nothing else
     // The characters a match can begin with; all of them when it may be empty.

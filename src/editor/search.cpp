@@ -224,20 +224,48 @@ namespace {
 LineSearch SearchLinesForwards(Document& doc, Line* line, long column, const Line* stop, Hit& hit) {
     RegexNeedle plain;
     const RegexNeedle* needle = nullptr;
+    bool needleIsMatch = false;       // where the literal is found, the search's match is
+    const std::string* edge = nullptr;  // a literal matching lines begin or end with
+    bool atStart = false;
+    bool edgeIsMatch = false;
     if (S().flags & kFindRegex) {
         const Regex* re = SearchRegex();
         if (!re) return LineSearch::Failed;
         needle = RequiredLiteral(*re);
+        needleIsMatch = re->literalOnly && needle && needle->text == re->prefix.text;
+        // Looking at each line's first or last characters is cheaper than any search.
+        atStart = re->anchored && !re->lineStart.empty();
+        edge = atStart ? &re->lineStart : !re->lineEnd.empty() ? &re->lineEnd : nullptr;
+        edgeIsMatch = edge && re->edgeOnly;
     } else if (!IgnoreCase()) {
         plain.Set(S().text);
         needle = &plain;
+        needleIsMatch = !(S().flags & kFindWholeWords);
     }
     for (Line* l = line; l != stop && l != doc.lines; l = l->next, column = 0) {
-        if (needle) {
-            Line* holding = NextLineHolding(doc, l, static_cast<std::size_t>(std::max(column, 0L)), *needle, stop);
+        if (edge) {
+            Line* next = NextLineWithEdge(doc, l, *edge, atStart, stop);
+            if (next != l) column = 0;
+            l = next;
+            if (l == stop || l == doc.lines) break;
+            if (edgeIsMatch) {
+                const long start = atStart ? 0 : static_cast<long>(l->length - edge->size());
+                if (start < column) continue;  // before where the search starts
+                hit.line = l;
+                hit.match = {start, static_cast<long>(edge->size())};
+                return LineSearch::Found;
+            }
+        } else if (needle) {
+            std::size_t at = 0;
+            Line* holding = NextLineHolding(doc, l, static_cast<std::size_t>(std::max(column, 0L)), *needle, stop, &at);
             if (holding != l) column = 0;
             l = holding;
             if (l == stop || l == doc.lines) break;
+            if (needleIsMatch) {
+                hit.line = l;
+                hit.match = {static_cast<long>(at), static_cast<long>(needle->text.size())};
+                return LineSearch::Found;
+            }
         }
         LineSearch r = FindInLine(LineText(*l), column, LONG_MAX, hit.match);
         if (r != LineSearch::NotFound) {

@@ -1,6 +1,7 @@
 #include "editor/text_scan.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 namespace tarvo::editor {
@@ -28,9 +29,11 @@ bool Follows(const Line& line, const Line& next, const char* stretchEnd) {
 
 }  // namespace
 
-Line* NextLineHolding(const Document& doc, Line* line, std::size_t column, const RegexNeedle& needle, const Line* stop) {
+Line* NextLineHolding(const Document& doc, Line* line, std::size_t column, const RegexNeedle& needle, const Line* stop,
+                      std::size_t* at) {
     Line* const sentinel = doc.lines;
     const std::size_t n = needle.text.size();
+    if (at) *at = column;
     if (n == 0) return line;
     constexpr std::size_t none = std::string_view::npos;
     while (line != stop && line != sentinel) {
@@ -46,7 +49,10 @@ Line* NextLineHolding(const Document& doc, Line* line, std::size_t column, const
                 hit = needle.Find(stretch, start);  // found in a gap left by a line cut short
                 continue;
             }
-            if (hit != none && hit + n <= end) return l;
+            if (hit != none && hit + n <= end) {
+                if (at) *at = hit - start;
+                return l;
+            }
             if (hit != none && hit < end) {
                 hit = needle.Find(stretch, hit + 1);  // runs on into the next line
                 continue;
@@ -60,6 +66,15 @@ Line* NextLineHolding(const Document& doc, Line* line, std::size_t column, const
             }
             l = next;
         }
+    }
+    return line;
+}
+
+Line* NextLineWithEdge(const Document& doc, Line* line, std::string_view literal, bool atStart, const Line* stop) {
+    for (; line != stop && line != doc.lines; line = line->next) {
+        if (line->length < literal.size()) continue;
+        const char* at = line->text + (atStart ? 0 : line->length - literal.size());
+        if (std::memcmp(at, literal.data(), literal.size()) == 0) return line;
     }
     return line;
 }

@@ -6,6 +6,7 @@
 
 #include "editor/edit.h"
 #include "editor/search.h"
+#include "editor/search_state.h"
 #include "editor/text_scan.h"
 #include "editor_test_util.h"
 
@@ -171,6 +172,59 @@ TEST_F(TextScan, AgreesWithALineByLineSearchAfterEdits) {
                 << "step " << step << " \"" << literal << "\" from line " << Number(doc, from) << " column " << column;
         }
     }
+}
+
+// Find Next from the top to the end finds what trying the pattern on each line finds, with the
+// same columns, whichever shortcut the pattern allows (one literal, a literal written in pieces,
+// a literal at the start or end of the line, a literal inside a larger pattern, none at all).
+TEST_F(TextScan, FindNextAgreesWithEachLineTriedAlone) {
+    std::mt19937 random(3);
+    const std::string alphabet = "ab[]+; e\t";
+    std::string file;
+    for (int i = 0; i < 400; ++i) {
+        std::string line;
+        for (int n = random() % 10; n > 0; --n) line += alphabet[random() % alphabet.size()];
+        file += line + (random() % 2 ? "\r\n" : "\n");
+    }
+    Document& doc = Open(file, "f.c");
+    for (int step = 0; step < 60; ++step) {  // some lines edited, so not all lie in the block
+        SetCursor({1 + static_cast<long>(random() % doc.lineCount), static_cast<long>(random() % 4)});
+        test::Type(random() % 2 ? "b;" : "[a]");
+    }
+    for (const char* pattern : {"ab", "a\\[b", "\\+;", "^b", "^a\\]", ";$", "b;$", "^;$", "a[b;]+e", "(a|;)b", "e*;", "^"}) {
+        Regex re;
+        ASSERT_EQ(CompileRegexQuietly(pattern, re), 0u) << pattern;
+        std::string expected, found;
+        long n = 1;
+        for (Line* l = doc.lines->next; l != doc.lines; l = l->next, ++n) {
+            RegexMatch m;
+            unsigned error = 0;
+            if (ExecuteRegexQuietly(re, LineText(*l), 0, m, error) == RegexResult::Match)
+                expected += std::to_string(n) + ":" + std::to_string(m.start[0]) + "-" + std::to_string(m.end[0]) + " ";
+        }
+        searchState().flags = kFindCurrentWindow | kFindRegex | kFindForwards;
+        SetSearchText(pattern);
+        Hit hit;
+        for (Line* l = doc.lines->next; l != doc.lines; l = hit.line->next) {
+            if (SearchDocument(doc, l, 0, false, false, hit) != LineSearch::Found) break;
+            found += std::to_string(LineIndex(doc, hit.line)) + ":" + std::to_string(hit.match.start) + "-" +
+                     std::to_string(hit.match.start + hit.match.length) + " ";
+        }
+        EXPECT_EQ(found, expected) << pattern;
+    }
+    // What the compiler tells the search about them.
+    Regex re;
+    ASSERT_EQ(CompileRegexQuietly("table\\[i\\]", re), 0u);
+    EXPECT_TRUE(re.literalOnly);
+    EXPECT_EQ(re.prefix.text, "table[i]");
+    ASSERT_EQ(CompileRegexQuietly("^st[a]tic", re), 0u);
+    EXPECT_EQ(re.lineStart, "st");
+    EXPECT_FALSE(re.edgeOnly);
+    ASSERT_EQ(CompileRegexQuietly("^st\\[", re), 0u);
+    EXPECT_TRUE(re.edgeOnly);
+    ASSERT_EQ(CompileRegexQuietly("x*el\\.se$", re), 0u);
+    EXPECT_EQ(re.lineEnd, "el.se");
+    EXPECT_EQ(re.mustContain, "se");  // the longest single piece, the last of equals, as before
 }
 
 }  // namespace
