@@ -28,6 +28,14 @@ int Commonness(unsigned char c) {
     return 1;
 }
 
+// Whether n characters agree; short literals are compared here rather than through a call.
+inline bool Same(const char* a, const char* b, std::size_t n) {
+    if (n > 16) return std::memcmp(a, b, n) == 0;
+    for (std::size_t i = 0; i < n; ++i)
+        if (a[i] != b[i]) return false;
+    return true;
+}
+
 }  // namespace
 
 void RegexNeedle::Set(std::string_view literal) {
@@ -65,7 +73,7 @@ std::size_t RegexNeedle::Find(std::string_view haystack, std::size_t from) const
         unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(x, first), _mm_cmpeq_epi8(y, other))));
         while (mask) {
             unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
-            if (std::memcmp(h + at + bit, t, n) == 0) return at + bit;
+            if (Same(h + at + bit, t, n)) return at + bit;
             mask &= mask - 1;
         }
     }
@@ -74,7 +82,7 @@ std::size_t RegexNeedle::Find(std::string_view haystack, std::size_t from) const
         const char* hit = FindByte(h + at + rare, h + last + rare + 1, t[rare]);
         if (hit == h + last + rare + 1) break;
         std::size_t start = static_cast<std::size_t>(hit - h) - rare;
-        if (h[start + second] == t[second] && std::memcmp(h + start, t, n) == 0) return start;
+        if (h[start + second] == t[second] && Same(h + start, t, n)) return start;
         at = start + 1;
     }
     return std::string_view::npos;
