@@ -219,6 +219,24 @@ long SearchInLine(std::string_view text, long column, long& length) {
 
 namespace {
 
+// The program tried on one line, as FindInLine does, without looking up the program again:
+// a search of a large document without a literal to look for tries every line.
+LineSearch RegexInLine(const Regex& re, std::string_view line, long from, LineMatch& match) {
+    RegexMatch m;
+    unsigned error = 0;
+    switch (ExecuteRegexQuietly(re, line, static_cast<std::size_t>(std::max(from, 0L)), m, error)) {
+        case RegexResult::Failed:
+            base::ErrorBoxId(error);
+            return LineSearch::Failed;
+        case RegexResult::NoMatch:
+            return LineSearch::NotFound;
+        case RegexResult::Match:
+            break;
+    }
+    match = {m.start[0], m.end[0] - m.start[0]};
+    return LineSearch::Found;
+}
+
 // The forward search of the lines [line, stop) (the first from `column`), skipping the lines
 // that lack the literal every match holds.
 LineSearch SearchLinesForwards(Document& doc, Line* line, long column, const Line* stop, Hit& hit) {
@@ -228,8 +246,9 @@ LineSearch SearchLinesForwards(Document& doc, Line* line, long column, const Lin
     const std::string* edge = nullptr;  // a literal matching lines begin or end with
     bool atStart = false;
     bool edgeIsMatch = false;
+    const Regex* re = nullptr;
     if (S().flags & kFindRegex) {
-        const Regex* re = SearchRegex();
+        re = SearchRegex();
         if (!re) return LineSearch::Failed;
         needle = RequiredLiteral(*re);
         needleIsMatch = re->literalOnly && needle && needle->text == re->prefix.text;
@@ -267,7 +286,7 @@ LineSearch SearchLinesForwards(Document& doc, Line* line, long column, const Lin
                 return LineSearch::Found;
             }
         }
-        LineSearch r = FindInLine(LineText(*l), column, LONG_MAX, hit.match);
+        LineSearch r = re ? RegexInLine(*re, LineText(*l), column, hit.match) : FindInLine(LineText(*l), column, LONG_MAX, hit.match);
         if (r != LineSearch::NotFound) {
             hit.line = l;
             return r;
