@@ -112,7 +112,8 @@ TEST_F(TextScan, TheEdgesOfTheLoadBlock) {
     Line* first = doc.lines->next;
     EXPECT_EQ(NextLineHolding(doc, first, 0, key, doc.lines), first);              // the block's first bytes
     EXPECT_EQ(Number(doc, NextLineHolding(doc, first, 1, key, doc.lines)), 4);     // past the first: the last
-    EXPECT_EQ(NextLineHolding(doc, first, 1, key, first->next->next), first->next->next);  // stopped before
+    Line* third = first->next->next;
+    EXPECT_EQ(NextLineHolding(doc, first, 1, key, third), third);  // stopped before
     EXPECT_EQ(NextLineHolding(doc, doc.lines->prev, 6, key, doc.lines), doc.lines);  // the block's last bytes
     // Lines lie back to back in the block, line ends left out: the end of one line and the
     // start of the next never make a match together.
