@@ -1,6 +1,7 @@
 #include "editor/comments.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace tarvo::editor {
 namespace {
@@ -111,51 +112,77 @@ struct Scanner {
 
 bool HasEntry(const LineComments& c) { return !c.spans.empty() || c.endState != kOutside; }
 
-int EndStateOf(const CommentMap& map, const Line* line) {
-    auto it = map.lines.find(line);
-    return it == map.lines.end() ? kOutside : it->second.endState;
+// Line::comments: the generation in the high six bits, the state at the line's end in the low two.
+constexpr int kGenerationShift = 2;
+constexpr std::uint8_t kStateBits = 0x03;
+constexpr std::uint8_t kLastGeneration = 0xFF >> kGenerationShift;
+
+bool Known(const Document& doc, const Line* line) {
+    return (line->comments >> kGenerationShift) == doc.commentGeneration;
+}
+int EndState(const Line* line) { return line->comments & kStateBits; }
+void SetEndState(const Document& doc, Line* line, int state) {
+    line->comments = static_cast<std::uint8_t>((doc.commentGeneration << kGenerationShift) | (state & kStateBits));
 }
 
-// Scans `line` again, then the lines below it while the state at their start changes.
-void Rescan(Document& doc, CommentMap& map, const CommentSyntax& syntax, const Line* line) {
-    int state = line->prev == doc.lines ? kOutside : EndStateOf(map, line->prev);
-    while (line != doc.lines) {
-        int oldEnd = EndStateOf(map, line);
-        LineComments fresh = ScanCommentLine(LineText(*line), syntax, state);
-        int newEnd = fresh.endState;
-        if (HasEntry(fresh)) map.lines[line] = std::move(fresh);
-        else map.lines.erase(line);
+// The state at the start of a known line (or of the first line not known yet).
+int StartState(const Document& doc, const Line* line) {
+    return line->prev == doc.lines ? kOutside : EndState(line->prev);
+}
+
+// Forgets the state of every line: a new generation. When the generations run out, every
+// line is cleared once, so an old state can never pass for a current one.
+void ForgetLines(Document& doc) {
+    if (doc.commentGeneration < kLastGeneration) {
+        ++doc.commentGeneration;
+        return;
+    }
+    for (Line* line = doc.lines->next; line != doc.lines; line = line->next) line->comments = 0;
+    doc.commentGeneration = 1;
+}
+
+// Scans `line` again, then the lines below it while the state at their start changes. Lines
+// not known yet are left for the lazy scan, which starts from the last known line.
+void Rescan(Document& doc, const CommentSyntax& syntax, Line* line) {
+    if (line == doc.lines || !Known(doc, line) || (line->prev != doc.lines && !Known(doc, line->prev))) return;
+    int state = StartState(doc, line);
+    while (line != doc.lines && Known(doc, line)) {
+        int oldEnd = EndState(line);
+        int newEnd = ScanCommentLine(LineText(*line), syntax, state).endState;
+        SetEndState(doc, line, newEnd);
         if (newEnd == oldEnd) return;
         state = newEnd;
         line = line->next;
     }
 }
 
-void Rebuild(Document& doc, CommentMap& map, const CommentSyntax& syntax) {
-    map.lines.clear();
-    map.dirty.clear();
-    int state = kOutside;
-    for (const Line* line = doc.lines->next; line != doc.lines; line = line->next) {
-        LineComments c = ScanCommentLine(LineText(*line), syntax, state);
-        state = c.endState;
-        if (HasEntry(c)) map.lines.emplace(line, std::move(c));
+// Makes the state of `line` known: every line known comes before every line not known, so the
+// scan starts after the last known line above it.
+void ScanDownTo(Document& doc, const CommentSyntax& syntax, const Line* line) {
+    if (line == doc.lines || Known(doc, line)) return;
+    Line* from = const_cast<Line*>(line);
+    while (from->prev != doc.lines && !Known(doc, from->prev)) from = from->prev;
+    int state = StartState(doc, from);
+    for (;;) {
+        state = ScanCommentLine(LineText(*from), syntax, state).endState;
+        SetEndState(doc, from, state);
+        if (from == line) break;
+        from = from->next;
     }
 }
 
 CommentMap* MapOf(Document& doc) { return doc.comments.get(); }
 
 void Forget(Document& doc) {
-    if (CommentMap* map = MapOf(doc)) {
-        map->lines.clear();
-        map->dirty.clear();
-    }
+    if (CommentMap* map = MapOf(doc)) map->dirty.clear();
+    ForgetLines(doc);
     doc.flags &= static_cast<std::uint16_t>(~kCommentMapCurrent);
 }
 
 void MarkDirty(Document& doc, const Line* line) {
     CommentMap* map = MapOf(doc);
-    // An out-of-date map is rebuilt whole anyway.
-    if (!map || line == doc.lines || !(doc.flags & kCommentMapCurrent)) return;
+    // An out-of-date map is forgotten whole anyway, and a line not scanned yet will be.
+    if (!map || line == doc.lines || !(doc.flags & kCommentMapCurrent) || !Known(doc, line)) return;
     map->dirty.insert(line);
     // Past a share of the document one pass over all of it is cheaper than line by line.
     if (map->dirty.size() > 1024 + static_cast<std::size_t>(doc.lineCount) / 32) Forget(doc);
@@ -166,31 +193,23 @@ void OnLineEdited(Document& doc, Line* line, long column, long delta) {
 }
 
 void OnLineSplit(Document& doc, Line* upper, Line* lower, long column) {
-    if (CommentMap* map = MapOf(doc)) {
-        // The old line's end is now the lower line's: the state it ended in goes with it, so
-        // the rescan knows whether the lines below must follow.
-        int end = EndStateOf(*map, upper);
-        if (end != kOutside) map->lines[lower] = LineComments{{}, end};
-        MarkDirty(doc, upper);
-        MarkDirty(doc, lower);
-    }
+    if (!MapOf(doc)) return;
+    // The old line's end is now the lower line's: the state it ended in goes with it, so the
+    // rescan knows whether the lines below must follow. A line not scanned yet stays so.
+    lower->comments = upper->comments;
+    MarkDirty(doc, upper);
+    MarkDirty(doc, lower);
 }
 
 void OnLineDeleted(Document& doc, Line* line, Line* heir, long shift) {
     CommentMap* map = MapOf(doc);
     if (!map) return;
-    int end = EndStateOf(*map, line);
-    map->lines.erase(line);
     map->dirty.erase(line);
     if (heir == doc.lines) return;
-    if (heir == line->prev) {
-        // Joined: the upper line now ends where the lower one did.
-        if (end != kOutside) map->lines[heir].endState = end;
-        else if (auto it = map->lines.find(heir); it != map->lines.end()) it->second.endState = kOutside;
-    }
+    // Joined: the upper line now ends where the lower one did.
+    if (heir == line->prev && Known(doc, heir) && Known(doc, line)) SetEndState(doc, heir, EndState(line));
     MarkDirty(doc, heir);
 }
-
 
 void OnLinesInserted(Document& doc, Line* after, long count) {
     Forget(doc);
@@ -198,6 +217,32 @@ void OnLinesInserted(Document& doc, Line* after, long count) {
 
 void OnTextReplaced(Document& doc) {
     Forget(doc);
+}
+
+// The map of a document with comments, made when missing or of another language; null when the
+// language knows no comments.
+CommentMap* CurrentMap(Document& doc, CommentSyntax& syntax) {
+    syntax = SyntaxOf(doc.language);
+    if (syntax.style == CommentStyle::None) {
+        doc.comments.reset();
+        return nullptr;
+    }
+    if (!doc.comments || doc.comments->language != doc.language) {
+        doc.comments = std::make_shared<CommentMap>();
+        doc.comments->language = doc.language;
+        doc.flags &= static_cast<std::uint16_t>(~kCommentMapCurrent);
+    }
+    CommentMap& map = *doc.comments;
+    if (!(doc.flags & kCommentMapCurrent)) {
+        map.dirty.clear();
+        ForgetLines(doc);
+        doc.flags |= kCommentMapCurrent;
+        return &map;
+    }
+    std::unordered_set<const Line*> dirty;
+    dirty.swap(map.dirty);
+    for (const Line* line : dirty) Rescan(doc, syntax, const_cast<Line*>(line));
+    return &map;
 }
 
 }  // namespace
@@ -236,32 +281,24 @@ LineComments ScanCommentLine(std::string_view text, const CommentSyntax& syntax,
 }
 
 bool UpdateCommentMap(Document& doc) {
-    CommentSyntax syntax = SyntaxOf(doc.language);
-    if (syntax.style == CommentStyle::None) {
-        doc.comments.reset();
-        return false;
-    }
-    if (!doc.comments || doc.comments->language != doc.language) {
-        doc.comments = std::make_shared<CommentMap>();
-        doc.comments->language = doc.language;
-        doc.flags &= static_cast<std::uint16_t>(~kCommentMapCurrent);
-    }
-    CommentMap& map = *doc.comments;
-    if (!(doc.flags & kCommentMapCurrent)) {
-        Rebuild(doc, map, syntax);
-        doc.flags |= kCommentMapCurrent;
-        return true;
-    }
-    std::unordered_set<const Line*> dirty;
-    dirty.swap(map.dirty);
-    for (const Line* line : dirty) Rescan(doc, map, syntax, line);
+    CommentSyntax syntax;
+    return CurrentMap(doc, syntax) != nullptr;
+}
+
+bool ScanWholeCommentMap(Document& doc) {
+    CommentSyntax syntax;
+    if (!CurrentMap(doc, syntax)) return false;
+    ScanDownTo(doc, syntax, doc.lines->prev);
     return true;
 }
 
-const LineComments* CommentsOfLine(Document& doc, const Line* line) {
-    if (!UpdateCommentMap(doc)) return nullptr;
-    auto it = doc.comments->lines.find(line);
-    return it == doc.comments->lines.end() ? nullptr : &it->second;
+std::optional<LineComments> CommentsOfLine(Document& doc, const Line* line) {
+    CommentSyntax syntax;
+    if (line == doc.lines || !CurrentMap(doc, syntax)) return std::nullopt;
+    ScanDownTo(doc, syntax, line);
+    LineComments c = ScanCommentLine(LineText(*line), syntax, StartState(doc, line));
+    if (!HasEntry(c)) return std::nullopt;
+    return c;
 }
 
 const DocumentListener kCommentListener = {

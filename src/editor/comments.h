@@ -1,12 +1,15 @@
 // The comment map of a document: which characters of which lines are comments, so the display
-// can colour them. Kept per document, built in one pass when it is missing or marked out of
-// date (the CommentMapCurrent flag), and otherwise brought up to date line by line after
-// edits: an edited line is scanned again, and so are the lines below it for as long as the
-// comment state at their start changes.
+// can colour them. What a line needs from the rest of the text is only the block comment still
+// open at its start, so the map keeps one byte per line (in the Line record): the block comment
+// open at the line's end, and whether that is known. The comment spans themselves are scanned
+// again when a line is asked for (only shown lines are). Lines are scanned lazily, from the last
+// known line down to the one asked for, so opening a large file scans nothing below the first
+// screen. Edits mark lines to scan again; the lines below follow for as long as the state at
+// their start changes.
 #pragma once
 #include <bitset>
+#include <optional>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -51,19 +54,21 @@ struct LineComments {
 LineComments ScanCommentLine(std::string_view text, const CommentSyntax& syntax, int startState);
 
 struct CommentMap {
-    // Only lines that hold a comment, or start or end inside one, have an entry.
-    std::unordered_map<const Line*, LineComments> lines;
     // Lines edited since the last update; a set, so marking a line costs the same however
     // many edits (a replace-all) come before the next update.
     std::unordered_set<const Line*> dirty;
     const Language* language = nullptr;
 };
 
-// The comments of a line, bringing the document's map up to date first; null when the line has
-// none or the document's language knows no comments.
-const LineComments* CommentsOfLine(Document& doc, const Line* line);
-// Brings the map up to date; false when the document has no comment syntax.
+// The comments of a line, bringing the document's map up to date first (and scanning the lines
+// above it that were not scanned yet); nothing when the line has no comment, does not end
+// inside one, or the document's language knows no comments.
+std::optional<LineComments> CommentsOfLine(Document& doc, const Line* line);
+// Brings the map up to date with the edits made since the last update (lines not scanned yet
+// stay so); false when the document has no comment syntax.
 bool UpdateCommentMap(Document& doc);
+// Scans every line not scanned yet, as the display does when it shows the last line.
+bool ScanWholeCommentMap(Document& doc);
 
 // Keeps the maps in step with edits; the editor listens with it from the start.
 extern const DocumentListener kCommentListener;

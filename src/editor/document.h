@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "editor/line.h"
+#include "platform/files.h"
 
 namespace tarvo::editor {
 
@@ -33,7 +34,7 @@ inline constexpr const char* kUntitled = "untitled";
 
 struct Document {
     LinePool pool;                                // owns every Line of the ring
-    std::vector<platform::LargeBlock> blocks;     // text of loaded lines
+    std::vector<platform::FileContent> blocks;    // text of loaded lines
     Line* lines = nullptr;                        // the sentinel of the ring
     Line* savedCursorLine = nullptr;  // cursor of the last view that lost the focus
     Line* savedAnchorLine = nullptr;  // null: no selection
@@ -45,6 +46,9 @@ struct Document {
     long lineCount = 0;
     std::shared_ptr<FunctionList> functions;
     std::shared_ptr<CommentMap> comments;
+    // A line's comment state (Line::comments) is known when it carries this generation;
+    // forgetting every line's state takes the next one (comments.cpp).
+    std::uint8_t commentGeneration = 1;
     const Language* language = nullptr;
     std::int64_t fileTime = 0;  // the file's modification time at the last load or save
 

@@ -7,6 +7,7 @@
 #include "editor/autosave.h"
 #include "editor/cursor.h"
 #include "editor/edit.h"
+#include "editor/line_reader.h"
 #include "editor/editor_messages.h"
 #include "editor/places.h"
 #include "editor/undo.h"
@@ -31,26 +32,9 @@ struct Busy {
     }
 };
 
-// Calls f(text, length) for each line of a file's bytes: LF ends a line and one CR before it
-// is dropped; a last line without a line end is kept, and a final line end adds no line.
-template <class F>
-void ForEachFileLine(char* data, std::size_t size, F f) {
-    char* p = data;
-    char* end = data + size;
-    while (p < end) {
-        char* lf = static_cast<char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-        char* stop = lf ? lf : end;
-        std::size_t length = static_cast<std::size_t>(stop - p);
-        if (length && p[length - 1] == '\r') --length;
-        f(p, length);
-        if (!lf) break;
-        p = lf + 1;
-    }
-}
-
-// Reads a file, showing the message for a failure other than a missing file.
-platform::ReadStatus ReadFile(const std::string& name, platform::FileContent& content) {
-    platform::ReadStatus status = platform::ReadWholeFile(name, content);
+// Reads a file's lines, showing the message for running out of memory.
+platform::ReadStatus ReadLinesOf(const std::string& name, LinePool& pool, bool skipFirstLine, ReadLines& read) {
+    platform::ReadStatus status = ReadFileLines(name, pool, skipFirstLine, read);
     if (status == platform::ReadStatus::NoMemory) base::OutOfMemoryBox();
     return status;
 }
@@ -180,8 +164,18 @@ int Load(const std::string& name, Document& doc) {
 }
 
 int LoadFile(const std::string& path, Document& doc, bool skipFirstLine, bool* binary) {
-    platform::FileContent content;
-    switch (ReadFile(path, content)) {
+    // The new ring is built apart, so running out of memory leaves the document as it was.
+    LinePool pool;
+    Line* sentinel = nullptr;
+    ReadLines read;
+    try {
+        sentinel = NewLine(pool);
+        sentinel->next = sentinel->prev = sentinel;
+    } catch (const std::bad_alloc&) {
+        base::OutOfMemoryBox();
+        return kLoadNoMemory;
+    }
+    switch (ReadLinesOf(path, pool, skipFirstLine, read)) {
         case platform::ReadStatus::Ok:
             break;
         case platform::ReadStatus::NoMemory:
@@ -189,35 +183,17 @@ int LoadFile(const std::string& path, Document& doc, bool skipFirstLine, bool* b
         default:
             return kLoadCannotOpen;
     }
-    if (binary) *binary = std::memchr(content.data.get(), 0, content.size) != nullptr;
-    // The new ring is built apart, so running out of memory leaves the document as it was.
-    LinePool pool;
-    Line* sentinel = nullptr;
-    long count = 0;
-    try {
-        sentinel = NewLine(pool);
-        sentinel->next = sentinel->prev = sentinel;
-        bool skip = skipFirstLine;
-        ForEachFileLine(content.data.get(), content.size, [&](char* text, std::size_t length) {
-            if (skip) {
-                skip = false;
-                return;
-            }
-            Line* line = NewLine(pool);
-            line->text = text;
-            line->length = static_cast<std::uint32_t>(length);
-            LinkBefore(sentinel, line);
-            ++count;
-        });
-        doc.blocks.reserve(1);
-    } catch (const std::bad_alloc&) {
-        base::OutOfMemoryBox();
-        return kLoadNoMemory;
+    if (binary) *binary = read.binary;
+    if (read.first) {
+        sentinel->next = read.first;
+        read.first->prev = sentinel;
+        sentinel->prev = read.last;
+        read.last->next = sentinel;
     }
+    const long count = read.count;
     doc.pool = std::move(pool);
     doc.lines = sentinel;
-    doc.blocks.clear();
-    doc.blocks.push_back(std::move(content.data));
+    doc.blocks = std::move(read.blocks);
     doc.lineCount = count;
     doc.functions.reset();
     doc.comments.reset();
@@ -274,8 +250,9 @@ bool InsertFileAtCursor(const std::string& name) {
     Document& d = *v.document;
     if (!CanEdit(d)) return false;
     Busy busy;
-    platform::FileContent content;
-    switch (ReadFile(name, content)) {
+    // The lines are made first and linked in together: all of the file or nothing.
+    ReadLines read;
+    switch (ReadLinesOf(name, d.pool, false, read)) {
         case platform::ReadStatus::Ok:
             break;
         case platform::ReadStatus::CannotOpen:
@@ -287,31 +264,25 @@ bool InsertFileAtCursor(const std::string& name) {
         case platform::ReadStatus::NoMemory:
             return false;
     }
-    // The lines are made first and linked in together: all of the file or nothing.
-    std::vector<Line*> made;
     try {
-        d.blocks.reserve(d.blocks.size() + 1);
-        ForEachFileLine(content.data.get(), content.size, [&](char* text, std::size_t length) {
-            made.push_back(nullptr);
-            Line* line = made.back() = NewLine(d.pool);
-            line->text = text;
-            line->length = static_cast<std::uint32_t>(length);
-        });
+        d.blocks.reserve(d.blocks.size() + read.blocks.size());
     } catch (const std::bad_alloc&) {
-        for (Line* line : made)
-            if (line) FreeLine(d.pool, line);
+        DiscardLines(d.pool, read);
         base::OutOfMemoryBox();
         return false;
     }
-    d.blocks.push_back(std::move(content.data));
+    for (platform::FileContent& block : read.blocks) d.blocks.push_back(std::move(block));
     // After the last line (the cursor on the sentinel) the file goes at the end.
     Line* after = v.cursorLine == d.lines ? d.lines->prev : v.cursorLine;
     Line* at = after;
-    for (Line* line : made) {
-        LinkAfter(at, line);
-        at = line;
+    if (read.first) {
+        read.last->next = after->next;
+        after->next->prev = read.last;
+        after->next = read.first;
+        read.first->prev = after;
+        at = read.last;
     }
-    long count = static_cast<long>(made.size());
+    long count = read.count;
     d.lineCount += count;
     RingChanged(d, after);
     platform::ui().statusText(Printf(base::GetString(kMsgLinesRead), static_cast<int>(count)).c_str());

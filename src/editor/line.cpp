@@ -14,27 +14,46 @@ constexpr std::size_t kLargestChunkBytes = std::size_t{4} << 20;
 
 std::size_t RoundedCapacity(std::size_t length) { return std::max<std::size_t>(16, (length + 15) & ~std::size_t{15}); }
 
+// A text of the line's own is one block: its capacity, then room for that many characters;
+// `text` points after the capacity.
+constexpr std::size_t kHeader = sizeof(std::uint32_t);
+
+std::size_t Capacity(const Line& line) {
+    if (!line.owned) return 0;
+    std::uint32_t capacity;
+    std::memcpy(&capacity, line.text - kHeader, kHeader);
+    return capacity;
+}
+
+void DeleteOwned(Line& line) {
+    if (line.owned) delete[] (line.text - kHeader);
+    line.owned = 0;
+}
+
 void ReleaseText(Line& line) {
-    if (line.capacity) delete[] line.text;
+    DeleteOwned(line);
     line.text = nullptr;
-    line.length = line.capacity = 0;
+    line.length = 0;
 }
 
 // Gives the line a text of its own with room for `capacity` characters, keeping its first
 // `keep` characters.
 void Reallocate(Line& line, std::size_t capacity, std::size_t keep) {
-    char* fresh = new char[capacity];
+    if (capacity > 0xFFFFFFFFu - kHeader) throw std::bad_alloc();
+    char* block = new char[capacity + kHeader];
+    const std::uint32_t stored = static_cast<std::uint32_t>(capacity);
+    std::memcpy(block, &stored, kHeader);
+    char* fresh = block + kHeader;
     if (keep) std::memcpy(fresh, line.text, keep);
-    if (line.capacity) delete[] line.text;
+    DeleteOwned(line);
     line.text = fresh;
-    line.capacity = static_cast<std::uint32_t>(capacity);
+    line.owned = 1;
 }
 
 void ReleasePool(LinePool& pool) {
     for (LinePool::Chunk& chunk : pool.chunks) {
         Line* lines = reinterpret_cast<Line*>(chunk.block.get());
-        for (std::size_t i = 0; i < chunk.used; ++i)
-            if (lines[i].capacity) delete[] lines[i].text;
+        for (std::size_t i = 0; i < chunk.used; ++i) DeleteOwned(lines[i]);
     }
     pool.chunks.clear();
     pool.freeList = nullptr;
@@ -83,20 +102,24 @@ Line* NewLine(LinePool& pool) {
 void FreeLine(LinePool& pool, Line* line) {
     ReleaseText(*line);
     line->marks = 0;
+    line->comments = 0;
     line->prev = nullptr;
     line->next = pool.freeList;
     pool.freeList = line;
 }
 
 void ReserveText(Line& line, std::size_t length) {
-    if (line.capacity >= length) return;
-    if (!line.capacity && length <= line.length) return;  // shrinking text in the load block stays
+    if (length > kLongestLine) throw std::bad_alloc();  // more than a line can say it holds
+    const std::size_t capacity = Capacity(line);
+    if (capacity >= length && line.owned) return;
+    if (!line.owned && length <= line.length) return;  // shrinking text in the load block stays
     // Growth by half again keeps typing into a long line from copying it at every character.
-    Reallocate(line, RoundedCapacity(std::max<std::size_t>(length, line.capacity + line.capacity / 2)), line.length);
+    Reallocate(line, RoundedCapacity(std::max<std::size_t>(length, capacity + capacity / 2)), line.length);
 }
 
 void SetText(Line& line, std::string_view text) {
-    if (line.capacity < text.size() || (!line.capacity && !text.empty()))
+    if (text.size() > kLongestLine) throw std::bad_alloc();
+    if (Capacity(line) < text.size() || (!line.owned && !text.empty()))
         Reallocate(line, RoundedCapacity(text.size()), 0);
     if (!text.empty()) std::memmove(line.text, text.data(), text.size());
     line.length = static_cast<std::uint32_t>(text.size());

@@ -39,10 +39,13 @@ enum RegexOp : std::uint8_t {
 inline constexpr int kRegexGroups = 10;         // group 0 is the whole match
 inline constexpr std::size_t kRegexMaxProgram = 32767;
 
-// Where a compiled program may start matching quickly: a literal searched with a skip table.
+// A literal searched for quickly (needle.cpp): the candidates are the places where two of its
+// characters, the rarest ones in ordinary text, stand at the right distance, tested sixteen
+// places at a time where the machine can; each candidate is then compared whole.
 struct RegexNeedle {
     std::string text;
-    std::array<std::uint32_t, 256> skip{};  // Horspool shifts
+    std::size_t rare = 0;    // index of the rarest character
+    std::size_t second = 0;  // index of the next rarest (another index when there are two)
 
     void Set(std::string_view literal);
     // Offset of the first occurrence at or after `from`, or npos.
@@ -63,6 +66,12 @@ struct Regex {
     // without it are never tried; for any single-branch pattern, not only those above.
     RegexNeedle must;
     std::vector<std::string> alsoRequired;  // the branch's other literals (a few)
+    // Literals a matching line begins with ('^' and a literal) or ends with (a literal and '$'
+    // at the end of the pattern); empty when there is none. Consecutive literal pieces (as
+    // "table\\[i\\]") count as one literal everywhere here.
+    std::string lineStart;
+    std::string lineEnd;
+    bool edgeOnly = false;  // the pattern is only one of these and its anchor
     bool leadingAny = false;
     bool literalOnly = false;  // the program is one literal and nothing else
     // The characters a match can begin with; all of them when it may be empty.

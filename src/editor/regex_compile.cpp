@@ -272,6 +272,20 @@ std::size_t Compiler::Run() {
     return node;
 }
 
+// The text of the run of EXACTLY nodes from `n` on: they follow each other in the chain, so
+// every match holds their texts together. `n` moves to the node after the run; `longest` and
+// `length` keep the longest single node of it.
+std::string LiteralRun(const Regex& re, std::size_t& n, std::size_t& longest, std::size_t& length) {
+    std::string run;
+    for (; n && RegexOpAt(re, n) == kReExactly; n = RegexNext(re, n)) {
+        const char* text = reinterpret_cast<const char*>(&re.program[n + 3]);
+        std::size_t l = std::strlen(text);
+        if (l >= length) longest = n, length = l;
+        run.append(text, l);
+    }
+    return run;
+}
+
 unsigned Optimise(Regex& re, int flags) {
     re.firstChar = 0;
     re.anchored = false;
@@ -281,31 +295,47 @@ unsigned Optimise(Regex& re, int flags) {
     re.mustContain.clear();
     re.must.Set({});
     re.alsoRequired.clear();
+    re.lineStart.clear();
+    re.lineEnd.clear();
+    re.edgeOnly = false;
     std::size_t branch = kRegexFirstNode;
     std::size_t after = RegexNext(re, branch);
     if (after == 0 || RegexOpAt(re, after) != kReEnd) return 0;  // several branches
     std::size_t first = branch + 3;
     std::uint8_t op = RegexOpAt(re, first);
+    std::size_t longest = 0, length = 0;
     if (op == kReExactly) {
         re.firstChar = re.program[first + 3];
-        re.prefix.Set(reinterpret_cast<const char*>(&re.program[first + 3]));
-        re.literalOnly = RegexOpAt(re, RegexNext(re, first)) == kReEnd;
+        std::size_t n = first;
+        re.prefix.Set(LiteralRun(re, n, longest, length));
+        re.literalOnly = RegexOpAt(re, n) == kReEnd;
     } else if (op == kReBol) {
         re.anchored = true;
+        std::size_t n = RegexNext(re, first);
+        re.lineStart = LiteralRun(re, n, longest, length);
+        re.edgeOnly = !re.lineStart.empty() && RegexOpAt(re, n) == kReEnd;
     } else if ((op == kReStar || op == kRePlus) && RegexOpAt(re, first + 3) == kReAny) {
         re.leadingAny = true;
     }
     // The nodes of the branch's own chain are all passed by every match; a literal among them
     // (or the character under a PLUS) must be in the line.
-    std::size_t longest = 0, length = 0;
+    longest = length = 0;
     std::vector<std::string> literals;
-    for (std::size_t n = first; n; n = RegexNext(re, n)) {
+    for (std::size_t n = first; n;) {
         std::uint8_t kind = RegexOpAt(re, n);
-        std::size_t literal = kind == kReExactly ? n : (kind == kRePlus && RegexOpAt(re, n + 3) == kReExactly ? n + 3 : 0);
-        if (!literal) continue;
-        std::size_t l = std::strlen(reinterpret_cast<const char*>(&re.program[literal + 3]));
-        if (kind == kReExactly && l >= length) longest = n, length = l;
-        literals.emplace_back(reinterpret_cast<const char*>(&re.program[literal + 3]), l);
+        if (kind == kReExactly) {
+            const bool whole = n == first;
+            literals.push_back(LiteralRun(re, n, longest, length));
+            // A literal right before '$' at the end: the line ends with it.
+            if (RegexOpAt(re, n) == kReEol && RegexOpAt(re, RegexNext(re, n)) == kReEnd) {
+                re.lineEnd = literals.back();
+                re.edgeOnly = whole;
+            }
+            continue;
+        }
+        if (kind == kRePlus && RegexOpAt(re, n + 3) == kReExactly)
+            literals.emplace_back(reinterpret_cast<const char*>(&re.program[n + 6]));
+        n = RegexNext(re, n);
     }
     if ((flags & kStartsStar) && longest)
         re.mustContain.assign(reinterpret_cast<const char*>(&re.program[longest + 3]), length);
@@ -437,34 +467,6 @@ void IndexSets(Regex& re) {
 }
 
 }  // namespace
-
-void RegexNeedle::Set(std::string_view literal) {
-    text = literal;
-    std::uint32_t n = static_cast<std::uint32_t>(text.size());
-    skip.fill(n ? n : 1);
-    for (std::uint32_t i = 0; i + 1 < n; ++i) skip[static_cast<unsigned char>(text[i])] = n - 1 - i;
-}
-
-std::size_t RegexNeedle::Find(std::string_view haystack, std::size_t from) const {
-    std::size_t n = text.size();
-    if (from > haystack.size()) return std::string_view::npos;
-    if (n == 0) return from;
-    if (n > haystack.size() - from) return std::string_view::npos;
-    const char* h = haystack.data();
-    if (n == 1) {
-        const void* hit = std::memchr(h + from, text[0], haystack.size() - from);
-        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - h) : std::string_view::npos;
-    }
-    const char last = text[n - 1];
-    const char* t = text.data();
-    std::size_t end = haystack.size() - n;
-    for (std::size_t at = from; at <= end;) {
-        char c = h[at + n - 1];
-        if (c == last && std::memcmp(h + at, t, n - 1) == 0) return at;
-        at += skip[static_cast<unsigned char>(c)];
-    }
-    return std::string_view::npos;
-}
 
 std::uint8_t RegexOpAt(const Regex& re, std::size_t node) {
     return node < re.program.size() ? re.program[node] : std::uint8_t{kReEnd};

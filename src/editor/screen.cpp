@@ -48,8 +48,9 @@ void FillScreenRow(Document& d, const Line* line, const RowStyle& style, ScreenR
     std::string_view text = LineText(*line);
     row.text = FillRow(text, TabWidth(), &columns);
     row.marks = line->marks;
-    const LineComments* comments = style.colouring && style.language ? CommentsOfLine(d, line) : nullptr;
-    row.runs = ColourRow(text, columns, line->marks, comments, style);
+    std::optional<LineComments> comments;
+    if (style.colouring && style.language) comments = CommentsOfLine(d, line);
+    row.runs = ColourRow(text, columns, line->marks, comments ? &*comments : nullptr, style);
 }
 
 }  // namespace

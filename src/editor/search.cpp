@@ -5,6 +5,7 @@
 #include "editor/cursor.h"
 #include "editor/search_messages.h"
 #include "editor/selection.h"
+#include "editor/text_scan.h"
 #include "base/messages.h"
 
 namespace tarvo::editor {
@@ -216,31 +217,100 @@ long SearchInLine(std::string_view text, long column, long& length) {
     return -1;
 }
 
+namespace {
+
+// The program tried on one line, as FindInLine does, without looking up the program again:
+// a search of a large document without a literal to look for tries every line.
+LineSearch RegexInLine(const Regex& re, std::string_view line, long from, LineMatch& match) {
+    RegexMatch m;
+    unsigned error = 0;
+    switch (ExecuteRegexQuietly(re, line, static_cast<std::size_t>(std::max(from, 0L)), m, error)) {
+        case RegexResult::Failed:
+            base::ErrorBoxId(error);
+            return LineSearch::Failed;
+        case RegexResult::NoMatch:
+            return LineSearch::NotFound;
+        case RegexResult::Match:
+            break;
+    }
+    match = {m.start[0], m.end[0] - m.start[0]};
+    return LineSearch::Found;
+}
+
+// The forward search of the lines [line, stop) (the first from `column`), skipping the lines
+// that lack the literal every match holds.
+LineSearch SearchLinesForwards(Document& doc, Line* line, long column, const Line* stop, Hit& hit) {
+    RegexNeedle plain;
+    const RegexNeedle* needle = nullptr;
+    bool needleIsMatch = false;       // where the literal is found, the search's match is
+    const std::string* edge = nullptr;  // a literal matching lines begin or end with
+    bool atStart = false;
+    bool edgeIsMatch = false;
+    const Regex* re = nullptr;
+    if (S().flags & kFindRegex) {
+        re = SearchRegex();
+        if (!re) return LineSearch::Failed;
+        needle = RequiredLiteral(*re);
+        needleIsMatch = re->literalOnly && needle && needle->text == re->prefix.text;
+        // Looking at each line's first or last characters is cheaper than any search.
+        atStart = re->anchored && !re->lineStart.empty();
+        edge = atStart ? &re->lineStart : !re->lineEnd.empty() ? &re->lineEnd : nullptr;
+        edgeIsMatch = edge && re->edgeOnly;
+    } else if (!IgnoreCase()) {
+        plain.Set(S().text);
+        needle = &plain;
+        needleIsMatch = !(S().flags & kFindWholeWords);
+    }
+    for (Line* l = line; l != stop && l != doc.lines; l = l->next, column = 0) {
+        if (edge) {
+            Line* next = NextLineWithEdge(doc, l, *edge, atStart, stop);
+            if (next != l) column = 0;
+            l = next;
+            if (l == stop || l == doc.lines) break;
+            if (edgeIsMatch) {
+                const long start = atStart ? 0 : static_cast<long>(l->length - edge->size());
+                if (start < column) continue;  // before where the search starts
+                hit.line = l;
+                hit.match = {start, static_cast<long>(edge->size())};
+                return LineSearch::Found;
+            }
+        } else if (needle) {
+            std::size_t at = 0;
+            Line* holding = NextLineHolding(doc, l, static_cast<std::size_t>(std::max(column, 0L)), *needle, stop, &at);
+            if (holding != l) column = 0;
+            l = holding;
+            if (l == stop || l == doc.lines) break;
+            if (needleIsMatch) {
+                hit.line = l;
+                hit.match = {static_cast<long>(at), static_cast<long>(needle->text.size())};
+                return LineSearch::Found;
+            }
+        }
+        LineSearch r = re ? RegexInLine(*re, LineText(*l), column, hit.match) : FindInLine(LineText(*l), column, LONG_MAX, hit.match);
+        if (r != LineSearch::NotFound) {
+            hit.line = l;
+            return r;
+        }
+    }
+    return LineSearch::NotFound;
+}
+
+}  // namespace
+
 LineSearch SearchDocument(Document& doc, Line* line, long column, bool backwards, bool wrap, Hit& hit) {
     Line* const sentinel = doc.lines;
     bool wrapped = false;
     Line* l = line;
     if (!backwards) {
-        long from = column;
-        for (;;) {
-            if (l == sentinel) {
-                if (!wrap || wrapped) break;
-                wrapped = true;
-                l = sentinel->next;
-                from = 0;
-                continue;
-            }
-            const bool last = wrapped && l == line;
-            LineSearch r = FindInLine(LineText(*l), from, last ? column : LONG_MAX, hit.match);
-            if (r != LineSearch::NotFound) {
-                hit.line = l;
-                return r;
-            }
-            if (last) break;
-            l = l->next;
-            from = 0;
-        }
-        return LineSearch::NotFound;
+        LineSearch r = SearchLinesForwards(doc, line, column, sentinel, hit);
+        if (r != LineSearch::NotFound || !wrap) return r;
+        // From the top round to the place: its own line only for a match starting before it.
+        if (line == sentinel) return SearchLinesForwards(doc, sentinel->next, 0, sentinel, hit);
+        r = SearchLinesForwards(doc, sentinel->next, 0, line, hit);
+        if (r != LineSearch::NotFound) return r;
+        r = FindInLine(LineText(*line), 0, column, hit.match);
+        if (r == LineSearch::Found) hit.line = line;
+        return r;
     }
     long upTo = column;
     if (l == sentinel) {

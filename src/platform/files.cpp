@@ -237,6 +237,33 @@ ReadStatus ReadWholeFile(const std::string& path, FileContent& content) {
     return ReadStatus::Ok;
 }
 
+ReadStatus ReadFileInPieces(const std::string& path, std::size_t& expected,
+                            const std::function<bool(const char* data, std::size_t size)>& take) {
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
+    const FileOps& ops = fileOps();
+    std::string host = HostPath(path);
+    expected = 0;
+    if (DirectoryExists(path)) return ReadStatus::CannotOpen;
+    std::FILE* file = ops.open(host.c_str(), "rb");
+    if (!file) return ReadStatus::CannotOpen;
+    std::error_code ec;
+    std::uintmax_t size = fs::file_size(fs::path(host), ec);
+    if (!ec && size <= SIZE_MAX) expected = static_cast<std::size_t>(size);
+    std::unique_ptr<char[]> piece(new (std::nothrow) char[kPiece]);
+    ReadStatus status = piece ? ReadStatus::Ok : ReadStatus::NoMemory;
+    while (status == ReadStatus::Ok) {
+        std::size_t got = ops.read(piece.get(), kPiece, file);
+        if (got == 0) {
+            // Nothing read short of the end is a failure, not a shorter file.
+            if (std::ferror(file) || !std::feof(file)) status = ReadStatus::ReadError;
+            break;
+        }
+        if (!take(piece.get(), got)) status = ReadStatus::NoMemory;
+    }
+    ops.close(file);
+    return status;
+}
+
 bool ReadFirstLine(const std::string& path, std::size_t limit, std::string& line) {
     const FileOps& ops = fileOps();
     std::FILE* file = ops.open(HostPath(path).c_str(), "rb");

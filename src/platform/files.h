@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -62,6 +63,11 @@ struct FileContent {
     std::size_t size = 0;
 };
 ReadStatus ReadWholeFile(const std::string& path, FileContent& content);
+// The file's bytes in pieces of at most a megabyte, each handed to `take` in order;
+// `expected` is the file's size as the file system reports it (0 when unknown) before the
+// first piece. A false from `take` ends the read with NoMemory.
+ReadStatus ReadFileInPieces(const std::string& path, std::size_t& expected,
+                            const std::function<bool(const char* data, std::size_t size)>& take);
 
 // The first line of a file, at most `limit` bytes, without its line end. False when the file
 // cannot be opened.

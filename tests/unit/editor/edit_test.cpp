@@ -31,6 +31,39 @@ TEST_F(Typing, EnterIndentsAfterAControlLineAndReturnsAfterItsStatement) {
     EXPECT_EQ(TextOfLine(5), "\t");
 }
 
+// A loaded line's text lies in the file's block until an edit gives the line a text of its own,
+// which then grows in place; Undo brings back each state, and the lines around stay as they were.
+TEST_F(Typing, EditsOfLinesInTheLoadBlockAndTheirUndo) {
+    Document& doc = Open("first\r\nsecond line\r\nthird\r\n");
+    Line* second = doc.lines->next->next;
+    EXPECT_FALSE(second->owned);
+    SetCursor({2, 6});
+    std::string typed;
+    for (int i = 0; i < 300; ++i) typed += static_cast<char>('a' + i % 26);
+    Type(typed);  // grows many times past the first room
+    EXPECT_TRUE(second->owned);
+    EXPECT_EQ(TextOfLine(2), "second" + typed + " line");
+    EXPECT_EQ(TextOfLine(1), "first");
+    EXPECT_EQ(TextOfLine(3), "third");
+    KeyDelete(1, 3);
+    EXPECT_EQ(TextOfLine(2), "second" + typed + "ne");
+    EXPECT_TRUE(UndoGives(doc, "first\nsecond" + typed + " line\nthird"));
+    while (Undo()) {
+    }
+    EXPECT_EQ(TextOf(doc), "first\nsecond line\nthird");
+    // Cutting short in place and splitting: the new line takes no state of a freed one.
+    SetCursor({1, 2});
+    Type("\n");
+    EXPECT_EQ(TextOf(doc), "fi\nrst\nsecond line\nthird");
+    EXPECT_TRUE(UndoGives(doc, "first\nsecond line\nthird"));
+    SetCursor({3, 0});
+    KeyDelete(1, 6);  // "third" and the line end before nothing: the line goes
+    Type("\nnew");
+    EXPECT_EQ(TextOf(doc), "first\nsecond line\n\nnew");
+    EXPECT_EQ(doc.lines->prev->comments, 0);
+    EXPECT_EQ(doc.lines->prev->marks, 0);
+}
+
 TEST_F(Typing, ControlRule) {
     const std::pair<const char*, int> cases[] = {
         {"if (a)", 2},   {"  while (a &&   ", 2}, {"else", 2},        {"for (;;) { // loop", 1}, {"case 3: /* three */", 1},

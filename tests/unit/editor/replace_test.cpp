@@ -1,5 +1,6 @@
 // Search and replace: plain and regular-expression replacements, the confirmation answers,
 // directions and wrapping, all windows, the closing messages, and one Undo for the whole.
+#include <algorithm>
 #include <deque>
 
 #include "editor/edit.h"
@@ -42,6 +43,24 @@ protected:
     }
     std::string Status() const { return scripted.ui.status.empty() ? "" : scripted.ui.status.back(); }
 };
+
+// Every character of a loaded text replaced by another one, line by line in the load block: the
+// text comes out as the same replacement made on the file's bytes, and Undo gives it back.
+TEST_F(Replacing, AReplaceAllOverLinesInTheLoadBlock) {
+    std::string text;
+    for (int f = 0; f < 3000; ++f)
+        text += "/* function " + std::to_string(f) + ": adds up a table of values */\r\nstatic int sum(const int *t)\r\n{\r\n}\r\n\r\n";
+    Document& doc = Open(text);
+    std::string expected = test::TextOf(doc), before = expected;
+    std::replace(expected.begin(), expected.end(), 'e', 'E');
+    SetCursor({1, 0});
+    long count = 0;
+    ASSERT_TRUE(Replace(Request("e", "E"), &count));
+    EXPECT_EQ(count, static_cast<long>(std::count(before.begin(), before.end(), 'e')));
+    EXPECT_TRUE(test::TextOf(doc) == expected);
+    ASSERT_TRUE(Undo());
+    EXPECT_TRUE(test::TextOf(doc) == before);
+}
 
 // One Replace All of more matches than the undo log holds records: the log keeps the command
 // whole (older actions make room), so one Undo gives the whole text back.

@@ -1,0 +1,88 @@
+#include "editor/text_scan.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace tarvo::editor {
+namespace {
+
+// The stretch of memory from the line's text on to the end of the part of its load block in
+// use; the line's text alone when it has a text of its own.
+std::string_view Stretch(const Document& doc, const Line& line) {
+    if (!line.owned && line.text)
+        for (const platform::FileContent& block : doc.blocks) {
+            const char* begin = block.data.get();
+            if (line.text >= begin && line.text <= begin + block.size)
+                return {line.text, static_cast<std::size_t>(begin + block.size - line.text)};
+        }
+    return LineText(line);
+}
+
+// True when `next`'s text follows `line`'s directly in the same stretch (lines are read into
+// the block back to back, without their line ends): then no character of the stretch up to
+// the end of `next` belongs to another line. A line cut short in place leaves a gap.
+bool Follows(const Line& line, const Line& next, const char* stretchEnd) {
+    if (line.owned || next.owned || !line.text || !next.text) return false;
+    return next.text == line.text + line.length && next.length <= static_cast<std::size_t>(stretchEnd - next.text);
+}
+
+}  // namespace
+
+Line* NextLineHolding(const Document& doc, Line* line, std::size_t column, const RegexNeedle& needle, const Line* stop,
+                      std::size_t* at) {
+    Line* const sentinel = doc.lines;
+    const std::size_t n = needle.text.size();
+    if (at) *at = column;
+    if (n == 0) return line;
+    constexpr std::size_t none = std::string_view::npos;
+    while (line != stop && line != sentinel) {
+        const std::string_view stretch = Stretch(doc, *line);
+        const char* base = stretch.data();
+        const char* stretchEnd = base + stretch.size();
+        std::size_t hit = needle.Find(stretch, std::min<std::size_t>(column, line->length));
+        Line* l = line;
+        for (;;) {
+            const std::size_t start = static_cast<std::size_t>(l->text - base);
+            const std::size_t end = start + l->length;
+            if (hit != none && hit < start) {
+                hit = needle.Find(stretch, start);  // found in a gap left by a line cut short
+                continue;
+            }
+            if (hit != none && hit + n <= end) {
+                if (at) *at = hit - start;
+                return l;
+            }
+            if (hit != none && hit < end) {
+                hit = needle.Find(stretch, hit + 1);  // runs on into the next line
+                continue;
+            }
+            Line* next = l->next;
+            if (next == stop || next == sentinel) return next;
+            if (!Follows(*l, *next, stretchEnd)) {
+                line = next;  // a stretch of its own
+                column = 0;
+                break;
+            }
+            l = next;
+        }
+    }
+    return line;
+}
+
+Line* NextLineWithEdge(const Document& doc, Line* line, std::string_view literal, bool atStart, const Line* stop) {
+    for (; line != stop && line != doc.lines; line = line->next) {
+        if (line->length < literal.size()) continue;
+        const char* at = line->text + (atStart ? 0 : line->length - literal.size());
+        if (std::memcmp(at, literal.data(), literal.size()) == 0) return line;
+    }
+    return line;
+}
+
+const RegexNeedle* RequiredLiteral(const Regex& re) {
+    if (!re.must.text.empty()) return &re.must;
+    if (!re.prefix.text.empty()) return &re.prefix;
+    return nullptr;
+}
+
+}  // namespace tarvo::editor
