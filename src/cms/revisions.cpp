@@ -213,12 +213,6 @@ bool UnlockRevision(Repository& repo, const std::string& user, const std::string
 
 namespace {
 
-// The revision a new one follows must not be locked by another user; the user's own lock on it
-// is released by the check-in.
-bool releaseFor(Repository& repo, const std::string& user, const std::string& revision, std::string& message) {
-    return UnlockRevision(repo, user, revision, message);
-}
-
 // Starting or extending a branch at revision `at`; `branch` and `revision` as asked (empty:
 // none).
 bool onBranch(Repository& repo, const Delta& at, const std::string& branch, const std::string& revision,
@@ -233,7 +227,8 @@ bool onBranch(Repository& repo, const Delta& at, const std::string& branch, cons
             return false;
         }
         p.parent = tip->number;
-        return releaseFor(repo, user, tip->number, message);
+        // The user's own lock on the tip is released by the check-in; another user's stops it.
+        return UnlockRevision(repo, user, tip->number, message);
     }
     p.parent = at.number;
     if (!branch.empty()) p.number = revision.empty() ? branch + ".1" : revision;
@@ -254,7 +249,7 @@ bool onHead(Repository& repo, const std::string& number, const std::string& user
         return false;
     }
     p = {number, repo.head};
-    return releaseFor(repo, user, repo.head, message);
+    return UnlockRevision(repo, user, repo.head, message);
 }
 
 bool asNumbered(Repository& repo, const std::string& asked, const std::string& user, Placement& p, std::string& message) {
