@@ -187,7 +187,11 @@ TEST_F(Builds, AWindowsProgramWithResourcesAndAResourceError) {
     SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(error - rows.begin()), 0);
     SendMessageA(frame, WM_COMMAND, MAKEWPARAM(0, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
     EXPECT_TRUE(_stricmp(ActiveName().c_str(), (dir + "\\app.rc").c_str()) == 0) << ActiveName();
-    EXPECT_NE(error->find("app.rc(5) : error "), std::string::npos) << *error;
+    // A long row wraps at the list's width, which depends on the path of the test directory.
+    std::string joined;
+    for (auto row = error; row != rows.end(); ++row) joined += *row + " ";
+    EXPECT_NE(joined.find("app.rc(5) : error"), std::string::npos) << joined;
+    EXPECT_NE(joined.find("syntax error"), std::string::npos) << joined;
     EXPECT_EQ(CursorLine(), 5);
 }
 
