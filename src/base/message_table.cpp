@@ -289,8 +289,16 @@ const MessageRecord kMessageTable[] = {
     {5009, "%s: the CodeView debug information is damaged and is not used"},
     {5010, "%s is the name of more than one source file; give its path"},
 
-    // 5100 to 5110: debugger run-time support
+    // 5100 to 5119: data breakpoints; debugger run-time support
+    {5100, "Data breakpoint %d (at address 0x%x)\nfired at program position 0x%x"},
+    {5101, "\nExpression: \"%s\""},
+    {5102, "\n\nOld value: %d (0x%x)\nNew value: %d (0x%x)"},
+    {5103, "A data breakpoint on %d bytes must be at an address that is a multiple of %d: 0x%x is not"},
     {5104, "Stack corruption"},
+    {5105, "A data breakpoint can watch 1, 2 or 4 bytes, not %d"},
+    {5106, "A data breakpoint can watch 1, 2, 4 or 8 bytes, not %d"},
+    {5107, "Address 0x%x is outside the program's 32-bit address space"},
+    {5108, "Incorrect address 0x%x"},
 
     // 8101 to 8319 and 21000: status-line help; the help of command c is message c + 7000
     {5600, "Incorrect signature in file %s"},
