@@ -6,6 +6,9 @@
 #include "analysis/analysis_commands_win.h"
 #include "cms/cms_commands_win.h"
 #include "cms/cms_state.h"
+#include "debugger/breakpoint_marks.h"
+#include "debugger/debugger_win.h"
+#include "project/build_win.h"
 #include "project/project_commands_win.h"
 #include "shell/execute.h"
 #include "editor/cursor.h"
@@ -262,6 +265,10 @@ void InstallDispatchHooks() {
     hooks.runners[static_cast<int>(base::Owner::Project)] = project::RunProjectCommand;
     hooks.runners[static_cast<int>(base::Owner::Build)] = project::RunBuildCommand;
     hooks.runners[static_cast<int>(base::Owner::Version)] = cms::RunVersionCommand;
+    hooks.runners[static_cast<int>(base::Owner::Debugger)] = debugger::RunDebuggerCommand;
+    hooks.debuggingActive = debugger::DebuggingActive;
+    debugger::debuggerSeam().mayStart = project::MayStartDebugging;
+    editor::Listen(debugger::kBreakpointListener);
     cms::cmsSeam().showOutput = ShowMessages;
     hooks.sharedArea = SharedAreaCommand;
     hooks.defaultProcessing = DefaultProcessing;
@@ -273,6 +280,7 @@ HWND OpenAndRemember(const std::string& path) {
         if (editor::Document* doc = editor::DocumentOf(window)) {
             if (!(doc->flags & editor::kInternalBuffer)) AddRecentFile(shell().recentFiles, doc->name);
             MarkListedMessagesIn(doc->name);
+            if (debugger::MarkSavedBreakpoints(*doc, base::settings().project.breakpoints)) editor::RefreshEditorWindows();
         }
         UpdateRecentFilesMenu();
     }

@@ -1,5 +1,8 @@
 #include "shell/exit_win.h"
 
+#include "debugger/breakpoint_marks.h"
+#include "debugger/debugger_win.h"
+
 #include "editor/cursor.h"
 #include "editor/document.h"
 #include "editor/document_io.h"
@@ -44,7 +47,7 @@ base::Rect SavedRectOf(HWND window, HWND maximised) {
 bool MayEndSession() {
     if (DebuggingActive()) {
         if (!base::ConfirmId(kMsgCloseDebugging)) return false;
-        // Stopping the run belongs to the debugger, which installs the hook.
+        debugger::StopDebugging();
     }
     SaveQuestion question = DocumentsToSave();
     if (question.names.empty()) return true;
@@ -58,6 +61,7 @@ bool MayEndSession() {
 
 void StoreOpenFiles() {
     base::Settings& s = base::settings();
+    debugger::SyncSavedBreakpoints(s.project.breakpoints);  // marks moved by edits
     std::vector<base::OpenFile> files;
     HWND active = reinterpret_cast<HWND>(SendMessageA(base::app().client, WM_MDIGETACTIVE, 0, 0));
     HWND maximised = active && IsZoomed(active) ? active : nullptr;

@@ -59,7 +59,7 @@ TEST(ContextDecode, EveryFieldComesFromItsPlaceOnBothMachines) {
     Registers r;
     ASSERT_TRUE(DecodeContext(I386(), blob, r));
     EXPECT_EQ(r.fpTag, Le(blob, 36, 2));
-    blob = Pattern(1232);
+    blob = Pattern(0x4D0);
     blob[0x104] = 0x05;  // the save area's abridged tag: registers 0 and 2 in use
     ASSERT_TRUE(DecodeContext(Amd64(), blob, r));
     EXPECT_EQ(r.fpTag, 0xFFCC);
@@ -119,7 +119,7 @@ TEST(ContextEncode, RecordRoundTripKeepsWhatTheMachineHolds) {
     for (int i = 0; i < 4; ++i) r.dr[i] = 0x00007FF600001000ull + 8 * i;
     for (int i = 0; i < 80; ++i) r.st[i / 10][i % 10] = static_cast<std::uint8_t>(i + 1);
     Registers back;
-    std::vector<std::uint8_t> wide(1232), narrow(716);
+    std::vector<std::uint8_t> wide(0x4D0), narrow(716);
     ASSERT_TRUE(EncodeContext(Amd64(), r, wide));
     ASSERT_TRUE(DecodeContext(Amd64(), wide, back));
     EXPECT_EQ(back.ip, r.ip);
