@@ -19,6 +19,8 @@
 #define IDD_CMS_GET 131
 #define IDD_CMS_RELEASE 132
 #define IDD_CMS_PREFERENCES 133
+#define IDD_BREAKPOINTS 140
+#define IDD_DATA_BREAKPOINTS 141
 
 /* Controls */
 #define IDC_TEXT 1001
@@ -88,5 +90,20 @@
 #define IDC_CMS_LOCKS_IGNORE 1087
 #define IDC_CMS_USERS 1088
 #define IDC_CMS_CHANGE_REVISION 1089
+
+/* The debugger's breakpoint dialogs; a data breakpoint row n (0 to 3) uses IDC_DB_... + n */
+#define IDC_BP_SOURCES 1100
+#define IDC_BP_FUNCTIONS 1101
+#define IDC_BP_INFO 1102
+#define IDC_BP_ENTRY_LABEL 1103
+#define IDC_BP_ENTRY 1104
+#define IDC_BP_SET 1105
+#define IDC_BP_LIST 1106
+#define IDC_BP_DELETE 1107
+#define IDC_BP_DELETE_ALL 1108
+#define IDC_DB_ADDRESS 1110
+#define IDC_DB_SIZE 1114
+#define IDC_DB_ACCESS 1118
+#define IDC_DB_ENABLED 1122
 
 #endif

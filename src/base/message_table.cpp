@@ -344,7 +344,9 @@ const MessageRecord kMessageTable[] = {
     {5083, "Address: %llx"},
     {5084, "Unable to resume debuggee: error code %d\n"},
     {5085, "Stopped at 0x%llx, where no source line is known"},
-    {5086, "The program is being debugged; stop debugging first"},
+    {5087, "Data breakpoints can be set while a program is being debugged"},
+    {5088, "Breakpoint properties"},
+    {5089, "Pass count (the breakpoint lets the program pass this many times)"},
 
     // 5100 to 5119: data breakpoints; debugger run-time support
     {5100, "Data breakpoint %d (at address 0x%x)\nfired at program position 0x%x"},

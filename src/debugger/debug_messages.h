@@ -71,7 +71,9 @@ inline constexpr unsigned kMsgNewBreakpoint = 5082;
 inline constexpr unsigned kMsgFunctionAddress = 5083;
 inline constexpr unsigned kMsgUnableToResume = 5084;
 inline constexpr unsigned kMsgStoppedAt = 5085;
-inline constexpr unsigned kMsgStopDebuggingFirst = 5086;
+inline constexpr unsigned kMsgDataBreakNeedsRun = 5087;
+inline constexpr unsigned kMsgPropertiesTitle = 5088;
+inline constexpr unsigned kMsgPassCount = 5089;
 
 // Data breakpoints (5100 to 5119; 5104 is the run-time support's).
 inline constexpr unsigned kMsgDataBreakFired = 5100;        // "Data breakpoint %d (at address 0x%x)\n..."

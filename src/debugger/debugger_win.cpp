@@ -604,12 +604,8 @@ void ToggleWhileDebugging(Session& s) {
     editor::Document* doc = editor::CurrentDocument();
     if (!doc || (doc->flags & editor::kInternalBuffer)) return;
     long line = editor::CursorPosition().line;
-    bool quiet = false;
-    if (!s.stopped) {
-        if (!BreakQuietly(s)) return;
-        quiet = true;
-        PumpNotices();
-    }
+    bool held = false;
+    if (!HoldProgram(held)) return;
     ToggleResult r = s.engine.ToggleFromEditor(doc->name, static_cast<unsigned>(line), false);
     switch (r.outcome) {
     case Toggle::Set:
@@ -626,7 +622,7 @@ void ToggleWhileDebugging(Session& s) {
     }
     SyncSavedBreakpoints(base::settings().project.breakpoints);
     editor::RefreshEditorWindows();
-    if (quiet) Resume(s);
+    ReleaseProgram(held);
 }
 
 void Go(Session& s) {
@@ -676,6 +672,30 @@ void StopDebugging() {
     EnableCommands();
 }
 
+bool HoldProgram(bool& held) {
+    held = false;
+    Session* s = session().get();
+    if (!s || s->stopped) return s != nullptr;
+    if (!BreakQuietly(*s)) return false;
+    held = true;
+    PumpNotices();
+    return true;
+}
+
+void ReleaseProgram(bool held) {
+    if (Session* s = session().get(); s && held) Resume(*s);
+}
+
+void RemarkBreakpoints() {
+    for (const std::unique_ptr<editor::Document>& doc : editor::editor().documents) {
+        for (editor::Line* line = doc->lines->next; line != doc->lines; line = line->next)
+            line->marks &= static_cast<std::uint8_t>(~editor::kMarkBreakpoint);
+        MarkSavedBreakpoints(*doc, base::settings().project.breakpoints);
+        editor::RequestRedraw(*doc, editor::kRedrawAll);
+    }
+    editor::RefreshEditorWindows();
+}
+
 void ToggleEditorBreakpoint() {
     editor::Document* doc = editor::CurrentDocument();
     if (!doc || (doc->flags & editor::kInternalBuffer)) return;
@@ -710,6 +730,12 @@ bool RunDebuggerCommand(int id, std::intptr_t, std::intptr_t& result) {
     case CMD_BREAKPOINT:
         if (s) ToggleWhileDebugging(*s);
         else ToggleEditorBreakpoint();
+        return true;
+    case CMD_EDIT_BREAKPOINTS:
+        EditBreakpointsDialog();
+        return true;
+    case CMD_DATA_BREAKPOINTS:
+        DataBreakpointsDialog();
         return true;
     default:
         return false;

@@ -28,6 +28,17 @@ Engine& engineState();
 // time, the debug thread waited for, then everything freed. Nothing happens when no run is active.
 void StopDebugging();
 
+// For a change made while debugging (a toggle, a dialog): a running program is stopped
+// quietly first; false when it does not stop. `held` says whether it has to go on afterwards.
+bool HoldProgram(bool& held);
+void ReleaseProgram(bool held);
+
+// The breakpoint dialogs: the project's list (or the run's records) and the data breakpoints.
+void EditBreakpointsDialog();
+void DataBreakpointsDialog();
+// Marks of open documents redone from the project's list.
+void RemarkBreakpoints();
+
 // F2 outside a run: a breakpoint set on, or taken off, the cursor line of the active document;
 // the project's list follows.
 void ToggleEditorBreakpoint();

@@ -116,11 +116,7 @@ ToggleResult Engine::ToggleLine(int module, int file, unsigned line) {
     if (ids.empty() && hit.line)
         for (const Breakpoint& b : breakpoints.Records())
             if (!(b.flags & kBreakTemporary) && b.address == hit.address) ids.push_back(b.id);
-    for (int id : ids) {
-        if (rearm && breakpoints.FindId(id) && breakpoints.FindId(id)->address == *rearm && !breakpoints.Patched(*rearm))
-            rearm.reset();
-        removed |= breakpoints.Remove(code, id);
-    }
+    for (int id : ids) removed |= RemoveBreakpoint(id);
     if (removed) {
         result.outcome = Toggle::Removed;
         return result;
@@ -207,6 +203,33 @@ std::vector<std::string> Engine::BreakpointList() const {
         rows.push_back(Lower(row));
     }
     return rows;
+}
+
+std::vector<int> Engine::BreakpointIds() const {
+    std::vector<int> ids;
+    for (const Breakpoint& b : breakpoints.Records())
+        if (b.flags & kBreakUser) ids.push_back(b.id);
+    return ids;
+}
+
+bool Engine::RemoveBreakpoint(int id) {
+    const Breakpoint* b = breakpoints.FindId(id);
+    if (!b) return false;
+    std::uint64_t address = b->address;
+    bool removed = breakpoints.Remove(Code(), id);
+    if (rearm && *rearm == address && !breakpoints.Patched(address)) rearm.reset();
+    return removed;
+}
+
+std::vector<SavedBreakpoint> Engine::UserLines() const {
+    const DebugInfo& info = debugInfo();
+    std::vector<SavedBreakpoint> lines;
+    for (auto it = breakpoints.Records().rbegin(); it != breakpoints.Records().rend(); ++it) {
+        std::string file = FileOf(info, it->module, it->file);
+        if ((it->flags & kBreakUser) && it->line && !file.empty()) lines.push_back({file, it->line});
+    }
+    lines.insert(lines.end(), pending.begin(), pending.end());
+    return lines;
 }
 
 bool Engine::SetDataSlot(int slot, const DataSlot& data, std::string& problem) {

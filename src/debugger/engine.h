@@ -173,8 +173,13 @@ struct Engine {
     // Takes every breakpoint out, clears the trace flag and the debug registers, and sets the
     // main thread up to call the program's exit function with code 0.
     KillPlan PrepareKill();
-    // The user's breakpoints (flag kBreakUser) as the list shows them.
+    // The user's breakpoints (flag kBreakUser) as the list shows them, and their record ids.
     std::vector<std::string> BreakpointList() const;
+    std::vector<int> BreakpointIds() const;
+    // Takes a record out (its byte back when it was the last at its address).
+    bool RemoveBreakpoint(int id);
+    // The user's line breakpoints as the project keeps them, the waiting ones included.
+    std::vector<SavedBreakpoint> UserLines() const;
 
     CodeAccess Code() const;
 };

@@ -7,9 +7,13 @@
 
 #include <algorithm>
 
+#include "base/dialogs_win.h"
 #include "build_fixture_win.h"
+#include "platform/text.h"
 #include "debugger/debugger_win.h"
+#include "debugger/engine.h"
 #include "editor/editor_window_win.h"
+#include "resource_ids.h"
 
 namespace tarvo::test {
 namespace {
@@ -160,6 +164,97 @@ TEST_F(Debugging, StopDebuggingEndsALoopingProgramThroughItsExit) {
     // The IDE goes on: the next run starts and ends.
     base::settings().project.debuggerArguments.clear();
     RunToStop(CMD_DEBUGGER);
+    RunToEnd();
+    EXPECT_EQ(Status(), "Finished. Return code 46");
+}
+
+// Edit breakpoints outside a run edits the project's list as records: a row deleted, one set
+// from the entry field, the marks of the open document following on OK.
+TEST_F(Debugging, EditBreakpointsOutsideARunEditsTheProjectsList) {
+    Open("demo.c", kProgram);
+    base::settings().project.breakpoints = {{"demo.c", 13}, {"demo.c", 17}};
+    debugger::RemarkBreakpoints();
+    EXPECT_TRUE(Marked(13) && Marked(17));
+    AnswerDialogs({[](HWND dialog) {
+        HWND list = GetDlgItem(dialog, IDC_BP_LIST);
+        ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
+        char row[64] = "";
+        SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(row));
+        // The open document's marks are the list's truth: its entries carry its full name.
+        EXPECT_TRUE(std::string(row).ends_with("\\demo.c 13 }")) << row;
+        SendMessageA(list, LB_SETCURSEL, 0, 0);
+        Press(dialog, IDC_BP_DELETE);
+        SetDlgItemTextA(dialog, IDC_BP_ENTRY, "demo.c 22");
+        Press(dialog, IDC_BP_SET);
+        EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
+        Press(dialog, IDOK);
+    }});
+    Command(CMD_EDIT_BREAKPOINTS);
+    const std::vector<base::Breakpoint>& saved = base::settings().project.breakpoints;
+    ASSERT_EQ(saved.size(), 2u);
+    EXPECT_EQ(platform::BaseName(saved[0].file) + " " + std::to_string(saved[0].line), "demo.c 17");
+    EXPECT_EQ(platform::BaseName(saved[1].file) + " " + std::to_string(saved[1].line), "demo.c 22");
+    EXPECT_FALSE(Marked(13));
+    EXPECT_TRUE(Marked(17) && Marked(22));
+}
+
+// A pass count set in the breakpoint's properties: with 2 the loop passes the breakpoint twice
+// and stops on its third (last) round only.
+TEST_F(Debugging, APassCountLetsTheProgramPassTheBreakpoint) {
+    base::settings().project.breakpoints = {{"demo.c", 17}};
+    RunToStop(CMD_DEBUGGER);
+    AnswerDialogs({[](HWND dialog) {
+                       HWND list = GetDlgItem(dialog, IDC_BP_LIST);
+                       ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
+                       char row[128] = "";
+                       SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(row));
+                       EXPECT_NE(std::string(row).find(" {demo.c:17 }"), std::string::npos) << row;
+                       SendMessageA(list, LB_SETCURSEL, 0, 0);
+                       SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_BP_LIST, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+                       Press(dialog, IDOK);
+                   },
+                   [](HWND prompt) {
+                       SetDlgItemTextA(prompt, IDC_EDIT, "2");
+                       Press(prompt, IDOK);
+                   }});
+    Command(CMD_EDIT_BREAKPOINTS);
+    RunToStop(CMD_DEBUG_EXECUTE);
+    EXPECT_EQ(CursorLine(), 17);
+    // Only the third round stopped: i is 2 there, so total is 1 and the program returns 46.
+    RunToEnd();
+    EXPECT_EQ(Status(), "Finished. Return code 46");
+    EXPECT_EQ(base::settings().project.breakpoints.size(), 1u);
+}
+
+// The debug registers of a stopped program's thread read back what the data-breakpoint dialog
+// wrote (they do not fire on these machines: the firing is tested in the core).
+TEST_F(Debugging, ADataBreakpointIsWrittenIntoTheDebugRegisters) {
+    RunToStop(CMD_DEBUGGER);
+    AnswerDialogs({[](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_DB_ADDRESS + 1, "0x1003");
+        SendDlgItemMessageA(dialog, IDC_DB_SIZE + 1, CB_SETCURSEL, 2, 0);  // four bytes
+        base::Check(dialog, IDC_DB_ENABLED + 1, true);
+        Press(dialog, IDOK);
+    }});
+    Command(CMD_DATA_BREAKPOINTS);
+    // An unaligned address is refused, and the slot stays free.
+    ASSERT_EQ(BoxTexts().size(), 1u);
+    EXPECT_NE(BoxTexts()[0].find("multiple of 4"), std::string::npos) << BoxTexts()[0];
+    std::uint64_t at = debugger::engineState().stackBase - 64;
+    AnswerDialogs({[at](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_DB_ADDRESS + 1, Printf("0x%llx", static_cast<unsigned long long>(at)).c_str());
+        SendDlgItemMessageA(dialog, IDC_DB_SIZE + 1, CB_SETCURSEL, 2, 0);
+        SendDlgItemMessageA(dialog, IDC_DB_ACCESS + 1, CB_SETCURSEL, 1, 0);
+        base::Check(dialog, IDC_DB_ENABLED + 1, true);
+        Press(dialog, IDOK);
+    }});
+    Command(CMD_DATA_BREAKPOINTS);
+    debugger::Engine& e = debugger::engineState();
+    debugger::Registers regs;
+    ASSERT_TRUE(e.process.getRegisters(e.mainThread, regs));
+    EXPECT_EQ(regs.dr[1], at);
+    EXPECT_EQ(regs.dr7 & 0xC, 0x4u);                  // slot 2's local enable
+    EXPECT_EQ((regs.dr7 >> 20) & 0xF, 0xFu);          // read/write, four bytes
     RunToEnd();
     EXPECT_EQ(Status(), "Finished. Return code 46");
 }
