@@ -62,6 +62,8 @@ struct Session {
     std::atomic<bool> running{false}, stopped{false}, killWanted{false}, breakWanted{false}, silent{false};
     std::atomic<int> command{kNoCommand};
     std::string program, commandLine, directory, title;
+    DWORD attachTo = 0;           // a running process to attach to, instead of starting one
+    HANDLE attachDone = nullptr;  // signalled once the attach is complete (given by who asked)
     std::string currentFile;  // the document that has the current-position mark
     bool stopping = false;    // StopDebugging runs
     long currentLine = 0;
@@ -221,7 +223,11 @@ DebugEvent Convert(Session& s, const DEBUG_EVENT& raw, ImageSource& image, bool&
         if (!s.process) {
             s.process = p.hProcess;
             s.threads[raw.dwThreadId] = p.hThread;
-            haveImage = ReadImageOf(p.hFile, s.program, e.base, image);
+            std::string path = s.program;
+            char running[MAX_PATH * 2] = "";
+            DWORD size = sizeof running;
+            if (s.attachTo && QueryFullProcessImageNameA(p.hProcess, 0, running, &size)) path = running;
+            haveImage = ReadImageOf(p.hFile, path, e.base, image);
             if (haveImage) e.image = &image;
         }
         if (p.hFile) CloseHandle(p.hFile);
@@ -288,8 +294,8 @@ int WaitForCommand(Session& s) {
     }
 }
 
-void DebugThread(Session* sp) {
-    Session& s = *sp;
+// Starts the program under the debugger; false (reported) when it cannot be started.
+bool StartProgram(Session& s) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -301,14 +307,31 @@ void DebugThread(Session* sp) {
         char reason[101] = "";
         FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, GetLastError(), 0, reason,
                        sizeof reason - 1, nullptr);
-        Post(s, {Notice{Notice::Error, Printf(base::GetString(kMsgCannotStartProgram), s.commandLine.c_str(), reason)},
+        Post(s, {Notice{Notice::Error, Printf(base::GetString(kMsgCannotStartProgram), s.commandLine.c_str(), reason), 0, 0},
                  Notice{Notice::StopDebugging, {}, 0, 0}});
-        s.running = false;
-        return;
+        return false;
     }
     // The creation event brings the handles the run uses.
     CloseHandle(created.hThread);
     CloseHandle(created.hProcess);
+    return true;
+}
+
+void DebugThread(Session* sp) {
+    Session& s = *sp;
+    if (s.attachTo) {
+        if (!DebugActiveProcess(s.attachTo)) {
+            Post(s, {Notice{Notice::Error, base::GetString(kMsgCannotAttach), 0, 0}, Notice{Notice::StopDebugging, {}, 0, 0}});
+            s.running = false;
+            return;
+        }
+    } else if (!StartProgram(s)) {
+        char reason[101] = "";
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, GetLastError(), 0, reason,
+                       sizeof reason - 1, nullptr);
+        s.running = false;
+        return;
+    }
     s.running = true;
     bool killing = false, breakSent = false;
     ULONGLONG killStarted = 0;
@@ -332,7 +355,13 @@ void DebugThread(Session* sp) {
         ImageSource image;
         bool haveImage = false;
         DebugEvent event = Convert(s, raw, image, haveImage);
+        int firstBreak = s.engine.firstBreak;
         Reply reply = s.engine.Handle(event);
+        if (firstBreak == 0 && s.engine.firstBreak == 1 && s.attachTo) {
+            // The attach is complete: whoever asked for it goes on.
+            s.engine.stopOnFirstChanceFaults = true;
+            if (s.attachDone) SetEvent(s.attachDone);
+        }
         if (killing) reply.stop = false, reply.notices.erase(std::remove_if(reply.notices.begin(), reply.notices.end(), [](const Notice& n) {
                                                   return n.kind != Notice::Finished;
                                               }), reply.notices.end());
@@ -550,15 +579,9 @@ std::string ProgramPath(const base::ProjectSettings& p, std::string& directory) 
     return exe;
 }
 
-void Start() {
+// A new run with its session; the thread either starts the program or attaches to one.
+void Begin(std::unique_ptr<Session> s) {
     base::ProjectSettings& p = base::settings().project;
-    std::string directory;
-    std::string program = ProgramPath(p, directory);
-    if (debuggerSeam().mayStart && !debuggerSeam().mayStart(program)) return;
-    auto s = std::make_unique<Session>();
-    s->program = program;
-    s->directory = directory;
-    s->commandLine = p.debuggerArguments.empty() ? "\"" + program + "\"" : Printf("\"%s\" %s", program.c_str(), p.debuggerArguments.c_str());
     SyncSavedBreakpoints(p.breakpoints);
     for (const base::Breakpoint& b : p.breakpoints)
         if (b.line > 0) s->engine.saved.push_back({b.file, static_cast<unsigned>(b.line)});
@@ -580,6 +603,18 @@ void Start() {
     raw->thread = std::thread(DebugThread, raw);
     SetTitle("running");
     EnableCommands();
+}
+
+void Start() {
+    base::ProjectSettings& p = base::settings().project;
+    std::string directory;
+    std::string program = ProgramPath(p, directory);
+    if (debuggerSeam().mayStart && !debuggerSeam().mayStart(program)) return;
+    auto s = std::make_unique<Session>();
+    s->program = program;
+    s->directory = directory;
+    s->commandLine = p.debuggerArguments.empty() ? "\"" + program + "\"" : Printf("\"%s\" %s", program.c_str(), p.debuggerArguments.c_str());
+    Begin(std::move(s));
 }
 
 // Stops the running program without showing where (for a change made while it runs); false
@@ -694,6 +729,16 @@ void RemarkBreakpoints() {
         editor::RequestRedraw(*doc, editor::kRedrawAll);
     }
     editor::RefreshEditorWindows();
+}
+
+void Attach(unsigned long processId, unsigned long doneEvent) {
+    if (session()) return;
+    auto s = std::make_unique<Session>();
+    s->attachTo = processId;
+    s->attachDone = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(doneEvent));
+    s->engine.attaching = true;
+    s->program = Printf("%lu", processId);
+    Begin(std::move(s));
 }
 
 void ToggleEditorBreakpoint() {

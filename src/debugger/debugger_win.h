@@ -24,6 +24,10 @@ bool ProgramStopped();
 // The engine; only while the program is stopped (or no run is active).
 Engine& engineState();
 
+// Attaches to a running process (the command line's request); `doneEvent`, when not 0, is an
+// event handle of ours to signal once the attach is complete.
+void Attach(unsigned long processId, unsigned long doneEvent);
+
 // Ends the run: the program is asked to run its exit code, terminated when it does not end in
 // time, the debug thread waited for, then everything freed. Nothing happens when no run is active.
 void StopDebugging();

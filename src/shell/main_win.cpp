@@ -10,6 +10,7 @@
 #include "platform/registry_win.h"
 #include "platform/settings_backend.h"
 #include "base/app_win.h"
+#include "debugger/debugger_win.h"
 #include "shell/banner_win.h"
 #include "shell/command_line.h"
 #include "shell/commands_win.h"
@@ -117,6 +118,7 @@ int Run(HINSTANCE instance, int show) {
     if (sh.options.attach) {
         sh.options.reopen = false;
         base::settings().saveAtExit = false;
+        debugger::Attach(sh.options.attachPid, sh.options.hasAttachEvent ? sh.options.attachEvent : 0);
     }
     UpdateWindow(a.frame);
     SetForegroundWindow(a.frame);

@@ -259,5 +259,40 @@ TEST_F(Debugging, ADataBreakpointIsWrittenIntoTheDebugRegisters) {
     EXPECT_EQ(Status(), "Finished. Return code 46");
 }
 
+// Attach to a program that runs already: Break stops it, F2 while it runs sets a breakpoint it
+// then stops at, and Stop debugging ends it through its own exit.
+TEST_F(Debugging, AttachBreakAndABreakpointSetWhileRunning) {
+    std::string program = dir + "\\vex\\demo.exe";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION running{};
+    std::string commandLine = "\"" + program + "\" l";
+    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, (dir + "\\vex").c_str(),
+                               &startup, &running));
+    CloseHandle(running.hThread);
+    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    debugger::Attach(running.dwProcessId, static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(done)));
+    EXPECT_TRUE(WaitUntil([&] { return WaitForSingleObject(done, 0) == WAIT_OBJECT_0; }, kRunMs)) << Status();
+    CloseHandle(done);
+    ASSERT_TRUE(debugger::DebuggingActive());
+    RunToStop(CMD_DEBUG_BREAK);
+    Command(CMD_DEBUG_EXECUTE);
+    EXPECT_FALSE(Stopped());
+
+    Open("demo.c", kProgram);
+    editor::GoToLine(21);
+    Command(CMD_BREAKPOINT);  // the program is held still for it, then goes on
+    EXPECT_TRUE(Marked(21));
+    ASSERT_TRUE(WaitUntil(Stopped, kRunMs)) << Status();
+    Sync();
+    EXPECT_EQ(CursorLine(), 21);
+    EXPECT_TRUE(MarkedCurrent(21));
+    Command(CMD_STOP_DEBUGGING);
+    EXPECT_TRUE(Ended());
+    EXPECT_EQ(WaitForSingleObject(running.hProcess, 5000), WAIT_OBJECT_0);
+    CloseHandle(running.hProcess);
+    EXPECT_TRUE(platform::FileExists(dir + "\\vex\\bye.txt"));
+}
+
 }  // namespace
 }  // namespace tarvo::test
