@@ -61,8 +61,12 @@ void ShowVersion(HWND dialog) { SetDlgItemTextA(dialog, IDC_VERSION, VersionText
 }  // namespace
 
 INT_PTR RunDialog(int id, DialogPlan& plan) {
-    return DialogBoxParamA(app().instance, MAKEINTRESOURCEA(id), app().frame, PlanProc,
-                           reinterpret_cast<LPARAM>(&plan));
+    // A dialog opened from another is owned by it: owned by the frame, its end would enable
+    // the frame while the first one is still up.
+    HWND owner = app().frame;
+    if (HWND popup = owner ? GetLastActivePopup(owner) : nullptr; popup && popup != owner && IsWindowEnabled(popup))
+        owner = popup;
+    return DialogBoxParamA(app().instance, MAKEINTRESOURCEA(id), owner, PlanProc, reinterpret_cast<LPARAM>(&plan));
 }
 
 bool PromptDialog(const std::string& title, const std::string& label, std::string& text) {

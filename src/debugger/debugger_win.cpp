@@ -335,20 +335,22 @@ void DebugThread(Session* sp) {
     s.running = true;
     bool killing = false, breakSent = false;
     ULONGLONG killStarted = 0;
+    bool terminated = false;
     for (;;) {
+        if (s.killWanted && !killStarted) killStarted = GetTickCount64();
         if (s.killWanted && !killing && !breakSent && s.process) {
             // The program runs: a break gives us an event to end it from.
             breakSent = DebugBreakProcess(s.process) != 0;
             s.engine.breakRequested = true;
             s.silent = true;
-            killStarted = GetTickCount64();
-            if (!breakSent) TerminateProcess(s.process, 0), killing = true;
+            if (!breakSent) TerminateProcess(s.process, 0), killing = terminated = true;
         } else if (s.breakWanted.exchange(false) && !killing && s.process) {
             s.engine.breakRequested = DebugBreakProcess(s.process) != 0;
         }
-        if (killing && killStarted && GetTickCount64() - killStarted > kExitWaitMs) {
+        // Whatever the program does meanwhile (no break, its exit code hanging), it ends in time.
+        if (killStarted && !terminated && s.process && GetTickCount64() - killStarted > kExitWaitMs) {
             TerminateProcess(s.process, 0);
-            killStarted = 0;
+            killing = terminated = true;
         }
         DEBUG_EVENT raw{};
         if (!WaitForDebugEvent(&raw, kEventWaitMs)) continue;
@@ -377,7 +379,7 @@ void DebugThread(Session* sp) {
                 killing = true;
                 if (!killStarted) killStarted = GetTickCount64();
                 KillPlan plan = s.engine.PrepareKill();
-                if (plan.terminate) TerminateProcess(s.process, 0);
+                if (plan.terminate) TerminateProcess(s.process, 0), terminated = true;
                 status = kContinueHandled;
             } else {
                 status = s.engine.PrepareResume();

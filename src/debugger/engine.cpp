@@ -378,6 +378,12 @@ Reply BreakpointReached(Engine& e, DebugEvent& ev) {
             Stop(e, reply);
             return reply;
         }
+        // After an attach the system may break in once more on its own (measured under Wine):
+        // a break nobody asked for at the system's break-in function is passed over.
+        if (const Import* imp = ImportByAddress(info, ev.address); e.attaching && imp && imp->function == "DbgBreakPoint") {
+            e.log.Add(ForeignBreakReport(e, ev.address, regs));
+            return reply;
+        }
         std::string report = ForeignBreakReport(e, ev.address, regs);
         e.log.Add(report);
         reply.notices.push_back(Say(Notice::Status, report));
@@ -468,7 +474,6 @@ Reply SingleStep(Engine& e, DebugEvent& ev) {
         std::uint64_t now = SlotValue(Bytes(bytes, slot.size), slot.size);
         reply.notices.push_back(Say(Notice::Status, DataBreakReport(fired, slot, regs.ip, now)));
         ClearFiredDataSlot(regs, fired);
-        slot.enabled = false;
         regs.flags &= ~kTraceFlag;
         e.process.setRegisters(ev.thread, regs);
         e.context = regs;

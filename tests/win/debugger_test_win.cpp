@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "base/dialogs_win.h"
 #include "build_fixture_win.h"
@@ -60,11 +61,18 @@ protected:
         ProjectBuildTest::TearDown();
     }
     static bool Stopped() { return debugger::ProgramStopped(); }
+    // The run's event log, for a failure's message (read while the program is stopped).
+    static std::string Log() {
+        std::string text;
+        for (const std::string& line : debugger::engineState().log.Lines()) text += line + "\n";
+        return text;
+    }
     static bool Ended() { return !debugger::DebuggingActive(); }
     // Starts (or goes on) and waits for the next stop.
     void RunToStop(unsigned command) {
         Command(command);
         ASSERT_TRUE(WaitUntil(Stopped, kRunMs)) << "no stop; status: " << Status();
+        std::fflush(stdout);
         Sync();
     }
     void RunToEnd() {
@@ -83,13 +91,19 @@ protected:
     }
 };
 
-// F5 runs to main's first line and marks it; Go lets the program end with its code.
+// F5 runs to main's first line and marks it; Restart does it again; Go lets the program end
+// with its code.
 TEST_F(Debugging, RunsToMainAndGoFinishesWithTheReturnCode) {
     RunToStop(CMD_DEBUGGER);
     EXPECT_EQ(_stricmp(platform::BaseName(ActiveName()).c_str(), "demo.c"), 0) << ActiveName();
     long first = CursorLine();
     EXPECT_TRUE(first == 12 || first == 13) << first;
     EXPECT_TRUE(MarkedCurrent(first));
+    // Restart asks, ends this run and starts the next, which stops at main again.
+    shown->answers = {platform::kAnswerYes};
+    RunToStop(CMD_DEBUG_RESTART);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Restart demo.exe?"});
+    EXPECT_EQ(CursorLine(), first);
     RunToEnd();
     EXPECT_EQ(Status(), "Finished. Return code 46");
     EXPECT_FALSE(MarkedCurrent(first));
@@ -177,7 +191,7 @@ TEST_F(Debugging, EditBreakpointsOutsideARunEditsTheProjectsList) {
     EXPECT_TRUE(Marked(13) && Marked(17));
     AnswerDialogs({[](HWND dialog) {
         HWND list = GetDlgItem(dialog, IDC_BP_LIST);
-        ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
+        EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
         char row[64] = "";
         SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(row));
         // The open document's marks are the list's truth: its entries carry its full name.
@@ -205,18 +219,19 @@ TEST_F(Debugging, APassCountLetsTheProgramPassTheBreakpoint) {
     RunToStop(CMD_DEBUGGER);
     AnswerDialogs({[](HWND dialog) {
                        HWND list = GetDlgItem(dialog, IDC_BP_LIST);
-                       ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
+                       EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1) << Log();
                        char row[128] = "";
                        SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(row));
                        EXPECT_NE(std::string(row).find(" {demo.c:17 }"), std::string::npos) << row;
                        SendMessageA(list, LB_SETCURSEL, 0, 0);
-                       SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_BP_LIST, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
-                       Press(dialog, IDOK);
+                       // Posted: the properties open from the dialog's own loop, not inside this step.
+                       PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_BP_LIST, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
                    },
                    [](HWND prompt) {
                        SetDlgItemTextA(prompt, IDC_EDIT, "2");
                        Press(prompt, IDOK);
-                   }});
+                   },
+                   [](HWND dialog) { Press(dialog, IDOK); }});
     Command(CMD_EDIT_BREAKPOINTS);
     RunToStop(CMD_DEBUG_EXECUTE);
     EXPECT_EQ(CursorLine(), 17);
@@ -286,7 +301,7 @@ TEST_F(Debugging, AttachBreakAndABreakpointSetWhileRunning) {
     ASSERT_TRUE(WaitUntil(Stopped, kRunMs)) << Status();
     Sync();
     EXPECT_EQ(CursorLine(), 21);
-    EXPECT_TRUE(MarkedCurrent(21));
+    EXPECT_TRUE(MarkedCurrent(21)) << Status() << " in " << ActiveName() << "\n" << Log();
     Command(CMD_STOP_DEBUGGING);
     EXPECT_TRUE(Ended());
     EXPECT_EQ(WaitForSingleObject(running.hProcess, 5000), WAIT_OBJECT_0);

@@ -41,7 +41,11 @@ void CALLBACK AnswerWaitingDialog(HWND, UINT, UINT_PTR, DWORD) {
     EnumThreadWindows(GetCurrentThreadId(), FindWaitingDialog, reinterpret_cast<LPARAM>(&dialog));
     if (!dialog) return;
     if (steps.empty()) {
-        unexpected.push_back(Text(dialog));
+        // Named by its title, else by the texts of its first controls.
+        std::string name = Text(dialog);
+        for (HWND child = GetWindow(dialog, GW_CHILD); name.size() < 80 && child; child = GetWindow(child, GW_HWNDNEXT))
+            name += "[" + Text(child) + "]";
+        unexpected.push_back(name);
         Press(dialog, IDCANCEL);
         return;
     }

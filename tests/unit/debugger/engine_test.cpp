@@ -300,6 +300,44 @@ TEST_P(EngineRun, TheKillRestoresTheCodeAndCallsTheProgramsExit) {
     EXPECT_TRUE(e.PrepareKill().terminate);
 }
 
+// A data breakpoint fires at the step after the write: reported with old and new value, its
+// slot cleared; a stale status bit never reports a second time.
+TEST_P(EngineRun, ADataBreakpointFiresOnceAndIsCleared) {
+    Start();
+    e.Handle(loader);
+    SymbolHit counter = FindSymbol(debugInfo(), "global_counter");
+    ASSERT_TRUE(counter);
+    std::uint64_t watched = counter.entry->value;
+    std::uint32_t before = 0;
+    ASSERT_TRUE(p.Read(watched, &before, 4));
+    DataSlot slot;
+    slot.address = watched, slot.size = 4, slot.access = 1, slot.enabled = true;
+    std::string problem;
+    ASSERT_TRUE(e.SetDataSlot(1, slot, problem)) << problem;
+    EXPECT_EQ(p.threads[kMain].dr[1], watched);
+    EXPECT_TRUE(p.threads[kMain].dr7 & 0x4);
+    // Go arms the registers after one step.
+    e.PrepareResume();
+    EXPECT_TRUE(p.threads[kMain].flags & kTraceFlag);
+    EXPECT_FALSE(Step(kMain).stop);
+    std::uint32_t after = before + 7;
+    e.process.write(watched, &after, 4);
+    p.threads[kMain].dr6 = 0x2;
+    Reply r = Step(kMain);
+    EXPECT_TRUE(r.stop);
+    EXPECT_TRUE(Has(r, Notice::Status, "Data breakpoint 2 (at address 0x")) << r.notices[0].text;
+    EXPECT_TRUE(Has(r, Notice::Status, Printf("New value: %u", after)));
+    EXPECT_EQ(p.threads[kMain].dr6 & 0xF, 0u);
+    EXPECT_EQ(p.threads[kMain].dr[1], 0u);
+    EXPECT_FALSE(p.threads[kMain].dr7 & 0x4);
+    EXPECT_FALSE(Step(kMain).stop);
+    // An unaligned address is refused and the slot stays as it was.
+    slot.address = watched + 1;
+    EXPECT_FALSE(e.SetDataSlot(0, slot, problem));
+    EXPECT_NE(problem.find("multiple of 4"), std::string::npos) << problem;
+    EXPECT_EQ(e.slots[0].address, 0u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Machines, EngineRun, ::testing::Values("x86_64", "i686"));
 
 // The patches of one address: a second record finds 0xCC there and keeps no byte of its own; the
