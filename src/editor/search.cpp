@@ -247,6 +247,7 @@ LineSearch SearchLinesForwards(Document& doc, Line* line, long column, const Lin
     bool atStart = false;
     bool edgeIsMatch = false;
     const Regex* re = nullptr;
+    bool byRow = false;
     if (S().flags & kFindRegex) {
         re = SearchRegex();
         if (!re) return LineSearch::Failed;
@@ -256,6 +257,10 @@ LineSearch SearchLinesForwards(Document& doc, Line* line, long column, const Lin
         atStart = re->anchored && !re->lineStart.empty();
         edge = atStart ? &re->lineStart : !re->lineEnd.empty() ? &re->lineEnd : nullptr;
         edgeIsMatch = edge && re->edgeOnly;
+        // A row beginning with a literal is looked for whole across the lines, so the lines
+        // holding only the literal are passed over as well.
+        byRow = !re->pieceLoop.empty() && !re->anchored && !re->prefix.text.empty() && !needleIsMatch &&
+                (re->must.text.empty() || re->must.text == re->prefix.text);
     } else if (!IgnoreCase()) {
         plain.Set(S().text);
         needle = &plain;
@@ -274,6 +279,12 @@ LineSearch SearchLinesForwards(Document& doc, Line* line, long column, const Lin
                 hit.match = {start, static_cast<long>(edge->size())};
                 return LineSearch::Found;
             }
+        } else if (byRow) {
+            std::size_t at = 0;
+            Line* next = NextLineWithRowStart(doc, l, static_cast<std::size_t>(std::max(column, 0L)), *re, stop, &at);
+            l = next;
+            if (l == stop || l == doc.lines) break;
+            column = static_cast<long>(at);  // no match begins before the first possible place
         } else if (needle) {
             std::size_t at = 0;
             Line* holding = NextLineHolding(doc, l, static_cast<std::size_t>(std::max(column, 0L)), *needle, stop, &at);

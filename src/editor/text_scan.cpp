@@ -27,26 +27,25 @@ bool Follows(const Line& line, const Line& next, const char* stretchEnd) {
     return next.text == line.text + line.length && next.length <= static_cast<std::size_t>(stretchEnd - next.text);
 }
 
-}  // namespace
-
-Line* NextLineHolding(const Document& doc, Line* line, std::size_t column, const RegexNeedle& needle, const Line* stop,
-                      std::size_t* at) {
+// The first line from `line` on whose text holds a place `find` gives in the stretch, with room
+// for `n` characters from it inside the line.
+template <class Finder>
+Line* NextLineWhere(const Document& doc, Line* line, std::size_t column, std::size_t n, const Finder& find,
+                    const Line* stop, std::size_t* at) {
     Line* const sentinel = doc.lines;
-    const std::size_t n = needle.text.size();
     if (at) *at = column;
-    if (n == 0) return line;
     constexpr std::size_t none = std::string_view::npos;
     while (line != stop && line != sentinel) {
         const std::string_view stretch = Stretch(doc, *line);
         const char* base = stretch.data();
         const char* stretchEnd = base + stretch.size();
-        std::size_t hit = needle.Find(stretch, std::min<std::size_t>(column, line->length));
+        std::size_t hit = find(stretch, std::min<std::size_t>(column, line->length));
         Line* l = line;
         for (;;) {
             const std::size_t start = static_cast<std::size_t>(l->text - base);
             const std::size_t end = start + l->length;
             if (hit != none && hit < start) {
-                hit = needle.Find(stretch, start);  // found in a gap left by a line cut short
+                hit = find(stretch, start);  // found in a gap left by a line cut short
                 continue;
             }
             if (hit != none && hit + n <= end) {
@@ -54,7 +53,7 @@ Line* NextLineHolding(const Document& doc, Line* line, std::size_t column, const
                 return l;
             }
             if (hit != none && hit < end) {
-                hit = needle.Find(stretch, hit + 1);  // runs on into the next line
+                hit = find(stretch, hit + 1);  // runs on into the next line
                 continue;
             }
             Line* next = l->next;
@@ -68,6 +67,25 @@ Line* NextLineHolding(const Document& doc, Line* line, std::size_t column, const
         }
     }
     return line;
+}
+
+}  // namespace
+
+Line* NextLineHolding(const Document& doc, Line* line, std::size_t column, const RegexNeedle& needle, const Line* stop,
+                      std::size_t* at) {
+    if (needle.text.empty()) {
+        if (at) *at = column;
+        return line;
+    }
+    return NextLineWhere(doc, line, column, needle.text.size(),
+                         [&](std::string_view stretch, std::size_t from) { return needle.Find(stretch, from); }, stop, at);
+}
+
+Line* NextLineWithRowStart(const Document& doc, Line* line, std::size_t column, const Regex& re, const Line* stop,
+                           std::size_t* at) {
+    return NextLineWhere(doc, line, column, 1,
+                         [&](std::string_view stretch, std::size_t from) { return FindRowStart(re, stretch, from); }, stop,
+                         at);
 }
 
 Line* NextLineWithEdge(const Document& doc, Line* line, std::string_view literal, bool atStart, const Line* stop) {
