@@ -95,6 +95,9 @@ struct Regex {
     std::vector<std::uint8_t> pieceTable;   // 256 flags per piece
     std::vector<std::uint8_t> pieceLoop;    // per piece: 0 once, 1 under '*', 2 under '+'
     bool rowAtEnd = false;                  // the row ends with '$'
+    // The row begins with a literal, which is all it requires: a search of many lines looks
+    // for the row itself across them (FindRowStart) rather than for the literal alone.
+    bool rowAcrossLines = false;
 };
 
 // Group n spans [start[n], end[n]) of the line; -1 when the group took no part.
@@ -139,8 +142,10 @@ void BuildRow(Regex& re);
 // The first place at or after `from` in a stretch of lines lying back to back where a match of
 // the row could begin, reading on across line ends; npos when there is none. Every match in
 // one of the lines begins at or after the place found (a place found may still not be one).
-// Only for a row without '^' whose first piece is taken at least once.
-std::size_t FindRowStart(const Regex& re, std::string_view stretch, std::size_t from);
+// Only for a row without '^' whose first piece is taken at least once. `length` receives the
+// length of the match from there when it is sure (a line holding all of it has that match
+// there), npos otherwise.
+std::size_t FindRowStart(const Regex& re, std::string_view stretch, std::size_t from, std::size_t* length = nullptr);
 
 // Helpers for reading a program (tests, the pattern-driven function finder).
 std::uint8_t RegexOpAt(const Regex& re, std::size_t node);

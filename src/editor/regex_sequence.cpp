@@ -81,6 +81,7 @@ void BuildRow(Regex& re) {
     re.pieceTable.clear();
     re.pieceLoop.clear();
     re.rowAtEnd = false;
+    re.rowAcrossLines = false;
     std::size_t branch = kRegexFirstNode;
     if (RegexOpAt(re, branch) != kReBranch || RegexOpAt(re, RegexNext(re, branch)) != kReEnd) return;
     std::vector<std::uint8_t> table, loop;
@@ -145,6 +146,8 @@ void BuildRow(Regex& re) {
     if (loop.empty() || loop.size() > kMaxPieces) return;
     re.pieceTable = std::move(table);
     re.pieceLoop = std::move(loop);
+    re.rowAcrossLines = !re.anchored && !re.prefix.text.empty() && !re.literalOnly &&
+                        (re.must.text.empty() || re.must.text == re.prefix.text);
 }
 
 RegexResult MatchRow(const Regex& re, std::string_view line, std::size_t from, std::size_t& start, std::size_t& end) {
@@ -183,7 +186,7 @@ RegexResult MatchRow(const Regex& re, std::string_view line, std::size_t from, s
     return r == kYes ? RegexResult::Match : r == kNo ? RegexResult::NoMatch : RegexResult::Failed;
 }
 
-std::size_t FindRowStart(const Regex& re, std::string_view stretch, std::size_t from) {
+std::size_t FindRowStart(const Regex& re, std::string_view stretch, std::size_t from, std::size_t* length) {
     constexpr std::size_t none = std::string_view::npos;
     const auto* text = reinterpret_cast<const unsigned char*>(stretch.data());
     unsigned char single = 0;
@@ -204,7 +207,12 @@ std::size_t FindRowStart(const Regex& re, std::string_view stretch, std::size_t 
         w.openEnd = true;
         w.budget = kPlaceSteps;
         std::size_t end = 0;
-        if (w.Rest(0, 0, end) != kNo) return at;
+        Outcome r = w.Rest(0, 0, end);
+        if (r == kNo) continue;
+        // Without '$' a sure match is the one a line holding it whole would give: the ways
+        // tried before it that ran on past the line's end are no ways there.
+        if (length) *length = r == kYes && !re.rowAtEnd ? end : none;
+        return at;
     }
     return none;
 }
