@@ -349,13 +349,12 @@ RegexResult ExecuteRegexQuietly(const Regex& re, std::string_view line, std::siz
         match.end[0] = static_cast<long>(at + re.prefix.text.size());
         return RegexResult::Match;
     }
-    // A required literal that is also the prefix is found by the search for starts anyway.
-    // A row that begins with a literal is ruled out as fast by its own walk from each place the
-    // literal stands.
     // The row stands for the program only while the program still begins as compiled.
     const bool row = !re.pieceLoop.empty() && re.program.size() > kRegexFirstNode + 3 && re.program[kRegexFirstNode] == kReBranch;
-    const bool rowFromLiteral = row && !re.prefix.text.empty();
-    if (!rowFromLiteral) {
+    // A row that begins with the one literal it requires is ruled out as fast by its own walk
+    // from each place the literal stands.
+    if (!(row && re.rowAcrossLines)) {
+        // A required literal that is also the prefix is found by the search for starts anyway.
         if (!re.must.text.empty() && re.must.text != re.prefix.text && re.must.Find(line, from) == std::string_view::npos)
             return RegexResult::NoMatch;
         for (const std::string& literal : re.alsoRequired)

@@ -15,8 +15,8 @@ namespace {
 constexpr std::size_t kMaxPieces = 256;  // 64 KB of tables at most
 constexpr std::size_t kMaxLoops = 16;    // the walk recurses once per loop
 // Work allowed for one place of a stretch of lines; beyond it the place is simply offered.
-constexpr std::size_t kPlaceSteps = 4096;
-constexpr std::size_t kWindow = 4096;
+constexpr std::size_t kPlaceSteps = 1024;
+constexpr std::size_t kWindow = 1024;
 
 enum Outcome { kNo, kYes, kUnsure };
 
@@ -146,7 +146,13 @@ void BuildRow(Regex& re) {
     if (loop.empty() || loop.size() > kMaxPieces) return;
     re.pieceTable = std::move(table);
     re.pieceLoop = std::move(loop);
-    re.rowAcrossLines = !re.anchored && !re.prefix.text.empty() && !re.literalOnly &&
+    // A loop over '.' would run on through the following lines to the end of every window.
+    bool anyLoop = false;
+    for (std::size_t i = 0; i < re.pieceLoop.size(); ++i)
+        if (re.pieceLoop[i] && std::all_of(re.pieceTable.begin() + static_cast<long>(i * 256),
+                                           re.pieceTable.begin() + static_cast<long>(i * 256 + 256), [](std::uint8_t f) { return f != 0; }))
+            anyLoop = true;
+    re.rowAcrossLines = !re.anchored && !re.prefix.text.empty() && !re.literalOnly && !anyLoop &&
                         (re.must.text.empty() || re.must.text == re.prefix.text);
 }
 
