@@ -120,6 +120,7 @@ void BuildRow(Regex& re) {
         }
         if (op == kReExactly) {
             for (std::size_t p = n + 3; p < re.program.size() && re.program[p]; ++p) {
+                if (loop.size() >= kMaxPieces) return;
                 table.resize(table.size() + 256, 0);
                 table[table.size() - 256 + re.program[p]] = 1;
                 loop.push_back(0);

@@ -52,10 +52,12 @@ TEST(RegexRow, WhatIsKeptAsARow) {
     ASSERT_EQ(CompileRegexQuietly("^ab*[^x]$", re), 0u);
     EXPECT_EQ(re.pieceLoop, (std::vector<std::uint8_t>{0, 1, 0}));
     EXPECT_TRUE(re.rowAtEnd && re.pieceTable[2 * 256 + 0]);  // a NUL in the line is not an x
-    for (const char* other : {"(ab)c", "a|b", "a?b", "a$b", "b^a"}) {
+    const std::string longRow = std::string(300, 'q') + "x*";  // more pieces than a row keeps
+    for (const std::string& other : {std::string("(ab)c"), std::string("a|b"), std::string("a?b"), std::string("a$b"), longRow}) {
         ASSERT_EQ(CompileRegexQuietly(other, re), 0u) << other;
         EXPECT_TRUE(re.pieceLoop.empty()) << other;
     }
+    EXPECT_EQ(Outcome(re, "a" + longRow, 0), "1-302");  // the program alone: 300 q and the x
 }
 
 TEST(RegexRow, RandomRowsAgreeWithTheProgram) {
