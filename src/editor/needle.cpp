@@ -3,6 +3,7 @@
 // its characters (by how often they occur in ordinary source text) are looked for together,
 // sixteen places at a time where the machine has the instructions for it, and only the places
 // where both stand at the right distance are compared whole.
+#include <cstdint>
 #include <cstring>
 
 #include "editor/byte_search.h"
@@ -28,9 +29,24 @@ int Commonness(unsigned char c) {
     return 1;
 }
 
-// Whether n characters agree; short literals are compared here rather than through a call.
+// Two words of `size` bytes each from both ends of n characters (n at least `size`), which
+// between them cover all n: equal exactly when the n characters are.
+template <class Word>
+inline bool SameEnds(const char* a, const char* b, std::size_t n) {
+    Word a1, a2, b1, b2;
+    std::memcpy(&a1, a, sizeof(Word));
+    std::memcpy(&b1, b, sizeof(Word));
+    std::memcpy(&a2, a + n - sizeof(Word), sizeof(Word));
+    std::memcpy(&b2, b + n - sizeof(Word), sizeof(Word));
+    return ((a1 ^ b1) | (a2 ^ b2)) == 0;
+}
+
+// Whether n characters agree; short literals are compared here rather than through a call, a
+// word or two at a time.
 inline bool Same(const char* a, const char* b, std::size_t n) {
     if (n > 16) return std::memcmp(a, b, n) == 0;
+    if (n >= 8) return SameEnds<std::uint64_t>(a, b, n);
+    if (n >= 4) return SameEnds<std::uint32_t>(a, b, n);
     for (std::size_t i = 0; i < n; ++i)
         if (a[i] != b[i]) return false;
     return true;

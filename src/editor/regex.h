@@ -88,6 +88,16 @@ struct Regex {
     // [a-z_][a-z0-9_]*): once a start failed, so does every start inside the loop's run, and
     // the search skips to its end. The loop's offset, or 0.
     std::size_t skipLoop = 0;
+    // A pattern of one branch that is only a row of pieces one character wide (characters,
+    // '.', sets, each perhaps under '*' or '+'), perhaps between '^' and '$', with no group, is
+    // also kept as that row: a table of 256 flags per piece, so it is matched by short loops
+    // instead of walking the program (regex_sequence.cpp). Empty when the pattern is not one.
+    std::vector<std::uint8_t> pieceTable;   // 256 flags per piece
+    std::vector<std::uint8_t> pieceLoop;    // per piece: 0 once, 1 under '*', 2 under '+'
+    bool rowAtEnd = false;                  // the row ends with '$'
+    // The row begins with a literal, which is all it requires: a search of many lines looks
+    // for the row itself across them (FindRowStart) rather than for the literal alone.
+    bool rowAcrossLines = false;
 };
 
 // Group n spans [start[n], end[n]) of the line; -1 when the group took no part.
@@ -122,6 +132,20 @@ RegexResult ExecuteRegex(const Regex& re, std::string_view line, std::size_t fro
 // The same without a message; `error` receives the message id on Failed.
 RegexResult ExecuteRegexQuietly(const Regex& re, std::string_view line, std::size_t from, RegexMatch& match,
                                 unsigned& error, const RegexLimits& limits = {});
+
+// The row of pieces on its own (regex_sequence.cpp): Match, NoMatch, or Failed when the line
+// would take more work than a short walk; the node program then decides. Only for a pattern
+// with pieces; '^' is left to the caller.
+RegexResult MatchRow(const Regex& re, std::string_view line, std::size_t from, std::size_t& start, std::size_t& end);
+// Fills the row from the program; none when the pattern is not such a row.
+void BuildRow(Regex& re);
+// The first place at or after `from` in a stretch of lines lying back to back where a match of
+// the row could begin, reading on across line ends; npos when there is none. Every match in
+// one of the lines begins at or after the place found (a place found may still not be one).
+// Only for a row without '^' whose first piece is taken at least once. `length` receives the
+// length of the match from there when it is sure (a line holding all of it has that match
+// there), npos otherwise.
+std::size_t FindRowStart(const Regex& re, std::string_view stretch, std::size_t from, std::size_t* length = nullptr);
 
 // Helpers for reading a program (tests, the pattern-driven function finder).
 std::uint8_t RegexOpAt(const Regex& re, std::size_t node);

@@ -504,6 +504,7 @@ unsigned CompileRegexQuietly(std::string_view pattern, Regex& out) {
     Optimise(re, flags);
     IndexSets(re);
     IndexChoices(re);
+    BuildRow(re);
     out = std::move(re);
     return 0;
 }

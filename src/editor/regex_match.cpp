@@ -349,11 +349,31 @@ RegexResult ExecuteRegexQuietly(const Regex& re, std::string_view line, std::siz
         match.end[0] = static_cast<long>(at + re.prefix.text.size());
         return RegexResult::Match;
     }
-    // A required literal that is also the prefix is found by the search for starts anyway.
-    if (!re.must.text.empty() && re.must.text != re.prefix.text && re.must.Find(line, from) == std::string_view::npos)
-        return RegexResult::NoMatch;
-    for (const std::string& literal : re.alsoRequired)
-        if (line.find(literal, from) == std::string_view::npos) return RegexResult::NoMatch;
+    // The row stands for the program only while the program still begins as compiled.
+    const bool row = !re.pieceLoop.empty() && re.program.size() > kRegexFirstNode + 3 && re.program[kRegexFirstNode] == kReBranch;
+    // A row that begins with the one literal it requires is ruled out as fast by its own walk
+    // from each place the literal stands.
+    if (!(row && re.rowAcrossLines)) {
+        // A required literal that is also the prefix is found by the search for starts anyway.
+        if (!re.must.text.empty() && re.must.text != re.prefix.text && re.must.Find(line, from) == std::string_view::npos)
+            return RegexResult::NoMatch;
+        for (const std::string& literal : re.alsoRequired)
+            if (line.find(literal, from) == std::string_view::npos) return RegexResult::NoMatch;
+    }
+
+    if (row) {
+        std::size_t start = 0, end = 0;
+        switch (MatchRow(re, line, from, start, end)) {
+            case RegexResult::Match:
+                match.start[0] = static_cast<long>(start);
+                match.end[0] = static_cast<long>(end);
+                return RegexResult::Match;
+            case RegexResult::NoMatch:
+                return RegexResult::NoMatch;
+            case RegexResult::Failed:
+                break;  // more work than the short walk allows: the program remembers its failures
+        }
+    }
 
     // The stack's block is kept from one line to the next (a search calls this per line);
     // a nested call would simply find none to take.

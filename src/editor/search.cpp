@@ -240,6 +240,7 @@ LineSearch RegexInLine(const Regex& re, std::string_view line, long from, LineMa
 // The forward search of the lines [line, stop) (the first from `column`), skipping the lines
 // that lack the literal every match holds.
 LineSearch SearchLinesForwards(Document& doc, Line* line, long column, const Line* stop, Hit& hit) {
+    SearchState& state = S();
     RegexNeedle plain;
     const RegexNeedle* needle = nullptr;
     bool needleIsMatch = false;       // where the literal is found, the search's match is
@@ -247,19 +248,22 @@ LineSearch SearchLinesForwards(Document& doc, Line* line, long column, const Lin
     bool atStart = false;
     bool edgeIsMatch = false;
     const Regex* re = nullptr;
-    if (S().flags & kFindRegex) {
+    bool byRow = false;
+    if (state.flags & kFindRegex) {
         re = SearchRegex();
         if (!re) return LineSearch::Failed;
         needle = RequiredLiteral(*re);
-        needleIsMatch = re->literalOnly && needle && needle->text == re->prefix.text;
+        // A program that is one literal has it as both its prefix and its required literal.
+        needleIsMatch = re->literalOnly && needle;
         // Looking at each line's first or last characters is cheaper than any search.
         atStart = re->anchored && !re->lineStart.empty();
         edge = atStart ? &re->lineStart : !re->lineEnd.empty() ? &re->lineEnd : nullptr;
         edgeIsMatch = edge && re->edgeOnly;
+        byRow = re->rowAcrossLines;
     } else if (!IgnoreCase()) {
-        plain.Set(S().text);
+        plain.Set(state.text);
         needle = &plain;
-        needleIsMatch = !(S().flags & kFindWholeWords);
+        needleIsMatch = !(state.flags & kFindWholeWords);
     }
     for (Line* l = line; l != stop && l != doc.lines; l = l->next, column = 0) {
         if (edge) {
@@ -274,6 +278,17 @@ LineSearch SearchLinesForwards(Document& doc, Line* line, long column, const Lin
                 hit.match = {start, static_cast<long>(edge->size())};
                 return LineSearch::Found;
             }
+        } else if (byRow) {
+            std::size_t at = 0, length = 0;
+            Line* next = NextLineWithRowStart(doc, l, static_cast<std::size_t>(std::max(column, 0L)), *re, stop, &at, &length);
+            l = next;
+            if (l == stop || l == doc.lines) break;
+            if (length != std::string_view::npos && at + length <= l->length) {
+                hit.line = l;
+                hit.match = {static_cast<long>(at), static_cast<long>(length)};
+                return LineSearch::Found;
+            }
+            column = static_cast<long>(at);  // no match begins before the first possible place
         } else if (needle) {
             std::size_t at = 0;
             Line* holding = NextLineHolding(doc, l, static_cast<std::size_t>(std::max(column, 0L)), *needle, stop, &at);

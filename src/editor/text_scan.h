@@ -16,6 +16,15 @@ namespace tarvo::editor {
 Line* NextLineHolding(const Document& doc, Line* line, std::size_t column, const RegexNeedle& needle, const Line* stop,
                       std::size_t* at = nullptr);
 
+// The same for a pattern kept as a row of pieces (Regex::pieceLoop), not anchored, whose first
+// piece is taken at least once: the first line where a match may begin, at or after `column`
+// in `line`; `at` receives the column of the first place in it where one may begin. Lines
+// passed over hold no match; the line found may still hold none. `length` receives the length
+// of the match at `at` when that place is sure to be the match (see FindRowStart), else npos;
+// it holds for the line found only when it ends within the line.
+Line* NextLineWithRowStart(const Document& doc, Line* line, std::size_t column, const Regex& re, const Line* stop,
+                           std::size_t* at = nullptr, std::size_t* length = nullptr);
+
 // The first line from `line` on, not going as far as `stop`, whose text begins with `literal`
 // (or ends with it); `stop`, or the sentinel, when none does.
 Line* NextLineWithEdge(const Document& doc, Line* line, std::string_view literal, bool atStart, const Line* stop);
