@@ -2,8 +2,6 @@
 // stopped program (locals through the frame pointer and registers, statics, globals, constants).
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "../testbed/codeview_images.h"
 #include "debugger/expressions.h"
 #include "scripted_ui.h"
@@ -34,22 +32,15 @@ TEST(ExpressionScanner, CTokensCommentsAndOperators) {
     EXPECT_TRUE(ScanTokens("").empty());
 }
 
-struct Expressions : ::testing::TestWithParam<bool> {
+using test::Hex;
+
+struct Expressions : ::testing::TestWithParam<bool>, test::ValueRun {
     test::ScopedScriptedUi ui;
-    DebugInfo info;
-    test::ValueTypes types{};
-    test::FakeMemory mem;
     Registers regs;
     EvalContext ctx;
-    std::uint64_t data = 0, code = 0;
-    unsigned ptr = 4;
     static constexpr std::uint64_t kFrame = 0x7F000, kNode = 0x9000;
     void SetUp() override {
-        test::PeSpec spec = test::ValueSpec(GetParam(), types);
-        data = spec.imageBase + test::LayoutOf(spec).rdataRva;
-        code = spec.imageBase + 0x1000;
-        ptr = GetParam() ? 8 : 4;
-        ASSERT_TRUE(OpenExecutable(info, test::SourceOf("vals.exe", test::BuildPe(spec)), false));
+        ASSERT_TRUE(Open(GetParam()));
         info.currentModule = 1;
         info.currentFunction = 0;
         regs.general[kAx] = 0xFFFFFFFF00001234ull;
@@ -72,7 +63,6 @@ struct Expressions : ::testing::TestWithParam<bool> {
         EXPECT_FALSE(r.ok) << e;
         return r.error;
     }
-    std::string Hex(std::uint64_t v) { return "0x" + (std::ostringstream() << std::hex << v).str(); }
 };
 
 TEST_P(Expressions, PickingFromSourceText) {
@@ -200,7 +190,7 @@ TEST_P(RealTypes, StructuresUnionsEnumsAndBitFieldsOfARealProgram) {
     EXPECT_EQ(EvaluateToText(ctx, "records[1].name", 200).text, "char[12] records[1].name = [0..3] = \"abc\"");
     EXPECT_EQ(EvaluateToText(ctx, "records[1].value.f", 200).text, "records[1].value.f = 0.5");
     EXPECT_EQ(Evaluate(ctx, "records[1].where.next->next").error, "The pointer records[1].where.next cannot be read at " +
-                                                                       (std::ostringstream() << "0x" << std::hex << Address("records[1].where.next")).str());
+                                                                       Hex(Address("records[1].where.next")));
     EXPECT_EQ(TypeText(info, Evaluate(ctx, "records").value.type), "record [3]");
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstring>
 #include <map>
+#include <sstream>
 
 #include "debug_test_util.h"
 #include "debugger/debug_reader.h"
@@ -126,5 +127,23 @@ inline PeSpec ValueSpec(bool is64, ValueTypes& t) {
     spec.text.assign(0x100, 0x90);
     return spec;
 }
+
+// The image read into a run's tables, with the addresses the tests use.
+struct ValueRun {
+    debugger::DebugInfo info;
+    ValueTypes types{};
+    FakeMemory mem;
+    std::uint64_t data = 0, code = 0;  // the globals' segment; the code, where main starts
+    unsigned ptr = 4;
+    bool Open(bool is64) {
+        PeSpec spec = ValueSpec(is64, types);
+        data = spec.imageBase + LayoutOf(spec).rdataRva;
+        code = spec.imageBase + 0x1000;
+        ptr = is64 ? 8 : 4;
+        return debugger::OpenExecutable(info, SourceOf("vals.exe", BuildPe(spec)), false);
+    }
+};
+
+inline std::string Hex(std::uint64_t v) { return "0x" + (std::ostringstream() << std::hex << v).str(); }
 
 }  // namespace tarvo::test

@@ -67,17 +67,14 @@ TEST(ValuesFuzz, RandomExpressionsMemoryAndDamagedTypesNeverCrash) {
     test::ScopedScriptedUi ui;
     std::mt19937 rng(20261207);
     for (bool is64 : {false, true}) {
+        test::ValueRun run;
+        ASSERT_TRUE(run.Open(is64));
+        run.info.currentModule = 1;
+        run.info.currentFunction = 0;
+        std::uint64_t data = run.data;
+        for (int round = 0; round < 20; ++round) Exercise(run.info, RandomMemory(rng, data, 0x300), rng, data, 100);
         test::ValueTypes types{};
-        test::PeSpec spec = test::ValueSpec(is64, types);
-        std::uint64_t data = spec.imageBase + test::LayoutOf(spec).rdataRva;
-        test::ByteVec image = test::BuildPe(spec);
-        {
-            DebugInfo info;
-            ASSERT_TRUE(OpenExecutable(info, test::SourceOf("v.exe", image), false));
-            info.currentModule = 1;
-            info.currentFunction = 0;
-            for (int round = 0; round < 20; ++round) Exercise(info, RandomMemory(rng, data, 0x300), rng, data, 100);
-        }
+        test::ByteVec image = test::BuildPe(test::ValueSpec(is64, types));
         // Damage inside the CodeView data (the last section), where the type records are.
         PeHeaders h;
         ASSERT_TRUE(ReadPeHeaders(Bytes(image), h));

@@ -1,9 +1,6 @@
 // Values by type on a built type table over a sparse memory, with 32-bit and 64-bit pointers.
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <sstream>
-
 #include "debugger/debug_messages.h"
 #include "debugger/values.h"
 #include "scripted_ui.h"
@@ -12,21 +9,14 @@
 namespace tarvo::debugger {
 namespace {
 
-struct Values : ::testing::TestWithParam<bool> {
+using test::Hex;
+
+struct Values : ::testing::TestWithParam<bool>, test::ValueRun {
     test::ScopedScriptedUi ui;
-    DebugInfo info;
-    test::ValueTypes types{};
-    test::FakeMemory mem;
     ValueSource src;
-    std::uint64_t data = 0, code = 0;
-    unsigned ptr = 4;
     static constexpr std::uint64_t kHeap = 0x7000000;
     void SetUp() override {
-        test::PeSpec spec = test::ValueSpec(GetParam(), types);
-        data = spec.imageBase + test::LayoutOf(spec).rdataRva;
-        code = spec.imageBase + 0x1000;
-        ptr = GetParam() ? 8 : 4;
-        ASSERT_TRUE(OpenExecutable(info, test::SourceOf("vals.exe", test::BuildPe(spec)), false));
+        ASSERT_TRUE(Open(GetParam()));
         src = {&info, mem.Reader(), 10};
     }
     std::uint16_t P(std::uint16_t base) const { return static_cast<std::uint16_t>((GetParam() ? 0x600 : 0x400) | base); }
@@ -49,7 +39,6 @@ struct Values : ::testing::TestWithParam<bool> {
         if (ok) *ok = r;
         return out;
     }
-    std::string Hex(std::uint64_t v) { return "0x" + (std::ostringstream() << std::hex << v).str(); }
 };
 
 TEST_P(Values, EveryPrimitiveBySizeAndSign) {
