@@ -190,6 +190,15 @@ bool Expandable(const DebugInfo& info, TypeRef t) {
     return r && (r->leaf == kLeafStructure || r->leaf == kLeafUnion || r->leaf == kLeafClass || r->leaf == kLeafArray);
 }
 
+// What a tree node can open later: a structure, union or array, or a pointer to one (so a
+// list is walked one node at a time).
+bool Openable(const DebugInfo& info, TypeRef t) {
+    t = StripModifiers(info, t);
+    auto r = FindTypeRecord(info, t);
+    if (r && r->leaf == kLeafPointer) return Expandable(info, {t.image, Get<std::uint16_t>(r->data, 2)});
+    return Expandable(info, t);
+}
+
 std::string NameOf(const DebugInfo& info, TypeRef t, int depth) {
     if (depth > kDeepestName) return "...";
     t = StripModifiers(info, t);
@@ -555,7 +564,7 @@ bool Formatter::Tree(const Value& v, int depth, ValueNode& node) const {
             Value m = At(v, {t.image, f.type}, v.address + static_cast<std::uint64_t>(f.value));
             m.name = v.name + "." + child.label;
             ok = Member(m, depth + 1, child.text) && ok;
-            if (Expandable(info, m.type)) child.more = std::make_shared<Value>(m);
+            if (Openable(info, m.type)) child.more = std::make_shared<Value>(m);
             node.children.push_back(std::move(child));
         }
         return ok;
@@ -580,7 +589,7 @@ bool Formatter::Tree(const Value& v, int depth, ValueNode& node) const {
             Value e = At(v, element, v.address + i * size);
             e.name = v.name + child.label;
             ok = Member(e, depth + 1, child.text) && ok;
-            if (Expandable(info, element)) child.more = std::make_shared<Value>(e);
+            if (Openable(info, element)) child.more = std::make_shared<Value>(e);
             node.children.push_back(std::move(child));
         }
         if (count > kShownElements) node.children.push_back(ValueNode{"...", "", {}, nullptr});
