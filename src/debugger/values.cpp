@@ -615,7 +615,8 @@ bool FormatValue(const ValueSource& src, const Value& v, std::string& out, std::
 
 bool FormatTree(const ValueSource& src, const Value& v, ValueNode& out) {
     if (!src.info) return false;
-    return Formatter{src, *src.info}.Tree(v, 0, out);
+    Value copy = v;  // `v` may be a node's own `more`, which filling `out` can release
+    return Formatter{src, *src.info}.Tree(copy, 0, out);
 }
 
 }  // namespace tarvo::debugger

@@ -22,7 +22,7 @@ struct FakeMemory {
         for (std::size_t i = 0; i < n; ++i) bytes[at + i] = static_cast<const std::uint8_t*>(data)[i];
     }
     void Word(std::uint64_t at, std::uint64_t v, std::size_t size) {
-        for (std::size_t i = 0; i < size; ++i) bytes[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+        for (std::size_t i = 0; i < size; ++i) bytes[at + i] = i < 8 ? static_cast<std::uint8_t>(v >> (8 * i)) : 0;
     }
     void Text(std::uint64_t at, const std::string& s) { Put(at, s.c_str(), s.size() + 1); }
     debugger::MemoryReader Reader() const {

@@ -46,9 +46,13 @@ void Exercise(const DebugInfo& info, const test::FakeMemory& mem, std::mt19937& 
         EvaluateToText(ctx, text, 1 + rng() % 200);
         ValueNode tree;
         std::string error;
-        if (EvaluateToTree(ctx, text, tree, error))
+        if (EvaluateToTree(ctx, text, tree, error)) {
+            ValueNode opened;
             for (const ValueNode& c : tree.children)
-                if (c.more) FormatTree(ctx.Source(), *c.more, tree);
+                if (c.more) FormatTree(ctx.Source(), *c.more, opened);
+            // Opening a node into its own tree: the node's value goes with the old children.
+            if (!tree.children.empty() && tree.children[0].more) FormatTree(ctx.Source(), *tree.children[0].more, tree);
+        }
     }
     ValueSource src = ctx.Source();
     for (std::uint32_t t = 0; t < 0x1040; t += (t < 0x800 ? 1 + rng() % 16 : t < 0x1000 ? 0x80 : 1)) {

@@ -232,6 +232,8 @@ TEST_P(Values, TreesExpandOneLevelAndKeepTheRestForLater) {
     FormatTree(src, V(types.ints, data + test::kGInts), ints);
     ASSERT_EQ(ints.children.size(), 21u);
     EXPECT_EQ(ints.children[20].label, "...");
+    FormatTree(src, *tree.children[0].more, tree);  // opened in place: its value outlives the old node
+    EXPECT_EQ(tree.label, "structure point g_outer.where");
     v.name.clear();
     FormatTree(src, v, tree);
     EXPECT_EQ(tree.label, "structure outer <unknown>");
