@@ -3,6 +3,7 @@
 // statics, globals, constants, functions; members, pointers followed, subscripts).
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
