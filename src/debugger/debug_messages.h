@@ -85,4 +85,52 @@ inline constexpr unsigned kMsgDataBreakSize64 = 5106;       // "... watches 1, 2
 inline constexpr unsigned kMsgDataBreakOutside = 5107;      // "Address 0x%x is outside ..."
 inline constexpr unsigned kMsgIncorrectAddress = 5108;      // "Incorrect address 0x%x"
 
+// Values by type and the expression evaluator (5120 to 5199).
+inline constexpr unsigned kMsgUnknownType = 5120;
+inline constexpr unsigned kMsgUnknownLeaf = 5121;
+inline constexpr unsigned kMsgFunctionType = 5122;
+inline constexpr unsigned kMsgBitFieldType = 5123;
+inline constexpr unsigned kMsgEnumType = 5124;            // "enum '%s'"
+inline constexpr unsigned kMsgUnnamedType = 5125;
+inline constexpr unsigned kMsgFunctionAt = 5126;          // "function at 0x%x"
+inline constexpr unsigned kMsgNull = 5127;
+inline constexpr unsigned kMsgBadAddress = 5128;          // "<bad address 0x%x>"
+inline constexpr unsigned kMsgUninitialized = 5129;
+inline constexpr unsigned kMsgUninitializedAt = 5130;     // "<Uninitialized pointer 0x%x>"
+inline constexpr unsigned kMsgVoidNull = 5131;
+inline constexpr unsigned kMsgVoidUninitialized = 5132;
+inline constexpr unsigned kMsgVoidPointer = 5133;         // "void * 0x%x"
+inline constexpr unsigned kMsgDebuggerError = 5134;
+inline constexpr unsigned kMsgFolded = 5135;              // "{ ... } 0x%x"
+inline constexpr unsigned kMsgStructureHeading = 5136;    // "structure %s"
+inline constexpr unsigned kMsgUnionHeading = 5137;        // "union %s"
+inline constexpr unsigned kMsgUnknownName = 5138;
+inline constexpr unsigned kMsgNoTypeRecord = 5139;
+inline constexpr unsigned kMsgCharArray = 5140;           // "[0..%d] = %s"
+inline constexpr unsigned kMsgPointerToLongLong = 5141;
+inline constexpr unsigned kMsgPointerToULongLong = 5142;
+inline constexpr unsigned kMsgEvaluationFailed = 5150;    // "Evaluation of %s failed"
+inline constexpr unsigned kMsgRegisterWatch = 5151;
+inline constexpr unsigned kMsgIncorrectExpressionOf = 5152;  // "Incorrect expression\n%s"
+inline constexpr unsigned kMsgErrorEvaluating = 5153;     // "Error evaluating\n%s"
+inline constexpr unsigned kMsgLocalFailed = 5154;         // "%s = <evaluation failed>"
+inline constexpr unsigned kMsgSymbolNotFound = 5155;      // "Symbol '%s' not found"
+inline constexpr unsigned kMsgProcedureAt = 5156;         // "Procedure %s, address 0x%x\nModule %s"
+inline constexpr unsigned kMsgDivisionByZero = 5157;
+inline constexpr unsigned kMsgNotAggregate = 5158;
+inline constexpr unsigned kMsgNotAggregatePointer = 5159;
+inline constexpr unsigned kMsgNoMember = 5160;
+inline constexpr unsigned kMsgNotIndexable = 5161;
+inline constexpr unsigned kMsgMissingBracket = 5162;
+inline constexpr unsigned kMsgUnexpectedToken = 5163;
+inline constexpr unsigned kMsgIndexNotInteger = 5164;
+inline constexpr unsigned kMsgUnreadablePointer = 5165;
+inline constexpr unsigned kMsgInRegister = 5166;
+inline constexpr unsigned kMsgUnknownRegister = 5167;
+inline constexpr unsigned kMsgTooManyTokens = 5168;
+inline constexpr unsigned kMsgNoElementSize = 5169;
+inline constexpr unsigned kMsgPrimitiveValue = 5170;      // "%s = %s"
+inline constexpr unsigned kMsgTypedValue = 5171;          // "%s %s = %s"
+inline constexpr unsigned kMsgTypedAddress = 5172;        // "%s %s = 0x%x"
+
 }  // namespace tarvo::debugger
