@@ -97,7 +97,9 @@ protected:
                     ASSERT_TRUE(Undo()) << i;
                 }
                 EXPECT_EQ(doc.lineCount, counts[i - 1]) << "undo to " << i - 1;
-                if (starts[i]) EXPECT_EQ(CursorPosition(), *starts[i]) << "undo to " << i - 1;
+                if (starts[i]) {
+                    EXPECT_EQ(CursorPosition(), *starts[i]) << "undo to " << i - 1;
+                }
             }
             while (Undo()) ASSERT_EQ(TextOf(doc), texts[0]);
             for (std::size_t i = 1; i < texts.size(); ++i) {
