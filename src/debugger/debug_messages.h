@@ -74,6 +74,7 @@ inline constexpr unsigned kMsgStoppedAt = 5085;
 inline constexpr unsigned kMsgDataBreakNeedsRun = 5087;
 inline constexpr unsigned kMsgPropertiesTitle = 5088;
 inline constexpr unsigned kMsgPassCount = 5089;
+inline constexpr unsigned kMsgBadSavedContext = 5090;
 
 // Data breakpoints (5100 to 5119; 5104 is the run-time support's).
 inline constexpr unsigned kMsgDataBreakFired = 5100;        // "Data breakpoint %d (at address 0x%x)\n..."

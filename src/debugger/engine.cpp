@@ -346,6 +346,46 @@ std::string ForeignBreakReport(Engine& e, std::uint64_t address, const Registers
     return text;
 }
 
+// The address of a variable of the program's own, by its name in C.
+std::optional<std::uint64_t> ProgramVariable(const Image& exe, const std::string& name) {
+    if (auto at = CoffSymbolAddress(exe, name)) return at;
+    return CoffSymbolAddress(exe, std::string(exe.target->decoration) + name);
+}
+
+// Completing an attach: a program that kept the context of its own failure (a pointer in
+// __CurrentContext, its stack base in __InitialStack) is put back where it failed. The context
+// comes from the program's memory, so it is used only when its instruction pointer lies in
+// the program's code and its stack pointer below the stack base.
+void CompleteAttach(Engine& e, Reply& reply) {
+    DebugInfo& info = debugInfo();
+    if (info.images.empty() || !e.target) return;
+    const Image& exe = *info.images[0];
+    std::optional<std::uint64_t> at = ProgramVariable(exe, "__CurrentContext");
+    std::uint64_t pointer = 0;
+    if (!at || !e.process.read(*at, &pointer, e.target->pointerSize) || pointer == 0) return;
+    std::size_t size = e.target->pointerSize == 4 ? kI386SavedContextSize : ContextSize(*e.target);
+    std::vector<std::uint8_t> blob(size);
+    Registers saved, now;
+    if (!e.process.read(pointer, blob.data(), size) || !e.process.getRegisters(e.mainThread, now)) return;
+    bool decoded = e.target->pointerSize == 4 ? DecodeI386SavedContext(Bytes(blob), saved) : DecodeContext(*e.target, Bytes(blob), saved);
+    std::uint64_t stackBase = 0;
+    if (std::optional<std::uint64_t> initial = ProgramVariable(exe, "__InitialStack"))
+        e.process.read(*initial, &stackBase, e.target->pointerSize);
+    bool sound = decoded && ImageOfAddress(info, saved.ip) >= 0 && saved.Sp() != 0 && (!stackBase || saved.Sp() < stackBase);
+    if (!sound) {
+        e.log.Add(Printf(base::GetString(kMsgBadSavedContext), static_cast<ull>(saved.ip), static_cast<ull>(saved.Sp())));
+        return;
+    }
+    // Control and integer registers only: the thread keeps its own segments and debug registers.
+    Registers next = now;
+    next.ip = saved.ip, next.flags = saved.flags;
+    std::copy(std::begin(saved.general), std::end(saved.general), std::begin(next.general));
+    if (!e.process.setRegisters(e.mainThread, next)) return;
+    e.context = next;
+    if (stackBase) e.stackBase = stackBase;
+    ShowPosition(e, next.ip, reply);
+}
+
 // The loader's breakpoint, the user's, the engine's own, or one in the program's code.
 Reply BreakpointReached(Engine& e, DebugEvent& ev) {
     Reply reply;
@@ -353,6 +393,7 @@ Reply BreakpointReached(Engine& e, DebugEvent& ev) {
     if (e.firstBreak == 0) {
         e.firstBreak = 1;
         ResolveImportAddresses(info, e.process.read);
+        if (e.attaching) CompleteAttach(e, reply);
         if (!e.noDebugInfo) RestoreSaved(e, reply, true);
         return reply;
     }
@@ -445,6 +486,16 @@ Reply BreakpointReached(Engine& e, DebugEvent& ev) {
     return reply;
 }
 
+// The step ends here: no more tracing, the position shown, the program stopped.
+void StopHere(Engine& e, std::uint32_t thread, Registers& regs, Reply& reply) {
+    regs.flags &= ~kTraceFlag;
+    e.process.setRegisters(thread, regs);
+    e.context = regs;
+    e.stepping = e.stepInto = e.stepOver = false;
+    ShowPosition(e, regs.ip, reply);
+    Stop(e, reply);
+}
+
 Reply SingleStep(Engine& e, DebugEvent& ev) {
     Reply reply;
     Registers regs;
@@ -474,12 +525,7 @@ Reply SingleStep(Engine& e, DebugEvent& ev) {
         std::uint64_t now = SlotValue(Bytes(bytes, slot.size), slot.size);
         reply.notices.push_back(Say(Notice::Status, DataBreakReport(fired, slot, regs.ip, now)));
         ClearFiredDataSlot(regs, fired);
-        regs.flags &= ~kTraceFlag;
-        e.process.setRegisters(ev.thread, regs);
-        e.context = regs;
-        e.stepping = e.stepInto = e.stepOver = false;
-        ShowPosition(e, regs.ip, reply);
-        Stop(e, reply);
+        StopHere(e, ev.thread, regs, reply);
         return reply;
     }
     if (!e.stepping) {
@@ -489,12 +535,7 @@ Reply SingleStep(Engine& e, DebugEvent& ev) {
     }
     if (write) e.process.setRegisters(ev.thread, regs);
     if (e.stepDecision) return e.stepDecision(ev.thread, regs);
-    regs.flags &= ~kTraceFlag;
-    e.process.setRegisters(ev.thread, regs);
-    e.context = regs;
-    e.stepping = e.stepInto = e.stepOver = false;
-    ShowPosition(e, regs.ip, reply);
-    Stop(e, reply);
+    StopHere(e, ev.thread, regs, reply);
     return reply;
 }
 

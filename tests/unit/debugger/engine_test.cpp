@@ -338,6 +338,55 @@ TEST_P(EngineRun, ADataBreakpointFiresOnceAndIsCleared) {
     EXPECT_EQ(e.slots[0].address, 0u);
 }
 
+// An attach to a program that kept the context of its failure puts it back there, but only a
+// context whose instruction pointer lies in the program and whose stack is below its base.
+TEST_P(EngineRun, AnAttachTakesTheProgramsSavedContextOnlyWhenItIsSound) {
+    e.attaching = true;
+    Start();
+    ASSERT_TRUE(e.target);
+    Image& exe = *debugInfo().images[0];
+    const std::uint64_t holder = 0x5000, context = 0x6000, stack = 0x5100;
+    auto add = [&](const char* name, std::uint64_t address) {
+        CoffSymbol c;
+        c.name = name;
+        c.address = address;
+        exe.coff.push_back(c);
+    };
+    add("__CurrentContext", holder);
+    add("__InitialStack", stack);
+    bool wide = e.target->pointerSize == 8;
+    std::vector<std::uint8_t> blob(wide ? ContextSize(*e.target) : kI386SavedContextSize);
+    Registers saved;
+    saved.ip = base + p.headers.entryPoint;
+    saved.general[kSp] = 0x3000;
+    saved.general[kAx] = 77;
+    saved.dr7 = 0x55;  // the thread keeps its own debug registers
+    std::vector<std::uint8_t> full(ContextSize(*e.target));
+    ASSERT_TRUE(EncodeContext(*e.target, saved, full));
+    std::copy(full.begin(), full.begin() + static_cast<long>(blob.size()), blob.begin());
+    auto put = [&](std::uint64_t at, const void* data, std::size_t n) { e.process.write(at, data, n); };
+    put(holder, &context, e.target->pointerSize);
+    std::uint64_t stackBase = 0x4000;
+    put(stack, &stackBase, e.target->pointerSize);
+    put(context, blob.data(), blob.size());
+    Reply r = e.Handle(loader);
+    EXPECT_FALSE(r.stop);
+    EXPECT_EQ(p.threads[kMain].ip, saved.ip);
+    EXPECT_EQ(p.threads[kMain].Ax(), 77u);
+    EXPECT_EQ(p.threads[kMain].dr7, 0u);
+    EXPECT_EQ(e.stackBase, 0x4000u);
+
+    // A context pointing outside the program is refused, and the thread is left as it was.
+    e.firstBreak = 0;
+    saved.ip = 0x10;
+    ASSERT_TRUE(EncodeContext(*e.target, saved, full));
+    put(context, full.data(), blob.size());
+    p.threads[kMain].ip = 0x1234;
+    e.Handle(loader);
+    EXPECT_EQ(p.threads[kMain].ip, 0x1234u);
+    EXPECT_NE(e.log.Lines().back().find("is not used"), std::string::npos);
+}
+
 INSTANTIATE_TEST_SUITE_P(Machines, EngineRun, ::testing::Values("x86_64", "i686"));
 
 // The patches of one address: a second record finds 0xCC there and keeps no byte of its own; the
