@@ -348,6 +348,8 @@ const MessageRecord kMessageTable[] = {
     {5088, "Breakpoint properties"},
     {5089, "Pass count (the breakpoint lets the program pass this many times)"},
     {5090, "The context the program saved is not used: instruction pointer 0x%llx, stack pointer 0x%llx"},
+    {5091, "Evaluate expression"},
+    {5092, "Expression:"},
 
     // 5100 to 5119: data breakpoints; debugger run-time support
     {5100, "Data breakpoint %d (at address 0x%x)\nfired at program position 0x%x"},

@@ -11,10 +11,13 @@
 
 #include "base/app_win.h"
 #include "base/command_ids.h"
+#include "base/dialogs_win.h"
 #include "base/messages.h"
 #include "base/settings.h"
 #include "debugger/breakpoint_marks.h"
 #include "debugger/debug_messages.h"
+#include "debugger/debug_queries.h"
+#include "debugger/expressions.h"
 #include "editor/cursor.h"
 #include "editor/document.h"
 #include "editor/document_windows_win.h"
@@ -409,7 +412,7 @@ void EnableCommands() {
     HMENU menu = base::app().mainMenu;
     if (!menu) return;
     bool active = DebuggingActive();
-    for (int id : {CMD_DEBUG_EXECUTE, CMD_DEBUG_BREAK, CMD_DEBUG_RESTART, CMD_STOP_DEBUGGING})
+    for (int id : {CMD_DEBUG_EXECUTE, CMD_DEBUG_BREAK, CMD_DEBUG_RESTART, CMD_STOP_DEBUGGING, CMD_EVALUATE})
         EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (active ? MF_ENABLED : MF_GRAYED));
     if (base::app().frame) DrawMenuBar(base::app().frame);
 }
@@ -662,6 +665,37 @@ void ToggleWhileDebugging(Session& s) {
     ReleaseProgram(held);
 }
 
+// Evaluate expression: the first expression of the text typed, in the stopped program's
+// current function; the result in a box, a failure in the status line.
+void EvaluateCommand(Session& s) {
+    if (!s.stopped) {
+        Status(base::GetString(kMsgProgramRunning));
+        return;
+    }
+    static std::vector<std::string> history;  // newest first
+    std::string text = history.empty() ? std::string() : history.front();
+    if (!base::PromptDialog(base::GetString(kMsgEvaluateTitle), base::GetString(kMsgEvaluateLabel), text)) return;
+    text.resize(std::min<std::size_t>(text.size(), 512));
+    if (history.empty() || history.front() != text) history.insert(history.begin(), text);
+    DebugInfo& info = debugInfo();
+    std::vector<Expression> picked = PickExpressions(info, text, 1);
+    if (picked.empty()) {
+        Status(Printf(base::GetString(kMsgIncorrectExpressionOf), text.c_str()));
+        return;
+    }
+    const Registers& regs = s.engine.context;
+    Context where;
+    CurrentContext(info, ModuleOfAddress(info, regs.ip), regs.ip, where);
+    EvalContext ctx;
+    ctx.info = &info;
+    ctx.read = s.engine.process.read;
+    ctx.registers = &regs;
+    ctx.framePointer = regs.Fp();
+    EvalText result = EvaluateToText(ctx, picked.front().text, 1024);
+    if (!result.evaluated) Status(Printf(base::GetString(kMsgErrorEvaluating), result.text.c_str()));
+    else base::InfoBox(result.text);
+}
+
 void Go(Session& s) {
     if (!s.stopped) {
         Status(base::GetString(kMsgProgramRunning));
@@ -780,6 +814,9 @@ bool RunDebuggerCommand(int id, std::intptr_t, std::intptr_t& result) {
         return true;
     case CMD_EDIT_BREAKPOINTS:
         EditBreakpointsDialog();
+        return true;
+    case CMD_EVALUATE:
+        if (s) EvaluateCommand(*s);
         return true;
     case CMD_DATA_BREAKPOINTS:
         DataBreakpointsDialog();

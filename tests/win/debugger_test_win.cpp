@@ -45,7 +45,8 @@ const char* kProgram =
     "\twhile (argc > 1 && argv[1][0] == 'l')\r\n"                         // 20
     "\t\tSleep(10);\r\n"                                                  // 21
     "\treturn 43 + total;\r\n"                                            // 22
-    "}\r\n";                                                              // 23
+    "}\r\n"                                                               // 23
+    "int table[3] = {1, 2, 3};\r\n";                                      // 24
 
 class Debugging : public ProjectBuildTest {
 protected:
@@ -131,7 +132,7 @@ TEST_F(Debugging, ABreakpointInALoopStopsEachTimeRound) {
 }
 
 // Saved breakpoints: one stops the program; one in a file that holds no code of it is reported
-// and stays in the project's list.
+// and stays in the project's list. Evaluate at the stop.
 TEST_F(Debugging, SavedBreakpointsAreSetOrReportedAndKept) {
     base::settings().project.breakpoints = {{"demo.c", 17}, {"demo.h", 3}};
     RunToStop(CMD_DEBUGGER);
@@ -139,6 +140,16 @@ TEST_F(Debugging, SavedBreakpointsAreSetOrReportedAndKept) {
     EXPECT_NE(std::find(said.begin(), said.end(), "Not all breakpoints could be restored"), said.end());
     RunToStop(CMD_DEBUG_EXECUTE);
     EXPECT_EQ(CursorLine(), 17);
+    // Evaluate there: a value, and a division by zero that fails with its message, the IDE alive.
+    for (const char* expression : {"total", "table[i + 2]", "table[i/0]"})
+        AnswerDialogs({[expression](HWND prompt) {
+                          SetDlgItemTextA(prompt, IDC_EDIT, expression);
+                          Press(prompt, IDOK);
+                      }}),
+            Command(CMD_EVALUATE);
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"total = 0", "table[i+2] = 3"}));
+    EXPECT_EQ(Status().rfind("Error evaluating\n", 0), 0u) << Status();
+    EXPECT_NE(Status().find("Division by zero"), std::string::npos) << Status();
     Command(CMD_STOP_DEBUGGING);
     EXPECT_TRUE(Ended());
     std::vector<base::Breakpoint> expected{{"demo.h", 3}};
