@@ -263,7 +263,14 @@ void InstallDispatchHooks() {
     hooks.runners[static_cast<int>(base::Owner::Editor)] = editor::RunEditorCommand;
     hooks.runners[static_cast<int>(base::Owner::Analysis)] = analysis::RunAnalysisCommand;
     hooks.runners[static_cast<int>(base::Owner::Project)] = project::RunProjectCommand;
-    hooks.runners[static_cast<int>(base::Owner::Build)] = project::RunBuildCommand;
+    hooks.runners[static_cast<int>(base::Owner::Build)] = [](int id, CommandParam param, CommandResult& result) {
+        // While a program is being debugged no build may replace it (or delete its objects).
+        if (debugger::DebuggingActive() && (id == CMD_MAKE || id == CMD_REBUILD_ALL || id == CMD_LINK)) {
+            result = 0;
+            return true;
+        }
+        return project::RunBuildCommand(id, param, result);
+    };
     hooks.runners[static_cast<int>(base::Owner::Version)] = cms::RunVersionCommand;
     hooks.runners[static_cast<int>(base::Owner::Debugger)] = debugger::RunDebuggerCommand;
     hooks.debuggingActive = debugger::DebuggingActive;

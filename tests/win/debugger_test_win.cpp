@@ -100,6 +100,9 @@ TEST_F(Debugging, RunsToMainAndGoFinishesWithTheReturnCode) {
     long first = CursorLine();
     EXPECT_TRUE(first == 12 || first == 13) << first;
     EXPECT_TRUE(MarkedCurrent(first));
+    // No build while the program is being debugged.
+    Command(CMD_MAKE);
+    EXPECT_TRUE(Idle());
     // Restart asks, ends this run and starts the next, which stops at main again.
     shown->answers = {platform::kAnswerYes};
     RunToStop(CMD_DEBUG_RESTART);
