@@ -525,7 +525,7 @@ void HandleNotices(Session& s, NoticeBatch& batch) {
             if (!batch.silent) ShowCurrentLine(s, n.text, n.line);
             break;
         case Notice::NoSource:
-            if (!batch.silent) ClearCurrentMark(s), Status(Printf(base::GetString(kMsgStoppedAt), std::strtoull(n.text.c_str() + 2, nullptr, 16)));
+            if (!batch.silent) ClearCurrentMark(s), Status(n.text);
             break;
         case Notice::MarkBreak: MarkBreakpointIn(n.text, n.line, true); break;
         case Notice::UnmarkBreak: MarkBreakpointIn(n.text, n.line, false); break;
@@ -538,7 +538,6 @@ void HandleNotices(Session& s, NoticeBatch& batch) {
             break;
         case Notice::Exception: ShowException(n.text); break;
         case Notice::Finished:
-            Status(n.text);
             StopDebugging();
             Status(n.text);
             return;  // the session is gone
@@ -638,8 +637,6 @@ void Resume(Session& s) {
     SetEvent(s.wake);
 }
 
-std::string FileNameForStatus(const std::string& file) { return platform::BaseName(file); }
-
 void ToggleWhileDebugging(Session& s) {
     editor::Document* doc = editor::CurrentDocument();
     if (!doc || (doc->flags & editor::kInternalBuffer)) return;
@@ -656,7 +653,7 @@ void ToggleWhileDebugging(Session& s) {
         if (r.line) SetBreakpointMark(*doc, static_cast<long>(r.line), false);
         break;
     case Toggle::NoCode: base::ErrorBox(Printf(base::GetString(kMsgNoCodeAtLine), static_cast<int>(line))); break;
-    case Toggle::NotModule: base::ErrorBox(Printf(base::GetString(kMsgNotAModule), FileNameForStatus(doc->name).c_str())); break;
+    case Toggle::NotModule: base::ErrorBox(Printf(base::GetString(kMsgNotAModule), platform::BaseName(doc->name).c_str())); break;
     case Toggle::Kept: break;
     case Toggle::Failed: base::ErrorBoxId(kMsgCannotEstablishThe); break;
     }

@@ -271,14 +271,13 @@ void ShowPosition(Engine& e, std::uint64_t address, Reply& reply) {
         reply.notices.push_back(Say(Notice::ShowLine, file, hit.line));
     } else {
         e.stoppedFile.clear(), e.stoppedLine = 0;
-        reply.notices.push_back(Say(Notice::NoSource, Printf("0x%llx", static_cast<ull>(address))));
+        reply.notices.push_back(Say(Notice::NoSource, Printf(base::GetString(kMsgStoppedAt), static_cast<ull>(address))));
     }
 }
 
-void Stop(Engine& e, Reply& reply) {
+void Stop(Reply& reply) {
     reply.stop = true;
     reply.notices.push_back(Say(Notice::Stopped));
-    (void)e;
 }
 
 // The user's saved breakpoints, each set once where its file is part of the program.
@@ -308,7 +307,7 @@ void LogException(Engine& e, const DebugEvent& ev) {
               Text(ev.firstChance ? kMsgFirstChance : kMsgSecondChance));
 }
 
-std::string ExceptionReport(Engine& e, const DebugEvent& ev, const Registers& regs) {
+std::string ExceptionReport(const DebugEvent& ev, const Registers& regs) {
     const DebugInfo& info = debugInfo();
     std::string text = ExceptionName(ev.code) + (ev.firstChance ? Text(kMsgFirstChance) : Text(kMsgSecondChance)) + "\n";
     text += Printf("IP 0x%llx  SP 0x%llx  FP 0x%llx  AX 0x%llx\n", static_cast<ull>(regs.ip), static_cast<ull>(regs.Sp()),
@@ -321,7 +320,6 @@ std::string ExceptionReport(Engine& e, const DebugEvent& ev, const Registers& re
     int image = ImageOfAddress(info, ev.address);
     text += m ? std::string(info.modules[m].name)
               : image >= 0 ? platform::BaseName(info.images[image]->name) : std::string("unknown");
-    (void)e;
     return text;
 }
 
@@ -401,7 +399,7 @@ Reply BreakpointReached(Engine& e, DebugEvent& ev) {
     Registers regs;
     if (!e.process.getRegisters(ev.thread, regs)) {
         reply.notices.push_back(Say(Notice::Error, Printf(base::GetString(kMsgApiFailed), "GetThreadContext", 0)));
-        Stop(e, reply);
+        Stop(reply);
         return reply;
     }
     e.context = regs;
@@ -416,7 +414,7 @@ Reply BreakpointReached(Engine& e, DebugEvent& ev) {
             e.breakRequested = false;
             Registers main;
             if (e.process.getRegisters(e.mainThread, main)) e.context = main, ShowPosition(e, main.ip, reply);
-            Stop(e, reply);
+            Stop(reply);
             return reply;
         }
         // After an attach the system may break in once more on its own (measured under Wine):
@@ -429,7 +427,7 @@ Reply BreakpointReached(Engine& e, DebugEvent& ev) {
         e.log.Add(report);
         reply.notices.push_back(Say(Notice::Status, report));
         ShowPosition(e, ev.address, reply);
-        Stop(e, reply);
+        Stop(reply);
         return reply;
     }
     CodeAccess code = e.Code();
@@ -465,7 +463,7 @@ Reply BreakpointReached(Engine& e, DebugEvent& ev) {
     regs.ip = ev.address;
     if (!e.process.setRegisters(ev.thread, regs)) {
         reply.notices.push_back(Say(Notice::Error, Text(kMsgCannotRestart)));
-        Stop(e, reply);
+        Stop(reply);
         return reply;
     }
     e.context = regs;
@@ -480,9 +478,9 @@ Reply BreakpointReached(Engine& e, DebugEvent& ev) {
         return reply;
     }
     if (!(record.flags & kBreakNoLineShown)) ShowPosition(e, ev.address, reply);
-    else reply.notices.push_back(Say(Notice::NoSource, Printf("0x%llx", static_cast<ull>(ev.address))));
+    else reply.notices.push_back(Say(Notice::NoSource, Printf(base::GetString(kMsgStoppedAt), static_cast<ull>(ev.address))));
     if (int m = ModuleOfAddress(info, ev.address)) info.currentModule = m;
-    Stop(e, reply);
+    Stop(reply);
     return reply;
 }
 
@@ -493,7 +491,7 @@ void StopHere(Engine& e, std::uint32_t thread, Registers& regs, Reply& reply) {
     e.context = regs;
     e.stepping = e.stepInto = e.stepOver = false;
     ShowPosition(e, regs.ip, reply);
-    Stop(e, reply);
+    Stop(reply);
 }
 
 Reply SingleStep(Engine& e, DebugEvent& ev) {
@@ -501,7 +499,7 @@ Reply SingleStep(Engine& e, DebugEvent& ev) {
     Registers regs;
     if (!e.process.getRegisters(ev.thread, regs)) {
         reply.notices.push_back(Say(Notice::Error, Printf(base::GetString(kMsgApiFailed), "GetThreadContext", 0)));
-        Stop(e, reply);
+        Stop(reply);
         return reply;
     }
     bool write = false;
@@ -544,12 +542,12 @@ Reply OtherException(Engine& e, DebugEvent& ev) {
     Registers regs;
     e.process.getRegisters(ev.thread, regs);
     e.context = e.exceptionContext = regs;
-    reply.notices.push_back(Say(Notice::Exception, ExceptionReport(e, ev, regs)));
+    reply.notices.push_back(Say(Notice::Exception, ExceptionReport(ev, regs)));
     ShowPosition(e, ev.address, reply);
     // The program's own exception goes back to it: its handlers decide, and a second-chance
     // fault then ends the program instead of faulting again for ever.
     e.resumeStatus = kContinueNotHandled;
-    Stop(e, reply);
+    Stop(reply);
     return reply;
 }
 
