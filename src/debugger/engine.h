@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "debugger/breakpoints.h"
+#include "debugger/call_stack.h"
 #include "debugger/data_breakpoints.h"
 #include "debugger/debug_info.h"
 #include "debugger/debug_reader.h"
@@ -106,10 +107,6 @@ struct SavedBreakpoint {
 struct ThreadEntry {
     std::uint32_t id = 0;
     std::uint64_t localBase = 0, start = 0;
-};
-
-struct ReturnedValue {
-    std::uint64_t function = 0, value = 0;
 };
 
 // The result of a toggle.
