@@ -21,6 +21,8 @@
 #define IDD_CMS_PREFERENCES 133
 #define IDD_BREAKPOINTS 140
 #define IDD_DATA_BREAKPOINTS 141
+#define IDD_EVALUATE 142
+#define IDD_WATCHES 143
 
 /* Controls */
 #define IDC_TEXT 1001
@@ -105,5 +107,14 @@
 #define IDC_DB_SIZE 1114
 #define IDC_DB_ACCESS 1118
 #define IDC_DB_ENABLED 1122
+
+/* The debugger's windows and their dialogs */
+#define IDC_EV_EXPRESSION 1130
+#define IDC_EV_RESULT 1131
+#define IDC_WATCH_LIST 1132
+#define IDC_WATCH_ENTRY 1133
+#define IDC_WATCH_ADD 1134
+#define IDC_WATCH_DELETE 1135
+#define IDC_DEBUG_VIEW 1136
 
 #endif

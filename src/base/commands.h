@@ -176,6 +176,7 @@ inline constexpr Command kCommands[] = {
     detail::any(CMD_STEP_OUT, Owner::Debugger),
     detail::any(CMD_DATA_BREAKPOINTS, Owner::Debugger),
     detail::any(CMD_EVALUATE, Owner::Debugger),
+    detail::any(CMD_SHOW_VALUE, Owner::Debugger),
     detail::any(CMD_WATCHES, Owner::Debugger),
 };
 

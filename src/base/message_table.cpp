@@ -339,8 +339,6 @@ const MessageRecord kMessageTable[] = {
     {5088, "Breakpoint properties"},
     {5089, "Pass count (the breakpoint lets the program pass this many times)"},
     {5090, "The context the program saved is not used: instruction pointer 0x%llx, stack pointer 0x%llx"},
-    {5091, "Evaluate expression"},
-    {5092, "Expression:"},
 
     // 5100 to 5119: data breakpoints; debugger run-time support
     {5100, "Data breakpoint %d (at address 0x%x)\nfired at program position 0x%x"},
@@ -400,6 +398,16 @@ const MessageRecord kMessageTable[] = {
     {5170, "%s = %s"},
     {5171, "%s %s = %s"},
     {5172, "%s %s = 0x%x"},
+    {5200, "Call stack"},
+    {5201, "Locals"},
+    {5202, "Watch"},
+    {5203, "Nearby variables"},
+    {5204, "&Decimal"},
+    {5205, "&Hexadecimal"},
+    {5206, "&Add or remove watches...\tIns"},
+    {5207, "Value of %s"},
+    {5208, "Watch expressions"},
+    {5209, "No word at the cursor"},
 
     // 8101 to 8319 and 21000: status-line help; the help of command c is message c + 7000
     {5600, "Incorrect signature in file %s"},

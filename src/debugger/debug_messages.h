@@ -66,8 +66,6 @@ inline constexpr unsigned kMsgDataBreakNeedsRun = 5087;
 inline constexpr unsigned kMsgPropertiesTitle = 5088;
 inline constexpr unsigned kMsgPassCount = 5089;
 inline constexpr unsigned kMsgBadSavedContext = 5090;
-inline constexpr unsigned kMsgEvaluateTitle = 5091;
-inline constexpr unsigned kMsgEvaluateLabel = 5092;
 
 // Data breakpoints (5100 to 5119; 5104 is the run-time support's).
 inline constexpr unsigned kMsgDataBreakFired = 5100;        // "Data breakpoint %d (at address 0x%x)\n..."
@@ -126,5 +124,17 @@ inline constexpr unsigned kMsgNoElementSize = 5169;
 inline constexpr unsigned kMsgPrimitiveValue = 5170;      // "%s = %s"
 inline constexpr unsigned kMsgTypedValue = 5171;          // "%s %s = %s"
 inline constexpr unsigned kMsgTypedAddress = 5172;        // "%s %s = 0x%x"
+
+// The debugger's windows (5200 to 5229).
+inline constexpr unsigned kMsgCallStackTitle = 5200;
+inline constexpr unsigned kMsgLocalsTitle = 5201;
+inline constexpr unsigned kMsgWatchTitle = 5202;
+inline constexpr unsigned kMsgNearbyTitle = 5203;
+inline constexpr unsigned kMsgRadixDecimal = 5204;
+inline constexpr unsigned kMsgRadixHex = 5205;
+inline constexpr unsigned kMsgEditWatches = 5206;
+inline constexpr unsigned kMsgValueOf = 5207;             // "Value of %s"
+inline constexpr unsigned kMsgWatchList = 5208;
+inline constexpr unsigned kMsgNoWordAtCursor = 5209;
 
 }  // namespace tarvo::debugger

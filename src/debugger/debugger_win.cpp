@@ -17,6 +17,7 @@
 #include "debugger/breakpoint_marks.h"
 #include "debugger/debug_messages.h"
 #include "debugger/debug_queries.h"
+#include "debugger/debugger_windows_win.h"
 #include "debugger/expressions.h"
 #include "editor/cursor.h"
 #include "editor/document.h"
@@ -412,7 +413,8 @@ void EnableCommands() {
     HMENU menu = base::app().mainMenu;
     if (!menu) return;
     bool active = DebuggingActive();
-    for (int id : {CMD_DEBUG_EXECUTE, CMD_DEBUG_BREAK, CMD_DEBUG_RESTART, CMD_STOP_DEBUGGING, CMD_EVALUATE})
+    for (int id : {CMD_DEBUG_EXECUTE, CMD_DEBUG_BREAK, CMD_DEBUG_RESTART, CMD_STOP_DEBUGGING, CMD_EVALUATE, CMD_STACK_WINDOW,
+                   CMD_WATCHES, CMD_SHOW_VALUE})
         EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (active ? MF_ENABLED : MF_GRAYED));
     if (base::app().frame) DrawMenuBar(base::app().frame);
 }
@@ -530,9 +532,10 @@ void HandleNotices(Session& s, NoticeBatch& batch) {
         case Notice::MarkBreak: MarkBreakpointIn(n.text, n.line, true); break;
         case Notice::UnmarkBreak: MarkBreakpointIn(n.text, n.line, false); break;
         case Notice::Stopped:
-            if (!batch.silent) SetTitle("stopped");
+            if (!batch.silent) SetTitle("stopped"), RefreshDebuggerWindows();
             break;
         case Notice::Running:
+            DebuggerWindowsRunning();
             ClearCurrentMark(s);
             SetTitle("running");
             break;
@@ -662,37 +665,6 @@ void ToggleWhileDebugging(Session& s) {
     ReleaseProgram(held);
 }
 
-// Evaluate expression: the first expression of the text typed, in the stopped program's
-// current function; the result in a box, a failure in the status line.
-void EvaluateCommand(Session& s) {
-    if (!s.stopped) {
-        Status(base::GetString(kMsgProgramRunning));
-        return;
-    }
-    static std::vector<std::string> history;  // newest first
-    std::string text = history.empty() ? std::string() : history.front();
-    if (!base::PromptDialog(base::GetString(kMsgEvaluateTitle), base::GetString(kMsgEvaluateLabel), text)) return;
-    text.resize(std::min<std::size_t>(text.size(), 512));
-    if (history.empty() || history.front() != text) history.insert(history.begin(), text);
-    DebugInfo& info = debugInfo();
-    std::vector<Expression> picked = PickExpressions(info, text, 1);
-    if (picked.empty()) {
-        Status(Printf(base::GetString(kMsgIncorrectExpressionOf), text.c_str()));
-        return;
-    }
-    const Registers& regs = s.engine.context;
-    Context where;
-    CurrentContext(info, ModuleOfAddress(info, regs.ip), regs.ip, where);
-    EvalContext ctx;
-    ctx.info = &info;
-    ctx.read = s.engine.process.read;
-    ctx.registers = &regs;
-    ctx.framePointer = regs.Fp();
-    EvalText result = EvaluateToText(ctx, picked.front().text, 1024);
-    if (!result.evaluated) Status(Printf(base::GetString(kMsgErrorEvaluating), result.text.c_str()));
-    else base::InfoBox(result.text);
-}
-
 void Go(Session& s) {
     if (!s.stopped) {
         Status(base::GetString(kMsgProgramRunning));
@@ -730,6 +702,7 @@ void StopDebugging() {
     // The thread is gone: the handles, the tables and the marks are ours to free.
     ClearCurrentMark(s);
     if (HWND& w = exceptionWindow()) DestroyWindow(w);
+    CloseDebuggerWindows();
     std::string title = s.title;
     CloseHandle(s.wake);
     HWND window = s.window;
@@ -785,6 +758,7 @@ void ToggleEditorBreakpoint() {
 
 bool RunDebuggerCommand(int id, std::intptr_t, std::intptr_t& result) {
     result = 0;
+    HideValueTip();
     Session* s = session().get();
     switch (id) {
     case CMD_DEBUGGER:
@@ -812,15 +786,14 @@ bool RunDebuggerCommand(int id, std::intptr_t, std::intptr_t& result) {
     case CMD_EDIT_BREAKPOINTS:
         EditBreakpointsDialog();
         return true;
-    case CMD_EVALUATE:
-        if (s) EvaluateCommand(*s);
-        return true;
     case CMD_DATA_BREAKPOINTS:
         DataBreakpointsDialog();
         return true;
     default:
-        return false;
+        return RunDebuggerWindowCommand(id);
     }
 }
+
+std::string SourcePathOf(const std::string& file) { return LocalPath(file); }
 
 }  // namespace tarvo::debugger

@@ -40,6 +40,9 @@ void ReleaseProgram(bool held);
 // The breakpoint dialogs: the project's list (or the run's records) and the data breakpoints.
 void EditBreakpointsDialog();
 void DataBreakpointsDialog();
+// A source file as the debug information names it, as a file of this machine.
+std::string SourcePathOf(const std::string& file);
+
 // Marks of open documents redone from the project's list.
 void RemarkBreakpoints();
 

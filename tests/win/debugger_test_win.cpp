@@ -144,13 +144,18 @@ TEST_F(Debugging, SavedBreakpointsAreSetOrReportedAndKept) {
     RunToStop(CMD_DEBUG_EXECUTE);
     EXPECT_EQ(CursorLine(), 17);
     // Evaluate there: a value, and a division by zero that fails with its message, the IDE alive.
-    for (const char* expression : {"total", "table[i + 2]", "table[i/0]"})
-        AnswerDialogs({[expression](HWND prompt) {
-                          SetDlgItemTextA(prompt, IDC_EDIT, expression);
-                          Press(prompt, IDOK);
-                      }}),
-            Command(CMD_EVALUATE);
-    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"total = 0", "table[i+2] = 3"}));
+    std::vector<std::string> results;
+    AnswerDialogs({[&](HWND dialog) {
+        for (const char* expression : {"total", "table[i + 2]", "table[i/0]"}) {
+            SetDlgItemTextA(dialog, IDC_EV_EXPRESSION, expression);
+            Press(dialog, IDOK);
+            char row[256] = "";
+            if (SendDlgItemMessageA(dialog, IDC_EV_RESULT, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(row)) >= 0) results.push_back(row);
+        }
+        Press(dialog, IDCANCEL);
+    }});
+    Command(CMD_EVALUATE);
+    EXPECT_EQ(results, (std::vector<std::string>{"total = 0", "table[i+2] = 3"}));
     EXPECT_EQ(Status().rfind("Error evaluating\n", 0), 0u) << Status();
     EXPECT_NE(Status().find("Division by zero"), std::string::npos) << Status();
     Command(CMD_STOP_DEBUGGING);

@@ -1,0 +1,211 @@
+// The debugger's windows on a real program built by the project's stand-in toolchain: locals,
+// watches and nearby variables follow a loop; Evaluate reports a failure and lives on; the call
+// stack of a recursion chooses an outer frame and the locals follow it.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "build_fixture_win.h"
+#include "debugger/debugger_win.h"
+
+namespace tarvo::test {
+namespace {
+
+constexpr DWORD kRunMs = 20000;
+
+// Line numbers below are the lines of this text.
+const char* kProgram =
+    "#include <stdio.h>\r\n"                     // 1
+    "\r\n"                                       // 2
+    "struct point { int x; int y; };\r\n"        // 3
+    "struct point where;\r\n"                    // 4
+    "\r\n"                                       // 5
+    "static int depth(int n)\r\n"                // 6
+    "{\r\n"                                      // 7
+    "\tint local = n * 10;\r\n"                  // 8
+    "\tif (n > 0)\r\n"                           // 9
+    "\t\treturn depth(n - 1) + local;\r\n"       // 10
+    "\treturn local;\r\n"                        // 11
+    "}\r\n"                                      // 12
+    "\r\n"                                       // 13
+    "int main(void)\r\n"                         // 14
+    "{\r\n"                                      // 15
+    "\tint arr[4] = {1, 2, 3, 4};\r\n"           // 16
+    "\tint i;\r\n"                               // 17
+    "\tint total = 0;\r\n"                       // 18
+    "\twhere.y = 7;\r\n"                         // 19
+    "\tfor (i = 0; i < 3; i++) {\r\n"            // 20
+    "\t\twhere.x = arr[i] * 2;\r\n"              // 21
+    "\t\ttotal += where.x;\r\n"                  // 22
+    "\t}\r\n"                                    // 23
+    "\ttotal += depth(2);\r\n"                   // 24
+    "\treturn total;\r\n"                        // 25
+    "}\r\n";                                     // 26
+
+class DebuggerWindows : public ProjectBuildTest {
+protected:
+    void SetUp() override {
+        ProjectBuildTest::SetUp();
+        CreateDemo({{"demo.c", kProgram}});
+        std::vector<std::string> rows = Make();
+        ASSERT_TRUE(Succeeded(rows)) << ::testing::PrintToString(rows);
+    }
+    void TearDown() override {
+        debugger::StopDebugging();
+        ProjectBuildTest::TearDown();
+    }
+    void RunToStop(unsigned command) {
+        Command(command);
+        ASSERT_TRUE(WaitUntil(debugger::ProgramStopped, kRunMs)) << "no stop; status: " << Status();
+        Sync();
+    }
+    // The list or tree of a debugger window, by its title.
+    static HWND View(const char* title) {
+        HWND window = FindWindowA("TarvoDebugView", title);
+        return window ? GetWindow(window, GW_CHILD) : nullptr;
+    }
+    static std::vector<std::string> Rows(HWND list) {
+        std::vector<std::string> rows;
+        LRESULT n = SendMessageA(list, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < n; ++i) {
+            std::string row(static_cast<std::size_t>(SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)) + 1, '\0');
+            SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(row.data()));
+            rows.push_back(row.c_str());
+        }
+        return rows;
+    }
+    static bool Holds(const std::vector<std::string>& rows, const std::string& row) {
+        return std::find(rows.begin(), rows.end(), row) != rows.end();
+    }
+    static std::string Selected(HWND list) {
+        LRESULT at = SendMessageA(list, LB_GETCURSEL, 0, 0);
+        std::vector<std::string> rows = Rows(list);
+        return at >= 0 && at < static_cast<LRESULT>(rows.size()) ? rows[static_cast<std::size_t>(at)] : std::string();
+    }
+    static std::vector<HTREEITEM> Roots(HWND tree) {
+        std::vector<HTREEITEM> roots;
+        for (LRESULT item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0); item;
+             item = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, item))
+            roots.push_back(reinterpret_cast<HTREEITEM>(item));
+        return roots;
+    }
+    static std::string ItemText(HWND tree, HTREEITEM item) {
+        char text[256] = "";
+        TVITEMA t{};
+        t.mask = TVIF_TEXT;
+        t.hItem = item;
+        t.pszText = text;
+        t.cchTextMax = sizeof text;
+        SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&t));
+        return text;
+    }
+};
+
+// A breakpoint in a loop: each stop the locals show the loop variable and select what changed
+// last, the nearby variables follow the line, a watch on a structure member changes while an
+// unchanged one keeps its item; Evaluate reports a division by zero and goes on.
+TEST_F(DebuggerWindows, LocalsWatchesAndNearbyVariablesFollowALoop) {
+    base::settings().project.breakpoints = {{"demo.c", 21}};
+    RunToStop(CMD_DEBUGGER);
+    RunToStop(CMD_DEBUG_EXECUTE);
+    Command(CMD_STACK_WINDOW);
+    Command(CMD_WATCHES);
+    HWND locals = View("Locals"), tree = View("Watch"), nearbyList = View("Nearby variables");
+    ASSERT_TRUE(locals && tree && nearbyList && View("Call stack"));
+    EXPECT_TRUE(Holds(Rows(locals), "i = 0")) << ::testing::PrintToString(Rows(locals));
+    // Insert in the watch tree opens the watch dialog.
+    AnswerDialogs({[](HWND dialog) {
+        for (const char* e : {"where.x", "where.y", "where.x"}) {
+            SetDlgItemTextA(dialog, IDC_WATCH_ENTRY, e);
+            Press(dialog, IDC_WATCH_ADD);
+        }
+        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_WATCH_LIST, LB_GETCOUNT, 0, 0), 2);
+        Press(dialog, IDOK);
+    }});
+    SendMessageA(tree, WM_KEYDOWN, VK_INSERT, 0);
+    std::vector<HTREEITEM> roots = Roots(tree);
+    ASSERT_EQ(roots.size(), 2u);
+    EXPECT_EQ(ItemText(tree, roots[0]), "where.x = 0");
+    EXPECT_EQ(ItemText(tree, roots[1]), "where.y = 7");
+    // A mark of ours on the items: only a watch that changed is written again.
+    for (HTREEITEM item : roots) {
+        TVITEMA t{};
+        t.mask = TVIF_TEXT;
+        t.hItem = item;
+        t.pszText = const_cast<char*>("untouched");
+        SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&t));
+    }
+
+    RunToStop(CMD_DEBUG_EXECUTE);
+    EXPECT_EQ(CursorLine(), 21);
+    EXPECT_TRUE(Holds(Rows(locals), "i = 1")) << ::testing::PrintToString(Rows(locals));
+    EXPECT_EQ(Selected(locals), "total = 2");  // i and total changed; total is the last
+    EXPECT_EQ(Roots(tree), roots);
+    EXPECT_EQ(ItemText(tree, roots[0]), "where.x = 2");
+    EXPECT_EQ(ItemText(tree, roots[1]), "untouched");
+    std::vector<std::string> nearby = Rows(nearbyList);
+    EXPECT_TRUE(Holds(nearby, "i = 1")) << ::testing::PrintToString(nearby);
+    EXPECT_TRUE(Holds(nearby, "where.x = 2")) << ::testing::PrintToString(nearby);
+    Screenshot(dir + "\\debugger_windows.bmp");
+
+    std::vector<std::vector<std::string>> results;
+    std::vector<std::string> statuses;
+    AnswerDialogs({[&](HWND dialog) {
+        for (const char* expression : {"arr[i/0]", "arr[i]"}) {
+            SetDlgItemTextA(dialog, IDC_EV_EXPRESSION, expression);
+            Press(dialog, IDOK);
+            results.push_back(Rows(GetDlgItem(dialog, IDC_EV_RESULT)));
+            statuses.push_back(Status());
+        }
+        // The history, newest first.
+        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_EV_EXPRESSION, CB_GETCOUNT, 0, 0), 2);
+        Press(dialog, IDCANCEL);
+    }});
+    Command(CMD_EVALUATE);
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_TRUE(results[0].empty());
+    EXPECT_EQ(statuses[0].rfind("Error evaluating\n", 0), 0u) << statuses[0];
+    EXPECT_NE(statuses[0].find("Division by zero"), std::string::npos) << statuses[0];
+    EXPECT_EQ(results[1], std::vector<std::string>{"arr[i] = 2"});
+
+    RunToStop(CMD_DEBUG_EXECUTE);
+    EXPECT_TRUE(Holds(Rows(locals), "i = 2"));
+    EXPECT_EQ(ItemText(tree, Roots(tree)[0]), "where.x = 4");
+    Command(CMD_STOP_DEBUGGING);
+    EXPECT_EQ(View("Locals"), nullptr);
+}
+
+// Stopped three calls deep in a recursion: the call stack lists the frames; choosing the
+// outermost call of the function shows its line and its own locals.
+TEST_F(DebuggerWindows, ChoosingAnOuterFrameShowsItsLocals) {
+    base::settings().project.breakpoints = {{"demo.c", 11}};
+    RunToStop(CMD_DEBUGGER);
+    RunToStop(CMD_DEBUG_EXECUTE);
+    Command(CMD_STACK_WINDOW);
+    HWND stack = View("Call stack"), locals = View("Locals");
+    ASSERT_TRUE(stack && locals);
+    std::vector<std::string> frames = Rows(stack);
+    std::vector<std::string> depths;
+    for (const std::string& row : frames)
+        if (row.rfind("depth", 0) == 0) depths.push_back(row);
+    ASSERT_EQ(depths.size(), 3u) << ::testing::PrintToString(frames);
+    EXPECT_NE(depths[0].find(": 11"), std::string::npos) << depths[0];
+    EXPECT_NE(depths[2].find(": 10"), std::string::npos) << depths[2];
+    EXPECT_TRUE(Holds(Rows(locals), "n = 0")) << ::testing::PrintToString(Rows(locals));
+    // The third frame's row, as the user clicks it.
+    LRESULT at = static_cast<LRESULT>(std::find(frames.begin(), frames.end(), depths[2]) - frames.begin());
+    SendMessageA(stack, LB_SETCURSEL, static_cast<WPARAM>(at), 0);
+    SendMessageA(GetParent(stack), WM_COMMAND, MAKEWPARAM(IDC_DEBUG_VIEW, LBN_SELCHANGE), reinterpret_cast<LPARAM>(stack));
+    EXPECT_EQ(CursorLine(), 10);
+    std::vector<std::string> outer = Rows(locals);
+    EXPECT_TRUE(Holds(outer, "n = 2")) << ::testing::PrintToString(outer);
+    EXPECT_TRUE(Holds(outer, "local = 20")) << ::testing::PrintToString(outer);
+    Screenshot(dir + "\\call_stack.bmp");
+    Command(CMD_STOP_DEBUGGING);
+}
+
+}  // namespace
+}  // namespace tarvo::test
