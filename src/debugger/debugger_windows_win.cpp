@@ -420,13 +420,14 @@ void RegisterClasses() {
     registered = true;
 }
 
-// A tool window of the frame, down its right side, one below the other.
+// A tool window of the frame, one below the other at its right edge, on the screen.
 HWND CreateView(View v) {
     RegisterClasses();
     RECT frame{0, 0, 800, 600};
     if (base::app().frame) GetWindowRect(base::app().frame, &frame);
     const int width = 340, height = 150;
-    int x = std::max<int>(0, frame.right - width - 8), y = frame.top + 60 + static_cast<int>(v) * (height + 4);
+    int x = std::max<int>(0, std::min<int>(frame.right - width / 2, GetSystemMetrics(SM_CXSCREEN) - width));
+    int y = frame.top + 40 + static_cast<int>(v) * (height + 4);
     HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, kViewClass, base::GetString(kTitles[v]), WS_OVERLAPPEDWINDOW, x, y, width,
                                   height, base::app().frame, nullptr, base::app().instance, nullptr);
     if (!window) return nullptr;
@@ -461,7 +462,7 @@ void ShowView(View v) {
         if (v == kNearby) RefreshNearby();
         if (v == kWatch) FillWatchTree();
     }
-    ShowWindow(w.views[v], SW_SHOWNOACTIVATE);
+    SetWindowPos(w.views[v], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 // --- the dialogs -----------------------------------------------------------------------------
@@ -647,6 +648,9 @@ void RefreshDebuggerWindows() {
     RefreshLocalsWindow();
     RefreshWatchWindow();
     RefreshNearby();
+    // The stop is theirs to show: the windows come in front of the frame, which keeps the focus.
+    for (HWND v : w.views)
+        if (v && IsWindowVisible(v)) SetWindowPos(v, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void DebuggerWindowsRunning() {

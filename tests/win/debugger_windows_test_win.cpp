@@ -130,6 +130,7 @@ TEST_F(DebuggerWindows, LocalsWatchesAndNearbyVariablesFollowALoop) {
     ASSERT_EQ(roots.size(), 2u);
     EXPECT_EQ(ItemText(tree, roots[0]), "where.x = 0");
     EXPECT_EQ(ItemText(tree, roots[1]), "where.y = 7");
+    Screenshot(dir + "\\debugger_windows.bmp");  // the source mark, call stack, locals, watch, nearby
     // A mark of ours on the items: only a watch that changed is written again.
     for (HTREEITEM item : roots) {
         TVITEMA t{};
@@ -149,7 +150,6 @@ TEST_F(DebuggerWindows, LocalsWatchesAndNearbyVariablesFollowALoop) {
     std::vector<std::string> nearby = Rows(nearbyList);
     EXPECT_TRUE(Holds(nearby, "i = 1")) << ::testing::PrintToString(nearby);
     EXPECT_TRUE(Holds(nearby, "where.x = 2")) << ::testing::PrintToString(nearby);
-    Screenshot(dir + "\\debugger_windows.bmp");
 
     std::vector<std::vector<std::string>> results;
     std::vector<std::string> statuses;
@@ -170,6 +170,23 @@ TEST_F(DebuggerWindows, LocalsWatchesAndNearbyVariablesFollowALoop) {
     EXPECT_EQ(statuses[0].rfind("Error evaluating\n", 0), 0u) << statuses[0];
     EXPECT_NE(statuses[0].find("Division by zero"), std::string::npos) << statuses[0];
     EXPECT_EQ(results[1], std::vector<std::string>{"arr[i] = 2"});
+
+    // Show value of the word at the cursor: a variable's value in a list; a function's place.
+    std::vector<std::string> shownValue;
+    editor::GoToLine(22);
+    editor::MoveToLineStart();
+    editor::MoveRight(3);  // in "total"
+    AnswerDialogs({[&](HWND dialog) {
+        shownValue = Rows(GetDlgItem(dialog, IDC_LIST));
+        Press(dialog, IDOK);
+    }});
+    Command(CMD_SHOW_VALUE);
+    EXPECT_EQ(shownValue, std::vector<std::string>{"total = 2"});
+    editor::GoToLine(24);
+    editor::MoveToLineStart();
+    editor::MoveRight(11);  // in "depth"
+    Command(CMD_SHOW_VALUE);
+    EXPECT_EQ(Status().rfind("Procedure depth, address 0x", 0), 0u) << Status();
 
     RunToStop(CMD_DEBUG_EXECUTE);
     EXPECT_TRUE(Holds(Rows(locals), "i = 2"));
