@@ -431,14 +431,13 @@ HWND CreateView(View v) {
     HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, kViewClass, base::GetString(kTitles[v]), WS_OVERLAPPEDWINDOW, x, y, width,
                                   height, base::app().frame, nullptr, base::app().instance, nullptr);
     if (!window) return nullptr;
-    HWND child = v == kWatch
-                     ? CreateWindowExA(0, WC_TREEVIEWA, "",
-                                       WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS,
-                                       0, 0, 0, 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_DEBUG_VIEW)), base::app().instance, nullptr)
-                     : CreateWindowExA(0, "LISTBOX", "",
-                                       WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 0, 0,
-                                       0, 0, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_DEBUG_VIEW)), base::app().instance, nullptr);
-    if (v != kWatch) {
+    bool tree = v == kWatch;
+    DWORD style = WS_CHILD | WS_VISIBLE |
+                  (tree ? TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS
+                        : WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT);
+    HWND child = CreateWindowExA(0, tree ? WC_TREEVIEWA : "LISTBOX", "", style, 0, 0, 0, 0, window,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_DEBUG_VIEW)), base::app().instance, nullptr);
+    if (!tree) {
         SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), FALSE);
         SendMessageA(child, LB_SETHORIZONTALEXTENT, 2000, 0);
     }
