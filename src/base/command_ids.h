@@ -150,6 +150,7 @@
 #define CMD_DATA_BREAKPOINTS 700
 #define CMD_DEBUG_INFO 1146
 #define CMD_DEBUGGER 1268
+#define CMD_SET_NEXT_STATEMENT 3004
 #define CMD_EVALUATE 3009
 #define CMD_WATCHES 3010
 /* The modules menu: module n is CMD_FIRST_MODULE + n (n from 1), clear of the debugger's own

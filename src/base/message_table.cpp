@@ -341,6 +341,8 @@ const MessageRecord kMessageTable[] = {
     {5090, "The context the program saved is not used: instruction pointer 0x%llx, stack pointer 0x%llx"},
     {5091, "Evaluate expression"},
     {5092, "Expression:"},
+    {5093, "Impossible to jump outside the current function"},
+    {5094, "Impossible to put debuggee in single step"},
 
     // 5100 to 5119: data breakpoints; debugger run-time support
     {5100, "Data breakpoint %d (at address 0x%x)\nfired at program position 0x%x"},

@@ -68,6 +68,8 @@ inline constexpr unsigned kMsgPassCount = 5089;
 inline constexpr unsigned kMsgBadSavedContext = 5090;
 inline constexpr unsigned kMsgEvaluateTitle = 5091;
 inline constexpr unsigned kMsgEvaluateLabel = 5092;
+inline constexpr unsigned kMsgJumpOutside = 5093;
+inline constexpr unsigned kMsgNoSingleStep = 5094;
 
 // Data breakpoints (5100 to 5119; 5104 is the run-time support's).
 inline constexpr unsigned kMsgDataBreakFired = 5100;        // "Data breakpoint %d (at address 0x%x)\n..."
