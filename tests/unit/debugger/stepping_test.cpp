@@ -27,7 +27,7 @@ protected:
         DebugEvent at = Hit(toMain.address, kMain);
         ASSERT_TRUE(e.Handle(at).stop);
         size = e.target->pointerSize;
-        MoveTo(Line(30).address);
+        MoveTo(Line(29).address);
     }
     void MoveTo(std::uint64_t ip) {
         Registers& r = p.threads[kMain];
@@ -38,20 +38,25 @@ protected:
         p.Read(address, bytes, sizeof bytes);
         return DecodeInstruction(*e.target, Bytes(bytes), address);
     }
-    // The call in a line whose target is the function (direct), or the first call through memory.
+    // The call in a line of main whose target is the function (direct), or the first call
+    // through memory. The line's code may come in several pieces.
     std::uint64_t CallIn(unsigned line, std::uint64_t target, bool throughMemory = false) {
-        FileHit f = FindSourceFile(debugInfo(), "cv_main.c");
-        LineHit from = AddressOfLine(debugInfo(), f.module, f.file, line);
-        LineHit to = AddressOfLine(debugInfo(), f.module, f.file, line + 1);
-        for (std::uint64_t a = from.address; a < to.address; ++a) {
-            Instruction i = Decode(a);
-            if (i.kind != InstructionKind::Call) continue;
-            if (throughMemory ? i.memory && p.Byte(a) == 0xFF : !i.indirect && i.target == target) return a;
+        FunctionHit main = FindFunction(debugInfo(), "main");
+        const Function& f = debugInfo().modules[main.module].Functions()[main.function];
+        FunctionLines lines = LinesOfFunction(debugInfo(), main.module, f);
+        for (std::size_t n = 0; n < lines.entries.size(); ++n) {
+            if (lines.entries[n].line != line) continue;
+            std::uint64_t end = n + 1 < lines.entries.size() ? lines.entries[n + 1].address : f.end;
+            for (std::uint64_t a = lines.entries[n].address; a < end; ++a) {
+                Instruction i = Decode(a);
+                if (i.kind != InstructionKind::Call) continue;
+                if (throughMemory ? i.memory && p.Byte(a) == 0xFF : !i.indirect && i.target == target) return a;
+            }
         }
         ADD_FAILURE() << "no call in line " << line;
         return 0;
     }
-    std::uint64_t Start(const char* name) {
+    std::uint64_t StartOf(const char* name) {
         FunctionHit f = FindFunction(debugInfo(), name);
         EXPECT_TRUE(f) << name;
         return f ? debugInfo().modules[f.module].Functions()[f.function].start : 0;
@@ -75,16 +80,16 @@ TEST_P(Stepping, StepOverRunsACallToItsReturnPassesDeeperActivationsAndStopsOnTh
     ASSERT_TRUE(s.ok) << s.problem;
     EXPECT_TRUE(s.resume);
     ASSERT_TRUE(e.step.Active());
-    EXPECT_EQ(e.step.line, 30u);
+    EXPECT_EQ(e.step.line, 29u);
 
-    std::uint64_t call = CallIn(30, Start("util_sum"));
+    std::uint64_t call = CallIn(29, StartOf("util_sum"));
     MoveTo(call);
     EXPECT_FALSE(Step(kMain).stop);
     const Breakpoint* back = StepBreakpointAt(call + 5);
     ASSERT_NE(back, nullptr);
     EXPECT_TRUE(back->flags & kBreakReturnCapture);
     EXPECT_EQ(back->stackPointer, sp);
-    EXPECT_EQ(back->callTarget, Start("util_sum"));
+    EXPECT_EQ(back->callTarget, StartOf("util_sum"));
     EXPECT_EQ(p.Byte(call + 5), kBreakInstruction);
     EXPECT_FALSE(Tracing());  // the call runs at full speed
 
@@ -103,7 +108,7 @@ TEST_P(Stepping, StepOverRunsACallToItsReturnPassesDeeperActivationsAndStopsOnTh
     p.threads[kMain].general[kAx] = 77;
     EXPECT_FALSE(BreakAt(call + 5).stop);
     ASSERT_FALSE(e.returned.empty());
-    EXPECT_EQ(e.returned.back().function, Start("util_sum"));
+    EXPECT_EQ(e.returned.back().function, StartOf("util_sum"));
     EXPECT_EQ(e.returned.back().value, 77u);
     EXPECT_EQ(StepBreakpointAt(call + 5), nullptr);
     EXPECT_NE(p.Byte(call + 5), kBreakInstruction);
@@ -111,15 +116,15 @@ TEST_P(Stepping, StepOverRunsACallToItsReturnPassesDeeperActivationsAndStopsOnTh
     // A repeated entry of the same line does not end the step; the next line does.
     FunctionLines lines = LinesOfFunction(debugInfo(), e.step.module, e.step.function);
     for (const LineEntry& entry : lines.entries)
-        if (entry.line == 30 && entry.address > call) {
+        if (entry.line == 29 && entry.address > call) {
             MoveTo(entry.address);
             EXPECT_FALSE(Step(kMain).stop) << "a row of the same line";
         }
-    MoveTo(Line(31).address);
+    MoveTo(Line(30).address);
     Reply r = Step(kMain);
     EXPECT_TRUE(r.stop);
     EXPECT_TRUE(Has(r, Notice::ShowLine, "cv_main.c"));
-    EXPECT_EQ(e.stoppedLine, 31u);
+    EXPECT_EQ(e.stoppedLine, 30u);
     EXPECT_FALSE(e.step.Active());
     EXPECT_FALSE(Tracing());
 }
@@ -128,26 +133,28 @@ TEST_P(Stepping, StepIntoStopsOnTheCalleesFirstLineAndStepOutComesBackToTheCalle
     StopInMain();
     // Through the import table into a system DLL without lines: stepped over.
     ASSERT_TRUE(e.StepInto().ok);
-    std::uint64_t import = CallIn(30, 0, true);
+    std::uint64_t import = CallIn(29, 0, true);
     MoveTo(import);
     EXPECT_FALSE(Step(kMain).stop);
     EXPECT_NE(StepBreakpointAt(import + Decode(import).length), nullptr) << "the call runs to its return";
     e.ClearStep();
 
-    ASSERT_TRUE(e.StepInto().ok);
-    std::uint64_t call = CallIn(30, Start("twice"));
+    // The decision at the step's start: the call is the first instruction.
+    std::uint64_t call = CallIn(29, StartOf("twice"));
     MoveTo(call);
-    EXPECT_FALSE(Step(kMain).stop);
+    ASSERT_TRUE(e.StepInto().ok);
+    FunctionHit twice = FindFunction(debugInfo(), "twice");
+    const Function& callee = debugInfo().modules[twice.module].Functions()[twice.function];
     const Breakpoint* first = nullptr;
     for (const Breakpoint& b : e.breakpoints.Records())
-        if ((b.flags & kBreakStep) && b.address >= Start("twice") && b.address < Start("main")) first = &b;
+        if ((b.flags & kBreakStep) && b.address > callee.start && b.address < callee.end) first = &b;
     ASSERT_NE(first, nullptr);
     EXPECT_FALSE(first->flags & kBreakReturnCapture);
     std::uint64_t firstLine = first->address;
     sp -= 0x40;
     Reply r = BreakAt(firstLine);
     EXPECT_TRUE(r.stop);
-    EXPECT_EQ(e.stoppedLine, 13u);  // after the frame is set up
+    EXPECT_EQ(e.stoppedLine, 12u);  // after the frame is set up
     EXPECT_TRUE(e.returned.empty());
 
     // Step out: to the return address of the frame, for this frame only.
@@ -165,53 +172,53 @@ TEST_P(Stepping, StepIntoStopsOnTheCalleesFirstLineAndStepOutComesBackToTheCalle
     sp = fp + 2 * size;
     r = BreakAt(returnTo);
     EXPECT_FALSE(r.stop);  // in the middle of the call's line: on to the next
-    EXPECT_EQ(e.step.line, 30u);
-    MoveTo(Line(31).address);
+    EXPECT_EQ(e.step.line, 29u);
+    MoveTo(Line(30).address);
     r = Step(kMain);
     EXPECT_TRUE(r.stop);
-    EXPECT_EQ(e.stoppedLine, 31u);
+    EXPECT_EQ(e.stoppedLine, 30u);
 }
 
 TEST_P(Stepping, ALoopInsideALineRunsToTheOtherLinesAndAStopOnABreakpointLiftsIt) {
     StopInMain();
-    LineHit line31 = Line(31);
-    ASSERT_EQ(e.ToggleLine(line31.module, line31.file, 31).outcome, Toggle::Set);
+    LineHit line30 = Line(30);
+    ASSERT_EQ(e.ToggleLine(line30.module, line30.file, 30).outcome, Toggle::Set);
     ASSERT_TRUE(e.StepOver().ok);
-    std::uint64_t call = CallIn(30, Start("twice"));
+    std::uint64_t call = CallIn(29, StartOf("twice"));
     MoveTo(call - 1);
     e.step.mode = StepState::Tracing;
     EXPECT_FALSE(Step(kMain).stop);
     e.ClearStep();
     ASSERT_TRUE(e.StepOver().ok);
     e.step.last = call;  // as if the line had run that far: now it jumps back
-    MoveTo(Line(30).address + 1);
+    MoveTo(Line(29).address + 1);
     EXPECT_FALSE(Step(kMain).stop);
     EXPECT_EQ(e.step.mode, StepState::Running);
+    EXPECT_NE(StepBreakpointAt(Line(30).address), nullptr);
     EXPECT_NE(StepBreakpointAt(Line(31).address), nullptr);
-    EXPECT_NE(StepBreakpointAt(Line(32).address), nullptr);
-    EXPECT_EQ(StepBreakpointAt(Line(30).address + 1), nullptr);
+    EXPECT_EQ(StepBreakpointAt(Line(29).address + 1), nullptr);
     // The next line is reached: the step's breakpoints go; the user's stays, lifted for one step.
-    Reply r = BreakAt(line31.address);
+    Reply r = BreakAt(line30.address);
     EXPECT_TRUE(r.stop);
-    EXPECT_EQ(e.stoppedLine, 31u);
-    EXPECT_EQ(StepBreakpointAt(Line(32).address), nullptr);
-    EXPECT_NE(p.Byte(Line(32).address), kBreakInstruction);
-    EXPECT_NE(p.Byte(line31.address), kBreakInstruction);
+    EXPECT_EQ(e.stoppedLine, 30u);
+    EXPECT_EQ(StepBreakpointAt(Line(31).address), nullptr);
+    EXPECT_NE(p.Byte(Line(31).address), kBreakInstruction);
+    EXPECT_NE(p.Byte(line30.address), kBreakInstruction);
     EXPECT_TRUE(Tracing());
 }
 
 TEST_P(Stepping, RunToCursorAndSetNextStatement) {
     StopInMain();
-    StepStart s = e.RunToCursor("cv_main.c", 31);
+    StepStart s = e.RunToCursor("cv_main.c", 30);
     ASSERT_TRUE(s.ok);
     EXPECT_TRUE(s.resume);
-    EXPECT_NE(StepBreakpointAt(Line(31).address), nullptr);
+    EXPECT_NE(StepBreakpointAt(Line(30).address), nullptr);
     EXPECT_FALSE(Tracing());
-    Reply r = BreakAt(Line(31).address);
+    Reply r = BreakAt(Line(30).address);
     EXPECT_TRUE(r.stop);
-    EXPECT_EQ(StepBreakpointAt(Line(31).address), nullptr);
+    EXPECT_EQ(StepBreakpointAt(Line(30).address), nullptr);
 
-    EXPECT_EQ(e.SetNextStatement("cv_main.c", 33).problem, "Impossible to jump outside the current function");
+    EXPECT_EQ(e.SetNextStatement("cv_main.c", 32).problem, "Impossible to jump outside the current function");
     EXPECT_EQ(e.SetNextStatement("cv_util.c", 5).problem, "Impossible to jump outside the current function");
     s = e.SetNextStatement("cv_main.c", 26);
     ASSERT_TRUE(s.ok) << s.problem;
