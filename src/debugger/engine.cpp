@@ -64,10 +64,18 @@ void ShowPosition(Engine& e, std::uint64_t address, Reply& reply) {
         info.currentModule = hit.module;
         e.stoppedFile = file, e.stoppedLine = hit.line;
         reply.notices.push_back(Say(Notice::ShowLine, file, hit.line));
-    } else {
-        e.stoppedFile.clear(), e.stoppedLine = 0;
-        reply.notices.push_back(Say(Notice::NoSource, Printf(base::GetString(kMsgStoppedAt), static_cast<ull>(address))));
+        return;
     }
+    e.stoppedFile.clear(), e.stoppedLine = 0;
+    reply.notices.push_back(Say(Notice::NoSource, Printf(base::GetString(kMsgStoppedAt), static_cast<ull>(address))));
+    // In a library: the nearest caller with source is where the user is.
+    if (!e.target || e.context.ip != address) return;
+    StackSearch found = FindCurrentFunction(info, *e.target, e.context, e.process.read, e.StackBaseOf(e.eventThread));
+    for (const std::string& line : found.log) e.log.Add(line);
+    if (!found.found || found.file.empty()) return;
+    info.currentModule = found.module;
+    e.stoppedFile = found.file, e.stoppedLine = found.line;
+    reply.notices.push_back(Say(Notice::ShowLine, found.file, found.line));
 }
 
 void Stop(Reply& reply) {
