@@ -8,27 +8,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "base/app_win.h"
 #include "base/command_ids.h"
 #include "base/settings.h"
-#include "base/settings_store.h"
 #include "bench_files_win.h"
+#include "bench_project_win.h"
 #include "platform/process.h"
-#include "platform/memory_settings.h"
-#include "platform/settings_backend.h"
 #include "project/build_win.h"
 #include "project/makefile_generation.h"
-#include "project/project_kinds.h"
 #include "project/project_state.h"
-#include "shell/editor_seam_win.h"
-#include "shell/shell_state.h"
-#include "shell/startup_win.h"
 
 namespace {
 
+using tarvo::bench::PumpUntil;
 using tarvo::bench::WindowsPath;
 using tarvo::bench::Write;
 
@@ -40,14 +34,6 @@ std::string read(const std::string& path) {
         std::fclose(f);
     }
     return text;
-}
-
-void pumpUntil(bool (*done)()) {
-    MSG msg;
-    while (!done()) {
-        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) tarvo::shell::HandleMessage(msg);
-        else MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
 }
 
 std::string lastRow() {
@@ -101,34 +87,9 @@ int main(int argc, char** argv) {
     using namespace tarvo;
     int files = argc > 1 ? std::atoi(argv[1]) : 20;
     int runs = argc > 2 ? std::atoi(argv[2]) : 3;
-    platform::setSettingsBackend(platform::memorySettingsBackend());
-    // The compiler system's keys name its root, as an installation leaves them.
-    std::string root = WindowsPath(TARVO_ROOT_DIR);
-    for (auto [key, name, value] : {std::tuple{base::kCompilerKey, "includepath", root + "\\include"},
-                                    std::tuple{base::kLinkerKey, "libpath", root + "\\lib"}}) {
-        platform::settingsBackend().createKey(key);
-        platform::settingsBackend().writeValue(key, name, value);
-    }
     std::string dir = WindowsPath(TARVO_BUILD_DIR) + "\\build-bench";
-    CreateDirectoryA(dir.c_str(), nullptr);
-    shell::shell().options.banner = false;
-    shell::shell().startDirectory = dir;
-    if (!shell::StartWindowLayer(GetModuleHandleA(nullptr))) return 1;
-    shell::StartEditor(false);
-
+    if (!bench::StartWithProject(dir)) return 1;
     base::Settings& s = base::settings();
-    s.saveAtExit = false;
-    s.editorFlags = 0;
-    s.compilerRoot = WindowsPath(TARVO_ROOT_DIR);
-    s.currentProject = "bench";
-    s.projects = {"bench"};
-    s.project = {};
-    s.project.projectPath = s.project.sourcesDir = dir;
-    s.project.makeDir = dir + "\\out";
-    s.project.makeName = s.compilerRoot + "\\bin\\make.exe";
-    s.project.includes = s.compilerRoot + "\\include";
-    s.project.compilerFlags = project::kKindConsole | project::kFlagDebugInfo;
-    CreateDirectoryA(s.project.makeDir.c_str(), nullptr);
     std::string calls;
     for (int f = 0; f < files; ++f) {
         std::string name = "s" + std::to_string(f) + ".c";
@@ -157,7 +118,7 @@ int main(int argc, char** argv) {
         clean();
         DWORD t0 = GetTickCount();
         SendMessageA(base::app().frame, WM_COMMAND, CMD_MAKE, 0);
-        pumpUntil([] { return project::projectRun().build == project::BuildState::Idle; });
+        PumpUntil([] { return project::projectRun().build == project::BuildState::Idle; });
         through.push_back((GetTickCount() - t0) / 1000.0);
         if (project::projectRun().returnCode != 0) {
             std::printf("the build failed: %s\n", lastRow().c_str());

@@ -25,6 +25,9 @@ packages=(
   "gcc-mingw-w64-x86-64-posix:/usr/bin/x86_64-w64-mingw32-gcc-posix"
   "binutils-mingw-w64-i686:/usr/bin/i686-w64-mingw32-nm"
   "binutils-mingw-w64-x86-64:/usr/bin/x86_64-w64-mingw32-addr2line"
+  # objdump's disassembly of the same images is the oracle of the instruction decoder's tests.
+  "binutils-mingw-w64-i686:/usr/bin/i686-w64-mingw32-objdump"
+  "binutils-mingw-w64-x86-64:/usr/bin/x86_64-w64-mingw32-objdump"
   "util-linux:/usr/bin/flock"
   "wine:/usr/bin/wine"
   "wine32:i386:/usr/lib/wine/wine"

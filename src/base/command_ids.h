@@ -150,6 +150,7 @@
 #define CMD_DATA_BREAKPOINTS 700
 #define CMD_DEBUG_INFO 1146
 #define CMD_DEBUGGER 1268
+#define CMD_SET_NEXT_STATEMENT 3004
 #define CMD_SHOW_VALUE 3005 /* the value of the word at the cursor */
 #define CMD_EVALUATE 3009
 #define CMD_WATCHES 3010

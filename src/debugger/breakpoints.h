@@ -16,6 +16,7 @@ namespace tarvo::debugger {
 enum BreakFlags : std::uint32_t {
     kBreakTemporary = 0x0001,      // removed when reached
     kBreakUser = 0x0002,           // the user's: shown in the lists
+    kBreakStep = 0x0004,           // a step's own: the step decides when reached; gone when it ends
     kBreakNoSource = 0x0008,       // at an address without source
     kBreakReturnCapture = 0x0010,  // after a call, to collect the result
     kBreakImportThunk = 0x0020,    // the engine performs the thunk's jump itself
@@ -38,6 +39,8 @@ struct Breakpoint {
     unsigned passCount = 0;
     std::uint32_t flags = 0;
     std::uint64_t callTarget = 0;  // return capture: the function called, taken when placed
+    // Non-zero: a hit with the stack pointer below this is a deeper activation's, passed over.
+    std::uint64_t stackPointer = 0;
 };
 
 // One byte of the debuggee's code.

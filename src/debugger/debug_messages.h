@@ -66,6 +66,8 @@ inline constexpr unsigned kMsgDataBreakNeedsRun = 5087;
 inline constexpr unsigned kMsgPropertiesTitle = 5088;
 inline constexpr unsigned kMsgPassCount = 5089;
 inline constexpr unsigned kMsgBadSavedContext = 5090;
+inline constexpr unsigned kMsgJumpOutside = 5093;
+inline constexpr unsigned kMsgNoSingleStep = 5094;
 
 // Data breakpoints (5100 to 5119; 5104 is the run-time support's).
 inline constexpr unsigned kMsgDataBreakFired = 5100;        // "Data breakpoint %d (at address 0x%x)\n..."
@@ -125,6 +127,28 @@ inline constexpr unsigned kMsgPrimitiveValue = 5170;      // "%s = %s"
 inline constexpr unsigned kMsgTypedValue = 5171;          // "%s %s = %s"
 inline constexpr unsigned kMsgTypedAddress = 5172;        // "%s %s = 0x%x"
 
+// The call stack, the stack search, the stack dump and the nearby variables (5180 to 5199).
+inline constexpr unsigned kMsgStackOverflow = 5180;       // "Error reading the stack (esp is %d)\n..."
+inline constexpr unsigned kMsgStackUnreadable = 5181;     // "Impossible to read the stack ..."
+inline constexpr unsigned kMsgLogStackRead = 5182;        // " + Read %d bytes of stack (%x-%x)"
+inline constexpr unsigned kMsgLogDllCall = 5183;          // " + %s 0x%x"
+inline constexpr unsigned kMsgLogNoLines = 5184;
+inline constexpr unsigned kMsgLogCurrentFunction = 5185;  // " + CurrentFunction %s, line %d"
+inline constexpr unsigned kMsgLogSearchFailed = 5186;
+inline constexpr unsigned kMsgLogSearchFound = 5187;      // "FindCurrentFunctionInStack returns %d"
+inline constexpr unsigned kMsgFrameLine = 5188;           // "%s: %s: %d"
+inline constexpr unsigned kMsgFrameUnknownLine = 5189;    // "%s: unknown line at 0x%x"
+inline constexpr unsigned kMsgFrameDll = 5190;            // "%s 0x%x"
+inline constexpr unsigned kMsgFrameUnknown = 5191;        // "unknown 0x%x"
+inline constexpr unsigned kMsgFrameNoFunction = 5192;     // "%s: 0x%x %s"
+inline constexpr unsigned kMsgArgument = 5193;            // "    %10s %s %s"
+inline constexpr unsigned kMsgArgumentWord = 5194;        // "    %10s %s 0x%x"
+inline constexpr unsigned kMsgNoArguments = 5195;         // "    %10s" with "(void)"
+inline constexpr unsigned kMsgDumpWord = 5196;            // "[%d] %d\n"
+inline constexpr unsigned kMsgDumpWordHex = 5197;         // "[%d] 0x%x\n"
+inline constexpr unsigned kMsgDumpFramePointer = 5198;    // "<--ebp-->\n"
+inline constexpr unsigned kMsgReturned = 5199;            // "%s() returns %d (0x%x)"
+
 // The debugger's windows (5200 to 5229).
 inline constexpr unsigned kMsgCallStackTitle = 5200;
 inline constexpr unsigned kMsgLocalsTitle = 5201;
@@ -134,7 +158,6 @@ inline constexpr unsigned kMsgRadixDecimal = 5204;
 inline constexpr unsigned kMsgRadixHex = 5205;
 inline constexpr unsigned kMsgEditWatches = 5206;
 inline constexpr unsigned kMsgValueOf = 5207;             // "Value of %s"
-inline constexpr unsigned kMsgWatchList = 5208;
 inline constexpr unsigned kMsgNoWordAtCursor = 5209;
 
 }  // namespace tarvo::debugger

@@ -413,8 +413,9 @@ void EnableCommands() {
     HMENU menu = base::app().mainMenu;
     if (!menu) return;
     bool active = DebuggingActive();
-    for (int id : {CMD_DEBUG_EXECUTE, CMD_DEBUG_BREAK, CMD_DEBUG_RESTART, CMD_STOP_DEBUGGING, CMD_EVALUATE, CMD_STACK_WINDOW,
-                   CMD_WATCHES, CMD_SHOW_VALUE})
+    for (int id : {CMD_DEBUG_EXECUTE, CMD_DEBUG_BREAK, CMD_DEBUG_RESTART, CMD_STOP_DEBUGGING, CMD_EVALUATE, CMD_STEP_IN,
+                   CMD_SAME_LEVEL, CMD_STEP_OUT, CMD_RUN_TO_CURSOR, CMD_SET_NEXT_STATEMENT, CMD_STACK_WINDOW, CMD_WATCHES,
+                   CMD_SHOW_VALUE})
         EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (active ? MF_ENABLED : MF_GRAYED));
     if (base::app().frame) DrawMenuBar(base::app().frame);
 }
@@ -665,6 +666,33 @@ void ToggleWhileDebugging(Session& s) {
     ReleaseProgram(held);
 }
 
+// The steps and the moves to a line: prepared while the program is stopped, then it runs.
+void StepCommand(Session& s, int id) {
+    if (!s.stopped) {
+        Status(base::GetString(kMsgProgramRunning));
+        return;
+    }
+    Engine& e = s.engine;
+    StepStart start;
+    if (id == CMD_STEP_IN) start = e.StepInto();
+    else if (id == CMD_SAME_LEVEL) start = e.StepOver();
+    else if (id == CMD_STEP_OUT) start = e.StepOut();
+    else {
+        editor::Document* doc = editor::CurrentDocument();
+        if (!doc || (doc->flags & editor::kInternalBuffer)) return;
+        auto line = static_cast<unsigned>(editor::CursorPosition().line);
+        start = id == CMD_RUN_TO_CURSOR ? e.RunToCursor(doc->name, line) : e.SetNextStatement(doc->name, line);
+    }
+    if (!start.ok) {
+        base::ErrorBox(start.problem);
+        return;
+    }
+    if (id == CMD_SET_NEXT_STATEMENT) ShowCurrentLine(s, start.file, start.line);
+    if (!start.resume) return;
+    if (HWND& w = exceptionWindow()) DestroyWindow(w);
+    Resume(s);
+}
+
 void Go(Session& s) {
     if (!s.stopped) {
         Status(base::GetString(kMsgProgramRunning));
@@ -788,6 +816,13 @@ bool RunDebuggerCommand(int id, std::intptr_t, std::intptr_t& result) {
         return true;
     case CMD_DATA_BREAKPOINTS:
         DataBreakpointsDialog();
+        return true;
+    case CMD_STEP_IN:
+    case CMD_SAME_LEVEL:
+    case CMD_STEP_OUT:
+    case CMD_RUN_TO_CURSOR:
+    case CMD_SET_NEXT_STATEMENT:
+        if (s) StepCommand(*s, id);
         return true;
     default:
         return RunDebuggerWindowCommand(id);

@@ -6,6 +6,7 @@
 #include "base/messages.h"
 #include "debugger/debug_messages.h"
 #include "debugger/debug_queries.h"
+#include "debugger/engine_internal.h"
 #include "debugger/wide_format.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -16,7 +17,6 @@ namespace {
 using ull = unsigned long long;
 
 constexpr std::size_t kLogLimit = 300, kLogDrop = 100;
-constexpr std::size_t kReturnedLimit = 10;
 constexpr std::size_t kNameLimit = 300;
 
 struct ExceptionText {
@@ -39,7 +39,11 @@ constexpr ExceptionText kExceptionNames[] = {
 
 std::string Text(unsigned id) { return base::GetString(id); }
 
-Notice Say(Notice::Kind kind, std::string text = {}, unsigned line = 0, long number = 0) {
+}  // namespace
+
+// --- shared with the stepping ---------------------------------------------------------------
+
+Notice Say(Notice::Kind kind, std::string text, unsigned line, long number) {
     return Notice{kind, std::move(text), line, number};
 }
 
@@ -51,7 +55,46 @@ std::string FileOf(const DebugInfo& info, int module, int file) {
     return std::string(m.files[file].name);
 }
 
-}  // namespace
+// Where the program stopped, as the window thread is to show it.
+void ShowPosition(Engine& e, std::uint64_t address, Reply& reply) {
+    DebugInfo& info = debugInfo();
+    LineHit hit = LineOfAddress(info, address);
+    std::string file = FileOf(info, hit.module, hit.file);
+    if (hit.line && !file.empty()) {
+        info.currentModule = hit.module;
+        e.stoppedFile = file, e.stoppedLine = hit.line;
+        reply.notices.push_back(Say(Notice::ShowLine, file, hit.line));
+        return;
+    }
+    e.stoppedFile.clear(), e.stoppedLine = 0;
+    reply.notices.push_back(Say(Notice::NoSource, Printf(base::GetString(kMsgStoppedAt), static_cast<ull>(address))));
+    // In a library: the nearest caller with source is where the user is.
+    if (!e.target || e.context.ip != address) return;
+    StackSearch found = FindCurrentFunction(info, *e.target, e.context, e.process.read, e.StackBaseOf(e.eventThread));
+    for (const std::string& line : found.log) e.log.Add(line);
+    if (!found.found || found.file.empty()) return;
+    info.currentModule = found.module;
+    e.stoppedFile = found.file, e.stoppedLine = found.line;
+    reply.notices.push_back(Say(Notice::ShowLine, found.file, found.line));
+}
+
+void Stop(Reply& reply) {
+    reply.stop = true;
+    reply.notices.push_back(Say(Notice::Stopped));
+}
+
+// The step ends here: no more tracing, the position shown, the program stopped.
+void StopHere(Engine& e, std::uint32_t thread, Registers& regs, Reply& reply) {
+    e.ClearStep();
+    regs.flags &= ~kTraceFlag;
+    // A breakpoint where the step stops would stop the program again, unmoved, when it goes on.
+    if (e.breakpoints.Lift(e.Code(), regs.ip)) e.rearm = regs.ip, e.rearmThread = thread;
+    if (e.rearm && e.rearmThread == thread) regs.flags |= kTraceFlag;
+    e.process.setRegisters(thread, regs);
+    e.context = regs;
+    ShowPosition(e, regs.ip, reply);
+    Stop(reply);
+}
 
 std::string ExceptionName(std::uint32_t code) {
     for (const ExceptionText& e : kExceptionNames)
@@ -260,26 +303,6 @@ bool Engine::SetDataSlot(int slot, const DataSlot& data, std::string& problem) {
 
 namespace {
 
-// Where the program stopped, as the window thread is to show it.
-void ShowPosition(Engine& e, std::uint64_t address, Reply& reply) {
-    DebugInfo& info = debugInfo();
-    LineHit hit = LineOfAddress(info, address);
-    std::string file = FileOf(info, hit.module, hit.file);
-    if (hit.line && !file.empty()) {
-        info.currentModule = hit.module;
-        e.stoppedFile = file, e.stoppedLine = hit.line;
-        reply.notices.push_back(Say(Notice::ShowLine, file, hit.line));
-    } else {
-        e.stoppedFile.clear(), e.stoppedLine = 0;
-        reply.notices.push_back(Say(Notice::NoSource, Printf(base::GetString(kMsgStoppedAt), static_cast<ull>(address))));
-    }
-}
-
-void Stop(Reply& reply) {
-    reply.stop = true;
-    reply.notices.push_back(Say(Notice::Stopped));
-}
-
 // The user's saved breakpoints, each set once where its file is part of the program.
 void RestoreSaved(Engine& e, Reply& reply, bool reportMissing) {
     std::vector<SavedBreakpoint> still;
@@ -446,33 +469,22 @@ Reply BreakpointReached(Engine& e, DebugEvent& ev) {
     }
     Breakpoint record = *b;
     e.breakpoints.Lift(code, ev.address);
-    bool keepGoing = false;
+    regs.ip = ev.address;
+    if (record.flags & kBreakStep) return StepBreakpoint(e, ev, regs, record);
     if (!(record.flags & kBreakTemporary)) {
         regs.flags |= kTraceFlag;
         e.rearm = ev.address, e.rearmThread = ev.thread;
-    } else if (record.flags & kBreakStepOut) {
-        regs.flags |= kTraceFlag;
-        e.stepping = true;
-        keepGoing = true;
-        e.breakpoints.Remove(code, record.id);
     } else {
         e.breakpoints.Remove(code, record.id);
         // Another record wants this address: it goes back after the step.
         if (e.breakpoints.Patched(ev.address)) regs.flags |= kTraceFlag, e.rearm = ev.address, e.rearmThread = ev.thread;
     }
-    regs.ip = ev.address;
     if (!e.process.setRegisters(ev.thread, regs)) {
         reply.notices.push_back(Say(Notice::Error, Text(kMsgCannotRestart)));
         Stop(reply);
         return reply;
     }
     e.context = regs;
-    if (record.flags & kBreakReturnCapture) {
-        e.returned.push_back({record.callTarget, regs.Ax()});
-        if (e.returned.size() > kReturnedLimit) e.returned.erase(e.returned.begin());
-        if (e.stepDecision) return e.stepDecision(ev.thread, regs);
-    }
-    if (keepGoing) return reply;
     if (Breakpoint* live = e.breakpoints.FindId(record.id); live && (live->flags & kBreakPassCount) && live->passCount >= 1) {
         --live->passCount;
         return reply;
@@ -482,16 +494,6 @@ Reply BreakpointReached(Engine& e, DebugEvent& ev) {
     if (int m = ModuleOfAddress(info, ev.address)) info.currentModule = m;
     Stop(reply);
     return reply;
-}
-
-// The step ends here: no more tracing, the position shown, the program stopped.
-void StopHere(Engine& e, std::uint32_t thread, Registers& regs, Reply& reply) {
-    regs.flags &= ~kTraceFlag;
-    e.process.setRegisters(thread, regs);
-    e.context = regs;
-    e.stepping = e.stepInto = e.stepOver = false;
-    ShowPosition(e, regs.ip, reply);
-    Stop(reply);
 }
 
 Reply SingleStep(Engine& e, DebugEvent& ev) {
@@ -526,15 +528,14 @@ Reply SingleStep(Engine& e, DebugEvent& ev) {
         StopHere(e, ev.thread, regs, reply);
         return reply;
     }
-    if (!e.stepping) {
+    if (e.step.mode != StepState::Tracing) {
         regs.flags &= ~kTraceFlag;
         e.process.setRegisters(ev.thread, regs);
         return reply;
     }
     if (write) e.process.setRegisters(ev.thread, regs);
-    if (e.stepDecision) return e.stepDecision(ev.thread, regs);
-    StopHere(e, ev.thread, regs, reply);
-    return reply;
+    ++e.traced;
+    return e.StepDecision(ev.thread, regs);
 }
 
 Reply OtherException(Engine& e, DebugEvent& ev) {
@@ -650,6 +651,8 @@ Reply Engine::Handle(DebugEvent& ev) {
         if (ev.code == kExceptionBreakpoint) reply = BreakpointReached(*this, ev);
         else if (ev.code == kExceptionSingleStep) reply = SingleStep(*this, ev);
         else reply = OtherException(*this, ev);
+        // Whatever stopped the program ends a step.
+        if (reply.stop) ClearStep();
         if (reply.stop && ev.code != kExceptionBreakpoint && ev.code != kExceptionSingleStep) reply.status = kContinueNotHandled;
         return reply;
     case EventKind::ProcessStart:
@@ -719,7 +722,8 @@ KillPlan Engine::PrepareKill() {
     CodeAccess code = Code();
     breakpoints.Clear(&code);
     rearm.reset();
-    stepping = stepInto = stepOver = stepForData = false;
+    step = StepState{};
+    stepForData = false;
     const DebugInfo& info = debugInfo();
     for (const ThreadEntry& t : threads) {
         Registers regs;

@@ -98,6 +98,28 @@ struct Reply {
     std::vector<Notice> notices;
 };
 
+// What a step knows of where it started.
+struct StepState {
+    enum Mode { Off, Tracing, Running } mode = Off;  // Running: to a step breakpoint, untraced
+    bool into = false, out = false;
+    int module = 0;
+    Function function;        // the function the step started in
+    FunctionLines lines;      // its line entries
+    unsigned line = 0;        // the line it started on
+    std::uint64_t lineStart = 0;  // that line's start: coming back there is a new round of a loop
+    std::uint64_t stackPointer = 0, last = 0;
+    bool Active() const { return mode != Off; }
+};
+
+// Whether a step or a move of the instruction pointer could be prepared.
+struct StepStart {
+    bool ok = false;
+    bool resume = false;       // the program is to run
+    std::string problem;       // for the user, when not ok
+    std::string file;          // set next statement: the file and line used
+    unsigned line = 0;
+};
+
 struct SavedBreakpoint {
     std::string file;
     unsigned line = 0;
@@ -130,8 +152,6 @@ struct Engine {
     bool attaching = false;
     bool stopOnFirstChanceFaults = false;
     std::vector<SavedBreakpoint> saved;  // the project's breakpoints; never shortened here
-    // What a single step decides while the user steps; null: stop at once.
-    std::function<Reply(std::uint32_t thread, Registers& regs)> stepDecision;
 
     // The run.
     const Target* target = nullptr;
@@ -139,7 +159,8 @@ struct Engine {
     std::uint64_t loadBase = 0, startAddress = 0, stackBase = 0;
     int firstBreak = 0;  // 0 before the loader breakpoint, 1 just after it, 2 afterwards
     bool noDebugInfo = false, skipForeignBreak = false, stepForData = false, breakRequested = false;
-    bool stepping = false, stepInto = false, stepOver = false;
+    StepState step;
+    std::uint64_t traced = 0;  // single steps the steps took, for the log and the benchmark
     bool exited = false;
     long exitCode = 0;
     std::optional<std::uint64_t> rearm;  // the breakpoint to write back after the next step
@@ -178,7 +199,25 @@ struct Engine {
     // The user's line breakpoints as the project keeps them, the waiting ones included.
     std::vector<SavedBreakpoint> UserLines() const;
 
+    // Stepping (stepping.cpp): each prepares the stopped program to move, or says why it cannot;
+    // the caller then resumes it.
+    StepStart StepInto() { return BeginStep(true); }
+    StepStart StepOver() { return BeginStep(false); }
+    StepStart StepOut();
+    StepStart RunToCursor(const std::string& file, unsigned line);
+    // Moves the instruction pointer to the line (of the current function); the line used.
+    StepStart SetNextStatement(const std::string& file, unsigned line);
+    // The step decision at a single step or a step's breakpoint (the debug thread).
+    Reply StepDecision(std::uint32_t thread, Registers& regs, bool first = false);
+    // Ends a step: its breakpoints go.
+    void ClearStep();
+    // The stack base of a thread, from its thread block; 0 when unreadable.
+    std::uint64_t StackBaseOf(std::uint32_t thread) const;
+
     CodeAccess Code() const;
+
+private:
+    StepStart BeginStep(bool into);
 };
 
 // The name of a DLL from its export directory in the debuggee's memory; the text of a problem

@@ -39,6 +39,11 @@ struct Instruction {
     int base = -1, index = -1;  // RegisterId; -1 none
     unsigned scale = 1;
     std::int64_t displacement = 0;
+    // The memory operand's address is taken modulo this many bytes (2, 4 or 8): the machine's
+    // pointer size, or the other address size after 0x67.
+    unsigned addressSize = 0;
+    // An fs or gs override: the segment's base is not known, so neither is the address.
+    bool foreignSegment = false;
 };
 
 // Decodes the instruction at `address` from `code`, the bytes as the program has them (the

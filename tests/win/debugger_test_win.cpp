@@ -9,7 +9,7 @@
 #include <cstdio>
 
 #include "base/dialogs_win.h"
-#include "build_fixture_win.h"
+#include "debugging_fixture_win.h"
 #include "platform/text.h"
 #include "debugger/debugger_win.h"
 #include "debugger/engine.h"
@@ -18,8 +18,6 @@
 
 namespace tarvo::test {
 namespace {
-
-constexpr DWORD kRunMs = 20000;
 
 // Line numbers below are the lines of this text.
 const char* kProgram =
@@ -48,47 +46,12 @@ const char* kProgram =
     "}\r\n"                                                               // 23
     "int table[3] = {1, 2, 3};\r\n";                                      // 24
 
-class Debugging : public ProjectBuildTest {
+class Debugging : public DebuggingTest {
 protected:
     void SetUp() override {
-        ProjectBuildTest::SetUp();
-        CreateDemo({{"demo.c", kProgram}});
-        std::vector<std::string> rows = Make();
-        ASSERT_TRUE(Succeeded(rows)) << ::testing::PrintToString(rows);
+        DebuggingTest::SetUp();
+        BuildDemo(kProgram);
         DeleteFileA((dir + "\\vex\\bye.txt").c_str());
-    }
-    void TearDown() override {
-        debugger::StopDebugging();
-        ProjectBuildTest::TearDown();
-    }
-    static bool Stopped() { return debugger::ProgramStopped(); }
-    // The run's event log, for a failure's message (read while the program is stopped).
-    static std::string Log() {
-        std::string text;
-        for (const std::string& line : debugger::engineState().log.Lines()) text += line + "\n";
-        return text;
-    }
-    static bool Ended() { return !debugger::DebuggingActive(); }
-    // Starts (or goes on) and waits for the next stop.
-    void RunToStop(unsigned command) {
-        Command(command);
-        ASSERT_TRUE(WaitUntil(Stopped, kRunMs)) << "no stop; status: " << Status();
-        std::fflush(stdout);
-        Sync();
-    }
-    void RunToEnd() {
-        Command(CMD_DEBUG_EXECUTE);
-        ASSERT_TRUE(WaitUntil(Ended, kRunMs)) << "no end; status: " << Status();
-    }
-    static bool MarkedCurrent(long line) {
-        editor::Document* doc = editor::CurrentDocument();
-        editor::Line* l = doc ? editor::LineAtNumber(*doc, line) : nullptr;
-        return l && (l->marks & editor::kMarkDebugB);
-    }
-    static bool Marked(long line) {
-        editor::Document* doc = editor::CurrentDocument();
-        editor::Line* l = doc ? editor::LineAtNumber(*doc, line) : nullptr;
-        return l && (l->marks & editor::kMarkBreakpoint);
     }
 };
 

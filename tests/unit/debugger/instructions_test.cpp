@@ -1,0 +1,226 @@
+// The decoder against objdump's disassembly of the cross-compiled sample images (every
+// instruction of their code, C runtime included), and byte cases for forms those lack.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <regex>
+#include <sstream>
+
+#include "debugger/instructions.h"
+#include "debugger/pe_image.h"
+#include "value_image.h"
+
+namespace tarvo::debugger {
+namespace {
+
+using K = InstructionKind;
+const Target& T32() { return *TargetOf(kMachineI386); }
+const Target& T64() { return *TargetOf(kMachineAmd64); }
+
+// A register of objdump's operand text ("%eax", "%r12", "%r9d"), -1 for the none-index (eiz).
+int RegisterOf(std::string name) {
+    static const char* const kLow[] = {"ax", "cx", "dx", "bx", "sp", "bp", "si", "di"};
+    if (name.size() > 1 && name.back() == 'd') name.pop_back();
+    for (int i = 0; i < 8; ++i)
+        if (name.substr(1) == kLow[i]) return i;
+    if (name.size() > 1 && name[0] == 'r' && std::isdigit(static_cast<unsigned char>(name[1]))) return std::stoi(name.substr(1));
+    return -1;
+}
+
+// An indirect call's operand compared with objdump's: "*%reg", "*0xN(%rip) # N", "*disp(base,index,scale)".
+void CheckOperand(const Instruction& in, const std::string& operand, const std::string& comment, std::uint64_t mask) {
+    static const std::regex kMemory(R"(\*(-?0x[0-9a-f]+)?(?:\((%\w+)?(?:,(%\w+),(\d))?\))?)");
+    if (operand.starts_with("*%")) {
+        EXPECT_FALSE(in.memory);
+        EXPECT_EQ(in.base, RegisterOf(operand.substr(2)));
+        return;
+    }
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(operand, m, kMemory));
+    if (m[2] == "%rip" || m[2] == "%eip") {
+        EXPECT_TRUE(in.memory && in.base == -1 && in.index == -1);
+        EXPECT_EQ(static_cast<std::uint64_t>(in.displacement), std::stoull(comment, nullptr, 16));
+    } else {
+        EXPECT_TRUE(in.memory);
+        EXPECT_EQ(in.base, m[2].matched ? RegisterOf(m[2].str().substr(1)) : -1);
+        EXPECT_EQ(in.index, m[3].matched ? RegisterOf(m[3].str().substr(1)) : -1);
+        if (in.index >= 0) {
+            EXPECT_EQ(in.scale, std::stoul(m[4]));
+        }
+        std::int64_t disp = m[1].matched ? std::stoll(m[1], nullptr, 16) : 0;
+        EXPECT_EQ(static_cast<std::uint64_t>(in.displacement) & mask, static_cast<std::uint64_t>(disp) & mask);
+    }
+}
+
+struct ObjdumpOracle : ::testing::TestWithParam<const char*> {};
+
+TEST_P(ObjdumpOracle, EveryInstructionOfTheImage) {
+    std::string path = std::string(TARVO_DEBUG_IMAGES) + "/sample_" + GetParam() + ".exe";
+    std::ifstream image(path, std::ios::binary), dis(path + ".dis");
+    ASSERT_TRUE(image && dis) << path;
+    std::vector<std::uint8_t> file{std::istreambuf_iterator<char>(image), {}};
+    PeHeaders h;
+    ASSERT_TRUE(ReadPeHeaders(file, h));
+    const Target& target = *h.target;
+    const std::uint64_t mask = target.pointerSize == 8 ? ~0ull : 0xFFFFFFFFull;
+    static const std::regex kLine(R"(^ *([0-9a-f]+):\t([0-9a-f ]+?) *\t(.*)$)");
+    static const std::regex kPrefix(R"(^(data16|addr32|lock|bnd|notrack|[cdefgs]s|rex[.WRXB]*|(rep\w*)) +)");
+    static const std::regex kString(R"((movs|stos|lods|scas|cmps|ins|outs)[bwlq]?)");
+    std::map<std::string, int> counts;
+    for (std::string line; std::getline(dis, line);) {
+        std::smatch m;
+        if (!std::regex_match(line, m, kLine)) continue;
+        const std::uint64_t address = std::stoull(m[1], nullptr, 16);
+        const unsigned size = static_cast<unsigned>((m[2].length() + 1) / 3);
+        std::string text = m[3], comment;
+        if (auto hash = text.find("# "); hash != std::string::npos) comment = text.substr(hash + 2);
+        bool repeat = false;
+        for (std::smatch p; std::regex_search(text, p, kPrefix);) {
+            repeat |= p[2].matched;
+            text = p.suffix();
+        }
+        std::istringstream words(text);
+        std::string mnemonic, operand;
+        words >> mnemonic >> operand;
+        if (mnemonic == "(bad)" || mnemonic == ".byte") continue;  // data between functions
+        K want = K::Other;
+        if (mnemonic.starts_with("call") || mnemonic.starts_with("lcall")) want = K::Call;
+        else if (repeat && std::regex_match(mnemonic, kString)) want = K::RepeatedString;
+        else if (mnemonic == "int3") want = K::Breakpoint;
+        else if (mnemonic == "int") want = K::Interrupt;
+        else if (mnemonic.starts_with("loop")) want = K::Loop;
+
+        const Section* section = SectionOfRva(h, address - h.imageBase);
+        ASSERT_TRUE(section) << line;
+        std::uint64_t offset = section->rawPointer + (address - h.imageBase - section->virtualAddress);
+        Bytes code = Slice(file, offset, section->rawPointer + section->rawSize - offset);
+        Instruction in = DecodeInstruction(target, code, address);
+        ASSERT_EQ(in.kind, want) << line;
+        if (want == K::Other) {
+            EXPECT_EQ(in.length, 0u) << line;
+            ++counts["other"];
+            continue;
+        }
+        EXPECT_EQ(in.length, size) << line;
+        EXPECT_EQ(DecodeInstruction(target, code.first(size - 1), address).kind, K::Truncated) << line;
+        EXPECT_EQ(in.repeatedMove, want == K::RepeatedString && mnemonic.starts_with("movs")) << line;
+        if (want != K::Call) {
+            ++counts[want == K::RepeatedString ? "rep string" : "int3, int, loop"];
+        } else if (operand.starts_with("*")) {
+            SCOPED_TRACE(line);
+            CheckOperand(in, operand, comment, mask);
+            ++counts[comment.empty() ? "indirect call" : "ip-relative call"];
+        } else {
+            EXPECT_EQ(in.target, std::stoull(operand, nullptr, 16)) << line;
+            ++counts["direct call"];
+        }
+    }
+    std::string report;
+    for (const auto& [kind, n] : counts) report += kind + " " + std::to_string(n) + ", ";
+    std::printf("[ %s ] checked: %s\n", GetParam(), report.c_str());
+    EXPECT_GT(counts["direct call"], 50);
+    EXPECT_GT(counts["indirect call"] + counts["ip-relative call"], 15);
+    EXPECT_GE(counts["rep string"], 1);
+    EXPECT_GT(counts["other"], 1000);
+}
+
+INSTANTIATE_TEST_SUITE_P(CrossCompiled, ObjdumpOracle, ::testing::Values("i686", "x86_64"),
+                         [](const auto& p) { return std::string(p.param); });
+
+Instruction Decode(const Target& t, std::vector<std::uint8_t> bytes, std::uint64_t address = 0x401000) {
+    return DecodeInstruction(t, bytes, address);
+}
+
+TEST(Instructions, CallFormsTheImagesLack) {
+    Instruction in = Decode(T32(), {0x66, 0xE8, 0x10, 0x00});  // the 16-bit form cuts ip to 16 bits
+    EXPECT_TRUE(in.kind == K::Call && in.length == 4 && in.target == 0x1014);
+    in = Decode(T64(), {0x66, 0xE8, 0x10, 0x00, 0x00, 0x00});  // ignored by the 64-bit machine
+    EXPECT_TRUE(in.kind == K::Call && in.length == 6 && in.target == 0x401016);
+    EXPECT_EQ(Decode(T32(), {0xE8, 0x00, 0x01, 0, 0}, 0xFFFFFFF0).target, 0xF5u);
+    in = Decode(T32(), {0x9A, 0x78, 0x56, 0x34, 0x12, 0x34, 0x12});
+    EXPECT_TRUE(in.kind == K::Call && in.far && in.length == 7);
+    EXPECT_EQ(Decode(T32(), {0x66, 0x9A, 0x34, 0x12, 0x34, 0x12}).length, 6u);
+    EXPECT_EQ(Decode(T64(), {0x9A, 0x78, 0x56, 0x34, 0x12, 0x34, 0x12}).kind, K::Other);
+    in = Decode(T32(), {0xFF, 0x18});  // call far [eax]
+    EXPECT_TRUE(in.kind == K::Call && in.far && in.memory && in.base == kAx && in.length == 2);
+    EXPECT_EQ(Decode(T32(), {0xFF, 0xD8}).kind, K::Other);  // a far call needs memory
+    in = Decode(T32(), {0xFF, 0x14, 0x8D, 0x00, 0x10, 0x40, 0x00});  // call [ecx*4 + 0x401000]
+    EXPECT_TRUE(in.length == 7 && in.base == -1 && in.index == kCx && in.scale == 4 && in.displacement == 0x401000);
+    in = Decode(T64(), {0x41, 0xFF, 0x14, 0x24});  // call [r12]: r12 needs a SIB byte
+    EXPECT_TRUE(in.length == 4 && in.base == kR12 && in.index == -1);
+    in = Decode(T64(), {0x41, 0xFF, 0x55, 0x08});  // call [r13 + 8]: r13 needs a displacement
+    EXPECT_TRUE(in.length == 4 && in.base == kR13 && in.displacement == 8);
+    in = Decode(T64(), {0x41, 0xFF, 0x15, 0x10, 0, 0, 0});  // mod 00 rm 101 stays ip-relative
+    EXPECT_TRUE(in.length == 7 && in.base == -1 && in.displacement == 0x401017);
+    in = Decode(T64(), {0x43, 0xFF, 0x14, 0xE5, 0x00, 0x10, 0, 0});  // call [r12*8 + 0x1000]
+    EXPECT_TRUE(in.length == 8 && in.base == -1 && in.index == kR12 && in.scale == 8 && in.displacement == 0x1000);
+    in = Decode(T64(), {0x41, 0xFF, 0x54, 0x25, 0x08});  // SIB base 101 under mod 01: r13 + 8
+    EXPECT_TRUE(in.length == 5 && in.base == kR13 && in.index == -1 && in.displacement == 8);
+    EXPECT_EQ(Decode(T64(), {0x41, 0xFF, 0xD4}).base, kR12);
+    // Any number of prefixes counts in the length.
+    EXPECT_EQ(Decode(T32(), {0xF0, 0x26, 0x2E, 0x36, 0x3E, 0x65, 0xF2, 0xE8, 0, 0, 0, 0}).length, 12u);
+    EXPECT_EQ(Decode(T64(), {0x41, 0x66, 0xFF, 0xD4}).base, kSp);  // REX counts only right before the opcode
+    EXPECT_EQ(Decode(T64(), {0x48, 0xE8, 0, 0, 0, 0}).length, 6u);
+    EXPECT_EQ(Decode(T32(), {0x48, 0xE8, 0, 0, 0, 0}).kind, K::Other);  // dec eax
+}
+
+TEST(Instructions, AddressSizeOverride) {
+    Instruction in = Decode(T32(), {0x67, 0xFF, 0x52, 0x10});  // call [bp + si + 0x10]
+    EXPECT_TRUE(in.length == 4 && in.base == kBp && in.index == kSi && in.displacement == 0x10 && in.addressSize == 2);
+    EXPECT_EQ(Decode(T32(), {0x67, 0xFF, 0x16, 0x34, 0x12}).length, 5u);  // call [0x1234]
+    EXPECT_EQ(Decode(T32(), {0x67, 0xFF, 0x97, 0x34, 0x12}).length, 5u);  // call [bx + 0x1234]
+    EXPECT_EQ(Decode(T32(), {0x67, 0xFF, 0x14}).length, 3u);              // call [si]: no SIB
+    in = Decode(T64(), {0x67, 0xFF, 0x15, 0x00, 0x01, 0, 0}, 0xFFFFFFF0);
+    EXPECT_TRUE(in.length == 7 && in.displacement == 0xF7 && in.addressSize == 4);
+    test::FakeMemory mem;
+    mem.Word(0x2000, 0x140001234, 8);
+    Registers regs;
+    regs.general[kAx] = 0x100002000;
+    EXPECT_EQ(CallTarget(T64(), Decode(T64(), {0x67, 0xFF, 0x10}), regs, mem.Reader()), 0x140001234u);
+}
+
+TEST(Instructions, StringsTrapsAndLoops) {
+    Instruction in = Decode(T32(), {0xF3, 0x66, 0xA5});
+    EXPECT_TRUE(in.kind == K::RepeatedString && in.length == 3 && in.repeatedMove);
+    in = Decode(T32(), {0xF2, 0xAE});
+    EXPECT_TRUE(in.kind == K::RepeatedString && in.length == 2 && !in.repeatedMove);
+    EXPECT_EQ(Decode(T64(), {0xF3, 0x48, 0xA5}).length, 3u);
+    EXPECT_EQ(Decode(T32(), {0xA5}).kind, K::Other);
+    EXPECT_EQ(Decode(T32(), {0xF3, 0xC3}).kind, K::Other);
+    EXPECT_EQ(Decode(T32(), {0xCC}).kind, K::Breakpoint);
+    EXPECT_EQ(Decode(T64(), {0xCD, 0x2E}).kind, K::Interrupt);
+    EXPECT_EQ(Decode(T32(), {0xE2, 0xFE}).kind, K::Loop);
+    EXPECT_EQ(Decode(T32(), {0xE3, 0xFE}).kind, K::Other);
+    for (auto bytes : std::vector<std::vector<std::uint8_t>>{{}, {0x66}, {0xE8, 0, 0}, {0xFF}, {0xFF, 0x14}, {0xCD}, {0xF3}})
+        EXPECT_EQ(Decode(T32(), bytes).kind, K::Truncated) << bytes.size();
+}
+
+TEST(Instructions, CallTargetsFromRegistersAndMemory) {
+    test::FakeMemory mem;
+    mem.Word(0x401008, 0x402000, 4);
+    mem.Word(0x10, 0x403000, 4);
+    Registers regs;
+    regs.general[kAx] = 0xABCD00012345678;
+    regs.general[kCx] = 2;
+    auto target = [&](const Target& t, std::vector<std::uint8_t> bytes) {
+        return CallTarget(t, Decode(t, bytes), regs, mem.Reader());
+    };
+    EXPECT_EQ(target(T32(), {0xFF, 0xD0}), 0x12345678u);  // the low 32 bits
+    EXPECT_EQ(target(T64(), {0xFF, 0xD0}), 0xABCD00012345678u);
+    EXPECT_EQ(target(T32(), {0xE8, 0x10, 0, 0, 0}), 0x401015u);
+    EXPECT_EQ(target(T32(), {0xFF, 0x14, 0x8D, 0x00, 0x10, 0x40, 0x00}), 0x402000u);
+    regs.general[kAx] = 0xFFFFFFF0;
+    EXPECT_EQ(target(T32(), {0xFF, 0x50, 0x20}), 0x403000u);  // [eax + 0x20] wraps at 4 GB
+    EXPECT_EQ(target(T64(), {0xFF, 0x50, 0x20}), std::nullopt);  // unreadable slot
+    EXPECT_EQ(target(T32(), {0x64, 0xFF, 0x15, 0x10, 0, 0, 0}), std::nullopt);  // fs: base unknown
+    EXPECT_EQ(target(T32(), {0x64, 0x3E, 0xFF, 0x15, 0x10, 0, 0, 0}), 0x403000u);
+    EXPECT_EQ(target(T32(), {0xFF, 0x1D, 0x10, 0, 0, 0}), std::nullopt);  // far
+    EXPECT_EQ(target(T32(), {0x90}), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tarvo::debugger

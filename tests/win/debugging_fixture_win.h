@@ -1,0 +1,61 @@
+// A test of the running program's debugger on a program built by the stand-in toolchain.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "build_fixture_win.h"
+#include "debugger/debugger_win.h"
+#include "debugger/engine.h"
+#include "editor/editor_window_win.h"
+
+namespace tarvo::test {
+
+constexpr DWORD kRunMs = 20000;
+
+class DebuggingTest : public ProjectBuildTest {
+protected:
+    // The project "demo" of one source, built.
+    void BuildDemo(const char* program) {
+        CreateDemo({{"demo.c", program}});
+        std::vector<std::string> rows = Make();
+        ASSERT_TRUE(Succeeded(rows)) << ::testing::PrintToString(rows);
+    }
+    void TearDown() override {
+        debugger::StopDebugging();
+        ProjectBuildTest::TearDown();
+    }
+    static bool Stopped() { return debugger::ProgramStopped(); }
+    // The run's event log, for a failure's message (read while the program is stopped).
+    static std::string Log() {
+        std::string text;
+        for (const std::string& line : debugger::engineState().log.Lines()) text += line + "\n";
+        return text;
+    }
+    static bool Ended() { return !debugger::DebuggingActive(); }
+    // Starts (or goes on) and waits for the next stop.
+    void RunToStop(unsigned command) {
+        Command(command);
+        ASSERT_TRUE(WaitUntil(Stopped, kRunMs)) << "no stop; status: " << Status();
+        std::fflush(stdout);
+        Sync();
+    }
+    void RunToEnd() {
+        Command(CMD_DEBUG_EXECUTE);
+        ASSERT_TRUE(WaitUntil(Ended, kRunMs)) << "no end; status: " << Status();
+    }
+    static bool MarkedCurrent(long line) {
+        editor::Document* doc = editor::CurrentDocument();
+        editor::Line* l = doc ? editor::LineAtNumber(*doc, line) : nullptr;
+        return l && (l->marks & editor::kMarkDebugB);
+    }
+    static bool Marked(long line) {
+        editor::Document* doc = editor::CurrentDocument();
+        editor::Line* l = doc ? editor::LineAtNumber(*doc, line) : nullptr;
+        return l && (l->marks & editor::kMarkBreakpoint);
+    }
+};
+
+}  // namespace tarvo::test
