@@ -126,14 +126,11 @@ void WalkFrames() {
 // --- the lists -------------------------------------------------------------------------------
 
 void FillList(HWND list, const std::vector<std::string>& rows, const std::vector<LPARAM>& data = {}) {
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         LRESULT at = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(rows[i].c_str()));
         if (at >= 0 && i < data.size()) SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(at), data[i]);
     }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
 }
 
 void RefreshStack() {

@@ -67,6 +67,17 @@ protected:
         HWND window = FindWindowA("TarvoDebugView", title);
         return window ? GetWindow(window, GW_CHILD) : nullptr;
     }
+    // A screenshot once every window of ours has painted what it holds now.
+    void Picture(const std::string& path) {
+        Command(CMD_STACK_WINDOW);  // in front: the frame comes up over them when a dialog ends
+        Command(CMD_WATCHES);
+        Sync();
+        EnumThreadWindows(GetCurrentThreadId(), Repaint, 0);
+        Screenshot(path);
+    }
+    static BOOL CALLBACK Repaint(HWND window, LPARAM) {
+        return RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN), TRUE;
+    }
     static std::vector<std::string> Rows(HWND list) {
         std::vector<std::string> rows;
         LRESULT n = SendMessageA(list, LB_GETCOUNT, 0, 0);
@@ -130,7 +141,7 @@ TEST_F(DebuggerWindows, LocalsWatchesAndNearbyVariablesFollowALoop) {
     ASSERT_EQ(roots.size(), 2u);
     EXPECT_EQ(ItemText(tree, roots[0]), "where.x = 0");
     EXPECT_EQ(ItemText(tree, roots[1]), "where.y = 7");
-    Screenshot(dir + "\\debugger_windows.bmp");  // the source mark, call stack, locals, watch, nearby
+    Picture(dir + "\\debugger_windows.bmp");  // the source mark, call stack, locals, watch, nearby
     // A mark of ours on the items: only a watch that changed is written again.
     for (HTREEITEM item : roots) {
         TVITEMA t{};
@@ -206,21 +217,21 @@ TEST_F(DebuggerWindows, ChoosingAnOuterFrameShowsItsLocals) {
     ASSERT_TRUE(stack && locals);
     std::vector<std::string> frames = Rows(stack);
     std::vector<std::string> depths;
-    for (const std::string& row : frames)
-        if (row.rfind("depth", 0) == 0) depths.push_back(row);
+    std::vector<WPARAM> at;  // their rows: the two callers' texts are the same
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        if (frames[i].rfind("depth", 0) == 0) depths.push_back(frames[i]), at.push_back(i);
     ASSERT_EQ(depths.size(), 3u) << ::testing::PrintToString(frames);
     EXPECT_NE(depths[0].find(": 11"), std::string::npos) << depths[0];
     EXPECT_NE(depths[2].find(": 10"), std::string::npos) << depths[2];
     EXPECT_TRUE(Holds(Rows(locals), "n = 0")) << ::testing::PrintToString(Rows(locals));
     // The third frame's row, as the user clicks it.
-    LRESULT at = static_cast<LRESULT>(std::find(frames.begin(), frames.end(), depths[2]) - frames.begin());
-    SendMessageA(stack, LB_SETCURSEL, static_cast<WPARAM>(at), 0);
+    SendMessageA(stack, LB_SETCURSEL, at[2], 0);
     SendMessageA(GetParent(stack), WM_COMMAND, MAKEWPARAM(IDC_DEBUG_VIEW, LBN_SELCHANGE), reinterpret_cast<LPARAM>(stack));
     EXPECT_EQ(CursorLine(), 10);
     std::vector<std::string> outer = Rows(locals);
     EXPECT_TRUE(Holds(outer, "n = 2")) << ::testing::PrintToString(outer);
     EXPECT_TRUE(Holds(outer, "local = 20")) << ::testing::PrintToString(outer);
-    Screenshot(dir + "\\call_stack.bmp");
+    Picture(dir + "\\call_stack.bmp");
     Command(CMD_STOP_DEBUGGING);
 }
 
