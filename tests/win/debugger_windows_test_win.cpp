@@ -8,13 +8,10 @@
 
 #include <algorithm>
 
-#include "build_fixture_win.h"
-#include "debugger/debugger_win.h"
+#include "debugging_fixture_win.h"
 
 namespace tarvo::test {
 namespace {
-
-constexpr DWORD kRunMs = 20000;
 
 // Line numbers below are the lines of this text.
 const char* kProgram =
@@ -45,22 +42,11 @@ const char* kProgram =
     "\treturn total;\r\n"                        // 25
     "}\r\n";                                     // 26
 
-class DebuggerWindows : public ProjectBuildTest {
+class DebuggerWindows : public DebuggingTest {
 protected:
     void SetUp() override {
-        ProjectBuildTest::SetUp();
-        CreateDemo({{"demo.c", kProgram}});
-        std::vector<std::string> rows = Make();
-        ASSERT_TRUE(Succeeded(rows)) << ::testing::PrintToString(rows);
-    }
-    void TearDown() override {
-        debugger::StopDebugging();
-        ProjectBuildTest::TearDown();
-    }
-    void RunToStop(unsigned command) {
-        Command(command);
-        ASSERT_TRUE(WaitUntil(debugger::ProgramStopped, kRunMs)) << "no stop; status: " << Status();
-        Sync();
+        DebuggingTest::SetUp();
+        BuildDemo(kProgram);
     }
     // The list or tree of a debugger window, by its title.
     static HWND View(const char* title) {
