@@ -120,7 +120,7 @@ void WalkFrames() {
     Engine& e = engineState();
     WindowsState& w = state();
     w.frames.clear();
-    if (e.target) w.frames = WalkStack(debugInfo(), *e.target, e.context, e.process.read, e.stackBase, w.radix);
+    if (e.target) w.frames = WalkStack(debugInfo(), *e.target, e.context, e.process.read, e.StackBaseOf(e.eventThread), w.radix);
 }
 
 // --- the lists -------------------------------------------------------------------------------
