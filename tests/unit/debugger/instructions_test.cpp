@@ -208,6 +208,8 @@ TEST(Instructions, CallTargetsFromRegistersAndMemory) {
     };
     EXPECT_EQ(target(T32(), {0xFF, 0xD0}), 0x12345678u);  // the low 32 bits
     EXPECT_EQ(target(T64(), {0xFF, 0xD0}), 0xABCD00012345678u);
+    EXPECT_EQ(target(T32(), {0x66, 0xFF, 0xD0}), 0x5678u);  // call ax
+    EXPECT_EQ(target(T32(), {0x66, 0xFF, 0x15, 0x08, 0x10, 0x40, 0}), 0x2000u);  // a 16-bit slot
     EXPECT_EQ(target(T32(), {0xE8, 0x10, 0, 0, 0}), 0x401015u);
     EXPECT_EQ(target(T32(), {0xFF, 0x14, 0x8D, 0x00, 0x10, 0x40, 0x00}), 0x402000u);
     regs.general[kAx] = 0xFFFFFFF0;
