@@ -20,7 +20,10 @@
 #include "debugger/engine.h"
 #include "editor/cursor.h"
 #include "editor/document_windows_win.h"
+#include "project/build_win.h"
+#include "project/makefile_generation.h"
 #include "project/project_state.h"
+#include "shell/startup_win.h"
 
 namespace {
 
@@ -48,11 +51,13 @@ double Now() {
 
 void Send(int command) { SendMessageA(base::app().frame, WM_COMMAND, static_cast<WPARAM>(command), 0); }
 
-// The command, and the time until the program is stopped again (seconds).
+// The command, and the time until the program is stopped again and the stop shown (seconds).
 double TimedStop(int command) {
     double t0 = Now();
     Send(command);
     bench::PumpUntil([] { return debugger::ProgramStopped() || !debugger::DebuggingActive(); });
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) shell::HandleMessage(msg);
     return Now() - t0;
 }
 
@@ -73,6 +78,7 @@ int main(int argc, char** argv) {
     bench::Write(dir + "\\d.c", kProgram);
     s.project.files = {{"d.c", {}}};
     s.project.exe = "bench.exe";
+    if (!project::GenerateMakefile(s, {})) return 1;
     Send(CMD_MAKE);
     bench::PumpUntil([] { return project::projectRun().build == project::BuildState::Idle; });
     if (project::projectRun().returnCode != 0) {
@@ -87,6 +93,10 @@ int main(int argc, char** argv) {
     // A breakpoint in the first loop: each Go runs one round and stops there.
     editor::GoToLine(6);
     Send(CMD_BREAKPOINT);
+    if (debugger::engineState().BreakpointList().empty()) {
+        std::printf("no breakpoint on line 6\n");
+        return 1;
+    }
     std::vector<double> goes;
     for (int r = 0; r < runs && r < 50; ++r) {
         goes.push_back(TimedStop(CMD_DEBUG_EXECUTE));
@@ -118,5 +128,6 @@ int main(int argc, char** argv) {
                     static_cast<unsigned long long>(steps), traced * 1000, traced * 1000 / static_cast<double>(steps),
                     traced / static_cast<double>(steps) * 400000);
     debugger::StopDebugging();
+    project::EndBuild();
     return after == 8 ? 0 : 1;
 }

@@ -72,6 +72,7 @@ void ShowPosition(Engine& e, std::uint64_t address, Reply& reply) {
     if (!e.target || e.context.ip != address) return;
     StackSearch found = FindCurrentFunction(info, *e.target, e.context, e.process.read, e.StackBaseOf(e.eventThread));
     for (const std::string& line : found.log) e.log.Add(line);
+    if (!found.error.empty()) reply.notices.push_back(Say(Notice::Status, found.error));
     if (!found.found || found.file.empty()) return;
     info.currentModule = found.module;
     e.stoppedFile = found.file, e.stoppedLine = found.line;

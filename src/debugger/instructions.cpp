@@ -129,6 +129,7 @@ void DecodeIndirectCall(Cursor& c, const Prefixes& p, bool wide, std::uint64_t a
     in.indirect = true;
     in.far = reg == 3;
     in.addressSize = wide ? (p.address ? 4 : 8) : (p.address ? 2 : 4);
+    in.operandSize = wide ? 8 : (p.operand16 ? 2 : 4);
     in.foreignSegment = p.foreignSegment;
     const bool ipRelative = DecodeOperand(c, p, wide, modrm, in);
     if (ipRelative && !c.ended) {
@@ -204,7 +205,8 @@ std::optional<std::uint64_t> CallTarget(const Target& target, const Instruction&
                                         const MemoryReader& read) {
     if (call.kind != InstructionKind::Call || call.far) return std::nullopt;
     if (!call.indirect) return call.target;
-    const std::uint64_t wordMask = AddressMask(target.pointerSize);
+    const unsigned size = call.operandSize ? call.operandSize : target.pointerSize;
+    const std::uint64_t wordMask = AddressMask(size);
     const auto reg = [&](int id) { return id >= 0 && id < 16 ? regs.general[id] : 0; };
     if (!call.memory) {
         if (call.base < 0 || call.base >= 16) return std::nullopt;
@@ -215,9 +217,9 @@ std::optional<std::uint64_t> CallTarget(const Target& target, const Instruction&
     std::uint64_t at = reg(call.base) + reg(call.index) * call.scale + static_cast<std::uint64_t>(call.displacement);
     at &= AddressMask(call.addressSize ? call.addressSize : target.pointerSize);
     std::uint8_t word[8] = {};
-    if (target.pointerSize > sizeof word || !read(at, word, target.pointerSize)) return std::nullopt;
+    if (size > sizeof word || !read(at, word, size)) return std::nullopt;
     std::uint64_t value = 0;
-    for (unsigned i = 0; i < target.pointerSize; ++i) value |= std::uint64_t(word[i]) << (8 * i);
+    for (unsigned i = 0; i < size; ++i) value |= std::uint64_t(word[i]) << (8 * i);
     return value;
 }
 

@@ -42,6 +42,9 @@ struct Instruction {
     // The memory operand's address is taken modulo this many bytes (2, 4 or 8): the machine's
     // pointer size, or the other address size after 0x67.
     unsigned addressSize = 0;
+    // Bytes of an indirect call's target: 2 after 0x66 on the 32-bit machine (the instruction
+    // pointer is cut to 16 bits), else the pointer size.
+    unsigned operandSize = 0;
     // An fs or gs override: the segment's base is not known, so neither is the address.
     bool foreignSegment = false;
 };

@@ -170,6 +170,22 @@ bool RunToCallerWithSource(Engine& e, const Registers& regs) {
     return true;
 }
 
+// The stopped thread's registers for a step; false, with the problem said, when unreadable.
+bool StepRegisters(Engine& e, Registers& regs, StepStart& result) {
+    if (e.target && e.process.getRegisters(e.eventThread, regs)) return true;
+    result.problem = base::GetString(kMsgNoSingleStep);
+    return false;
+}
+
+// The program runs to the step's breakpoints.
+StepStart RunNow(Engine& e, Registers& regs) {
+    StepStart result;
+    TraceOrRun(e, e.eventThread, regs, false);
+    result.ok = result.resume = e.process.setRegisters(e.eventThread, regs);
+    if (!result.ok) result.problem = base::GetString(kMsgNoSingleStep), e.ClearStep();
+    return result;
+}
+
 }  // namespace
 
 Reply StepBreakpoint(Engine& e, const DebugEvent& ev, Registers& regs, const Breakpoint& record) {
@@ -242,22 +258,14 @@ Reply Engine::StepDecision(std::uint32_t thread, Registers& regs, bool first) {
 StepStart Engine::BeginStep(bool into) {
     StepStart result;
     Registers regs;
-    if (!target || !process.getRegisters(eventThread, regs)) {
-        result.problem = base::GetString(kMsgNoSingleStep);
-        return result;
-    }
+    if (!StepRegisters(*this, regs, result)) return result;
     ClearStep();
     step.into = into;
     Place here = PlaceOf(debugInfo(), regs.ip);
     if (!here) {
-        if (!RunToCallerWithSource(*this, regs)) {
-            result.problem = base::GetString(kMsgNoSingleStep);
-            ClearStep();
-            return result;
-        }
-        TraceOrRun(*this, eventThread, regs, false);
-        process.setRegisters(eventThread, regs);
-        result.ok = result.resume = true;
+        if (RunToCallerWithSource(*this, regs)) return RunNow(*this, regs);
+        result.problem = base::GetString(kMsgNoSingleStep);
+        ClearStep();
         return result;
     }
     StepFrom(*this, std::move(here), regs);
@@ -274,10 +282,7 @@ StepStart Engine::BeginStep(bool into) {
 StepStart Engine::StepOut() {
     StepStart result;
     Registers regs;
-    if (!target || !process.getRegisters(eventThread, regs)) {
-        result.problem = base::GetString(kMsgNoSingleStep);
-        return result;
-    }
+    if (!StepRegisters(*this, regs, result)) return result;
     ClearStep();
     Place here = PlaceOf(debugInfo(), regs.ip);
     std::uint64_t back = 0, sp = 0;
@@ -291,10 +296,7 @@ StepStart Engine::StepOut() {
     if (here) StepFrom(*this, std::move(here), regs);
     step.out = true;
     step.mode = StepState::Running;
-    TraceOrRun(*this, eventThread, regs, false);
-    process.setRegisters(eventThread, regs);
-    result.ok = result.resume = true;
-    return result;
+    return RunNow(*this, regs);
 }
 
 StepStart Engine::RunToCursor(const std::string& file, unsigned line) {
@@ -310,14 +312,9 @@ StepStart Engine::RunToCursor(const std::string& file, unsigned line) {
     result.ok = true;
     if (hit.address == regs.ip) return result;
     ClearStep();
-    if (!PlaceStepBreakpoint(*this, hit.address, 0, 0)) {
-        result.ok = false;
-        result.problem = base::GetString(kMsgCannotEstablishThe);
-        return result;
-    }
-    TraceOrRun(*this, eventThread, regs, false);
-    process.setRegisters(eventThread, regs);
-    result.resume = true;
+    if (PlaceStepBreakpoint(*this, hit.address, 0, 0)) return RunNow(*this, regs);
+    result.ok = false;
+    result.problem = base::GetString(kMsgCannotEstablishThe);
     return result;
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 #include "debugger/instructions.h"
 #include "value_image.h"
@@ -17,10 +18,9 @@ const std::uint8_t kBytes[] = {0x66, 0x67, 0xF2, 0xF3, 0xF0, 0x2E, 0x3E, 0x64, 0
                                0x4F, 0xCC, 0xCD, 0xE0, 0xE2, 0xE8, 0x9A, 0xFF, 0xA4, 0xA5, 0xAE, 0x14,
                                0x15, 0x24, 0x25, 0x55, 0x94, 0x9C, 0xD0, 0xD8, 0x1C, 0x5D, 0x8D};
 
-bool Same(const Instruction& a, const Instruction& b) {
-    return a.kind == b.kind && a.length == b.length && a.far == b.far && a.indirect == b.indirect &&
-           a.target == b.target && a.memory == b.memory && a.base == b.base && a.index == b.index &&
-           a.scale == b.scale && a.displacement == b.displacement && a.repeatedMove == b.repeatedMove;
+auto Fields(const Instruction& i) {
+    return std::tuple(i.kind, i.length, i.far, i.indirect, i.target, i.memory, i.base, i.index, i.scale,
+                      i.displacement, i.addressSize, i.operandSize, i.foreignSegment, i.repeatedMove);
 }
 
 TEST(InstructionsFuzz, RandomBytesAtEveryCut) {
@@ -45,7 +45,7 @@ TEST(InstructionsFuzz, RandomBytesAtEveryCut) {
             } else if (whole.kind == InstructionKind::Other) {
                 ASSERT_TRUE(in.kind == InstructionKind::Other || in.kind == InstructionKind::Truncated);
             } else {
-                ASSERT_TRUE(Same(in, whole)) << n << " cut " << cut;
+                ASSERT_EQ(Fields(in), Fields(whole)) << n << " cut " << cut;
             }
         }
         if (whole.kind == InstructionKind::Call) {

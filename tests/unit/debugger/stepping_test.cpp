@@ -225,6 +225,18 @@ TEST_P(Stepping, RunToCursorAndSetNextStatement) {
     EXPECT_FALSE(s.resume);
     EXPECT_EQ(s.line, 26u);
     EXPECT_EQ(p.threads[kMain].ip, Line(26).address);
+
+    // Stopped at a breakpoint of the user's: a run to the cursor first steps off it, so that it
+    // is written back (a loop's breakpoint stops again).
+    LineHit line26 = Line(26);
+    ASSERT_EQ(e.ToggleLine(line26.module, line26.file, 26).outcome, Toggle::Set);
+    ASSERT_TRUE(BreakAt(line26.address).stop);
+    ASSERT_TRUE(e.RunToCursor("cv_main.c", 30).resume);
+    EXPECT_TRUE(Tracing());
+    EXPECT_NE(p.Byte(line26.address), kBreakInstruction);
+    EXPECT_FALSE(Step(kMain).stop);
+    EXPECT_EQ(p.Byte(line26.address), kBreakInstruction);
+    EXPECT_FALSE(Tracing());
 }
 
 INSTANTIATE_TEST_SUITE_P(Machines, Stepping, ::testing::Values("x86_64", "i686"));
