@@ -594,6 +594,7 @@ bool ShowTip(POINT screen, const std::string& text) {
                                 nullptr, base::app().instance, nullptr);
     if (!w.tip) return false;
     w.tipText = text;
+    SetWindowTextA(w.tip, text.c_str());
     HDC dc = GetDC(w.tip);
     HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     SIZE size{};
@@ -606,11 +607,18 @@ bool ShowTip(POINT screen, const std::string& text) {
 }
 
 void CALLBACK TipTimer(HWND, UINT, UINT_PTR, DWORD) {
+    POINT mouse{};
+    GetCursorPos(&mouse);
+    TickValueTip(mouse.x, mouse.y);
+}
+
+}  // namespace
+
+void TickValueTip(int x, int y) {
     WindowsState& w = state();
     HWND active = editor::ActiveDocumentWindow();
     editor::EditorWindow* ew = active ? editor::WindowState(active) : nullptr;
-    POINT mouse{};
-    GetCursorPos(&mouse);
+    POINT mouse{x, y};
     std::string word;
     bool eligible = ProgramStopped() && ew && !ew->dragging && WordUnderMouse(active, mouse, word);
     TipTick t = TickTip(w.clock, mouse.x, mouse.y, eligible);
@@ -621,8 +629,6 @@ void CALLBACK TipTimer(HWND, UINT, UINT_PTR, DWORD) {
     }
     SetTipPeriod(t.nextMs);
 }
-
-}  // namespace
 
 EvalContext StoppedEvalContext() { return ContextOfFrame(ShownFrame()); }
 

@@ -16,6 +16,10 @@ void DebuggerWindowsRunning();
 // Debugging ended: the windows and the tip go; the watch expressions are kept for the next run.
 void CloseDebuggerWindows();
 void HideValueTip();
+// One tick of the value tip's timer with the mouse at that screen point: the tip shown over the
+// word the mouse rests on, or hidden when it moved. The timer calls it with the mouse's place;
+// so may a test, to be sure of each tick and of the place.
+void TickValueTip(int x, int y);
 
 // Stack (510: call stack, locals, nearby variables), Watchs (3010), Evaluate (3009), Show value
 // of (3005), and call-stack entry n (400 + n); false for any other id.

@@ -8,7 +8,9 @@
 
 #include <algorithm>
 
+#include "debugger/debugger_windows_win.h"
 #include "debugging_fixture_win.h"
+#include "editor/editor_paint_win.h"
 
 namespace tarvo::test {
 namespace {
@@ -103,7 +105,8 @@ protected:
 
 // A breakpoint in a loop: each stop the locals show the loop variable and select what changed
 // last, the nearby variables follow the line, a watch on a structure member changes while an
-// unchanged one keeps its item; Evaluate reports a division by zero and goes on.
+// unchanged one keeps its item; Evaluate reports a division by zero and goes on; Show value of
+// and the value tip name what is under the cursor and the mouse.
 TEST_F(DebuggerWindows, LocalsWatchesAndNearbyVariablesFollowALoop) {
     base::settings().project.breakpoints = {{"demo.c", 21}};
     RunToStop(CMD_DEBUGGER);
@@ -184,6 +187,20 @@ TEST_F(DebuggerWindows, LocalsWatchesAndNearbyVariablesFollowALoop) {
     editor::MoveRight(11);  // in "depth"
     Command(CMD_SHOW_VALUE);
     EXPECT_EQ(Status().rfind("Procedure depth, address 0x", 0), 0u) << Status();
+
+    // A value tip: the mouse rests on "main" in its line; a debugger command hides the tip.
+    HWND editorWindow = editor::ActiveDocumentWindow();
+    const editor::Metrics& m = editor::EditorMetrics();
+    int row = static_cast<int>(14 - Query(editorWindow, kQueryTopLine));
+    POINT at{editor::MarginWidth() + 5 * m.charWidth + m.charWidth / 2, row * m.rowHeight + m.rowHeight / 2};
+    ClientToScreen(editorWindow, &at);
+    debugger::TickValueTip(at.x, at.y);  // the mouse came
+    debugger::TickValueTip(at.x, at.y);  // and stayed
+    HWND tip = FindWindowA("TarvoValueTip", nullptr);
+    ASSERT_TRUE(tip && IsWindowVisible(tip));
+    EXPECT_EQ(Text(tip).rfind("main = function at 0x", 0), 0u) << Text(tip);
+    Command(CMD_WATCHES);
+    EXPECT_FALSE(IsWindowVisible(tip));
 
     RunToStop(CMD_DEBUG_EXECUTE);
     EXPECT_TRUE(Holds(Rows(locals), "i = 2"));
