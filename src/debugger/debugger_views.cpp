@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "analysis/compare.h"
 #include "base/messages.h"
 #include "debugger/cv_types.h"
 #include "debugger/debug_messages.h"
@@ -26,6 +27,13 @@ std::string Failed(const std::string& name) { return Printf(base::GetString(kMsg
 
 bool IsWordChar(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// The text's lines without their line ends.
+std::vector<std::string> LinesOf(std::string_view text) {
+    std::vector<std::string> lines;
+    for (std::string_view line : analysis::SplitLines(text)) lines.emplace_back(line.substr(0, line.find('\n')));
+    return lines;
 }
 
 // The bytes at the value's address, as many as a watch keeps; false when unreadable.
@@ -141,18 +149,6 @@ void RememberExpression(std::vector<std::string>& history, std::string text) {
     history.insert(history.begin(), std::move(text));
 }
 
-std::vector<std::string> SplitLines(std::string_view text) {
-    std::vector<std::string> lines;
-    std::size_t from = 0;
-    while (from < text.size()) {
-        std::size_t end = text.find('\n', from);
-        if (end == std::string_view::npos) end = text.size();
-        lines.emplace_back(text.substr(from, end - from));
-        from = end + 1;
-    }
-    return lines;
-}
-
 EvaluateAnswer EvaluateExpressionText(const EvalContext& ctx, std::string_view text) {
     EvaluateAnswer a;
     std::vector<Expression> picked = PickExpressions(*ctx.info, text, 1);
@@ -166,7 +162,7 @@ EvaluateAnswer EvaluateExpressionText(const EvalContext& ctx, std::string_view t
         return a;
     }
     a.ok = true;
-    a.lines = SplitLines(result.text);
+    a.lines = LinesOf(result.text);
     return a;
 }
 
@@ -188,7 +184,7 @@ NameValue ValueOfName(const EvalContext& ctx, std::string_view name) {
         return out;
     }
     out.kind = NameValue::Value;
-    out.lines = SplitLines(EvaluateToText(ctx, text, kEvaluateTextLimit).text);
+    out.lines = LinesOf(EvaluateToText(ctx, text, kEvaluateTextLimit).text);
     return out;
 }
 

@@ -95,9 +95,6 @@ struct NameValue {
 };
 NameValue ValueOfName(const EvalContext& ctx, std::string_view name);
 
-// The text split at its line breaks (a last empty piece dropped).
-std::vector<std::string> SplitLines(std::string_view text);
-
 // --- value tips ------------------------------------------------------------------------------
 
 // The identifier that holds the character at `column` of the line; empty when none does.
