@@ -61,6 +61,9 @@ protected:
         Command(CMD_WATCHES);
         Sync();
         EnumThreadWindows(GetCurrentThreadId(), Repaint, 0);
+        // Wine hands what was painted to the display a little later: messages handled meanwhile.
+        ULONGLONG start = GetTickCount64();
+        WaitUntil([start] { return GetTickCount64() - start > 200; });
         Screenshot(path);
     }
     static BOOL CALLBACK Repaint(HWND window, LPARAM) {
