@@ -50,11 +50,6 @@ protected:
         DebuggingTest::SetUp();
         BuildDemo(kProgram);
     }
-    // The list or tree of a debugger window, by its title.
-    static HWND View(const char* title) {
-        HWND window = FindWindowA("TarvoDebugView", title);
-        return window ? GetWindow(window, GW_CHILD) : nullptr;
-    }
     // A screenshot once every window of ours has painted what it holds now.
     void Picture(const std::string& path) {
         Command(CMD_STACK_WINDOW);  // in front: the frame comes up over them when a dialog ends
@@ -68,19 +63,6 @@ protected:
     }
     static BOOL CALLBACK Repaint(HWND window, LPARAM) {
         return RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN), TRUE;
-    }
-    static std::vector<std::string> Rows(HWND list) {
-        std::vector<std::string> rows;
-        LRESULT n = SendMessageA(list, LB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < n; ++i) {
-            std::string row(static_cast<std::size_t>(SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)) + 1, '\0');
-            SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(row.data()));
-            rows.push_back(row.c_str());
-        }
-        return rows;
-    }
-    static bool Holds(const std::vector<std::string>& rows, const std::string& row) {
-        return std::find(rows.begin(), rows.end(), row) != rows.end();
     }
     static std::string Selected(HWND list) {
         LRESULT at = SendMessageA(list, LB_GETCURSEL, 0, 0);

@@ -2,6 +2,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -26,6 +27,24 @@ protected:
     void TearDown() override {
         debugger::StopDebugging();
         ProjectBuildTest::TearDown();
+    }
+    // The list or tree of a debugger window, by its title.
+    static HWND View(const char* title) {
+        HWND window = FindWindowA("TarvoDebugView", title);
+        return window ? GetWindow(window, GW_CHILD) : nullptr;
+    }
+    static std::vector<std::string> Rows(HWND list) {
+        std::vector<std::string> rows;
+        LRESULT n = SendMessageA(list, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < n; ++i) {
+            std::string row(static_cast<std::size_t>(SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)) + 1, '\0');
+            SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(row.data()));
+            rows.push_back(row.c_str());
+        }
+        return rows;
+    }
+    static bool Holds(const std::vector<std::string>& rows, const std::string& row) {
+        return std::find(rows.begin(), rows.end(), row) != rows.end();
     }
     static bool Stopped() { return debugger::ProgramStopped(); }
     // The run's event log, for a failure's message (read while the program is stopped).

@@ -49,6 +49,7 @@ protected:
 
 TEST_F(Stepping, OverIntoOutRunToCursorAndSetNextStatement) {
     RunToStop(CMD_DEBUGGER);
+    Command(CMD_STACK_WINDOW);  // the call stack, the locals and the nearby variables
     At(13, CMD_RUN_TO_CURSOR);
     ASSERT_EQ(CursorLine(), 13);
     // Over: the next line, not the same one again; the value sq returned is kept.
@@ -58,10 +59,20 @@ TEST_F(Stepping, OverIntoOutRunToCursorAndSetNextStatement) {
     const debugger::ReturnedValue& back = debugger::engineState().returned.back();
     EXPECT_EQ(back.value, 49u);
     EXPECT_EQ(std::string(debugger::FunctionNameAt(debugger::debugInfo(), back.function)).find("sq"), 0u);
+    EXPECT_TRUE(Holds(Rows(View("Nearby variables")), "sq() returns 49 (0x31)"))
+        << ::testing::PrintToString(Rows(View("Nearby variables")));
     // Into sq's first line, and out again to the line after the call.
     RunToStop(CMD_STEP_IN);
     EXPECT_EQ(CursorLine(), 5) << Log();
     EXPECT_TRUE(MarkedCurrent(5));
+    // The call stack: sq on its line, main on the call's line.
+    std::vector<std::string> stack = Rows(View("Call stack"));
+    auto frame = [&](const std::string& function, long line) {
+        return std::any_of(stack.begin(), stack.end(), [&](const std::string& row) {
+            return row.rfind(function + ": ", 0) == 0 && row.ends_with(": " + std::to_string(line));
+        });
+    };
+    EXPECT_TRUE(frame("sq", 5) && frame("main", 14)) << ::testing::PrintToString(stack);
     RunToStop(CMD_STEP_OUT);
     EXPECT_EQ(CursorLine(), 15) << Log();
     // Run to a cursor beyond a breakpoint in a loop: the breakpoint stops it, each round.
