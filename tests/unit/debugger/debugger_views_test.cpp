@@ -114,20 +114,6 @@ TEST_P(Views, AWatchChangesWhenItsBytesOrItsAddressChange) {
     EXPECT_EQ(RefreshWatches(watches, ctx)[1], WatchState::Unchanged);
 }
 
-TEST_P(Views, AWatchItemIsAValueLineOrAStructureTree) {
-    std::vector<Watch> watches;
-    AddWatch(watches, ctx, "g_point");
-    AddWatch(watches, ctx, "g_point.y");
-    std::string text;
-    ValueNode tree;
-    EXPECT_FALSE(WatchItem(ctx, watches[0], text, tree));
-    EXPECT_EQ(text, "g_point.y = 2");
-    ASSERT_TRUE(WatchItem(ctx, watches[1], text, tree));
-    EXPECT_EQ(text, "structure point g_point");
-    ASSERT_EQ(tree.children.size(), 3u);
-    EXPECT_EQ(NodeLine(tree.children[1]), "y = 2");
-}
-
 TEST_P(Views, EvaluateAnswersWithLinesOrAStatusMessage) {
     EvaluateAnswer a = EvaluateExpressionText(ctx, "g_ints[g_index + 1] = 7;");
     ASSERT_TRUE(a.ok);
@@ -185,26 +171,6 @@ TEST(ValueTip, TheWordUnderTheMouse) {
     EXPECT_EQ(WordAt("\ttotal += where.x;", 16), "x");
     EXPECT_EQ(WordAt("a[12]", 3), "");                 // a number is no name
     EXPECT_EQ(WordAt("abc", 3), "");
-}
-
-TEST(ValueTip, ShownWhenTheMouseRestsHiddenWhenItMoves) {
-    TipClock clock;
-    TipTick t = TickTip(clock, 10, 10, true);  // first sight: it moved
-    EXPECT_FALSE(t.show);
-    EXPECT_EQ(t.nextMs, kTipMovedMs);
-    t = TickTip(clock, 10, 10, true);
-    EXPECT_TRUE(t.show);
-    EXPECT_EQ(t.nextMs, kTipShownMs);
-    t = TickTip(clock, 10, 10, true);  // still there: shown once, not again
-    EXPECT_FALSE(t.show || t.hide);
-    t = TickTip(clock, 12, 10, true);
-    EXPECT_TRUE(t.hide);
-    EXPECT_EQ(t.nextMs, kTipMovedMs);
-    TickTip(clock, 12, 10, true);
-    t = TickTip(clock, 12, 10, false);  // the program runs again, or the editor lost the mouse
-    EXPECT_TRUE(t.hide);
-    EXPECT_FALSE(t.show);
-    EXPECT_EQ(t.nextMs, kTipIdleMs);
 }
 
 }  // namespace
