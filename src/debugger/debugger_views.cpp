@@ -8,6 +8,7 @@
 #include "debugger/debug_messages.h"
 #include "debugger/debug_queries.h"
 #include "debugger/wide_format.h"
+#include "editor/line.h"
 #include "platform/text.h"
 
 namespace tarvo::debugger {
@@ -24,10 +25,6 @@ std::string Blanked(std::string text) {
 }
 
 std::string Failed(const std::string& name) { return Printf(base::GetString(kMsgLocalFailed), name.c_str()); }
-
-bool IsWordChar(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
 
 // The text's lines without their line ends.
 std::vector<std::string> LinesOf(std::string_view text) {
@@ -189,11 +186,9 @@ NameValue ValueOfName(const EvalContext& ctx, std::string_view name) {
 }
 
 std::string WordAt(std::string_view line, std::size_t column) {
-    if (column >= line.size() || !IsWordChar(line[column])) return {};
-    std::size_t start = column, end = column;
-    while (start > 0 && IsWordChar(line[start - 1])) --start;
-    while (end < line.size() && IsWordChar(line[end])) ++end;
-    std::string word(line.substr(start, end - start));
+    if (column >= line.size() || !editor::IsWordChar(line[column])) return {};
+    editor::WordSpan w = editor::WordAround(line, column);
+    std::string word(line.substr(w.start, w.end - w.start));
     return word[0] >= '0' && word[0] <= '9' ? std::string() : word;
 }
 

@@ -632,8 +632,6 @@ void TickValueTip(int x, int y) {
 
 EvalContext StoppedEvalContext() { return ContextOfFrame(ShownFrame()); }
 
-std::uint64_t ChosenFramePointer() { return StoppedEvalContext().framePointer; }
-
 void HideValueTip() {
     WindowsState& w = state();
     if (w.tip && IsWindowVisible(w.tip)) ShowWindow(w.tip, SW_HIDE);

@@ -28,6 +28,5 @@ bool RunDebuggerWindowCommand(int id);
 // What evaluations in the stopped program use: the frame chosen in the call stack window, else
 // the stop's own. Only while the program is stopped.
 EvalContext StoppedEvalContext();
-std::uint64_t ChosenFramePointer();
 
 }  // namespace tarvo::debugger

@@ -101,7 +101,7 @@ struct Reply {
 // What a step knows of where it started.
 struct StepState {
     enum Mode { Off, Tracing, Running } mode = Off;  // Running: to a step breakpoint, untraced
-    bool into = false, out = false;
+    bool into = false;
     int module = 0;
     Function function;        // the function the step started in
     FunctionLines lines;      // its line entries

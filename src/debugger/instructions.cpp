@@ -193,7 +193,6 @@ Instruction DecodeInstruction(const Target& target, Bytes code, std::uint64_t ad
     default:
         if (!p.repeat || !IsStringOpcode(op)) return {};
         in.kind = InstructionKind::RepeatedString;
-        in.repeatedMove = op == 0xA4 || op == 0xA5;
         break;
     }
     if (c.ended) return {.kind = InstructionKind::Truncated};

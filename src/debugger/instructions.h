@@ -26,8 +26,6 @@ enum class InstructionKind {
 struct Instruction {
     InstructionKind kind = InstructionKind::Other;
     unsigned length = 0;  // bytes, prefixes included
-    // A repeated move (movs): the program runs to a breakpoint after it instead of tracing.
-    bool repeatedMove = false;
     // Calls.
     bool far = false;
     bool indirect = false;

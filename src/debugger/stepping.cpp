@@ -243,10 +243,7 @@ Reply Engine::StepDecision(std::uint32_t thread, Registers& regs, bool first) {
             return reply;
         } else {
             // Code without source (a library): it runs until it comes back to code with source.
-            if (RunToCallerWithSource(*this, regs)) {
-                step.out = true;
-                return Continue(*this, thread, regs, false);
-            }
+            if (RunToCallerWithSource(*this, regs)) return Continue(*this, thread, regs, false);
             ClearStep();
             return Continue(*this, thread, regs, false);
         }
@@ -294,7 +291,6 @@ StepStart Engine::StepOut() {
         return result;
     }
     if (here) StepFrom(*this, std::move(here), regs);
-    step.out = true;
     step.mode = StepState::Running;
     return RunNow(*this, regs);
 }

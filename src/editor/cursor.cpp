@@ -242,11 +242,8 @@ void CentreCursor() {
 bool WordAtCursor(long& start, long& end) {
     View* v = CurrentView();
     if (!v || v->cursorLine == v->document->lines) return false;
-    std::string_view text = LineText(*v->cursorLine);
-    start = std::min<long>(v->cursorColumn, static_cast<long>(text.size()));
-    end = start;
-    while (start > 0 && IsWordChar(text[start - 1])) --start;
-    while (end < static_cast<long>(text.size()) && IsWordChar(text[end])) ++end;
+    WordSpan w = WordAround(LineText(*v->cursorLine), static_cast<std::size_t>(std::max(0L, v->cursorColumn)));
+    start = static_cast<long>(w.start), end = static_cast<long>(w.end);
     return start < end;
 }
 

@@ -1,6 +1,7 @@
 // A line of a document: a node of the document's ring of lines, with a stable identity for as
 // long as the line exists, so views, bookmarks, regions and breakpoints can hold it.
 #pragma once
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -90,6 +91,18 @@ std::size_t IndentLength(std::string_view text);  // their number of characters
 // Letters, digits and underscore.
 inline bool IsWordChar(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// The word characters touching position `at` (a place between characters): [start, end),
+// empty when none does.
+struct WordSpan {
+    std::size_t start = 0, end = 0;
+};
+inline WordSpan WordAround(std::string_view text, std::size_t at) {
+    WordSpan w{std::min(at, text.size()), std::min(at, text.size())};
+    while (w.start > 0 && IsWordChar(text[w.start - 1])) --w.start;
+    while (w.end < text.size() && IsWordChar(text[w.end])) ++w.end;
+    return w;
 }
 
 }  // namespace tarvo::editor

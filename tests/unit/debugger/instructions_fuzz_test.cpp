@@ -20,7 +20,7 @@ const std::uint8_t kBytes[] = {0x66, 0x67, 0xF2, 0xF3, 0xF0, 0x2E, 0x3E, 0x64, 0
 
 auto Fields(const Instruction& i) {
     return std::tuple(i.kind, i.length, i.far, i.indirect, i.target, i.memory, i.base, i.index, i.scale,
-                      i.displacement, i.addressSize, i.operandSize, i.foreignSegment, i.repeatedMove);
+                      i.displacement, i.addressSize, i.operandSize, i.foreignSegment);
 }
 
 TEST(InstructionsFuzz, RandomBytesAtEveryCut) {

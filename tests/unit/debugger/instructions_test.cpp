@@ -103,7 +103,6 @@ TEST_P(ObjdumpOracle, EveryInstructionOfTheImage) {
             continue;
         }
         EXPECT_EQ(in.length, size) << line;
-        EXPECT_EQ(in.repeatedMove, want == K::RepeatedString && mnemonic.starts_with("movs")) << line;
         if (want != K::Call) {
             ++counts[want == K::RepeatedString ? "rep string" : "int3, int, loop"];
         } else if (operand.starts_with("*")) {
@@ -131,8 +130,8 @@ Instruction Decode(const Target& t, std::vector<std::uint8_t> bytes, std::uint64
     return DecodeInstruction(t, bytes, address);
 }
 
-// Forms the images lack, at 0x401000. `flag` is `far` for a call and `repeatedMove` for a
-// string; `value` a direct call's target or a memory operand's displacement.
+// Forms the images lack, at 0x401000. `flag` is a call's `far`; `value` a direct call's target
+// or a memory operand's displacement.
 struct Case {
     const char* what;
     bool wide;
@@ -165,7 +164,7 @@ const Case kCases[] = {
     {"call [0x1234]", false, {0x67, 0xFF, 0x16, 0x34, 0x12}, K::Call, 5, false, -1, -1, 1, 0x1234},
     {"call [bx+0x1234]", false, {0x67, 0xFF, 0x97, 0x34, 0x12}, K::Call, 5, false, kBx, -1, 1, 0x1234},
     {"call [si]: no SIB under 0x67", false, {0x67, 0xFF, 0x14}, K::Call, 3, false, kSi},
-    {"rep movsw", false, {0xF3, 0x66, 0xA5}, K::RepeatedString, 3, true},
+    {"rep movsw", false, {0xF3, 0x66, 0xA5}, K::RepeatedString, 3},
     {"repne scasb", false, {0xF2, 0xAE}, K::RepeatedString, 2},
     {"movsd without rep", false, {0xA5}, K::Other, 0},
     {"rep ret", false, {0xF3, 0xC3}, K::Other, 0},
@@ -184,7 +183,7 @@ TEST(Instructions, FormsTheImagesLack) {
         Instruction in = Decode(c.wide ? T64() : T32(), c.bytes);
         EXPECT_EQ(in.kind, c.kind);
         EXPECT_EQ(in.length, c.length);
-        EXPECT_EQ(c.kind == K::RepeatedString ? in.repeatedMove : in.far, c.flag);
+        EXPECT_EQ(in.far, c.flag);
         EXPECT_EQ(in.base, c.base);
         EXPECT_EQ(in.index, c.index);
         EXPECT_EQ(in.index >= 0 ? in.scale : 1, c.scale);
