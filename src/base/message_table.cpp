@@ -430,6 +430,7 @@ const MessageRecord kMessageTable[] = {
     {5206, "&Add or remove watches...\tIns"},
     {5207, "Value of %s"},
     {5209, "No word at the cursor"},
+    {5210, "Stack dump"},
 
     // 8101 to 8319 and 21000: status-line help; the help of command c is message c + 7000
     {5600, "Incorrect signature in file %s"},

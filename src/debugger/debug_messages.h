@@ -159,5 +159,6 @@ inline constexpr unsigned kMsgRadixHex = 5205;
 inline constexpr unsigned kMsgEditWatches = 5206;
 inline constexpr unsigned kMsgValueOf = 5207;             // "Value of %s"
 inline constexpr unsigned kMsgNoWordAtCursor = 5209;
+inline constexpr unsigned kMsgStackDumpTitle = 5210;
 
 }  // namespace tarvo::debugger

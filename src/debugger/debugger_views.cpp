@@ -26,13 +26,6 @@ std::string Blanked(std::string text) {
 
 std::string Failed(const std::string& name) { return Printf(base::GetString(kMsgLocalFailed), name.c_str()); }
 
-// The text's lines without their line ends.
-std::vector<std::string> LinesOf(std::string_view text) {
-    std::vector<std::string> lines;
-    for (std::string_view line : analysis::SplitLines(text)) lines.emplace_back(line.substr(0, line.find('\n')));
-    return lines;
-}
-
 // The bytes at the value's address, as many as a watch keeps; false when unreadable.
 bool ReadBytes(const EvalContext& ctx, const Value& v, std::vector<std::uint8_t>& out) {
     out.assign(static_cast<std::size_t>(std::min<std::uint64_t>(v.size, kWatchBytesLimit)), 0);
@@ -40,6 +33,12 @@ bool ReadBytes(const EvalContext& ctx, const Value& v, std::vector<std::uint8_t>
 }
 
 }  // namespace
+
+std::vector<std::string> TextLines(std::string_view text) {
+    std::vector<std::string> lines;
+    for (std::string_view line : analysis::SplitLines(text)) lines.emplace_back(line.substr(0, line.find('\n')));
+    return lines;
+}
 
 LocalsChange RefreshLocals(LocalsView& view, int module, int function, std::vector<std::string> lines) {
     LocalsChange change;
@@ -159,7 +158,7 @@ EvaluateAnswer EvaluateExpressionText(const EvalContext& ctx, std::string_view t
         return a;
     }
     a.ok = true;
-    a.lines = LinesOf(result.text);
+    a.lines = TextLines(result.text);
     return a;
 }
 
@@ -181,7 +180,7 @@ NameValue ValueOfName(const EvalContext& ctx, std::string_view name) {
         return out;
     }
     out.kind = NameValue::Value;
-    out.lines = LinesOf(EvaluateToText(ctx, text, kEvaluateTextLimit).text);
+    out.lines = TextLines(EvaluateToText(ctx, text, kEvaluateTextLimit).text);
     return out;
 }
 

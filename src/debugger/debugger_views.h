@@ -13,6 +13,9 @@
 
 namespace tarvo::debugger {
 
+// A text's lines without their line ends, for a list.
+std::vector<std::string> TextLines(std::string_view text);
+
 // --- the locals window -----------------------------------------------------------------------
 
 // The lines the window shows and the function they belong to.

@@ -414,7 +414,7 @@ void EnableCommands() {
     if (!menu) return;
     bool active = DebuggingActive();
     for (int id : {CMD_DEBUG_EXECUTE, CMD_DEBUG_BREAK, CMD_DEBUG_RESTART, CMD_STOP_DEBUGGING, CMD_EVALUATE, CMD_STEP_IN,
-                   CMD_SAME_LEVEL, CMD_STEP_OUT, CMD_RUN_TO_CURSOR, CMD_SET_NEXT_STATEMENT, CMD_STACK_WINDOW, CMD_WATCHES,
+                   CMD_SAME_LEVEL, CMD_STEP_OUT, CMD_RUN_TO_CURSOR, CMD_SET_NEXT_STATEMENT, CMD_CPU_WINDOW, CMD_STACK_WINDOW, CMD_WATCHES,
                    CMD_SHOW_VALUE})
         EnableMenuItem(menu, static_cast<UINT>(id), MF_BYCOMMAND | (active ? MF_ENABLED : MF_GRAYED));
     if (base::app().frame) DrawMenuBar(base::app().frame);

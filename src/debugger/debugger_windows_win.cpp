@@ -37,8 +37,9 @@ constexpr UINT kRadixDecimal = 1, kRadixHex = 2, kEditWatches = 3;  // the watch
 constexpr const char* kViewClass = "TarvoDebugView";
 constexpr const char* kTipClass = "TarvoValueTip";
 
-enum View { kStack, kLocals, kWatch, kNearby, kViewCount };
-constexpr unsigned kTitles[kViewCount] = {kMsgCallStackTitle, kMsgLocalsTitle, kMsgWatchTitle, kMsgNearbyTitle};
+enum View { kStack, kLocals, kWatch, kNearby, kDump, kViewCount };
+constexpr unsigned kTitles[kViewCount] = {kMsgCallStackTitle, kMsgLocalsTitle, kMsgWatchTitle, kMsgNearbyTitle,
+                                          kMsgStackDumpTitle};
 
 struct WindowsState {
     HWND views[kViewCount] = {};
@@ -195,6 +196,14 @@ void RefreshNearby() {
     FillList(list, rows);
 }
 
+// The raw words from the stack pointer, the frame pointer's marked.
+void RefreshDump() {
+    HWND list = ViewControl(kDump);
+    Engine& e = engineState();
+    if (!list || !ProgramStopped() || !e.target) return;
+    FillList(list, TextLines(StackDumpText(*e.target, e.context, e.process.read, state().radix)));
+}
+
 // --- the watch window ------------------------------------------------------------------------
 
 HTREEITEM InsertItem(HWND tree, HTREEITEM parent, HTREEITEM after, const std::string& text, LPARAM data, bool opens) {
@@ -325,7 +334,7 @@ void WatchMenu(HWND window, int x, int y) {
         FillWatchTree();
         state().locals = LocalsView{};  // every line again in the new radix
         if (HWND list = ViewControl(kLocals)) SendMessageA(list, LB_RESETCONTENT, 0, 0);
-        if (ProgramStopped()) WalkFrames(), RefreshStack(), RefreshLocalsWindow(), RefreshNearby();
+        if (ProgramStopped()) WalkFrames(), RefreshStack(), RefreshLocalsWindow(), RefreshNearby(), RefreshDump();
     }
 }
 
@@ -456,6 +465,7 @@ void ShowView(View v) {
         if (v == kStack) RefreshStack();
         if (v == kLocals) RefreshLocalsWindow();
         if (v == kNearby) RefreshNearby();
+        if (v == kDump) RefreshDump();
         if (v == kWatch) FillWatchTree();
     }
     SetWindowPos(w.views[v], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
@@ -648,6 +658,7 @@ void RefreshDebuggerWindows() {
     RefreshLocalsWindow();
     RefreshWatchWindow();
     RefreshNearby();
+    RefreshDump();
     // The stop is theirs to show: the windows come in front of the frame, which keeps the focus.
     for (HWND v : w.views)
         if (v && IsWindowVisible(v)) SetWindowPos(v, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -685,6 +696,9 @@ bool RunDebuggerWindowCommand(int id) {
         return true;
     case CMD_WATCHES:
         if (DebuggingActive()) ShowView(kWatch);
+        return true;
+    case CMD_CPU_WINDOW:
+        if (DebuggingActive()) ShowView(kDump);
         return true;
     case CMD_EVALUATE:
         if (DebuggingActive()) EvaluateDialog();

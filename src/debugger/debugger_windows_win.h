@@ -21,7 +21,7 @@ void HideValueTip();
 // so may a test, to be sure of each tick and of the place.
 void TickValueTip(int x, int y);
 
-// Stack (510: call stack, locals, nearby variables), Watchs (3010), Evaluate (3009), Show value
+// CPU (500: the stack dump), Stack (510: call stack, locals, nearby variables), Watchs (3010), Evaluate (3009), Show value
 // of (3005), and call-stack entry n (400 + n); false for any other id.
 bool RunDebuggerWindowCommand(int id);
 

@@ -73,6 +73,11 @@ TEST_F(Stepping, OverIntoOutRunToCursorAndSetNextStatement) {
         });
     };
     EXPECT_TRUE(frame("sq", 5) && frame("main", 14)) << ::testing::PrintToString(stack);
+    // The stack dump: 15 words from the stack pointer, the frame pointer's marked.
+    Command(CMD_CPU_WINDOW);
+    std::vector<std::string> dump = Rows(View("Stack dump"));
+    EXPECT_EQ(dump.size(), 16u) << ::testing::PrintToString(dump);
+    EXPECT_TRUE(Holds(dump, "<--ebp-->")) << ::testing::PrintToString(dump);
     RunToStop(CMD_STEP_OUT);
     EXPECT_EQ(CursorLine(), 15) << Log();
     // Run to a cursor beyond a breakpoint in a loop: the breakpoint stops it, each round.
