@@ -330,9 +330,6 @@ void DebugThread(Session* sp) {
             return;
         }
     } else if (!StartProgram(s)) {
-        char reason[101] = "";
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, GetLastError(), 0, reason,
-                       sizeof reason - 1, nullptr);
         s.running = false;
         return;
     }
