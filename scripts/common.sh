@@ -11,7 +11,13 @@ tarvo_setup() { bash "$TARVO_TOP/scripts/setup.sh"; }
 # configure_and_build DIR [cmake options...]
 configure_and_build() {
   local dir=$1; shift
-  cmake -S "$TARVO_TOP" -B "$dir" "$@" >"$dir.configure.log" 2>&1 || {
+  local launcher=()
+  # Paths below the checkout are hashed relative to it, so every checkout shares one cache.
+  if command -v ccache >/dev/null; then
+    local run="env;CCACHE_BASEDIR=$TARVO_TOP;CCACHE_NOHASHDIR=1;CCACHE_MAXSIZE=15G;ccache"
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER="$run" -DCMAKE_CXX_COMPILER_LAUNCHER="$run")
+  fi
+  cmake -S "$TARVO_TOP" -B "$dir" "${launcher[@]}" "$@" >"$dir.configure.log" 2>&1 || {
     mkdir -p "$dir"; cat "$dir.configure.log" >&2; return 1; }
   cmake --build "$dir" -j "$JOBS" >"$dir.build.log" 2>&1 || {
     grep -E -A3 'error|Error' "$dir.build.log" | head -60 >&2; return 1; }

@@ -14,6 +14,8 @@ SUDO=$(need_root)
 # Debian package name -> a file that proves it is installed (cheaper than asking dpkg for all).
 packages=(
   "cmake:/usr/bin/cmake"
+  # Rebuilds of the same sources (several checkouts, a clean clone) come from its cache.
+  "ccache:/usr/bin/ccache"
   "make:/usr/bin/make"
   "g++:/usr/bin/g++"
   "googletest:/usr/src/googletest/CMakeLists.txt"
