@@ -55,6 +55,11 @@ packages=(
   "rcs:/usr/bin/co"
   "gcc-mingw-w64-i686-posix:/usr/bin/i686-w64-mingw32-gcc"
   "gcc-mingw-w64-x86-64-posix:/usr/bin/x86_64-w64-mingw32-gcc"
+  # Oracles of the cross-reference scan, the call tree and the help text: callers and callees,
+  # the call graph, and the RTF read back as text.
+  "cscope:/usr/bin/cscope"
+  "cflow:/usr/bin/cflow"
+  "unrtf:/usr/bin/unrtf"
 )
 
 missing=()
