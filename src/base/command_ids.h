@@ -106,6 +106,10 @@
 #define CMD_SYMBOL_USAGE 1204
 #define CMD_PE_SUMMARY 1297
 #define CMD_FUNCTION_SIZES 1298
+/* Call tree and help generation */
+#define CMD_CALL_TREE 1200
+#define CMD_CALLERS_TREE 1203
+#define CMD_HELP_GENERATION 1219
 
 /* Browsing */
 #define CMD_SEARCH_DEFINITION 1158

@@ -8,6 +8,7 @@
 #include "cms/cms_state.h"
 #include "debugger/breakpoint_marks.h"
 #include "debugger/debugger_win.h"
+#include "tools/tools_commands_win.h"
 #include "project/build_win.h"
 #include "project/project_commands_win.h"
 #include "shell/execute.h"
@@ -262,6 +263,7 @@ void InstallDispatchHooks() {
     hooks.runners[static_cast<int>(base::Owner::Shell)] = RunShellCommand;
     hooks.runners[static_cast<int>(base::Owner::Editor)] = editor::RunEditorCommand;
     hooks.runners[static_cast<int>(base::Owner::Analysis)] = analysis::RunAnalysisCommand;
+    hooks.runners[static_cast<int>(base::Owner::SourceTools)] = tools::RunToolsCommand;
     hooks.runners[static_cast<int>(base::Owner::Project)] = project::RunProjectCommand;
     hooks.runners[static_cast<int>(base::Owner::Build)] = [](int id, CommandParam param, CommandResult& result) {
         // While a program is being debugged no build may replace it (or delete its objects).

@@ -1,0 +1,9 @@
+// The source tools' commands: the call tree, the callers tree and the help generation.
+#pragma once
+#include <cstdint>
+
+namespace tarvo::tools {
+
+bool RunToolsCommand(int id, std::intptr_t param, std::intptr_t& result);
+
+}  // namespace tarvo::tools
