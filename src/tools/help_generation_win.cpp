@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "base/app_win.h"
+#include "base/dialogs_win.h"
 #include "base/messages.h"
 #include "base/settings.h"
 #include "editor/document.h"
@@ -27,15 +28,6 @@ bool Listed(HWND list, const std::string& text) {
     for (int i = 0; i < count; ++i)
         if (ItemText(list, i) == text) return true;
     return false;
-}
-
-std::string ControlText(HWND dialog, int id) {
-    HWND c = GetDlgItem(dialog, id);
-    int n = GetWindowTextLengthA(c);
-    std::string text(static_cast<std::size_t>(n) + 1, '\0');
-    GetWindowTextA(c, text.data(), n + 1);
-    text.resize(static_cast<std::size_t>(n));
-    return text;
 }
 
 // Moves the selected (or, with all, every) item of one list to the other.
@@ -74,8 +66,8 @@ INT_PTR CALLBACK RequestProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
             HWND chosen = GetDlgItem(dialog, IDC_HELP_CHOSEN);
             int count = static_cast<int>(SendMessageA(chosen, LB_GETCOUNT, 0, 0));
             for (int i = 0; i < count; ++i) r.files.push_back(ItemText(chosen, i));
-            r.helpFile = ControlText(dialog, IDC_HELP_NAME);
-            r.title = ControlText(dialog, IDC_HELP_TITLE);
+            r.helpFile = base::ItemText(dialog, IDC_HELP_NAME);
+            r.title = base::ItemText(dialog, IDC_HELP_TITLE);
             if (!CheckHelpRequest(r)) return TRUE;  // the dialog stays for a correction
             *request = std::move(r);
             EndDialog(dialog, IDOK);
