@@ -140,7 +140,7 @@ TEST_F(SettingsLists, OpenFilesBreakpointsAndFileProcessors) {
 }
 
 TEST_F(SettingsLists, ReleasesKeepLongDescriptionsAndSkipOnlyABadOne) {
-    std::string long1200(1200, 'd');
+    std::string long1200(1200u, 'd');
     long1200[511] = 'X';
     std::vector<Release> releases{{"R1", "ann", long1200, "99.1.2.3.4.5", {"a.c,1.2", "b.c,1.1"}},
                                   {"R2", "bob", std::string(511, 'e'), "99.2.2.3.4.5", {}},

@@ -23,7 +23,7 @@ TEST_F(DocumentLoad, LineEndsOfEveryKindGiveTheSameLines) {
 }
 
 TEST_F(DocumentLoad, VeryLongLinesAreKeptWhole) {
-    std::string longLine(1200, 'x'), huge(200000, 'y');
+    std::string longLine(1200u, 'x'), huge(200000, 'y');
     Document& doc = Open(longLine + "\n" + huge + "\r\nend");
     ASSERT_EQ(doc.lineCount, 3);
     EXPECT_EQ(doc.lines->next->length, 1200u);
