@@ -23,6 +23,7 @@
 #define IDD_DATA_BREAKPOINTS 141
 #define IDD_EVALUATE 142
 #define IDD_WATCHES 143
+#define IDD_CODE_ANALYSIS 170
 
 /* Controls */
 #define IDC_TEXT 1001
@@ -116,5 +117,10 @@
 #define IDC_WATCH_ADD 1134
 #define IDC_WATCH_DELETE 1135
 #define IDC_DEBUG_VIEW 1136
+
+/* The code analysis dialog: a field's value is IDC_MX_FIRST + its number (analysis/metrics.h) */
+#define IDC_MX_FIRST 2200
+#define IDC_MX_IDENTIFIERS 2230
+#define IDC_MX_NEXT 2231
 
 #endif

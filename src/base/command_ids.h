@@ -106,6 +106,9 @@
 #define CMD_SYMBOL_USAGE 1204
 #define CMD_PE_SUMMARY 1297
 #define CMD_FUNCTION_SIZES 1298
+/* Function metrics: the analysis dialog and the plot */
+#define CMD_CODE_ANALYSIS 1161
+#define CMD_ANALYSIS_PLOT 1169
 
 /* Browsing */
 #define CMD_SEARCH_DEFINITION 1158

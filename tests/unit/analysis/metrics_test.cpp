@@ -74,15 +74,6 @@ TEST(Metrics, AFunctionCountedByHand) {
     EXPECT_DOUBLE_EQ(m.level, (2.0 / 9) * (5.0 / 17));  // not 2 / total operands
     EXPECT_DOUBLE_EQ(m.commentPercentage, 30.0 / 137 * 100);
 
-    std::array<std::string, kFieldCount> shown = AnalysisTexts(m);
-    EXPECT_EQ(shown[kFieldOperands], "5");
-    EXPECT_EQ(shown[kFieldOperators], "9");
-    EXPECT_EQ(shown[kFieldLength], "39");
-    EXPECT_EQ(shown[kFieldVolume], "148.487");
-    EXPECT_EQ(shown[kFieldLevel], "0.0653595");
-    EXPECT_EQ(shown[kFieldDensity], "2271.85");
-    EXPECT_EQ(shown[kFieldComments], "21.90");
-    EXPECT_EQ(shown[kFieldMaxDepth], "1");
 }
 
 TEST(Metrics, CountsWithoutOperandsOrBracesAndWithoutALevel) {
@@ -209,19 +200,6 @@ TEST(Metrics, TheDefinitionAndTheCommentBlockBeforeIt) {
     EXPECT_EQ(DefinitionStart(t.lines, found[1]), 10);
     EXPECT_EQ(CommentBlockStart(t.lines, 10), 10);
     EXPECT_EQ(CommentBlockStart(t.lines, 1), 1);
-}
-
-TEST(Metrics, SeriesOfAFileInListOrder) {
-    Text t("int a(int x) { return x; }\n"
-           "int b(int x) { if (x) return x * 2; return 0; }\n");
-    FileMetrics all = MeasureAll(t.lines, FindCFunctions(t.lines));
-    EXPECT_EQ(all.names, (std::vector<std::string>{"a", "b"}));
-    for (const std::vector<double>& series : all.values) EXPECT_EQ(series.size(), 2u);
-    EXPECT_EQ(all.values[kSeriesControl], (std::vector<double>{1, 3}));
-    Metrics b = *Measure(t.lines, FindCFunctions(t.lines)[1]);
-    EXPECT_EQ(all.values[kSeriesLength][1], b.length);
-    EXPECT_EQ(all.values[kSeriesDensity][1], b.Density());
-    EXPECT_TRUE(MeasureAll(t.lines, {}).names.empty());
 }
 
 TEST(Metrics, PlotGeometryAndClicks) {
