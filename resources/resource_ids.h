@@ -25,6 +25,7 @@
 #define IDD_WATCHES 143
 #define IDD_HELP_GENERATION 190
 #define IDD_HELP_PROGRESS 191
+#define IDD_CODE_ANALYSIS 170
 
 /* Controls */
 #define IDC_TEXT 1001
@@ -128,5 +129,9 @@
 #define IDC_HELP_NAME 2405
 #define IDC_HELP_TITLE 2406
 #define IDC_HELP_PROGRESS_TEXT 2407
+/* The code analysis dialog: a field's value is IDC_MX_FIRST + its number (analysis/metrics.h) */
+#define IDC_MX_FIRST 2200
+#define IDC_MX_IDENTIFIERS 2230
+#define IDC_MX_NEXT 2231
 
 #endif

@@ -2,6 +2,7 @@
 
 #include "analysis/function_list.h"
 #include "analysis/inactive_code.h"
+#include "analysis/metrics_win.h"
 #include "base/command_ids.h"
 #include "base/dialogs_win.h"
 #include "base/messages.h"
@@ -38,6 +39,8 @@ bool RunAnalysisCommand(int id, std::intptr_t, std::intptr_t& result) {
     case CMD_FUNCTIONS_LIST: return editor::RunOnActiveWindow(id, FunctionsListCommand, result);
     case CMD_INACTIVE_CODE:
         return editor::RunOnActiveWindow(id, [](int) { return ShowInactiveCode(); }, result);
+    case CMD_CODE_ANALYSIS: return editor::RunOnActiveWindow(id, [](int) { return ShowCodeAnalysis(); }, result);
+    case CMD_ANALYSIS_PLOT: return editor::RunOnActiveWindow(id, [](int) { return ShowAnalysisPlot(); }, result);
     default: return false;
     }
 }

@@ -1,5 +1,5 @@
 // The commands of the source analysis as the frame dispatches them: the function list and the
-// inactive code of the current document.
+// inactive code of the current document, and its function metrics.
 #pragma once
 #include <cstdint>
 

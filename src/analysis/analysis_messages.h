@@ -34,4 +34,13 @@ inline constexpr unsigned kMsgOutputDiffers = 5715;         // output must diffe
 inline constexpr unsigned kMsgPatchNameRequired = 5716;     // "Name of the patch file required"
 inline constexpr unsigned kMsgNoCSyntaxForPatch = 5717;     // C syntax refused for merge and patch
 
+// Function metrics and their plot.
+inline constexpr unsigned kMsgNoFunctionsInFile = 5850;     // "No functions defined in this file"
+inline constexpr unsigned kMsgAnalysisOf = 5851;            // "Analysis of %s"
+inline constexpr unsigned kMsgFirstSeries = 5852;           // the series' titles, in Series order
+inline constexpr unsigned kMsgClickForInformation = 5857;   // "Click in a line for further information"
+inline constexpr unsigned kMsgBarValue = 5858;              // "%s: %g"
+inline constexpr unsigned kMsgNothingToMeasure = 5859;      // "%s: nothing to measure"
+inline constexpr unsigned kMsgPlotClass = 3972;             // "clGrClass"
+
 }  // namespace tarvo::analysis

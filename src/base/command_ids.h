@@ -110,6 +110,9 @@
 #define CMD_CALL_TREE 1200
 #define CMD_CALLERS_TREE 1203
 #define CMD_HELP_GENERATION 1219
+/* Function metrics: the analysis dialog and the plot */
+#define CMD_CODE_ANALYSIS 1161
+#define CMD_ANALYSIS_PLOT 1169
 
 /* Browsing */
 #define CMD_SEARCH_DEFINITION 1158

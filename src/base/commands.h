@@ -131,6 +131,8 @@ inline constexpr Command kCommands[] = {
     detail::doc(CMD_CALL_TREE, Owner::SourceTools),
     detail::doc(CMD_CALLERS_TREE, Owner::SourceTools),
     detail::doc(CMD_HELP_GENERATION, Owner::SourceTools),
+    detail::doc(CMD_CODE_ANALYSIS, Owner::Analysis),
+    detail::doc(CMD_ANALYSIS_PLOT, Owner::Analysis),
     detail::doc(CMD_SEARCH_DEFINITION, Owner::Browse),
 
     detail::any(CMD_CONFIGURATION, Owner::Project),
