@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "analysis/analysis_messages.h"
 #include "analysis/compare_files.h"
@@ -187,6 +188,14 @@ LRESULT CALLBACK SideProc(HWND side, UINT message, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     case WM_LBUTTONDOWN: SetFocus(side); return 0;
+    case WM_KEYDOWN: {
+        static constexpr std::pair<WPARAM, WORD> kKeys[] = {{VK_UP, SB_LINEUP},     {VK_DOWN, SB_LINEDOWN},
+                                                            {VK_PRIOR, SB_PAGEUP},  {VK_NEXT, SB_PAGEDOWN},
+                                                            {VK_HOME, SB_TOP},      {VK_END, SB_BOTTOM}};
+        for (auto [key, request] : kKeys)
+            if (wParam == key) SendMessageA(side, WM_VSCROLL, request, 0);
+        return 0;
+    }
     }
     return DefWindowProcA(side, message, wParam, lParam);
 }
@@ -245,16 +254,22 @@ void Layout(HWND window) {
 void FinishMerge(HWND window) {
     CompareWindow& w = *StateOf(window);
     std::string text;
+    bool copy = true;
     switch (OutcomeOf(w.choices)) {
     case MergeOutcome::Merged: text = MergedText(w.texts, w.choices.taken); break;
     case MergeOutcome::CopyOfFirst:
-        if (!base::Confirm(CopyQuestion(w.texts.secondName, w.texts.firstName))) return;
+        copy = base::Confirm(CopyQuestion(w.texts.secondName, w.texts.firstName));
         text = w.texts.firstText;
         break;
     case MergeOutcome::CopyOfSecond:
-        if (!base::Confirm(CopyQuestion(w.texts.firstName, w.texts.secondName))) return;
+        copy = base::Confirm(CopyQuestion(w.texts.firstName, w.texts.secondName));
         text = w.texts.secondText;
         break;
+    }
+    if (!copy) {  // the user's answer: no output, the output file as it was
+        w.output.clear();
+        DestroyWindow(window);
+        return;
     }
     if (!WriteTextFile(w.output, text)) {
         base::ErrorBox(Printf(base::GetString(base::kMsgCannotOpenForWriting), w.output.c_str()));
@@ -332,8 +347,6 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED) Command(window, LOWORD(wParam));
         return 0;
-    case WM_KEYDOWN:
-        return 0;
     case WM_DESTROY: {
         CompareWindow* w = StateOf(window);
         if (w && w->merge && !w->output.empty())
@@ -404,7 +417,8 @@ HWND OpenComparisonWindow(const ComparisonWindowRequest& request) {
         return nullptr;
     }
     ShowWindow(window, SW_SHOW);
-    UpdateWindow(window);
+    // Both panes painted before the call returns: the viewer is complete when it is seen.
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     return window;
 }
 
