@@ -191,15 +191,7 @@ void ShowChange(HWND d, ChangeDialog& c) {
     if (cut || cutToo) Status(base::GetString(kMsgTooManyLines));
 }
 
-FunctionRecords FunctionsOfText(const TextLines& lines) {
-    Lines bare;
-    bare.reserve(lines.size());
-    for (std::string_view line : lines) {
-        if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
-        bare.push_back(line);
-    }
-    return FindCFunctions(bare);
-}
+FunctionRecords FunctionsOfText(const TextLines& lines) { return FindCFunctions(BareLines(lines)); }
 
 bool CSyntaxChanges(const DiffChoice& choice) {
     CompareRequest request{choice.a.path, choice.b.path, {}, kKeepChanges | kAssumeCSyntax, {}};

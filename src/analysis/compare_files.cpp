@@ -10,9 +10,6 @@
 #include "platform/text.h"
 
 namespace tarvo::analysis {
-namespace {
-
-// Lines without their line ends, as the normaliser reads them.
 Lines BareLines(const TextLines& lines) {
     Lines bare;
     bare.reserve(lines.size());
@@ -22,6 +19,8 @@ Lines BareLines(const TextLines& lines) {
     }
     return bare;
 }
+
+namespace {
 
 // The file line (0-based) of a normalised line (0-based): the first whose rewrite starts at
 // or after it.

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/char_source.h"
 #include "analysis/compare.h"
 
 namespace tarvo::analysis {
@@ -27,6 +28,9 @@ struct CompareRequest {
 
 enum CompareResult { kCompareInternalError = -1, kCompareSame = 0, kCompareChanged = 1, kCompareCannotOpen = 2 };
 int CompareFiles(CompareRequest& request);
+
+// Lines without their line ends, as the scanners and the normaliser read them.
+Lines BareLines(const TextLines& lines);
 
 // A file's text as a text read gives it: CR LF as "\n". False when it cannot be read.
 bool ReadTextFile(const std::string& path, std::string& text);

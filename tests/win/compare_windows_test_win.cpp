@@ -162,17 +162,19 @@ TEST_F(CompareWindows, RightAndLeftWriteTheMergedFile) {
     EXPECT_TRUE(BoxTexts().empty());
 
     // Every change taken: a copy of the second file, after the question.
+    std::string copy = dir + "\\copy.c";
     shown->answers = {IDYES};
-    DiffMerge(dir + "\\a.c", dir + "\\b.c", {true, false, false, out});
+    DiffMerge(dir + "\\a.c", dir + "\\b.c", {true, false, false, copy});
     for (int i = 0; i < 3; ++i) Click(Viewer(), IDC_CMP_RIGHT);
-    EXPECT_EQ(ReadTextFile(out), kSecond);
+    EXPECT_EQ(ReadTextFile(copy), kSecond);
     ASSERT_EQ(BoxTexts().size(), 1u);
     EXPECT_EQ(BoxTexts()[0], "No text from file a.c was used,\nthe new file would be a copy of b.c\n\ncopy anyway?");
     // None taken, and No: the output stays as it was.
     shown->answers = {IDNO};
-    DiffMerge(dir + "\\a.c", dir + "\\b.c", {true, false, false, out});
+    WriteTextFile(dir + "\\kept.c", "kept\r\n");
+    DiffMerge(dir + "\\a.c", dir + "\\b.c", {true, false, false, dir + "\\kept.c"});
     for (int i = 0; i < 3; ++i) Click(Viewer(), IDC_CMP_LEFT);
-    EXPECT_EQ(ReadTextFile(out), kSecond);
+    EXPECT_EQ(ReadTextFile(dir + "\\kept.c"), "kept\r\n");
     EXPECT_FALSE(Viewer());
 }
 
