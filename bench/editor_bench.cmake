@@ -49,3 +49,12 @@ target_compile_definitions(tarvo_debugger_bench_win PRIVATE
 target_compile_options(tarvo_debugger_bench_win PRIVATE -O2)
 target_link_libraries(tarvo_debugger_bench_win PRIVATE tarvo_win)
 add_dependencies(tarvo_debugger_bench_win make vex vexlnk)
+
+# The comparison viewer on two 100,000-line files, to its first paint (bench/compare_viewer_bench.sh).
+add_executable(tarvo_compare_viewer_bench_win EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/bench/compare_viewer_bench_win.cpp
+                                              ${PROJECT_SOURCE_DIR}/resources/tarvo.rc)
+target_include_directories(tarvo_compare_viewer_bench_win PRIVATE ${PROJECT_SOURCE_DIR}/resources)
+target_compile_definitions(tarvo_compare_viewer_bench_win PRIVATE
+  TARVO_ROOT_DIR="${TARVO_ROOT}" TARVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
+target_compile_options(tarvo_compare_viewer_bench_win PRIVATE -O2)
+target_link_libraries(tarvo_compare_viewer_bench_win PRIVATE tarvo_win)

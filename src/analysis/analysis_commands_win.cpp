@@ -1,5 +1,6 @@
 #include "analysis/analysis_commands_win.h"
 
+#include "analysis/compare_commands_win.h"
 #include "analysis/function_list.h"
 #include "analysis/inactive_code.h"
 #include "analysis/metrics_win.h"
@@ -41,7 +42,7 @@ bool RunAnalysisCommand(int id, std::intptr_t, std::intptr_t& result) {
         return editor::RunOnActiveWindow(id, [](int) { return ShowInactiveCode(); }, result);
     case CMD_CODE_ANALYSIS: return editor::RunOnActiveWindow(id, [](int) { return ShowCodeAnalysis(); }, result);
     case CMD_ANALYSIS_PLOT: return editor::RunOnActiveWindow(id, [](int) { return ShowAnalysisPlot(); }, result);
-    default: return false;
+    default: return RunCompareCommand(id, result);
     }
 }
 

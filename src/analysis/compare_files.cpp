@@ -10,9 +10,6 @@
 #include "platform/text.h"
 
 namespace tarvo::analysis {
-namespace {
-
-// Lines without their line ends, as the normaliser reads them.
 Lines BareLines(const TextLines& lines) {
     Lines bare;
     bare.reserve(lines.size());
@@ -22,6 +19,8 @@ Lines BareLines(const TextLines& lines) {
     }
     return bare;
 }
+
+namespace {
 
 // The file line (0-based) of a normalised line (0-based): the first whose rewrite starts at
 // or after it.
@@ -59,9 +58,9 @@ std::string Lower(std::string s) {
 }  // namespace
 
 bool ReadTextFile(const std::string& path, std::string& text) {
-    platform::FileContent content;
-    if (platform::ReadWholeFile(path, content) != platform::ReadStatus::Ok) return false;
-    text = LfLineEnds(std::string_view(content.data.get(), content.size));
+    std::string bytes;
+    if (!ReadBytesFile(path, bytes)) return false;
+    text = LfLineEnds(bytes);
     return true;
 }
 
@@ -81,6 +80,20 @@ bool WriteTextFile(const std::string& path, std::string_view text) {
         start = end + 1;
     }
     return writer.Flush() && platform::FinishReplace(out) == platform::ReplaceStatus::Ok;
+}
+
+bool WriteBytesFile(const std::string& path, std::string_view bytes) {
+    platform::ReplaceFile out;
+    if (platform::BeginReplace(out, path) != platform::ReplaceStatus::Ok) return false;
+    return platform::WriteReplace(out, bytes.data(), bytes.size()) &&
+           platform::FinishReplace(out) == platform::ReplaceStatus::Ok;
+}
+
+bool ReadBytesFile(const std::string& path, std::string& bytes) {
+    platform::FileContent content;
+    if (platform::ReadWholeFile(path, content) != platform::ReadStatus::Ok) return false;
+    bytes.assign(content.data.get(), content.size);
+    return true;
 }
 
 int CompareFiles(CompareRequest& request) {

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/char_source.h"
 #include "analysis/compare.h"
 
 namespace tarvo::analysis {
@@ -28,10 +29,17 @@ struct CompareRequest {
 enum CompareResult { kCompareInternalError = -1, kCompareSame = 0, kCompareChanged = 1, kCompareCannotOpen = 2 };
 int CompareFiles(CompareRequest& request);
 
+// Lines without their line ends, as the scanners and the normaliser read them.
+Lines BareLines(const TextLines& lines);
+
 // A file's text as a text read gives it: CR LF as "\n". False when it cannot be read.
 bool ReadTextFile(const std::string& path, std::string& text);
 // Writes a text with CR LF line ends in place of the file, whole or not at all.
 bool WriteTextFile(const std::string& path, std::string_view text);
+// Writes bytes as they are in place of the file, whole or not at all.
+bool WriteBytesFile(const std::string& path, std::string_view bytes);
+// A file's bytes as they are; false when it cannot be read.
+bool ReadBytesFile(const std::string& path, std::string& bytes);
 
 // Writes the patch script that turns the first file into the second; a CompareResult.
 int WritePatchFile(const std::string& first, const std::string& second, const std::string& patchFile);

@@ -113,6 +113,9 @@
 /* Function metrics: the analysis dialog and the plot */
 #define CMD_CODE_ANALYSIS 1161
 #define CMD_ANALYSIS_PLOT 1169
+#define CMD_DIFF_MERGE 1138
+#define CMD_APPLY_PATCH 1147
+#define CMD_COMPARE_WITH_DISK 1150
 
 /* Browsing */
 #define CMD_SEARCH_DEFINITION 1158

@@ -133,6 +133,9 @@ inline constexpr Command kCommands[] = {
     detail::doc(CMD_HELP_GENERATION, Owner::SourceTools),
     detail::doc(CMD_CODE_ANALYSIS, Owner::Analysis),
     detail::doc(CMD_ANALYSIS_PLOT, Owner::Analysis),
+    detail::any(CMD_DIFF_MERGE, Owner::Analysis),
+    detail::any(CMD_APPLY_PATCH, Owner::Analysis),
+    detail::doc(CMD_COMPARE_WITH_DISK, Owner::Analysis),
     detail::doc(CMD_SEARCH_DEFINITION, Owner::Browse),
 
     detail::any(CMD_CONFIGURATION, Owner::Project),

@@ -78,7 +78,7 @@ TEST(CommandIds, TheCheckSeesTheUsualPlaces) {
                              "    Command(tarvo.frame, CMD_SAVE);", "    char title[512];",
                              "    if (id == 9999) {", "    x = 1103.5;",
                              "inline constexpr unsigned kMsgCannotOpenForWriting = 1154;",
-                             "    EXPECT_EQ(Lookup(1138), x);"})
+                             "    EXPECT_EQ(Lookup(1195), x);"})
         EXPECT_EQ(BareCommandId(line), 0) << line;
 }
 
