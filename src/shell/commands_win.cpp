@@ -10,6 +10,7 @@
 #include "debugger/debugger_win.h"
 #include "project/build_win.h"
 #include "project/project_commands_win.h"
+#include "project/utilities_win.h"
 #include "shell/execute.h"
 #include "editor/cursor.h"
 #include "editor/document.h"
@@ -244,7 +245,9 @@ bool RunShellCommand(int id, CommandParam param, CommandResult& result) {
         return true;
     }
     result = 0;
-    return id >= CMD_FIRST_UTILITY && id <= CMD_LAST_UTILITY;  // run with the utilities part
+    if (id < CMD_FIRST_UTILITY || id > CMD_LAST_UTILITY) return false;
+    project::RunUtility(id, ExecuteProgram);
+    return true;
 }
 
 bool AnyEditorOpen() { return editor::AnyDocumentWindow(); }
