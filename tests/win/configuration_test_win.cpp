@@ -195,7 +195,9 @@ TEST_F(Configuration, EiffelBuildAsksForTheRootClassAndLeadsToTheSource) {
         return std::string(value);
     }();
     SetEnvironmentVariableA("PATH", path.c_str());
-    WriteTextFile(dir + "\\hello.e", "--error Line 5 (.\\hello.e) Unknown feature\r\nclass HELLO\r\n");
+    WriteTextFile(dir + "\\hello.e",
+                  "--error Line 5 (.\\hello.e) Unknown feature\r\nclass HELLO\r\ncreation make\r\nfeature\r\n"
+                  "   make is do foo end\r\nend\r\n");
     base::Settings& s = base::settings();
     s.currentProject = "hello";
     s.projects = {"hello"};
