@@ -38,7 +38,7 @@ HWND ShowPage(HWND sheet, int index) {
 // A click as the user makes it: the box changes and its page hears of it.
 void Click(HWND page, int id) { SendDlgItemMessageA(page, id, BM_CLICK, 0, 0); }
 
-constexpr int kCompilerTab = 4, kLinkerTab = 7, kUtilitiesTab = 10;
+constexpr int kCompilerTab = 4, kLinkerTab = 7, kUtilitiesTabWithoutProject = 6;
 
 class Configuration : public ProjectBuildTest {
 protected:
@@ -146,7 +146,8 @@ TEST_F(Configuration, UtilitiesRunByTheirKeysAndKeepTheirIds) {
     HWND editor = Open("notes.c", "int counter;\r\n");
     Key(editor, VK_RIGHT, 7);  // inside "counter", after "cou"
     AnswerDialogs({[&](HWND sheet) {
-        HWND page = ShowPage(sheet, kUtilitiesTab);
+        HWND page = ShowPage(sheet, kUtilitiesTabWithoutProject);
+        EXPECT_EQ(TabTitle(sheet, kUtilitiesTabWithoutProject), "Utilities");
         AddUtility(page, "ed", Tool("clean"), "$FILE$ $CURSOR$");
         AddUtility(page, "A", Tool("clean"), "a-ran");
         AddUtility(page, "B", Tool("clean"), "b-ran");
@@ -216,7 +217,7 @@ TEST_F(Configuration, EiffelBuildAsksForTheRootClassAndLeadsToTheSource) {
     std::vector<std::string> rows = ListedMessages();
     ASSERT_FALSE(rows.empty());
     EXPECT_EQ(rows.front(), "Line 5 (.\\hello.e) Unknown feature");
-    Command(CMD_NEXT_MESSAGE);
+    Command(CMD_PREVIOUS_MESSAGE);  // from the last row, selected after the build
     EXPECT_TRUE(_stricmp(ActiveName().c_str(), (dir + "\\hello.e").c_str()) == 0) << ActiveName();
     EXPECT_EQ(CursorLine(), 5);
 
