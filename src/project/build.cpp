@@ -7,6 +7,7 @@
 #include "platform/process.h"
 #include "platform/text.h"
 #include "project/build_messages.h"
+#include "project/eiffel.h"
 #include "project/makefile.h"
 #include "project/project_messages.h"
 #include "project/project_state.h"
@@ -48,6 +49,12 @@ BuildJob CurrentJob(const base::Settings& s, BuildKind kind) {
                   : p.makeName.empty()    ? std::string("make")
                                           : p.makeName;
     job.executable = TargetName(s.currentProject, p);
+    if (p.projectFlags & base::kProjectEiffel) {
+        // Eiffel classes are built by the Eiffel compiler's driver, not by make.
+        job.command = EiffelCompileCommand(p);
+        job.directory = EiffelDirectory(p);
+        job.executable = p.exe.empty() ? p.eiffelRootClass + ".exe" : p.exe;
+    }
     return job;
 }
 
@@ -67,12 +74,14 @@ std::optional<BuildJob> PrepareBuild(base::Settings& s, BuildKind kind, const Ge
     if ((s.editorFlags & base::kEditorSaveBeforeBuild) && seam.saveAll && !seam.saveAll()) return std::nullopt;
     if (seam.saveModified && !seam.saveModified()) return std::nullopt;
     base::ProjectSettings& p = s.project;
-    if (p.makeDir.empty() || !platform::FileExists(p.makeDir + "\\Makefile")) {
+    bool eiffel = p.projectFlags & base::kProjectEiffel;
+    if (!eiffel && (p.makeDir.empty() || !platform::FileExists(p.makeDir + "\\Makefile"))) {
         if (!base::ConfirmId(kMsgNoMakefile)) return std::nullopt;
         if (!GenerateMakefile(s, ui)) return std::nullopt;
         base::WriteProjectLists(s);
     }
-    if (p.errorFile.empty()) p.errorFile = p.makeDir + "\\" + s.currentProject + ".err";
+    if (p.errorFile.empty())
+        p.errorFile = (eiffel && p.makeDir.empty() ? EiffelDirectory(p) : p.makeDir) + "\\" + s.currentProject + ".err";
     if (!ValidMessageFile(p.errorFile)) {
         base::ErrorBox(Printf(base::GetString(kMsgBadMessageFile), p.errorFile.c_str()));
         return std::nullopt;

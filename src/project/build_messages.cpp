@@ -133,6 +133,11 @@ std::optional<BuildMessage> ParseEiffelMessage(std::string_view text, const std:
     return BuildMessage{inDirectory(name, sourcesDir), line, std::string(text)};
 }
 
+std::optional<BuildMessage> ParseProjectMessage(std::string_view text, const base::ProjectSettings& project) {
+    if (!(project.projectFlags & base::kProjectEiffel)) return ParseMessage(text, project.makeDir);
+    return ParseEiffelMessage(text, project.sourcesDir.empty() ? project.makeDir : project.sourcesDir);
+}
+
 std::vector<std::string> SplitForList(const std::string& text, const std::function<bool(std::string_view)>& fits) {
     std::vector<std::string> rows;
     std::string rest = text;

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/settings.h"
+
 namespace tarvo::project {
 
 // The message file is read up to these sizes; a larger one is "too big".
@@ -35,6 +37,8 @@ struct BuildMessage {
 std::optional<BuildMessage> ParseMessage(std::string_view text, const std::string& makeDir);
 // The Eiffel compiler's form: "Line <n> (<file>) ...".
 std::optional<BuildMessage> ParseEiffelMessage(std::string_view text, const std::string& sourcesDir);
+// The form of the project's tools: the Eiffel compiler's for an Eiffel project.
+std::optional<BuildMessage> ParseProjectMessage(std::string_view text, const base::ProjectSettings& project);
 
 // A text as rows of the list: `fits` tells whether a text fits the list's width. Rows after
 // the first start with " + ".

@@ -9,11 +9,13 @@
 #include "base/command_ids.h"
 #include "base/dialogs_win.h"
 #include "base/messages.h"
+#include "base/run_tool.h"
 #include "base/settings.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/text.h"
 #include "platform/ui.h"
+#include "project/eiffel.h"
 #include "project/missing_libraries.h"
 #include "project/project_messages.h"
 #include "project/project_state.h"
@@ -28,7 +30,8 @@ constexpr unsigned kMsgMakeStarted = 4550;      // "Make started"
 constexpr unsigned kMsgNoMakeDirectory = 4934;  // "The make directory %s\ndoes not exist..."
 constexpr unsigned kMsgMakeMenu = 4935;         // "&Make\tF9"
 constexpr unsigned kMsgStopMenu = 4936;         // "Stop build"
-constexpr DWORD kSettleMs = 500;                // before and after waiting for a build to end
+constexpr DWORD kSettleMs = 500;
+constexpr unsigned long kCleanTimeoutMs = 5 * 60 * 1000;                // before and after waiting for a build to end
 
 struct Finished {
     BuildJob job;
@@ -222,8 +225,18 @@ void RebuildAll() {
         base::ErrorBoxId(projectRun().build == BuildState::Running ? kMsgWaitForMake : kMsgMakefileBusy);
         return;
     }
+    const base::Settings& s = base::settings();
+    if (s.projectActive() && (s.project.projectFlags & base::kProjectEiffel)) {
+        // The Eiffel compiler's own clean removes what it generated; then a build as usual.
+        std::string clean = EiffelCleanCommand(s.project);
+        if (clean.empty()) return;
+        long exitCode = 0;
+        if (!base::RunTool({clean, EiffelDirectory(s.project), false, kCleanTimeoutMs}, "clean", exitCode)) return;
+        PostMessageA(base::app().frame, WM_COMMAND, CMD_MAKE, 0);
+        return;
+    }
     int deleted = 0;
-    if (!DeleteObjects(base::settings(), deleted)) return;
+    if (!DeleteObjects(s, deleted)) return;
     if (deleted > 0) {
         std::vector<std::string> line{Printf(base::GetString(kMsgObjectsDeleted), deleted)};
         if (projectSeam().showMessages) projectSeam().showMessages(line);

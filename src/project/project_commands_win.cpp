@@ -18,6 +18,8 @@
 #include "project/project_messages.h"
 #include "project/project_state.h"
 #include "project/build_win.h"
+#include "project/configuration_win.h"
+#include "project/eiffel.h"
 #include "project/projects.h"
 #include "resource_ids.h"
 
@@ -78,27 +80,13 @@ struct ProgressWindow {
     }
 };
 
-std::optional<base::FileProcessor> defineProcessor(const std::string& file) {
-    // The file processor dialog belongs with the utilities; until then the command is asked
-    // for in a prompt: "command" making the output named after '#'.
-    std::string line;
-    if (!base::PromptDialog(file, base::GetString(kMsgUnknownFileKind), line) || line.empty()) return std::nullopt;
-    base::FileProcessor p;
-    size_t hash = line.rfind('#');
-    if (hash == std::string::npos) return std::nullopt;
-    p.input = file;
-    p.command = line.substr(0, hash);
-    p.output = line.substr(hash + 1);
-    return p;
-}
-
 bool generate() {
     ProgressWindow progress;
     GenerationUi ui;
     ui.begin = [&](const std::string& t) { progress.begin(t); };
     ui.progress = [&](const std::string& l) { progress.progress(l); };
     ui.end = [&] { progress.end(); };
-    ui.defineProcessor = defineProcessor;
+    ui.defineProcessor = FileProcessorDialog;
     ui.closeWindowOf = [](const std::string& path) {
         HWND window = editor::WindowOfDocument(platform::FullPath(path));
         if (!window) return true;
@@ -153,6 +141,7 @@ void create() {
     if (!askName(def.name)) return;
     base::ProjectSettings made;
     if (!definitionDialog(def, made)) return;
+    if (!CompilerSystemSteps(made)) return;
     CreationChoices choices;
     choices.useWizard = [] { return base::ConfirmId(kMsgUseWizard) != 0; };
     choices.chooseFiles = [](std::vector<std::string>& files) {
@@ -204,16 +193,26 @@ bool defaultProject() {
     return CreateDefaultProject(s, doc->name, names) && generate();
 }
 
+bool askEiffel(const std::string& title, const std::string& prompt, std::string& answer) {
+    return base::PromptDialog(title, prompt, answer);
+}
+
 void make() {
-    if (!base::settings().projectActive()) {
+    base::Settings& s = base::settings();
+    if (!s.projectActive()) {
         if (defaultProject()) StartBuild(BuildKind::Make);
         return;
     }
+    if ((s.project.projectFlags & base::kProjectEiffel) && projectRun().build == BuildState::Idle &&
+        !PrepareEiffelBuild(s, askEiffel))
+        return;
     StartBuild(BuildKind::Make);
 }
 
 
 }  // namespace
+
+bool GenerateMakefileNow() { return generate(); }
 
 bool RunProjectCommand(int id, std::intptr_t, std::intptr_t& result) {
     base::Settings& s = base::settings();
@@ -221,6 +220,7 @@ bool RunProjectCommand(int id, std::intptr_t, std::intptr_t& result) {
     if (id != CMD_OPEN_ALL_PROJECT_FILES && id != CMD_PROJECT_EXPORT && RefusedWhileBusy()) return true;
     switch (id) {
     case CMD_PROJECT_CREATE: create(); return true;
+    case CMD_CONFIGURATION: ConfigurationCommand(); return true;
     case CMD_PROJECT_OPEN: {
         std::string name = chooseProject(base::GetString(kMsgOpenTitle));
         if (!name.empty()) OpenProject(s, name);

@@ -11,6 +11,7 @@
 #include "tools/tools_commands_win.h"
 #include "project/build_win.h"
 #include "project/project_commands_win.h"
+#include "project/utilities_win.h"
 #include "shell/execute.h"
 #include "editor/cursor.h"
 #include "editor/document.h"
@@ -245,7 +246,9 @@ bool RunShellCommand(int id, CommandParam param, CommandResult& result) {
         return true;
     }
     result = 0;
-    return id >= CMD_FIRST_UTILITY && id <= CMD_LAST_UTILITY;  // run with the utilities part
+    if (id < CMD_FIRST_UTILITY || id > CMD_LAST_UTILITY) return false;
+    project::RunUtility(id, ExecuteProgram);
+    return true;
 }
 
 bool AnyEditorOpen() { return editor::AnyDocumentWindow(); }

@@ -78,9 +78,9 @@ void ShowMessages(const std::vector<std::string>& lines) {
     ShowWindow(list, count > 0 ? SW_SHOW : SW_HIDE);
     LayoutFrame();
     listed().clear();
-    const std::string& makeDir = base::settings().project.makeDir;
+    const base::ProjectSettings& current = base::settings().project;
     for (const std::string& line : lines)
-        if (std::optional<project::BuildMessage> m = project::ParseMessage(line, makeDir)) listed().push_back(*m);
+        if (std::optional<project::BuildMessage> m = project::ParseProjectMessage(line, current)) listed().push_back(*m);
     if (!MarkMessageLines(listed()).empty()) editor::RefreshEditorWindows();
 }
 
@@ -96,7 +96,7 @@ void ChooseListedMessage() {
     project::JoinedMessage joined = project::JoinRows(rows(), static_cast<size_t>(chosen));
     SendMessageA(list, LB_SETCURSEL, joined.first, 0);
     const base::Settings& s = base::settings();
-    std::optional<project::BuildMessage> m = project::ParseMessage(joined.text, s.project.makeDir);
+    std::optional<project::BuildMessage> m = project::ParseProjectMessage(joined.text, s.project);
     if (!m) return;
     HWND window = OpenAndRemember(m->file);
     if (!window) return;
@@ -117,10 +117,10 @@ void StepMessage(int direction) {
     // From the start of the selected message, so its continuation rows are not taken as the next.
     if (at >= 0) at = static_cast<int>(project::JoinRows(all, static_cast<size_t>(at)).first);
     else at = direction > 0 ? -1 : count;
-    const std::string& makeDir = base::settings().project.makeDir;
+    const base::ProjectSettings& current = base::settings().project;
     for (int row = at + direction; row >= 0 && row < count; row += direction) {
         if (all[static_cast<size_t>(row)].starts_with(project::kContinuation)) continue;
-        if (!project::ParseMessage(project::JoinRows(all, static_cast<size_t>(row)).text, makeDir)) continue;
+        if (!project::ParseProjectMessage(project::JoinRows(all, static_cast<size_t>(row)).text, current)) continue;
         SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
         ChooseListedMessage();
         return;

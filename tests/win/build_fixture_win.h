@@ -51,6 +51,7 @@ protected:
                 if (windows) CheckRadioButton(definition, IDC_KIND_WINDOWS, IDC_KIND_DLL, IDC_KIND_WINDOWS);
                 Press(definition, IDOK);
             },
+            FinishSteps,
             [=](HWND files) { ChooseInFileDialog(files, names); },
         });
         Command(CMD_PROJECT_CREATE);

@@ -1,5 +1,6 @@
 #include "program_win.h"
 
+#include <commctrl.h>
 #include <dlgs.h>
 
 #include <deque>
@@ -124,6 +125,8 @@ void ChooseInFileDialog(HWND dialog, const std::string& names) {
     SetWindowTextA(name, names.c_str());
     Press(dialog, IDOK);
 }
+
+void FinishSteps(HWND steps) { PropSheet_PressButton(steps, PSBTN_FINISH); }
 
 LRESULT Query(HWND editor, WPARAM what, LPARAM argument) {
     return SendMessageA(editor, editor::kMsgEditorQuery, what, argument);

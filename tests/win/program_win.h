@@ -37,6 +37,8 @@ void AnswerDialogs(std::vector<DialogStep> steps);
 void Press(HWND dialog, int button);
 // Types the names into a common file dialog's name box and presses OK.
 void ChooseInFileDialog(HWND dialog, const std::string& names);
+// Ends the compiler-system steps of a new project with Finish, as they stand.
+void FinishSteps(HWND steps);
 
 // The rows of the output bar's message list.
 std::vector<std::string> ListedMessages();

@@ -48,6 +48,7 @@ TEST_F(ProjectCommands, CreateAProjectOfTwoSources) {
             SetDlgItemTextA(definition, IDC_PROJECT_PATH, dir.c_str());
             Press(definition, IDOK);
         },
+        FinishSteps,
         ChooseFiles("\"a.c\" \"b.c\""),
     });
     Command(CMD_PROJECT_CREATE);
@@ -121,6 +122,7 @@ TEST_F(ProjectCommands, FortySixFilesAskBeforeOpening) {
             SetDlgItemTextA(definition, IDC_PROJECT_PATH, dir.c_str());
             Press(definition, IDOK);
         },
+        FinishSteps,
         ChooseFiles(names),
     });
     Command(CMD_PROJECT_CREATE);

@@ -1,0 +1,21 @@
+// The configuration sheet (its pages edit a copy of the settings, taken over on OK), the
+// compiler-system steps of project creation and the file processor dialog.
+#pragma once
+#include <optional>
+#include <string>
+
+#include "base/settings.h"
+
+namespace tarvo::project {
+
+// The configuration command: the sheet, then the settings written and a makefile offered.
+void ConfigurationCommand();
+
+// The compiler, linker and debugger steps of a new project, editing `made`; false when the
+// user cancels.
+bool CompilerSystemSteps(base::ProjectSettings& made);
+
+// Asks how a file the makefile cannot handle is made; nothing when cancelled.
+std::optional<base::FileProcessor> FileProcessorDialog(const std::string& file);
+
+}  // namespace tarvo::project
