@@ -128,6 +128,8 @@ inline constexpr Command kCommands[] = {
     detail::doc(CMD_SYMBOL_USAGE, Owner::SourceTools),
     detail::any(CMD_PE_SUMMARY, Owner::SourceTools),
     detail::any(CMD_FUNCTION_SIZES, Owner::SourceTools),
+    detail::any(CMD_GREP, Owner::SourceTools),
+    detail::doc(CMD_STRING_TABLE, Owner::SourceTools),
     detail::doc(CMD_SEARCH_DEFINITION, Owner::Browse),
 
     detail::any(CMD_CONFIGURATION, Owner::Project),
