@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
+
 #include "tools/grep.h"
 
 namespace {
@@ -22,6 +24,13 @@ using Clock = std::chrono::steady_clock;
 using tarvo::tools::GrepRequest;
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+double ProcessorSeconds(int who) {
+    rusage usage{};
+    getrusage(who, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
 
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -44,18 +53,21 @@ std::set<std::string> Pairs(const std::string& output) {
 
 struct ToolRun {
     double seconds = 0;
+    double processor = 0;
     std::string output;
 };
 
 ToolRun RunTool(const std::string& command) {
     ToolRun run;
     auto start = Clock::now();
+    double before = ProcessorSeconds(RUSAGE_CHILDREN);
     std::FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;
     static char buffer[1 << 16];
     for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.output.append(buffer, got);
     pclose(pipe);
     run.seconds = Seconds(start);
+    run.processor = ProcessorSeconds(RUSAGE_CHILDREN) - before;
     return run;
 }
 
@@ -89,18 +101,20 @@ int main(int argc, char** argv) {
         {"regex", "str[a-z]*cpy", std::uint16_t(sub | kGrepCaseSensitive | kGrepRegex), "-E", "-s"},
         {"regex, no literal", "[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9]", std::uint16_t(sub | kGrepCaseSensitive | kGrepRegex), "-E", "-s"},
     };
-    std::printf("%-18s %10s %10s %10s %8s %10s %s\n", "case", "tarvo s", "grep -rn s", "rg -n s", "ratio", "hits", "same hits as grep");
+    std::printf("%-18s %21s %21s %21s %6s %8s %s\n", "case", "tarvo cpu/wall s", "grep -rn cpu/wall s",
+                "rg -n -j1 cpu/wall s", "ratio", "hits", "same hits as grep");
     bool allSame = true;
     for (const Case& c : cases) {
         std::string grepCommand = "LC_ALL=C grep -rn " + std::string(c.grepOptions) +
                                   " --include='*.c' --include='*.h' -e " + Quote(c.expression) + dirs;
         std::string rgCommand = "rg -n --no-heading -uu -j1 -g '*.c' -g '*.h' " + std::string(c.rgOptions) + " -e " +
                                 Quote(c.expression) + dirs;
-        std::vector<double> ours, grep, rg;
+        std::vector<double> ours, grep, rg, oursCpu, grepCpu, rgCpu;
         std::set<std::string> ourPairs, grepPairs;
         std::size_t hits = 0;
         for (int r = 0; r <= rounds; ++r) {  // round 0 warms the cache
             auto start = Clock::now();
+            double cpu = ProcessorSeconds(RUSAGE_SELF);
             std::vector<GrepHit> all;
             for (const std::string& tree : trees) {
                 GrepRequest request{c.expression, "*.c *.h", tree, c.flags};
@@ -110,6 +124,7 @@ int main(int argc, char** argv) {
                 for (GrepHit& h : outcome.hits) all.push_back(std::move(h));
             }
             double t = Seconds(start);
+            cpu = ProcessorSeconds(RUSAGE_SELF) - cpu;
             ToolRun g = RunTool(grepCommand);
             ToolRun q = haveRg ? RunTool(rgCommand) : ToolRun{};
             if (r == 0) {
@@ -123,16 +138,20 @@ int main(int argc, char** argv) {
                 continue;
             }
             ours.push_back(t);
+            oursCpu.push_back(cpu);
             grep.push_back(g.seconds);
-            if (haveRg) rg.push_back(q.seconds);
+            grepCpu.push_back(g.processor);
+            rg.push_back(haveRg ? q.seconds : 0);
+            rgCpu.push_back(haveRg ? q.processor : 0);
         }
         bool same = ourPairs == grepPairs;
         allSame = allSame && same;
         std::size_t onlyOurs = 0, onlyGrep = 0;
         for (const std::string& p : ourPairs) onlyOurs += !grepPairs.count(p);
         for (const std::string& p : grepPairs) onlyGrep += !ourPairs.count(p);
-        std::printf("%-18s %10.3f %10.3f %10.3f %8.2f %10zu %s", c.name, Median(ours), Median(grep),
-                    haveRg ? Median(rg) : 0.0, Median(ours) / Median(grep), hits, same ? "yes" : "NO");
+        std::printf("%-18s %10.3f/%10.3f %10.3f/%10.3f %10.3f/%10.3f %6.2f %8zu %s", c.name, Median(oursCpu), Median(ours),
+                    Median(grepCpu), Median(grep), Median(rgCpu), Median(rg), Median(oursCpu) / Median(grepCpu), hits,
+                    same ? "yes" : "NO");
         if (!same) std::printf(" (%zu only ours, %zu only grep's)", onlyOurs, onlyGrep);
         std::printf("\n");
     }

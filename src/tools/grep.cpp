@@ -54,6 +54,19 @@ bool RegexLineMatches(const GrepMatcher& m, std::string_view line, unsigned& err
     return false;
 }
 
+std::vector<std::string> BlankSeparated(std::string_view text) {
+    std::vector<std::string> out;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t start = text.find_first_not_of(" \t", at);
+        if (start == std::string_view::npos) break;
+        std::size_t end = std::min(text.find_first_of(" \t", start), text.size());
+        out.emplace_back(text.substr(start, end - start));
+        at = end;
+    }
+    return out;
+}
+
 // The bytes a line of the content ends with that are not its text.
 std::string_view WithoutLineEnd(std::string_view line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -75,14 +88,7 @@ unsigned CompileGrep(const GrepRequest& request, GrepMatcher& m) {
         return 0;
     }
     if (request.flags & kGrepMultipleWords) {
-        std::size_t at = 0;
-        while (at < expression.size()) {
-            std::size_t start = expression.find_first_not_of(" \t", at);
-            if (start == std::string::npos) break;
-            std::size_t end = std::min(expression.find_first_of(" \t", start), expression.size());
-            m.words.push_back(expression.substr(start, end - start));
-            at = end;
-        }
+        m.words = BlankSeparated(expression);
         if (m.words.empty()) return kMsgGrepEmptyExpression;
     } else {
         m.words.push_back(expression);
@@ -153,16 +159,9 @@ void SearchContent(const GrepMatcher& m, std::string_view content, const std::st
 
 std::vector<std::string> SplitMasks(std::string_view masks) {
     std::vector<std::string> out;
-    std::size_t at = 0;
-    while (at < masks.size()) {
-        std::size_t start = masks.find_first_not_of(" \t", at);
-        if (start == std::string_view::npos) break;
-        std::size_t end = std::min(masks.find_first_of(" \t", start), masks.size());
-        std::string mask(masks.substr(start, end - start));
+    for (std::string& mask : BlankSeparated(masks))
         if (std::none_of(out.begin(), out.end(), [&](const std::string& m) { return SameText(m, mask); }))
-            out.push_back(mask);
-        at = end;
-    }
+            out.push_back(std::move(mask));
     return out;
 }
 

@@ -328,15 +328,9 @@ std::string_view Trim(std::string_view s) {
 // The text up to the start of the last line that `isLast` accepts; npos when none does.
 std::size_t StartOfLast(std::string_view text, bool (*isLast)(std::string_view)) {
     std::size_t found = std::string_view::npos;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        std::size_t end = text.find('\n', at);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(at, end - at);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (isLast(Trim(line))) found = at;
+    for (std::string_view line : SplitText(text)) {
+        if (isLast(Trim(line))) found = static_cast<std::size_t>(line.data() - text.data());
         else if (!Trim(line).empty()) found = std::string_view::npos;  // something after it
-        at = end + 1;
     }
     return found;
 }
