@@ -115,7 +115,11 @@ void SearchContent(const GrepMatcher& m, std::string_view content, const std::st
     std::string_view hay = content;
     if (m.ignoreCase) {
         upper.resize(content.size());
-        std::transform(content.begin(), content.end(), upper.begin(), Upper);
+        // Branch-free, so the compiler can do it many bytes at a time.
+        const auto* from = reinterpret_cast<const unsigned char*>(content.data());
+        auto* to = reinterpret_cast<unsigned char*>(upper.data());
+        for (std::size_t i = 0; i < content.size(); ++i)
+            to[i] = static_cast<unsigned char>(from[i] - 32 * (static_cast<unsigned char>(from[i] - 'a') < 26));
         hay = upper;
     }
     // The literal every match holds: only the lines holding it are looked at.
@@ -128,7 +132,10 @@ void SearchContent(const GrepMatcher& m, std::string_view content, const std::st
     std::size_t counted = 0;  // lines are counted up to here
     std::size_t pos = 0;      // the start of a line
     while (pos < size) {
-        std::size_t candidate = needle ? needle->Find(hay, pos) : byRow ? editor::FindRowStart(m.program, hay, pos) : pos;
+        std::size_t sureLength = std::string_view::npos;  // the row's match at the candidate, when sure
+        std::size_t candidate = needle ? needle->Find(hay, pos)
+                                : byRow ? editor::FindRowStart(m.program, hay, pos, &sureLength)
+                                        : pos;
         if (candidate == std::string_view::npos) break;
         std::size_t start = candidate;
         while (start > pos && base[start - 1] != '\n') --start;
@@ -137,8 +144,9 @@ void SearchContent(const GrepMatcher& m, std::string_view content, const std::st
         std::string_view line = WithoutLineEnd(hay.substr(start, end - start));
         unsigned error = 0;
         // A needle found whole inside the line is the whole test of a plain single text.
-        const bool found = !m.regex && m.needles.size() == 1 && !m.wholeWords &&
-                           candidate + m.words[0].size() <= start + line.size();
+        const std::size_t lineEnd = start + line.size();
+        const bool found = !m.wholeWords && (m.regex ? sureLength != std::string_view::npos && candidate + sureLength <= lineEnd
+                                                     : m.needles.size() == 1 && candidate + m.words[0].size() <= lineEnd);
         bool matches = found || LineMatches(m, line, error);
         if (error || matches) {
             long newlines = 0;  // a plain loop: the compiler turns it into wide compares

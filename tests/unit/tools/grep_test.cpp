@@ -112,6 +112,8 @@ TEST(Grep, HitsEqualGnuGrepOnTheSameTree) {
         {"int|print", sub | exact | kGrepRegex | kGrepWholeWords, "-E -w"},
         {"(pr|co)[a-z]+", sub | kGrepRegex, "-E -i"},
         {"y+\\.?", sub | exact | kGrepRegex, "-E"},
+        {"[0-9]+", sub | exact | kGrepRegex, "-E"},          // no literal: looked for as a row
+        {"[a-z]+_[a-z]+", sub | kGrepRegex, "-E -i"},
     };
     for (const Case& c : cases) {
         GrepOutcome outcome = Search(tree, c.expression, c.flags);
