@@ -117,6 +117,7 @@ void ShowTargetedRows(const std::vector<std::string>& lines, const std::vector<t
     for (const std::string& line : lines) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     listed().clear();
+    if (!MarkMessageLines(listed()).empty()) editor::RefreshEditorWindows();  // the build's marks go
     targeted() = targets;
     if (!lines.empty()) SendMessageA(list, LB_SETCURSEL, 0, 0);
     ShowWindow(list, lines.empty() ? SW_HIDE : SW_SHOW);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "platform/text.h"
@@ -205,6 +206,31 @@ TEST(StringTable, RewrittenProgramsPrintWhatTheyPrintedBefore) {
     std::string after = Shell("cd " + dir + " && cc -w -o after after.c table.c && ./after");
     EXPECT_EQ(before, "hello \"world\" 4 4\noney\nbuffer\nthen\ntab\there\n");
     EXPECT_EQ(after, before);
+    fs::remove_all(dir);
+}
+
+// The resource compiler is the oracle of the script: each string it stores is the literal's value.
+TEST(StringTable, TheResourceCompilerStoresTheLiteralsValues) {
+    namespace fs = std::filesystem;
+    std::string dir = (fs::temp_directory_path() / Printf("tarvo-rc-%d", getpid())).string();
+    fs::create_directories(dir);
+    std::vector<StringEntry> entries(2);
+    entries[0].text = "say \\\"hi\\\" a\\\\b\\tc\\n";
+    entries[1].text = "100% 'sure'?";
+    NumberEntries(entries, 0, "");
+    std::string script;
+    ASSERT_TRUE(BuildResourceScript("", "x.c", entries, false, script));
+    std::ofstream(dir + "/x.rc") << script;
+    ASSERT_EQ(Shell("x86_64-w64-mingw32-windres " + dir + "/x.rc -O coff -o " + dir + "/x.o"), "");
+    std::ifstream in(dir + "/x.o", std::ios::binary);
+    std::string object((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (std::string value : {std::string("say \"hi\" a\\b\tc\n"), std::string("100% 'sure'?")}) {
+        std::string wide;  // counted UTF-16, as a string table holds it
+        wide += static_cast<char>(value.size());
+        wide += '\0';
+        for (char c : value) wide += std::string{c, '\0'};
+        EXPECT_NE(object.find(wide), std::string::npos) << value;
+    }
     fs::remove_all(dir);
 }
 
