@@ -58,3 +58,12 @@ target_compile_definitions(tarvo_compare_viewer_bench_win PRIVATE
   TARVO_ROOT_DIR="${TARVO_ROOT}" TARVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
 target_compile_options(tarvo_compare_viewer_bench_win PRIVATE -O2)
 target_link_libraries(tarvo_compare_viewer_bench_win PRIVATE tarvo_win)
+
+# Grep in tarvo.exe, OK to the last listed row, beside a plain walk that reads the same files.
+add_executable(tarvo_grep_gui_bench EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/bench/grep_gui_bench_win.cpp ${TARVO_GUI_HARNESS})
+target_include_directories(tarvo_grep_gui_bench PRIVATE ${TARVO_GUI_HARNESS_INCLUDES} ${PROJECT_SOURCE_DIR}/resources)
+target_compile_definitions(tarvo_grep_gui_bench PRIVATE
+  TARVO_ROOT_DIR="${TARVO_ROOT}" TARVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
+target_compile_options(tarvo_grep_gui_bench PRIVATE -O2)
+target_link_libraries(tarvo_grep_gui_bench PRIVATE advapi32 user32 gdi32)
+add_dependencies(tarvo_grep_gui_bench tarvo)

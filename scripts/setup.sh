@@ -47,6 +47,8 @@ packages=(
   "zlib1g-dev:/usr/share/doc/zlib1g-dev/examples/enough.c"
   "grep:/bin/grep"
   "universal-ctags:/usr/bin/ctags-universal"
+  # Grep's benchmark puts ripgrep beside GNU grep.
+  "ripgrep:/usr/bin/rg"
   # Real C for the function finder's comparison with ctags: plain-C headers and sources.
   "libc6-dev:/usr/include/ctype.h"
   "linux-libc-dev:/usr/include/linux/nilfs2_api.h"

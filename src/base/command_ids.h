@@ -99,7 +99,7 @@
 #define CMD_EXTEND_WORD_LEFT 1272
 
 /* Source analysis and source tools. Ids 1138, 1147, 1150, 1161, 1169, 1174 to 1187,
-   1193 to 1195, 1200, 1203, 1205, 1219, 1251 and 1257 are kept for the source tools and get
+   1195, 1200, 1203, 1205, 1219, 1251 and 1257 are kept for the source tools and get
    their names with them. */
 #define CMD_FUNCTIONS_LIST 1168
 #define CMD_INACTIVE_CODE 1201
@@ -116,6 +116,8 @@
 #define CMD_DIFF_MERGE 1138
 #define CMD_APPLY_PATCH 1147
 #define CMD_COMPARE_WITH_DISK 1150
+#define CMD_GREP 1193
+#define CMD_STRING_TABLE 1194
 
 /* Browsing */
 #define CMD_SEARCH_DEFINITION 1158

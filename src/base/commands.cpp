@@ -18,7 +18,7 @@ constexpr OwnerRange kRanges[] = {
     {1138, 1138, Owner::SourceTools}, {1147, 1147, Owner::SourceTools},
     {1150, 1150, Owner::SourceTools}, {1161, 1161, Owner::SourceTools},
     {1169, 1169, Owner::SourceTools}, {1174, 1187, Owner::SourceTools},
-    {1193, 1195, Owner::SourceTools}, {1200, 1200, Owner::SourceTools},
+    {1195, 1195, Owner::SourceTools}, {1200, 1200, Owner::SourceTools},
     {1203, 1203, Owner::SourceTools}, {1205, 1205, Owner::SourceTools},
     {1219, 1219, Owner::SourceTools}, {1251, 1251, Owner::SourceTools},
     {1257, 1257, Owner::SourceTools}, {1262, 1262, Owner::Project},

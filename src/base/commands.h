@@ -136,6 +136,8 @@ inline constexpr Command kCommands[] = {
     detail::any(CMD_DIFF_MERGE, Owner::Analysis),
     detail::any(CMD_APPLY_PATCH, Owner::Analysis),
     detail::doc(CMD_COMPARE_WITH_DISK, Owner::Analysis),
+    detail::any(CMD_GREP, Owner::SourceTools),
+    detail::doc(CMD_STRING_TABLE, Owner::SourceTools),
     detail::doc(CMD_SEARCH_DEFINITION, Owner::Browse),
 
     detail::any(CMD_CONFIGURATION, Owner::Project),

@@ -333,6 +333,125 @@ std::vector<std::string> ListDirectory(const std::string& path) {
     return names;
 }
 
+namespace {
+
+char lowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Links (and junctions) are left out altogether, to files as well as to directories: a
+// file reached through a link is searched where it really lies, once.
+struct DirectoryEntries {
+    std::vector<std::string> files;
+    std::vector<std::string> directories;
+};
+
+bool listEntries(const std::string& directory, DirectoryEntries& out) {
+#ifdef _WIN32
+    // The C library's listing carries the file attributes, so a junction or a directory link
+    // (a reparse point) is told from a real directory without following it.
+    constexpr unsigned kReparsePoint = 0x400;
+    std::string pattern = directory;
+    if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+    pattern += '*';
+    _finddata_t found{};
+    intptr_t handle = _findfirst(pattern.c_str(), &found);
+    if (handle == -1) return DirectoryExists(directory);
+    do {
+        std::string name = found.name;
+        if (name == "." || name == "..") continue;
+        if (found.attrib & kReparsePoint) continue;
+        (found.attrib & _A_SUBDIR ? out.directories : out.files).push_back(name);
+    } while (_findnext(handle, &found) == 0);
+    _findclose(handle);
+    return true;
+#else
+    std::error_code ec;
+    fs::directory_iterator it(fs::path(HostPath(directory)), ec);
+    if (ec) return false;
+    for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        fs::file_status status = it->symlink_status(typeError);
+        if (typeError) continue;
+        std::string name = it->path().filename().string();
+        if (fs::is_directory(status)) {
+            out.directories.push_back(name);
+        } else if (fs::is_regular_file(status)) {
+            out.files.push_back(name);
+        }
+    }
+    return true;
+#endif
+}
+
+bool lessWithoutCase(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return lowerChar(x) < lowerChar(y); });
+}
+
+std::string joinPath(const std::string& directory, const std::string& name) {
+    if (directory.empty()) return name;
+    char last = directory.back();
+    return last == '\\' || last == '/' || last == ':' ? directory + name : directory + "\\" + name;
+}
+
+bool walk(const std::string& directory, bool recurse, const std::function<bool(const std::string&)>& visit,
+          bool& stopped) {
+    DirectoryEntries entries;
+    if (!listEntries(directory, entries)) return false;
+    std::sort(entries.files.begin(), entries.files.end(), lessWithoutCase);
+    for (const std::string& name : entries.files)
+        if (!visit(joinPath(directory, name))) {
+            stopped = true;
+            return true;
+        }
+    if (!recurse) return true;
+    std::sort(entries.directories.begin(), entries.directories.end(), lessWithoutCase);
+    for (const std::string& name : entries.directories) {
+        walk(joinPath(directory, name), true, visit, stopped);  // an unreadable one is passed over
+        if (stopped) return true;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WalkFiles(const std::string& directory, bool recurse, const std::function<bool(const std::string& path)>& visit) {
+    bool stopped = false;
+    return walk(directory, recurse, visit, stopped);
+}
+
+bool ReadFileInto(const std::string& path, std::string& buffer, std::size_t& size) {
+    const FileOps& ops = fileOps();
+    size = 0;
+    std::FILE* file = ops.open(HostPath(path).c_str(), "rb");
+    if (!file) return false;
+    struct stat info {};
+    #ifdef _WIN32
+    const int descriptor = _fileno(file);
+#else
+    const int descriptor = fileno(file);
+#endif
+    std::size_t expected = fstat(descriptor, &info) == 0 ? static_cast<std::size_t>(info.st_size) : 0;
+    bool ok = true;
+    try {
+        // One byte more than the size said, so the end of the file is seen in the same read.
+        if (buffer.size() < expected + 1) buffer.resize(expected + 1);
+        for (;;) {
+            if (size == buffer.size()) buffer.resize(buffer.size() * 2);
+            std::size_t got = ops.read(buffer.data() + size, buffer.size() - size, file);
+            size += got;
+            if (got == 0) {
+                ok = !std::ferror(file);
+                break;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    ops.close(file);
+    if (!ok) size = 0;
+    return ok;
+}
+
 ReplaceFile::~ReplaceFile() { AbandonReplace(*this); }
 
 ReplaceStatus BeginReplace(ReplaceFile& out, const std::string& path) {

@@ -88,6 +88,18 @@ bool MakeDirectory(const std::string& path);
 // Names of the plain files in a directory ("." and ".." left out), in no particular order.
 std::vector<std::string> ListDirectory(const std::string& path);
 
+// Walks the plain files of a directory, and with `recurse` those of its subdirectories, handing
+// each one's path (`directory` joined with the names below it) to `visit`; a false from
+// `visit` ends the walk. Names are taken in ascending order without case, a directory's files
+// before its subdirectories. Links and junctions are passed over, so a link back up the tree
+// cannot make the walk go round for ever. False when `directory` cannot be
+// listed.
+bool WalkFiles(const std::string& directory, bool recurse, const std::function<bool(const std::string& path)>& visit);
+
+// The whole content of a file into the first `size` bytes of `buffer`, which only grows, so a
+// walk over many files allocates little. False when the file cannot be opened or read.
+bool ReadFileInto(const std::string& path, std::string& buffer, std::size_t& size);
+
 // Whole-file replacement: the new text goes to a scratch file in the same directory, which
 // then takes the file's place, so a failed or interrupted write leaves the old file as it was.
 struct ReplaceFile {

@@ -27,6 +27,26 @@ std::vector<project::BuildMessage>& listed() {
     return messages;
 }
 
+// The places of the rows of a tools' list; empty while the list holds build messages.
+std::vector<tools::ListTarget>& targeted() {
+    static std::vector<tools::ListTarget> targets;
+    return targets;
+}
+
+const tools::ListTarget* TargetOf(int row) {
+    const auto& t = targeted();
+    if (row < 0 || static_cast<std::size_t>(row) >= t.size() || t[static_cast<std::size_t>(row)].file.empty()) return nullptr;
+    return &t[static_cast<std::size_t>(row)];
+}
+
+void GoTo(const std::string& file, long line) {
+    HWND window = OpenAndRemember(file);
+    if (!window) return;
+    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+    if (!editor::GoToLine(line)) editor::GoToLine(1);  // the file has changed since
+    editor::CentreCursor();
+}
+
 std::vector<std::string> rows() {
     HWND list = base::app().messageList;
     std::vector<std::string> out;
@@ -57,6 +77,7 @@ void CreateMessageList() {
 void ShowMessages(const std::vector<std::string>& lines) {
     HWND list = base::app().messageList;
     if (!list) return;
+    targeted().clear();
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     HDC dc = GetDC(list);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
@@ -84,6 +105,26 @@ void ShowMessages(const std::vector<std::string>& lines) {
     if (!MarkMessageLines(listed()).empty()) editor::RefreshEditorWindows();
 }
 
+void ShowTargetedRows(const std::vector<std::string>& lines, const std::vector<tools::ListTarget>& targets) {
+    HWND list = base::app().messageList;
+    if (!list) return;
+    // A long list is filled without drawing in between, into storage reserved at once.
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    std::size_t bytes = 0;
+    for (const std::string& line : lines) bytes += line.size() + 1;
+    SendMessageA(list, LB_INITSTORAGE, lines.size(), static_cast<LPARAM>(bytes));
+    for (const std::string& line : lines) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    listed().clear();
+    if (!MarkMessageLines(listed()).empty()) editor::RefreshEditorWindows();  // the build's marks go
+    targeted() = targets;
+    if (!lines.empty()) SendMessageA(list, LB_SETCURSEL, 0, 0);
+    ShowWindow(list, lines.empty() ? SW_HIDE : SW_SHOW);
+    InvalidateRect(list, nullptr, TRUE);
+    LayoutFrame();
+}
+
 void MarkListedMessagesIn(const std::string& file) {
     editor::Document* doc = editor::FindDocument(file, false);
     if (doc && MarkMessageLinesIn(*doc, listed())) editor::RefreshEditorWindows();
@@ -93,16 +134,16 @@ void ChooseListedMessage() {
     HWND list = base::app().messageList;
     int chosen = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
     if (chosen < 0) return;
+    if (!targeted().empty()) {
+        if (const tools::ListTarget* target = TargetOf(chosen)) GoTo(target->file, target->line);
+        return;
+    }
     project::JoinedMessage joined = project::JoinRows(rows(), static_cast<size_t>(chosen));
     SendMessageA(list, LB_SETCURSEL, joined.first, 0);
     const base::Settings& s = base::settings();
     std::optional<project::BuildMessage> m = project::ParseProjectMessage(joined.text, s.project);
     if (!m) return;
-    HWND window = OpenAndRemember(m->file);
-    if (!window) return;
-    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
-    if (!editor::GoToLine(m->line)) editor::GoToLine(1);  // the file has changed since
-    editor::CentreCursor();
+    GoTo(m->file, m->line);
 }
 
 void StepMessage(int direction) {
@@ -119,6 +160,12 @@ void StepMessage(int direction) {
     else at = direction > 0 ? -1 : count;
     const base::ProjectSettings& current = base::settings().project;
     for (int row = at + direction; row >= 0 && row < count; row += direction) {
+        if (!targeted().empty()) {
+            if (!TargetOf(row)) continue;
+            SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+            ChooseListedMessage();
+            return;
+        }
         if (all[static_cast<size_t>(row)].starts_with(project::kContinuation)) continue;
         if (!project::ParseProjectMessage(project::JoinRows(all, static_cast<size_t>(row)).text, current)) continue;
         SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);

@@ -4,12 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "tools/grep_session.h"
+
 namespace tarvo::shell {
 
 // Creates the (hidden) list; called once the frame exists.
 void CreateMessageList();
 // Shows the lines, long ones over several rows, and selects the last; no lines hide the list.
 void ShowMessages(const std::vector<std::string>& lines);
+// Rows that each know their place (grep's hits and other tools' lists): shown as they are,
+// the first selected; choosing a row with a file opens it at its line.
+void ShowTargetedRows(const std::vector<std::string>& rows, const std::vector<tools::ListTarget>& targets);
 // The selected row's message: its file opened at its line.
 void ChooseListedMessage();
 // The next (direction 1) or previous (-1) message after the selected row, chosen; the status

@@ -3,11 +3,12 @@
 #include "base/command_ids.h"
 #include "editor/editor_commands_win.h"
 #include "tools/call_tree_win.h"
+#include "tools/grep_win.h"
 #include "tools/help_generation_win.h"
 
 namespace tarvo::tools {
 
-bool RunToolsCommand(int id, std::intptr_t, std::intptr_t& result) {
+bool RunToolsCommand(int id, std::intptr_t param, std::intptr_t& result) {
     switch (id) {
     case CMD_CALL_TREE:
         return editor::RunOnActiveWindow(id, [](int) { return ShowCallTree(TreeDirection::Callees); }, result);
@@ -16,7 +17,7 @@ bool RunToolsCommand(int id, std::intptr_t, std::intptr_t& result) {
     case CMD_HELP_GENERATION:
         result = HelpGenerationCommand();
         return true;
-    default: return false;
+    default: return RunTextToolCommand(id, param, result);
     }
 }
 

@@ -1,4 +1,5 @@
-// The source tools' commands: the call tree, the callers tree and the help generation.
+// The source tools' commands: the call tree, the callers tree, the help generation, grep and
+// the string table.
 #pragma once
 #include <cstdint>
 

@@ -1,0 +1,228 @@
+#include "tools/grep.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "editor/line.h"
+#include "editor/text_scan.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "tools/grep_messages.h"
+#include "base/messages.h"
+
+namespace tarvo::tools {
+namespace {
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::string UpperCase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = Upper(c);
+    return out;
+}
+
+bool WordAt(std::string_view line, std::size_t start, std::size_t end) {
+    bool before = start > 0 && editor::IsWordChar(line[start - 1]);
+    bool after = end < line.size() && editor::IsWordChar(line[end]);
+    return !before && !after;
+}
+
+// Every occurrence is tried, not only the first: "print(x); int y;" holds the word int.
+bool HoldsWord(std::string_view line, const editor::RegexNeedle& needle, bool wholeWords) {
+    const std::size_t length = needle.text.size();
+    for (std::size_t at = needle.Find(line, 0); at != std::string_view::npos; at = needle.Find(line, at + 1))
+        if (!wholeWords || WordAt(line, at, at + length)) return true;
+    return false;
+}
+
+bool RegexLineMatches(const GrepMatcher& m, std::string_view line, unsigned& error) {
+    editor::RegexMatch match;
+    for (std::size_t from = 0; from <= line.size();) {
+        switch (editor::ExecuteRegexQuietly(m.program, line, from, match, error)) {
+            case editor::RegexResult::Failed:
+                return false;
+            case editor::RegexResult::NoMatch:
+                return false;
+            case editor::RegexResult::Match:
+                break;
+        }
+        const auto start = static_cast<std::size_t>(match.start[0]);
+        const auto end = static_cast<std::size_t>(match.end[0]);
+        if (!m.wholeWords || WordAt(line, start, end)) return true;
+        from = start + 1;
+    }
+    return false;
+}
+
+std::vector<std::string> BlankSeparated(std::string_view text) {
+    std::vector<std::string> out;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t start = text.find_first_not_of(" \t", at);
+        if (start == std::string_view::npos) break;
+        std::size_t end = std::min(text.find_first_of(" \t", start), text.size());
+        out.emplace_back(text.substr(start, end - start));
+        at = end;
+    }
+    return out;
+}
+
+// The bytes a line of the content ends with that are not its text.
+std::string_view WithoutLineEnd(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+}
+
+}  // namespace
+
+unsigned CompileGrep(const GrepRequest& request, GrepMatcher& m) {
+    m = GrepMatcher{};
+    m.ignoreCase = !(request.flags & kGrepCaseSensitive);
+    m.wholeWords = request.flags & kGrepWholeWords;
+    m.regex = request.flags & kGrepRegex;
+    // Without case the expression and every line are compared in upper case.
+    const std::string expression = m.ignoreCase ? UpperCase(request.expression) : request.expression;
+    if (expression.empty()) return kMsgGrepEmptyExpression;
+    if (m.regex) {
+        if (unsigned error = editor::CompileRegexQuietly(expression, m.program)) return error;
+        return 0;
+    }
+    if (request.flags & kGrepMultipleWords) {
+        m.words = BlankSeparated(expression);
+        if (m.words.empty()) return kMsgGrepEmptyExpression;
+    } else {
+        m.words.push_back(expression);
+    }
+    m.needles.resize(m.words.size());
+    for (std::size_t i = 0; i < m.words.size(); ++i) {
+        m.needles[i].Set(m.words[i]);
+        // The longest word is the rarest in most text: it finds the lines to look at.
+        if (m.words[i].size() > m.words[m.lead].size()) m.lead = i;
+    }
+    return 0;
+}
+
+bool LineMatches(const GrepMatcher& m, std::string_view line, unsigned& error) {
+    error = 0;
+    if (m.regex) return RegexLineMatches(m, line, error);
+    for (const editor::RegexNeedle& needle : m.needles)
+        if (!HoldsWord(line, needle, m.wholeWords)) return false;
+    return true;
+}
+
+void SearchContent(const GrepMatcher& m, std::string_view content, const std::string& path, FileSearch& out) {
+    std::string& upper = out.upper;
+    std::string_view hay = content;
+    if (m.ignoreCase) {
+        upper.resize(content.size());
+        // Branch-free, so the compiler can do it many bytes at a time.
+        const auto* from = reinterpret_cast<const unsigned char*>(content.data());
+        auto* to = reinterpret_cast<unsigned char*>(upper.data());
+        for (std::size_t i = 0; i < content.size(); ++i)
+            to[i] = static_cast<unsigned char>(from[i] - 32 * (static_cast<unsigned char>(from[i] - 'a') < 26));
+        hay = upper;
+    }
+    // The literal every match holds: only the lines holding it are looked at.
+    const editor::RegexNeedle* needle = m.regex ? editor::RequiredLiteral(m.program) : &m.needles[m.lead];
+    // A pattern without such a literal may still be a row of pieces, looked for across lines.
+    const bool byRow = m.regex && !needle && m.program.rowAcrossLines;
+    const char* const base = hay.data();
+    const std::size_t size = hay.size();
+    long lineNumber = 1;
+    std::size_t counted = 0;  // lines are counted up to here
+    std::size_t pos = 0;      // the start of a line
+    while (pos < size) {
+        std::size_t sureLength = std::string_view::npos;  // the row's match at the candidate, when sure
+        std::size_t candidate = needle ? needle->Find(hay, pos)
+                                : byRow ? editor::FindRowStart(m.program, hay, pos, &sureLength)
+                                        : pos;
+        if (candidate == std::string_view::npos) break;
+        std::size_t start = candidate;
+        while (start > pos && base[start - 1] != '\n') --start;
+        const void* newline = std::memchr(base + candidate, '\n', size - candidate);
+        std::size_t end = newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - base) : size;
+        std::string_view line = WithoutLineEnd(hay.substr(start, end - start));
+        unsigned error = 0;
+        // A needle found whole inside the line is the whole test of a plain single text.
+        const std::size_t lineEnd = start + line.size();
+        const bool found = !m.wholeWords && (m.regex ? sureLength != std::string_view::npos && candidate + sureLength <= lineEnd
+                                                     : m.needles.size() == 1 && candidate + m.words[0].size() <= lineEnd);
+        bool matches = found || LineMatches(m, line, error);
+        if (error || matches) {
+            long newlines = 0;  // a plain loop: the compiler turns it into wide compares
+            for (const char* p = base + counted; p < base + start; ++p) newlines += *p == '\n';
+            lineNumber += newlines;
+            counted = start;
+        }
+        if (error) {
+            out.error = error;
+            out.errorLine = lineNumber;
+            return;
+        }
+        if (matches)
+            out.hits->push_back({path, lineNumber, std::string(WithoutLineEnd(content.substr(start, end - start)))});
+        pos = end + 1;
+    }
+}
+
+std::vector<std::string> SplitMasks(std::string_view masks) {
+    std::vector<std::string> out;
+    for (std::string& mask : BlankSeparated(masks))
+        if (std::none_of(out.begin(), out.end(), [&](const std::string& m) { return SameText(m, mask); }))
+            out.push_back(std::move(mask));
+    return out;
+}
+
+GrepOutcome RunGrep(const GrepRequest& request, const GrepMatcher& matcher, const std::atomic<bool>* stop) {
+    GrepOutcome outcome;
+    const std::vector<std::string> masks = SplitMasks(request.masks);
+    std::string buffer;
+    FileSearch search;
+    search.hits = &outcome.hits;
+    auto visit = [&](const std::string& path) {
+        if (stop && stop->load(std::memory_order_relaxed)) {
+            outcome.end = GrepEnd::Stopped;
+            return false;
+        }
+        // Each file once, however many of the masks it matches.
+        const std::string name = platform::BaseName(path);
+        if (std::none_of(masks.begin(), masks.end(), [&](const std::string& m) { return platform::WildcardMatch(m, name); }))
+            return true;
+        std::size_t size = 0;
+        if (!platform::ReadFileInto(path, buffer, size)) {
+            ++outcome.filesSkipped;
+            return true;
+        }
+        ++outcome.filesSearched;
+        SearchContent(matcher, std::string_view(buffer.data(), size), path, search);
+        if (search.error) {
+            outcome.end = GrepEnd::RegexFailed;
+            outcome.error = search.error;
+            outcome.errorFile = path;
+            outcome.errorLine = search.errorLine;
+            return false;
+        }
+        return true;
+    };
+    if (!platform::WalkFiles(request.directory, request.flags & kGrepSubdirectories, visit))
+        outcome.end = GrepEnd::NoDirectory;
+    return outcome;
+}
+
+std::string GrepHeader(const GrepRequest& request, std::size_t hits) {
+    if (hits == 0) return Printf(base::GetString(kMsgGrepNotFound), request.expression.c_str());
+    return Printf(base::GetString(kMsgGrepHeader), request.expression.c_str(), request.masks.c_str(),
+                  static_cast<int>(hits));
+}
+
+std::string HitRow(const GrepHit& hit, const std::string& projectDirectory) {
+    std::string name = hit.path;
+    std::string_view project = projectDirectory;
+    while (project.size() > 1 && (project.back() == '\\' || project.back() == '/')) project.remove_suffix(1);
+    if (!project.empty() && SameText(platform::DirectoryOf(hit.path), project)) name = platform::BaseName(hit.path);
+    std::size_t first = hit.text.find_first_not_of(" \t");
+    std::string_view text = first == std::string::npos ? std::string_view{} : std::string_view(hit.text).substr(first);
+    return Printf("[%s:%ld] ", Lower(name).c_str(), hit.line) + std::string(text);
+}
+
+}  // namespace tarvo::tools

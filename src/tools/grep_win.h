@@ -1,0 +1,14 @@
+// The grep command in the program: its dialog, the search in a thread of its own while a small
+// window offers to stop it, and the hits handed to the frame's output list.
+#pragma once
+#include <cstdint>
+
+namespace tarvo::tools {
+
+// The dialog, the search and the list; false when cancelled, refused or nothing was found.
+bool GrepCommand();
+
+// The source tools' commands as the frame dispatches them; false when the id is not one of them.
+bool RunTextToolCommand(int id, std::intptr_t param, std::intptr_t& result);
+
+}  // namespace tarvo::tools

@@ -1,0 +1,461 @@
+#include "tools/string_table.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/text.h"
+#include "tools/string_table_messages.h"
+
+namespace tarvo::tools {
+namespace {
+
+bool IdentStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
+bool IdentChar(char c) { return IdentStart(c) || (c >= '0' && c <= '9'); }
+
+enum class Kind { Name, Number, String, Char, Punct };
+
+struct Token {
+    Kind kind;
+    std::string text;  // a name, or a punctuator's characters
+    TextPlace at;
+    std::size_t length = 0;      // a string: the literal with its quotes, on its line
+    bool movable = true;         // a string: plain, on one line, not empty
+};
+
+// Splits the source into tokens, passing over comments and preprocessor lines.
+struct Lexer {
+    const std::vector<std::string_view>& lines;
+    std::vector<Token> tokens{};
+    CollectEnd end = CollectEnd::Ok;
+    long badLine = 0;
+
+    bool Run() {
+        bool inComment = false;
+        for (std::size_t n = 0; n < lines.size(); ++n) {
+            std::string_view s = lines[n];
+            std::size_t i = 0;
+            if (!inComment) {
+                std::size_t first = s.find_first_not_of(" \t");
+                if (first != std::string_view::npos && s[first] == '#') {
+                    // The directive and the lines it continues with a backslash.
+                    while (n < lines.size() && !lines[n].empty() && lines[n].back() == '\\') ++n;
+                    continue;
+                }
+            }
+            while (i < s.size()) {
+                if (inComment) {
+                    std::size_t close = s.find("*/", i);
+                    if (close == std::string_view::npos) break;
+                    inComment = false;
+                    i = close + 2;
+                    continue;
+                }
+                char c = s[i];
+                if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v') {
+                    ++i;
+                } else if (c == '/' && i + 1 < s.size() && s[i + 1] == '*') {
+                    inComment = true;
+                    i += 2;
+                } else if (c == '/' && i + 1 < s.size() && s[i + 1] == '/') {
+                    break;
+                } else if (c == '"') {
+                    if (!String(n, i)) return false;
+                    s = lines[n];  // a literal continued with a backslash ends on a later line
+                } else if (c == '\'') {
+                    if (!Char(n, i)) return false;
+                } else if (IdentStart(c)) {
+                    std::size_t start = i;
+                    while (i < s.size() && IdentChar(s[i])) ++i;
+                    tokens.push_back({Kind::Name, std::string(s.substr(start, i - start)), {n, start}});
+                } else if (c >= '0' && c <= '9') {
+                    std::size_t start = i;
+                    while (i < s.size() && (IdentChar(s[i]) || s[i] == '.')) ++i;
+                    tokens.push_back({Kind::Number, std::string(s.substr(start, i - start)), {n, start}});
+                } else {
+                    // Two-character operators matter only so that "==" is not taken for '='.
+                    std::size_t length = 1;
+                    static constexpr std::string_view kPairs[] = {"==", "!=", "<=", ">=", "+=", "-=", "*=", "/=",
+                                                                  "%=", "&=", "|=", "^=", "->", "++", "--", "&&", "||"};
+                    for (std::string_view pair : kPairs)
+                        if (s.substr(i, 2) == pair) length = 2;
+                    tokens.push_back({Kind::Punct, std::string(s.substr(i, length)), {n, i}});
+                    i += length;
+                }
+            }
+        }
+        return true;
+    }
+
+    // From the opening quote; a literal continued on the next line with a backslash is read
+    // on, and left where it is.
+    bool String(std::size_t& n, std::size_t& i) {
+        const TextPlace at{n, i};
+        // A prefix (L, u8, u, U) or a macro glued to the quote makes another kind of literal.
+        bool prefixed = i > 0 && IdentChar(lines[n][i - 1]);
+        if (prefixed && !tokens.empty()) tokens.pop_back();
+        bool continued = false;
+        ++i;
+        for (;;) {
+            std::string_view s = lines[n];
+            while (i < s.size() && s[i] != '"') i += s[i] == '\\' ? 2 : 1;
+            if (i < s.size()) break;
+            if (i == s.size() + 1 && n + 1 < lines.size()) {  // a backslash ended the line
+                continued = true;
+                ++n;
+                i = 0;
+                continue;
+            }
+            end = CollectEnd::UnfinishedString;
+            badLine = static_cast<long>(at.line) + 1;
+            return false;
+        }
+        ++i;
+        Token t{Kind::String, {}, at};
+        t.length = continued ? 0 : i - at.column;
+        t.movable = !prefixed && !continued && t.length > 2;
+        if (t.movable) t.text = std::string(lines[n].substr(at.column + 1, t.length - 2));
+        tokens.push_back(std::move(t));
+        return true;
+    }
+
+    bool Char(std::size_t n, std::size_t& i) {
+        std::string_view s = lines[n];
+        std::size_t j = i + 1;
+        while (j < s.size() && s[j] != '\'') j += s[j] == '\\' ? 2 : 1;
+        if (j >= s.size() || j == i + 1) {
+            end = CollectEnd::BadCharConstant;
+            badLine = static_cast<long>(n) + 1;
+            return false;
+        }
+        tokens.push_back({Kind::Char, {}, {n, i}});
+        i = j + 1;
+        return true;
+    }
+};
+
+bool Is(const Token* t, std::string_view text) { return t && t->kind != Kind::String && t->text == text; }
+
+// Words before a parenthesis whose contents must stay as written: the size or the text of a
+// literal matters there, or the argument must be a constant.
+bool Protecting(const Token* t) {
+    static constexpr std::string_view kWords[] = {"sizeof", "_Alignof", "alignof", "asm", "__asm", "__asm__",
+                                                  "_Static_assert", "static_assert", "__attribute__", "__declspec",
+                                                  "_Pragma", "__pragma", "offsetof", "__builtin_offsetof", "_Generic"};
+    return t && t->kind == Kind::Name && std::find(std::begin(kWords), std::end(kWords), t->text) != std::end(kWords);
+}
+
+// A macro's arguments may be pasted or turned into text: by habit its name is in capitals.
+bool MacroName(const Token* t) {
+    if (!t || t->kind != Kind::Name || t->text.size() < 2) return false;
+    return std::none_of(t->text.begin(), t->text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+}
+
+bool ControlWord(const Token* t) {
+    return t && t->kind == Kind::Name && t->text != "return" && t->text != "sizeof";
+}
+
+}  // namespace
+
+Collected CollectStrings(const std::vector<std::string_view>& lines, bool forResource) {
+    Collected out;
+    Lexer lexer{lines};
+    if (!lexer.Run()) {
+        out.end = lexer.end;
+        out.badLine = lexer.badLine;
+        return out;
+    }
+    const std::vector<Token>& tokens = lexer.tokens;
+    struct Brace {
+        bool initialiser;
+        bool body;  // a function's body
+    };
+    struct Paren {
+        bool protecting;
+        bool afterName;  // a call, a control statement or a declarator: not a cast
+    };
+    std::vector<Brace> braces;
+    std::vector<Paren> parens;
+    bool statementStatic = false, statementArray = false;
+    TextPlace bodyPlace;
+    bool bodyListed = false;
+    bool lastCloseWasCast = false;
+    for (std::size_t k = 0; k < tokens.size(); ++k) {
+        const Token& t = tokens[k];
+        const Token* prev = k > 0 ? &tokens[k - 1] : nullptr;
+        const Token* next = k + 1 < tokens.size() ? &tokens[k + 1] : nullptr;
+        if (t.kind == Kind::Punct) {
+            const std::string& p = t.text;
+            if (p == "(") {
+                bool protecting = Protecting(prev) || MacroName(prev) || (!parens.empty() && parens.back().protecting);
+                parens.push_back({protecting, ControlWord(prev) || Is(prev, ")") || Is(prev, "]")});
+            } else if (p == ")") {
+                lastCloseWasCast = !parens.empty() && !parens.back().afterName;
+                if (!parens.empty()) parens.pop_back();
+            } else if (p == "{") {
+                bool inInitialiser = !braces.empty() && braces.back().initialiser;
+                // "= {", a list inside a list, and a compound literal "(type){" are initialisers.
+                bool initialiser = inInitialiser || Is(prev, "=") || (Is(prev, ")") && lastCloseWasCast && !braces.empty());
+                bool body = braces.empty() && !initialiser && (Is(prev, ")") || Is(prev, ";"));
+                braces.push_back({initialiser, body});
+                if (body) {
+                    bodyPlace = {t.at.line, t.at.column + 1};
+                    bodyListed = false;
+                }
+                statementStatic = statementArray = false;
+            } else if (p == "}") {
+                if (!braces.empty()) braces.pop_back();
+                statementStatic = statementArray = false;
+            } else if (p == ";") {
+                statementStatic = statementArray = false;
+            } else if (p == "]") {
+                statementArray = true;
+            }
+            continue;
+        }
+        // A static's initialiser must stay a constant; an asm statement's texts are its code.
+        static constexpr std::string_view kKeeping[] = {"static", "extern", "asm", "__asm", "__asm__"};
+        if (t.kind == Kind::Name && std::find(std::begin(kKeeping), std::end(kKeeping), t.text) != std::end(kKeeping))
+            statementStatic = true;
+        if (t.kind != Kind::String || !t.movable) continue;
+        // Inside a function body, not in any initialiser list.
+        if (braces.empty() || std::any_of(braces.begin(), braces.end(), [](const Brace& b) { return b.initialiser; }))
+            continue;
+        if (!parens.empty() && parens.back().protecting) continue;
+        if (statementStatic) continue;
+        // A plain expression: an operand between separators, not next to another literal (they
+        // are one literal), a macro name, or an index.
+        bool prevOk = Is(prev, "(") || Is(prev, ",") || Is(prev, "=") || Is(prev, "?") || Is(prev, ":") ||
+                      (prev && prev->kind == Kind::Name && prev->text == "return");
+        bool nextOk = Is(next, ")") || Is(next, ",") || Is(next, ";") || Is(next, ":") || Is(next, "?");
+        if (!prevOk || !nextOk) continue;
+        if (Is(prev, "=") && statementArray) continue;  // char buf[] = "x" fills the array
+        std::string resource;
+        if (forResource && !ResourceText(t.text, resource)) continue;
+        if (!bodyListed) {
+            out.bodies.push_back(bodyPlace);
+            bodyListed = true;
+        }
+        StringEntry e;
+        e.text = t.text;
+        e.line = t.at.line;
+        e.column = t.at.column;
+        e.length = t.length;
+        out.entries.push_back(std::move(e));
+    }
+    return out;
+}
+
+unsigned CheckStringOptions(const StringOptions& o, std::string& badName) {
+    auto identifier = [](const std::string& name) {
+        return !name.empty() && IdentStart(name[0]) && std::all_of(name.begin(), name.end(), IdentChar);
+    };
+    const bool identifiers = o.flags & kStringsIdentifiers;
+    if (identifiers && !identifier(o.prefix)) return badName = o.prefix, kMsgStringsNotIdentifier;
+    if ((o.flags & kStringsArray) && !(o.flags & kStringsCall) && !identifier(o.arrayName))
+        return badName = o.arrayName, kMsgStringsNotIdentifier;
+    if ((o.flags & kStringsCall) && !identifier(o.functionName)) return badName = o.functionName, kMsgStringsNotIdentifier;
+    return 0;
+}
+
+std::string OutputBase(const std::string& documentPath) {
+    std::size_t sep = documentPath.find_last_of("\\/");
+    std::size_t dot = documentPath.rfind('.');
+    if (dot == std::string::npos || (sep != std::string::npos && dot < sep) || dot == (sep == std::string::npos ? 0 : sep + 1))
+        return documentPath;
+    return documentPath.substr(0, dot);
+}
+
+void NumberEntries(std::vector<StringEntry>& entries, long first, const std::string& prefix) {
+    for (StringEntry& e : entries) {
+        e.number = first++;
+        e.identifier = Printf("%s%05ld", prefix.c_str(), e.number);
+    }
+}
+
+bool StartsWithMarker(std::string_view text) {
+    if (!text.starts_with(kStringTableMarker)) return false;
+    std::string_view rest = text.substr(kStringTableMarker.size());
+    return rest.starts_with("\n") || rest.starts_with("\r\n");
+}
+
+bool ResourceText(std::string_view literal, std::string& out) {
+    out.clear();
+    for (std::size_t i = 0; i < literal.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(literal[i]);
+        if (c != '\\') {
+            if (c < 0x20 || c >= 0x7f) return false;
+            if (c == '"') out += "\"\"";
+            else out += static_cast<char>(c);
+            continue;
+        }
+        if (++i >= literal.size()) return false;
+        switch (literal[i]) {
+        case 'n': out += "\\n"; break;
+        case 't': out += "\\t"; break;
+        case '\\': out += "\\\\"; break;
+        case '"': out += "\"\""; break;
+        case '\'': out += '\''; break;
+        case '?': out += '?'; break;
+        default: return false;  // octal, hexadecimal and the rare controls: left in the source
+        }
+    }
+    return true;
+}
+
+namespace {
+
+std::vector<std::string_view> SplitText(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.push_back(line);
+        at = end + 1;
+    }
+    return lines;
+}
+
+std::string_view Trim(std::string_view s) {
+    std::size_t first = s.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    std::size_t last = s.find_last_not_of(" \t");
+    return s.substr(first, last - first + 1);
+}
+
+// The text up to the start of the last line that `isLast` accepts; npos when none does.
+std::size_t StartOfLast(std::string_view text, bool (*isLast)(std::string_view)) {
+    std::size_t found = std::string_view::npos;
+    for (std::string_view line : SplitText(text)) {
+        if (isLast(Trim(line))) found = static_cast<std::size_t>(line.data() - text.data());
+        else if (!Trim(line).empty()) found = std::string_view::npos;  // something after it
+    }
+    return found;
+}
+
+}  // namespace
+
+long NextResourceNumber(std::string_view script, std::string_view header) {
+    long highest = -1;
+    for (std::string_view line : SplitText(header)) {
+        if (!line.starts_with("#define")) continue;
+        std::size_t last = line.find_last_of(" \t");
+        if (last == std::string_view::npos) continue;
+        std::string number(Trim(line.substr(last + 1)));
+        if (!number.empty() && std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            highest = std::max(highest, std::atol(number.c_str()));
+    }
+    for (std::string_view line : SplitText(script)) {
+        std::string_view t = Trim(line);
+        std::size_t comma = t.find(',');
+        if (comma == std::string_view::npos || comma == 0) continue;
+        std::string number(Trim(t.substr(0, comma)));
+        if (std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            highest = std::max(highest, std::atol(number.c_str()));
+    }
+    return highest + 1;
+}
+
+long ArrayEntryCount(std::string_view arrayFile) {
+    long count = 0;
+    for (std::string_view line : SplitText(arrayFile)) {
+        std::string_view t = Trim(line);
+        if (t.starts_with("\"") && t.ends_with("*/")) ++count;
+    }
+    return count;
+}
+
+bool BuildResourceScript(std::string_view existing, const std::string& documentName,
+                         const std::vector<StringEntry>& entries, bool identifiers, std::string& out) {
+    if (existing.empty()) {
+        out = std::string(kStringTableMarker) + "\nSTRINGTABLE\nBEGIN\n";
+    } else {
+        std::size_t last = StartOfLast(existing, [](std::string_view l) { return l == "END"; });
+        if (last == std::string_view::npos) return false;
+        out = std::string(existing.substr(0, last));
+    }
+    out += "/* " + documentName + " */\n";
+    for (const StringEntry& e : entries) {
+        std::string text;
+        ResourceText(e.text, text);
+        out += "\t" + (identifiers ? e.identifier : std::to_string(e.number)) + ", \"" + text + "\"\n";
+    }
+    out += "END\n";
+    return true;
+}
+
+std::string BuildResourceHeader(std::string_view existing, const std::string& documentName,
+                                const std::vector<StringEntry>& entries) {
+    std::string out = existing.empty() ? std::string(kStringTableMarker) + "\n" : std::string(existing);
+    if (!out.ends_with("\n")) out += "\n";
+    if (!existing.empty()) out += "\n";
+    out += "/* " + documentName + " */\n";
+    for (const StringEntry& e : entries) out += Printf("#define\t%s\t%ld\n", e.identifier.c_str(), e.number);
+    return out;
+}
+
+bool BuildArrayFile(std::string_view existing, const std::string& arrayName, const std::string& documentName,
+                    const std::vector<StringEntry>& entries, std::string& out) {
+    if (existing.empty()) {
+        out = std::string(kStringTableMarker) + "\nunsigned char *" + arrayName + "[]={\n";
+    } else {
+        std::size_t last = StartOfLast(existing, [](std::string_view l) { return l == "};"; });
+        if (last == std::string_view::npos) return false;
+        out = std::string(existing.substr(0, last)) + "\t,\n";
+    }
+    out += "/* strings from " + documentName + " */\n";
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        out += Printf("\t\"%s\"%c\t/* %ld */\n", entries[i].text.c_str(), i + 1 < entries.size() ? ',' : ' ',
+                      entries[i].number);
+    out += "};\n";
+    return true;
+}
+
+std::vector<RewrittenLine> RewriteLines(const std::vector<std::string_view>& lines, const Collected& collected,
+                                        const StringOptions& o) {
+    struct Edit {
+        std::size_t column, length;
+        std::string text;
+    };
+    // Edits per line; applied right to left so that each column still holds when it is used.
+    std::vector<std::pair<std::size_t, std::vector<Edit>>> perLine;
+    auto editsOf = [&](std::size_t line) -> std::vector<Edit>& {
+        for (auto& [n, edits] : perLine)
+            if (n == line) return edits;
+        perLine.push_back({line, {}});
+        return perLine.back().second;
+    };
+    const bool call = o.flags & kStringsCall;
+    for (const StringEntry& e : collected.entries) {
+        std::string reference = call ? o.functionName + "(" +
+                                           ((o.flags & kStringsIdentifiers) ? e.identifier : std::to_string(e.number)) + ")"
+                                     : o.arrayName + "[" + std::to_string(e.number) + "]";
+        editsOf(e.line).push_back({e.column, e.length, std::move(reference)});
+    }
+    // The array is declared where it is used, at the head of each body, so the source compiles
+    // without a header of ours.
+    if (!call)
+        for (const TextPlace& body : collected.bodies)
+            editsOf(body.line).push_back({body.column, 0, " extern unsigned char *" + o.arrayName + "[];"});
+    std::vector<RewrittenLine> out;
+    for (auto& [n, edits] : perLine) {
+        std::string text(lines[n]);
+        std::string comments;
+        std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.column < b.column; });
+        for (const StringEntry& e : collected.entries)
+            if (e.line == n) comments += " // <" + e.text + ">";
+        for (auto it = edits.rbegin(); it != edits.rend(); ++it) text.replace(it->column, it->length, it->text);
+        // The comment goes after the line's own end, not inside a CR.
+        bool cr = !text.empty() && text.back() == '\r';
+        if (cr) text.pop_back();
+        text += comments;
+        if (cr) text += '\r';
+        out.push_back({n, std::move(text)});
+    }
+    std::sort(out.begin(), out.end(), [](const RewrittenLine& a, const RewrittenLine& b) { return a.line < b.line; });
+    return out;
+}
+
+}  // namespace tarvo::tools
