@@ -5,6 +5,7 @@
 
 #include "coff_builder.h"
 #include "editor_test_util.h"
+#include "file_faults.h"
 #include "scripted_ui.h"
 #include "tools/obj_xref.h"
 #include "tools/relations.h"
@@ -208,6 +209,33 @@ TEST_F(Fixture, DamagedFilesAreSkippedAndNamedInOneMessage) {
     EXPECT_EQ(test::BoxTexts(ui.ui), "These files were skipped:\n" + (dir / "bad.obj") + ": Unrecognized file format\n" +
                                          (dir / "missing.obj") + ": cannot be read\n|");
     EXPECT_EQ(ObjectFilesIn(dir.path), (std::vector<std::string>{dir.path + "\\bad.obj", dir.path + "\\good.obj"}));
+}
+
+TEST_F(Fixture, AFailingFileOperationSkipsThatFileAndNoOther) {
+    editor::test::TempDir dir;
+    std::vector<std::string> paths;
+    for (const char* name : {"a.obj", "b.obj", "c.obj"}) {
+        paths.push_back(dir / name);
+        ASSERT_TRUE(test::WriteBytes(paths.back(), MainObject()));
+    }
+    test::FaultPlan plan;
+    int failures = 0;
+    for (long n = 1;; ++n) {
+        ui.ui.boxes.clear();
+        bool ok = test::WithFailingCall(n, plan, [&] { return BuildXref(paths, model); });
+        ASSERT_TRUE(ok);
+        if (!plan.Met()) break;
+        // The failed call's file is named once, the others are read whole. A failed close, or
+        // a failed read after the last byte, loses nothing.
+        ASSERT_LE(model.skipped.size(), 1u) << n << " " << plan.failed;
+        EXPECT_EQ(model.modules.size() + model.skipped.size(), 3u);
+        for (const XrefModule& m : model.modules) EXPECT_EQ(m.externs.size(), 3u);
+        EXPECT_EQ(ui.ui.boxes.size(), model.skipped.size());
+        failures += static_cast<int>(model.skipped.size());
+    }
+    EXPECT_GE(failures, 6);  // each file's open and first read
+    EXPECT_EQ(model.modules.size(), 3u);
+    EXPECT_TRUE(ui.ui.boxes.empty());
 }
 
 TEST_F(Fixture, ADamagedLibraryKeepsTheMembersBeforeTheDamage) {
