@@ -128,6 +128,7 @@ inline constexpr Command kCommands[] = {
     detail::doc(CMD_SYMBOL_USAGE, Owner::SourceTools),
     detail::any(CMD_PE_SUMMARY, Owner::SourceTools),
     detail::any(CMD_FUNCTION_SIZES, Owner::SourceTools),
+    detail::any(CMD_OBJ_XREF, Owner::SourceTools),
     detail::doc(CMD_SEARCH_DEFINITION, Owner::Browse),
 
     detail::any(CMD_CONFIGURATION, Owner::Project),

@@ -33,6 +33,7 @@
 #include "shell/shared_area_win.h"
 #include "shell/shell_state.h"
 #include "shell/startup_rules.h"
+#include "tools/tools_commands_win.h"
 
 namespace tarvo::shell {
 
@@ -262,6 +263,7 @@ void InstallDispatchHooks() {
     hooks.runners[static_cast<int>(base::Owner::Shell)] = RunShellCommand;
     hooks.runners[static_cast<int>(base::Owner::Editor)] = editor::RunEditorCommand;
     hooks.runners[static_cast<int>(base::Owner::Analysis)] = analysis::RunAnalysisCommand;
+    hooks.runners[static_cast<int>(base::Owner::SourceTools)] = tools::RunToolsCommand;
     hooks.runners[static_cast<int>(base::Owner::Project)] = project::RunProjectCommand;
     hooks.runners[static_cast<int>(base::Owner::Build)] = [](int id, CommandParam param, CommandResult& result) {
         // While a program is being debugged no build may replace it (or delete its objects).

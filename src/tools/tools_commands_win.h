@@ -1,0 +1,10 @@
+// The source tools' commands on the menus.
+#pragma once
+#include <cstdint>
+
+namespace tarvo::tools {
+
+// True when the id is one of ours (then `result` holds the command's result).
+bool RunToolsCommand(int id, std::intptr_t param, std::intptr_t& result);
+
+}  // namespace tarvo::tools
