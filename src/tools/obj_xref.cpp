@@ -296,7 +296,8 @@ std::string SkippedText(const std::vector<XrefSkip>& skipped) {
     for (const XrefSkip& s : skipped) {
         std::string reason = base::GetString(s.reason);
         if (reason.find("%s") != std::string::npos) reason = Printf(reason.c_str(), s.detail.c_str());
-        list += s.file + ": " + reason + "\n";
+        // Names without their folders: a box shows only so much.
+        list += platform::BaseName(s.file) + ": " + reason + "\n";
     }
     return Printf(base::GetString(kMsgXrefSkipped), list.c_str());
 }

@@ -113,9 +113,8 @@ TEST_F(ObjXref, ThreeBadFilesGiveOneMessageAndNoFilesChosenIsRefused) {
     std::vector<std::string> boxes = BoxTexts();
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0], "No files selected");
-    EXPECT_EQ(boxes[1], "These files were skipped:\n" + dir + "\\bad1.obj: Unrecognized file format\n" + dir +
-                            "\\bad2.obj: its symbol table lies past the end of the file\n" + dir +
-                            "\\bad3.obj: Unrecognized file format\n");
+    EXPECT_EQ(boxes[1], "These files were skipped:\nbad1.obj: Unrecognized file format\n"
+                        "bad2.obj: its symbol table lies past the end of the file\nbad3.obj: Unrecognized file format\n");
 }
 
 }  // namespace

@@ -206,8 +206,7 @@ TEST_F(Fixture, DamagedFilesAreSkippedAndNamedInOneMessage) {
     ASSERT_TRUE(test::WriteBytes(dir / "bad.obj", tiny));
     ASSERT_TRUE(BuildXref({dir / "good.obj", dir / "bad.obj", dir / "missing.obj"}, model));
     EXPECT_EQ(model.modules.size(), 1u);
-    EXPECT_EQ(test::BoxTexts(ui.ui), "These files were skipped:\n" + (dir / "bad.obj") + ": Unrecognized file format\n" +
-                                         (dir / "missing.obj") + ": cannot be read\n|");
+    EXPECT_EQ(test::BoxTexts(ui.ui), "These files were skipped:\nbad.obj: Unrecognized file format\nmissing.obj: cannot be read\n|");
     EXPECT_EQ(ObjectFilesIn(dir.path), (std::vector<std::string>{dir.path + "\\bad.obj", dir.path + "\\good.obj"}));
 }
 
