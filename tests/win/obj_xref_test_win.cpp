@@ -72,7 +72,8 @@ TEST_F(ObjXref, ThreeObjectsShowTheirListsTextsFindAndRelations) {
             Press(xref, IDC_XREF_PLOT);
             relations = FindWindowA("tarvoRelations", nullptr);
             ASSERT_NE(relations, nullptr);
-            UpdateWindow(relations);
+            RedrawWindow(relations, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+            GdiFlush();
             Screenshot(dir + "\\relations.bmp");
             Press(xref, IDOK);
         },
