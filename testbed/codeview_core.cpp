@@ -12,10 +12,10 @@
 namespace tarvo::testbed {
 namespace {
 
-using debugger::Fits;
-using debugger::Get;
-using debugger::Read;
-using debugger::Slice;
+using binary::Fits;
+using binary::Get;
+using binary::Read;
+using binary::Slice;
 namespace cv4 = debugger::cv4;
 using namespace cv;
 

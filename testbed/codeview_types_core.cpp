@@ -3,9 +3,9 @@
 namespace tarvo::testbed::cv {
 namespace {
 
-using debugger::Fits;
-using debugger::Get;
-using debugger::Slice;
+using binary::Fits;
+using binary::Get;
+using binary::Slice;
 namespace cv4 = debugger::cv4;
 
 enum : std::uint16_t {

@@ -8,13 +8,13 @@
 #include <unordered_map>
 #include <vector>
 
-#include "debugger/bytes.h"
+#include "binary/bytes.h"
 #include "debugger/cv_types.h"
 #include "debugger/codeview_records.h"
 
 namespace tarvo::testbed::cv {
 
-using debugger::Bytes;
+using binary::Bytes;
 
 // As many records as 16-bit type indices from 0x1000 can number.
 inline constexpr std::uint32_t kMostTypes = debugger::cv4::kTypeIndexLimit - debugger::kFirstRecordType + 1;
@@ -24,7 +24,7 @@ struct Writer {
     void U8(std::uint64_t v) { b.push_back(static_cast<std::uint8_t>(v)); }
     void U16(std::uint64_t v) { U8(v), U8(v >> 8); }
     void U32(std::uint64_t v) { U16(v), U16(v >> 16); }
-    void Bytes(debugger::Bytes v) { b.insert(b.end(), v.begin(), v.end()); }
+    void Bytes(binary::Bytes v) { b.insert(b.end(), v.begin(), v.end()); }
     void Put16(std::size_t at, std::uint64_t v) { b[at] = static_cast<std::uint8_t>(v), b[at + 1] = static_cast<std::uint8_t>(v >> 8); }
     void Put32(std::size_t at, std::uint64_t v) { Put16(at, v), Put16(at + 2, v >> 16); }
     // Counted names hold 255 characters at most.
@@ -49,7 +49,7 @@ inline void Numeric(Writer& w, std::uint64_t v, bool wide) {
 
 inline std::string_view ZeroName(Bytes b, std::uint64_t at) {
     std::string_view s;
-    if (!debugger::ReadZeroName(b, at, b.size(), s)) return {};
+    if (!binary::ReadZeroName(b, at, b.size(), s)) return {};
     return s;
 }
 

@@ -1,30 +1,15 @@
 #include "coff_link_core.h"
 
-#include <cstdlib>
+#include "binary/coff.h"
 
 namespace tarvo::testbed {
 namespace {
 
-using debugger::Fits;
-using debugger::Get;
-using debugger::Read;
-using debugger::Slice;
+using binary::Get;
+using binary::Slice;
 
-constexpr std::size_t kFileHeaderSize = 20, kSectionHeaderSize = 40, kSymbolSize = 18, kRelocationSize = 10;
-constexpr std::uint32_t kUninitializedData = 0x80;
+constexpr std::size_t kRelocationSize = 10;
 constexpr std::uint32_t kRelocationOverflow = 0x01000000;  // the count lives in the first relocation
-
-std::string SectionName(Bytes header, Bytes strings) {
-    std::string name(reinterpret_cast<const char*>(header.data()), 8);
-    name.resize(name.find('\0') == std::string::npos ? 8 : name.find('\0'));
-    // "/123": the name is in the string table at that offset.
-    if (name.size() > 1 && name[0] == '/') {
-        std::uint64_t at = std::strtoull(name.c_str() + 1, nullptr, 10);
-        std::string_view full;
-        if (debugger::ReadZeroName(strings, at, 4096, full)) name = std::string(full);
-    }
-    return name;
-}
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -55,43 +40,42 @@ std::string_view NextWord(std::string_view& s) {
 
 bool ReadCoffObject(Bytes file, CoffObject& out, std::string& problem) {
     out = CoffObject{};
-    std::uint16_t count = 0, optional = 0;
-    std::uint32_t symbols = 0, symbolCount = 0;
-    if (!Read(file, 0, out.machine) || !Read(file, 2, count) || !Read(file, 8, symbols) || !Read(file, 12, symbolCount) ||
-        !Read(file, 16, optional)) {
+    binary::CoffHeader h;
+    if (!binary::ReadCoffHeader(file, 0, h)) {
         problem = "too short for a COFF object";
         return false;
     }
-    if (out.machine != 0x14C && out.machine != 0x8664) {
+    out.machine = h.machineField;
+    if (!h.machine) {
         problem = "not a COFF object of a known machine";
         return false;
     }
-    std::uint64_t tableAt = kFileHeaderSize + optional;
-    std::uint64_t symbolBytes = std::uint64_t(symbolCount) * kSymbolSize;
-    if (!Fits(file, tableAt, std::uint64_t(count) * kSectionHeaderSize) || (symbolCount && !Fits(file, symbols, symbolBytes))) {
+    binary::CoffFault fault = binary::CoffFault::None;
+    Bytes strings = binary::StringTableOf(file, h, fault);
+    std::vector<binary::Section> sections;
+    std::vector<binary::Symbol> symbols;
+    std::size_t badNames = 0;
+    if (!binary::ReadSections(file, h, strings, sections, fault) ||
+        !binary::ReadSymbols(file, h, strings, symbols, fault, badNames)) {
         problem = "its headers or symbol table lie past its end";
         return false;
     }
-    std::uint64_t stringsAt = std::uint64_t(symbols) + symbolBytes;
-    Bytes strings = Slice(file, stringsAt, Get<std::uint32_t>(file, stringsAt));
-    for (std::uint16_t i = 0; i < count; ++i) {
-        Bytes h = Slice(file, tableAt + std::uint64_t(i) * kSectionHeaderSize, kSectionHeaderSize);
+    for (const binary::Section& sec : sections) {
         CoffSection s;
-        s.name = SectionName(h, strings);
-        s.size = Get<std::uint32_t>(h, 16);
-        s.characteristics = Get<std::uint32_t>(h, 36);
-        std::uint32_t raw = Get<std::uint32_t>(h, 20), relocAt = Get<std::uint32_t>(h, 24);
-        std::uint32_t relocCount = Get<std::uint16_t>(h, 32);
-        if (!(s.characteristics & kUninitializedData) && s.size) {
-            s.data = Slice(file, raw, s.size);
+        s.name = std::string(sec.name);
+        s.size = sec.rawSize;
+        s.characteristics = sec.characteristics;
+        std::uint32_t relocCount = sec.relocationCount;
+        if (!sec.IsUninitialized() && s.size) {
+            s.data = Slice(file, sec.rawPointer, s.size);
             if (s.data.size() != s.size) {
                 problem = "section " + s.name + " lies past the end of the file";
                 return false;
             }
         }
         bool overflow = (s.characteristics & kRelocationOverflow) && relocCount == 0xFFFF;
-        if (overflow) relocCount = Get<std::uint32_t>(file, relocAt);
-        Bytes relocs = Slice(file, relocAt, std::uint64_t(relocCount) * kRelocationSize);
+        if (overflow) relocCount = Get<std::uint32_t>(file, sec.relocationPointer);
+        Bytes relocs = Slice(file, sec.relocationPointer, std::uint64_t(relocCount) * kRelocationSize);
         if (relocs.size() != std::size_t(relocCount) * kRelocationSize) {
             problem = "relocations of " + s.name + " lie past the end of the file";
             return false;
@@ -101,46 +85,10 @@ bool ReadCoffObject(Bytes file, CoffObject& out, std::string& problem) {
                                      Get<std::uint16_t>(relocs, r * kRelocationSize + 8)});
         out.sections.push_back(std::move(s));
     }
-    out.symbols.resize(symbolCount);
-    for (std::uint32_t i = 0; i < symbolCount; ++i) {
-        std::uint64_t at = symbols + std::uint64_t(i) * kSymbolSize;
-        CoffSymbol& sym = out.symbols[i];
-        sym.value = Get<std::uint32_t>(file, at + 8);
-        sym.section = static_cast<std::int16_t>(Get<std::uint16_t>(file, at + 12));
-        sym.storageClass = Get<std::uint8_t>(file, at + 16);
-        i += Get<std::uint8_t>(file, at + 17);  // auxiliary records stay empty entries
-    }
+    out.symbols.resize(h.symbolCount);  // auxiliary records stay empty entries
+    for (const binary::Symbol& sym : symbols)
+        out.symbols[sym.index] = {sym.value, sym.section, sym.storageClass};
     return true;
-}
-
-std::vector<ArchiveMember> ArchiveMembers(Bytes archive) {
-    constexpr std::size_t kHeader = 60;
-    std::vector<ArchiveMember> members;
-    if (archive.size() < 8 || std::string_view(reinterpret_cast<const char*>(archive.data()), 8) != "!<arch>\n") return members;
-    Bytes longNames;
-    for (std::uint64_t at = 8; at + kHeader <= archive.size();) {
-        std::string_view header(reinterpret_cast<const char*>(archive.data() + at), kHeader);
-        if (header.substr(58, 2) != "`\n") break;
-        std::uint64_t size = std::strtoull(std::string(header.substr(48, 10)).c_str(), nullptr, 10);
-        Bytes data = Slice(archive, at + kHeader, size);
-        if (data.size() != size) break;
-        std::string name(Trim(header.substr(0, 16)));
-        if (name == "//") longNames = data;
-        else if (name.size() > 1 && name[0] == '/' && name[1] >= '0' && name[1] <= '9') {
-            // "/123": the name stands in the long-name table, ended by "/\n".
-            std::uint64_t offset = std::strtoull(name.c_str() + 1, nullptr, 10);
-            name.clear();
-            for (std::uint64_t k = offset; k < longNames.size() && longNames[k] != '\n' && longNames[k] != 0; ++k)
-                name += static_cast<char>(longNames[k]);
-            if (!name.empty() && name.back() == '/') name.pop_back();
-            members.push_back({name, data});
-        } else if (name != "/" && name != "/SYM64/") {
-            if (!name.empty() && name.back() == '/') name.pop_back();
-            members.push_back({name, data});
-        }
-        at += kHeader + size + (size & 1);
-    }
-    return members;
 }
 
 LinkMap ReadLinkMap(std::string_view text) {

@@ -8,11 +8,12 @@
 #include <string_view>
 #include <vector>
 
-#include "debugger/bytes.h"
+#include "binary/archive.h"
+#include "binary/bytes.h"
 
 namespace tarvo::testbed {
 
-using debugger::Bytes;
+using binary::Bytes;
 
 struct CoffRelocation {
     std::uint32_t offset = 0;  // in its section
@@ -42,14 +43,6 @@ struct CoffObject {
 
 // False, with the reason, for a file that is not a COFF object or does not fit its own headers.
 bool ReadCoffObject(Bytes file, CoffObject& out, std::string& problem);
-
-// The members of a GNU or COFF archive (a library), by name, in their order; the archive's
-// symbol and name tables are not members. Empty for what is not an archive.
-struct ArchiveMember {
-    std::string name;
-    Bytes bytes;
-};
-std::vector<ArchiveMember> ArchiveMembers(Bytes archive);
 
 // One input section as the map places it: absolute address and size.
 struct MapPlacement {

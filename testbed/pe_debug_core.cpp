@@ -3,12 +3,12 @@
 
 #include "codeview_core.h"
 #include "debugger/codeview_records.h"
-#include "debugger/pe_image.h"
+#include "binary/pe_image.h"
 
 namespace tarvo::testbed {
 namespace {
 
-using debugger::Get;
+using binary::Get;
 namespace cv4 = debugger::cv4;
 
 constexpr std::size_t kSectionHeaderSize = 40;
@@ -24,15 +24,15 @@ void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) { Put1
 }  // namespace
 
 bool AddDebugSection(std::vector<std::uint8_t>& image, const std::vector<std::uint8_t>& cv, std::string& problem) {
-    debugger::Bytes file(image);
-    debugger::PeHeaders h;
-    if (!debugger::ReadPeHeaders(file, h)) {
+    binary::Bytes file(image);
+    binary::PeHeaders h;
+    if (!binary::ReadPeHeaders(file, h)) {
         problem = "the output is not an image of a known machine";
         return false;
     }
     std::size_t nt = Get<std::uint32_t>(file, 0x3C), coff = nt + 4, opt = coff + 20;
     std::size_t table = opt + Get<std::uint16_t>(file, coff + 16);
-    bool plus = h.target->optionalMagic == 0x20B;
+    bool plus = h.machine->optionalMagic == 0x20B;
     std::size_t directories = opt + (plus ? 112 : 96);
     std::uint32_t sectionAlign = Get<std::uint32_t>(file, opt + 32), fileAlign = Get<std::uint32_t>(file, opt + 36);
     std::uint32_t headers = Get<std::uint32_t>(file, opt + 60);
@@ -97,7 +97,7 @@ bool AddDebugSection(std::vector<std::uint8_t>& image, const std::vector<std::ui
 }
 
 std::size_t ChecksumField(const std::vector<std::uint8_t>& image) {
-    return std::size_t(Get<std::uint32_t>(debugger::Bytes(image), 0x3C)) + 4 + 20 + 64;
+    return std::size_t(Get<std::uint32_t>(binary::Bytes(image), 0x3C)) + 4 + 20 + 64;
 }
 
 std::uint32_t PeChecksum(const std::vector<std::uint8_t>& b) {
@@ -114,15 +114,15 @@ std::uint32_t PeChecksum(const std::vector<std::uint8_t>& b) {
 
 bool AddCodeViewToImage(std::vector<std::uint8_t>& image, const std::vector<LinkedObject>& objects, const std::string& mapText,
                         const PathMapping& sourceName, CodeViewReport& report) {
-    debugger::PeHeaders h;
-    if (!debugger::ReadPeHeaders(debugger::Bytes(image), h)) {
+    binary::PeHeaders h;
+    if (!binary::ReadPeHeaders(binary::Bytes(image), h)) {
         report.problem = "the output is not an image of a known machine";
         return false;
     }
     std::vector<std::pair<std::uint32_t, std::uint32_t>> sections;
     for (const debugger::Section& s : h.sections) sections.emplace_back(s.virtualAddress, std::max(s.virtualSize, s.rawSize));
     std::vector<std::uint8_t> cv =
-        BuildCodeView(h.target->machine, h.imageBase, sections, objects, ReadLinkMap(mapText), sourceName, report);
+        BuildCodeView(h.machine->machine, h.imageBase, sections, objects, ReadLinkMap(mapText), sourceName, report);
     if (cv.empty()) return true;
     return AddDebugSection(image, cv, report.problem);
 }

@@ -152,7 +152,10 @@ bool AddDebugInfo(const LinkCommand& command, const std::vector<std::string>& gc
             objects.push_back({input, seen, std::move(bytes)});
             continue;
         }
-        for (const ArchiveMember& m : ArchiveMembers(Bytes(bytes)))
+        std::vector<binary::ArchiveMember> members;
+        std::string damage;  // ld read the library whole; what this reader keeps of a damaged one is enough
+        binary::ReadArchive(Bytes(bytes), members, damage);
+        for (const binary::ArchiveMember& m : members)
             objects.push_back({input + "(" + m.name + ")", seen + "(" + m.name + ")", {m.bytes.begin(), m.bytes.end()}, true});
     }
     std::vector<std::uint8_t> map, image;

@@ -138,6 +138,7 @@ inline constexpr Command kCommands[] = {
     detail::doc(CMD_COMPARE_WITH_DISK, Owner::Analysis),
     detail::any(CMD_GREP, Owner::SourceTools),
     detail::doc(CMD_STRING_TABLE, Owner::SourceTools),
+    detail::any(CMD_OBJ_XREF, Owner::SourceTools),
     detail::doc(CMD_SEARCH_DEFINITION, Owner::Browse),
 
     detail::any(CMD_CONFIGURATION, Owner::Project),

@@ -10,26 +10,9 @@
 namespace tarvo::debugger::detail {
 namespace {
 
-constexpr std::size_t kSymbolSize = 18;
 constexpr std::size_t kImportDescriptorSize = 20;
 constexpr std::size_t kMostImports = 65536;  // a bound for a walk the file could make endless
 constexpr std::size_t kLongestName = 4096;
-
-struct StringTable {
-    Bytes bytes;  // empty when the table is missing or its length is wrong
-};
-
-std::string_view SymbolName(Bytes rec, const StringTable& strings) {
-    if (Get<std::uint32_t>(rec, 0) != 0) {
-        std::size_t n = 0;
-        while (n < 8 && rec[n]) ++n;
-        return std::string_view(reinterpret_cast<const char*>(rec.data()), n);
-    }
-    std::string_view name;
-    std::uint32_t offset = Get<std::uint32_t>(rec, 4);
-    if (offset < 4 || !ReadZeroName(strings.bytes, offset, kLongestName, name)) return {};
-    return name;
-}
 
 // The cross linker writes values relative to their section, other linkers relative to the
 // image: when every value of a section symbol lies inside its section as an image-relative
@@ -58,27 +41,25 @@ bool ReadCoffSymbols(ReadState& s) {
     Image& image = s.image;
     const PeHeaders& h = image.headers;
     if (h.symbolTable == 0 || h.symbolCount == 0) return false;
-    Bytes table = Slice(image.bytes, h.symbolTable, std::uint64_t(h.symbolCount) * kSymbolSize);
-    if (table.empty()) {
+    binary::CoffHeader coff;
+    coff.symbolTable = h.symbolTable;
+    coff.symbolCount = h.symbolCount;
+    binary::CoffFault fault = binary::CoffFault::None;
+    Bytes strings = binary::StringTableOf(image.bytes, coff, fault);
+    if (fault == binary::CoffFault::BadStringTable) base::ErrorBoxId(kMsgBadStringTable);  // long names are lost
+    std::vector<binary::Symbol> symbols;
+    std::size_t badNames = 0;
+    if (!binary::ReadSymbols(image.bytes, coff, strings, symbols, fault, badNames)) {
         ++s.damaged;
-        return false;
+        if (fault == binary::CoffFault::SymbolsPastEnd) return false;
     }
-    StringTable strings;
-    std::uint64_t stringsAt = std::uint64_t(h.symbolTable) + table.size();
-    std::uint32_t length = 0;
-    if (Read(image.bytes, stringsAt, length) && length >= 4 && Fits(image.bytes, stringsAt, length))
-        strings.bytes = Slice(image.bytes, stringsAt, length);
-    else if (Fits(image.bytes, stringsAt, 1))  // a table too long for the file: long names are lost
-        base::ErrorBoxId(kMsgBadStringTable);
-    for (std::uint32_t i = 0; i < h.symbolCount; ++i) {
-        Bytes rec = table.subspan(std::size_t(i) * kSymbolSize, kSymbolSize);
+    for (const binary::Symbol& sym : symbols) {
         CoffSymbol c;
-        c.name = SymbolName(rec, strings);
-        c.value = Get<std::uint32_t>(rec, 8);
-        c.section = static_cast<std::int16_t>(Get<std::uint16_t>(rec, 12));
-        c.type = Get<std::uint16_t>(rec, 14);
-        c.storageClass = rec[16];
-        i += rec[17];  // auxiliary records
+        c.name = sym.name;
+        c.value = sym.value;
+        c.section = sym.section;
+        c.type = sym.type;
+        c.storageClass = sym.storageClass;
         image.coff.push_back(c);
     }
     bool imageRelative = ValuesAreImageRelative(image);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "debugger/bytes.h"
+#include "binary/bytes.h"
 #include "debugger/registers.h"
 #include "debugger/target.h"
 

@@ -17,9 +17,10 @@
 #include <string_view>
 #include <vector>
 
-#include "debugger/bytes.h"
+#include "binary/bytes.h"
+#include "binary/pe_image.h"
 #include "debugger/name_table.h"
-#include "debugger/pe_image.h"
+#include "debugger/target.h"
 #include "platform/files.h"
 
 namespace tarvo::debugger {

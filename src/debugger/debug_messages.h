@@ -1,10 +1,12 @@
 // Message ids of the debugger (see the message table).
 #pragma once
 
+#include "binary/binary_messages.h"
+
 namespace tarvo::debugger {
 
 inline constexpr unsigned kMsgCouldNotOpen = 5000;          // "Couldn't open file"
-inline constexpr unsigned kMsgUnrecognizedFormat = 5001;    // "Unrecognized file format"
+using binary::kMsgUnrecognizedFormat;  // "Unrecognized file format", shared with the other binary readers
 inline constexpr unsigned kMsgAttachNoDebugInfo = 5002;     // "Impossible to attach\nNo debug ..."
 inline constexpr unsigned kMsgNoDebugInfo = 5003;           // "No debugging information in %s"
 inline constexpr unsigned kMsgBadModuleIndex = 5004;        // "Incorrect module index %d"

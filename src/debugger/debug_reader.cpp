@@ -40,7 +40,7 @@ void ReadDebugDirectory(detail::ReadState& s) {
 
 void Summarise(Image& image) {
     const PeHeaders& h = image.headers;
-    image.target = h.target;
+    image.target = TargetOf(h.machine->machine);
     if (image.loadBase == 0) image.loadBase = h.imageBase;
     image.code.start = image.loadBase + h.baseOfCode;
     image.code.end = image.code.start + h.sizeOfCode;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "debugger/bytes.h"
+#include "binary/bytes.h"
 #include "debugger/registers.h"
 #include "debugger/target.h"
 #include "debugger/values.h"

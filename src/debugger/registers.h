@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "debugger/bytes.h"
+#include "binary/bytes.h"
 #include "debugger/target.h"
 
 namespace tarvo::debugger {

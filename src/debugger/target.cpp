@@ -22,8 +22,8 @@ std::optional<std::uint64_t> ThunkSlot64(Bytes code, std::uint64_t address, std:
 }
 
 constexpr Target kTargets[] = {
-    {kMachineI386, "i386", 4, 0x10B, 0x0A, 4, "_", kEntries32, ThunkSlot32},
-    {kMachineAmd64, "x64", 8, 0x20B, 0x0C, 6, "", kEntries64, ThunkSlot64},
+    {binary::kI386, 0x0A, 4, kEntries32, ThunkSlot32},
+    {binary::kAmd64, 0x0C, 6, kEntries64, ThunkSlot64},
 };
 
 struct RegisterRange {
@@ -70,12 +70,6 @@ std::string_view RegisterName(const Target& target, unsigned number) {
     if (target.machine == kMachineAmd64) name = Lookup(kAmd64Registers, number);
     if (!name) name = Lookup(kCommonRegisters, number);
     return name ? name : "";
-}
-
-std::string_view UndecoratedName(const Target& target, std::string_view name) {
-    if (!target.decoration.empty() && name.starts_with(target.decoration)) name.remove_prefix(target.decoration.size());
-    std::size_t at = name.find('@');
-    return at == std::string_view::npos || at == 0 ? name : name.substr(0, at);
 }
 
 bool IsFortranEntry(std::string_view name) { return name == "_MAIN__" || name == "MAIN__"; }

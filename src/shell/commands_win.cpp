@@ -36,7 +36,6 @@
 #include "shell/shell_state.h"
 #include "shell/startup_rules.h"
 #include "tools/grep_session.h"
-#include "tools/grep_win.h"
 
 namespace tarvo::shell {
 
@@ -280,7 +279,6 @@ void InstallDispatchHooks() {
     };
     hooks.runners[static_cast<int>(base::Owner::Version)] = cms::RunVersionCommand;
     hooks.runners[static_cast<int>(base::Owner::Debugger)] = debugger::RunDebuggerCommand;
-    hooks.runners[static_cast<int>(base::Owner::SourceTools)] = tools::RunSourceToolCommand;
     tools::grepSession().showList = ShowTargetedRows;
     hooks.debuggingActive = debugger::DebuggingActive;
     debugger::debuggerSeam().mayStart = project::MayStartDebugging;

@@ -8,7 +8,7 @@ namespace tarvo::tools {
 // The dialog, the search and the list; false when cancelled, refused or nothing was found.
 bool GrepCommand();
 
-// The source tools' commands as the frame dispatches them; false when the id is not one of them.
+// Grep's and the string table's commands; false when the id is not one of them.
 bool RunTextToolCommand(int id, std::intptr_t param, std::intptr_t& result);
 
 }  // namespace tarvo::tools

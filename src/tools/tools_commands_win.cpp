@@ -5,6 +5,7 @@
 #include "tools/call_tree_win.h"
 #include "tools/grep_win.h"
 #include "tools/help_generation_win.h"
+#include "tools/obj_xref_win.h"
 
 namespace tarvo::tools {
 
@@ -14,6 +15,7 @@ bool RunToolsCommand(int id, std::intptr_t param, std::intptr_t& result) {
         return editor::RunOnActiveWindow(id, [](int) { return ShowCallTree(TreeDirection::Callees); }, result);
     case CMD_CALLERS_TREE:
         return editor::RunOnActiveWindow(id, [](int) { return ShowCallTree(TreeDirection::Callers); }, result);
+    case CMD_OBJ_XREF: result = ObjXrefCommand(); return true;
     case CMD_HELP_GENERATION:
         result = HelpGenerationCommand();
         return true;

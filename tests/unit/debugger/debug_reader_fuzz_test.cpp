@@ -8,6 +8,7 @@
 #include <random>
 
 #include "../testbed/codeview_images.h"
+#include "damage.h"
 #include "debug_test_util.h"
 #include "debugger/cv_types.h"
 #include "debugger/debug_queries.h"
@@ -20,24 +21,7 @@ namespace {
 
 using test::ByteVec;
 
-// Damage falls at or after `from` (where the part worth damaging starts).
-void Damage(ByteVec& b, std::mt19937& rng, std::size_t from = 0) {
-    static const std::uint32_t kValues[] = {0, 1, 2, 0x7F, 0x80, 0xFF, 0x7FFF, 0x8000, 0xFFFF, 0x10000, 0x7FFFFFFF, 0xFFFFFFFF};
-    int changes = 1 + static_cast<int>(rng() % 8);
-    for (int i = 0; i < changes && b.size() > from; ++i) {
-        std::size_t at = from + rng() % (b.size() - from);
-        switch (rng() % 4) {
-        case 0: b[at] ^= static_cast<std::uint8_t>(1u << (rng() % 8)); break;
-        case 1: b[at] = static_cast<std::uint8_t>(rng()); break;
-        case 2: {
-            std::uint32_t v = kValues[rng() % std::size(kValues)];
-            for (std::size_t k = 0; k < 4 && at + k < b.size(); ++k) b[at + k] = static_cast<std::uint8_t>(v >> (8 * k));
-            break;
-        }
-        default: b.resize(at + (b.size() - at) / 2); break;
-        }
-    }
-}
+using test::Damage;
 
 void Ask(DebugInfo& info) {
     for (std::size_t m = 0; m < info.modules.size() + 1; ++m) {

@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "debugger/instructions.h"
-#include "debugger/pe_image.h"
+#include "binary/pe_image.h"
 #include "value_image.h"
 
 namespace tarvo::debugger {
@@ -62,7 +62,7 @@ TEST_P(ObjdumpOracle, EveryInstructionOfTheImage) {
     std::vector<std::uint8_t> file{std::istreambuf_iterator<char>(image), {}};
     PeHeaders h;
     ASSERT_TRUE(ReadPeHeaders(file, h));
-    const Target& target = *h.target;
+    const Target& target = *TargetOf(h.machine->machine);
     const std::uint64_t mask = target.pointerSize == 8 ? ~0ull : 0xFFFFFFFFull;
     static const std::regex kLine(R"(^ *([0-9a-f]+):\t([0-9a-f ]+?) *\t(.*)$)");
     static const std::regex kPrefix(R"(^(data16|addr32|lock|bnd|notrack|[cdefgs]s|rex[.WRXB]*|(rep\w*)) +)");

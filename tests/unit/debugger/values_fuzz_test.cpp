@@ -7,7 +7,7 @@
 #include <random>
 
 #include "debugger/expressions.h"
-#include "debugger/pe_image.h"
+#include "binary/pe_image.h"
 #include "scripted_ui.h"
 #include "value_image.h"
 

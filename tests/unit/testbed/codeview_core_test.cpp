@@ -438,7 +438,7 @@ TEST(CodeViewConversion, DamagedObjectsAreWarnedAboutAndNeverReadPast) {
     for (std::size_t cut : {std::size_t(10), object.size() / 2, object.size() - 1}) {
         std::vector<LinkedObject> objects{{"cut.obj", p.objects[1], std::vector<std::uint8_t>(object.begin(), object.begin() + cut)}};
         CodeViewReport report;
-        BuildCodeView(h.target->machine, h.imageBase, sections, objects, placed, test::ToWindows, report);
+        BuildCodeView(h.machine->machine, h.imageBase, sections, objects, placed, test::ToWindows, report);
     }
     CoffObject coff;
     std::string problem;
@@ -448,11 +448,11 @@ TEST(CodeViewConversion, DamagedObjectsAreWarnedAboutAndNeverReadPast) {
         std::vector<LinkedObject> objects{{"bad.obj", p.objects[1], object}};
         objects[0].bytes[at] ^= 0xA5;
         CodeViewReport report;
-        BuildCodeView(h.target->machine, h.imageBase, sections, objects, placed, test::ToWindows, report);
+        BuildCodeView(h.machine->machine, h.imageBase, sections, objects, placed, test::ToWindows, report);
     }
     std::vector<LinkedObject> junk{{"junk.obj", "junk.obj", {1, 2, 3}}};
     CodeViewReport report;
-    EXPECT_TRUE(BuildCodeView(h.target->machine, h.imageBase, sections, junk, placed, test::ToWindows, report).empty());
+    EXPECT_TRUE(BuildCodeView(h.machine->machine, h.imageBase, sections, junk, placed, test::ToWindows, report).empty());
     ASSERT_EQ(report.warnings.size(), 1u);
     EXPECT_EQ(report.warnings[0], "junk.obj: too short for a COFF object; it has no debug information");
 }

@@ -13,7 +13,7 @@ namespace {
 // Includes point one way: a folder may include its own files and those of the folders below
 // it. The four subsystems on one floor do not include each other.
 const std::map<std::string, int> kFloors = {
-    {"platform", 0}, {"base", 1},     {"editor", 2}, {"analysis", 3}, {"project", 4},
+    {"platform", 0}, {"base", 1},     {"binary", 1}, {"editor", 2}, {"analysis", 3}, {"project", 4},
     {"debugger", 4}, {"cms", 4},      {"tools", 4},  {"shell", 5},
 };
 

@@ -1,12 +1,13 @@
-// Bounds-checked little-endian reads from a byte span. Every read of the debug information goes
-// through these, so a short or corrupt file can only fail a read, never run past the data.
+// Bounds-checked little-endian reads from a byte span. Every read of a binary file (images,
+// objects, archives) goes through these, so a short or corrupt file can only fail a read, never
+// run past the data.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
 
-namespace tarvo::debugger {
+namespace tarvo::binary {
 
 using Bytes = std::span<const std::uint8_t>;
 
@@ -57,4 +58,4 @@ inline bool ReadZeroName(Bytes b, std::uint64_t offset, std::size_t limit, std::
     return true;
 }
 
-}  // namespace tarvo::debugger
+}  // namespace tarvo::binary

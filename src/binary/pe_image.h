@@ -6,32 +6,23 @@
 #include <string_view>
 #include <vector>
 
-#include "debugger/bytes.h"
-#include "debugger/target.h"
+#include "binary/coff.h"
 
-namespace tarvo::debugger {
-
-struct Section {
-    std::string_view name;  // up to 8 characters
-    std::uint32_t virtualAddress = 0, virtualSize = 0;
-    std::uint32_t rawPointer = 0, rawSize = 0;
-    std::uint32_t characteristics = 0;
-    bool IsCode() const { return characteristics & 0x20; }
-};
+namespace tarvo::binary {
 
 struct DataDirectory {
     std::uint32_t address = 0, size = 0;
 };
 
 struct PeHeaders {
-    const Target* target = nullptr;
+    const Machine* machine = nullptr;
     std::uint64_t imageBase = 0;
     std::uint32_t entryPoint = 0, baseOfCode = 0, sizeOfCode = 0, baseOfData = 0;
     std::uint32_t sizeOfInitializedData = 0, sizeOfUninitializedData = 0, sizeOfImage = 0;
     std::uint16_t subsystem = 0;
     std::uint32_t symbolTable = 0, symbolCount = 0;  // COFF symbol table: file offset, count
     std::vector<DataDirectory> directories;
-    std::vector<Section> sections;
+    std::vector<Section> sections;  // long names resolved through the string table
 };
 
 inline constexpr unsigned kDirectoryImport = 1;
@@ -44,10 +35,10 @@ bool ReadPeHeaders(Bytes file, PeHeaders& out);
 const Section* SectionOfRva(const PeHeaders& h, std::uint64_t rva);
 // The section of a 1-based section number, or null.
 const Section* SectionNumber(const PeHeaders& h, std::uint64_t number);
-// Case-insensitive over the 8 bytes of the name.
+// Case-insensitive over the whole name.
 const Section* SectionNamed(const PeHeaders& h, std::string_view name);
 // File offset of `size` bytes at an address, translated through the section holding it; none
 // when they lie outside that section's data in the file.
 std::optional<std::uint64_t> RvaToOffset(const PeHeaders& h, Bytes file, std::uint64_t rva, std::uint64_t size);
 
-}  // namespace tarvo::debugger
+}  // namespace tarvo::binary

@@ -1,14 +1,12 @@
-#include "debugger/pe_image.h"
+#include "binary/pe_image.h"
 
 #include <algorithm>
 #include <cctype>
 
-namespace tarvo::debugger {
+namespace tarvo::binary {
 namespace {
 
 constexpr std::uint32_t kPeSignature = 0x4550;  // "PE\0\0"
-constexpr std::size_t kCoffHeaderSize = 20;
-constexpr std::size_t kSectionHeaderSize = 40;
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -23,20 +21,17 @@ bool ReadPeHeaders(Bytes file, PeHeaders& out) {
     if (Get<std::uint16_t>(file, 0) != 0x5A4D) return false;  // "MZ"
     std::uint32_t nt = 0;
     if (!Read(file, 0x3C, nt) || Get<std::uint32_t>(file, nt) != kPeSignature) return false;
-    Bytes coff = Slice(file, std::uint64_t(nt) + 4, kCoffHeaderSize);
-    if (coff.empty()) return false;
-    out.target = TargetOf(Get<std::uint16_t>(coff, 0));
-    if (!out.target) return false;
-    std::uint16_t sectionCount = Get<std::uint16_t>(coff, 2);
-    out.symbolTable = Get<std::uint32_t>(coff, 8);
-    out.symbolCount = Get<std::uint32_t>(coff, 12);
-    std::uint16_t optionalSize = Get<std::uint16_t>(coff, 16);
-    std::uint64_t optionalAt = std::uint64_t(nt) + 4 + kCoffHeaderSize;
-    Bytes opt = Slice(file, optionalAt, optionalSize);
-    bool plus = out.target->optionalMagic == 0x20B;
+    CoffHeader coff;
+    if (!ReadCoffHeader(file, std::uint64_t(nt) + 4, coff) || !coff.machine) return false;
+    out.machine = coff.machine;
+    out.symbolTable = coff.symbolTable;
+    out.symbolCount = coff.symbolCount;
+    std::uint16_t optionalSize = coff.optionalSize;
+    Bytes opt = Slice(file, coff.at + kCoffHeaderSize, optionalSize);
+    bool plus = out.machine->optionalMagic == 0x20B;
     // The fixed part up to the directory count must be there, with the machine's own magic.
     std::size_t fixed = plus ? 112 : 96;
-    if (opt.size() < fixed || Get<std::uint16_t>(opt, 0) != out.target->optionalMagic) return false;
+    if (opt.size() < fixed || Get<std::uint16_t>(opt, 0) != out.machine->optionalMagic) return false;
     out.sizeOfCode = Get<std::uint32_t>(opt, 4);
     out.sizeOfInitializedData = Get<std::uint32_t>(opt, 8);
     out.sizeOfUninitializedData = Get<std::uint32_t>(opt, 12);
@@ -55,22 +50,8 @@ bool ReadPeHeaders(Bytes file, PeHeaders& out) {
     for (std::uint32_t i = 0; i < dirCount; ++i)
         out.directories.push_back({Get<std::uint32_t>(opt, fixed + 8 * i), Get<std::uint32_t>(opt, fixed + 8 * i + 4)});
     // The section headers follow the optional header, whatever its size.
-    Bytes table = Slice(file, optionalAt + optionalSize, std::uint64_t(sectionCount) * kSectionHeaderSize);
-    if (table.size() != std::size_t(sectionCount) * kSectionHeaderSize) return false;
-    for (std::uint16_t i = 0; i < sectionCount; ++i) {
-        Bytes s = table.subspan(i * kSectionHeaderSize, kSectionHeaderSize);
-        Section sec;
-        std::size_t n = 0;
-        while (n < 8 && s[n]) ++n;
-        sec.name = std::string_view(reinterpret_cast<const char*>(s.data()), n);
-        sec.virtualSize = Get<std::uint32_t>(s, 8);
-        sec.virtualAddress = Get<std::uint32_t>(s, 12);
-        sec.rawSize = Get<std::uint32_t>(s, 16);
-        sec.rawPointer = Get<std::uint32_t>(s, 20);
-        sec.characteristics = Get<std::uint32_t>(s, 36);
-        out.sections.push_back(sec);
-    }
-    return true;
+    CoffFault fault = CoffFault::None;
+    return ReadSections(file, coff, StringTableOf(file, coff, fault), out.sections, fault);
 }
 
 const Section* SectionOfRva(const PeHeaders& h, std::uint64_t rva) {
@@ -101,4 +82,4 @@ std::optional<std::uint64_t> RvaToOffset(const PeHeaders& h, Bytes file, std::ui
     return offset;
 }
 
-}  // namespace tarvo::debugger
+}  // namespace tarvo::binary
