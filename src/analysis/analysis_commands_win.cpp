@@ -1,5 +1,6 @@
 #include "analysis/analysis_commands_win.h"
 
+#include "analysis/compare_commands_win.h"
 #include "analysis/function_list.h"
 #include "analysis/inactive_code.h"
 #include "base/command_ids.h"
@@ -38,7 +39,7 @@ bool RunAnalysisCommand(int id, std::intptr_t, std::intptr_t& result) {
     case CMD_FUNCTIONS_LIST: return editor::RunOnActiveWindow(id, FunctionsListCommand, result);
     case CMD_INACTIVE_CODE:
         return editor::RunOnActiveWindow(id, [](int) { return ShowInactiveCode(); }, result);
-    default: return false;
+    default: return RunCompareCommand(id, result);
     }
 }
 

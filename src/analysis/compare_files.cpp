@@ -59,9 +59,9 @@ std::string Lower(std::string s) {
 }  // namespace
 
 bool ReadTextFile(const std::string& path, std::string& text) {
-    platform::FileContent content;
-    if (platform::ReadWholeFile(path, content) != platform::ReadStatus::Ok) return false;
-    text = LfLineEnds(std::string_view(content.data.get(), content.size));
+    std::string bytes;
+    if (!ReadBytesFile(path, bytes)) return false;
+    text = LfLineEnds(bytes);
     return true;
 }
 
@@ -81,6 +81,20 @@ bool WriteTextFile(const std::string& path, std::string_view text) {
         start = end + 1;
     }
     return writer.Flush() && platform::FinishReplace(out) == platform::ReplaceStatus::Ok;
+}
+
+bool WriteBytesFile(const std::string& path, std::string_view bytes) {
+    platform::ReplaceFile out;
+    if (platform::BeginReplace(out, path) != platform::ReplaceStatus::Ok) return false;
+    return platform::WriteReplace(out, bytes.data(), bytes.size()) &&
+           platform::FinishReplace(out) == platform::ReplaceStatus::Ok;
+}
+
+bool ReadBytesFile(const std::string& path, std::string& bytes) {
+    platform::FileContent content;
+    if (platform::ReadWholeFile(path, content) != platform::ReadStatus::Ok) return false;
+    bytes.assign(content.data.get(), content.size);
+    return true;
 }
 
 int CompareFiles(CompareRequest& request) {

@@ -32,6 +32,10 @@ int CompareFiles(CompareRequest& request);
 bool ReadTextFile(const std::string& path, std::string& text);
 // Writes a text with CR LF line ends in place of the file, whole or not at all.
 bool WriteTextFile(const std::string& path, std::string_view text);
+// Writes bytes as they are in place of the file, whole or not at all.
+bool WriteBytesFile(const std::string& path, std::string_view bytes);
+// A file's bytes as they are; false when it cannot be read.
+bool ReadBytesFile(const std::string& path, std::string& bytes);
 
 // Writes the patch script that turns the first file into the second; a CompareResult.
 int WritePatchFile(const std::string& first, const std::string& second, const std::string& patchFile);

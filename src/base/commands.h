@@ -128,6 +128,9 @@ inline constexpr Command kCommands[] = {
     detail::doc(CMD_SYMBOL_USAGE, Owner::SourceTools),
     detail::any(CMD_PE_SUMMARY, Owner::SourceTools),
     detail::any(CMD_FUNCTION_SIZES, Owner::SourceTools),
+    detail::any(CMD_DIFF_MERGE, Owner::Analysis),
+    detail::any(CMD_APPLY_PATCH, Owner::Analysis),
+    detail::doc(CMD_COMPARE_WITH_DISK, Owner::Analysis),
     detail::doc(CMD_SEARCH_DEFINITION, Owner::Browse),
 
     detail::any(CMD_CONFIGURATION, Owner::Project),

@@ -53,6 +53,36 @@ bool SameText(std::string_view a, std::string_view b) {
     return true;
 }
 
+namespace {
+
+bool matchPlain(std::string_view p, std::string_view n) {
+    size_t pi = 0, ni = 0, star = std::string_view::npos, mark = 0;
+    while (ni < n.size()) {
+        if (pi < p.size() && (p[pi] == '?' || lowerChar(p[pi]) == lowerChar(n[ni]))) {
+            ++pi, ++ni;
+        } else if (pi < p.size() && p[pi] == '*') {
+            star = pi++;
+            mark = ni;
+        } else if (star != std::string_view::npos) {
+            pi = star + 1;
+            ni = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == '*') ++pi;
+    return pi == p.size();
+}
+
+}  // namespace
+
+bool WildcardMatch(std::string_view pattern, std::string_view name) {
+    if (matchPlain(pattern, name)) return true;
+    return pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" &&
+           name.find('.') == std::string_view::npos &&
+           matchPlain(pattern.substr(0, pattern.size() - 2), name);
+}
+
 std::string LfLineEnds(std::string_view bytes) {
     std::string text;
     text.reserve(bytes.size());

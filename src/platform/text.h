@@ -16,6 +16,10 @@ long AtoL(const std::string& text);
 std::string Lower(std::string_view text);
 bool SameText(std::string_view a, std::string_view b);
 
+// Case-insensitive file name matching with "*" and "?"; a pattern ending in ".*" also matches
+// names without an extension, as on Windows.
+bool WildcardMatch(std::string_view pattern, std::string_view name);
+
 // Bytes as a text read sees them: every CR LF as LF.
 std::string LfLineEnds(std::string_view bytes);
 

@@ -69,25 +69,6 @@ std::string argument(const Token& t) {
     return t.quoted && group ? "\"" + t.text + "\"" : t.text;
 }
 
-bool matchPlain(std::string_view p, std::string_view n) {
-    size_t pi = 0, ni = 0, star = std::string_view::npos, mark = 0;
-    while (ni < n.size()) {
-        if (pi < p.size() && (p[pi] == '?' || lower(p[pi]) == lower(n[ni]))) {
-            ++pi, ++ni;
-        } else if (pi < p.size() && p[pi] == '*') {
-            star = pi++;
-            mark = ni;
-        } else if (star != std::string_view::npos) {
-            pi = star + 1;
-            ni = ++mark;
-        } else {
-            return false;
-        }
-    }
-    while (pi < p.size() && p[pi] == '*') ++pi;
-    return pi == p.size();
-}
-
 }  // namespace
 
 std::string CommandTail(std::string_view line) {
@@ -200,13 +181,6 @@ bool CommandLineTakesOver(StartupOptions& o, int filesOpened) {
     if (filesOpened <= 0 && o.tail.empty()) return false;
     o.reopen = o.saveAtExit = false;
     return true;
-}
-
-bool WildcardMatch(std::string_view pattern, std::string_view name) {
-    if (matchPlain(pattern, name)) return true;
-    return pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" &&
-           name.find('.') == std::string_view::npos &&
-           matchPlain(pattern.substr(0, pattern.size() - 2), name);
 }
 
 std::vector<std::string> ExpandPattern(const std::string& pattern, const DirectoryLister& list) {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/text.h"  // WildcardMatch
+
 namespace tarvo::shell {
 
 // Message ids of the command line's own texts.
@@ -74,9 +76,6 @@ OpenPlan SecondPass(StartupOptions& options);
 // the session: the reopen and save-at-exit flags are cleared and the result is true.
 bool CommandLineTakesOver(StartupOptions& options, int filesOpened);
 
-// Case-insensitive file name matching with "*" and "?"; a pattern ending in ".*" also matches
-// names without an extension, as on Windows.
-bool WildcardMatch(std::string_view pattern, std::string_view name);
 
 // The names of the files in a directory ("" is the current directory).
 using DirectoryLister = std::function<std::vector<std::string>(const std::string& directory)>;
