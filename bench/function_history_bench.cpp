@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <random>
 #include <string>
 #include <vector>
@@ -46,7 +47,10 @@ int main(int argc, char** argv) {
     int traced = functions / 2, changesOfTraced = 0;
     for (int r = 1; r <= revisions; ++r) {
         if (r > 1)
-            for (int k = 0; k < 3; ++k) ++versions[rng() % static_cast<unsigned>(functions)];
+            for (int k = 0; k < 3; ++k) {
+                std::size_t f = rng() % static_cast<unsigned>(functions);
+                if (static_cast<int>(f) != traced) ++versions[f];  // the traced one changes on its own
+            }
         if (r > 1 && r % 10 == 0) {
             ++versions[static_cast<std::size_t>(traced)];
             ++changesOfTraced;
@@ -65,10 +69,12 @@ int main(int argc, char** argv) {
                 functions, std::count(repo.deltas[repo.index[repo.head]].text.begin(),
                                       repo.deltas[repo.index[repo.head]].text.end(), '\n'),
                 Seconds(made), bytes.size());
-    double times[3];
+    double times[3], cpu[3];
     std::size_t listed = 0;
-    for (double& t : times) {
+    for (int run = 0; run < 3; ++run) {
+        double& t = times[run];
         auto start = Clock::now();
+        std::clock_t cpuStart = std::clock();
         tarvo::cms::Repository read;
         tarvo::cms::Problems problems;
         tarvo::cms::FunctionHistory history;
@@ -78,11 +84,14 @@ int main(int argc, char** argv) {
             return 1;
         }
         t = Seconds(start);
+        cpu[run] = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
         listed = history.changes.size();
     }
     std::sort(times, times + 3);
+    std::sort(cpu, cpu + 3);
     std::printf("fn%d: %zu revisions listed (expected %d: added, then changed %d times)\n", traced, listed,
                 changesOfTraced + 1, changesOfTraced);
-    std::printf("read and trace: %.3f s (median of 3; goal under 1 s)\n", times[1]);
+    // On a shared machine the processor time says what the wall clock cannot.
+    std::printf("read and trace: %.3f s wall, %.3f s processor (medians of 3; goal under 1 s)\n", times[1], cpu[1]);
     return listed == static_cast<std::size_t>(changesOfTraced + 1) ? 0 : 1;
 }

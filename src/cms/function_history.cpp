@@ -25,17 +25,77 @@ analysis::Lines Bare(const analysis::TextLines& lines) {
     return bare;
 }
 
-bool Extract(const analysis::TextLines& lines, std::string_view name, std::string& out) {
+// Where the function lies (1-based, inclusive) and its text.
+struct Found {
+    bool present = false;
+    long first = 0, last = 0;
+    std::string text;
+};
+
+Found Extract(const analysis::TextLines& lines, std::string_view name) {
+    Found found;
     analysis::Lines bare = Bare(lines);
     for (const analysis::Function& f : analysis::FindCFunctions(bare)) {
         if (f.name != name) continue;
-        long first = std::max(1L, std::min(f.startLine, f.startNumber));
-        long last = std::min(static_cast<long>(bare.size()), std::max(f.endNumber, f.endLine));
-        out.clear();
-        for (long n = first; n <= last; ++n) out.append(bare[static_cast<std::size_t>(n - 1)]).append("\n");
-        return true;
+        found.present = true;
+        found.first = std::max(1L, std::min(f.startLine, f.startNumber));
+        found.last = std::min(static_cast<long>(bare.size()), std::max(f.endNumber, f.endLine));
+        for (long n = found.first; n <= found.last; ++n)
+            found.text.append(bare[static_cast<std::size_t>(n - 1)]).append("\n");
+        break;
     }
-    return false;
+    return found;
+}
+
+// What an edit script does to the lines first..last of the text it applies to: whether it
+// touches them (or the line before, where a declaration may begin), and else how far it moves
+// them. False for a script that goes back over the text: then nothing is known.
+bool ScriptEffect(std::string_view script, long first, long last, bool& touched, long& shift) {
+    touched = false;
+    shift = 0;
+    long previous = 0;
+    for (std::size_t at = 0; at < script.size();) {
+        char command = script[at++];
+        if (command != 'a' && command != 'd') return false;
+        long line = 0, count = 0;
+        while (at < script.size() && script[at] >= '0' && script[at] <= '9') line = line * 10 + (script[at++] - '0');
+        while (at < script.size() && script[at] == ' ') ++at;
+        while (at < script.size() && script[at] >= '0' && script[at] <= '9') count = count * 10 + (script[at++] - '0');
+        at = script.find('\n', at);
+        at = at == std::string_view::npos ? script.size() : at + 1;
+        if (line < previous) return false;
+        previous = line;
+        if (command == 'd') {
+            if (line <= last && line + count - 1 >= first - 1) touched = true;
+            else if (line < first) shift -= count;
+            continue;
+        }
+        for (long k = 0; k < count && at < script.size(); ++k) {
+            at = script.find('\n', at);
+            at = at == std::string_view::npos ? script.size() : at + 1;
+        }
+        if (line >= first - 1 && line < last) touched = true;
+        else if (line < first - 1) shift += count;
+    }
+    return true;
+}
+
+// The function after a script: found again only where the script may have changed it. A
+// function whose lines the script leaves alone keeps its text and moves with the lines
+// before it; an absent one can only appear in a text that holds its name.
+Found Follow(const Found& before, const analysis::TextLines& lines, std::string_view script, std::string_view name) {
+    bool touched = true;
+    long shift = 0;
+    if (before.present && ScriptEffect(script, before.first, before.last, touched, shift) && !touched) {
+        Found moved = before;
+        moved.first += shift;
+        moved.last += shift;
+        return moved;
+    }
+    if (!before.present &&
+        std::none_of(lines.begin(), lines.end(), [&](std::string_view line) { return line.find(name) != line.npos; }))
+        return {};
+    return Extract(lines, name);
 }
 
 bool SameIgnoringSpaces(const std::string& a, const std::string& b) {
@@ -53,7 +113,9 @@ std::string FunctionHistory::TextOf(std::string_view revision) const {
 }
 
 bool ExtractFunction(std::string_view text, std::string_view name, std::string& out) {
-    return Extract(analysis::SplitLines(text), name, out);
+    Found found = Extract(analysis::SplitLines(text), name);
+    out = std::move(found.text);
+    return found.present;
 }
 
 bool TraceFunction(const Repository& repo, std::string_view name, const std::string& last, FunctionHistory& out,
@@ -77,12 +139,11 @@ bool TraceFunction(const Repository& repo, std::string_view name, const std::str
     std::vector<const Delta*> order;
     std::vector<std::string> found;
     std::vector<bool> present;
-    auto record = [&](const Delta* d, const analysis::TextLines& lines) {
-        std::string text;
-        bool has = Extract(lines, name, text);
+    Found current;
+    auto record = [&](const Delta* d) {
         order.push_back(d);
-        found.push_back(has ? std::move(text) : std::string());
-        present.push_back(has);
+        found.push_back(current.present ? current.text : std::string());
+        present.push_back(current.present);
         return !progress || progress(static_cast<int>(order.size()), total);
     };
     analysis::TextLines lines = analysis::SplitLines(path.front()->text);
@@ -95,16 +156,25 @@ bool TraceFunction(const Repository& repo, std::string_view name, const std::str
     for (std::size_t i = 1; i <= branchFrom; ++i)
         if (!apply(path[i])) return false;
     analysis::TextLines atBranch = lines;
+    current = Extract(lines, name);
+    const Found atBranchFound = current;
     for (std::size_t i = 0; i < trunk.size(); ++i) {
-        if (i > 0 && !apply(trunk[i])) return false;
-        if (!record(trunk[i], lines)) return false;
+        if (i > 0) {
+            if (!apply(trunk[i])) return false;
+            current = Follow(current, lines, trunk[i]->text, name);
+        }
+        if (!record(trunk[i])) return false;
     }
     std::reverse(order.begin(), order.end());
     std::reverse(found.begin(), found.end());
     std::reverse(present.begin(), present.end());
     lines = std::move(atBranch);
-    for (std::size_t i = branchFrom + 1; i < path.size(); ++i)
-        if (!apply(path[i]) || !record(path[i], lines)) return false;
+    current = atBranchFound;
+    for (std::size_t i = branchFrom + 1; i < path.size(); ++i) {
+        if (!apply(path[i])) return false;
+        current = Follow(current, lines, path[i]->text, name);
+        if (!record(path[i])) return false;
+    }
 
     for (std::size_t i = 0; i < order.size(); ++i) {
         out.revisions.push_back(order[i]->number);
