@@ -217,14 +217,9 @@ void functionHistory() {
     int chosen = base::ListDialog(base::GetString(kMsgChooseFunction), "", choices.items, base::ListMode::Choose);
     if (chosen < 0) return;
     const std::string name = analysis::FunctionsOf(*doc).functions[static_cast<std::size_t>(chosen)].name;
-    std::string cmsPath = c.cmsDirectory + "\\" + file;
-    if (!platform::FileExists(cmsPath)) {
-        base::FileNotFoundBox(cmsPath);
-        return;
-    }
+    std::string cmsPath;
     Repository repo;
-    if (!SemaphoreFree(cmsPath) || ReadRepositoryFile(cmsPath, repo) != OpenResult::Ok || !OnAccessList(repo, c.user))
-        return;
+    if (!ReadForQuery(c, file, cmsPath, repo)) return;
     FunctionHistory history;
     std::string message;
     if (!TraceFunction(repo, name, "", history, message)) {

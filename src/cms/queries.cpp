@@ -131,16 +131,19 @@ std::vector<std::string> QueryLines(const Repository& repo) {
     return lines;
 }
 
-bool Query(const CmsContext& c, const std::string& file, bool locksOnly, std::string& locks) {
-    std::string cmsPath;
+bool ReadForQuery(const CmsContext& c, const std::string& file, std::string& cmsPath, Repository& repo) {
     if (!CheckName(c, file, cmsPath)) return false;
     if (!platform::FileExists(cmsPath)) {
         base::FileNotFoundBox(cmsPath);
         return false;
     }
+    return SemaphoreFree(cmsPath) && ReadRepositoryFile(cmsPath, repo) == OpenResult::Ok && OnAccessList(repo, c.user);
+}
+
+bool Query(const CmsContext& c, const std::string& file, bool locksOnly, std::string& locks) {
+    std::string cmsPath;
     Repository repo;
-    if (!SemaphoreFree(cmsPath) || ReadRepositoryFile(cmsPath, repo) != OpenResult::Ok || !OnAccessList(repo, c.user))
-        return false;
+    if (!ReadForQuery(c, file, cmsPath, repo)) return false;
     locks = LocksText(repo);
     if (locksOnly || !c.show) return true;
     c.show(HeaderLine("query " + file));
@@ -243,14 +246,8 @@ bool RevisionSides(const CmsContext& c, const std::string& file, const std::stri
                    const std::string& scratchDirectory, ComparedSides& out) {
     out = {};
     std::string cmsPath;
-    if (!CheckName(c, file, cmsPath)) return false;
-    if (!platform::FileExists(cmsPath)) {
-        base::FileNotFoundBox(cmsPath);
-        return false;
-    }
     Repository repo;
-    if (!SemaphoreFree(cmsPath) || ReadRepositoryFile(cmsPath, repo) != OpenResult::Ok || !OnAccessList(repo, c.user))
-        return false;
+    if (!ReadForQuery(c, file, cmsPath, repo)) return false;
     std::string working = c.workingDirectory + "\\" + file;
     if (second.empty() && !platform::FileExists(working)) {
         base::FileNotFoundBox(working);

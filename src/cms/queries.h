@@ -24,6 +24,9 @@ std::string_view MonthName(int month);
 std::vector<std::string> QueryLines(const Repository& repo);
 // The locks as one text, "user revision" each, separated by blanks.
 std::string LocksText(const Repository& repo);
+// Reads the repository file of a working file for an operation that only reads: the name
+// checked, the file there, no operation changing it, the user on its access list.
+bool ReadForQuery(const CmsContext& context, const std::string& file, std::string& cmsPath, Repository& repo);
 // Reads the repository file of `file` (refused while an operation holds it) and shows the
 // query lines, or with `locksOnly` returns the locks in `locks` without showing anything.
 bool Query(const CmsContext& context, const std::string& file, bool locksOnly, std::string& locks);
