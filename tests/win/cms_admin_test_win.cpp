@@ -102,8 +102,17 @@ TEST_F(CmsAdmin, TheHeaderLinesAfterEachAction) {
     EXPECT_EQ(BoxTexts().back(), "symbolic name rel1 already bound to 1.2");
     EXPECT_EQ(ListedMessages().back(), "admin aborted; " + Cms() + " unchanged.");
     EXPECT_EQ(ReadTextFile(Cms()), before);
-    Administer(IDC_ADMIN_SET_SYMBOLS, IDC_ADMIN_SYMBOLS, "rel1 1.3");
+    // A change of another form keeps the dialog open for a correction.
+    AnswerDialogs({[](HWND d) {
+                       SetDlgItemTextA(d, IDC_CMS_FILE, "a.c");
+                       CheckDlgButton(d, IDC_ADMIN_SET_SYMBOLS, BST_CHECKED);
+                       SetDlgItemTextA(d, IDC_ADMIN_SYMBOLS, "rel1 1.3");
+                       Press(d, IDOK);
+                   },
+                   [](HWND d) { Press(d, IDCANCEL); }});
+    Command(CMD_CMS_ADMIN);
     EXPECT_EQ(BoxTexts().back(), "Incorrect symbolic name change rel1: write name:revision, or name: to remove it");
+    EXPECT_EQ(ReadTextFile(Cms()), before);
 }
 
 TEST_F(CmsAdmin, DeletingTheMiddleRevisionKeepsTheOthersExact) {
