@@ -191,6 +191,13 @@
 #define CMD_CMS_GET_RELEASE 1232
 #define CMD_CMS_PREFERENCES 1233
 #define CMD_CMS_LOGIN 1234
+/* Administration and queries of the version store */
+#define CMD_CMS_ADMIN 1235
+#define CMD_CMS_QUERY 1236
+#define CMD_CMS_KEYWORDS 1237
+#define CMD_CMS_LOG 1238
+#define CMD_CMS_COMPARE 1239
+#define CMD_CMS_FUNCTION_HISTORY 1240
 #define CMD_LAST_VERSION 1244
 
 /* The resource editor library's own commands */

@@ -167,6 +167,12 @@ inline constexpr Command kCommands[] = {
     detail::any(CMD_CMS_GET_RELEASE, Owner::Version),
     detail::any(CMD_CMS_PREFERENCES, Owner::Version),
     detail::any(CMD_CMS_LOGIN, Owner::Version),
+    detail::any(CMD_CMS_ADMIN, Owner::Version),
+    detail::any(CMD_CMS_QUERY, Owner::Version),
+    detail::any(CMD_CMS_KEYWORDS, Owner::Version),
+    detail::any(CMD_CMS_LOG, Owner::Version),
+    detail::any(CMD_CMS_COMPARE, Owner::Version),
+    detail::any(CMD_CMS_FUNCTION_HISTORY, Owner::Version),
     detail::any(CMD_PREVIOUS_MESSAGE, Owner::Shell),
 
     detail::any(CMD_DEBUGGER, Owner::Debugger),

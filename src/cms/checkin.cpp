@@ -36,81 +36,11 @@ struct Output {
     bool ask(const std::string& question) const { return !quiet && c.ask && c.ask(question); }
 };
 
-// Holds the repository's semaphore for as long as it lives.
-struct Semaphore {
-    std::string path;
-    bool held = false;
-    Semaphore(const std::string& cmsPath, const CmsContext& c) : path(cmsPath) {
-        held = AcquireSemaphore(cmsPath, c.user, c.now ? c.now() : std::string());
-    }
-    ~Semaphore() {
-        if (held) ReleaseSemaphore(path);
-    }
-};
-
-// The opening checks shared by every operation; the repository file's path.
-bool CheckName(const CmsContext& c, const std::string& name, std::string& cmsPath) {
-    if (size_t dollar = name.find('$'); dollar != std::string::npos) {
-        base::ErrorBox(Printf(base::GetString(kMsgNameHasChar), '$'));
-        return false;
-    }
-    if (SameText(c.cmsDirectory, c.workingDirectory)) {
-        base::ErrorBoxId(kMsgCmsDirectorySame);
-        return false;
-    }
-    if (name.empty() || name.find_first_of("\\/:") != std::string::npos || name == "." || name == "..") {
-        base::ErrorBoxId(kMsgIncorrectName);
-        return false;
-    }
-    if (platform::DirectoryExists(c.workingDirectory + "\\" + name)) {
-        base::ErrorBox(say(kMsgDirectoryIgnored, name));
-        return false;
-    }
-    cmsPath = c.cmsDirectory + "\\" + name;
-    return true;
-}
-
-bool OnAccessList(const Repository& repo, const std::string& user) {
-    if (repo.access.empty()) return true;
-    if (std::any_of(repo.access.begin(), repo.access.end(), [&](const std::string& a) { return SameText(a, user); }))
-        return true;
-    base::ErrorBox(say(kMsgNotOnAccessList, user));
-    return false;
-}
-
-OperationRecord Record(const char* operation, const Repository& repo, const std::string& number,
-                       const CmsContext& c, const std::string& file) {
-    OperationRecord r{operation, number, 0, 0, static_cast<int>(repo.deltas.size()), {}, c.now ? c.now() : "", c.user,
-                      file};
-    std::vector<const Delta*> path;
-    std::string message;
-    if (PathTo(repo, number, path, message))
-        for (const Delta* d : path) (FieldCount(d->number) == 2 ? r.trunkRevisions : r.branchRevisions)++;
-    if (const Delta* d = repo.Find(number)) r.revisionDate = d->date;
-    return r;
-}
-
-void Log(const CmsContext& c, const std::string& record) {
-    std::string message;
-    if (!AppendLog(c.cmsDirectory, record, message)) base::InfoBox(message);
-}
-
 bool Blank(const std::string& text) { return text.find_first_not_of(" \t\r\n\f") == std::string::npos; }
 
 // The working file's text as the repository stores it.
 std::string Stored(bool binary, const std::string& name, const std::string& content) {
     return binary ? Uuencode(content, name) : LfLineEnds(content);
-}
-
-// A text revision comes back with the line ends of a Windows text file.
-std::string CrLf(const std::string& text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 16);
-    for (char ch : text) {
-        if (ch == '\n') out += '\r';
-        out += ch;
-    }
-    return out;
 }
 
 bool PutLocked(const CmsContext& c, const PutRequest& r, const std::string& cmsPath, const std::string& working,
@@ -217,6 +147,69 @@ bool PutLocked(const CmsContext& c, const PutRequest& r, const std::string& cmsP
 }
 
 }  // namespace
+
+std::string CrLf(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (char ch : text) {
+        if (ch == '\n') out += '\r';
+        out += ch;
+    }
+    return out;
+}
+
+Semaphore::Semaphore(const std::string& cmsPath, const CmsContext& c) : path(cmsPath) {
+    held = AcquireSemaphore(cmsPath, c.user, c.now ? c.now() : std::string());
+}
+Semaphore::~Semaphore() {
+    if (held) ReleaseSemaphore(path);
+}
+
+bool CheckName(const CmsContext& c, const std::string& name, std::string& cmsPath) {
+    if (size_t dollar = name.find('$'); dollar != std::string::npos) {
+        base::ErrorBox(Printf(base::GetString(kMsgNameHasChar), '$'));
+        return false;
+    }
+    if (SameText(c.cmsDirectory, c.workingDirectory)) {
+        base::ErrorBoxId(kMsgCmsDirectorySame);
+        return false;
+    }
+    if (name.empty() || name.find_first_of("\\/:") != std::string::npos || name == "." || name == "..") {
+        base::ErrorBoxId(kMsgIncorrectName);
+        return false;
+    }
+    if (platform::DirectoryExists(c.workingDirectory + "\\" + name)) {
+        base::ErrorBox(say(kMsgDirectoryIgnored, name));
+        return false;
+    }
+    cmsPath = c.cmsDirectory + "\\" + name;
+    return true;
+}
+
+bool OnAccessList(const Repository& repo, const std::string& user) {
+    if (repo.access.empty()) return true;
+    if (std::any_of(repo.access.begin(), repo.access.end(), [&](const std::string& a) { return SameText(a, user); }))
+        return true;
+    base::ErrorBox(say(kMsgNotOnAccessList, user));
+    return false;
+}
+
+OperationRecord Record(const char* operation, const Repository& repo, const std::string& number,
+                       const CmsContext& c, const std::string& file) {
+    OperationRecord r{operation, number, 0, 0, static_cast<int>(repo.deltas.size()), {}, c.now ? c.now() : "", c.user,
+                      file};
+    std::vector<const Delta*> path;
+    std::string message;
+    if (PathTo(repo, number, path, message))
+        for (const Delta* d : path) (FieldCount(d->number) == 2 ? r.trunkRevisions : r.branchRevisions)++;
+    if (const Delta* d = repo.Find(number)) r.revisionDate = d->date;
+    return r;
+}
+
+void Log(const CmsContext& c, const std::string& record) {
+    std::string message;
+    if (!AppendLog(c.cmsDirectory, record, message)) base::InfoBox(message);
+}
 
 std::string HeaderLine(const std::string& command) {
     std::string line = say(kMsgCommand, command);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cms/log_file.h"
 #include "cms/revisions.h"
 
 namespace tarvo::cms {
@@ -51,6 +52,29 @@ int GetFiles(const CmsContext& context, const std::string& directory, const std:
 // 1 when the file has no repository file or differs from the revision get would give, 0 when
 // equal; -1 when its working file is missing and the user does not go on.
 int NeedsUpdate(const CmsContext& context, const std::string& file);
+
+// What every operation on one repository file shares.
+// Holds the repository's semaphore for as long as it lives.
+struct Semaphore {
+    std::string path;
+    bool held = false;
+    Semaphore(const std::string& cmsPath, const CmsContext& c);
+    ~Semaphore();
+    Semaphore(const Semaphore&) = delete;
+    Semaphore& operator=(const Semaphore&) = delete;
+};
+// The opening checks of a working file's name; the repository file's path.
+bool CheckName(const CmsContext& context, const std::string& name, std::string& cmsPath);
+// Shows the refusal when the user is not on the repository's access list.
+bool OnAccessList(const Repository& repo, const std::string& user);
+// The log record of an operation on a revision of the file.
+OperationRecord Record(const char* operation, const Repository& repo, const std::string& number,
+                       const CmsContext& context, const std::string& file);
+// Appends a record to the log; a log that cannot be written is said in an information box.
+void Log(const CmsContext& context, const std::string& record);
+
+// A text revision with the line ends of a Windows text file, as the working file has them.
+std::string CrLf(const std::string& text);
 
 // "Command: '...':" padded with '-' to 70 characters.
 std::string HeaderLine(const std::string& command);

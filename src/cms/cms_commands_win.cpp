@@ -366,6 +366,10 @@ void login() {
 
 }  // namespace
 
+bool MakeCmsContext(CmsContext& context) { return makeContext(context); }
+std::string CurrentCmsFile(const CmsContext& context) { return currentFile(context); }
+void FlushCmsOutput() { flushOutput(); }
+
 bool RunVersionCommand(int id, std::intptr_t, std::intptr_t& result) {
     result = 0;
     switch (id) {
@@ -379,7 +383,7 @@ bool RunVersionCommand(int id, std::intptr_t, std::intptr_t& result) {
     case CMD_CMS_GET_RELEASE: getRelease(); return true;
     case CMD_CMS_PREFERENCES: preferences(); return true;
     case CMD_CMS_LOGIN: login(); return true;
-    default: return false;
+    default: return RunAdminCommand(id);
     }
 }
 

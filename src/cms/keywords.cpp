@@ -84,6 +84,10 @@ struct Scan {
 
 }  // namespace
 
+bool IsKeywordName(std::string_view word) {
+    return !word.empty() && std::find(kNames.begin() + 1, kNames.end(), word) != kNames.end();
+}
+
 std::string KeywordDate(std::string_view day, std::string_view time) {
     if (time.empty()) {  // the store's own form, whole in one word
         if (std::count(day.begin(), day.end(), '.') == 5 && ValidDate(day)) return std::string(day);

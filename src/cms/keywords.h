@@ -16,6 +16,9 @@ struct KeywordValues {
 // the message on a value that cannot be used.
 bool ReadKeywords(std::string_view text, KeywordValues& values, std::string& message);
 
+// One of the store's keyword names ("Author", "Date", "Header", "Id", ...).
+bool IsKeywordName(std::string_view word);
+
 // A date of a keyword as the store writes dates ("2024.5.1.14.5.9"): the store's own form, or a
 // date and a time word ("24/05/01 14:05:09", four-digit years too; two-digit years from 70 are
 // 19xx, below 70 20xx). Empty when it is not a date.
