@@ -186,7 +186,7 @@ GrepOutcome RunGrep(const GrepRequest& request, const GrepMatcher& matcher, cons
         }
         // Each file once, however many of the masks it matches.
         const std::string name = platform::BaseName(path);
-        if (std::none_of(masks.begin(), masks.end(), [&](const std::string& m) { return platform::WildcardMatch(m, name); }))
+        if (std::none_of(masks.begin(), masks.end(), [&](const std::string& m) { return WildcardMatch(m, name); }))
             return true;
         std::size_t size = 0;
         if (!platform::ReadFileInto(path, buffer, size)) {
