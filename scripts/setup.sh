@@ -55,6 +55,10 @@ packages=(
   "rcs:/usr/bin/co"
   "gcc-mingw-w64-i686-posix:/usr/bin/i686-w64-mingw32-gcc"
   "gcc-mingw-w64-x86-64-posix:/usr/bin/x86_64-w64-mingw32-gcc"
+  # The release: the Windows installer (makensis) and the compiler root's zip package.
+  "nsis:/usr/bin/makensis"
+  "zip:/usr/bin/zip"
+  "unzip:/usr/bin/unzip"
 )
 
 missing=()
