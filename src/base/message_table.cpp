@@ -573,6 +573,8 @@ const MessageRecord kMessageTable[] = {
     {5744, "Revision:"},
     {5745, "Release:"},
     {5746, "File:"},
+    // The release: autosave in the user's folder.
+    {6100, "Files autosaved by an earlier session that did not end normally, found in %s:"},
     {8101, "Create a new file"},
     {8102, "Open a new file"},
     {8103, "Save the current file"},
