@@ -19,7 +19,8 @@ configure_and_build() {
   fi
   cmake -S "$TARVO_TOP" -B "$dir" "${launcher[@]}" "$@" >"$dir.configure.log" 2>&1 || {
     mkdir -p "$dir"; cat "$dir.configure.log" >&2; return 1; }
-  cmake --build "$dir" -j "$JOBS" >"$dir.build.log" 2>&1 || {
+  # TARVO_BUILD_TARGET names one target to build instead of all (the release builds the root).
+  cmake --build "$dir" -j "$JOBS" ${TARVO_BUILD_TARGET:+--target "$TARVO_BUILD_TARGET"} >"$dir.build.log" 2>&1 || {
     grep -E -A3 'error|Error' "$dir.build.log" | head -60 >&2; return 1; }
 }
 

@@ -62,6 +62,10 @@ packages=(
   "cscope:/usr/bin/cscope"
   "cflow:/usr/bin/cflow"
   "unrtf:/usr/bin/unrtf"
+  # The release: the Windows installer (makensis) and the compiler root's zip package.
+  "nsis:/usr/bin/makensis"
+  "zip:/usr/bin/zip"
+  "unzip:/usr/bin/unzip"
 )
 
 missing=()

@@ -764,6 +764,8 @@ const MessageRecord kMessageTable[] = {
     {6172, "Obj xref"},
     {6173, " (common)"},
     {6174, "Relations"},
+    // The release: autosave in the user's folder.
+    {6100, "Files autosaved by an earlier session that did not end normally, found in %s:"},
     {8101, "Create a new file"},
     {8102, "Open a new file"},
     {8103, "Save the current file"},

@@ -28,8 +28,8 @@ std::uint32_t Fnv1a(const std::string& text) {
     return hash;
 }
 
-void DisableAutosave(const std::string& dir) {
-    base::ErrorBox(Printf(base::GetString(kMsgAutosaveDirNotWritable), dir.c_str()));
+void DisableAutosave(const std::string& dirs) {
+    base::ErrorBox(Printf(base::GetString(kMsgAutosaveDirNotWritable), dirs.c_str()));
     base::settings().editorFlags &= ~base::kEditorAutoSave;
     state().running = false;
 }
@@ -45,6 +45,35 @@ bool Writable(const std::string& dir) {
     ok = ops.close(file) == 0 && ok;
     ops.remove(probe.c_str());
     return ok;
+}
+
+// A directory autosave can write in: there already or made now, and a file can be written.
+bool Usable(const std::string& dir) {
+    return (platform::DirectoryExists(dir) || platform::MakeDirectory(dir)) && Writable(dir);
+}
+
+// Picks this run's directory: the root's where it can be written (as ever), else the user's
+// own, since an installed root is often closed to ordinary users. False with the message when
+// neither can be written.
+bool ChooseDirectory() {
+    state().directory.clear();
+    std::string rootDir = RootAutosaveDirectory();
+    if (!base::settings().compilerRoot.empty() && Usable(rootDir)) {
+        state().directory = rootDir;
+        return true;
+    }
+    std::string tried = rootDir;
+    std::string userDir = UserAutosaveDirectory();
+    if (!userDir.empty()) {
+        std::string folder = userDir.substr(0, userDir.rfind('\\'));
+        if ((platform::DirectoryExists(folder) || platform::MakeDirectory(folder)) && Usable(userDir)) {
+            state().directory = userDir;
+            return true;
+        }
+        tried += "\n" + userDir;
+    }
+    DisableAutosave(tried);
+    return false;
 }
 
 void Register(const std::string& path) {
@@ -80,7 +109,17 @@ struct Found {
 
 }  // namespace
 
-std::string AutosaveDirectory() { return Printf("%s\\tarvoautosave", base::settings().compilerRoot.c_str()); }
+std::string RootAutosaveDirectory() { return Printf("%s\\tarvoautosave", base::settings().compilerRoot.c_str()); }
+
+std::string UserAutosaveDirectory() {
+    std::string folder = editor().seam.userDataFolder ? editor().seam.userDataFolder() : std::string();
+    while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    return folder.empty() ? folder : folder + "\\tarvoautosave";
+}
+
+std::string AutosaveDirectory() {
+    return state().directory.empty() ? RootAutosaveDirectory() : state().directory;
+}
 
 std::string AutosavePathOf(const std::string& name) {
     std::size_t slash = name.find_last_of("\\/");
@@ -145,38 +184,35 @@ void StopAutosave() {
 }
 
 int RestoreAutosaved(std::vector<Document*>* restored) {
-    std::string dir = AutosaveDirectory();
-    if (base::settings().compilerRoot.empty()) {
-        DisableAutosave(dir);
-        return -1;
-    }
-    if (!platform::DirectoryExists(dir)) {
-        if (platform::MakeDirectory(dir)) return 0;
-        DisableAutosave(dir);
-        return -1;
-    }
-    if (!Writable(dir)) {
-        DisableAutosave(dir);
-        return -1;
-    }
-    std::vector<std::string> names = platform::ListDirectory(dir);
-    std::sort(names.begin(), names.end());
+    if (!ChooseDirectory()) return -1;
+    // Files of a run that had to use the user's folder are found there when the root can be
+    // written again.
+    std::vector<std::string> dirs{AutosaveDirectory()};
+    std::string userDir = UserAutosaveDirectory();
+    if (!userDir.empty() && userDir != dirs[0] && platform::DirectoryExists(userDir)) dirs.push_back(userDir);
     std::vector<Found> found;
     std::vector<std::string> entries;
-    for (const std::string& fileName : names) {
-        if (EndsWith(fileName, kScratchEnd)) continue;  // an autosave cut short by the crash
-        std::string path = dir + "\\" + fileName;
-        std::string header, name, time;
-        if (!platform::ReadFirstLine(path, kHeaderLimit, header)) {
-            base::ErrorBox(Printf(base::GetString(kMsgCannotReopen), path.c_str()));
-            return 0;
+    std::string folders;
+    for (const std::string& dir : dirs) {
+        std::vector<std::string> names = platform::ListDirectory(dir);
+        std::sort(names.begin(), names.end());
+        std::size_t before = found.size();
+        for (const std::string& fileName : names) {
+            if (EndsWith(fileName, kScratchEnd)) continue;  // an autosave cut short by the crash
+            std::string path = dir + "\\" + fileName;
+            std::string header, name, time;
+            if (!platform::ReadFirstLine(path, kHeaderLimit, header)) {
+                base::ErrorBox(Printf(base::GetString(kMsgCannotReopen), path.c_str()));
+                return 0;
+            }
+            if (!ParseAutosaveHeader(header, name, time)) continue;  // not an autosave file
+            found.push_back({path, name});
+            entries.push_back(name + " " + time);
         }
-        if (!ParseAutosaveHeader(header, name, time)) continue;  // not an autosave file
-        found.push_back({path, name});
-        entries.push_back(name + " " + time);
+        if (found.size() > before) folders += (folders.empty() ? "" : "; ") + dir;
     }
     if (found.empty()) return 0;
-    if (!editor().seam.chooseRestore || !editor().seam.chooseRestore(entries)) {
+    if (!editor().seam.chooseRestore || !editor().seam.chooseRestore(entries, folders)) {
         if (base::ConfirmId(kMsgEraseAutosaved))
             for (const Found& f : found) platform::RemoveFile(f.path);
         return 0;

@@ -1,5 +1,6 @@
 // Autosave: every few minutes each changed document is written to a file of its own in an
-// autosave directory below the compiler root; after a crash the next start offers them back.
+// autosave directory below the compiler root (or, when an installed root cannot be written, in
+// the user's own folder); after a crash the next start offers them back.
 #pragma once
 #include <string>
 #include <vector>
@@ -15,9 +16,14 @@ inline constexpr unsigned kAutosavePeriodMs = 180000;
 struct AutosaveState {
     std::vector<std::string> files;  // autosave files this run is responsible for
     bool running = false;            // the timer should be running
+    std::string directory;           // chosen at the start; empty: the root's
 };
 
 // "<root>\tarvoautosave".
+std::string RootAutosaveDirectory();
+// "<user's folder>\tarvoautosave", empty when the window side names no such folder.
+std::string UserAutosaveDirectory();
+// Where this run writes: the root's directory when it can be written, else the user's.
 std::string AutosaveDirectory();
 // The directory, the document's file name in lower case, and a short hash of its full path,
 // so that two documents with the same file name have files of their own.

@@ -131,8 +131,11 @@ struct EditorSeam {
     void (*activateView)(View& view) = nullptr;
     // Wait cursor on and off around long operations.
     void (*busy)(bool on) = nullptr;
-    // The restore dialog: shows the autosaved files found ("name time" each); true for OK.
-    bool (*chooseRestore)(const std::vector<std::string>& entries) = nullptr;
+    // The restore dialog: shows the autosaved files found ("name time" each) and the folders
+    // they were found in; true for OK.
+    bool (*chooseRestore)(const std::vector<std::string>& entries, const std::string& folders) = nullptr;
+    // The user's own folder for files the compiler root cannot take (null: none).
+    std::string (*userDataFolder)() = nullptr;
     // The local time for date stamps (null: the system clock).
     bool (*localTime)(std::tm& now) = nullptr;
     // The check of the text before saving; false with a message describing the problem.

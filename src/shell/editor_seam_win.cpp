@@ -1,6 +1,7 @@
 #include "shell/editor_seam_win.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include "analysis/checks.h"
 #include "analysis/function_list.h"
@@ -16,6 +17,7 @@
 #include "shell/commands_win.h"
 #include "base/dialogs_win.h"
 #include "base/messages.h"
+#include "platform/text.h"
 #include "shell/dispatch.h"
 #include "shell/shell_messages.h"
 #include "editor/document_windows_win.h"
@@ -31,9 +33,18 @@ void ActivateViewWindow(editor::View& view) {
 
 void Busy(bool on) { SetCursor(LoadCursor(nullptr, on ? IDC_WAIT : IDC_ARROW)); }
 
-bool ChooseRestore(const std::vector<std::string>& entries) {
-    return base::ListDialog(base::GetString(kMsgRestoreTitle), base::GetString(kMsgRestoreLabel),
-                      entries, base::ListMode::Confirm) == 0;
+bool ChooseRestore(const std::vector<std::string>& entries, const std::string& folders) {
+    std::string label = folders.empty() ? base::GetString(kMsgRestoreLabel)
+                                        : Printf(base::GetString(kMsgRestoreFoundIn), folders.c_str());
+    return base::ListDialog(base::GetString(kMsgRestoreTitle), label, entries, base::ListMode::Confirm) == 0;
+}
+
+// The user's application-data folder, where autosave goes when the root cannot be written.
+std::string UserDataFolder() {
+    char path[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)) || !path[0])
+        return {};
+    return std::string(path) + "\\Tarvo";
 }
 
 void LogDispatchedCommand(int id, CommandParam) {
@@ -48,6 +59,7 @@ void InstallEditorSeam() {
     seam.activateView = ActivateViewWindow;
     seam.busy = Busy;
     seam.chooseRestore = ChooseRestore;
+    seam.userDataFolder = UserDataFolder;
     seam.chooseLanguage = editor::ChooseLanguageForDocument;
     seam.checkBeforeSave = analysis::CheckBeforeSave;
     seam.debugging = DebuggingActive;

@@ -250,6 +250,9 @@ TEST_F(ShellTest, AutosavedChangesOfAKilledSessionAreRestoredAtTheNextStart) {
     ASSERT_NE(restore, nullptr);
     Settle(tarvo);
     Screenshot(dir + "\\restore_dialog.bmp");
+    char label[1024] = "";
+    GetDlgItemTextA(restore, IDC_TEXT, label, sizeof label);
+    EXPECT_NE(std::string(label).find("found in " + BuildRoot() + "\\tarvoautosave"), std::string::npos) << label;
     Answer(restore, IDOK);
     HWND told = WaitForBox(tarvo);
     ASSERT_NE(told, nullptr);

@@ -13,6 +13,8 @@ namespace tarvo::editor::test {
 namespace {
 
 bool accept = true;
+std::string offeredFolders;  // the folders the last restore offer named
+std::string userFolder;      // the user's own folder, for a root that cannot be written
 
 class Autosave : public EditorTest {
 protected:
@@ -21,7 +23,13 @@ protected:
         base::settings().compilerRoot = dir.path;
         base::settings().editorFlags = base::kEditorAutoSave;
         accept = true;
-        editor().seam.chooseRestore = [](const std::vector<std::string>&) { return accept; };
+        offeredFolders.clear();
+        userFolder.clear();
+        editor().seam.chooseRestore = [](const std::vector<std::string>&, const std::string& folders) {
+            offeredFolders = folders;
+            return accept;
+        };
+        editor().seam.userDataFolder = [] { return userFolder; };
     }
     // What a start brings back from the autosave files, as "name: text|" each.
     std::string Restored() {
@@ -138,6 +146,73 @@ TEST_F(Autosave, FailuresSwitchAutosaveOffOrStopTheTick) {
     EXPECT_EQ(AutosaveTick(), 0);
     EXPECT_EQ(Boxes(), "Impossible to autosave " + AutosavePath(first) + ". Disk Full?|");  // once
     EXPECT_FALSE(first.flags & kAutoSaved);
+}
+
+// An installed root that the user cannot write: autosave goes to the user's own folder, a
+// killed run's text is offered from there, and found there again once the root is writable.
+TEST_F(Autosave, AnUnwritableRootUsesTheUsersFolder) {
+    const std::string root = dir / "root";
+    std::filesystem::create_directories(platform::HostPath(root + "\\tarvoautosave"));
+    base::settings().compilerRoot = root;
+    std::filesystem::create_directory(dir / "appdata");
+    userFolder = dir / "appdata\\Tarvo\\";  // not there yet, with a trailing backslash
+    static std::string closed;
+    closed = platform::HostPath(root);
+    auto refuseRoot = [] {
+        platform::FileOps ops = platform::fileOps();
+        ops.open = [](const char* path, const char* mode) -> std::FILE* {
+            if (mode[0] != 'r' && std::string(path).rfind(closed, 0) == 0) return nullptr;
+            return std::fopen(path, mode);
+        };
+        ops.create = [](const char* path) -> std::FILE* {
+            return std::string(path).rfind(closed, 0) == 0 ? nullptr : std::fopen(path, "wbx");
+        };
+        platform::setFileOps(ops);
+    };
+    refuseRoot();
+    const std::string name = dir / "kept.c";
+    WriteBytes(name, "disk\n");
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::vector<Document*> none;
+        if (!StartAutosave(&none)) _exit(2);
+        SetCurrentView(AddView(OpenDocument(name), 1));
+        InsertString("typed ");
+        if (AutosaveTick() != 1) _exit(3);
+        kill(getpid(), SIGKILL);
+        _exit(1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << WEXITSTATUS(status);
+    const std::string userDir = dir / "appdata\\Tarvo\\tarvoautosave";
+    EXPECT_EQ(platform::ListDirectory(userDir).size(), 1u);
+    EXPECT_TRUE(platform::ListDirectory(root + "\\tarvoautosave").empty());
+
+    EXPECT_EQ(Restored(), name + ": typed disk|");
+    EXPECT_EQ(offeredFolders, userDir);
+    EXPECT_EQ(AutosaveDirectory(), userDir);
+    EXPECT_EQ(Boxes(), "Autosaved files restored in the editor|");  // no "autosave disabled"
+
+    // The root is writable again: the root's folder is used, the user's files still offered.
+    ResetEditor();
+    platform::resetFileOps();
+    EXPECT_EQ(Restored(), name + ": typed disk|");
+    EXPECT_EQ(offeredFolders, userDir);
+    EXPECT_EQ(AutosaveDirectory(), root + "\\tarvoautosave");
+    StopAutosave();
+    EXPECT_TRUE(platform::ListDirectory(userDir).empty());  // a normal exit leaves none
+
+    // Neither folder can be written: both are named, and autosave is off.
+    ResetEditor();
+    closed = platform::HostPath(dir.path);
+    refuseRoot();
+    scripted.ui.boxes.clear();
+    EXPECT_EQ(Restored(), "not started");
+    EXPECT_EQ(Boxes(), "Impossible to write to autosave dir\n" + root + "\\tarvoautosave\n" + userDir +
+                           "\nAutosave will be disabled|");
+    EXPECT_FALSE(base::settings().editorFlags & base::kEditorAutoSave);
 }
 
 // A renamed document's autosave file goes with its old name: after a crash it would offer
