@@ -98,24 +98,25 @@
 #define CMD_EXTEND_PAGE_DOWN 1212
 #define CMD_EXTEND_WORD_LEFT 1272
 
-/* Source analysis and source tools. Ids 1138, 1147, 1150, 1161, 1169, 1174 to 1187,
-   1195, 1200, 1203, 1205, 1219, 1251 and 1257 are kept for the source tools and get
-   their names with them. */
+/* Source analysis and source tools. Ids 1175 to 1187, 1195, 1205, 1251 and 1257 are kept for
+   the source tools and get their names with them. */
 #define CMD_FUNCTIONS_LIST 1168
 #define CMD_INACTIVE_CODE 1201
 #define CMD_SYMBOL_USAGE 1204
 #define CMD_PE_SUMMARY 1297
 #define CMD_FUNCTION_SIZES 1298
+/* The comparison windows */
+#define CMD_DIFF_MERGE 1138
+#define CMD_APPLY_PATCH 1147
+#define CMD_COMPARE_WITH_DISK 1150
+/* Function metrics: the analysis dialog and the plot */
+#define CMD_CODE_ANALYSIS 1161
+#define CMD_ANALYSIS_PLOT 1169
 /* Call tree and help generation */
 #define CMD_CALL_TREE 1200
 #define CMD_CALLERS_TREE 1203
 #define CMD_HELP_GENERATION 1219
-/* Function metrics: the analysis dialog and the plot */
-#define CMD_CODE_ANALYSIS 1161
-#define CMD_ANALYSIS_PLOT 1169
-#define CMD_DIFF_MERGE 1138
-#define CMD_APPLY_PATCH 1147
-#define CMD_COMPARE_WITH_DISK 1150
+/* Grep, the string table and the object file cross reference */
 #define CMD_GREP 1193
 #define CMD_STRING_TABLE 1194
 #define CMD_OBJ_XREF 1174
@@ -178,7 +179,7 @@
 #define CMD_FIRST_FUNCTION_KEY 1000
 #define CMD_LAST_FUNCTION_KEY 1012
 
-/* The version store: 1222 to 1244, less the project's 1225, 1229 and 1231; 1235 to 1244 are
+/* The version store: 1222 to 1244, less the project's 1225, 1229 and 1231; 1241 to 1244 are
    kept for its administration */
 #define CMD_FIRST_VERSION 1222
 #define CMD_CMS_PUT 1222

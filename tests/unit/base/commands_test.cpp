@@ -22,7 +22,7 @@ TEST(CommandTable, OverlappingRangesResolveToTheNamedOwner) {
     EXPECT_EQ(OwnerOf(CMD_SAVE), Owner::Editor);
     EXPECT_EQ(OwnerOf(1195), Owner::SourceTools);  // kept for a source tool
     EXPECT_EQ(OwnerOf(CMD_PROJECT_OPEN), Owner::Project);  // inside the version store's range
-    EXPECT_EQ(OwnerOf(1240), Owner::Version);  // kept for the administration
+    EXPECT_EQ(OwnerOf(1241), Owner::Version);  // kept for the administration
     EXPECT_EQ(OwnerOf(CMD_DISPOSITION), Owner::Shell);  // inside the resource editor's range
     EXPECT_EQ(OwnerOf(1262), Owner::Project);
     EXPECT_EQ(OwnerOf(1255), Owner::ResourceEditor);
