@@ -18,15 +18,7 @@ class CmsAdmin : public ProgramTest {
 protected:
     void SetUp() override {
         ProgramTest::SetUp();
-        base::Settings& s = base::settings();
-        s.currentProject = "demo";
-        s.projects = {"demo"};
-        s.project.projectPath = dir;
-        s.project.cmsDirectory = dir + "\\CMS";
-        s.project.projectFlags |= base::kProjectUsesCms;
-        s.project.userName = "carol";
-        s.project.putOptions = 0;
-        s.project.getOptions = 0;
+        UseDemoProjectWithStore();
         CreateDirectoryA((dir + "\\CMS").c_str(), nullptr);
     }
     std::string Cms() { return dir + "\\CMS\\a.c"; }

@@ -218,6 +218,18 @@ HWND ProgramTest::Open(const std::string& name, const std::string& text) {
     return window;
 }
 
+void ProgramTest::UseDemoProjectWithStore() {
+    base::Settings& s = base::settings();
+    s.currentProject = "demo";
+    s.projects = {"demo"};
+    s.project.projectPath = dir;
+    s.project.cmsDirectory = dir + "\\CMS";
+    s.project.projectFlags |= base::kProjectUsesCms;
+    s.project.userName = "carol";
+    s.project.putOptions = 0;
+    s.project.getOptions = 0;
+}
+
 LRESULT ProgramTest::Command(unsigned id) { return SendMessageA(frame, WM_COMMAND, id, 0); }
 
 std::string ProgramTest::Status() { return shown->status.empty() ? "" : shown->status.back(); }

@@ -65,6 +65,9 @@ protected:
     LRESULT Command(unsigned id);
     std::string Status();  // the last status line
     std::vector<std::string> BoxTexts();  // the texts of the core's boxes so far
+    // Makes the test's folder the current project "demo", with its version store in CMS and
+    // the user carol, no put or get options.
+    void UseDemoProjectWithStore();
     ScriptedUi* shown = nullptr;
     std::string dir, file;
     HWND frame = nullptr;

@@ -23,15 +23,7 @@ class Versions : public ProgramTest {
 protected:
     void SetUp() override {
         ProgramTest::SetUp();
-        base::Settings& s = base::settings();
-        s.currentProject = "demo";
-        s.projects = {"demo"};
-        s.project.projectPath = dir;
-        s.project.cmsDirectory = dir + "\\CMS";
-        s.project.projectFlags |= base::kProjectUsesCms;
-        s.project.userName = "carol";
-        s.project.putOptions = 0;
-        s.project.getOptions = 0;
+        UseDemoProjectWithStore();
     }
     std::string Cms(const std::string& name) { return dir + "\\CMS\\" + name; }
     // Check-in of a file through the dialog: its name, a log message and the options.

@@ -13,6 +13,7 @@
 #include "cms/admin.h"
 #include "cms/repository_store.h"
 #include "cms_history.h"
+#include "cms_fixture.h"
 #include "editor_test_util.h"
 #include "platform/files.h"
 #include "rcs_file.h"
@@ -24,28 +25,7 @@ namespace {
 using editor::test::ReadBytes;
 using editor::test::WriteBytes;
 
-struct Admin : test::MainKeyTest {
-    editor::test::TempDir tmp;
-    CmsContext c;
-    std::vector<std::string> shown, asked;
-    std::vector<bool> answers;
-    int day = 1;
-    void SetUp() override {
-        test::MainKeyTest::SetUp();
-        c.workingDirectory = tmp.path + "\\work";
-        c.cmsDirectory = tmp.path + "\\work\\CMS";
-        platform::MakeDirectory(c.workingDirectory);
-        platform::MakeDirectory(c.cmsDirectory);
-        c.user = "carol";
-        c.show = [this](const std::string& line) { shown.push_back(line); };
-        c.ask = [this](const std::string& q) {
-            asked.push_back(q);
-            bool yes = !answers.empty() && answers.front();
-            if (!answers.empty()) answers.erase(answers.begin());
-            return yes;
-        };
-        c.now = [this] { return "2024.6." + std::to_string(day) + ".9.30.0"; };
-    }
+struct Admin : test::CmsFixture {
     std::string Cms() { return c.cmsDirectory + "\\main.c"; }
     std::string Bytes() { return ReadBytes(platform::HostPath(Cms())); }
     std::string LogText() { return ReadBytes(platform::HostPath(LogPath(c.cmsDirectory))); }

@@ -10,6 +10,7 @@
 #include "cms/log_file.h"
 #include "cms/releases.h"
 #include "cms/repository_store.h"
+#include "cms_fixture.h"
 #include "editor_test_util.h"
 #include "platform/files.h"
 #include "settings_test_util.h"
@@ -20,31 +21,10 @@ namespace {
 using editor::test::ReadBytes;
 using editor::test::WriteBytes;
 
-struct Checkin : test::MainKeyTest {
-    editor::test::TempDir tmp;
-    CmsContext c;
-    std::vector<std::string> shown, asked;
-    std::vector<bool> answers;
-    int day = 1;
-    void SetUp() override {
-        test::MainKeyTest::SetUp();
-        c.workingDirectory = tmp.path + "\\work";
-        c.cmsDirectory = tmp.path + "\\work\\CMS";
-        platform::MakeDirectory(c.workingDirectory);
-        platform::MakeDirectory(c.cmsDirectory);
-        c.user = "carol";
-        c.show = [this](const std::string& line) { shown.push_back(line); };
-        c.ask = [this](const std::string& q) {
-            asked.push_back(q);
-            bool yes = !answers.empty() && answers.front();
-            if (!answers.empty()) answers.erase(answers.begin());
-            return yes;
-        };
-        c.now = [this] { return "2024.6." + std::to_string(day) + ".9.30.0"; };
-    }
+struct Checkin : test::CmsFixture {
     void TearDown() override {
         platform::resetFileOps();
-        test::MainKeyTest::TearDown();
+        test::CmsFixture::TearDown();
     }
     std::string Working(const std::string& name = "main.c") { return c.workingDirectory + "\\" + name; }
     std::string Cms(const std::string& name = "main.c") { return c.cmsDirectory + "\\" + name; }
