@@ -90,7 +90,7 @@ ChangePlaces PlaceChanges(const std::vector<Change>& changes, const FunctionReco
 
 ReportTarget ReportTargetOf(bool exists, std::string_view firstBytes) {
     if (!exists) return ReportTarget::Create;
-    return firstBytes.substr(0, 10) == "Tarvo-Diff" ? ReportTarget::Append : ReportTarget::AskToErase;
+    return IsComparisonReport(firstBytes) ? ReportTarget::Append : ReportTarget::AskToErase;
 }
 
 bool WriteComparisonReport(const std::string& reportFile, std::string_view report) {

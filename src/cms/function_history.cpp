@@ -112,12 +112,6 @@ std::string FunctionHistory::TextOf(std::string_view revision) const {
     return at == revisions.end() ? std::string() : texts[static_cast<std::size_t>(at - revisions.begin())];
 }
 
-bool ExtractFunction(std::string_view text, std::string_view name, std::string& out) {
-    Found found = Extract(analysis::SplitLines(text), name);
-    out = std::move(found.text);
-    return found.present;
-}
-
 bool TraceFunction(const Repository& repo, std::string_view name, const std::string& last, FunctionHistory& out,
                    std::string& message, const std::function<bool(int, int)>& progress) {
     out = {};

@@ -30,10 +30,6 @@ struct FunctionHistory {
     std::string TextOf(std::string_view revision) const;
 };
 
-// The function's lines in a text (LF line ends), from its declaration to its closing line;
-// false when no function of that name is defined there. The first definition counts.
-bool ExtractFunction(std::string_view text, std::string_view name, std::string& out);
-
 // Traces the function up to `last` (a number or symbolic name; empty: the default revision).
 // `progress` is told the revisions done and their total and may stop the trace by returning
 // false. False with the message when the revision cannot be found or a revision cannot be
