@@ -29,8 +29,12 @@ trap 'rm -rf "$scratch"' EXIT
 touch "$build/root/bin/tarvo.exe"
 bash "$top/scripts/package.sh" "$build/root" "$scratch/again.zip" >/dev/null
 cmp "$zipfile" "$scratch/again.zip" || fail "packing the same root twice gave different zips"
-unzip -Z1 "$zipfile" | grep -qx 'bin/tarvo.exe' || fail "the zip lacks bin/tarvo.exe"
-if unzip -Z1 "$zipfile" | grep -q '\.debug$'; then fail "the zip carries the debug file"; fi
+# The listing is read whole before it is searched: with pipefail, grep -q leaving early would
+# make unzip die of a broken pipe and a present file look missing.
+listing=$(unzip -Z1 "$zipfile")
+grep -qx 'bin/tarvo.exe' <<<"$listing" || fail "the zip lacks bin/tarvo.exe"
+grep -qx 'bin/hcrtf.exe' <<<"$listing" || fail "the zip lacks the help compiler"
+if grep -q '\.debug$' <<<"$listing"; then fail "the zip carries the debug file"; fi
 
 cmake --build "$build" -j "$JOBS" --target tarvoctl >/dev/null
 run=$build/wine-run.sh
@@ -73,9 +77,9 @@ install
 done
 [ -n "$(menu_entry)" ] || fail "no Start menu entry"
 has_key "$uninstall_key" || fail "no entry in the installed programs"
-query 'HKCU\Software\vex\Compiler' /v includepath | grep -qF "$folder\\include" ||
+query 'HKCU\Software\vex\Compiler' /v includepath | grep -F >/dev/null "$folder\\include" ||
   fail "includepath does not name the install folder: $(query 'HKCU\Software\vex\Compiler' /v includepath)"
-query 'HKCU\Software\vex\vexlnk' /v libpath | grep -qF "$folder\\lib" || fail "libpath does not name the install folder"
+query 'HKCU\Software\vex\vexlnk' /v libpath | grep -F >/dev/null "$folder\\lib" || fail "libpath does not name the install folder"
 
 # The program starts from the folder with no first-run question: its frame comes up.
 "$run" "$folder\\bin\\tarvo.exe" >"$scratch/tarvo.log" 2>&1 &
@@ -98,7 +102,7 @@ done
 [ -z "$(menu_entry)" ] || fail "the Start menu entry stayed"
 ! has_key 'HKCU\Software\vex\Compiler' || fail "the compiler key stayed"
 ! has_key 'HKCU\Software\vex\vexlnk' || fail "the linker key stayed"
-query 'HKCU\Software\vex\Tarvo' /v KeptByUninstall | grep -q yes || fail "the user's settings went unasked"
+query 'HKCU\Software\vex\Tarvo' /v KeptByUninstall | grep yes >/dev/null || fail "the user's settings went unasked"
 
 # Asked to, the uninstaller removes the settings as well, and Software\vex with them.
 install
