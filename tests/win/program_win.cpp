@@ -6,6 +6,7 @@
 #include <deque>
 
 #include "base/app_win.h"
+#include "base/messages.h"
 #include "project/build_win.h"
 #include "base/settings_store.h"
 #include "editor/document.h"
@@ -17,6 +18,7 @@
 #include "shell/session_settings.h"
 #include "shell/shell_state.h"
 #include "shell/startup_win.h"
+#include "tools/tools_messages.h"
 
 namespace tarvo::test {
 namespace {
@@ -25,10 +27,15 @@ namespace {
 std::deque<DialogStep> steps;
 std::vector<std::string> unexpected;
 
+// A progress window that disables the frame while work runs: no question for the user, and
+// its Cancel would stop the work a test waits for.
+bool ShowsProgress(HWND window) { return Text(window) == base::GetString(tools::kMsgHelpProgressTitle); }
+
 // The dialog waiting for the user: visible and enabled (a dialog under a nested one is disabled),
-// and modal, so its owner is disabled (a progress window leaves the frame enabled).
+// and modal, so its owner is disabled (most progress windows leave the frame enabled).
 BOOL CALLBACK FindWaitingDialog(HWND window, LPARAM found) {
     if (ClassOf(window) != "#32770" || !IsWindowVisible(window) || !IsWindowEnabled(window)) return TRUE;
+    if (ShowsProgress(window)) return TRUE;
     HWND owner = GetWindow(window, GW_OWNER);
     if (owner && IsWindowEnabled(owner)) return TRUE;
     *reinterpret_cast<HWND*>(found) = window;
