@@ -193,7 +193,10 @@ Collected CollectStrings(const std::vector<std::string_view>& lines, bool forRes
     };
     std::vector<Brace> braces;
     std::vector<Paren> parens;
-    bool statementStatic = false, statementArray = false;
+    // extern "C" { ... } (written for C++ readers of the file) holds file-level code.
+    std::size_t linkageBlocks = 0;
+    std::vector<std::string> arrayTypes;  // typedef names of array types: such objects are filled too
+    bool statementStatic = false, statementArray = false, statementTypedef = false;
     TextPlace bodyPlace;
     bool bodyListed = false;
     bool lastCloseWasCast = false;
@@ -211,6 +214,10 @@ Collected CollectStrings(const std::vector<std::string_view>& lines, bool forRes
             } else if (p == ")") {
                 lastCloseWasCast = !parens.empty() && !parens.back().afterName;
                 if (!parens.empty()) parens.pop_back();
+            } else if (p == "{" && braces.empty() && prev && prev->kind == Kind::String && k > 1 &&
+                       Is(&tokens[k - 2], "extern")) {
+                ++linkageBlocks;
+                statementStatic = false;
             } else if (p == "{") {
                 bool inInitialiser = !braces.empty() && braces.back().initialiser;
                 // "= {", a list inside a list, and a compound literal "(type){" are initialisers.
@@ -221,21 +228,27 @@ Collected CollectStrings(const std::vector<std::string_view>& lines, bool forRes
                     bodyPlace = {t.at.line, t.at.column + 1};
                     bodyListed = false;
                 }
-                statementStatic = statementArray = false;
+                statementStatic = statementArray = statementTypedef = false;
             } else if (p == "}") {
                 if (!braces.empty()) braces.pop_back();
-                statementStatic = statementArray = false;
+                else if (linkageBlocks > 0) --linkageBlocks;
+                statementStatic = statementArray = statementTypedef = false;
             } else if (p == ";") {
-                statementStatic = statementArray = false;
+                statementStatic = statementArray = statementTypedef = false;
+            } else if (p == "[") {
+                if (statementTypedef && prev && prev->kind == Kind::Name) arrayTypes.push_back(prev->text);
             } else if (p == "]") {
                 statementArray = true;
             }
             continue;
         }
         // A static's initialiser must stay a constant; an asm statement's texts are its code.
-        static constexpr std::string_view kKeeping[] = {"static", "extern", "asm", "__asm", "__asm__"};
+        static constexpr std::string_view kKeeping[] = {"static", "extern", "constexpr", "asm", "__asm", "__asm__"};
         if (t.kind == Kind::Name && std::find(std::begin(kKeeping), std::end(kKeeping), t.text) != std::end(kKeeping))
             statementStatic = true;
+        if (Is(&t, "typedef")) statementTypedef = true;
+        if (t.kind == Kind::Name && std::find(arrayTypes.begin(), arrayTypes.end(), t.text) != arrayTypes.end())
+            statementArray = true;
         if (t.kind != Kind::String || !t.movable) continue;
         // Inside a function body, not in any initialiser list.
         if (braces.empty() || std::any_of(braces.begin(), braces.end(), [](const Brace& b) { return b.initialiser; }))

@@ -85,7 +85,7 @@ const char kEscapes[] =
     "\tprintf(\"%d %d\\n\", (int)strlen(\"a\\0b\"), (int)strlen(\"\\x41\\102\\x43\"));\n"
     "\ts = \"octal \\101\\060\\61 hex \\x7e and bell \\a?\";\n"
     "\tprintf(\"%s|%d\\n\", s, (int)strlen(s));\n"
-    "\tputs(\"not /* a comment */ // nor this\");\n"
+    "\tputs(\"not /* a comment */ // nor this\"); // the user's own comment\n"
     "\tputs(strchr(\"find:the:colon\", ':'));\n"
     "\tprintf(\"%c%c%s\\n\", '\"', '\\'', \"after char constants '\\\"'\");\n"
     "\tprintf(\"%s\\n\", 1 ? \"then\" : \"else\");\n"
@@ -96,11 +96,13 @@ const char kEscapes[] =
 const char kKept[] =
     "#include <stdio.h>\n#include <string.h>\n#include <wchar.h>\n"
     "#define SHOUT(x) puts(#x)\n#define twice(s) s s\n#  define\tlen(s) (sizeof(s) - 1)\n"
+    "#ifdef __cplusplus\nextern \"C\" {\n#endif\n"
+    "typedef char name_t[8];\n"
     "static const char *names[] = { \"zero\", \"one\" };\n"
     "const char *global = \"global\";\n"
     "struct pair { const char *key; int value; };\n\n"
     "int main(void)\n{\n"
-    "\tchar buf[] = \"array\";\n"
+    "\tchar buf[] = \"array\";\n\tname_t name = \"typedef\";\n"
     "\tstatic const char *kept = \"static\";\n"
     "\tconst char *list[] = { \"in\", \"a\",\n\t\t\"list\" };\n"
     "\tstruct pair p = { \"key\", 7 };\n"
@@ -114,8 +116,9 @@ const char kKept[] =
     "\tprintf(\"%c\\n\", \"index\"[2]);\n"
     "\tputs(\"continued \\\n line\");\n"
     "\tSHOUT(\"shouted\");\n"
-    "\tprintf(\"%s %s %s %s %s %s %s\\n\", names[1], global, buf, kept, list[2], p.key, lit);\n"
-    "\tputs(\"moved\");\n\treturn 0;\n}\n";
+    "\tprintf(\"%s %s %s %s %s %s %s %s\\n\", names[1], global, buf, name, kept, list[2], p.key, lit);\n"
+    "\tputs(\"moved\");\n\treturn 0;\n}\n"
+    "#ifdef __cplusplus\n}\n#endif\n";
 
 // Two files into one array: the second file's strings are numbered after the first's.
 const char kFirst[] =
@@ -144,8 +147,8 @@ TEST_F(StringTableOracle, ArrayFormProgramsPrintWhatTheyPrintedBefore) {
 
     EXPECT_EQ(TableTexts(ReadTextFile(dir + "\\escapes_str.c")).size(), 20u);
     EXPECT_EQ(TableTexts(ReadTextFile(dir + "\\kept_str.c")),
-              (std::vector<std::string>{"%d %d %d\\n", "%d %d\\n", "%d %d\\n", "%c\\n", "%s %s %s %s %s %s %s\\n", "moved"}));
-    for (const char* stays : {"= \"array\"", "= \"static\"", "{ \"in\", \"a\",", "\"list\" }", "{ \"key\", 7 }",
+              (std::vector<std::string>{"%d %d %d\\n", "%d %d\\n", "%d %d\\n", "%c\\n", "%s %s %s %s %s %s %s %s\\n", "moved"}));
+    for (const char* stays : {"= \"array\"", "= \"typedef\"", "= \"static\"", "{ \"in\", \"a\",", "\"list\" }", "{ \"key\", 7 }",
                               "{ \"compound\", \"literal\" }", "__typeof__(\"typed\")", "sizeof(\"abc\")",
                               "sizeof \"wxyz\"", "len(\"own macro\")", "__builtin_constant_p(\"k\")",
                               "twice(\"pasted\")", "\"one\" \"two\"", "L\"wide\"", "u8\"utf\"", "\"index\"[2]",

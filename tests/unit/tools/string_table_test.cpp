@@ -76,6 +76,23 @@ TEST(StringTable, OnlyPlainExpressionLiteralsOfFunctionBodiesMove) {
     EXPECT_EQ(c.entries[0].length, 7u);
 }
 
+TEST(StringTable, LinkageBlocksHoldFileLevelCodeAndArrayTypesAreFilled) {
+    const std::string source =
+        "#ifdef __cplusplus\nextern \"C\" {\n#endif\n"
+        "typedef char name_t[8], (*row_p)[4];\n"
+        "const char *top = \"file level\";\n"
+        "int f(void)\n{\n"
+        "\tname_t n = \"filled\";\n\trow_p r = 0;\n\tconst char *p = \"moved\";\n"
+        "\tconstexpr char *c = \"constant\";\n\treturn g(n, \"too\");\n}\n"
+        "#ifdef __cplusplus\n}\n#endif\n"
+        "int h(void) { return g(0, \"after\"); }\n";
+    Collected c = CollectStrings(Lines(source), false);
+    EXPECT_EQ(Texts(c), (std::vector<std::string>{"moved", "too", "after"}));
+    ASSERT_EQ(c.bodies.size(), 2u);
+    EXPECT_EQ(c.bodies[0].line, 6u);
+    EXPECT_EQ(c.bodies[1].line, 16u);
+}
+
 TEST(StringTable, LinesAreRebuiltRightToLeftWithTheLiteralsInComments) {
     StringOptions array;
     array.arrayName = "S";
