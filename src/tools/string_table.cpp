@@ -27,11 +27,13 @@ struct Lexer {
     const std::vector<std::string_view>& lines;
     std::vector<Token> tokens{};
     std::vector<std::string> macros{};  // function-like macros defined here
+    std::vector<bool> endsInComment{};  // per line: a block comment is open at its end
     CollectEnd end = CollectEnd::Ok;
     long badLine = 0;
 
     bool Run() {
         bool inComment = false;
+        endsInComment.assign(lines.size(), false);
         for (std::size_t n = 0; n < lines.size(); ++n) {
             std::string_view s = lines[n];
             std::size_t i = 0;
@@ -84,6 +86,7 @@ struct Lexer {
                     i += length;
                 }
             }
+            endsInComment[n] = inComment;
         }
         return true;
     }
@@ -262,6 +265,12 @@ Collected CollectStrings(const std::vector<std::string_view>& lines, bool forRes
         bool nextOk = Is(next, ")") || Is(next, ",") || Is(next, ";") || Is(next, ":") || Is(next, "?");
         if (!prevOk || !nextOk) continue;
         if (Is(prev, "=") && statementArray) continue;  // char buf[] = "x" fills the array
+        // The literal's comment goes at the end of its line: not after a backslash that joins the
+        // next line to it (and to the comment), nor, holding "*/", into a comment left open.
+        std::string_view line = lines[t.at.line];
+        std::size_t last = line.find_last_not_of(" \t\r");
+        if (last != std::string_view::npos && line[last] == '\\') continue;
+        if (lexer.endsInComment[t.at.line] && t.text.find("*/") != std::string::npos) continue;
         std::string resource;
         if (forResource && !ResourceText(t.text, resource)) continue;
         if (!bodyListed) {

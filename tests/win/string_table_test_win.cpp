@@ -86,6 +86,8 @@ const char kEscapes[] =
     "\ts = \"octal \\101\\060\\61 hex \\x7e and bell \\a?\";\n"
     "\tprintf(\"%s|%d\\n\", s, (int)strlen(s));\n"
     "\tputs(\"not /* a comment */ // nor this\"); // the user's own comment\n"
+    "\tputs(\"spliced\"); \\\n\tputs(\"joined\");\n"
+    "\tputs(\"closing */ inside\"); /* a comment\n\t   left open */\n"
     "\tputs(strchr(\"find:the:colon\", ':'));\n"
     "\tprintf(\"%c%c%s\\n\", '\"', '\\'', \"after char constants '\\\"'\");\n"
     "\tprintf(\"%s\\n\", 1 ? \"then\" : \"else\");\n"
@@ -145,7 +147,10 @@ TEST_F(StringTableOracle, ArrayFormProgramsPrintWhatTheyPrintedBefore) {
     shown->answers.push_back(platform::kAnswerYes);  // add to the table of the first file
     Move("second.c", kSecond, options, "second_after.c");
 
-    EXPECT_EQ(TableTexts(ReadTextFile(dir + "\\escapes_str.c")).size(), 20u);
+    std::string escapes = ReadTextFile(dir + "\\escapes_after.c");
+    EXPECT_EQ(TableTexts(ReadTextFile(dir + "\\escapes_str.c")).size(), 21u);
+    EXPECT_NE(escapes.find("\tputs(\"spliced\"); \\\n\tputs(S[12]); // <joined>\n"), std::string::npos) << escapes;
+    EXPECT_NE(escapes.find("\tputs(\"closing */ inside\"); /* a comment\n"), std::string::npos);
     EXPECT_EQ(TableTexts(ReadTextFile(dir + "\\kept_str.c")),
               (std::vector<std::string>{"%d %d %d\\n", "%d %d\\n", "%d %d\\n", "%c\\n", "%s %s %s %s %s %s %s %s\\n", "moved"}));
     for (const char* stays : {"= \"array\"", "= \"typedef\"", "= \"static\"", "{ \"in\", \"a\",", "\"list\" }", "{ \"key\", 7 }",

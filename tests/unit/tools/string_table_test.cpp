@@ -93,6 +93,15 @@ TEST(StringTable, LinkageBlocksHoldFileLevelCodeAndArrayTypesAreFilled) {
     EXPECT_EQ(c.bodies[1].line, 16u);
 }
 
+// The comment keeping a literal would join the next line after a backslash, or close a
+// comment left open.
+TEST(StringTable, LiteralsStayWhereTheLineEndCannotTakeTheirComment) {
+    const std::string source =
+        "f() {\n\tputs(\"spliced\"); \\ \r\n\tputs(\"joined\");\n"
+        "\tputs(\"a */ b\"); puts(\"c\"); /* open\n\tputs(\"in comment\"); */ puts(\"after */\");\n}\n";
+    EXPECT_EQ(Texts(CollectStrings(Lines(source), false)), (std::vector<std::string>{"joined", "c", "after */"}));
+}
+
 TEST(StringTable, LinesAreRebuiltRightToLeftWithTheLiteralsInComments) {
     StringOptions array;
     array.arrayName = "S";
