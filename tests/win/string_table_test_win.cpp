@@ -140,14 +140,13 @@ std::vector<std::string> TableTexts(const std::string& table) {
 TEST_F(StringTableOracle, ArrayFormProgramsPrintWhatTheyPrintedBefore) {
     tools::StringOptions options;
     options.arrayName = "S";
-    Move("escapes.c", kEscapes, options, "escapes_after.c");
-    std::string kept = Move("kept.c", kKept, options, "kept_after.c");
+    const std::string escapes = Move("escapes.c", kEscapes, options, "escapes_after.c");
+    const std::string kept = Move("kept.c", kKept, options, "kept_after.c");
     options.arrayFile = dir + "\\shared_str.c";
     Move("first.c", kFirst, options, "first_after.c");
     shown->answers.push_back(platform::kAnswerYes);  // add to the table of the first file
     Move("second.c", kSecond, options, "second_after.c");
 
-    std::string escapes = ReadTextFile(dir + "\\escapes_after.c");
     EXPECT_EQ(TableTexts(ReadTextFile(dir + "\\escapes_str.c")).size(), 21u);
     EXPECT_NE(escapes.find("\tputs(\"spliced\"); \\\n\tputs(S[12]); // <joined>\n"), std::string::npos) << escapes;
     EXPECT_NE(escapes.find("\tputs(\"closing */ inside\"); /* a comment\n"), std::string::npos);
