@@ -26,17 +26,21 @@ struct Token {
 struct Lexer {
     const std::vector<std::string_view>& lines;
     std::vector<Token> tokens{};
+    std::vector<std::string> macros{};  // function-like macros defined here
+    std::vector<bool> endsInComment{};  // per line: a block comment is open at its end
     CollectEnd end = CollectEnd::Ok;
     long badLine = 0;
 
     bool Run() {
         bool inComment = false;
+        endsInComment.assign(lines.size(), false);
         for (std::size_t n = 0; n < lines.size(); ++n) {
             std::string_view s = lines[n];
             std::size_t i = 0;
             if (!inComment) {
                 std::size_t first = s.find_first_not_of(" \t");
                 if (first != std::string_view::npos && s[first] == '#') {
+                    NoteMacro(s.substr(first + 1));
                     // The directive and the lines it continues with a backslash.
                     while (n < lines.size() && !lines[n].empty() && lines[n].back() == '\\') ++n;
                     continue;
@@ -82,8 +86,22 @@ struct Lexer {
                     i += length;
                 }
             }
+            endsInComment[n] = inComment;
         }
         return true;
+    }
+
+    // The name of a function-like macro the source defines: whatever its body does with its
+    // arguments (text, paste, sizeof), they stay as written.
+    void NoteMacro(std::string_view directive) {
+        std::size_t at = directive.find_first_not_of(" \t");
+        if (at == std::string_view::npos || (directive.substr(at, 7) != "define " && directive.substr(at, 7) != "define\t"))
+            return;
+        at = directive.find_first_not_of(" \t", at + 7);
+        if (at == std::string_view::npos || !IdentStart(directive[at])) return;
+        std::size_t end = at;
+        while (end < directive.size() && IdentChar(directive[end])) ++end;
+        if (end < directive.size() && directive[end] == '(') macros.emplace_back(directive.substr(at, end - at));
     }
 
     // From the opening quote; a literal continued on the next line with a backslash is read
@@ -135,13 +153,16 @@ struct Lexer {
 
 bool Is(const Token* t, std::string_view text) { return t && t->kind != Kind::String && t->text == text; }
 
-// Words before a parenthesis whose contents must stay as written: the size or the text of a
-// literal matters there, or the argument must be a constant.
+// Words before a parenthesis whose contents must stay as written: the size, the type or the
+// text of a literal matters there, or the argument must be a constant.
 bool Protecting(const Token* t) {
-    static constexpr std::string_view kWords[] = {"sizeof", "_Alignof", "alignof", "asm", "__asm", "__asm__",
-                                                  "_Static_assert", "static_assert", "__attribute__", "__declspec",
-                                                  "_Pragma", "__pragma", "offsetof", "__builtin_offsetof", "_Generic"};
-    return t && t->kind == Kind::Name && std::find(std::begin(kWords), std::end(kWords), t->text) != std::end(kWords);
+    static constexpr std::string_view kWords[] = {
+        "sizeof", "_Alignof", "alignof", "asm", "__asm", "__asm__", "_Static_assert", "static_assert",
+        "__attribute__", "__declspec", "_Pragma", "__pragma", "offsetof", "_Generic", "typeof", "__typeof",
+        "__typeof__", "typeof_unqual", "assert"};
+    if (!t || t->kind != Kind::Name) return false;
+    // The compiler's built-ins look at their arguments as constants and objects of known size.
+    return t->text.starts_with("__builtin_") || std::find(std::begin(kWords), std::end(kWords), t->text) != std::end(kWords);
 }
 
 // A macro's arguments may be pasted or turned into text: by habit its name is in capitals.
@@ -175,7 +196,10 @@ Collected CollectStrings(const std::vector<std::string_view>& lines, bool forRes
     };
     std::vector<Brace> braces;
     std::vector<Paren> parens;
-    bool statementStatic = false, statementArray = false;
+    // extern "C" { ... } (written for C++ readers of the file) holds file-level code.
+    std::size_t linkageBlocks = 0;
+    std::vector<std::string> arrayTypes;  // typedef names of array types: such objects are filled too
+    bool statementStatic = false, statementArray = false, statementTypedef = false;
     TextPlace bodyPlace;
     bool bodyListed = false;
     bool lastCloseWasCast = false;
@@ -186,11 +210,17 @@ Collected CollectStrings(const std::vector<std::string_view>& lines, bool forRes
         if (t.kind == Kind::Punct) {
             const std::string& p = t.text;
             if (p == "(") {
-                bool protecting = Protecting(prev) || MacroName(prev) || (!parens.empty() && parens.back().protecting);
+                bool protecting = Protecting(prev) || MacroName(prev) || (!parens.empty() && parens.back().protecting) ||
+                                  (prev && prev->kind == Kind::Name &&
+                                   std::find(lexer.macros.begin(), lexer.macros.end(), prev->text) != lexer.macros.end());
                 parens.push_back({protecting, ControlWord(prev) || Is(prev, ")") || Is(prev, "]")});
             } else if (p == ")") {
                 lastCloseWasCast = !parens.empty() && !parens.back().afterName;
                 if (!parens.empty()) parens.pop_back();
+            } else if (p == "{" && braces.empty() && prev && prev->kind == Kind::String && k > 1 &&
+                       Is(&tokens[k - 2], "extern")) {
+                ++linkageBlocks;
+                statementStatic = false;
             } else if (p == "{") {
                 bool inInitialiser = !braces.empty() && braces.back().initialiser;
                 // "= {", a list inside a list, and a compound literal "(type){" are initialisers.
@@ -201,21 +231,27 @@ Collected CollectStrings(const std::vector<std::string_view>& lines, bool forRes
                     bodyPlace = {t.at.line, t.at.column + 1};
                     bodyListed = false;
                 }
-                statementStatic = statementArray = false;
+                statementStatic = statementArray = statementTypedef = false;
             } else if (p == "}") {
                 if (!braces.empty()) braces.pop_back();
-                statementStatic = statementArray = false;
+                else if (linkageBlocks > 0) --linkageBlocks;
+                statementStatic = statementArray = statementTypedef = false;
             } else if (p == ";") {
-                statementStatic = statementArray = false;
+                statementStatic = statementArray = statementTypedef = false;
+            } else if (p == "[") {
+                if (statementTypedef && prev && prev->kind == Kind::Name) arrayTypes.push_back(prev->text);
             } else if (p == "]") {
                 statementArray = true;
             }
             continue;
         }
         // A static's initialiser must stay a constant; an asm statement's texts are its code.
-        static constexpr std::string_view kKeeping[] = {"static", "extern", "asm", "__asm", "__asm__"};
+        static constexpr std::string_view kKeeping[] = {"static", "extern", "constexpr", "asm", "__asm", "__asm__"};
         if (t.kind == Kind::Name && std::find(std::begin(kKeeping), std::end(kKeeping), t.text) != std::end(kKeeping))
             statementStatic = true;
+        if (Is(&t, "typedef")) statementTypedef = true;
+        if (t.kind == Kind::Name && std::find(arrayTypes.begin(), arrayTypes.end(), t.text) != arrayTypes.end())
+            statementArray = true;
         if (t.kind != Kind::String || !t.movable) continue;
         // Inside a function body, not in any initialiser list.
         if (braces.empty() || std::any_of(braces.begin(), braces.end(), [](const Brace& b) { return b.initialiser; }))
@@ -229,6 +265,12 @@ Collected CollectStrings(const std::vector<std::string_view>& lines, bool forRes
         bool nextOk = Is(next, ")") || Is(next, ",") || Is(next, ";") || Is(next, ":") || Is(next, "?");
         if (!prevOk || !nextOk) continue;
         if (Is(prev, "=") && statementArray) continue;  // char buf[] = "x" fills the array
+        // The literal's comment goes at the end of its line: not after a backslash that joins the
+        // next line to it (and to the comment), nor, holding "*/", into a comment left open.
+        std::string_view line = lines[t.at.line];
+        std::size_t last = line.find_last_not_of(" \t\r");
+        if (last != std::string_view::npos && line[last] == '\\') continue;
+        if (lexer.endsInComment[t.at.line] && t.text.find("*/") != std::string::npos) continue;
         std::string resource;
         if (forResource && !ResourceText(t.text, resource)) continue;
         if (!bodyListed) {
@@ -278,26 +320,74 @@ bool StartsWithMarker(std::string_view text) {
     return rest.starts_with("\n") || rest.starts_with("\r\n");
 }
 
-bool ResourceText(std::string_view literal, std::string& out) {
-    out.clear();
+namespace {
+
+int Digit(char c, int base) {
+    int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : base;
+    return d < base ? d : -1;
+}
+
+// The bytes a C literal's characters stand for; false for an escape whose value is not one byte.
+bool LiteralValue(std::string_view literal, std::string& value) {
+    value.clear();
     for (std::size_t i = 0; i < literal.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(literal[i]);
-        if (c != '\\') {
-            if (c < 0x20 || c >= 0x7f) return false;
-            if (c == '"') out += "\"\"";
-            else out += static_cast<char>(c);
+        if (literal[i] != '\\') {
+            value += literal[i];
             continue;
         }
         if (++i >= literal.size()) return false;
+        unsigned code = 0;
         switch (literal[i]) {
-        case 'n': out += "\\n"; break;
-        case 't': out += "\\t"; break;
-        case '\\': out += "\\\\"; break;
-        case '"': out += "\"\""; break;
-        case '\'': out += '\''; break;
-        case '?': out += '?'; break;
-        default: return false;  // octal, hexadecimal and the rare controls: left in the source
+        case 'a': code = '\a'; break;
+        case 'b': code = '\b'; break;
+        case 'f': code = '\f'; break;
+        case 'n': code = '\n'; break;
+        case 'r': code = '\r'; break;
+        case 't': code = '\t'; break;
+        case 'v': code = '\v'; break;
+        case '\\': case '\'': case '"': case '?': code = static_cast<unsigned char>(literal[i]); break;
+        case 'x': {
+            std::size_t end = i + 1;
+            while (end < literal.size() && Digit(literal[end], 16) >= 0 && code <= 0xff)
+                code = code * 16 + static_cast<unsigned>(Digit(literal[end++], 16));
+            if (end == i + 1) return false;
+            i = end - 1;
+            break;
         }
+        default: {
+            if (Digit(literal[i], 8) < 0) return false;  // \e, universal names and the like
+            std::size_t end = i;
+            while (end < literal.size() && end < i + 3 && Digit(literal[end], 8) >= 0)
+                code = code * 8 + static_cast<unsigned>(Digit(literal[end++], 8));
+            i = end - 1;
+        }
+        }
+        if (code > 0xff) return false;
+        value += static_cast<char>(code);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ResourceText(std::string_view literal, std::string& out) {
+    out.clear();
+    std::string value;
+    // A table entry's length is 16 bits: a longer string would come back cut.
+    if (!LiteralValue(literal, value) || value.size() > 0xffff) return false;
+    for (char ch : value) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        // The script is read in code page 1252, where these bytes are no characters: a string
+        // holding one comes back empty.
+        if (c == 0x81 || c == 0x8d || c == 0x8f || c == 0x90 || c == 0x9d) return false;
+        if (c == '"') out += "\"\"";
+        else if (c == '\\') out += "\\\\";
+        else if (c == '\n') out += "\\n";
+        else if (c == '\t') out += "\\t";
+        // Other controls in octal, always three digits so that a digit after one stays itself;
+        // the script's own letter escapes differ from C's (its \a is a backspace).
+        else if (c < 0x20 || c == 0x7f) out += Printf("\\%03o", c);
+        else out += ch;
     }
     return true;
 }
@@ -368,19 +458,24 @@ long ArrayEntryCount(std::string_view arrayFile) {
 }
 
 bool BuildResourceScript(std::string_view existing, const std::string& documentName,
-                         const std::vector<StringEntry>& entries, bool identifiers, std::string& out) {
+                         const std::vector<StringEntry>& entries, const std::string& header, std::string& out) {
+    const std::string include = "#include \"" + header + "\"";
     if (existing.empty()) {
-        out = std::string(kStringTableMarker) + "\nSTRINGTABLE\nBEGIN\n";
+        out = std::string(kStringTableMarker) + "\n" + (header.empty() ? "" : include + "\n") + "STRINGTABLE\nBEGIN\n";
     } else {
         std::size_t last = StartOfLast(existing, [](std::string_view l) { return l == "END"; });
         if (last == std::string_view::npos) return false;
         out = std::string(existing.substr(0, last));
+        // A script first written with numbers names its strings by identifiers from now on.
+        std::vector<std::string_view> lines = SplitText(existing);
+        if (!header.empty() && std::find(lines.begin(), lines.end(), include) == lines.end())
+            out.insert(out.find('\n') + 1, include + (existing.find("\r\n") != std::string_view::npos ? "\r\n" : "\n"));
     }
     out += "/* " + documentName + " */\n";
     for (const StringEntry& e : entries) {
         std::string text;
         ResourceText(e.text, text);
-        out += "\t" + (identifiers ? e.identifier : std::to_string(e.number)) + ", \"" + text + "\"\n";
+        out += "\t" + (header.empty() ? std::to_string(e.number) : e.identifier) + ", \"" + text + "\"\n";
     }
     out += "END\n";
     return true;

@@ -68,7 +68,8 @@ void NumberEntries(std::vector<StringEntry>& entries, long first, const std::str
 bool StartsWithMarker(std::string_view text);
 
 // A C literal's characters as a resource script writes them, so that the string loaded equals
-// the literal's value; false when it holds a character the script cannot carry.
+// the literal's value; false when the script cannot carry it: an escape whose value is not one
+// byte, a byte code page 1252 has no character for, or more than 65535 characters.
 bool ResourceText(std::string_view literal, std::string& out);
 
 // The next free resource number after the entries of an existing table and its header.
@@ -77,9 +78,10 @@ long NextResourceNumber(std::string_view script, std::string_view header);
 long ArrayEntryCount(std::string_view arrayFile);
 
 // The new contents of the outputs; `existing` is the text of one of ours to extend, or empty
-// to write a new one. False when an existing one has lost its closing line.
+// to write a new one. False when an existing one has lost its closing line. `header` names the
+// header of identifiers that the script includes (it names its strings by them), or is empty.
 bool BuildResourceScript(std::string_view existing, const std::string& documentName,
-                         const std::vector<StringEntry>& entries, bool identifiers, std::string& out);
+                         const std::vector<StringEntry>& entries, const std::string& header, std::string& out);
 std::string BuildResourceHeader(std::string_view existing, const std::string& documentName,
                                 const std::vector<StringEntry>& entries);
 bool BuildArrayFile(std::string_view existing, const std::string& arrayName, const std::string& documentName,

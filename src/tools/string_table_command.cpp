@@ -163,7 +163,7 @@ bool MoveStrings(const StringOptions& options) {
     bool built = array ? BuildArrayFile(outputs[0].ours ? outputs[0].old : "", options.arrayName, name,
                                         collected.entries, outputs[0].text)
                        : BuildResourceScript(outputs[0].ours ? outputs[0].old : "", name, collected.entries,
-                                             identifiers, outputs[0].text);
+                                             identifiers ? platform::BaseName(outputs[1].path) : "", outputs[0].text);
     if (!built) {
         base::ErrorBox(Printf(base::GetString(kMsgStringsCannotExtend), outputs[0].path.c_str()));
         return false;

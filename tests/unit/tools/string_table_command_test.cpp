@@ -61,7 +61,7 @@ TEST_F(StringsCommand, AForeignResourceScriptIsAskedAboutAndNoLeavesEverything) 
     // Yes to both: the script and the header are ours from now on, and the source uses them.
     scripted.ui.answers = {platform::kAnswerYes, platform::kAnswerYes};
     ASSERT_TRUE(tools::MoveStrings(o));
-    EXPECT_EQ(ReadBytes(dir / "prog.rc"), "/* Tarvo String Table */\nSTRINGTABLE\nBEGIN\n/* prog.c */\n"
+    EXPECT_EQ(ReadBytes(dir / "prog.rc"), "/* Tarvo String Table */\n#include \"prog.h\"\nSTRINGTABLE\nBEGIN\n/* prog.c */\n"
                                           "\tIDS_00000, \"hello\"\n\tIDS_00001, \"world\"\nEND\n");
     EXPECT_EQ(ReadBytes(dir / "prog.h"), "/* Tarvo String Table */\n/* prog.c */\n#define\tIDS_00000\t0\n#define\tIDS_00001\t1\n");
     EXPECT_NE(TextOf(doc).find("\tputs(Load(IDS_00000)); puts(Load(IDS_00001)); // <hello> // <world>"), std::string::npos);
