@@ -720,6 +720,14 @@ const MessageRecord kMessageTable[] = {
     {6028, "Impossible to start %s"},
     {6029, "The scroll step must be a number from 1 to 100"},
     {6030, "The tab size must be a number from 1 to 32"},
+    // 6250 to 6279: key bindings, the Versions and Fortran pages, the Eiffel sheet
+    {6250, "%s is the key of \"%s\" already.\nGive that command another key or reset it first."},
+    {6251, "A letter, a digit or Space needs Ctrl or Alt: alone it types"},
+    {6252, "Choose a command in the list and a key first"},
+    {6253, "command %d"},
+    {6254, "(no key)"},
+    {6255, "%s is listed already"},
+    {6256, "Type the user's name first"},
 
     // 5900 to 5949: grep and the string table generator
     {5900, "Searching for '%s' in '%s': %d hits."},
