@@ -728,6 +728,7 @@ const MessageRecord kMessageTable[] = {
     {6254, "(no key)"},
     {6255, "%s is listed already"},
     {6256, "Type the user's name first"},
+    {6257, "%s types a text macro: delete the macro on the Macros page first"},
 
     // 5900 to 5949: grep and the string table generator
     {5900, "Searching for '%s' in '%s': %d hits."},

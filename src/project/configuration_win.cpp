@@ -352,7 +352,7 @@ void workspaceShow(HWND page) {
 }
 bool workspaceCommand(HWND, int id, int code) {
     if (id != IDC_WS_KEYBOARD || code != BN_CLICKED) return false;
-    KeyBindingsDialog(sheet->edit.keyRows);  // taken over with the sheet's OK
+    KeyBindingsDialog(sheet->edit.keyRows, sheet->edit.macros);  // taken over with the sheet's OK
     return true;
 }
 bool workspaceLeave(HWND page) {

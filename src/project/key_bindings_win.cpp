@@ -6,6 +6,7 @@
 #include "base/key_accelerators_win.h"
 #include "base/key_bindings.h"
 #include "base/messages.h"
+#include "editor/typing.h"
 #include "platform/text.h"
 #include "resource_ids.h"
 
@@ -17,6 +18,7 @@ constexpr unsigned kMsgKeyNeedsCtrlOrAlt = 6251;
 constexpr unsigned kMsgChooseCommand = 6252;
 constexpr unsigned kMsgCommandNumber = 6253;  // "command %d"
 constexpr unsigned kMsgNoKey = 6254;
+constexpr unsigned kMsgKeyOfMacro = 6257;     // "%s types a text macro..."
 constexpr unsigned kStatusHelpBase = 7000;
 
 std::string commandName(int command) {
@@ -26,6 +28,7 @@ std::string commandName(int command) {
 
 struct Editing {
     std::vector<base::KeyRow> rows;
+    const std::vector<base::Macro>& macros;
     std::vector<base::Accelerator> fixed = base::FixedAccelerators();
 };
 
@@ -89,14 +92,21 @@ void assign(HWND dialog, Editing& e) {
                               commandName(check.command).c_str()));
         return;
     }
+    bool macro = false;
+    for (const base::Macro& m : e.macros)
+        macro |= mods == base::kModCtrl && key >= 'A' && key <= 'Z' && editor::MacroKeyIs(m.key, static_cast<char>(key));
+    if (macro) {
+        base::ErrorBox(Printf(base::GetString(kMsgKeyOfMacro), base::KeyText(key, mods).c_str()));
+        return;
+    }
     base::BindKey(e.rows, static_cast<size_t>(row), key, mods);
     fillList(dialog, e, SendDlgItemMessageA(dialog, IDC_WS_KEYS, LB_GETCURSEL, 0, 0));
 }
 
 }  // namespace
 
-bool KeyBindingsDialog(std::vector<base::KeyRow>& rows) {
-    Editing e{rows};
+bool KeyBindingsDialog(std::vector<base::KeyRow>& rows, const std::vector<base::Macro>& macros) {
+    Editing e{rows, macros};
     base::DialogPlan plan{
         [&](HWND dialog) {
             int stops[] = {80};

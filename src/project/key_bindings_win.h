@@ -8,6 +8,7 @@
 namespace tarvo::project {
 
 // Edits `rows` (the key table as the settings keep it); false when cancelled, leaving them.
-bool KeyBindingsDialog(std::vector<base::KeyRow>& rows);
+// Ctrl+letter keys of the text macros are refused too: such a binding would hide the macro.
+bool KeyBindingsDialog(std::vector<base::KeyRow>& rows, const std::vector<base::Macro>& macros);
 
 }  // namespace tarvo::project

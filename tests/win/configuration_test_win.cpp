@@ -219,6 +219,7 @@ TEST_F(Configuration, AskedArgumentsCancelledStartNothing) {
 TEST_F(Configuration, KeysRebound) {
     UseProject(project::kKindConsole | 0x08);
     HWND editor = Open("keys.c", "one\r\ntwo\r\nthree\r\n");
+    base::settings().macros = {{"Q", 0, "quoted"}};
     AnswerDialogs({[&](HWND sheet) {
                        Press(ShowPage(sheet, kWorkspaceTab), IDC_WS_KEYBOARD);  // the next step's
                        PropSheet_PressButton(sheet, PSBTN_OK);
@@ -226,6 +227,7 @@ TEST_F(Configuration, KeysRebound) {
                    [&](HWND keys) {
                        ChooseCommand(keys, CMD_END);
                        AssignKey(keys, 'S', true, false, false);  // Save's: refused
+                       AssignKey(keys, 'Q', true, false, false);  // the macro's: refused
                        AssignKey(keys, VK_DOWN, true, false, false);
                        ChooseCommand(keys, CMD_UNDO);
                        AssignKey(keys, VK_BACK, true, false, true);
@@ -235,8 +237,10 @@ TEST_F(Configuration, KeysRebound) {
                        Press(keys, IDOK);
                    }});
     Command(CMD_CONFIGURATION);
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Ctrl+S is the key of \"Save the current file\" already.\n"
-                                                   "Give that command another key or reset it first."});
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{
+                              "Ctrl+S is the key of \"Save the current file\" already.\n"
+                              "Give that command another key or reset it first.",
+                              "Ctrl+Q types a text macro: delete the macro on the Macros page first"}));
     std::string accelerators;
     platform::settingsBackend().readValue(base::kMainKey, "Accelerators", accelerators);
     EXPECT_EQ(accelerators, "2");
