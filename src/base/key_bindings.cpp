@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "base/command_ids.h"
+#include "base/messages.h"
 #include "platform/text.h"
 
 namespace tarvo::base {
@@ -32,11 +34,49 @@ constexpr auto kChoosable = [] {
     return keys;
 }();
 
+constexpr unsigned kMsgCommandNumber = 6253;  // "command %d"
+constexpr unsigned kStatusHelpBase = 7000;
+
+// Names of the key table's commands that no menu item describes.
+struct CommandName {
+    int command;
+    unsigned message;
+};
+constexpr CommandName kCommandNames[] = {
+    {CMD_EXTEND_LINE_DOWN, 6260},
+    {CMD_EXTEND_LINE_UP, 6261},
+    {CMD_EXTEND_CHAR_RIGHT, 6262},
+    {CMD_EXTEND_CHAR_LEFT, 6263},
+    {CMD_WORD_RIGHT, 6264},
+    {CMD_WORD_LEFT, 6265},
+    {CMD_EXTEND_WORD_RIGHT, 6266},
+    {CMD_EXTEND_WORD_LEFT, 6267},
+    {CMD_EXTEND_TO_TOP, 6268},
+    {CMD_EXTEND_TO_END, 6269},
+    {CMD_EXTEND_TO_LINE_END, 6270},
+    {CMD_EXTEND_TO_LINE_START, 6271},
+    {CMD_EXTEND_PAGE_UP, 6272},
+    {CMD_EXTEND_PAGE_DOWN, 6273},
+    {CMD_SYMBOL_USAGE, 6274},
+    {CMD_SEARCH_DEFINITION, 6275},
+    {CMD_DEBUGGER, 6276},
+    {CMD_CONTEXT_HELP, 6277},
+};
+
 bool typesText(int key) { return (key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9') || key == 0x20; }
 
 const CommandKey* builtInRow(std::size_t row) {
     return row < kDefaultCommandKeys.size() && kDefaultCommandKeys[row].command ? &kDefaultCommandKeys[row]
                                                                                 : nullptr;
+}
+
+// The built-in row whose binding the accelerator is, or -1.
+long builtInRowOf(const Accelerator& a) {
+    for (std::size_t i = 0; i < kDefaultCommandKeys.size() && kDefaultCommandKeys[i].command; ++i) {
+        const CommandKey& r = kDefaultCommandKeys[i];
+        if (r.command == a.command && r.key == a.key && (r.mask & kModMatching) == a.mods) return static_cast<long>(i);
+    }
+    return -1;
 }
 
 }  // namespace
@@ -53,22 +93,21 @@ std::string KeyText(int key, int mods) {
 
 std::span<const int> ChoosableKeys() { return kChoosable; }
 
-bool FollowsKeyRow(const Accelerator& a) {
-    for (const CommandKey& r : kDefaultCommandKeys)
-        if (r.command && r.command == a.command && r.key == a.key && (r.mask & kModMatching) == a.mods)
-            return true;
-    return false;
+std::string CommandKeyName(int command) {
+    for (const CommandName& n : kCommandNames)
+        if (n.command == command) return GetString(n.message);
+    std::string help = GetString(static_cast<unsigned>(command) + kStatusHelpBase);
+    return help.empty() ? Printf(GetString(kMsgCommandNumber), command) : help;
 }
+
+bool FollowsKeyRow(const Accelerator& a) { return builtInRowOf(a) >= 0; }
 
 std::vector<Accelerator> FollowKeyRows(std::span<const Accelerator> builtIn, std::span<const CommandKey> rows) {
     std::vector<Accelerator> out;
     for (const Accelerator& a : builtIn) {
-        std::size_t row = 0;
-        while (row < kDefaultCommandKeys.size() && kDefaultCommandKeys[row].command &&
-               !(kDefaultCommandKeys[row].command == a.command && kDefaultCommandKeys[row].key == a.key &&
-                 (kDefaultCommandKeys[row].mask & kModMatching) == a.mods))
-            ++row;
-        if (row >= rows.size() || !builtInRow(row) || rows[row].command != a.command) {
+        long found = builtInRowOf(a);
+        std::size_t row = found < 0 ? rows.size() : static_cast<std::size_t>(found);
+        if (row >= rows.size() || rows[row].command != a.command) {
             out.push_back(a);  // no row gives it
             continue;
         }

@@ -13,6 +13,8 @@ namespace tarvo::base {
 
 // A key as the user reads it, e.g. "Ctrl+Shift+F7" (mods: kMod* bits).
 std::string KeyText(int key, int mods);
+// A command as the keyboard dialog names it: its status help, or a name of its own.
+std::string CommandKeyName(int command);
 // The keys the dialog offers: letters, digits, function and movement keys.
 std::span<const int> ChoosableKeys();
 

@@ -16,15 +16,8 @@ namespace {
 constexpr unsigned kMsgKeyTaken = 6250;        // "%s is the key of \"%s\" already..."
 constexpr unsigned kMsgKeyNeedsCtrlOrAlt = 6251;
 constexpr unsigned kMsgChooseCommand = 6252;
-constexpr unsigned kMsgCommandNumber = 6253;  // "command %d"
 constexpr unsigned kMsgNoKey = 6254;
 constexpr unsigned kMsgKeyOfMacro = 6257;     // "%s types a text macro..."
-constexpr unsigned kStatusHelpBase = 7000;
-
-std::string commandName(int command) {
-    std::string help = base::GetString(static_cast<unsigned>(command) + kStatusHelpBase);
-    return help.empty() ? Printf(base::GetString(kMsgCommandNumber), command) : help;
-}
 
 struct Editing {
     std::vector<base::KeyRow> rows;
@@ -39,7 +32,7 @@ void fillList(HWND dialog, const Editing& e, LRESULT selected) {
     for (size_t i = 0; i < e.rows.size() && e.rows[i].command; ++i) {
         const base::KeyRow& r = e.rows[i];
         std::string key = r.key ? base::KeyText(r.key, r.modifiers) : base::GetString(kMsgNoKey);
-        std::string text = (r.modifiers & base::kKeyChanged ? "* " : "") + key + "\t" + commandName(r.command);
+        std::string text = (r.modifiers & base::kKeyChanged ? "* " : "") + key + "\t" + base::CommandKeyName(r.command);
         LRESULT at = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
         SendMessageA(list, LB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(i));
     }
@@ -89,7 +82,7 @@ void assign(HWND dialog, Editing& e) {
     }
     if (check.refusal == base::KeyRefusal::Taken) {
         base::ErrorBox(Printf(base::GetString(kMsgKeyTaken), base::KeyText(key, mods).c_str(),
-                              commandName(check.command).c_str()));
+                              base::CommandKeyName(check.command).c_str()));
         return;
     }
     bool macro = false;

@@ -29,6 +29,16 @@ TEST(KeyBindings, KeyTexts) {
     for (int key : ChoosableKeys()) EXPECT_EQ(KeyText(key, 0).find('#'), std::string::npos) << key;
 }
 
+TEST(KeyBindings, EveryCommandOfTheTableHasAName) {
+    for (const CommandKey& r : kDefaultCommandKeys) {
+        if (r.command == 0) break;
+        EXPECT_EQ(CommandKeyName(r.command).find("command "), std::string::npos) << r.command;
+    }
+    EXPECT_EQ(CommandKeyName(CMD_SAVE), "Save the current file");
+    EXPECT_EQ(CommandKeyName(CMD_WORD_LEFT), "Move one word left");
+    EXPECT_EQ(CommandKeyName(65000), "command 65000");
+}
+
 TEST(KeyBindings, RefusedKeysNameTheCommandThatHasThem) {
     std::vector<KeyRow> rows = builtIn();
     size_t selectAll = rowOf(rows, CMD_SELECT_ALL);
