@@ -10,6 +10,7 @@ namespace {
 
 constexpr unsigned kAcceleratorsName = 3979;
 constexpr unsigned kFrameKeysName = 3980;
+constexpr unsigned kMenuName = 3978;
 
 std::vector<Accelerator> resourceTable(unsigned nameId) {
     HACCEL table = LoadAcceleratorsA(app().instance, GetString(nameId));
@@ -43,13 +44,54 @@ void replace(HACCEL& inUse, HACCEL& made, HACCEL fresh) {
     inUse = made = fresh;
 }
 
+std::string itemText(HMENU menu, UINT item, UINT by) {
+    char text[256] = "";
+    GetMenuStringA(menu, item, text, sizeof text, by);
+    return text;
+}
+
+std::string label(const std::string& text) { return text.substr(0, text.find('\t')); }
+
+// Each item of the menu in use gets its resource text with the keys the table now gives; an
+// item whose label the program changed meanwhile (the build's Make item) is left to its owner.
+void relabel(HMENU menu, HMENU resource) {
+    for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+        if (HMENU sub = GetSubMenu(menu, i)) {
+            relabel(sub, resource);
+            continue;
+        }
+        UINT id = GetMenuItemID(menu, i);
+        if (id == 0 || id == static_cast<UINT>(-1)) continue;
+        std::string original = itemText(resource, id, MF_BYCOMMAND);
+        std::string now = itemText(menu, static_cast<UINT>(i), MF_BYPOSITION);
+        if (original.empty() || label(original) != label(now)) continue;
+        std::string wanted = MenuTextWithKeys(original, static_cast<int>(id));
+        if (wanted == now) continue;
+        MENUITEMINFOA changed{};
+        changed.cbSize = sizeof changed;
+        changed.fMask = MIIM_STRING;
+        changed.dwTypeData = wanted.data();
+        SetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &changed);
+    }
+}
+
 }  // namespace
+
+std::string MenuTextWithKeys(const std::string& text, int command) {
+    return MenuTextFollowingKeys(text, command, commandKeys());
+}
 
 void FollowKeyTable() {
     App& a = app();
     const std::vector<CommandKey>& rows = commandKeys();
     replace(a.accelerators, a.madeAccelerators, makeTable(FollowKeyRows(resourceTable(kAcceleratorsName), rows)));
     replace(a.frameKeys, a.madeFrameKeys, makeTable(FollowKeyRows(resourceTable(kFrameKeysName), rows)));
+    HMENU resource = LoadMenuA(a.instance, GetString(kMenuName));
+    if (a.mainMenu && resource) {
+        relabel(a.mainMenu, resource);
+        if (a.frame) DrawMenuBar(a.frame);
+    }
+    if (resource) DestroyMenu(resource);
 }
 
 std::vector<Accelerator> FixedAccelerators() {

@@ -116,6 +116,19 @@ std::vector<Accelerator> FollowKeyRows(std::span<const Accelerator> builtIn, std
     return out;
 }
 
+std::string MenuTextFollowingKeys(const std::string& text, int command, std::span<const CommandKey> rows) {
+    size_t tab = text.rfind('\t');
+    if (tab == std::string::npos) return text;
+    std::string shown = text.substr(tab + 1);
+    for (std::size_t i = 0; i < kDefaultCommandKeys.size() && i < rows.size(); ++i) {
+        const CommandKey& home = kDefaultCommandKeys[i];
+        if (home.command == 0) break;
+        if (home.command != command || rows[i].command != command || KeyText(home.key, home.mask) != shown) continue;
+        return text.substr(0, tab + 1) + (rows[i].key ? KeyText(rows[i].key, rows[i].mask) : std::string());
+    }
+    return text;
+}
+
 KeyCheck CheckNewKey(const std::vector<KeyRow>& rows, std::size_t row, int key, int mods,
                      std::span<const Accelerator> fixed) {
     mods &= kModMatching;

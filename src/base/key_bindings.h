@@ -32,6 +32,10 @@ bool FollowsKeyRow(const Accelerator& a);
 // is dropped while the row has none); the others stay.
 std::vector<Accelerator> FollowKeyRows(std::span<const Accelerator> builtIn, std::span<const CommandKey> rows);
 
+// A menu item's text with the key the table now gives its command: the part after the tab is
+// replaced when it names one of the command's built-in keys; any other text stays as it is.
+std::string MenuTextFollowingKeys(const std::string& text, int command, std::span<const CommandKey> rows);
+
 // Why a key cannot go to a row: None, a letter or digit without Ctrl or Alt (it would no longer
 // type), or a key that another command has (`command` names it).
 enum class KeyRefusal { None, NeedsCtrlOrAlt, Taken };

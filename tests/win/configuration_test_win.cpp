@@ -244,6 +244,9 @@ TEST_F(Configuration, KeysRebound) {
     std::string accelerators;
     platform::settingsBackend().readValue(base::kMainKey, "Accelerators", accelerators);
     EXPECT_EQ(accelerators, "2");
+    char menuText[64] = "";
+    GetMenuStringA(base::app().mainMenu, CMD_END, menuText, sizeof menuText, MF_BYCOMMAND);
+    EXPECT_STREQ(menuText, "&End\tCtrl+Down");
 
     SetFocus(editor);
     Type(editor, "x");

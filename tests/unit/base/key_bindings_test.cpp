@@ -103,7 +103,7 @@ TEST_F(KeyBindingsStore, ChangedRowsRoundTripAndResetRowsAreDropped) {
     EXPECT_EQ(read(), builtIn());
 }
 
-TEST(KeyBindings, FrameAcceleratorsFollowTheirRows) {
+TEST(KeyBindings, FrameAcceleratorsAndMenusFollowTheirRows) {
     const Accelerator undo{vk::Back, kModAlt, CMD_UNDO}, utility{vk::F1, kModShift, CMD_FIRST_UTILITY},
         open{'O', kModCtrl, CMD_OPEN};
     EXPECT_TRUE(FollowsKeyRow(undo));
@@ -119,6 +119,11 @@ TEST(KeyBindings, FrameAcceleratorsFollowTheirRows) {
     EXPECT_EQ(FollowKeyRows(builtInTable, table),
               (std::vector<Accelerator>{{vk::Back, kModCtrl | kModAlt, CMD_UNDO}, utility,
                                         {'O', kModCtrl | kModShift, CMD_OPEN}}));
+    // The menus name the new keys; texts naming no built-in key of their command stay.
+    EXPECT_EQ(MenuTextFollowingKeys("&Undo\tAlt+Backspace", CMD_UNDO, table), "&Undo\tCtrl+Alt+Backspace");
+    EXPECT_EQ(MenuTextFollowingKeys("&Quit\tAlt+F4", CMD_QUIT, table), "&Quit\tAlt+F4");
+    EXPECT_EQ(MenuTextFollowingKeys("&Save\tCtrl+S", CMD_SAVE, table), "&Save\tCtrl+S");
+    EXPECT_EQ(MenuTextFollowingKeys("compile root", CMD_MAKE, table), "compile root");
 }
 
 }  // namespace
