@@ -317,6 +317,19 @@
 #define IDC_FP_INPUT 2660
 #define IDC_FP_COMMAND 2661
 #define IDC_FP_OUTPUT 2662
+/* The keyboard dialog, the Versions and Fortran pages' further fields, the Eiffel sheet */
+#define IDC_KEY_CHOICE 2900
+#define IDC_KEY_CTRL 2901
+#define IDC_KEY_ALT 2902
+#define IDC_KEY_SHIFT 2903
+#define IDC_KEY_ASSIGN 2904
+#define IDC_KEY_RESET 2905
+#define IDC_FOR_INCLUDES 2910
+#define IDC_VER_USERS 2911
+#define IDC_VER_NEW_USER 2912
+#define IDC_VER_ADD_USER 2913
+#define IDC_VER_REMOVE_USER 2914
+#define IDC_PROJECT_EIFFEL 2920 /* in the project definition dialog */
 /* Grep and the string table generator */
 #define IDD_GREP 180
 #define IDD_GREP_RUNNING 181

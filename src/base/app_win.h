@@ -33,6 +33,9 @@ struct App {
     HMENU fileMenu = nullptr, menu3 = nullptr, menu5 = nullptr, windowMenu = nullptr;
     HACCEL accelerators = nullptr;
     HACCEL frameKeys = nullptr;  // only while no editor window has the focus
+    // The two tables as the key table binds them (FollowKeyTable made them; destroyed when it
+    // makes new ones). The resource tables are the built-in bindings.
+    HACCEL madeAccelerators = nullptr, madeFrameKeys = nullptr;
     HBRUSH frameBrush = nullptr;
     HFONT fixedFont = nullptr, fixedFontSmall = nullptr;
     HFONT proportionalFont = nullptr, proportionalFontSmall = nullptr;

@@ -109,6 +109,7 @@ struct ProjectSettings {
     long compilerFlags = 8;
     long projectFlags = 8;
     long fortranFlags = 0, eiffelFlags = 0;
+    std::string fortranIncludes;  // ";"-separated directories the Fortran compiler searches
     std::string eiffelRootClass, eiffelRootProcedure;
     std::uint16_t exeMajorVersion = 1, exeMinorVersion = 0;
     std::string errorFile;

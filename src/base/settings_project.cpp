@@ -140,6 +140,7 @@ constexpr StoredValue<P> kEiffelValues[] = {
 };
 constexpr StoredValue<P> kFortranValues[] = {
     {"FortranFlags", &P::fortranFlags, 1},
+    {"FortranIncludes", &P::fortranIncludes, 2},
 };
 static_assert(PlacesRunFromOne<P>({kListValues}) && PlacesRunFromOne<P>({kEiffelValues}) &&
               PlacesRunFromOne<P>({kFortranValues}));

@@ -8,6 +8,7 @@
 #include "base/dialogs_win.h"
 #include "base/messages.h"
 #include "base/settings.h"
+#include "base/version_options_win.h"
 #include "cms/checkin.h"
 #include "cms/cms_messages.h"
 #include "cms/cms_state.h"
@@ -301,16 +302,7 @@ void preferences() {
         [&](HWND d) {
             Check(d, IDC_CMS_USE, p.projectFlags & base::kProjectUsesCms);
             SetDlgItemTextA(d, IDC_CMS_DIRECTORY, p.cmsDirectory.c_str());
-            Check(d, IDC_CMS_PUT_KEEP, p.putOptions & 4);
-            Check(d, IDC_CMS_PUT_QUIET, p.putOptions & 8);
-            Check(d, IDC_CMS_PUT_LOCK, p.putOptions & 32);
-            Check(d, IDC_CMS_GET_LOCK, p.getOptions & 2);
-            Check(d, IDC_CMS_GET_QUIET, p.getOptions & 8);
-            Check(d, IDC_CMS_GET_OVERWRITE, p.getOptions & 32);
-            Check(d, IDC_CMS_READ_ONLY, p.fileOptions & 1);
-            Check(d, IDC_CMS_CASE, !(p.usersOptions & 1));
-            CheckRadioButton(d, IDC_CMS_LOCKS_USE, IDC_CMS_LOCKS_IGNORE,
-                             p.lockOptions & 1 ? IDC_CMS_LOCKS_USE : IDC_CMS_LOCKS_IGNORE);
+            base::ShowVersionOptions(d, p);
             std::string users;
             for (const std::string& u : p.users) users += (users.empty() ? "" : " ") + u;
             SetDlgItemTextA(d, IDC_CMS_USERS, users.c_str());
@@ -323,18 +315,9 @@ void preferences() {
                 return base::kStayOpen;
             }
             if (use && directory.empty()) directory = projectDirectory(s) + "\\CMS";
-            auto bits = [&](std::initializer_list<std::pair<int, long>> list) {
-                long value = 0;
-                for (auto [id, bit] : list) value |= Checked(d, id) ? bit : 0;
-                return value;
-            };
             p.projectFlags = use ? p.projectFlags | base::kProjectUsesCms : p.projectFlags & ~base::kProjectUsesCms;
             p.cmsDirectory = directory;
-            p.putOptions = bits({{IDC_CMS_PUT_KEEP, 4}, {IDC_CMS_PUT_QUIET, 8}, {IDC_CMS_PUT_LOCK, 32}});
-            p.getOptions = bits({{IDC_CMS_GET_LOCK, 2}, {IDC_CMS_GET_QUIET, 8}, {IDC_CMS_GET_OVERWRITE, 32}});
-            p.fileOptions = bits({{IDC_CMS_READ_ONLY, 1}});
-            p.usersOptions = Checked(d, IDC_CMS_CASE) ? 0 : 1;
-            p.lockOptions = Checked(d, IDC_CMS_LOCKS_USE) ? 1 : 0;
+            base::ReadVersionOptions(d, p);
             p.users = words(ItemText(d, IDC_CMS_USERS));
             return IDOK;
         },

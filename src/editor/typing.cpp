@@ -17,13 +17,6 @@ constexpr unsigned char kBackspace = 8;
 constexpr unsigned char kTab = 9;
 constexpr unsigned char kEnter = 13;
 
-// A macro's key is its letter, alone or after a modifier name ("A", "Ctrl+A").
-bool MacroKeyIs(const std::string& key, char letter) {
-    if (key.empty()) return false;
-    if (key.size() > 1 && key[key.size() - 2] != '+') return false;
-    return std::tolower(static_cast<unsigned char>(key.back())) == std::tolower(static_cast<unsigned char>(letter));
-}
-
 // A read-only document moves the cursor instead: logged as the key it stands for.
 bool MoveInstead(std::uintptr_t window, unsigned key, long count) {
     LogAction(window, kActionKey, key, count);
@@ -33,6 +26,12 @@ bool MoveInstead(std::uintptr_t window, unsigned key, long count) {
 }
 
 }  // namespace
+
+bool MacroKeyIs(const std::string& key, char letter) {
+    if (key.empty()) return false;
+    if (key.size() > 1 && key[key.size() - 2] != '+') return false;
+    return std::tolower(static_cast<unsigned char>(key.back())) == std::tolower(static_cast<unsigned char>(letter));
+}
 
 const base::Macro* FindMacro(char letter) {
     for (const base::Macro& m : base::settings().macros)

@@ -2,6 +2,7 @@
 // text macros bound to Ctrl+letter.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "base/settings.h"
 
@@ -13,6 +14,8 @@ bool HandleCharacter(std::uintptr_t window, unsigned char c, long count, bool ct
 // The Delete key: the selection goes into the cut buffer (not onto the clipboard), or count
 // characters forward go.
 bool KeyDelete(std::uintptr_t window, long count);
+// A macro's key is its letter, alone or after a modifier name ("A", "Ctrl+A").
+bool MacroKeyIs(const std::string& key, char letter);
 // The user's text macro of a letter (either case), or null.
 const base::Macro* FindMacro(char letter);
 // Inserts the macro of a letter (either case) at the cursor; the cursor returns to where it

@@ -8,6 +8,7 @@
 #include "base/app_win.h"
 #include "base/command_ids.h"
 #include "base/dialogs_win.h"
+#include "base/key_accelerators_win.h"
 #include "base/messages.h"
 #include "base/run_tool.h"
 #include "base/settings.h"
@@ -46,7 +47,8 @@ std::shared_ptr<platform::StopFlag> runningStop;
 void setMakeText(unsigned id) {
     HMENU menu = GetMenu(base::app().frame);
     if (!menu) return;
-    ModifyMenuA(menu, CMD_MAKE, MF_BYCOMMAND | MF_STRING, CMD_MAKE, base::GetString(id));
+    std::string text = base::MenuTextWithKeys(base::GetString(id), CMD_MAKE);  // F9 may be rebound
+    ModifyMenuA(menu, CMD_MAKE, MF_BYCOMMAND | MF_STRING, CMD_MAKE, text.c_str());
     DrawMenuBar(base::app().frame);
 }
 

@@ -17,6 +17,8 @@ constexpr unsigned kMsgBadMessageFile = 410;      // "Message file name %s incor
 constexpr unsigned kMsgRebuildMakefile = 1156;    // "Project has changed. Rebuild the makefile?"
 constexpr unsigned kMsgFileNotFound = 4036;       // "File %s not found!"
 constexpr unsigned kMsgNoDirectory = 6000;        // "Directory %s does not exist"
+constexpr unsigned kMsgUserListed = 6255;         // "%s is listed already"
+constexpr unsigned kMsgUserNeeded = 6256;
 
 bool hasDirectory(const std::string& name) { return name.find_first_of("\\/:") != std::string::npos; }
 
@@ -163,6 +165,22 @@ bool ApplyProjectPage(const ProjectPage& page, base::ProjectSettings& p) {
     p.debuggerArguments = page.arguments;
     p.sourcesDir = page.sourcesDir;
     return changed;
+}
+
+bool AddVersionUser(std::vector<std::string>& users, const std::string& name) {
+    size_t first = name.find_first_not_of(" \t"), last = name.find_last_not_of(" \t");
+    if (first == std::string::npos) {
+        base::ErrorBoxId(kMsgUserNeeded);
+        return false;
+    }
+    std::string user = name.substr(first, last - first + 1);
+    for (const std::string& u : users)
+        if (SameText(u, user)) {
+            base::ErrorBox(Printf(base::GetString(kMsgUserListed), user.c_str()));
+            return false;
+        }
+    users.push_back(user);
+    return true;
 }
 
 void AfterConfiguration(base::Settings& s, bool projectChanged, bool (*generate)()) {

@@ -82,6 +82,10 @@ ProjectPage ProjectPageOf(const base::ProjectSettings& p);
 // Stores the page in the project; true when anything changed.
 bool ApplyProjectPage(const ProjectPage& page, base::ProjectSettings& p);
 
+// The Versions page's user list: a name is added once (names compare without regard to case,
+// as the store compares them), without the blanks around it. False after a message.
+bool AddVersionUser(std::vector<std::string>& users, const std::string& name);
+
 // After the sheet closed with OK: the settings written (when a project is current and they
 // are saved at all), and a changed project offered a new makefile. `generate` writes it; it
 // runs only after a Yes.

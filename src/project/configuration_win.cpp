@@ -10,13 +10,16 @@
 
 #include "base/app_win.h"
 #include "base/dialogs_win.h"
+#include "base/key_accelerators_win.h"
 #include "base/key_table.h"
 #include "base/messages.h"
+#include "base/version_options_win.h"
 #include "editor/language.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "project/configuration.h"
 #include "project/eiffel.h"
+#include "project/key_bindings_win.h"
 #include "project/project_kinds.h"
 #include "project/project_commands_win.h"
 #include "project/utilities.h"
@@ -28,6 +31,7 @@ namespace {
 
 constexpr unsigned kMsgConfigurationTitle = 109;  // "Configuration of Tarvo"
 constexpr unsigned kMsgFileProcessorIncomplete = 6005;
+constexpr unsigned kMsgEiffelTitle = 6008;          // "Small Eiffel configuration"
 constexpr unsigned kMsgCompilerSystemTitle = 6009;  // "Compiler system configuration"
 constexpr unsigned kMsgNotDefined = 6010;           // "<not defined>"
 constexpr unsigned kMsgScrollStep = 6029;
@@ -139,12 +143,40 @@ bool helpLeave(HWND page) {
     return true;
 }
 
-// ---- Versions
+// ---- Versions: the version store's preferences of the project.
+void usersList(HWND page) {
+    HWND list = GetDlgItem(page, IDC_VER_USERS);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    for (const std::string& u : sheet->edit.project.users)
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u.c_str()));
+}
 void versionsShow(HWND page) {
     const base::ProjectSettings& p = sheet->edit.project;
     Check(page, IDC_VER_USE, p.projectFlags & base::kProjectUsesCms);
     setText(page, IDC_VER_DIRECTORY, p.cmsDirectory);
     setText(page, IDC_VER_USER, p.userName);
+    base::ShowVersionOptions(page, p);
+    usersList(page);
+}
+bool versionsCommand(HWND page, int id, int code) {
+    if (code != BN_CLICKED) return false;
+    std::vector<std::string>& users = sheet->edit.project.users;
+    if (id == IDC_VER_USE) {
+        // Turning the store on fills in the usual directory.
+        const base::ProjectSettings& p = sheet->edit.project;
+        if (Checked(page, IDC_VER_USE) && ItemText(page, IDC_VER_DIRECTORY).empty())
+            setText(page, IDC_VER_DIRECTORY, (p.projectPath.empty() ? p.sourcesDir : p.projectPath) + "\\CMS");
+    } else if (id == IDC_VER_ADD_USER) {
+        if (AddVersionUser(users, ItemText(page, IDC_VER_NEW_USER))) setText(page, IDC_VER_NEW_USER, "");
+        usersList(page);
+    } else if (id == IDC_VER_REMOVE_USER) {
+        LRESULT row = SendDlgItemMessageA(page, IDC_VER_USERS, LB_GETCURSEL, 0, 0);
+        if (row >= 0 && static_cast<size_t>(row) < users.size()) users.erase(users.begin() + row);
+        usersList(page);
+    } else {
+        return false;
+    }
+    return true;
 }
 bool versionsLeave(HWND page) {
     base::ProjectSettings& p = sheet->edit.project;
@@ -152,6 +184,7 @@ bool versionsLeave(HWND page) {
                                                 : p.projectFlags & ~base::kProjectUsesCms;
     p.cmsDirectory = ItemText(page, IDC_VER_DIRECTORY);
     p.userName = ItemText(page, IDC_VER_USER);
+    base::ReadVersionOptions(page, p);
     return true;
 }
 
@@ -317,27 +350,9 @@ void workspaceShow(HWND page) {
     setText(page, IDC_WS_FONT, sheet->edit.fontName);
     setText(page, IDC_WS_FONT_HEIGHT, std::to_string(sheet->edit.fontHeight));
 }
-bool workspaceCommand(HWND page, int id, int code) {
+bool workspaceCommand(HWND, int id, int code) {
     if (id != IDC_WS_KEYBOARD || code != BN_CLICKED) return false;
-    std::vector<std::string> rows;
-    for (const base::CommandKey& k : base::commandKeys()) {
-        if (k.command == 0) break;
-        if (k.key == 0) continue;
-        std::string mods = std::string(k.mask & base::kModCtrl ? "Ctrl+" : "") + (k.mask & base::kModAlt ? "Alt+" : "") +
-                           (k.mask & base::kModShift ? "Shift+" : "");
-        char name[64] = "";
-        UINT scan = MapVirtualKeyA(k.key, MAPVK_VK_TO_VSC);
-        if (!GetKeyNameTextA(static_cast<LONG>(scan << 16), name, sizeof name)) snprintf(name, sizeof name, "#%d", k.key);
-        std::string help = base::GetString(static_cast<unsigned>(k.command) + 7000);
-        rows.push_back(mods + name + "\t" + (help.empty() ? std::to_string(k.command) : help));
-    }
-    base::DialogPlan plan{[&](HWND dialog) {
-                              for (const std::string& r : rows)
-                                  SendDlgItemMessageA(dialog, IDC_WS_KEYS, LB_ADDSTRING, 0,
-                                                      reinterpret_cast<LPARAM>(r.c_str()));
-                          },
-                          [](HWND) -> INT_PTR { return IDOK; }};
-    base::RunDialog(IDD_KEY_BINDINGS, plan);
+    KeyBindingsDialog(sheet->edit.keyRows, sheet->edit.macros);  // taken over with the sheet's OK
     return true;
 }
 bool workspaceLeave(HWND page) {
@@ -418,10 +433,12 @@ bool eiffelLeave(HWND page) {
 // ---- Fortran
 void fortranShow(HWND page) {
     for (int bit = 0; bit < 8; ++bit) Check(page, IDC_FOR_FLAG + bit, (sheet->edit.project.fortranFlags >> bit) & 1);
+    setText(page, IDC_FOR_INCLUDES, sheet->edit.project.fortranIncludes);
 }
 bool fortranLeave(HWND page) {
     long& f = sheet->edit.project.fortranFlags;
     for (int bit = 0; bit < 8; ++bit) f = Checked(page, IDC_FOR_FLAG + bit) ? f | (1L << bit) : f & ~(1L << bit);
+    sheet->edit.project.fortranIncludes = ItemText(page, IDC_FOR_INCLUDES);
     return true;
 }
 
@@ -440,7 +457,7 @@ constexpr PageDef kPages[] = {
     {ConfigPage::General, IDD_CONFIG_GENERAL, 6011, generalShow, generalLeave, nullptr},
     {ConfigPage::Project, IDD_CONFIG_PROJECT, 6012, projectShow, projectLeave, nullptr},
     {ConfigPage::Help, IDD_CONFIG_HELP, 6013, helpShow, helpLeave, nullptr},
-    {ConfigPage::Versions, IDD_CONFIG_VERSIONS, 6014, versionsShow, versionsLeave, nullptr},
+    {ConfigPage::Versions, IDD_CONFIG_VERSIONS, 6014, versionsShow, versionsLeave, versionsCommand},
     {ConfigPage::Compiler, IDD_CONFIG_COMPILER, 6015, compilerShow, compilerLeave, compilerCommand},
     {ConfigPage::Macros, IDD_CONFIG_MACROS, 6016, macrosShow, noLeave, macrosCommand},
     {ConfigPage::Debugger, IDD_CONFIG_DEBUGGER, 6017, debuggerShow, debuggerLeave, nullptr},
@@ -552,7 +569,8 @@ bool runSheet(const std::vector<ConfigPage>& pages, const std::vector<unsigned>&
 
 // Fields of the project whose change needs a new makefile.
 bool makefileFieldsDiffer(const base::ProjectSettings& a, const base::ProjectSettings& b) {
-    return a.compilerFlags != b.compilerFlags || a.fortranFlags != b.fortranFlags || a.defines != b.defines ||
+    return a.compilerFlags != b.compilerFlags || a.fortranFlags != b.fortranFlags ||
+           a.fortranIncludes != b.fortranIncludes || a.defines != b.defines ||
            a.includes != b.includes || a.libraries != b.libraries || a.linkerArgs != b.linkerArgs ||
            a.makeName != b.makeName || a.makeDir != b.makeDir || a.exe != b.exe || a.sourcesDir != b.sourcesDir ||
            a.dllEntry != b.dllEntry || a.errorFile != b.errorFile;
@@ -573,6 +591,11 @@ void takeOver(const base::Settings& edit, base::Settings& s) {
     s.tabSize = edit.tabSize;
     s.fontName = edit.fontName;
     s.fontHeight = edit.fontHeight;
+    s.keyRows = edit.keyRows;
+    if (base::KeyRowsOf(base::commandKeys()) != s.keyRows) {
+        base::ApplyKeyRows(s.keyRows, base::commandKeys());  // the editor's keys at once
+        base::FollowKeyTable();                              // and the frame's
+    }
     bool languages = s.languages != edit.languages;
     s.languages = edit.languages;
     if (languages) editor::BuildLanguages();
@@ -582,8 +605,11 @@ void takeOver(const base::Settings& edit, base::Settings& s) {
     p.makeName = e.makeName, p.makeDir = e.makeDir, p.exe = e.exe, p.debuggerArguments = e.debuggerArguments;
     p.sourcesDir = e.sourcesDir, p.defines = e.defines, p.includes = e.includes, p.errorFile = e.errorFile;
     p.compilerFlags = e.compilerFlags, p.libraries = e.libraries, p.dllEntry = e.dllEntry;
-    p.linkerArgs = e.linkerArgs, p.fortranFlags = e.fortranFlags, p.projectFlags = e.projectFlags;
-    p.cmsDirectory = e.cmsDirectory, p.userName = e.userName;
+    p.linkerArgs = e.linkerArgs, p.fortranFlags = e.fortranFlags, p.fortranIncludes = e.fortranIncludes;
+    p.projectFlags = e.projectFlags;
+    p.cmsDirectory = e.cmsDirectory, p.userName = e.userName, p.users = e.users;
+    p.putOptions = e.putOptions, p.getOptions = e.getOptions, p.fileOptions = e.fileOptions;
+    p.lockOptions = e.lockOptions, p.usersOptions = e.usersOptions;
     p.eiffelRootClass = e.eiffelRootClass, p.eiffelRootProcedure = e.eiffelRootProcedure;
     p.eiffelFlags = e.eiffelFlags;
 }
@@ -596,6 +622,7 @@ void ConfigurationCommand() {
     if (sheet) return;  // one sheet at a time
     base::Settings& s = base::settings();
     Sheet open{s, false};
+    open.edit.keyRows = base::KeyRowsOf(base::commandKeys());  // the table in use
     sheet = &open;
     bool ok = runSheet(ConfigurationPages(s), {}, base::GetString(kMsgConfigurationTitle), false);
     sheet = nullptr;
@@ -623,6 +650,20 @@ bool CompilerSystemSteps(base::ProjectSettings& made) {
     base::settings().debuggerArguments = open.edit.debuggerArguments;
     base::settings().debuggerDir = open.edit.debuggerDir;
     return true;
+}
+
+bool EiffelSheet(base::ProjectSettings& made) {
+    if (sheet) return false;
+    Sheet open{base::settings(), false};
+    open.edit.project = made;
+    open.edit.currentProject = "-";  // the page sees a project
+    // A project that never stored Eiffel flags starts from the default choice.
+    if (!(made.eiffelFlags & kEiffelModeBits)) open.edit.project.eiffelFlags = kEiffelDefaultFlags;
+    sheet = &open;
+    bool ok = runSheet({ConfigPage::SmallEiffel}, {kMsgEiffelTitle}, base::GetString(kMsgEiffelTitle), true);
+    sheet = nullptr;
+    if (ok) made = open.edit.project;
+    return ok;
 }
 
 std::optional<base::FileProcessor> FileProcessorDialog(const std::string& file) {

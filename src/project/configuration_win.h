@@ -15,6 +15,11 @@ void ConfigurationCommand();
 // user cancels.
 bool CompilerSystemSteps(base::ProjectSettings& made);
 
+// The one-page "Small Eiffel configuration" sheet, the step of a new Eiffel project instead
+// of the compiler-system steps: it edits `made` and is true when finished, false (and `made`
+// unchanged) when cancelled.
+bool EiffelSheet(base::ProjectSettings& made);
+
 // Asks how a file the makefile cannot handle is made; nothing when cancelled.
 std::optional<base::FileProcessor> FileProcessorDialog(const std::string& file);
 

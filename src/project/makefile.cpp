@@ -343,6 +343,7 @@ bool ComposeMakefile(const std::string& projectName, const std::string& root,
         std::string fflags;
         for (int bit = 0; kFortranFlagLetters[bit]; ++bit)
             if (project.fortranFlags & (1L << bit)) fflags += Printf(" -%c", kFortranFlagLetters[bit]);
+        for (const std::string& option : IncludeOptions(project.fortranIncludes)) fflags += " " + option;
         c.text += "\nFFLAGS=" + fflags + "\n";
     }
     c.text += "\nLIBS=" + LibsValue(project) + "\n";

@@ -123,6 +123,7 @@ bool definitionDialog(ProjectDefinition& def, base::ProjectSettings& made) {
             def.outputDir = ItemText(dialog, IDC_OUTPUT_DIR);
             def.versioning = IsDlgButtonChecked(dialog, IDC_VERSIONING) == BST_CHECKED;
             def.multiUser = IsDlgButtonChecked(dialog, IDC_MULTI_USER) == BST_CHECKED;
+            def.eiffel = IsDlgButtonChecked(dialog, IDC_PROJECT_EIFFEL) == BST_CHECKED;
             def.kind = IsDlgButtonChecked(dialog, IDC_KIND_WINDOWS) ? kKindWindows
                        : IsDlgButtonChecked(dialog, IDC_KIND_LIBRARY) ? kKindLibrary
                        : IsDlgButtonChecked(dialog, IDC_KIND_DLL)     ? kKindDll
@@ -141,7 +142,9 @@ void create() {
     if (!askName(def.name)) return;
     base::ProjectSettings made;
     if (!definitionDialog(def, made)) return;
-    if (!CompilerSystemSteps(made)) return;
+    // An Eiffel project is built by the Eiffel compiler: its settings replace the compiler system's.
+    if (def.eiffel) made.projectFlags |= base::kProjectEiffel;
+    if (!(def.eiffel ? EiffelSheet(made) : CompilerSystemSteps(made))) return;
     CreationChoices choices;
     choices.useWizard = [] { return base::ConfirmId(kMsgUseWizard) != 0; };
     choices.chooseFiles = [](std::vector<std::string>& files) {

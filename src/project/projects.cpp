@@ -133,7 +133,9 @@ bool CreateProject(base::Settings& s, const ProjectDefinition& def, const base::
         base::WriteSettings(s);
     }
     s.project = defined;
-    bool generator = !IsLibrary(def.kind) && choices.useWizard && choices.useWizard();
+    // The skeleton generator writes C; an Eiffel project's sources are classes.
+    bool eiffel = defined.projectFlags & base::kProjectEiffel;
+    bool generator = !IsLibrary(def.kind) && !eiffel && choices.useWizard && choices.useWizard();
     if (generator) {
         if (!RunSkeletonGenerator(s, def)) {
             clearProject(s);
@@ -156,7 +158,7 @@ bool CreateProject(base::Settings& s, const ProjectDefinition& def, const base::
     std::string name = s.currentProject.empty() ? def.name : s.currentProject;
     makeCurrent(s, name);
     OpenProjectFiles(s, true);
-    return GenerateMakefile(s, {});
+    return eiffel || GenerateMakefile(s, {});
 }
 
 void OpenProjectFiles(const base::Settings& s, bool skipResourceScripts) {

@@ -43,6 +43,7 @@ struct ProjectDefinition {
     bool versioning = false;
     bool multiUser = false;
     long kind = 0x80;       // kKindConsole and the others of project_kinds.h
+    bool eiffel = false;    // SmallEiffel classes: no compiler-system steps, no makefile
 };
 
 // The name checks of the definition dialog; false after a message.

@@ -1,6 +1,7 @@
 #include "shell/startup_win.h"
 
 #include "base/app_win.h"
+#include "base/key_accelerators_win.h"
 #include "base/messages.h"
 #include "base/settings.h"
 #include "cms/cms_state.h"
@@ -128,6 +129,7 @@ bool StartWindowLayer(HINSTANCE instance) {
     if (!RegisterWindowClasses(instance, procedures, a.frameBrush)) return false;
     LoadMenusFontsAndPictures();
     ReadStartupSettings();
+    base::FollowKeyTable();  // the stored bindings reach the frame's accelerators too
     cms::InitCmsState(base::settings().currentDir.empty() ? sh.startDirectory : base::settings().currentDir,
                       sh.options.saveAtExit, base::settings().project.userName);
 
@@ -178,6 +180,9 @@ void ReleaseWindowLayer() {
     if (a.frameBrush) DeleteObject(a.frameBrush);
     if (a.debuggerLine) DeleteObject(a.debuggerLine);
     if (a.breakpoint) DeleteObject(a.breakpoint);
+    if (a.madeAccelerators) DestroyAcceleratorTable(a.madeAccelerators);
+    if (a.madeFrameKeys) DestroyAcceleratorTable(a.madeFrameKeys);
+    a.accelerators = a.frameKeys = a.madeAccelerators = a.madeFrameKeys = nullptr;
     CloseSharedArea();
 }
 

@@ -34,7 +34,8 @@ base::Settings EverySetting(const std::string& helpFile) {
     p.makeArgs = "-k"; p.makeDir = "c:\\alpha\\vex"; p.exe = "alpha.exe";
     p.debuggerArguments = "1 2"; p.debuggerExeName = "alpha.exe"; p.debuggerDir = "c:\\dbg";
     p.compilerFlags = 0x88; p.projectFlags = 8 | kProjectUsesCms | kProjectEiffel | kProjectFortran;
-    p.fortranFlags = 3; p.eiffelFlags = 5; p.eiffelRootClass = "ROOT"; p.eiffelRootProcedure = "make";
+    p.fortranFlags = 3; p.fortranIncludes = "c:\\f77\\inc;d:\\my inc";
+    p.eiffelFlags = 5; p.eiffelRootClass = "ROOT"; p.eiffelRootProcedure = "make";
     p.exeMajorVersion = 2; p.exeMinorVersion = 7; p.errorFile = "alpha.err";
     p.breakpoints = {{"c:\\alpha\\m.c", 12}, {"u.c", 300}};
     p.fileProcessors = {{"a.y", "yacc a.y", "a.c"}, {"b.l", "lex b.l", "b.c"}};

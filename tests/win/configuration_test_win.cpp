@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+#include "base/key_table.h"
+#include "base/key_bindings.h"
 #include "base/settings_store.h"
 #include "build_fixture_win.h"
 #include "platform/settings_backend.h"
@@ -38,7 +40,29 @@ HWND ShowPage(HWND sheet, int index) {
 // A click as the user makes it: the box changes and its page hears of it.
 void Click(HWND page, int id) { SendDlgItemMessageA(page, id, BM_CLICK, 0, 0); }
 
-constexpr int kCompilerTab = 4, kLinkerTab = 7, kUtilitiesTabWithoutProject = 6;
+constexpr int kVersionsTab = 3, kCompilerTab = 4, kLinkerTab = 7, kWorkspaceTab = 9, kUtilitiesTabWithoutProject = 6;
+
+// The keyboard dialog's list row of a command's first key-table row, chosen as a click does.
+void ChooseCommand(HWND keys, int command) {
+    HWND list = GetDlgItem(keys, IDC_WS_KEYS);
+    size_t row = 0;
+    while (base::kDefaultCommandKeys[row].command != command) ++row;
+    for (LRESULT i = 0, n = SendMessageA(list, LB_GETCOUNT, 0, 0); i < n; ++i)
+        if (static_cast<size_t>(SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(i), 0)) == row)
+            SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
+    SendMessageA(keys, WM_COMMAND, MAKEWPARAM(IDC_WS_KEYS, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+// A new key in the dialog's boxes, then Assign.
+void AssignKey(HWND keys, int key, bool ctrl, bool alt, bool shift) {
+    std::span<const int> choosable = base::ChoosableKeys();
+    WPARAM at = static_cast<WPARAM>(std::find(choosable.begin(), choosable.end(), key) - choosable.begin());
+    SendDlgItemMessageA(keys, IDC_KEY_CHOICE, CB_SETCURSEL, at, 0);
+    CheckDlgButton(keys, IDC_KEY_CTRL, ctrl ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(keys, IDC_KEY_ALT, alt ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(keys, IDC_KEY_SHIFT, shift ? BST_CHECKED : BST_UNCHECKED);
+    Press(keys, IDC_KEY_ASSIGN);
+}
 
 class Configuration : public ProjectBuildTest {
 protected:
@@ -187,6 +211,148 @@ TEST_F(Configuration, AskedArgumentsCancelledStartNothing) {
     EXPECT_TRUE(prompted);
     Sleep(1000);  // time for a start that must not happen
     EXPECT_EQ(ReadTextFile(log).find("asked"), std::string::npos) << ReadTextFile(log);
+}
+
+// Undo leaves Alt+Backspace (a frame accelerator) for Ctrl+Shift+Backspace, and the end of the
+// text moves from Ctrl+End to Ctrl+Down (an editor binding): the old keys do nothing at once,
+// the new ones work, and the changed rows are stored with the project's settings.
+TEST_F(Configuration, KeysRebound) {
+    UseProject(project::kKindConsole | 0x08);
+    HWND editor = Open("keys.c", "one\r\ntwo\r\nthree\r\n");
+    base::settings().macros = {{"Q", 0, "quoted"}};
+    AnswerDialogs({[&](HWND sheet) {
+                       Press(ShowPage(sheet, kWorkspaceTab), IDC_WS_KEYBOARD);  // the next step's
+                       PropSheet_PressButton(sheet, PSBTN_OK);
+                   },
+                   [&](HWND keys) {
+                       ChooseCommand(keys, CMD_END);
+                       AssignKey(keys, 'S', true, false, false);  // Save's: refused
+                       AssignKey(keys, 'Q', true, false, false);  // the macro's: refused
+                       AssignKey(keys, VK_DOWN, true, false, false);
+                       ChooseCommand(keys, CMD_UNDO);
+                       AssignKey(keys, VK_BACK, true, false, true);
+                       ChooseCommand(keys, CMD_SAVE);
+                       AssignKey(keys, 'W', true, false, false);
+                       Press(keys, IDC_KEY_RESET);  // Save keeps Ctrl+S
+                       Press(keys, IDOK);
+                   }});
+    Command(CMD_CONFIGURATION);
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{
+                              "Ctrl+S is the key of \"Save the current file\" already.\n"
+                              "Give that command another key or reset it first.",
+                              "Ctrl+Q types a text macro: delete the macro on the Macros page first"}));
+    std::string accelerators;
+    platform::settingsBackend().readValue(base::kMainKey, "Accelerators", accelerators);
+    EXPECT_EQ(accelerators, "2");
+    char menuText[64] = "";
+    GetMenuStringA(base::app().mainMenu, CMD_END, menuText, sizeof menuText, MF_BYCOMMAND);
+    EXPECT_STREQ(menuText, "&End\tCtrl+Down");
+
+    SetFocus(editor);
+    Type(editor, "x");
+    Chord({VK_MENU, VK_BACK});
+    EXPECT_EQ(DocumentText(editor), "xone\ntwo\nthree");
+    Chord({VK_CONTROL, VK_SHIFT, VK_BACK});
+    EXPECT_EQ(DocumentText(editor), "one\ntwo\nthree");
+    Chord({VK_CONTROL, VK_END});
+    EXPECT_EQ(Query(editor, kQueryCursorLine), 1);
+    Chord({VK_CONTROL, VK_DOWN});
+    EXPECT_EQ(Query(editor, kQueryCursorLine), Query(editor, kQueryLineCount));
+    Type(editor, "y");
+    Chord({VK_CONTROL, 'S'});  // reset: Save's own key
+    EXPECT_FALSE(Modified(editor));
+}
+
+// The version store's preferences and the Fortran directories are written with the project.
+TEST_F(Configuration, VersionsAndFortranPagesAreStored) {
+    UseProject(project::kKindConsole | 0x08);
+    base::settings().project.projectFlags |= base::kProjectFortran;
+    base::settings().project.cmsDirectory.clear();
+    AnswerDialogs({[&](HWND sheet) {
+        HWND page = ShowPage(sheet, kVersionsTab);
+        Click(page, IDC_VER_USE);
+        EXPECT_EQ(Text(GetDlgItem(page, IDC_VER_DIRECTORY)), dir + "\\CMS");
+        for (int id : {IDC_CMS_PUT_LOCK, IDC_CMS_GET_OVERWRITE, IDC_CMS_READ_ONLY, IDC_CMS_CASE, IDC_CMS_LOCKS_IGNORE})
+            Click(page, id);
+        for (const char* user : {"Ann Lee", "bob", " BOB "}) {
+            SetDlgItemTextA(page, IDC_VER_NEW_USER, user);
+            Press(page, IDC_VER_ADD_USER);
+        }
+        SendDlgItemMessageA(page, IDC_VER_USERS, LB_SETCURSEL, 0, 0);
+        Press(page, IDC_VER_REMOVE_USER);
+        SetDlgItemTextA(page, IDC_VER_NEW_USER, "carol");
+        Press(page, IDC_VER_ADD_USER);
+        HWND fortran = ShowPage(sheet, TabCount(sheet) - 1);
+        EXPECT_EQ(TabTitle(sheet, TabCount(sheet) - 1), "Fortran");
+        SetDlgItemTextA(fortran, IDC_FOR_INCLUDES, "c:\\f77 inc;d:\\lib");
+        PropSheet_PressButton(sheet, PSBTN_OK);
+    }});
+    shown->answers = {platform::kAnswerNo};  // no new makefile now
+    Command(CMD_CONFIGURATION);
+    std::vector<std::string> boxes = BoxTexts();
+    EXPECT_NE(std::find(boxes.begin(), boxes.end(), "BOB is listed already"), boxes.end());
+    const std::pair<const char*, std::string> stored[] = {
+        {"CmsDirectory", dir + "\\CMS"}, {"PutOptions", "36"}, {"GetOptions", "32"}, {"FileOptions", "1"},
+        {"LockOptions", "0"}, {"UsersOptions", "0"}, {"UserCount", "2"}, {"User1", "bob"}, {"User2", "carol"},
+        {"FortranIncludes", "c:\\f77 inc;d:\\lib"}};
+    for (const auto& [name, value] : stored) EXPECT_EQ(Stored(name), value) << name;
+    EXPECT_TRUE(std::stol(Stored("ProjectFlags")) & base::kProjectUsesCms);
+}
+
+// A new Eiffel project gets the one-page Eiffel sheet instead of the compiler-system steps:
+// Finish stores its values; Cancel ends the creation with nothing stored.
+TEST_F(Configuration, EiffelProjectsAreCreatedWithTheEiffelSheet) {
+    WriteTextFile(dir + "\\hello.e", "class HELLO\r\n");
+    auto create = [&](const char* name, DialogStep onSheet, bool chooseFiles) {
+        std::vector<DialogStep> steps{[=](HWND prompt) {
+                                          SetDlgItemTextA(prompt, IDC_EDIT, name);
+                                          Press(prompt, IDOK);
+                                      },
+                                      [&](HWND definition) {
+                                          SetDlgItemTextA(definition, IDC_PROJECT_PATH, dir.c_str());
+                                          CheckDlgButton(definition, IDC_PROJECT_EIFFEL, BST_CHECKED);
+                                          Press(definition, IDOK);
+                                      },
+                                      onSheet};
+        if (chooseFiles) steps.push_back([](HWND files) { ChooseInFileDialog(files, "\"hello.e\""); });
+        AnswerDialogs(steps);
+        Command(CMD_PROJECT_CREATE);
+    };
+    bool finishOffered = false;
+    create("hello", [&](HWND sheet) {
+        EXPECT_EQ(Text(sheet), "Small Eiffel configuration");
+        EXPECT_EQ(TabCount(sheet), 1);
+        HWND finish = GetDlgItem(sheet, 0x3025);  // the wizard's Finish button
+        finishOffered = IsWindowVisible(finish) && IsWindowEnabled(finish);
+        HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+        EXPECT_EQ(IsDlgButtonChecked(page, IDC_EI_OPTION + 6), static_cast<UINT>(BST_CHECKED));  // all_check
+        SetDlgItemTextA(page, IDC_EI_ROOT_CLASS, "hello");
+        Click(page, IDC_EI_OPTION + 0);   // boost
+        Click(page, IDC_EI_OPTION + 10);  // verbose
+        PropSheet_PressButton(sheet, PSBTN_FINISH);
+    }, true);
+    EXPECT_TRUE(finishOffered);
+    ASSERT_EQ(base::settings().currentProject, "hello");
+    const base::ProjectSettings& p = base::settings().project;
+    EXPECT_TRUE(p.projectFlags & base::kProjectEiffel);
+    EXPECT_EQ(p.eiffelFlags, 0x1 | 0x400 | 0x10000);
+    auto stored = [](const std::string& project, const char* name) {
+        std::string text;
+        platform::settingsBackend().readValue(std::string(base::kMainKey) + "\\" + project, name, text);
+        return text;
+    };
+    EXPECT_EQ(stored("hello", "EiffelRootClass"), "hello");
+    EXPECT_EQ(stored("hello", "EiffelFlags"), std::to_string(0x1 | 0x400 | 0x10000));
+    EXPECT_FALSE(platform::FileExists(p.makeDir + "\\Makefile"));  // built by the Eiffel compiler
+
+    shown->answers = {platform::kAnswerYes};  // the output directory exists: use it
+    create("other", [](HWND sheet) {
+        SetDlgItemTextA(PropSheet_GetCurrentPageHwnd(sheet), IDC_EI_ROOT_CLASS, "other");
+        PropSheet_PressButton(sheet, PSBTN_CANCEL);
+    }, false);
+    EXPECT_EQ(base::settings().currentProject, "hello");
+    EXPECT_EQ(base::settings().project.eiffelRootClass, "hello");
+    EXPECT_FALSE(platform::settingsBackend().keyExists(std::string(base::kMainKey) + "\\other"));
 }
 
 TEST_F(Configuration, EiffelBuildAsksForTheRootClassAndLeadsToTheSource) {

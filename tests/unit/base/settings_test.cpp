@@ -101,6 +101,19 @@ TEST_F(SettingsFile, EverythingWrittenIsReadBack) {
     std::filesystem::remove(help);
 }
 
+// The Fortran page's directories go with the Fortran flags: only a Fortran project has them
+// (the round trip of a Fortran project's is in EverythingWrittenIsReadBack).
+TEST_F(SettingsFile, FortranIncludesBelongToAFortranProject) {
+    Settings s = test::EverySetting("h");
+    s.project.projectFlags = 8;
+    ASSERT_TRUE(WriteProjectLists(s));
+    EXPECT_EQ(Stored("FortranIncludes", kProjectKey), "<absent>");
+    Store("FortranIncludes", "c:\\stale", kProjectKey);
+    s.project.fortranIncludes.clear();
+    ASSERT_TRUE(ReadProjectLists(s));
+    EXPECT_EQ(s.project.fortranIncludes, "");
+}
+
 TEST_F(SettingsFile, OpenFilesGoToTheProjectKeyWhileAProjectIsActive) {
     Settings s;
     s.openFiles = {{"c:\\a.c", 3, {1, 2, 3, 4}, false}, {"untitled", 0, {}, true}};

@@ -130,6 +130,15 @@ TEST_F(ProjectPageTest, AMessageFileMayNotBeAProgram) {
     EXPECT_EQ(Boxes(), "Message file name out.EXE incorrect|Message file name c:\\p\\out.exe.txt incorrect|");
 }
 
+TEST_F(ProjectPageTest, VersionUsersAreListedOnceWithoutTheirBlanks) {
+    std::vector<std::string> users{"carol"};
+    EXPECT_TRUE(AddVersionUser(users, "  Ann Lee\t"));  // a system name may hold a blank
+    EXPECT_FALSE(AddVersionUser(users, "CAROL"));
+    EXPECT_FALSE(AddVersionUser(users, " "));
+    EXPECT_EQ(users, (std::vector<std::string>{"carol", "Ann Lee"}));
+    EXPECT_EQ(Boxes(), "CAROL is listed already|Type the user's name first|");
+}
+
 TEST_F(ProjectPageTest, AChangedProjectIsOfferedAMakefile) {
     base::Settings s;
     s.currentProject = "demo";

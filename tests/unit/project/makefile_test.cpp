@@ -103,6 +103,21 @@ TEST(Makefile, LibraryDllFortranAndFlags) {
     EXPECT_EQ(dll.libraries, "c:\\vex\\lib\\LIBF77.lib");
 }
 
+// The Fortran page's directories end the FFLAGS line; nothing else of the makefile changes.
+TEST(Makefile, FortranIncludesJoinTheFortranFlags) {
+    test::ScopedScriptedUi boxes;
+    base::ProjectSettings p = Project({"main.c", "f.f"}, kKindConsole);
+    p.fortranFlags = 0x02;
+    Composed plain = Compose(p, {});
+    p.fortranIncludes = "c:\\f77\\inc;;d:\\my inc";
+    Composed with = Compose(p, {});
+    ASSERT_TRUE(plain.ok && with.ok);
+    std::string before = "\nFFLAGS= -U\n", after = "\nFFLAGS= -U -Ic:\\f77\\inc \"-Id:\\my inc\"\n";
+    size_t at = plain.result.text.find(before);
+    ASSERT_NE(at, std::string::npos) << plain.result.text;
+    EXPECT_EQ(with.result.text, std::string(plain.result.text).replace(at, before.size(), after));
+}
+
 TEST(Makefile, DefinesSplitBySemicolonThenCommaThenBlank) {
     struct Case {
         const char* defines;
