@@ -791,7 +791,7 @@ const MessageRecord kMessageTable[] = {
     {6223, "Structure %s saved in %s"},
     {6224, "&Bytes"},
     {6225, "&Search..."},
-    {6226, "Find &next\tF3"},
+    {6226, "Find &next"},
     {6227, "&Go to offset..."},
     {6228, "&Change..."},
     {6229, "&Data representation..."},

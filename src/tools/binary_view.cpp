@@ -202,7 +202,7 @@ SearchResult FindPattern(platform::ReadHandle& file, std::uint64_t from, binary:
     constexpr std::size_t kChunk = std::size_t{1} << 20;
     const std::size_t capacity = kChunk + m;
     std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[capacity]);
-    if (!buffer) return SearchResult::ReadError;
+    if (!buffer) return SearchResult::NoMemory;
     for (std::uint64_t at = from; at < file.size && file.size - at >= m;) {
         std::int64_t got = platform::ReadAt(file, at, buffer.get(), capacity);
         if (got < 0) return SearchResult::ReadError;
@@ -238,7 +238,7 @@ ChangeResult ApplyChange(const std::string& path, const ChangePlan& plan) {
     if (platform::BeginReplace(out, path) != platform::ReplaceStatus::Ok) return ChangeResult::WriteFailed;
     constexpr std::size_t kPiece = std::size_t{1} << 20;
     std::unique_ptr<char[]> piece(new (std::nothrow) char[kPiece]);
-    if (!piece) return ChangeResult::CannotRead;
+    if (!piece) return ChangeResult::NoMemory;
     // Copies [first, last) of the old file; a short read fails the whole change.
     auto copy = [&](std::uint64_t first, std::uint64_t last) {
         while (first < last) {

@@ -76,7 +76,7 @@ ValueProblem AddValue(std::string_view text, ValueKind kind, bool hex, std::vect
 
 // The first occurrence of the pattern at or after `from`. Read failures are told apart from
 // a miss.
-enum class SearchResult { Found, NotFound, ReadError, Empty };
+enum class SearchResult { Found, NotFound, ReadError, Empty, NoMemory };
 SearchResult FindPattern(platform::ReadHandle& file, std::uint64_t from, binary::Bytes pattern, std::uint64_t& found);
 // Where Find next starts: after the last match, or at the offset when there was none.
 std::uint64_t NextSearchStart(std::uint64_t offset, bool lastWasMatch);
@@ -89,7 +89,7 @@ struct ChangePlan {
     bool backup = false;
     platform::FileStamp seen;  // the file as the view read it
 };
-enum class ChangeResult { Done, ChangedOnDisk, PastEnd, CannotRead, WriteFailed, CannotReplace };
+enum class ChangeResult { Done, ChangedOnDisk, PastEnd, CannotRead, WriteFailed, CannotReplace, NoMemory };
 // Writes the bytes before the offset, the new bytes and the old bytes after the block under a
 // scratch name and moves that over the file (the old one to its backup name when asked). Any
 // failure leaves the file, and an older backup, as they were.

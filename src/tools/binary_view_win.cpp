@@ -240,6 +240,7 @@ void Search(View& v, bool next) {
     case SearchResult::NotFound: base::InfoBox(base::GetString(editor::kMsgStringNotFound)); break;
     case SearchResult::ReadError: Error(kMsgBinCannotRead, v.path); break;
     case SearchResult::Empty: base::ErrorBoxId(kMsgBinEmptyPattern); break;
+    case SearchResult::NoMemory: base::OutOfMemoryBox(); break;
     }
 }
 
@@ -318,6 +319,7 @@ void Change(View& v) {
     case ChangeResult::CannotRead: Error(kMsgBinCannotRead, v.path); break;
     case ChangeResult::WriteFailed: base::ErrorBoxId(editor::kMsgWriteError); break;
     case ChangeResult::CannotReplace: Error(editor::kMsgCannotReplace, v.path); break;
+    case ChangeResult::NoMemory: base::OutOfMemoryBox(); break;
     }
     Reopen(v);
 }
@@ -516,7 +518,6 @@ LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         case VK_NEXT: MoveRows(*v, RowsOnPage(*v)); return 0;
         case VK_HOME: MoveTo(*v, 0); return 0;
         case VK_END: ShowLastPage(*v); return 0;
-        case VK_F3: RunCommand(*v, IDC_BIN_FIND_NEXT); return 0;
         }
         break;
     case WM_COMMAND:
