@@ -66,6 +66,8 @@ packages=(
   "nsis:/usr/bin/makensis"
   "zip:/usr/bin/zip"
   "unzip:/usr/bin/unzip"
+  # Oracles of the binary editor's rows: od (coreutils) and xxd.
+  "xxd:/usr/bin/xxd"
 )
 
 missing=()

@@ -120,6 +120,8 @@
 #define CMD_GREP 1193
 #define CMD_STRING_TABLE 1194
 #define CMD_OBJ_XREF 1174
+/* The structure viewer and binary editor */
+#define CMD_BINARY_EDITOR 1175
 
 /* Browsing */
 #define CMD_SEARCH_DEFINITION 1158

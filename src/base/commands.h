@@ -139,6 +139,7 @@ inline constexpr Command kCommands[] = {
     detail::any(CMD_GREP, Owner::SourceTools),
     detail::doc(CMD_STRING_TABLE, Owner::SourceTools),
     detail::any(CMD_OBJ_XREF, Owner::SourceTools),
+    detail::any(CMD_BINARY_EDITOR, Owner::SourceTools),
     detail::doc(CMD_SEARCH_DEFINITION, Owner::Browse),
 
     detail::any(CMD_CONFIGURATION, Owner::Project),

@@ -300,14 +300,6 @@ bool InsertFileAtCursor(const std::string& name) {
     return true;
 }
 
-std::string BackupName(const std::string& path) {
-    std::size_t name = path.find_last_of("\\/");
-    name = name == std::string::npos ? 0 : name + 1;
-    std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || dot < name) return path + ".~";
-    return path.substr(0, dot) + ".~" + path.substr(dot + 1, 2);
-}
-
 bool StampCmsId(Document& doc) {
     for (Line* line = doc.lines->next; line != doc.lines; line = line->next) {
         std::string_view text = LineText(*line);
@@ -359,7 +351,7 @@ bool SaveCurrentDocument() {
             return false;
     }
     StampCmsId(*doc);
-    std::string backup = (editorFlags & base::kEditorBackups) ? BackupName(doc->name) : std::string();
+    std::string backup = (editorFlags & base::kEditorBackups) ? platform::BackupName(doc->name) : std::string();
     if (!WriteDocument(*doc, doc->name, backup)) return false;
     doc->flags &= static_cast<std::uint16_t>(~kModified);
     return true;

@@ -53,8 +53,6 @@ bool ReloadDocument(Document& doc);
 // how many changed.
 int CheckFilesOnDisk();
 
-// "prog.cpp" -> "prog.~cp".
-std::string BackupName(const std::string& path);
 // Writes the time into the "$Date:...$" keyword of a "static char *_CMSID = " line.
 bool StampCmsId(Document& doc);
 // "%d.%d.%d.%d.%d.%d": year, month, day, hour, minute, second.

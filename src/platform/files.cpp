@@ -73,8 +73,17 @@ bool hostSetWritable(const char* hostPath, bool writable) {
     return !ec;
 }
 
-constexpr FileOps kHostOps{hostOpen,   hostRead,   hostWrite,      hostClose, hostRename,
-                           hostRemove, hostCreate, hostFlush, hostSetWritable};
+bool hostSeek(std::FILE* file, std::uint64_t offset) {
+    if (offset > static_cast<std::uint64_t>(INT64_MAX)) return false;
+#ifdef _WIN32
+    return _fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
+#else
+    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+}
+
+constexpr FileOps kHostOps{hostOpen,   hostRead,   hostWrite, hostClose,       hostRename,
+                           hostRemove, hostCreate, hostFlush, hostSetWritable, hostSeek};
 
 FileOps& currentOps() {
     static FileOps ops = kHostOps;
@@ -288,6 +297,62 @@ bool SetFileTime(const std::string& path, std::int64_t time) {
     fs::last_write_time(fs::path(HostPath(path)),
                         fs::file_time_type(fs::file_time_type::duration(time)), ec);
     return !ec;
+}
+
+FileStamp StampOf(const std::string& path) {
+    FileStamp stamp;
+    std::error_code ec;
+    fs::path host(HostPath(path));
+    std::uintmax_t size = fs::file_size(host, ec);
+    if (ec) return stamp;
+    stamp.size = size;
+    stamp.time = FileTime(path);
+    stamp.exists = true;
+    return stamp;
+}
+
+ReadHandle::~ReadHandle() { CloseReading(*this); }
+
+bool OpenForReading(const std::string& path, ReadHandle& handle) {
+    CloseReading(handle);
+    if (DirectoryExists(path)) return false;
+    std::string host = HostPath(path);
+    handle.file = fileOps().open(host.c_str(), "rb");
+    if (!handle.file) return false;
+    std::error_code ec;
+    std::uintmax_t size = fs::file_size(fs::path(host), ec);
+    handle.size = ec ? 0 : size;
+    return true;
+}
+
+void CloseReading(ReadHandle& handle) {
+    if (handle.file) fileOps().close(handle.file);
+    handle.file = nullptr;
+    handle.size = 0;
+}
+
+std::int64_t ReadAt(ReadHandle& handle, std::uint64_t offset, void* data, std::size_t size) {
+    if (!handle.file) return -1;
+    if (offset >= handle.size || size == 0) return 0;
+    std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(size, handle.size - offset));
+    const FileOps& ops = fileOps();
+    if (!ops.seek(handle.file, offset)) return -1;
+    std::size_t got = ops.read(data, wanted, handle.file);
+    // Short of the size seen at opening is a failure, not an end: the caller must not take
+    // the missing bytes for absent ones.
+    if (got != wanted) {
+        std::clearerr(handle.file);
+        return -1;
+    }
+    return static_cast<std::int64_t>(got);
+}
+
+std::string BackupName(const std::string& path) {
+    std::size_t name = path.find_last_of("\\/");
+    name = name == std::string::npos ? 0 : name + 1;
+    std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || dot < name) return path + ".~";
+    return path.substr(0, dot) + ".~" + path.substr(dot + 1, 2);
 }
 
 bool RemoveFile(const std::string& path) { return fileOps().remove(HostPath(path).c_str()); }

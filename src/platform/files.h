@@ -50,6 +50,7 @@ struct FileOps {
     std::FILE* (*create)(const char* hostPath);  // a new file only: null when the name exists
     bool (*flush)(std::FILE* file);               // written data reaches the disk
     bool (*setWritable)(const char* hostPath, bool writable);  // the read-only bit
+    bool (*seek)(std::FILE* file, std::uint64_t offset);      // from the start, past 4 GB too
 };
 
 const FileOps& fileOps();
@@ -76,6 +77,35 @@ bool ReadFirstLine(const std::string& path, std::size_t limit, std::string& line
 // Modification time in the host's finest unit; 0 when the file does not exist.
 std::int64_t FileTime(const std::string& path);
 bool SetFileTime(const std::string& path, std::int64_t time);
+
+// Size and modification time together, to notice a file changed since it was read.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::int64_t time = 0;
+    bool exists = false;
+    bool operator==(const FileStamp&) const = default;
+};
+FileStamp StampOf(const std::string& path);
+
+// A file opened for reading at any offset, sizes and offsets 64-bit on every build.
+struct ReadHandle {
+    std::FILE* file = nullptr;
+    std::uint64_t size = 0;
+    ReadHandle() = default;
+    ReadHandle(const ReadHandle&) = delete;
+    ReadHandle& operator=(const ReadHandle&) = delete;
+    ~ReadHandle();
+};
+// False when the file cannot be opened (or is a directory); the size is the one seen at opening.
+bool OpenForReading(const std::string& path, ReadHandle& handle);
+void CloseReading(ReadHandle& handle);
+// Reads up to `size` bytes at `offset` into `data`, never past the size seen at opening; the
+// count read, or -1 when a seek or a read failed short of that size.
+std::int64_t ReadAt(ReadHandle& handle, std::uint64_t offset, void* data, std::size_t size);
+
+// The name a file's previous content is kept under: the name without its extension, a
+// period, a tilde and the extension's first two characters ("prog.cpp" -> "prog.~cp").
+std::string BackupName(const std::string& path);
 
 bool RemoveFile(const std::string& path);
 // Creates a file that must not exist yet, with the content, in one step that no other process

@@ -55,13 +55,15 @@ bool SetWritable(const char* path, bool writable) {
     return !Fails("chmod") && injector().host.setWritable(path, writable);
 }
 
+bool Seek(std::FILE* file, std::uint64_t offset) { return !Fails("seek") && injector().host.seek(file, offset); }
+
 }  // namespace
 
 FaultPlan& InstallFaultPlan(long failAt) {
     platform::resetFileOps();
     injector().host = platform::fileOps();
     injector().plan = FaultPlan{failAt, 0, {}};
-    platform::setFileOps({Open, Read, Write, Close, Rename, Remove, Create, Flush, SetWritable});
+    platform::setFileOps({Open, Read, Write, Close, Rename, Remove, Create, Flush, SetWritable, Seek});
     return injector().plan;
 }
 

@@ -1,5 +1,5 @@
 // Fault injection into the file layer for crash tests: the n-th call of the file operations
-// (open, read, write, close, rename, remove, create, flush, chmod; counted from 1) fails, every
+// (open, read, write, close, rename, remove, create, flush, chmod, seek; counted from 1) fails, every
 // other call does what the host does. A loop over n = 1, 2, ... meets every failure an operation can run into.
 #pragma once
 #include <string>

@@ -39,13 +39,6 @@ TEST_F(Saving, CrLfAfterEveryLineAndNoTrailingBlanks) {
     EXPECT_EQ(ReadBytes(doc.name), "changed behind our back");
 }
 
-TEST_F(Saving, BackupNames) {
-    EXPECT_EQ(BackupName("c:\\src\\prog.cpp"), "c:\\src\\prog.~cp");
-    EXPECT_EQ(BackupName("a.c"), "a.~c");
-    EXPECT_EQ(BackupName("c:\\v1.2\\Makefile"), "c:\\v1.2\\Makefile.~");
-    // The save crash loop below checks what the backup holds.
-}
-
 TEST_F(Saving, CmsDateStampIsPaddedWithBlanks) {
     editor().seam.localTime = [](std::tm& now) {
         now = {};
@@ -129,7 +122,7 @@ TEST_F(SaveFaults, EveryFailureLeavesAWholeFileAndTheText) {
             std::filesystem::remove_all(dir / "tarvoautosave");
             base::settings().editorFlags = base::kEditorAutoSave | (backups ? base::kEditorBackups : 0);
             Document& doc = Open(old, "f.c");
-            const std::string backup = BackupName(doc.name);
+            const std::string backup = platform::BackupName(doc.name);
             WriteBytes(backup, "older backup");
             ASSERT_TRUE(InsertString("int added;\n"));
             ASSERT_EQ(AutosaveTick(), 1);  // a file the save has to forget

@@ -59,5 +59,51 @@ TEST(FileOps, ReadsGoThroughTheTable) {
     RemoveFile(path);
 }
 
+TEST(BackupName, TheExtensionsFirstTwoCharactersAfterATilde) {
+    EXPECT_EQ(BackupName("c:\\src\\prog.cpp"), "c:\\src\\prog.~cp");
+    EXPECT_EQ(BackupName("a.c"), "a.~c");
+    EXPECT_EQ(BackupName("c:\\v1.2\\Makefile"), "c:\\v1.2\\Makefile.~");  // a period in a folder
+}
+
+// Reads at an offset stay inside the size seen at opening; a failed seek or a read that
+// comes up short is an error, never fewer bytes; the stamp tells a changed file.
+TEST(ReadAt, BoundedReadsAndFailuresAreTold) {
+    std::string path = UnusedFileName(TempDirectory(), "ra");
+    std::ofstream(HostPath(path), std::ios::binary) << "0123456789";
+    FileStamp before = StampOf(path);
+    EXPECT_TRUE(before.exists);
+    EXPECT_EQ(before.size, 10u);
+    ReadHandle h;
+    ASSERT_TRUE(OpenForReading(path, h));
+    EXPECT_EQ(h.size, 10u);
+    char buf[16] = {};
+    EXPECT_EQ(ReadAt(h, 7, buf, sizeof buf), 3);
+    EXPECT_EQ(std::string(buf, 3), "789");
+    EXPECT_EQ(ReadAt(h, 10, buf, 4), 0);
+    EXPECT_EQ(ReadAt(h, ~std::uint64_t{0}, buf, 4), 0);
+    EXPECT_EQ(ReadAt(h, 2, buf, 2), 2);
+    EXPECT_EQ(std::string(buf, 2), "23");
+
+    FileOps ops = fileOps();
+    ops.seek = [](std::FILE*, std::uint64_t) { return false; };
+    setFileOps(ops);
+    EXPECT_EQ(ReadAt(h, 0, buf, 4), -1);
+    ops = fileOps();
+    ops.seek = [](std::FILE* f, std::uint64_t o) { return std::fseek(f, static_cast<long>(o), SEEK_SET) == 0; };
+    ops.read = [](void*, std::size_t size, std::FILE*) { return size / 2; };
+    setFileOps(ops);
+    EXPECT_EQ(ReadAt(h, 0, buf, 4), -1);
+    resetFileOps();
+    EXPECT_EQ(ReadAt(h, 0, buf, 4), 4);  // the handle still works afterwards
+
+    CloseReading(h);
+    EXPECT_EQ(ReadAt(h, 0, buf, 4), -1);
+    std::ofstream(HostPath(path), std::ios::binary) << "01234567890";
+    EXPECT_FALSE(StampOf(path) == before);
+    RemoveFile(path);
+    EXPECT_FALSE(StampOf(path).exists);
+    EXPECT_FALSE(OpenForReading(path, h));
+}
+
 }  // namespace
 }  // namespace tarvo::platform
