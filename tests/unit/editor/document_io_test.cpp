@@ -139,7 +139,9 @@ TEST_F(SaveFaults, EveryFailureLeavesAWholeFileAndTheText) {
             EXPECT_EQ(TextOf(doc), text);
             if (saved) {
                 EXPECT_FALSE(doc.flags & kModified);
-                if (backups) EXPECT_EQ(ReadBytes(backup), old);
+                if (backups) {
+                    EXPECT_EQ(ReadBytes(backup), old);
+                }
             } else {
                 EXPECT_TRUE(doc.flags & kModified);
                 const std::map<std::string, std::string> told = {
@@ -152,7 +154,9 @@ TEST_F(SaveFaults, EveryFailureLeavesAWholeFileAndTheText) {
                 ASSERT_TRUE(SaveCurrentDocument()) << Boxes();
                 EXPECT_EQ(ReadBytes(doc.name), wanted);
             }
-            if (plan.failed != "remove") EXPECT_EQ(Scratch(dir.path), std::vector<std::string>{});
+            if (plan.failed != "remove") {
+                EXPECT_EQ(Scratch(dir.path), std::vector<std::string>{});
+            }
             StopAutosave();
             EXPECT_EQ(platform::ListDirectory(dir / "tarvoautosave"), std::vector<std::string>{});
         }

@@ -175,12 +175,16 @@ TEST_F(Generation, InterruptedWriteLeavesOldOrNewMakefile) {
         std::string now = ReadBytes(path);
         bool whole = now.rfind("# Tarvo Makefile", 0) == 0 && now.ends_with("$(OBJS) $(LIBS)\n\n");
         EXPECT_TRUE(now == old || whole) << "call " << n << " (" << plan.failed << ")";
-        if (ok && now != fresh) EXPECT_NE(Boxes(), "") << "call " << n;
+        if (ok && now != fresh) {
+            EXPECT_NE(Boxes(), "") << "call " << n;
+        }
         if (!plan.Met()) {
             EXPECT_TRUE(ok);
             break;
         }
-        if (!ok) EXPECT_EQ(now, old) << "call " << n;
+        if (!ok) {
+            EXPECT_EQ(now, old) << "call " << n;
+        }
     }
 }
 
