@@ -125,7 +125,7 @@ void SearchContent(const GrepMatcher& m, std::string_view content, const std::st
     // The literal every match holds: only the lines holding it are looked at.
     const editor::RegexNeedle* needle = m.regex ? editor::RequiredLiteral(m.program) : &m.needles[m.lead];
     // A pattern without such a literal may still be a row of pieces, looked for across lines.
-    const bool byRow = m.regex && !needle && m.program.rowAcrossLines;
+    const bool byRow = m.regex && !needle && (m.program.rowAcrossLines || m.program.rowWithoutLiteral);
     const char* const base = hay.data();
     const std::size_t size = hay.size();
     long lineNumber = 1;
