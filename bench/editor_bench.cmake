@@ -67,3 +67,12 @@ target_compile_definitions(tarvo_grep_gui_bench PRIVATE
 target_compile_options(tarvo_grep_gui_bench PRIVATE -O2)
 target_link_libraries(tarvo_grep_gui_bench PRIVATE advapi32 user32 gdi32)
 add_dependencies(tarvo_grep_gui_bench tarvo)
+
+# Grep's 170,000 hits shown in the output list, from the search's end to the painted list.
+add_executable(tarvo_grep_list_bench_win EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/bench/grep_list_bench_win.cpp
+                                         ${PROJECT_SOURCE_DIR}/resources/tarvo.rc)
+target_include_directories(tarvo_grep_list_bench_win PRIVATE ${PROJECT_SOURCE_DIR}/resources)
+target_compile_definitions(tarvo_grep_list_bench_win PRIVATE
+  TARVO_ROOT_DIR="${TARVO_ROOT}" TARVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
+target_compile_options(tarvo_grep_list_bench_win PRIVATE -O2)
+target_link_libraries(tarvo_grep_list_bench_win PRIVATE tarvo_win)
