@@ -1,3 +1,12 @@
+# A benchmark that runs the program's window layer in its own process, with the resources.
+function(tarvo_window_bench name source)
+  add_executable(${name} EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/bench/${source} ${PROJECT_SOURCE_DIR}/resources/tarvo.rc)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/resources)
+  target_compile_definitions(${name} PRIVATE TARVO_ROOT_DIR="${TARVO_ROOT}" TARVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
+  target_compile_options(${name} PRIVATE -O2)
+  target_link_libraries(${name} PRIVATE tarvo_win)
+endfunction()
+
 # The editor window benchmark: a Windows program that drives tarvo.exe under Wine with the GUI
 # test harness. Not part of the default build; run it with bench/editor_bench.sh.
 add_executable(tarvo_editor_bench EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/bench/editor_gui_bench_win.cpp
@@ -31,33 +40,15 @@ target_link_libraries(tarvo_makefile_bench_win PRIVATE tarvo_win)
 add_dependencies(tarvo_makefile_bench_win vex)
 
 # A build through the program beside the same tools from a batch file (bench/build_bench.sh).
-add_executable(tarvo_build_bench_win EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/bench/build_bench_win.cpp
-                                     ${PROJECT_SOURCE_DIR}/resources/tarvo.rc)
-target_include_directories(tarvo_build_bench_win PRIVATE ${PROJECT_SOURCE_DIR}/resources)
-target_compile_definitions(tarvo_build_bench_win PRIVATE
-  TARVO_ROOT_DIR="${TARVO_ROOT}" TARVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
-target_compile_options(tarvo_build_bench_win PRIVATE -O2)
-target_link_libraries(tarvo_build_bench_win PRIVATE tarvo_win)
+tarvo_window_bench(tarvo_build_bench_win build_bench_win.cpp)
 add_dependencies(tarvo_build_bench_win make vex vexlnk)
 
 # The debugger: Go to a breakpoint's stop, and a step over a long loop (bench/debugger_bench.sh).
-add_executable(tarvo_debugger_bench_win EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/bench/debugger_bench_win.cpp
-                                        ${PROJECT_SOURCE_DIR}/resources/tarvo.rc)
-target_include_directories(tarvo_debugger_bench_win PRIVATE ${PROJECT_SOURCE_DIR}/resources)
-target_compile_definitions(tarvo_debugger_bench_win PRIVATE
-  TARVO_ROOT_DIR="${TARVO_ROOT}" TARVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
-target_compile_options(tarvo_debugger_bench_win PRIVATE -O2)
-target_link_libraries(tarvo_debugger_bench_win PRIVATE tarvo_win)
+tarvo_window_bench(tarvo_debugger_bench_win debugger_bench_win.cpp)
 add_dependencies(tarvo_debugger_bench_win make vex vexlnk)
 
 # The comparison viewer on two 100,000-line files, to its first paint (bench/compare_viewer_bench.sh).
-add_executable(tarvo_compare_viewer_bench_win EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/bench/compare_viewer_bench_win.cpp
-                                              ${PROJECT_SOURCE_DIR}/resources/tarvo.rc)
-target_include_directories(tarvo_compare_viewer_bench_win PRIVATE ${PROJECT_SOURCE_DIR}/resources)
-target_compile_definitions(tarvo_compare_viewer_bench_win PRIVATE
-  TARVO_ROOT_DIR="${TARVO_ROOT}" TARVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
-target_compile_options(tarvo_compare_viewer_bench_win PRIVATE -O2)
-target_link_libraries(tarvo_compare_viewer_bench_win PRIVATE tarvo_win)
+tarvo_window_bench(tarvo_compare_viewer_bench_win compare_viewer_bench_win.cpp)
 
 # Grep in tarvo.exe, OK to the last listed row, beside a plain walk that reads the same files.
 add_executable(tarvo_grep_gui_bench EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/bench/grep_gui_bench_win.cpp ${TARVO_GUI_HARNESS})
@@ -69,10 +60,7 @@ target_link_libraries(tarvo_grep_gui_bench PRIVATE advapi32 user32 gdi32)
 add_dependencies(tarvo_grep_gui_bench tarvo)
 
 # The binary editor's window on a 100 MB file, its search and its Change (bench/binary_view_bench.sh).
-add_executable(tarvo_binary_view_bench_win EXCLUDE_FROM_ALL ${PROJECT_SOURCE_DIR}/bench/binary_view_bench_win.cpp
-                                           ${PROJECT_SOURCE_DIR}/resources/tarvo.rc)
-target_include_directories(tarvo_binary_view_bench_win PRIVATE ${PROJECT_SOURCE_DIR}/resources)
-target_compile_definitions(tarvo_binary_view_bench_win PRIVATE
-  TARVO_ROOT_DIR="${TARVO_ROOT}" TARVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
-target_compile_options(tarvo_binary_view_bench_win PRIVATE -O2)
-target_link_libraries(tarvo_binary_view_bench_win PRIVATE tarvo_win)
+tarvo_window_bench(tarvo_binary_view_bench_win binary_view_bench_win.cpp)
+
+# Grep's 170,000 hits shown in the output list, from the search's end to the painted list.
+tarvo_window_bench(tarvo_grep_list_bench_win grep_list_bench_win.cpp)

@@ -56,10 +56,14 @@ int main(int argc, char** argv) {
     long long bytes = 0;
     long files = 0;
     Walk(dir, buffer, bytes, files);  // warms the cache
-    double start = Milliseconds();
-    bytes = 0, files = 0;
-    Walk(dir, buffer, bytes, files);
-    double floor = Milliseconds() - start;
+    double floor = 0;
+    for (int round = 0; round < 3; ++round) {  // the best of three, as for the program
+        double start = Milliseconds();
+        bytes = 0, files = 0;
+        Walk(dir, buffer, bytes, files);
+        double took = Milliseconds() - start;
+        if (round == 0 || took < floor) floor = took;
+    }
 
     ResetSettings();
     Running tarvo;
@@ -85,7 +89,7 @@ int main(int argc, char** argv) {
     }
     Close(tarvo);
     Kill(tarvo);
-    std::printf("%ld files, %.1f MB; floor (walk and read) %.0f ms; grep in tarvo.exe %.0f ms (%.2fx), %ld rows listed\n", files,
+    std::printf("%ld files, %.1f MB; floor (walk and read, best of 3) %.0f ms; grep in tarvo.exe %.0f ms (%.2fx), %ld rows listed\n", files,
                 static_cast<double>(bytes) / 1e6, floor, best, best / floor, rows);
     return 0;
 }

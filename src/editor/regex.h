@@ -98,6 +98,14 @@ struct Regex {
     // The row begins with a literal, which is all it requires: a search of many lines looks
     // for the row itself across them (FindRowStart) rather than for the literal alone.
     bool rowAcrossLines = false;
+    // The row holds no literal at all but can still be looked for across lines (it begins with
+    // a piece taken at least once and has no loop over '.'): FindRowStart skips along it.
+    bool rowWithoutLiteral = false;
+    // For FindRowStart without a literal: the row's first `rowFixed` pieces each take exactly
+    // one character, and `rowShift` gives, for the character under the last of them, how far
+    // the next place that could hold a match lies (0: this place may).
+    std::size_t rowFixed = 0;
+    std::vector<std::uint8_t> rowShift;
 };
 
 // Group n spans [start[n], end[n]) of the line; -1 when the group took no part.

@@ -75,6 +75,25 @@ bool SingleFirst(const Regex& re, unsigned char& c) {
     return count == 1;
 }
 
+// The skip over places that cannot begin a match, as a search for one literal skips
+// (Horspool), with a set of characters for each place instead of one: the leading pieces that
+// take exactly one character (a '+' still takes one) are a window; when the character under
+// its last place is in none of the window's later sets, no place up to there can begin a
+// match.
+void BuildShift(Regex& re) {
+    std::size_t fixed = 0;
+    while (fixed < re.pieceLoop.size() && fixed < 255 && re.pieceLoop[fixed] == 0) ++fixed;
+    if (fixed < re.pieceLoop.size() && fixed < 255 && re.pieceLoop[fixed] == 2) ++fixed;
+    re.rowFixed = fixed;
+    re.rowShift.assign(256, static_cast<std::uint8_t>(fixed));
+    for (int c = 0; c < 256; ++c)
+        for (std::size_t d = 0; d < fixed; ++d)
+            if (re.pieceTable[(fixed - 1 - d) * 256 + static_cast<std::size_t>(c)]) {
+                re.rowShift[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(d);
+                break;
+            }
+}
+
 }  // namespace
 
 void BuildRow(Regex& re) {
@@ -82,6 +101,9 @@ void BuildRow(Regex& re) {
     re.pieceLoop.clear();
     re.rowAtEnd = false;
     re.rowAcrossLines = false;
+    re.rowWithoutLiteral = false;
+    re.rowFixed = 0;
+    re.rowShift.clear();
     std::size_t branch = kRegexFirstNode;
     if (RegexOpAt(re, branch) != kReBranch || RegexOpAt(re, RegexNext(re, branch)) != kReEnd) return;
     std::vector<std::uint8_t> table, loop;
@@ -155,6 +177,9 @@ void BuildRow(Regex& re) {
             anyLoop = true;
     re.rowAcrossLines = !re.anchored && !re.prefix.text.empty() && !re.literalOnly && !anyLoop &&
                         (re.must.text.empty() || re.must.text == re.prefix.text);
+    re.rowWithoutLiteral = !re.anchored && re.prefix.text.empty() && re.must.text.empty() && !anyLoop &&
+                           re.pieceLoop[0] != 1;
+    if (re.rowWithoutLiteral) BuildShift(re);
 }
 
 RegexResult MatchRow(const Regex& re, std::string_view line, std::size_t from, std::size_t& start, std::size_t& end) {
@@ -206,8 +231,14 @@ std::size_t FindRowStart(const Regex& re, std::string_view stretch, std::size_t 
             const char* hit = FindByte(stretch.data() + at, stretch.data() + stretch.size(), static_cast<char>(single));
             at = static_cast<std::size_t>(hit - stretch.data());
             if (at == stretch.size()) return none;
-        } else if (!re.pieceTable[text[at]]) {
-            continue;
+        } else {
+            if (re.rowFixed > 1) {
+                // No match needs more than the stretch holds: its lines end with it.
+                const std::size_t last = re.rowFixed - 1;
+                for (std::size_t d; at + last < stretch.size() && (d = re.rowShift[text[at + last]]) != 0;) at += d;
+                if (at + last >= stretch.size()) return none;
+            }
+            if (!re.pieceTable[text[at]]) continue;
         }
         // The rest is tried on a window of the stretch; running off it proves nothing.
         Walk w{re, text + at, std::min(stretch.size() - at, kWindow)};

@@ -404,12 +404,7 @@ char lowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A'
 
 // Links (and junctions) are left out altogether, to files as well as to directories: a
 // file reached through a link is searched where it really lies, once.
-struct DirectoryEntries {
-    std::vector<std::string> files;
-    std::vector<std::string> directories;
-};
-
-bool listEntries(const std::string& directory, DirectoryEntries& out) {
+bool listEntries(const std::string& directory, DirectoryListing& out) {
 #ifdef _WIN32
     // The C library's listing carries the file attributes, so a junction or a directory link
     // (a reparse point) is told from a real directory without following it.
@@ -460,8 +455,8 @@ std::string joinPath(const std::string& directory, const std::string& name) {
 
 bool walk(const std::string& directory, bool recurse, const std::function<bool(const std::string&)>& visit,
           bool& stopped) {
-    DirectoryEntries entries;
-    if (!listEntries(directory, entries)) return false;
+    DirectoryListing entries;
+    if (!walkOps().list(directory, entries)) return false;
     std::sort(entries.files.begin(), entries.files.end(), lessWithoutCase);
     for (const std::string& name : entries.files)
         if (!visit(joinPath(directory, name))) {
@@ -477,7 +472,20 @@ bool walk(const std::string& directory, bool recurse, const std::function<bool(c
     return true;
 }
 
+bool portableReadInto(const std::string& path, std::string& buffer, std::size_t& size);
+
+constexpr WalkOps kPortableWalkOps{listEntries, portableReadInto};
+
+WalkOps& currentWalkOps() {
+    static WalkOps ops = kPortableWalkOps;
+    return ops;
+}
+
 }  // namespace
+
+const WalkOps& walkOps() { return currentWalkOps(); }
+void setWalkOps(const WalkOps& ops) { currentWalkOps() = ops; }
+void resetWalkOps() { currentWalkOps() = kPortableWalkOps; }
 
 bool WalkFiles(const std::string& directory, bool recurse, const std::function<bool(const std::string& path)>& visit) {
     bool stopped = false;
@@ -485,12 +493,18 @@ bool WalkFiles(const std::string& directory, bool recurse, const std::function<b
 }
 
 bool ReadFileInto(const std::string& path, std::string& buffer, std::size_t& size) {
+    return walkOps().readInto(path, buffer, size);
+}
+
+namespace {
+
+bool portableReadInto(const std::string& path, std::string& buffer, std::size_t& size) {
     const FileOps& ops = fileOps();
     size = 0;
     std::FILE* file = ops.open(HostPath(path).c_str(), "rb");
     if (!file) return false;
     struct stat info {};
-    #ifdef _WIN32
+#ifdef _WIN32
     const int descriptor = _fileno(file);
 #else
     const int descriptor = fileno(file);
@@ -516,6 +530,8 @@ bool ReadFileInto(const std::string& path, std::string& buffer, std::size_t& siz
     if (!ok) size = 0;
     return ok;
 }
+
+}  // namespace
 
 ReplaceFile::~ReplaceFile() { AbandonReplace(*this); }
 

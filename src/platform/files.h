@@ -130,6 +130,22 @@ bool WalkFiles(const std::string& directory, bool recurse, const std::function<b
 // walk over many files allocates little. False when the file cannot be opened or read.
 bool ReadFileInto(const std::string& path, std::string& buffer, std::size_t& size);
 
+// What a walk asks of the file system, reached through one table: the portable calls by
+// default, the platform's own (faster) ones once its layer installs them at start-up.
+struct DirectoryListing {
+    std::vector<std::string> files;        // plain files
+    std::vector<std::string> directories;  // real ones: links and junctions are left out
+};
+struct WalkOps {
+    // The names in `directory`, in any order; false when it cannot be listed.
+    bool (*list)(const std::string& directory, DirectoryListing& out);
+    // As ReadFileInto.
+    bool (*readInto)(const std::string& path, std::string& buffer, std::size_t& size);
+};
+const WalkOps& walkOps();
+void setWalkOps(const WalkOps& ops);
+void resetWalkOps();
+
 // Whole-file replacement: the new text goes to a scratch file in the same directory, which
 // then takes the file's place, so a failed or interrupted write leaves the old file as it was.
 struct ReplaceFile {

@@ -105,7 +105,7 @@ void ShowMessages(const std::vector<std::string>& lines) {
     if (!MarkMessageLines(listed()).empty()) editor::RefreshEditorWindows();
 }
 
-void ShowTargetedRows(const std::vector<std::string>& lines, const std::vector<tools::ListTarget>& targets) {
+void ShowTargetedRows(const std::vector<std::string>& lines, std::vector<tools::ListTarget> targets) {
     HWND list = base::app().messageList;
     if (!list) return;
     // A long list is filled without drawing in between, into storage reserved at once.
@@ -113,12 +113,21 @@ void ShowTargetedRows(const std::vector<std::string>& lines, const std::vector<t
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     std::size_t bytes = 0;
     for (const std::string& line : lines) bytes += line.size() + 1;
-    SendMessageA(list, LB_INITSTORAGE, lines.size(), static_cast<LPARAM>(bytes));
-    for (const std::string& line : lines) SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    SendMessageW(list, LB_INITSTORAGE, lines.size(), static_cast<LPARAM>(bytes * sizeof(wchar_t)));
+    // The list keeps its rows in UTF-16: handed over in that form, each row is converted once,
+    // here, into one reused buffer, rather than by the list into a new one per row.
+    std::wstring wide;
+    for (const std::string& line : lines) {
+        wide.resize(line.size() + 1);
+        int n = MultiByteToWideChar(CP_ACP, 0, line.data(), static_cast<int>(line.size()), wide.data(),
+                                    static_cast<int>(line.size()));
+        wide[static_cast<std::size_t>(n > 0 ? n : 0)] = L'\0';
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    }
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     listed().clear();
     if (!MarkMessageLines(listed()).empty()) editor::RefreshEditorWindows();  // the build's marks go
-    targeted() = targets;
+    targeted() = std::move(targets);
     if (!lines.empty()) SendMessageA(list, LB_SETCURSEL, 0, 0);
     ShowWindow(list, lines.empty() ? SW_HIDE : SW_SHOW);
     InvalidateRect(list, nullptr, TRUE);

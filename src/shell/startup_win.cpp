@@ -8,6 +8,7 @@
 #include "editor/document_windows_win.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/files_win.h"
 #include "platform/process_win.h"
 #include "platform/ui_win.h"
 #include "shell/banner_win.h"
@@ -119,6 +120,7 @@ bool StartWindowLayer(HINSTANCE instance) {
     a.outputBarHeight = 7 * GetSystemMetrics(SM_CYDLGFRAME);
     platform::InstallWin32Ui();
     platform::InstallWin32Process();
+    platform::InstallWin32Files();
     InstallDispatchHooks();
     InstallEditorSeam();
     InstallProjectSeam();

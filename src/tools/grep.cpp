@@ -1,6 +1,7 @@
 #include "tools/grep.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 
 #include "editor/line.h"
@@ -125,7 +126,7 @@ void SearchContent(const GrepMatcher& m, std::string_view content, const std::st
     // The literal every match holds: only the lines holding it are looked at.
     const editor::RegexNeedle* needle = m.regex ? editor::RequiredLiteral(m.program) : &m.needles[m.lead];
     // A pattern without such a literal may still be a row of pieces, looked for across lines.
-    const bool byRow = m.regex && !needle && m.program.rowAcrossLines;
+    const bool byRow = m.regex && !needle && (m.program.rowAcrossLines || m.program.rowWithoutLiteral);
     const char* const base = hay.data();
     const std::size_t size = hay.size();
     long lineNumber = 1;
@@ -215,14 +216,31 @@ std::string GrepHeader(const GrepRequest& request, std::size_t hits) {
                   static_cast<int>(hits));
 }
 
-std::string HitRow(const GrepHit& hit, const std::string& projectDirectory) {
-    std::string name = hit.path;
+std::string ShownName(const std::string& path, const std::string& projectDirectory) {
     std::string_view project = projectDirectory;
     while (project.size() > 1 && (project.back() == '\\' || project.back() == '/')) project.remove_suffix(1);
-    if (!project.empty() && SameText(platform::DirectoryOf(hit.path), project)) name = platform::BaseName(hit.path);
+    const bool inProject = !project.empty() && SameText(platform::DirectoryOf(path), project);
+    return Lower(inProject ? platform::BaseName(path) : path);
+}
+
+void AppendRow(std::string& row, std::string_view shownName, const GrepHit& hit) {
     std::size_t first = hit.text.find_first_not_of(" \t");
     std::string_view text = first == std::string::npos ? std::string_view{} : std::string_view(hit.text).substr(first);
-    return Printf("[%s:%ld] ", Lower(name).c_str(), hit.line) + std::string(text);
+    char number[24];
+    const std::size_t digits = static_cast<std::size_t>(std::to_chars(number, number + sizeof number, hit.line).ptr - number);
+    row.reserve(row.size() + shownName.size() + digits + text.size() + 4);
+    row += '[';
+    row += shownName;
+    row += ':';
+    row.append(number, digits);
+    row += "] ";
+    row += text;
+}
+
+std::string HitRow(const GrepHit& hit, const std::string& projectDirectory) {
+    std::string row;
+    AppendRow(row, ShownName(hit.path, projectDirectory), hit);
+    return row;
 }
 
 }  // namespace tarvo::tools

@@ -87,5 +87,8 @@ GrepOutcome RunGrep(const GrepRequest& request, const GrepMatcher& matcher, cons
 // `projectDirectory`, the text without leading blanks and tabs.
 std::string GrepHeader(const GrepRequest& request, std::size_t hits);
 std::string HitRow(const GrepHit& hit, const std::string& projectDirectory);
+// The parts of a row: the file's name as shown, and the row appended to `row`.
+std::string ShownName(const std::string& path, const std::string& projectDirectory);
+void AppendRow(std::string& row, std::string_view shownName, const GrepHit& hit);
 
 }  // namespace tarvo::tools

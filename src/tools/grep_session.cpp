@@ -62,8 +62,15 @@ void ListRows(const GrepRequest& request, const GrepOutcome& outcome, const std:
     targets.reserve(outcome.hits.size() + 1);
     rows.push_back(GrepHeader(request, outcome.hits.size()));
     targets.push_back({});
+    // A file's hits follow one another: its name is worked out once for all of them.
+    const std::string* named = nullptr;
+    std::string shown;
     for (const GrepHit& hit : outcome.hits) {
-        rows.push_back(HitRow(hit, projectDirectory));
+        if (!named || *named != hit.path) {
+            shown = ShownName(hit.path, projectDirectory);
+            named = &hit.path;
+        }
+        AppendRow(rows.emplace_back(), shown, hit);
         targets.push_back({hit.path, hit.line});
     }
 }

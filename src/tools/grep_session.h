@@ -24,7 +24,7 @@ struct GrepSession {
     std::vector<std::string> expressions;  // most recent first
     std::vector<std::string> directories;
     // Installed by the frame: the output list cleared and filled with these rows.
-    void (*showList)(const std::vector<std::string>& rows, const std::vector<ListTarget>& targets) = nullptr;
+    void (*showList)(const std::vector<std::string>& rows, std::vector<ListTarget> targets) = nullptr;
 };
 
 GrepSession& grepSession();

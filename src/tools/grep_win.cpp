@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <thread>
+#include <utility>
 
 #include "base/app_win.h"
 #include "base/command_ids.h"
@@ -178,11 +179,15 @@ bool GrepCommand() {
     case GrepEnd::Done:
         break;
     }
+    ListOutcome(request, outcome);
+    return !outcome.hits.empty();
+}
+
+void ListOutcome(const GrepRequest& request, const GrepOutcome& outcome) {
     std::vector<std::string> rows;
     std::vector<ListTarget> targets;
     ListRows(request, outcome, ProjectDirectory(), rows, targets);
-    if (grepSession().showList) grepSession().showList(rows, targets);
-    return !outcome.hits.empty();
+    if (grepSession().showList) grepSession().showList(rows, std::move(targets));
 }
 
 bool RunTextToolCommand(int id, std::intptr_t, std::intptr_t& result) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <set>
 
 #include "platform/files.h"
@@ -129,6 +130,59 @@ TEST(Grep, HitsEqualGnuGrepOnTheSameTree) {
     for (const auto& hit : GnuGrep(tree, "-F", "int"))
         if (hit.first.find('/') == std::string::npos) gnuTop.insert(hit);
     EXPECT_EQ(Ours(tree, top), gnuTop);
+}
+
+// Rows without any literal are looked for across the lines of a file, skipping places that
+// cannot begin a match: the lines found must be exactly those each line alone matches, for
+// random rows of sets and random contents with short and empty lines, CR LF ends and a last
+// line without its end.
+TEST(Grep, RowsWithoutALiteralAgreeWithEachLineAlone) {
+    static const char* const atoms[] = {"[ab]", "[^a]", "[a-c]", "[0-9]", "[^ ]", "[ 1]", "."};
+    std::mt19937 random(7);
+    int rows = 0, skipping = 0, hits = 0;
+    for (int round = 0; round < 600; ++round) {
+        std::string pattern;
+        for (int n = 1 + static_cast<int>(random() % 6); n > 0; --n) {
+            pattern += atoms[random() % std::size(atoms)];
+            if (n > 0 && pattern.size() > 4 && random() % 4 == 0) pattern += random() % 2 ? "*" : "+";
+        }
+        if (random() % 6 == 0) pattern += "$";
+        GrepMatcher matcher;
+        ASSERT_EQ(CompileGrep({pattern, "*.c", "", kGrepCaseSensitive | kGrepRegex}, matcher), 0u) << pattern;
+        if (!matcher.program.rowWithoutLiteral) continue;
+        ++rows;
+        skipping += matcher.program.rowFixed > 1;
+        std::string content;
+        for (int line = static_cast<int>(random() % 30); line > 0; --line) {
+            for (int n = static_cast<int>(random() % 12); n > 0; --n) content += "ab c01a"[random() % 7];
+            content += random() % 3 ? "\n" : "\r\n";
+        }
+        if (random() % 2) content += "a1b0";
+        // Each line alone, by the node program only.
+        GrepMatcher plain = matcher;
+        plain.program.pieceTable.clear();
+        plain.program.pieceLoop.clear();
+        std::vector<GrepHit> found;
+        FileSearch search;
+        search.hits = &found;
+        SearchContent(matcher, content, "f.c", search);
+        std::vector<long> expected, ours;
+        long number = 1;
+        for (std::size_t at = 0; at <= content.size(); ++number) {
+            std::size_t end = std::min(content.find('\n', at), content.size());
+            std::string_view line(content.data() + at, end - at);
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            unsigned error = 0;
+            if ((end < content.size() || !line.empty()) && LineMatches(plain, line, error)) expected.push_back(number);
+            at = end + 1;
+        }
+        for (const GrepHit& hit : found) ours.push_back(hit.line);
+        hits += static_cast<int>(ours.size());
+        ASSERT_EQ(ours, expected) << pattern << " in \"" << content << "\"";
+    }
+    EXPECT_GT(rows, 300);
+    EXPECT_GT(skipping, 150);
+    EXPECT_GT(hits, 1000);
 }
 
 TEST(Grep, LinesAreWholeAndTheirTextIsAsRead) {
