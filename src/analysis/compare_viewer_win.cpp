@@ -362,20 +362,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 bool RegisterClasses() {
-    static bool registered = false;
-    if (registered) return true;
-    WNDCLASSA c{};
-    c.lpfnWndProc = WindowProc;
-    c.hInstance = base::app().instance;
-    c.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    c.lpszClassName = kComparisonClass;
-    if (!RegisterClassA(&c)) return false;
-    c.lpfnWndProc = SideProc;
-    c.hbrBackground = nullptr;
-    c.lpszClassName = kSideClass;
-    registered = RegisterClassA(&c) != 0;
-    return registered;
+    return base::RegisterWindowClass({.name = kComparisonClass,
+                                      .procedure = WindowProc,
+                                      .background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)}) &&
+           base::RegisterWindowClass({.name = kSideClass, .procedure = SideProc, .background = nullptr});
 }
 
 bool ReadForComparison(const std::string& path, std::string& text) {

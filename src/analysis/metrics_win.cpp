@@ -37,7 +37,6 @@ struct Plot {
 
 struct MetricsWindows {
     std::vector<std::unique_ptr<Plot>> plots;
-    bool registered = false;
 };
 
 MetricsWindows& windows() {
@@ -199,17 +198,11 @@ LRESULT CALLBACK PlotProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 bool RegisterPlotClass() {
-    MetricsWindows& w = windows();
-    if (w.registered) return true;
-    WNDCLASSA c{};
-    c.lpfnWndProc = PlotProc;
-    c.hInstance = base::app().instance;
-    c.hIcon = LoadIconA(base::app().instance, "DOCICON");
-    c.hCursor = LoadCursor(nullptr, IDC_CROSS);
-    c.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    c.lpszClassName = base::GetString(kMsgPlotClass);
-    w.registered = RegisterClassA(&c) != 0;
-    return w.registered;
+    return base::RegisterWindowClass({.name = base::GetString(kMsgPlotClass),
+                                      .procedure = PlotProc,
+                                      .background = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)),
+                                      .cursor = IDC_CROSS,
+                                      .icon = LoadIconA(base::app().instance, "DOCICON")});
 }
 
 HMENU SeriesMenu() {

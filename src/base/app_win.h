@@ -53,4 +53,19 @@ struct App {
 
 App& app();
 
+// A window class of the program's own windows. The defaults suit a plain view window: the
+// arrow cursor and the window colour.
+struct WindowClass {
+    const char* name = nullptr;
+    WNDPROC procedure = nullptr;
+    UINT style = 0;
+    HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    LPCSTR cursor = IDC_ARROW;  // a system cursor
+    HICON icon = nullptr;
+};
+
+// Registers the class in the program's module unless it is there already; false when it could
+// not be registered.
+bool RegisterWindowClass(const WindowClass& wanted);
+
 }  // namespace tarvo::base

@@ -484,16 +484,7 @@ LRESULT CALLBACK ExceptionProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 // The exception window: the exception's name, the registers, its flags and address, its
 // parameters and the module that holds the address.
 void ShowException(const std::string& text) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA c{};
-        c.lpfnWndProc = ExceptionProc;
-        c.hInstance = base::app().instance;
-        c.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        c.lpszClassName = "TarvoException";
-        registered = RegisterClassA(&c) != 0;
-    }
+    base::RegisterWindowClass({.name = "TarvoException", .procedure = ExceptionProc});
     HWND& window = exceptionWindow();
     if (!window) {
         window = CreateWindowExA(WS_EX_TOOLWINDOW, "TarvoException", "Exception", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -558,14 +549,7 @@ LRESULT CALLBACK NoticeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 HWND CreateNoticeWindow() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA c{};
-        c.lpfnWndProc = NoticeProc;
-        c.hInstance = base::app().instance;
-        c.lpszClassName = "TarvoDebugNotices";
-        registered = RegisterClassA(&c) != 0;
-    }
+    base::RegisterWindowClass({.name = "TarvoDebugNotices", .procedure = NoticeProc, .background = nullptr});
     return CreateWindowExA(0, "TarvoDebugNotices", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, base::app().instance, nullptr);
 }
 

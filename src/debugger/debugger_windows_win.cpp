@@ -411,18 +411,8 @@ void RegisterClasses() {
     if (registered) return;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    WNDCLASSA c{};
-    c.lpfnWndProc = ViewProc;
-    c.hInstance = base::app().instance;
-    c.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    c.lpszClassName = kViewClass;
-    RegisterClassA(&c);
-    c.lpfnWndProc = TipProc;
-    c.hbrBackground = nullptr;
-    c.lpszClassName = kTipClass;
-    c.style = CS_SAVEBITS;
-    RegisterClassA(&c);
+    base::RegisterWindowClass({.name = kViewClass, .procedure = ViewProc});
+    base::RegisterWindowClass({.name = kTipClass, .procedure = TipProc, .style = CS_SAVEBITS, .background = nullptr});
     registered = true;
 }
 

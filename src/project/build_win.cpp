@@ -155,12 +155,9 @@ std::thread& buildThread() {
 // A window of the window thread that the build thread reports to.
 HWND notifier() {
     static HWND window = [] {
-        WNDCLASSA c{};
-        c.lpfnWndProc = notifierProc;
-        c.hInstance = base::app().instance;
-        c.lpszClassName = "TarvoBuildNotifier";
-        RegisterClassA(&c);
-        return CreateWindowA(c.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, c.hInstance, nullptr);
+        const char* name = "TarvoBuildNotifier";
+        base::RegisterWindowClass({.name = name, .procedure = notifierProc, .background = nullptr});
+        return CreateWindowA(name, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, base::app().instance, nullptr);
     }();
     return window;
 }

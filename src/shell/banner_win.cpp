@@ -31,15 +31,9 @@ LRESULT CALLBACK BannerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 HWND ShowBanner() {
     const base::App& a = base::app();
-    WNDCLASSA c{};
-    if (!GetClassInfoA(a.instance, kBannerClass, &c)) {
-        c.lpfnWndProc = BannerProc;
-        c.hInstance = a.instance;
-        c.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        c.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        c.lpszClassName = kBannerClass;
-        if (!RegisterClassA(&c)) return nullptr;
-    }
+    if (!base::RegisterWindowClass(
+            {.name = kBannerClass, .procedure = BannerProc, .background = GetSysColorBrush(COLOR_BTNFACE)}))
+        return nullptr;
     int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
     HWND banner = CreateWindowExA(WS_EX_TOOLWINDOW, kBannerClass, "Tarvo", WS_POPUP | WS_BORDER, x, y, kWidth,
                                   kHeight, nullptr, nullptr, a.instance, nullptr);

@@ -573,17 +573,7 @@ HWND OpenBinaryView(const std::string& path) {
         Error(kMsgBinCannotRead, path);
         return nullptr;
     }
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA c{};
-        c.style = CS_HREDRAW | CS_VREDRAW;
-        c.lpfnWndProc = ViewProc;
-        c.hInstance = base::app().instance;
-        c.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        c.lpszClassName = kBinaryViewClass;
-        registered = RegisterClassA(&c) != 0;
-    }
+    base::RegisterWindowClass({.name = kBinaryViewClass, .procedure = ViewProc, .style = CS_HREDRAW | CS_VREDRAW});
     HDC screen = GetDC(nullptr);
     HGDIOBJ old = SelectObject(screen, RowFont());
     TEXTMETRICA tm;

@@ -192,17 +192,7 @@ LRESULT CALLBACK TreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 HWND CreateTreeWindow() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA c{};
-        c.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-        c.lpfnWndProc = TreeProc;
-        c.hInstance = base::app().instance;
-        c.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        c.lpszClassName = kTreeWindowClass;
-        registered = RegisterClassA(&c) != 0;
-    }
+    base::RegisterWindowClass({.name = kTreeWindowClass, .procedure = TreeProc, .style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW});
     HWND window = CreateWindowExA(0, kTreeWindowClass, base::GetString(kMsgTreeTitle),
                                   WS_OVERLAPPEDWINDOW | WS_HSCROLL | WS_VSCROLL, CW_USEDEFAULT, CW_USEDEFAULT, 640, 440,
                                   base::app().frame, nullptr, base::app().instance, nullptr);

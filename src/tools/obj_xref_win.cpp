@@ -182,17 +182,7 @@ LRESULT CALLBACK RelationsProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 }  // namespace
 
 HWND ShowRelations(const XrefModel& model) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA c{};
-        c.lpfnWndProc = RelationsProc;
-        c.hInstance = base::app().instance;
-        c.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        c.lpszClassName = kRelationsClass;
-        c.style = CS_HREDRAW | CS_VREDRAW;
-        registered = RegisterClassA(&c) != 0;
-    }
+    base::RegisterWindowClass({.name = kRelationsClass, .procedure = RelationsProc, .style = CS_HREDRAW | CS_VREDRAW});
     auto r = std::make_unique<Relations>();
     r->picture = LayOutRelations(model);
     for (const XrefModule& m : model.modules) r->names.push_back(platform::BaseName(m.file));
