@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock_win.h"
 #include "bench_files_win.h"
 #include "bench_project_win.h"
 #include "platform/files.h"
@@ -22,18 +23,6 @@ namespace {
 using namespace tarvo;
 
 constexpr std::size_t kSize = std::size_t{100} << 20;
-
-double Now() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 void Pump() {
     MSG msg;

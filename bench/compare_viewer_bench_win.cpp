@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock_win.h"
 #include "analysis/compare_files.h"
 #include "analysis/compare_view.h"
 #include "analysis/compare_viewer_win.h"
@@ -23,18 +24,6 @@ namespace {
 using namespace tarvo;
 
 constexpr int kLines = 100000;
-
-double Now() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 // A C-like file, and a copy with every `every`-th line edited, inserted after or left out in
 // turn, so the changes are scattered through the whole file.

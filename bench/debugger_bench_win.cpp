@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock_win.h"
 #include "base/app_win.h"
 #include "base/command_ids.h"
 #include "base/settings.h"
@@ -42,13 +43,6 @@ const char* kProgram =
     "\treturn 0;\n"                                         // 10
     "}\n";                                                  // 11
 
-double Now() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 void Send(int command) { SendMessageA(base::app().frame, WM_COMMAND, static_cast<WPARAM>(command), 0); }
 
 // The command, and the time until the program is stopped again and the stop shown (seconds).
@@ -59,11 +53,6 @@ double TimedStop(int command) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) shell::HandleMessage(msg);
     return Now() - t0;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
 }
 
 long Line() { return editor::CursorPosition().line; }

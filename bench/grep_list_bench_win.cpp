@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock_win.h"
 #include "base/app_win.h"
 #include "bench_project_win.h"
 #include "tools/grep_session.h"
@@ -19,13 +20,6 @@
 namespace {
 
 using namespace tarvo;
-
-double Now() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 // Hits as a search of a header tree gives them: a few hundred files in a few directories, lines
 // of ordinary length with their indentation.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock_win.h"
 #include "harness_win.h"
 
 namespace {
@@ -45,11 +46,6 @@ double TimeToFrame(const std::string& program, const std::string& folder) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return elapsed;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
 }
 
 }  // namespace
