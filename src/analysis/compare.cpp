@@ -15,7 +15,6 @@ constexpr long kHeuristicCost = 200;   // ... but only once the cost passed this
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // The line as the options see it: without its line end, upper-cased, blank runs as one blank
 // and no trailing blanks. The exact comparison keeps the line whole, line end included, so
@@ -32,7 +31,7 @@ std::string_view Canonical(std::string_view line, const CompareOptions& options,
         }
         if (pendingBlank) buffer += ' ';
         pendingBlank = false;
-        buffer += options.ignoreCase ? Upper(c) : c;
+        buffer += options.ignoreCase ? UpperChar(c) : c;
     }
     return buffer;
 }

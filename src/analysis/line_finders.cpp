@@ -11,11 +11,6 @@
 namespace tarvo::analysis {
 namespace {
 
-std::string Upper(std::string_view text) {
-    std::string s(text);
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 

@@ -12,11 +12,6 @@ constexpr std::size_t kLineBytes = 45;
 char Encode(unsigned v) { return v == 0 ? '`' : static_cast<char>(v + 32); }
 unsigned Decode(char c) { return (static_cast<unsigned char>(c) - 32) & 63; }
 
-std::string Upper(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
 
 }  // namespace
 

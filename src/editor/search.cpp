@@ -6,6 +6,7 @@
 #include "editor/search_messages.h"
 #include "editor/selection.h"
 #include "editor/text_scan.h"
+#include "platform/text.h"
 #include "base/messages.h"
 
 namespace tarvo::editor {
@@ -15,13 +16,12 @@ SearchState& S() { return searchState(); }
 
 bool IgnoreCase() { return (S().flags & kFindIgnoreCase) && !(S().flags & kFindRegex); }
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool SameAt(std::string_view line, std::size_t at, std::string_view needle, bool ignoreCase) {
     if (at + needle.size() > line.size()) return false;
     if (!ignoreCase) return line.compare(at, needle.size(), needle) == 0;
     for (std::size_t i = 0; i < needle.size(); ++i)
-        if (Upper(line[at + i]) != Upper(needle[i])) return false;
+        if (UpperChar(line[at + i]) != UpperChar(needle[i])) return false;
     return true;
 }
 

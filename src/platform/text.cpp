@@ -46,6 +46,12 @@ std::string Lower(std::string_view text) {
     return out;
 }
 
+std::string Upper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = UpperChar(c);
+    return out;
+}
+
 bool SameText(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)

@@ -14,6 +14,8 @@ long AtoL(const std::string& text);
 
 // ASCII case folding: file names, keywords and extensions compare without case.
 std::string Lower(std::string_view text);
+std::string Upper(std::string_view text);
+inline char UpperChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 bool SameText(std::string_view a, std::string_view b);
 
 // Case-insensitive file name matching with "*" and "?"; a pattern ending in ".*" also matches

@@ -17,11 +17,6 @@ constexpr unsigned kMsgNoSuchUtility = 6003;     // "Can't find utility %s"
 constexpr unsigned kMsgMultiLine = 6004;         // "Impossible to send multi-line selection"
 constexpr unsigned kMsgProcessorIncomplete = 6005;
 
-std::string upper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
 
 // The replacement of one macro name; false when the expansion must fail.
 bool replacement(const std::string& name, const MacroContext& c, std::string& out) {
@@ -59,7 +54,7 @@ bool ExpandMacros(const std::string& text, const MacroContext& context, std::str
         out += text.substr(at, dollar - at);
         size_t close = text.find('$', dollar + 1);
         std::string name = text.substr(dollar + 1, close == std::string::npos ? std::string::npos : close - dollar - 1);
-        if (name.size() <= kMacroNameLimit && !replacement(upper(name), context, out)) return false;
+        if (name.size() <= kMacroNameLimit && !replacement(Upper(name), context, out)) return false;
         out += ' ';
         if (close == std::string::npos) break;  // the rest was the name
         at = close + 1;

@@ -14,14 +14,6 @@
 namespace tarvo::tools {
 namespace {
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-std::string UpperCase(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = Upper(c);
-    return out;
-}
-
 bool WordAt(std::string_view line, std::size_t start, std::size_t end) {
     bool before = start > 0 && editor::IsWordChar(line[start - 1]);
     bool after = end < line.size() && editor::IsWordChar(line[end]);
@@ -82,7 +74,7 @@ unsigned CompileGrep(const GrepRequest& request, GrepMatcher& m) {
     m.wholeWords = request.flags & kGrepWholeWords;
     m.regex = request.flags & kGrepRegex;
     // Without case the expression and every line are compared in upper case.
-    const std::string expression = m.ignoreCase ? UpperCase(request.expression) : request.expression;
+    const std::string expression = m.ignoreCase ? Upper(request.expression) : request.expression;
     if (expression.empty()) return kMsgGrepEmptyExpression;
     if (m.regex) {
         if (unsigned error = editor::CompileRegexQuietly(expression, m.program)) return error;
