@@ -9,5 +9,7 @@ namespace tarvo::editor {
 
 // The first place in [from, end) holding `c`, or `end`.
 const char* FindByte(const char* from, const char* end, char c);
+// How many bytes in [from, end) hold `c`.
+std::size_t CountByte(const char* from, const char* end, char c);
 
 }  // namespace tarvo::editor

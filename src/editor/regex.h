@@ -43,11 +43,12 @@ inline constexpr std::size_t kRegexMaxProgram = 32767;
 // characters, the rarest ones in ordinary text, stand at the right distance, tested sixteen
 // places at a time where the machine can; each candidate is then compared whole.
 struct RegexNeedle {
-    std::string text;
+    std::string text;        // in upper case when folding
     std::size_t rare = 0;    // index of the rarest character
     std::size_t second = 0;  // index of the next rarest (another index when there are two)
+    bool fold = false;       // ASCII letters match in either case
 
-    void Set(std::string_view literal);
+    void Set(std::string_view literal, bool foldCase = false);
     // Offset of the first occurrence at or after `from`, or npos.
     std::size_t Find(std::string_view haystack, std::size_t from) const;
 };

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "editor/byte_search.h"
 #include "editor/line.h"
 #include "editor/text_scan.h"
 #include "platform/files.h"
@@ -60,6 +61,15 @@ std::vector<std::string> BlankSeparated(std::string_view text) {
     return out;
 }
 
+// Branch-free, so the compiler can do it many bytes at a time.
+void UpperInto(std::string_view text, std::string& upper) {
+    upper.resize(text.size());
+    const auto* from = reinterpret_cast<const unsigned char*>(text.data());
+    auto* to = reinterpret_cast<unsigned char*>(upper.data());
+    for (std::size_t i = 0; i < text.size(); ++i)
+        to[i] = static_cast<unsigned char>(from[i] - 32 * (static_cast<unsigned char>(from[i] - 'a') < 26));
+}
+
 // The bytes a line of the content ends with that are not its text.
 std::string_view WithoutLineEnd(std::string_view line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -78,6 +88,10 @@ unsigned CompileGrep(const GrepRequest& request, GrepMatcher& m) {
     if (expression.empty()) return kMsgGrepEmptyExpression;
     if (m.regex) {
         if (unsigned error = editor::CompileRegexQuietly(expression, m.program)) return error;
+        if (const editor::RegexNeedle* literal = editor::RequiredLiteral(m.program)) {
+            m.finder.Set(literal->text, m.ignoreCase);
+            m.hasFinder = true;
+        }
         return 0;
     }
     if (request.flags & kGrepMultipleWords) {
@@ -92,6 +106,8 @@ unsigned CompileGrep(const GrepRequest& request, GrepMatcher& m) {
         // The longest word is the rarest in most text: it finds the lines to look at.
         if (m.words[i].size() > m.words[m.lead].size()) m.lead = i;
     }
+    m.finder.Set(m.words[m.lead], m.ignoreCase);
+    m.hasFinder = true;
     return 0;
 }
 
@@ -104,21 +120,16 @@ bool LineMatches(const GrepMatcher& m, std::string_view line, unsigned& error) {
 }
 
 void SearchContent(const GrepMatcher& m, std::string_view content, const std::string& path, FileSearch& out) {
-    std::string& upper = out.upper;
-    std::string_view hay = content;
-    if (m.ignoreCase) {
-        upper.resize(content.size());
-        // Branch-free, so the compiler can do it many bytes at a time.
-        const auto* from = reinterpret_cast<const unsigned char*>(content.data());
-        auto* to = reinterpret_cast<unsigned char*>(upper.data());
-        for (std::size_t i = 0; i < content.size(); ++i)
-            to[i] = static_cast<unsigned char>(from[i] - 32 * (static_cast<unsigned char>(from[i] - 'a') < 26));
-        hay = upper;
-    }
-    // The literal every match holds: only the lines holding it are looked at.
-    const editor::RegexNeedle* needle = m.regex ? editor::RequiredLiteral(m.program) : &m.needles[m.lead];
+    const editor::RegexNeedle* needle = m.hasFinder ? &m.finder : nullptr;
     // A pattern without such a literal may still be a row of pieces, looked for across lines.
     const bool byRow = m.regex && !needle && (m.program.rowAcrossLines || m.program.rowWithoutLiteral);
+    // Lines are compared in upper case when ignoring case: the lines the finder picks one at a
+    // time, or, when nothing picks them, the whole content at once.
+    std::string_view hay = content;
+    if (m.ignoreCase && !needle) {
+        UpperInto(content, out.upper);
+        hay = out.upper;
+    }
     const char* const base = hay.data();
     const std::size_t size = hay.size();
     long lineNumber = 1;
@@ -132,19 +143,23 @@ void SearchContent(const GrepMatcher& m, std::string_view content, const std::st
         if (candidate == std::string_view::npos) break;
         std::size_t start = candidate;
         while (start > pos && base[start - 1] != '\n') --start;
-        const void* newline = std::memchr(base + candidate, '\n', size - candidate);
-        std::size_t end = newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - base) : size;
+        const std::size_t end = static_cast<std::size_t>(editor::FindByte(base + candidate, base + size, '\n') - base);
         std::string_view line = WithoutLineEnd(hay.substr(start, end - start));
         unsigned error = 0;
         // A needle found whole inside the line is the whole test of a plain single text.
         const std::size_t lineEnd = start + line.size();
         const bool found = !m.wholeWords && (m.regex ? sureLength != std::string_view::npos && candidate + sureLength <= lineEnd
                                                      : m.needles.size() == 1 && candidate + m.words[0].size() <= lineEnd);
-        bool matches = found || LineMatches(m, line, error);
+        bool matches = found;
+        if (!found) {
+            if (m.ignoreCase && needle) {
+                UpperInto(line, out.upper);  // the content is not in it: the finder reads the content
+                line = out.upper;
+            }
+            matches = LineMatches(m, line, error);
+        }
         if (error || matches) {
-            long newlines = 0;  // a plain loop: the compiler turns it into wide compares
-            for (const char* p = base + counted; p < base + start; ++p) newlines += *p == '\n';
-            lineNumber += newlines;
+            lineNumber += static_cast<long>(editor::CountByte(base + counted, base + start, '\n'));
             counted = start;
         }
         if (error) {

@@ -45,6 +45,10 @@ struct GrepMatcher {
     std::vector<editor::RegexNeedle> needles;
     std::size_t lead = 0;  // the word whose needle finds the candidate lines
     editor::Regex program;
+    // The literal every matching line holds, which finds the lines to look at, in the text as
+    // it stands (so ignoring case as asked); without one (`hasFinder` false) every line is tried.
+    editor::RegexNeedle finder;
+    bool hasFinder = false;
 };
 
 // Compiles the expression: 0, or the message id of the pattern's error.
@@ -57,7 +61,7 @@ struct FileSearch {
     std::vector<GrepHit>* hits = nullptr;
     unsigned error = 0;
     long errorLine = 0;
-    std::string upper;  // the content in upper case, kept for the next file
+    std::string upper;  // a line or the content in upper case, the storage kept for the next file
 };
 void SearchContent(const GrepMatcher& matcher, std::string_view content, const std::string& path, FileSearch& out);
 

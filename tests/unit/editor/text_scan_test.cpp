@@ -8,6 +8,7 @@
 #include "editor/search.h"
 #include "editor/search_state.h"
 #include "editor/text_scan.h"
+#include "platform/text.h"
 #include "editor_test_util.h"
 #include "search_test_util.h"
 
@@ -48,6 +49,30 @@ TEST(Needle, FindsWhatTheStandardFindFinds) {
     needle.Set("zq");
     EXPECT_EQ(needle.Find(line, 0), 100000u);
     EXPECT_EQ(needle.Find(line, 100001), std::string_view::npos);
+}
+
+// Ignoring case, a literal is found where the upper-cased literal stands in the upper-cased
+// text; characters other than ASCII letters that differ from another only in the case bit
+// ('@' and '`', '[' and '{', bytes above 127) stay apart.
+TEST(Needle, FoldedFindsWhatUpperCaseFinds) {
+    std::mt19937 random(12);
+    const std::string alphabet = "aAbBzZq@`[{\xC1\xE1 \n";
+    auto text = [&](std::size_t n) {
+        std::string s;
+        for (std::size_t i = 0; i < n; ++i) s += alphabet[random() % alphabet.size()];
+        return s;
+    };
+    for (int round = 0; round < 4000; ++round) {
+        std::string haystack = text(random() % 90);
+        std::string literal = random() % 3 == 0 || haystack.empty()
+                                  ? text(1 + random() % 5)
+                                  : haystack.substr(random() % haystack.size(), 1 + random() % 20);
+        RegexNeedle needle;
+        needle.Set(literal, true);
+        std::size_t from = random() % (haystack.size() + 2);
+        ASSERT_EQ(needle.Find(haystack, from), std::string_view(Upper(haystack)).find(Upper(literal), from))
+            << '"' << haystack << "\" \"" << literal << "\" from " << from;
+    }
 }
 
 using LineReader = test::EditorTest;
