@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "base/app_win.h"
 #include "base/messages.h"
 #include "base/settings.h"
@@ -14,6 +16,7 @@
 #include "shell/commands_win.h"
 #include "shell/frame_win.h"
 #include "shell/message_marks.h"
+#include "shell/row_list_win.h"
 
 namespace tarvo::shell {
 namespace {
@@ -27,16 +30,18 @@ std::vector<project::BuildMessage>& listed() {
     return messages;
 }
 
-// The places of the rows of a tools' list; empty while the list holds build messages.
-std::vector<tools::ListTarget>& targeted() {
-    static std::vector<tools::ListTarget> targets;
-    return targets;
+// The rows of a tools' list, which know their places; none while the list holds build messages.
+std::shared_ptr<const tools::ListedRows>& targeted() {
+    static std::shared_ptr<const tools::ListedRows> rows;
+    return rows;
 }
 
-const tools::ListTarget* TargetOf(int row) {
+std::optional<tools::ListTarget> TargetOf(int row) {
     const auto& t = targeted();
-    if (row < 0 || static_cast<std::size_t>(row) >= t.size() || t[static_cast<std::size_t>(row)].file.empty()) return nullptr;
-    return &t[static_cast<std::size_t>(row)];
+    if (!t || row < 0 || static_cast<std::size_t>(row) >= t->Count()) return std::nullopt;
+    tools::ListTarget target = t->Target(static_cast<std::size_t>(row));
+    if (target.file.empty()) return std::nullopt;
+    return target;
 }
 
 void GoTo(const std::string& file, long line) {
@@ -47,27 +52,13 @@ void GoTo(const std::string& file, long line) {
     editor::CentreCursor();
 }
 
-std::vector<std::string> rows() {
-    HWND list = base::app().messageList;
-    std::vector<std::string> out;
-    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        int length = static_cast<int>(SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0));
-        std::string text(static_cast<size_t>(length < 0 ? 0 : length) + 1, '\0');
-        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
-        text.resize(static_cast<size_t>(length < 0 ? 0 : length));
-        out.push_back(text);
-    }
-    return out;
-}
+const std::vector<std::string>& rows() { return Rows(base::app().messageList); }
 
 }  // namespace
 
 void CreateMessageList() {
     base::App& a = base::app();
-    a.messageList = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
-                                    WS_CHILD | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT,
-                                    0, 0, 0, 0, a.frame, reinterpret_cast<HMENU>(kListId), a.instance, nullptr);
+    a.messageList = CreateRowList(a.frame, kListId, LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT, WS_EX_CLIENTEDGE);
     if (!a.messageList) return;
     SendMessageA(a.messageList, WM_SETFONT, reinterpret_cast<WPARAM>(a.proportionalFont), FALSE);
     int row = static_cast<int>(SendMessageA(a.messageList, LB_GETITEMHEIGHT, 0, 0));
@@ -77,8 +68,7 @@ void CreateMessageList() {
 void ShowMessages(const std::vector<std::string>& lines) {
     HWND list = base::app().messageList;
     if (!list) return;
-    targeted().clear();
-    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    targeted().reset();
     HDC dc = GetDC(list);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0)));
     RECT area;
@@ -89,12 +79,13 @@ void ShowMessages(const std::vector<std::string>& lines) {
         GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
         return size.cx <= width;
     };
+    std::vector<std::string> shown;
     for (const std::string& line : lines)
-        for (const std::string& row : project::SplitForList(line, fits))
-            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(row.c_str()));
+        for (std::string& row : project::SplitForList(line, fits)) shown.push_back(std::move(row));
     SelectObject(dc, old);
     ReleaseDC(list, dc);
-    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    const int count = static_cast<int>(shown.size());
+    SetRows(list, std::move(shown));
     if (count > 0) SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(count - 1), 0);
     ShowWindow(list, count > 0 ? SW_SHOW : SW_HIDE);
     LayoutFrame();
@@ -105,32 +96,16 @@ void ShowMessages(const std::vector<std::string>& lines) {
     if (!MarkMessageLines(listed()).empty()) editor::RefreshEditorWindows();
 }
 
-void ShowTargetedRows(const std::vector<std::string>& lines, std::vector<tools::ListTarget> targets) {
+void ShowTargetedRows(std::shared_ptr<const tools::ListedRows> rows) {
     HWND list = base::app().messageList;
-    if (!list) return;
-    // A long list is filled without drawing in between, into storage reserved at once.
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    std::size_t bytes = 0;
-    for (const std::string& line : lines) bytes += line.size() + 1;
-    SendMessageW(list, LB_INITSTORAGE, lines.size(), static_cast<LPARAM>(bytes * sizeof(wchar_t)));
-    // The list keeps its rows in UTF-16: handed over in that form, each row is converted once,
-    // here, into one reused buffer, rather than by the list into a new one per row.
-    std::wstring wide;
-    for (const std::string& line : lines) {
-        wide.resize(line.size() + 1);
-        int n = MultiByteToWideChar(CP_ACP, 0, line.data(), static_cast<int>(line.size()), wide.data(),
-                                    static_cast<int>(line.size()));
-        wide[static_cast<std::size_t>(n > 0 ? n : 0)] = L'\0';
-        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-    }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    if (!list || !rows) return;
+    const std::size_t count = rows->Count();
+    SetRowMaker(list, count, [rows](std::size_t i) { return rows->Row(i); });
     listed().clear();
     if (!MarkMessageLines(listed()).empty()) editor::RefreshEditorWindows();  // the build's marks go
-    targeted() = std::move(targets);
-    if (!lines.empty()) SendMessageA(list, LB_SETCURSEL, 0, 0);
-    ShowWindow(list, lines.empty() ? SW_HIDE : SW_SHOW);
-    InvalidateRect(list, nullptr, TRUE);
+    targeted() = std::move(rows);
+    if (count > 0) SendMessageA(list, LB_SETCURSEL, 0, 0);
+    ShowWindow(list, count > 0 ? SW_SHOW : SW_HIDE);
     LayoutFrame();
 }
 
@@ -143,8 +118,8 @@ void ChooseListedMessage() {
     HWND list = base::app().messageList;
     int chosen = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
     if (chosen < 0) return;
-    if (!targeted().empty()) {
-        if (const tools::ListTarget* target = TargetOf(chosen)) GoTo(target->file, target->line);
+    if (targeted()) {
+        if (std::optional<tools::ListTarget> target = TargetOf(chosen)) GoTo(target->file, target->line);
         return;
     }
     project::JoinedMessage joined = project::JoinRows(rows(), static_cast<size_t>(chosen));
@@ -157,19 +132,19 @@ void ChooseListedMessage() {
 
 void StepMessage(int direction) {
     HWND list = base::app().messageList;
-    std::vector<std::string> all = rows();
-    if (!list || all.empty()) {
+    const int count = list ? static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)) : 0;
+    if (count <= 0) {
         platform::ui().statusText(base::GetString(project::kMsgNoMoreMessages));
         return;
     }
-    int count = static_cast<int>(all.size());
+    const std::vector<std::string>& all = rows();  // the build's messages; a tools' list has its targets
     int at = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
     // From the start of the selected message, so its continuation rows are not taken as the next.
-    if (at >= 0) at = static_cast<int>(project::JoinRows(all, static_cast<size_t>(at)).first);
+    if (at >= 0 && !targeted()) at = static_cast<int>(project::JoinRows(all, static_cast<size_t>(at)).first);
     else at = direction > 0 ? -1 : count;
     const base::ProjectSettings& current = base::settings().project;
     for (int row = at + direction; row >= 0 && row < count; row += direction) {
-        if (!targeted().empty()) {
+        if (targeted()) {
             if (!TargetOf(row)) continue;
             SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
             ChooseListedMessage();

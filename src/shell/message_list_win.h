@@ -1,6 +1,7 @@
 // The build's message list under the output bar: filled by the build, and a chosen message
 // leads to its source line.
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,7 @@ void CreateMessageList();
 void ShowMessages(const std::vector<std::string>& lines);
 // Rows that each know their place (grep's hits and other tools' lists): shown as they are,
 // the first selected; choosing a row with a file opens it at its line.
-void ShowTargetedRows(const std::vector<std::string>& rows, std::vector<tools::ListTarget> targets);
+void ShowTargetedRows(std::shared_ptr<const tools::ListedRows> rows);
 // The selected row's message: its file opened at its line.
 void ChooseListedMessage();
 // The next (direction 1) or previous (-1) message after the selected row, chosen; the status

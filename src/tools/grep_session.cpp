@@ -54,25 +54,37 @@ void KeepForm(GrepSession& session, const GrepRequest& request) {
     Remember(session.directories, request.directory);
 }
 
-void ListRows(const GrepRequest& request, const GrepOutcome& outcome, const std::string& projectDirectory,
-              std::vector<std::string>& rows, std::vector<ListTarget>& targets) {
-    rows.clear();
-    targets.clear();
-    rows.reserve(outcome.hits.size() + 1);
-    targets.reserve(outcome.hits.size() + 1);
-    rows.push_back(GrepHeader(request, outcome.hits.size()));
-    targets.push_back({});
-    // A file's hits follow one another: its name is worked out once for all of them.
-    const std::string* named = nullptr;
-    std::string shown;
-    for (const GrepHit& hit : outcome.hits) {
-        if (!named || *named != hit.path) {
-            shown = ShownName(hit.path, projectDirectory);
-            named = &hit.path;
-        }
-        AppendRow(rows.emplace_back(), shown, hit);
-        targets.push_back({hit.path, hit.line});
+namespace {
+
+class GrepListedRows final : public ListedRows {
+public:
+    GrepListedRows(std::string header, GrepOutcome outcome, std::string projectDirectory)
+        : header_(std::move(header)), outcome_(std::move(outcome)), project_(std::move(projectDirectory)) {}
+    std::size_t Count() const override { return outcome_.hits.size() + 1; }
+    std::string Row(std::size_t i) const override {
+        if (i == 0) return header_;
+        const GrepHit& hit = outcome_.hits[i - 1];
+        std::string row;
+        AppendRow(row, ShownName(hit.path, project_), hit);
+        return row;
     }
+    ListTarget Target(std::size_t i) const override {
+        if (i == 0 || i > outcome_.hits.size()) return {};
+        const GrepHit& hit = outcome_.hits[i - 1];
+        return {hit.path, hit.line};
+    }
+
+private:
+    std::string header_;
+    GrepOutcome outcome_;
+    std::string project_;
+};
+
+}  // namespace
+
+std::shared_ptr<const ListedRows> GrepRows(const GrepRequest& request, GrepOutcome outcome, std::string projectDirectory) {
+    std::string header = GrepHeader(request, outcome.hits.size());
+    return std::make_shared<GrepListedRows>(std::move(header), std::move(outcome), std::move(projectDirectory));
 }
 
 }  // namespace tarvo::tools

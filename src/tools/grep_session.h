@@ -4,6 +4,7 @@
 // reached through one seam.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,10 +12,20 @@
 
 namespace tarvo::tools {
 
-// A row of the output list and the place it leads to (no file: it leads nowhere).
+// The place a row of the output list leads to (no file: it leads nowhere).
 struct ListTarget {
     std::string file;
     long line = 0;
+};
+
+// The rows of a tools' list and their places, made when the list shows them: a search with some
+// hundred thousand hits is listed without first making as many texts.
+class ListedRows {
+public:
+    virtual ~ListedRows() = default;
+    virtual std::size_t Count() const = 0;
+    virtual std::string Row(std::size_t i) const = 0;
+    virtual ListTarget Target(std::size_t i) const = 0;
 };
 
 struct GrepSession {
@@ -24,7 +35,7 @@ struct GrepSession {
     std::vector<std::string> expressions;  // most recent first
     std::vector<std::string> directories;
     // Installed by the frame: the output list cleared and filled with these rows.
-    void (*showList)(const std::vector<std::string>& rows, std::vector<ListTarget> targets) = nullptr;
+    void (*showList)(std::shared_ptr<const ListedRows> rows) = nullptr;
 };
 
 GrepSession& grepSession();
@@ -45,8 +56,7 @@ void Remember(std::vector<std::string>& history, const std::string& text);
 // The form was searched: it is kept for the next time and enters the histories.
 void KeepForm(GrepSession& session, const GrepRequest& request);
 
-// The list of an outcome: the header and a row per hit, with their places.
-void ListRows(const GrepRequest& request, const GrepOutcome& outcome, const std::string& projectDirectory,
-              std::vector<std::string>& rows, std::vector<ListTarget>& targets);
+// The list of an outcome, which it keeps: the header, then a row per hit leading to the hit.
+std::shared_ptr<const ListedRows> GrepRows(const GrepRequest& request, GrepOutcome outcome, std::string projectDirectory);
 
 }  // namespace tarvo::tools

@@ -179,15 +179,13 @@ bool GrepCommand() {
     case GrepEnd::Done:
         break;
     }
-    ListOutcome(request, outcome);
-    return !outcome.hits.empty();
+    const bool found = !outcome.hits.empty();
+    ListOutcome(request, std::move(search.outcome));  // the list keeps the hits
+    return found;
 }
 
-void ListOutcome(const GrepRequest& request, const GrepOutcome& outcome) {
-    std::vector<std::string> rows;
-    std::vector<ListTarget> targets;
-    ListRows(request, outcome, ProjectDirectory(), rows, targets);
-    if (grepSession().showList) grepSession().showList(rows, std::move(targets));
+void ListOutcome(const GrepRequest& request, GrepOutcome outcome) {
+    if (grepSession().showList) grepSession().showList(GrepRows(request, std::move(outcome), ProjectDirectory()));
 }
 
 bool RunTextToolCommand(int id, std::intptr_t, std::intptr_t& result) {

@@ -9,8 +9,8 @@ namespace tarvo::tools {
 
 // The dialog, the search and the list; false when cancelled, refused or nothing was found.
 bool GrepCommand();
-// The output list filled with a search's outcome (the header and a row per hit).
-void ListOutcome(const GrepRequest& request, const GrepOutcome& outcome);
+// The output list filled with a search's outcome (the header and a row per hit); the list keeps it.
+void ListOutcome(const GrepRequest& request, GrepOutcome outcome);
 
 // Grep's and the string table's commands; false when the id is not one of them.
 bool RunTextToolCommand(int id, std::intptr_t param, std::intptr_t& result);

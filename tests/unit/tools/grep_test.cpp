@@ -288,13 +288,14 @@ TEST(Grep, TheFormItsChecksHistoriesAndList) {
 
     GrepOutcome outcome;
     outcome.hits = {{"C:\\p\\a.c", 3, "\tx"}, {"C:\\q\\b.c", 9, "y"}};
+    std::shared_ptr<const ListedRows> listed = GrepRows({"x", "*.c", "C:\\p", 0}, std::move(outcome), "C:\\p");
     std::vector<std::string> rows;
-    std::vector<ListTarget> targets;
-    ListRows({"x", "*.c", "C:\\p", 0}, outcome, "C:\\p", rows, targets);
+    for (std::size_t i = 0; i < listed->Count(); ++i) rows.push_back(listed->Row(i));
     EXPECT_EQ(rows, (std::vector<std::string>{"Searching for 'x' in '*.c': 2 hits.", "[a.c:3] x", "[c:\\q\\b.c:9] y"}));
-    ASSERT_EQ(targets.size(), 3u);
-    EXPECT_TRUE(targets[0].file.empty());
-    EXPECT_EQ(targets[2].file + ":" + std::to_string(targets[2].line), "C:\\q\\b.c:9");  // the full path
+    EXPECT_TRUE(listed->Target(0).file.empty());
+    const ListTarget last = listed->Target(2);
+    EXPECT_EQ(last.file + ":" + std::to_string(last.line), "C:\\q\\b.c:9");  // the full path
+    EXPECT_TRUE(listed->Target(3).file.empty());
 }
 
 TEST(FileWalk, OrderedWithoutFollowingLinks) {
