@@ -12,6 +12,11 @@ constexpr char kClassName[] = "TarvoRowList";
 // A row is drawn up to this many characters: wider than any screen, and a line of a megabyte
 // costs no more to draw than a short one.
 constexpr int kDrawnCharacters = 2048;
+// LB_GETTEXT gives a row's first characters up to this many. The system converts the message
+// between its narrow and wide forms for a caller of the other form (and for every caller in
+// another process) through a buffer of 512 characters under Wine, which a longer row would
+// overrun. The program itself reads its rows directly.
+constexpr std::size_t kAnsweredCharacters = 511;
 
 struct RowList {
     std::vector<std::string> rows;  // unless they are made:
@@ -251,13 +256,14 @@ LRESULT CALLBACK RowListProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return Count(*s);
     case LB_GETTEXTLEN:
         if (wParam >= static_cast<std::size_t>(Count(*s))) return LB_ERR;
-        return static_cast<LRESULT>(Text(*s, wParam).size());
+        return static_cast<LRESULT>(std::min(Text(*s, wParam).size(), kAnsweredCharacters));
     case LB_GETTEXT: {
         if (wParam >= static_cast<std::size_t>(Count(*s)) || !lParam) return LB_ERR;
         const std::string text = Text(*s, wParam);
-        std::copy(text.begin(), text.end(), reinterpret_cast<char*>(lParam));
-        reinterpret_cast<char*>(lParam)[text.size()] = '\0';
-        return static_cast<LRESULT>(text.size());
+        const std::size_t n = std::min(text.size(), kAnsweredCharacters);
+        std::copy_n(text.begin(), n, reinterpret_cast<char*>(lParam));
+        reinterpret_cast<char*>(lParam)[n] = '\0';
+        return static_cast<LRESULT>(n);
     }
     case LB_SETCURSEL:
         Select(window, *s, static_cast<int>(wParam), false);

@@ -112,6 +112,16 @@ TEST_F(RowListTest, MadeRowsAnswerAsAListBoxAndScrollPastSixteenBits) {
     EXPECT_EQ(Text(300000), "added");
     EXPECT_EQ(Rows(list).size(), 300001u);
 
+    // A row longer than what the system's conversions carry is given cut, in either form, and
+    // never past the caller's buffer.
+    SetRows(list, {std::string(3000, 'x') + "END"});
+    EXPECT_EQ(SendMessageW(list, LB_GETTEXTLEN, 0, 0), 511);
+    std::wstring wide(4000, L'?');
+    EXPECT_EQ(SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(wide.data())), 511);
+    EXPECT_EQ(wide.substr(509, 4), std::wstring(L"xx\0?", 4));
+    EXPECT_EQ(Text(0), std::string(511, 'x'));
+    EXPECT_EQ(Rows(list).front().size(), 3003u);  // the row itself is whole
+
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 0);
     EXPECT_EQ(Selected(), LB_ERR);
