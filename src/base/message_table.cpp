@@ -757,6 +757,7 @@ const MessageRecord kMessageTable[] = {
     {5904, "Grep stopped: %d hits in the files searched so far"},
     {5905, "Searching %s ..."},
     {5906, "Global Regular Expression Print (GREP)"},
+    {5907, "Usage of %s: %d hits."},
     {5910, "Destroy existing file %s?\n"},
     {5911, "%s exists.\nAdd the new strings at the end?"},
     {5912, "No string literals to move in %s"},

@@ -12,5 +12,6 @@ inline constexpr unsigned kMsgGrepEngineFailed = 5903;     // "%s\nin %s, line %
 inline constexpr unsigned kMsgGrepStopped = 5904;          // "Grep stopped: %d hits in the files searched so far"
 inline constexpr unsigned kMsgGrepRunning = 5905;          // "Searching %s ..."
 inline constexpr unsigned kMsgGrepTitle = 5906;            // "Global Regular Expression Print (GREP)"
+inline constexpr unsigned kMsgUsageHeader = 5907;          // "Usage of %s: %d hits."
 
 }  // namespace tarvo::tools

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#include "base/messages.h"
+#include "editor/document.h"
+#include "editor/line.h"
+#include "platform/text.h"
 #include "tools/grep_messages.h"
 
 namespace tarvo::tools {
@@ -80,7 +84,52 @@ private:
     std::string project_;
 };
 
+class UsageListedRows final : public ListedRows {
+public:
+    UsageListedRows(std::string header, std::vector<Usage> usages, UsageForm form, std::string projectDirectory)
+        : header_(std::move(header)), usages_(std::move(usages)), form_(form), project_(std::move(projectDirectory)) {}
+    std::size_t Count() const override { return usages_.size() + 1; }
+    std::string Row(std::size_t i) const override {
+        if (i == 0) return header_;
+        const Usage& u = usages_[i - 1];
+        return form_ == UsageForm::DocumentLines ? u.text : ShownName(u.file, project_) + ": " + u.text;
+    }
+    ListTarget Target(std::size_t i) const override {
+        if (i == 0 || i > usages_.size()) return {};
+        return {usages_[i - 1].file, usages_[i - 1].line};
+    }
+
+private:
+    std::string header_;
+    std::vector<Usage> usages_;
+    UsageForm form_;
+    std::string project_;
+};
+
 }  // namespace
+
+std::shared_ptr<const ListedRows> UsageRows(const std::string& name, std::vector<Usage> usages, UsageForm form,
+                                            std::string projectDirectory) {
+    std::string header = usages.empty() ? Printf(base::GetString(kMsgGrepNotFound), name.c_str())
+                                        : Printf(base::GetString(kMsgUsageHeader), name.c_str(), static_cast<int>(usages.size()));
+    return std::make_shared<UsageListedRows>(std::move(header), std::move(usages), form, std::move(projectDirectory));
+}
+
+std::vector<Usage> UsagesInDocuments(const std::string& word) {
+    std::vector<Usage> usages;
+    GrepMatcher matcher;
+    if (CompileGrep({word, "", "", kGrepCaseSensitive | kGrepWholeWords}, matcher)) return usages;
+    for (const auto& doc : editor::editor().documents) {
+        if (doc->permanent) continue;
+        long number = 1;
+        for (editor::Line* line = doc->lines->next; line != doc->lines; line = line->next, ++number) {
+            unsigned error = 0;
+            if (LineMatches(matcher, editor::LineText(*line), error))
+                usages.push_back({doc->name, number, std::string(editor::LineText(*line))});
+        }
+    }
+    return usages;
+}
 
 std::shared_ptr<const ListedRows> GrepRows(const GrepRequest& request, GrepOutcome outcome, std::string projectDirectory) {
     std::string header = GrepHeader(request, outcome.hits.size());

@@ -59,4 +59,19 @@ void KeepForm(GrepSession& session, const GrepRequest& request);
 // The list of an outcome, which it keeps: the header, then a row per hit leading to the hit.
 std::shared_ptr<const ListedRows> GrepRows(const GrepRequest& request, GrepOutcome outcome, std::string projectDirectory);
 
+// Other tools fill the same list with the usages of a name: the header "Usage of %s: %d hits."
+// (or the not-found report), then a row per usage, "name: text" with the file's name as grep
+// shows it, or, for lines of documents, the line's text alone; every row leads to its usage.
+struct Usage {
+    std::string file;
+    long line = 0;
+    std::string text;
+};
+enum class UsageForm { Named, DocumentLines };
+std::shared_ptr<const ListedRows> UsageRows(const std::string& name, std::vector<Usage> usages, UsageForm form,
+                                            std::string projectDirectory);
+// The lines of the open documents (not the internal buffer) that hold `word` as a whole word,
+// in its case: Symbol usage lists them.
+std::vector<Usage> UsagesInDocuments(const std::string& word);
+
 }  // namespace tarvo::tools

@@ -188,8 +188,24 @@ void ListOutcome(const GrepRequest& request, GrepOutcome outcome) {
     if (grepSession().showList) grepSession().showList(GrepRows(request, std::move(outcome), ProjectDirectory()));
 }
 
+bool SymbolUsageCommand() {
+    const std::string word = editor::CurrentView() ? editor::WordAtCursor() : "";
+    if (word.empty()) {
+        base::ErrorBoxId(kMsgGrepEmptyExpression);
+        return false;
+    }
+    std::vector<Usage> usages = UsagesInDocuments(word);
+    const bool found = !usages.empty();
+    if (grepSession().showList)
+        grepSession().showList(UsageRows(word, std::move(usages), UsageForm::DocumentLines, ProjectDirectory()));
+    return found;
+}
+
 bool RunTextToolCommand(int id, std::intptr_t, std::intptr_t& result) {
     switch (id) {
+    case CMD_SYMBOL_USAGE:
+        result = SymbolUsageCommand();
+        return true;
     case CMD_GREP:
         result = GrepCommand();
         return true;

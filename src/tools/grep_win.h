@@ -9,6 +9,8 @@ namespace tarvo::tools {
 
 // The dialog, the search and the list; false when cancelled, refused or nothing was found.
 bool GrepCommand();
+// Symbol usage: the lines of the open documents holding the identifier at the cursor, listed.
+bool SymbolUsageCommand();
 // The output list filled with a search's outcome (the header and a row per hit); the list keeps it.
 void ListOutcome(const GrepRequest& request, GrepOutcome outcome);
 

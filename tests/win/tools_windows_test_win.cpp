@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "base/app_win.h"
 #include "base/command_ids.h"
 #include "bridge_win.h"
 #include "editor/cursor.h"
@@ -130,6 +131,16 @@ TEST_F(ToolWindows, RecursionIsShownOnceAndTheRefusalsAreSaid) {
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0], "Function calls no other function");
     EXPECT_EQ(boxes[1], "Function not found");
+
+    // Symbol usage (Ctrl+F8) lists the lines that use the word; choosing one goes to it.
+    PlaceAt(text, "leaf(void");
+    EXPECT_EQ(Command(CMD_SYMBOL_USAGE), 1);
+    EXPECT_EQ(ListedMessages(), (std::vector<std::string>{"Usage of leaf: 2 hits.", "int leaf(void) { return 0; }",
+                                                         "int main(void) { return fact(3) + leaf() + printf(\"\"); }"}));
+    HWND list = base::app().messageList;
+    SendMessageA(list, LB_SETCURSEL, 2, 0);
+    SendMessageA(base::app().frame, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+    EXPECT_EQ(editor::CursorLineNumber(), 3);
 }
 
 class HelpGenerationWindows : public ToolWindows {

@@ -11,6 +11,7 @@
 #include <random>
 #include <set>
 
+#include "editor_test_util.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "scripted_ui.h"
@@ -322,6 +323,39 @@ TEST(FileWalk, OrderedWithoutFollowingLinks) {
     EXPECT_EQ(std::string(buffer.data(), size), "int is not searched here\n");
     EXPECT_FALSE(platform::ReadFileInto(tree.root + "/none.c", buffer, size));
     EXPECT_EQ(size, 0u);
+}
+
+using SymbolUsage = editor::test::EditorTest;
+
+// The usages of a name in the open documents: whole words in the name's case, every document
+// but the internal buffer, each row leading to its line; the list of named usages shows each
+// file's name as grep does; no usage gives the not-found report.
+TEST_F(SymbolUsage, LinesOfTheOpenDocumentsAndTheirRows) {
+    Open("int count;\nvoid f(void) { count++; }\nint counter = count_all();\n", "a.c");
+    Open("/* count */\nCount = 1;\n", "b.h");
+    std::vector<Usage> usages = UsagesInDocuments("count");
+    ASSERT_EQ(usages.size(), 3u);
+    EXPECT_EQ(usages[0].line, 1);
+    EXPECT_EQ(usages[1].text, "void f(void) { count++; }");
+    EXPECT_EQ(platform::BaseName(usages[2].file) + ":" + std::to_string(usages[2].line), "b.h:1");
+
+    const std::string project = platform::DirectoryOf(usages[0].file);
+    std::shared_ptr<const ListedRows> lines = UsageRows("count", usages, UsageForm::DocumentLines, project);
+    ASSERT_EQ(lines->Count(), 4u);
+    EXPECT_EQ(lines->Row(0), "Usage of count: 3 hits.");
+    EXPECT_EQ(lines->Row(3), "/* count */");
+    EXPECT_EQ(lines->Target(2).file, usages[1].file);
+    EXPECT_EQ(lines->Target(2).line, 2);
+    EXPECT_TRUE(lines->Target(0).file.empty());
+
+    std::shared_ptr<const ListedRows> named = UsageRows("count", usages, UsageForm::Named, project);
+    EXPECT_EQ(named->Row(1), "a.c: int count;");
+    EXPECT_EQ(UsageRows("count", usages, UsageForm::Named, "")->Row(3), Lower(usages[2].file) + ": /* count */");
+
+    EXPECT_TRUE(UsagesInDocuments("cou").empty());
+    std::shared_ptr<const ListedRows> none = UsageRows("cou", {}, UsageForm::Named, project);
+    ASSERT_EQ(none->Count(), 1u);
+    EXPECT_EQ(none->Row(0), "'cou': not found");
 }
 
 }  // namespace
