@@ -15,6 +15,8 @@ long AtoL(const std::string& text);
 // ASCII case folding: file names, keywords and extensions compare without case.
 std::string Lower(std::string_view text);
 std::string Upper(std::string_view text);
+// The same into `upper`, whose storage a caller upper-casing many texts keeps.
+void UpperInto(std::string_view text, std::string& upper);
 inline char UpperChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 bool SameText(std::string_view a, std::string_view b);
 

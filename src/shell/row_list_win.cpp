@@ -241,10 +241,6 @@ LRESULT CALLBACK RowListProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case LB_RESETCONTENT:
         SetRows(window, {});
         return 0;
-    case LB_INITSTORAGE:
-        KeepTexts(*s);
-        s->rows.reserve(s->rows.size() + wParam);
-        return static_cast<LRESULT>(s->rows.capacity());
     case LB_ADDSTRING:
         if (!lParam) return LB_ERR;
         KeepTexts(*s);

@@ -61,15 +61,6 @@ std::vector<std::string> BlankSeparated(std::string_view text) {
     return out;
 }
 
-// Branch-free, so the compiler can do it many bytes at a time.
-void UpperInto(std::string_view text, std::string& upper) {
-    upper.resize(text.size());
-    const auto* from = reinterpret_cast<const unsigned char*>(text.data());
-    auto* to = reinterpret_cast<unsigned char*>(upper.data());
-    for (std::size_t i = 0; i < text.size(); ++i)
-        to[i] = static_cast<unsigned char>(from[i] - 32 * (static_cast<unsigned char>(from[i] - 'a') < 26));
-}
-
 // The bytes a line of the content ends with that are not its text.
 std::string_view WithoutLineEnd(std::string_view line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -88,10 +79,7 @@ unsigned CompileGrep(const GrepRequest& request, GrepMatcher& m) {
     if (expression.empty()) return kMsgGrepEmptyExpression;
     if (m.regex) {
         if (unsigned error = editor::CompileRegexQuietly(expression, m.program)) return error;
-        if (const editor::RegexNeedle* literal = editor::RequiredLiteral(m.program)) {
-            m.finder.Set(literal->text, m.ignoreCase);
-            m.hasFinder = true;
-        }
+        if (const editor::RegexNeedle* literal = editor::RequiredLiteral(m.program)) m.finder.Set(literal->text, m.ignoreCase);
         return 0;
     }
     if (request.flags & kGrepMultipleWords) {
@@ -101,13 +89,12 @@ unsigned CompileGrep(const GrepRequest& request, GrepMatcher& m) {
         m.words.push_back(expression);
     }
     m.needles.resize(m.words.size());
+    std::size_t lead = 0;  // the longest word is the rarest in most text: it finds the lines to look at
     for (std::size_t i = 0; i < m.words.size(); ++i) {
         m.needles[i].Set(m.words[i]);
-        // The longest word is the rarest in most text: it finds the lines to look at.
-        if (m.words[i].size() > m.words[m.lead].size()) m.lead = i;
+        if (m.words[i].size() > m.words[lead].size()) lead = i;
     }
-    m.finder.Set(m.words[m.lead], m.ignoreCase);
-    m.hasFinder = true;
+    m.finder.Set(m.words[lead], m.ignoreCase);
     return 0;
 }
 
@@ -120,7 +107,7 @@ bool LineMatches(const GrepMatcher& m, std::string_view line, unsigned& error) {
 }
 
 void SearchContent(const GrepMatcher& m, std::string_view content, const std::string& path, FileSearch& out) {
-    const editor::RegexNeedle* needle = m.hasFinder ? &m.finder : nullptr;
+    const editor::RegexNeedle* needle = m.finder.text.empty() ? nullptr : &m.finder;
     // A pattern without such a literal may still be a row of pieces, looked for across lines.
     const bool byRow = m.regex && !needle && (m.program.rowAcrossLines || m.program.rowWithoutLiteral);
     // Lines are compared in upper case when ignoring case: the lines the finder picks one at a
@@ -230,23 +217,20 @@ std::string ShownName(const std::string& path, const std::string& projectDirecto
     return Lower(inProject ? platform::BaseName(path) : path);
 }
 
-void AppendRow(std::string& row, std::string_view shownName, const GrepHit& hit) {
+std::string HitRow(const GrepHit& hit, const std::string& projectDirectory) {
+    const std::string shownName = ShownName(hit.path, projectDirectory);
     std::size_t first = hit.text.find_first_not_of(" \t");
     std::string_view text = first == std::string::npos ? std::string_view{} : std::string_view(hit.text).substr(first);
     char number[24];
     const std::size_t digits = static_cast<std::size_t>(std::to_chars(number, number + sizeof number, hit.line).ptr - number);
-    row.reserve(row.size() + shownName.size() + digits + text.size() + 4);
+    std::string row;
+    row.reserve(shownName.size() + digits + text.size() + 4);
     row += '[';
     row += shownName;
     row += ':';
     row.append(number, digits);
     row += "] ";
     row += text;
-}
-
-std::string HitRow(const GrepHit& hit, const std::string& projectDirectory) {
-    std::string row;
-    AppendRow(row, ShownName(hit.path, projectDirectory), hit);
     return row;
 }
 

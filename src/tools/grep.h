@@ -43,12 +43,10 @@ struct GrepMatcher {
     bool regex = false;
     std::vector<std::string> words;  // plain text: one; multiple words: each (upper case when ignoring case)
     std::vector<editor::RegexNeedle> needles;
-    std::size_t lead = 0;  // the word whose needle finds the candidate lines
     editor::Regex program;
     // The literal every matching line holds, which finds the lines to look at, in the text as
-    // it stands (so ignoring case as asked); without one (`hasFinder` false) every line is tried.
+    // it stands (so ignoring case as asked); empty when there is none: every line is tried.
     editor::RegexNeedle finder;
-    bool hasFinder = false;
 };
 
 // Compiles the expression: 0, or the message id of the pattern's error.
@@ -91,8 +89,7 @@ GrepOutcome RunGrep(const GrepRequest& request, const GrepMatcher& matcher, cons
 // `projectDirectory`, the text without leading blanks and tabs.
 std::string GrepHeader(const GrepRequest& request, std::size_t hits);
 std::string HitRow(const GrepHit& hit, const std::string& projectDirectory);
-// The parts of a row: the file's name as shown, and the row appended to `row`.
+// A file's name as a row shows it.
 std::string ShownName(const std::string& path, const std::string& projectDirectory);
-void AppendRow(std::string& row, std::string_view shownName, const GrepHit& hit);
 
 }  // namespace tarvo::tools

@@ -67,10 +67,7 @@ public:
     std::size_t Count() const override { return outcome_.hits.size() + 1; }
     std::string Row(std::size_t i) const override {
         if (i == 0) return header_;
-        const GrepHit& hit = outcome_.hits[i - 1];
-        std::string row;
-        AppendRow(row, ShownName(hit.path, project_), hit);
-        return row;
+        return HitRow(outcome_.hits[i - 1], project_);
     }
     ListTarget Target(std::size_t i) const override {
         if (i == 0 || i > outcome_.hits.size()) return {};
